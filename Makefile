@@ -1,0 +1,32 @@
+# The two commands of the README, and the steps they are made of.
+#   make run   installs what is missing, builds the product and shows the diagnostics viewer on
+#              the bundled sample log (under Xvfb with a screenshot when there is no display)
+#   make test  installs what is missing, builds every preset and runs every test
+PRESETS := windows-x86 windows-x64 native
+JOBS ?= $(shell nproc)
+
+.PHONY: setup run test build $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS)) clean format
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup $(addprefix build-,$(PRESETS))
+
+build-%: setup
+	@cmake --preset $* >/dev/null
+	@cmake --build --preset $* -j$(JOBS)
+
+test-%: build-%
+	@ctest --preset $* -j$(JOBS)
+
+test: setup
+	@bash scripts/test-all.sh $(PRESETS)
+
+run: build-windows-x86
+	@bash scripts/run-viewer.sh
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

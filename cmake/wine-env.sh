@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The Wine side of the test harness: one prefix per build directory, a persistent
+# wineserver for the run, and a private Xvfb display when none is given.
+#   wine-env.sh start STATE_DIR         create the prefix once, start server and display
+#   wine-env.sh run STATE_DIR EXE ARGS  run a Windows program (starts what is missing)
+#   wine-env.sh stop STATE_DIR          stop server and display
+#   wine-env.sh shell STATE_DIR         print the environment, for debugging by hand
+set -euo pipefail
+
+cmd=$1
+state=$(mkdir -p "$2" && cd "$2" && pwd)
+shift 2
+
+export WINEPREFIX="$state/prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  if [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+    return 0
+  fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    local pid=$!
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      echo "$pid" >"$state/xvfb.pid"
+      echo ":$n" >"$state/display"
+      return 0
+    fi
+  done
+  echo "wine-env: no free X display for Xvfb" >&2
+  return 1
+}
+
+# Long-lived processes (wineserver, Wine's own services, Xvfb) must not inherit our output:
+# whoever reads it (ctest, a pipe) would wait for them to end.
+detached() { "$@" </dev/null >>"$state/background.log" 2>&1 9>&-; }
+
+start() {
+  exec 9>"$state/lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    detached wineboot -i || true
+    detached wineserver -w || true
+  fi
+  start_display
+  if [ ! -f "$state/started" ]; then
+    detached wineserver -p || true
+    # Starts Wine's services now, detached, rather than inside the first test program.
+    use_display
+    detached wine cmd /c exit || true
+    touch "$state/started"
+  fi
+  flock -u 9
+  exec 9>&-
+}
+
+display_alive() {
+  [ -n "${DISPLAY:-}" ] || { [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; }
+}
+
+use_display() {
+  if [ -z "${DISPLAY:-}" ] && [ -f "$state/display" ]; then
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+  fi
+}
+
+case "$cmd" in
+  start) start ;;
+  run)
+    if [ ! -f "$state/started" ] || ! display_alive; then
+      start
+    fi
+    # Keeps the server alive (and detached) even if something stopped it meanwhile.
+    detached wineserver -p || true
+    use_display
+    exec wine "$@"
+    ;;
+  stop)
+    wineserver -k 2>/dev/null || true
+    rm -f "$state/started"
+    if [ -f "$state/xvfb.pid" ]; then
+      kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+      rm -f "$state/xvfb.pid" "$state/display"
+    fi
+    ;;
+  shell)
+    use_display
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}'"
+    ;;
+  *) echo "usage: wine-env.sh start|run|stop|shell STATE_DIR ..." >&2; exit 2 ;;
+esac

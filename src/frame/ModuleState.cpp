@@ -1,0 +1,35 @@
+// The module-wide state and the language selection of the per-call frame.
+#include "frame/ModuleState.h"
+
+#include "win/Dialog.h"
+#include "win/ResourceModule.h"
+
+ModuleState::ModuleState(std::wstring languageBaseName, std::wstring languageDirectory)
+    : m_languages(std::move(languageDirectory)), m_languageBaseName(std::move(languageBaseName)) {}
+
+HINSTANCE ModuleState::SelectLanguageResources(LCID lcid) {
+    if (lcid != m_currentLanguage) {
+        std::wstring name = m_languageBaseName;
+        m_languages.LoadLanguageLibrary(name, lcid, m_languageLibrary);
+        m_currentLanguage = lcid;
+    }
+    if (!m_languageLibrary)
+        return nullptr;
+    HINSTANCE previous = win::ResourceHandle();
+    win::SetResourceHandle(m_languageLibrary);
+    return previous;
+}
+
+void ModuleState::CloseOpenDialogs() {
+    if (m_closeMessage == 0)
+        m_closeMessage = ::RegisterWindowMessageW(kCloseMessageName);
+    if (infoDialogSlot)
+        ::SendMessageW(infoDialogSlot->Handle(), m_closeMessage, 0, 0);
+    if (diagnoseDialogSlot)
+        ::SendMessageW(diagnoseDialogSlot->Handle(), m_closeMessage, 0, 0);
+}
+
+ModuleState& TheModule() {
+    static ModuleState state;
+    return state;
+}

@@ -1,0 +1,177 @@
+// The dialog base: one dialog procedure for all dialogs, modal and modeless runs.
+#include "win/Dialog.h"
+
+#include "win/ResourceModule.h"
+
+namespace win {
+namespace {
+
+// Messages whose answer is the dialog procedure's return value itself rather than
+// DWLP_MSGRESULT.
+bool AnswersDirectly(UINT message) {
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Dialog::~Dialog() {
+    if (m_hwnd && ::IsWindow(m_hwnd)) {
+        // The object is half destroyed: its handlers must not run for the messages that
+        // destroying the window sends.
+        ::SetWindowLongPtrW(m_hwnd, DWLP_USER, 0);
+        ::DestroyWindow(m_hwnd);
+    }
+}
+
+HWND Dialog::CreateWindowFromTemplate(HWND owner) {
+    LPCWSTR name = MAKEINTRESOURCEW(m_templateId);
+    HINSTANCE module = FindResourceHandle(name, MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    if (!module)
+        return nullptr;
+    return ::CreateDialogParamW(module, name, owner, &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+    m_modal = true;
+    m_ended = false;
+    m_endCode = -1;
+    HWND hwnd = CreateWindowFromTemplate(owner);
+    if (!hwnd) {
+        m_modal = false;
+        return -1;
+    }
+    const bool ownerDisabled = owner && ::IsWindowEnabled(owner) && (::EnableWindow(owner, FALSE), true);
+    if (!m_ended && m_hwnd && !::IsWindowVisible(m_hwnd))
+        ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
+
+    MSG message;
+    while (!m_ended) {
+        BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1)
+            break;
+        if (got == 0) {
+            // The thread is quitting: leave the loop and let the outer loop see WM_QUIT too.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (!PreTranslateMessage(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+
+    // The owner is enabled before the dialog goes, so that activation returns to it.
+    if (ownerDisabled)
+        ::EnableWindow(owner, TRUE);
+    if (m_hwnd) {
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        ::DestroyWindow(m_hwnd);
+    }
+    m_modal = false;
+    return m_endCode;
+}
+
+bool Dialog::Create(HWND owner) {
+    m_modal = false;
+    return CreateWindowFromTemplate(owner) != nullptr;
+}
+
+void Dialog::EndDialog(INT_PTR code) {
+    if (m_modal) {
+        m_endCode = code;
+        m_ended = true;
+        // Wakes the modal loop, which may be waiting in GetMessage.
+        if (m_hwnd)
+            ::PostMessageW(m_hwnd, WM_NULL, 0, 0);
+    } else if (m_hwnd) {
+        ::DestroyWindow(m_hwnd);
+    }
+}
+
+bool Dialog::OnCommand(WORD notifyCode, WORD id, HWND) {
+    if (notifyCode != BN_CLICKED && notifyCode != 1 /* accelerator */)
+        return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool Dialog::PreTranslateMessage(MSG& message) {
+    return m_hwnd && ::IsDialogMessageW(m_hwnd, &message);
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Dialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<Dialog*>(lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        dialog->m_hwnd = hwnd;
+    } else {
+        dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!dialog)
+        return FALSE;
+    try {
+        return dialog->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        // No exception may cross the window procedure into the platform.
+        return FALSE;
+    }
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = m_hwnd;
+    LRESULT result = 0;
+    bool handled = false;
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog() ? TRUE : FALSE;
+    case WM_COMMAND:
+        handled = OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_NOTIFY:
+        handled = OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
+        break;
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        m_hwnd = nullptr;
+        if (m_modal)
+            m_ended = true;
+        OnFinalMessage(); // may delete this
+        return FALSE;
+    default:
+        handled = OnMessage(message, wParam, lParam, result);
+        break;
+    }
+    if (!handled)
+        return FALSE;
+    if (AnswersDirectly(message))
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+} // namespace win

@@ -1,0 +1,65 @@
+// The dialog base: one dialog procedure for all dialogs, typed virtual handlers, and modal
+// and modeless runs that differ only in how they end.
+#pragma once
+
+#include "win/Window.h"
+
+namespace win {
+
+// A dialog made from a template of the current resource source. The modal run has a message
+// loop of its own, so that PreTranslateMessage filters every message of the dialog's thread
+// (accelerators work whichever control has the focus). A modeless dialog lives until its
+// window is destroyed; OnFinalMessage runs after that, where a self-owning dialog deletes itself.
+class Dialog : public Window {
+public:
+    explicit Dialog(UINT templateId) : m_templateId(templateId) {}
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog modally with `owner` disabled meanwhile; answers the end code, or -1
+    // when the window could not be created.
+    INT_PTR DoModal(HWND owner = nullptr);
+    // Creates the window modelessly; false when it could not be created.
+    bool Create(HWND owner = nullptr);
+    // Ends a modal run with `code`; destroys a modeless window.
+    void EndDialog(INT_PTR code);
+
+    bool IsModal() const { return m_modal; }
+    UINT TemplateId() const { return m_templateId; }
+
+protected:
+    // Handlers answer true when they handled the message.
+    virtual bool OnInitDialog() { return true; }
+    virtual bool OnCommand(WORD notifyCode, WORD id, HWND control);
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // `result` is the notification result, preset to 0.
+    virtual bool OnNotify(NMHDR* header, LRESULT& result) {
+        (void)header;
+        (void)result;
+        return false;
+    }
+    // Any other message; `result` is what the message answers when handled.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        (void)message, (void)wParam, (void)lParam, (void)result;
+        return false;
+    }
+    // Runs for every message of the modal loop and of a host loop that asks for it
+    // (PreTranslate); answers true when the message is consumed.
+    virtual bool PreTranslateMessage(MSG& message);
+    // After the window is gone (WM_NCDESTROY); the object may delete itself here.
+    virtual void OnFinalMessage() {}
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateWindowFromTemplate(HWND owner);
+
+    UINT m_templateId;
+    bool m_modal = false;
+    bool m_ended = false;
+    INT_PTR m_endCode = 0;
+};
+
+} // namespace win

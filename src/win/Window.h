@@ -1,0 +1,54 @@
+// A non-owning window wrapper: the handle and the few operations every control shares.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+namespace win {
+
+class Window {
+public:
+    Window() = default;
+    explicit Window(HWND hwnd) : m_hwnd(hwnd) {}
+
+    void Attach(HWND hwnd) { m_hwnd = hwnd; }
+    HWND Detach() {
+        HWND hwnd = m_hwnd;
+        m_hwnd = nullptr;
+        return hwnd;
+    }
+    HWND Handle() const { return m_hwnd; }
+    explicit operator bool() const { return m_hwnd && ::IsWindow(m_hwnd); }
+
+    // Attributes
+    std::wstring GetText() const {
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(m_hwnd)) + 1, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(m_hwnd, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+    RECT ClientRect() const {
+        RECT rect{};
+        ::GetClientRect(m_hwnd, &rect);
+        return rect;
+    }
+    RECT WindowRect() const {
+        RECT rect{};
+        ::GetWindowRect(m_hwnd, &rect);
+        return rect;
+    }
+    HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    bool IsEnabled() const { return ::IsWindowEnabled(m_hwnd) != FALSE; }
+
+    // Operations
+    void SetText(const std::wstring& text) { ::SetWindowTextW(m_hwnd, text.c_str()); }
+    void Enable(bool enable) { ::EnableWindow(m_hwnd, enable ? TRUE : FALSE); }
+    void Invalidate(bool erase = false) { ::InvalidateRect(m_hwnd, nullptr, erase ? TRUE : FALSE); }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageW(m_hwnd, message, wParam, lParam);
+    }
+
+protected:
+    HWND m_hwnd = nullptr;
+};
+
+} // namespace win

@@ -1,0 +1,45 @@
+// Helpers of the Windows tests: directories, fixture files, and acting inside modal loops.
+#pragma once
+
+#include <windows.h>
+#include <functional>
+#include <string>
+
+namespace testing_support {
+
+// The directory of the test program (bin/), ending in a backslash.
+std::wstring BinDirectory();
+
+// A fresh directory under the temporary path, removed with its files at scope end.
+class TempDirectory {
+public:
+    TempDirectory();
+    ~TempDirectory();
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+    // The path, ending in a backslash.
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+};
+
+// Copies bin/fixtures/<name> into `directory` under `targetName` (the same name when empty).
+bool CopyFixture(const std::wstring& name, const std::wstring& directory, const std::wstring& targetName = {});
+
+// Runs `action` once on this thread after `delayMs`, from whatever message loop is running
+// then (a modal dialog's, a message box's): the way to act on a window that a blocking call
+// shows.
+void AfterDelay(UINT delayMs, std::function<void()> action);
+
+// The visible dialog or message box of this thread, or null.
+HWND FindThreadDialog();
+
+// Pumps this thread's messages for `ms` milliseconds.
+void PumpMessages(DWORD ms);
+
+// The text of a window's child with the given identifier (for message boxes: 0xFFFF is the text).
+std::wstring ChildText(HWND window, int id);
+std::wstring WindowText(HWND window);
+
+} // namespace testing_support

@@ -1,0 +1,193 @@
+// zthost: loads ZtServiceMsg.dll like a suite process and calls its exports.
+#include "HostCommands.h"
+
+#include "Screenshot.h"
+#include "ZtServiceMsg.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+struct ModuleExports {
+    HMODULE module = nullptr;
+    PFN_NotifyMsgBoxTmp notify = nullptr;
+    PFN_CreateInfoDlg info = nullptr;
+    PFN_CreateDiagnoseDlg diagnose = nullptr;
+    PFN_DestroyOpenDlg destroy = nullptr;
+};
+
+// What the timer callbacks of this one-threaded tool work with.
+struct Session {
+    const HostOptions* options = nullptr;
+    ModuleExports exports;
+    bool screenshotTaken = false;
+};
+Session g_session;
+
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+DWORD Number(const std::wstring& text) { return static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 0)); }
+
+std::string Ansi(const std::wstring& text) {
+    int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size > 0 ? size : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+    result.resize(std::strlen(result.c_str()));
+    return result;
+}
+
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (::IsWindowVisible(window) && std::wcscmp(className, L"#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The module's visible dialog or message box on this thread, if any.
+HWND ModuleWindow() {
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void TakeScreenshot() {
+    const std::wstring& path = g_session.options->screenshotPath;
+    if (path.empty() || g_session.screenshotTaken)
+        return;
+    g_session.screenshotTaken = true;
+    HWND window = ModuleWindow();
+    if (window && SaveWindowPng(window, path))
+        std::wprintf(L"screenshot: %ls\n", path.c_str());
+    else
+        std::wprintf(L"screenshot: no window of the module to capture\n");
+    std::fflush(stdout);
+}
+
+void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    TakeScreenshot();
+    g_session.exports.destroy();
+    // A message box is not one of the module's dialogs: close it the way the operator would.
+    if (HWND box = ModuleWindow())
+        ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    ::PostQuitMessage(0);
+}
+
+void CALLBACK OnWatchTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (!ModuleWindow())
+        ::PostQuitMessage(0);
+}
+
+// The host's own message loop, as a suite process runs one, until the module's window is gone
+// or the close timer has fired.
+void RunMessageLoop() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+bool LoadModule(const std::wstring& path, ModuleExports& exports) {
+    exports.module = ::LoadLibraryW(path.c_str());
+    if (!exports.module)
+        return false;
+    exports.notify = Export<PFN_NotifyMsgBoxTmp>(exports.module, "NotifyMsgBoxTmp");
+    exports.info = Export<PFN_CreateInfoDlg>(exports.module, "CreateInfoDlg");
+    exports.diagnose = Export<PFN_CreateDiagnoseDlg>(exports.module, "CreateDiagnoseDlg");
+    exports.destroy = Export<PFN_DestroyOpenDlg>(exports.module, "DestroyOpenDlg");
+    return exports.notify && exports.info && exports.diagnose && exports.destroy;
+}
+
+bool Expect(const HostOptions& options, size_t count) {
+    if (options.arguments.size() == count)
+        return true;
+    std::fwprintf(stderr, L"zthost %ls: %zu arguments expected\n%ls", options.command.c_str(), count, HostUsage());
+    return false;
+}
+
+} // namespace
+
+const wchar_t* HostUsage() {
+    return L"usage: zthost [--dll PATH] [--close-after MS] [--screenshot FILE.png] COMMAND ARGS\n"
+           L"  diagnose LCID LOGPATH\n"
+           L"  info CAPTIONID TEXTID LCID TAG DETAILS\n"
+           L"  notify LCID TEXTID CAPTIONID STYLE\n"
+           L"  close                      (DestroyOpenDlg)\n"
+           L"Numbers may be decimal or 0x hexadecimal.\n";
+}
+
+bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {
+    int i = 1;
+    for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
+        const std::wstring flag = argv[i];
+        if (i + 1 >= argc) {
+            error = flag + L" needs a value";
+            return false;
+        }
+        const std::wstring value = argv[++i];
+        if (flag == L"--close-after")
+            options.closeAfterMs = Number(value);
+        else if (flag == L"--screenshot")
+            options.screenshotPath = value;
+        else if (flag == L"--dll")
+            options.dllPath = value;
+        else {
+            error = L"unknown option " + flag;
+            return false;
+        }
+    }
+    if (i >= argc) {
+        error = L"no command";
+        return false;
+    }
+    options.command = argv[i++];
+    options.arguments.assign(argv + i, argv + argc);
+    return true;
+}
+
+int RunHostCommand(const HostOptions& options) {
+    g_session.options = &options;
+    ModuleExports& exports = g_session.exports;
+    if (!LoadModule(options.dllPath, exports)) {
+        std::fwprintf(stderr, L"zthost: cannot load %ls with its four exports\n", options.dllPath.c_str());
+        return 2;
+    }
+    if (options.closeAfterMs)
+        ::SetTimer(nullptr, 0, options.closeAfterMs, OnCloseTimer);
+
+    const auto& a = options.arguments;
+    if (options.command == L"diagnose") {
+        if (!Expect(options, 2))
+            return 2;
+        exports.diagnose(Number(a[0]), Ansi(a[1]).c_str());
+        if (!options.closeAfterMs)
+            ::SetTimer(nullptr, 0, 300, OnWatchTimer);
+        RunMessageLoop();
+    } else if (options.command == L"info") {
+        if (!Expect(options, 5))
+            return 2;
+        exports.info(0, Number(a[0]), Number(a[1]), Number(a[2]), 0, Ansi(a[3]).c_str(), Ansi(a[4]).c_str());
+    } else if (options.command == L"notify") {
+        if (!Expect(options, 4))
+            return 2;
+        exports.notify(Number(a[0]), Number(a[1]), Number(a[2]), Number(a[3]), 0);
+    } else if (options.command == L"close") {
+        exports.destroy();
+    } else {
+        std::fwprintf(stderr, L"zthost: unknown command %ls\n%ls", options.command.c_str(), HostUsage());
+        return 2;
+    }
+    if (!options.screenshotPath.empty() && !g_session.screenshotTaken)
+        std::wprintf(L"screenshot: the module showed no window\n");
+    ::FreeLibrary(exports.module);
+    return 0;
+}
