@@ -54,6 +54,11 @@ start() {
   start_display
   if [ ! -f "$state/started" ]; then
     detached wineserver -p || true
+    if [ ! -f "$state/unmanaged" ]; then
+      # Without a window manager, Wine waits two seconds for one on every window it hides:
+      # leave the windows unmanaged instead.
+      detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
+    fi
     # Starts Wine's services now, detached, rather than inside the first test program.
     use_display
     detached wine cmd /c exit || true

@@ -96,6 +96,46 @@ void PumpMessages(DWORD ms) {
     }
 }
 
+Pixels CaptureClient(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages(50);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    Pixels pixels;
+    pixels.width = client.right;
+    pixels.height = client.bottom;
+    if (pixels.width <= 0 || pixels.height <= 0)
+        return pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = pixels.width;
+    info.bmiHeader.biHeight = -pixels.height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC windowDc = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(windowDc);
+    HBITMAP section = ::CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, section);
+    ::BitBlt(memory, 0, 0, pixels.width, pixels.height, windowDc, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    pixels.data.assign(source, source + static_cast<size_t>(pixels.width) * pixels.height);
+    for (auto& pixel : pixels.data)
+        pixel &= 0x00FFFFFF;
+    ::SelectObject(memory, old);
+    ::DeleteObject(section);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, windowDc);
+    return pixels;
+}
+
+void PostKey(HWND target, UINT virtualKey) {
+    const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     ::GetWindowTextW(window, text, 1024);

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 #include <functional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -37,6 +39,22 @@ HWND FindThreadDialog();
 
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(DWORD ms);
+
+// What a window shows on the screen, as 0x00RRGGBB pixels of its client area.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> data;
+    uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
+};
+Pixels CaptureClient(HWND window);
+inline int Red(uint32_t pixel) { return (pixel >> 16) & 0xFF; }
+inline int Green(uint32_t pixel) { return (pixel >> 8) & 0xFF; }
+inline int Blue(uint32_t pixel) { return pixel & 0xFF; }
+
+// Presses and releases a key as the keyboard would, through this thread's message queue, so
+// that it passes whatever message loop is running (a modal dialog's filter included).
+void PostKey(HWND target, UINT virtualKey);
 
 // The text of a window's child with the given identifier (for message boxes: 0xFFFF is the text).
 std::wstring ChildText(HWND window, int id);

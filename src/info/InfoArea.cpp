@@ -1,0 +1,71 @@
+// The painted upper part of the information dialog.
+#include "info/InfoArea.h"
+
+#include "info/InfoAreaGeometry.h"
+#include "info/ResourceImage.h"
+#include "info/VistralInfoDlg.h"
+#include "resource.h"
+
+#include <gdiplus.h>
+
+namespace {
+
+constexpr Gdiplus::ARGB kBackground = 0xFF000000;
+constexpr Gdiplus::ARGB kUpperTop = 0xFFFFA500;    // orange
+constexpr Gdiplus::ARGB kUpperBottom = 0xFFA52A2A; // brown
+constexpr Gdiplus::ARGB kWhite = 0xFFFFFFFF;
+constexpr Gdiplus::ARGB kBlack = 0xFF000000;
+
+Gdiplus::RectF ToGdiplus(const info::RectF& r) { return Gdiplus::RectF(r.x, r.y, r.width, r.height); }
+
+void DrawSymbol(Gdiplus::Graphics& graphics, UINT id, const info::PointF& at) {
+    if (auto image = info::ResourceImage::Load(id, L"PNG"))
+        graphics.DrawImage(image->Bitmap(), at.x, at.y, float(info::kSymbolSize), float(info::kSymbolSize));
+}
+
+} // namespace
+
+LRESULT CInfoArea::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND)
+        return TRUE; // DrawItem covers every pixel
+    return DefaultProc(message, wParam, lParam);
+}
+
+void CInfoArea::DrawItem(const DRAWITEMSTRUCT& item) {
+    if (!m_dialog)
+        return;
+    Gdiplus::Graphics graphics(item.hDC);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+
+    const RECT client = ClientRect();
+    const info::InfoAreaGeometry g = info::ComputeInfoAreaGeometry(client.left, client.top, client.right, client.bottom);
+
+    graphics.Clear(Gdiplus::Color(kBackground));
+    Gdiplus::LinearGradientBrush upper(ToGdiplus(g.upperBand), Gdiplus::Color(kUpperTop), Gdiplus::Color(kUpperBottom),
+                                       Gdiplus::LinearGradientModeVertical);
+    graphics.FillRectangle(&upper, ToGdiplus(g.upperBand));
+    Gdiplus::SolidBrush white{Gdiplus::Color(kWhite)};
+    Gdiplus::SolidBrush black{Gdiplus::Color(kBlack)};
+    graphics.FillRectangle(&white, ToGdiplus(g.lowerBand));
+
+    Gdiplus::StringFormat format(0, 0);
+    format.SetAlignment(Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+
+    LOGFONTW logFont{};
+    ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(logFont), &logFont, 0);
+    Gdiplus::Font messageFont(item.hDC, &logFont);
+    logFont.lfHeight = info::CaptionFontHeight(logFont.lfHeight);
+    Gdiplus::Font captionFont(item.hDC, &logFont);
+
+    DrawSymbol(graphics, IDB_WARNING_SYMBOL, g.upperSymbol);
+    DrawSymbol(graphics, IDB_DOCUMENT_SYMBOL, g.lowerSymbol);
+
+    const std::wstring& caption = m_dialog->CaptionText();
+    const std::wstring& message = m_dialog->MessageText();
+    graphics.DrawString(caption.c_str(), static_cast<INT>(caption.size()), &captionFont, ToGdiplus(g.captionText),
+                        &format, &white);
+    graphics.DrawString(message.c_str(), static_cast<INT>(message.size()), &messageFont, ToGdiplus(g.messageText),
+                        &format, &black);
+}
