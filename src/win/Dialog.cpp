@@ -3,6 +3,9 @@
 
 #include "win/ResourceModule.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace win {
 namespace {
 
@@ -28,9 +31,18 @@ bool AnswersDirectly(UINT message) {
     }
 }
 
+// The modeless dialogs of this thread that see the host loop's messages, and the hook that
+// shows them; the hook exists while the list is not empty.
+struct HostLoopDialogs {
+    std::vector<Dialog*> dialogs;
+    HHOOK hook = nullptr;
+};
+thread_local HostLoopDialogs t_hostLoop;
+
 } // namespace
 
 Dialog::~Dialog() {
+    LeaveHostLoop();
     if (m_hwnd && ::IsWindow(m_hwnd)) {
         // The object is half destroyed: its handlers must not run for the messages that
         // destroying the window sends.
@@ -105,6 +117,55 @@ void Dialog::EndDialog(INT_PTR code) {
     }
 }
 
+void Dialog::TranslateInHostLoop() {
+    if (m_inHostLoop || !m_hwnd)
+        return;
+    if (!t_hostLoop.hook)
+        t_hostLoop.hook = ::SetWindowsHookExW(WH_GETMESSAGE, &Dialog::HostLoopHook, nullptr, ::GetCurrentThreadId());
+    if (!t_hostLoop.hook)
+        return;
+    t_hostLoop.dialogs.push_back(this);
+    m_inHostLoop = true;
+}
+
+void Dialog::LeaveHostLoop() {
+    if (!m_inHostLoop)
+        return;
+    m_inHostLoop = false;
+    auto& dialogs = t_hostLoop.dialogs;
+    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
+    if (dialogs.empty() && t_hostLoop.hook) {
+        ::UnhookWindowsHookEx(t_hostLoop.hook);
+        t_hostLoop.hook = nullptr;
+    }
+}
+
+LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code >= 0 && wParam == PM_REMOVE && message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST) {
+        // A copy, because a handler may close a dialog and so change the list.
+        const std::vector<Dialog*> dialogs = t_hostLoop.dialogs;
+        for (Dialog* dialog : dialogs) {
+            HWND window = dialog->m_hwnd;
+            if (!window || (message->hwnd != window && !::IsChild(window, message->hwnd)))
+                continue;
+            bool consumed = false;
+            try {
+                consumed = dialog->PreTranslateMessage(*message);
+            } catch (...) {
+            }
+            if (consumed) {
+                // The host's loop still dispatches it: make it a message nobody answers.
+                message->message = WM_NULL;
+                message->wParam = 0;
+                message->lParam = 0;
+            }
+            break;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 bool Dialog::OnCommand(WORD notifyCode, WORD id, HWND) {
     if (notifyCode != BN_CLICKED && notifyCode != 1 /* accelerator */)
         return false;
@@ -156,6 +217,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         handled = OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
         break;
     case WM_NCDESTROY:
+        LeaveHostLoop();
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         m_hwnd = nullptr;
         if (m_modal)

@@ -24,6 +24,10 @@ public:
     bool Create(HWND owner = nullptr);
     // Ends a modal run with `code`; destroys a modeless window.
     void EndDialog(INT_PTR code);
+    // Gives a modeless dialog its keyboard handling (Tab, Enter, Escape, PreTranslateMessage)
+    // inside a host's message loop that knows nothing of it, through a message hook on this
+    // thread that lives as long as the window.
+    void TranslateInHostLoop();
 
     bool IsModal() const { return m_modal; }
     UINT TemplateId() const { return m_templateId; }
@@ -53,12 +57,15 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK HostLoopHook(int code, WPARAM wParam, LPARAM lParam);
+    void LeaveHostLoop();
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateWindowFromTemplate(HWND owner);
 
     UINT m_templateId;
     bool m_modal = false;
     bool m_ended = false;
+    bool m_inHostLoop = false;
     INT_PTR m_endCode = 0;
 };
 

@@ -1,0 +1,59 @@
+// Where the viewer's and the details dialog's controls go for a client size: pure arithmetic,
+// so that it can be checked without windows; the dialogs only apply it.
+#pragma once
+
+namespace diagnose {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The sizes of the viewer's controls that keep their size; a missing control counts as 0 x 0.
+struct ViewerButtons {
+    Size groupByComputer; // 1004, its size also places 1005 and the tree
+    Size cancel;          // 2
+    Size ok;              // 1
+};
+
+struct ViewerLayout {
+    Box caption;
+    Box groupByComputer; // position only
+    Box groupByType;     // position only
+    Box tree;
+    Box list;
+    Box cancel; // position only
+    Box ok;     // position only
+};
+
+// The viewer's layout for client size cx x cy with 10-pixel margins: the caption band across
+// the top, the grouping buttons under it, the tree in the left third, the list in the right two
+// thirds, Cancel and OK in the bottom right corner.
+ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons);
+
+// The smallest track size of the viewer, in pixels.
+constexpr Size kViewerMinimumSize{700, 275};
+
+struct DetailsButtons {
+    Size ok;       // 1
+    Size previous; // 1007
+    Size next;     // 1008
+};
+
+struct DetailsLayout {
+    Box ok;       // position only
+    Box previous; // position only
+    Box next;     // position only
+    Box list;
+    int columnWidth = 0; // every column of the list, when it has any
+};
+
+// The details dialog's layout for client size cx x cy and a list of `columns` columns: the
+// list fills the dialog above the buttons, all columns equally wide.
+DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns);
+
+} // namespace diagnose
