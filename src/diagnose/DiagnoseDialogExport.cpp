@@ -1,7 +1,20 @@
-// The work of CreateDiagnoseDlg.
+// The work of CreateDiagnoseDlg: bring the open viewer to the front, or open one on the log.
 #include "frame/ExportWork.h"
 
+#include "diagnose/DiagnoseDlg.h"
+#include "frame/ModuleState.h"
+#include "win/TextConversion.h"
+
+#include <memory>
+
 void OpenDiagnoseDialog(ModuleState& state, const char* logPath) {
-    // The diagnostics viewer arrives with its subsystem; until then the call only runs its frame.
-    (void)state, (void)logPath;
+    if (auto* open = static_cast<CDiagnoseDlg*>(state.diagnoseDialogSlot)) {
+        open->BringToFront();
+        return;
+    }
+    auto dialog = std::make_unique<CDiagnoseDlg>(&state.diagnoseDialogSlot);
+    dialog->SetSource(win::CallerText(logPath));
+    // A dialog whose window could not be made leaves nothing behind: no object, an empty slot.
+    if (dialog->Create())
+        dialog.release(); // it deletes itself when its window goes
 }

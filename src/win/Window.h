@@ -46,6 +46,18 @@ public:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(m_hwnd, message, wParam, lParam);
     }
+    // Centres the window on the work area of the monitor it is on.
+    void CenterOnScreen() {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (!::GetMonitorInfoW(::MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+            return;
+        const RECT window = WindowRect();
+        const RECT& area = monitor.rcWork;
+        const int x = area.left + ((area.right - area.left) - (window.right - window.left)) / 2;
+        const int y = area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2;
+        ::SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
 protected:
     HWND m_hwnd = nullptr;

@@ -4,6 +4,8 @@
 #include "Screenshot.h"
 #include "ZtServiceMsg.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -58,12 +60,21 @@ HWND ModuleWindow() {
     return found;
 }
 
+// The window in front: the details dialog when it runs, else the module's window.
+HWND FrontWindow() {
+    HWND active = ::GetActiveWindow();
+    DWORD process = 0;
+    if (active && ::GetWindowThreadProcessId(active, &process) == ::GetCurrentThreadId() && ::IsWindowVisible(active))
+        return active;
+    return ModuleWindow();
+}
+
 void TakeScreenshot() {
     const std::wstring& path = g_session.options->screenshotPath;
     if (path.empty() || g_session.screenshotTaken)
         return;
     g_session.screenshotTaken = true;
-    HWND window = ModuleWindow();
+    HWND window = FrontWindow();
     if (window && SaveWindowPng(window, path))
         std::wprintf(L"screenshot: %ls\n", path.c_str());
     else
@@ -71,9 +82,67 @@ void TakeScreenshot() {
     std::fflush(stdout);
 }
 
+HTREEITEM FindTreeItem(HWND tree, HTREEITEM item, const std::wstring& text) {
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t label[512] = {};
+        TVITEMW data{};
+        data.mask = TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = label;
+        data.cchTextMax = 512;
+        TreeView_GetItem(tree, &data);
+        if (text == label)
+            return item;
+        if (HTREEITEM found = FindTreeItem(tree, TreeView_GetChild(tree, item), text))
+            return found;
+    }
+    return nullptr;
+}
+
+void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
+
+// The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
+// "select=LABEL" (a tree entry), "details" (double-click the first row; the details dialog is
+// captured instead, from inside its own modal loop).
+void RunActions() {
+    HWND viewer = ModuleWindow();
+    if (!viewer)
+        return;
+    for (const std::wstring& action : g_session.options->actions) {
+        if (action == L"group-computer" || action == L"group-type") {
+            const int id = action == L"group-computer" ? 1004 : 1005;
+            ::SendMessageW(::GetDlgItem(viewer, id), BM_CLICK, 0, 0);
+        } else if (action.rfind(L"select=", 0) == 0) {
+            HWND tree = ::GetDlgItem(viewer, 1002);
+            if (HTREEITEM item = FindTreeItem(tree, TreeView_GetRoot(tree), action.substr(7)))
+                TreeView_SelectItem(tree, item);
+        } else if (action == L"details") {
+            HWND list = ::GetDlgItem(viewer, 1003);
+            RECT row{};
+            ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
+            // The details dialog runs modally from the double-click; the next timer fires inside it.
+            ::SetTimer(nullptr, 0, 800, OnCloseTimer);
+            ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2));
+            return;
+        }
+    }
+}
+
+void CALLBACK OnActionTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    RunActions();
+    bool detailsFollow = false;
+    for (const std::wstring& action : g_session.options->actions)
+        detailsFollow = detailsFollow || action == L"details";
+    if (!detailsFollow)
+        ::SetTimer(nullptr, 0, 500, OnCloseTimer);
+}
+
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     TakeScreenshot();
+    if (HWND front = FrontWindow(); front && front != ModuleWindow())
+        ::PostMessageW(front, WM_COMMAND, IDOK, 0); // the details dialog
     g_session.exports.destroy();
     // A message box is not one of the module's dialogs: close it the way the operator would.
     if (HWND box = ModuleWindow())
@@ -117,12 +186,13 @@ bool Expect(const HostOptions& options, size_t count) {
 } // namespace
 
 const wchar_t* HostUsage() {
-    return L"usage: zthost [--dll PATH] [--close-after MS] [--screenshot FILE.png] COMMAND ARGS\n"
+    return L"usage: zthost [--dll PATH] [--close-after MS] [--screenshot FILE.png] [--action STEP]... COMMAND ARGS\n"
            L"  diagnose LCID LOGPATH\n"
            L"  info CAPTIONID TEXTID LCID TAG DETAILS\n"
            L"  notify LCID TEXTID CAPTIONID STYLE\n"
            L"  close                      (DestroyOpenDlg)\n"
-           L"Numbers may be decimal or 0x hexadecimal.\n";
+           L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
+           L"before the screenshot: group-computer, group-type, select=LABEL, details.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {
@@ -140,6 +210,8 @@ bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstri
             options.screenshotPath = value;
         else if (flag == L"--dll")
             options.dllPath = value;
+        else if (flag == L"--action")
+            options.actions.push_back(value);
         else {
             error = L"unknown option " + flag;
             return false;
@@ -162,7 +234,7 @@ int RunHostCommand(const HostOptions& options) {
         return 2;
     }
     if (options.closeAfterMs)
-        ::SetTimer(nullptr, 0, options.closeAfterMs, OnCloseTimer);
+        ::SetTimer(nullptr, 0, options.closeAfterMs, options.actions.empty() ? OnCloseTimer : OnActionTimer);
 
     const auto& a = options.arguments;
     if (options.command == L"diagnose") {
@@ -186,6 +258,11 @@ int RunHostCommand(const HostOptions& options) {
         std::fwprintf(stderr, L"zthost: unknown command %ls\n%ls", options.command.c_str(), HostUsage());
         return 2;
     }
+    // Whatever the module still shows goes before the module does.
+    exports.destroy();
+    MSG pending;
+    while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&pending);
     if (!options.screenshotPath.empty() && !g_session.screenshotTaken)
         std::wprintf(L"screenshot: the module showed no window\n");
     ::FreeLibrary(exports.module);

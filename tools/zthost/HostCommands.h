@@ -11,6 +11,7 @@ struct HostOptions {
     std::vector<std::wstring> arguments; // the command's own arguments
     DWORD closeAfterMs = 0;              // 0: run until the operator closes the window
     std::wstring screenshotPath;         // saved just before closing, when given
+    std::vector<std::wstring> actions;   // operator steps on the viewer before the screenshot
     std::wstring dllPath = L"ZtServiceMsg.dll";
 };
 

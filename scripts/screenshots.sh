@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Regenerates the screenshots under docs/images/ from the real dialogs, through the host tool
+# under Wine and Xvfb: the information dialog in German and English, the viewer on the sample
+# log in both groupings, and the details dialog.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/windows-x86
+env=$root/cmake/wine-env.sh
+state=$build/wine
+images=$root/docs/images
+mkdir -p "$images"
+
+cmake --preset windows-x86 >/dev/null
+cmake --build --preset windows-x86 >/dev/null
+unset DISPLAY # a private Xvfb: the same pictures on every machine
+
+winpath() { "$env" run "$state" winepath -w "$1" | tr -d '\r'; }
+sample=$(winpath "$root/samples/Events.log")
+host() { (cd "$build/bin" && "$env" run "$state" ./zthost.exe "$@"); }
+
+host --close-after 1000 --screenshot "$(winpath "$images/info-de.png")" info 5000 5001 0x0407 Leitstand "Verbindung zum Server unterbrochen"
+host --close-after 1000 --screenshot "$(winpath "$images/info-en.png")" info 5000 5001 0x0409 "Control room" "Connection to the server lost"
+host --close-after 1500 --action "select=PC1 (4)" --screenshot "$(winpath "$images/viewer-by-type.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action group-computer --action "select=Fehler (6)" --screenshot "$(winpath "$images/viewer-by-computer.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action "select=PC1 (4)" --action details --screenshot "$(winpath "$images/details.png")" diagnose 0x0407 "$sample"
+"$env" stop "$state"
+ls -l "$images"

@@ -1,0 +1,369 @@
+// The diagnostics viewer.
+#include "diagnose/DiagnoseDlg.h"
+
+#include "diagnose/DiagnoseDetailsDlg.h"
+#include "diagnose/ViewerLayout.h"
+#include "frame/ModuleState.h"
+#include "resource.h"
+#include "win/ResourceModule.h"
+
+#include <algorithm>
+
+namespace {
+
+// Posted to itself when a header click has been sorted: both ways the platform may report the
+// click arrive before it.
+constexpr UINT kColumnClickDone = WM_APP + 1;
+
+UINT CloseMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kCloseMessageName);
+    return message;
+}
+
+HICON LoadViewerIcon() {
+    LPCWSTR name = MAKEINTRESOURCEW(IDI_DIAGNOSE);
+    HINSTANCE module = win::FindResourceHandle(name, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    return module ? ::LoadIconW(module, name) : nullptr;
+}
+
+diagnose::Size WindowSize(HWND window) {
+    RECT rect{};
+    if (!window || !::GetWindowRect(window, &rect))
+        return {};
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void MoveTo(HWND window, const diagnose::Box& box) {
+    ::SetWindowPos(window, nullptr, box.x, box.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void MoveAndSize(HWND window, const diagnose::Box& box) {
+    ::SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot) : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {}
+
+CDiagnoseDlg::~CDiagnoseDlg() {
+    if (m_slot && *m_slot == this)
+        *m_slot = nullptr;
+}
+
+void CDiagnoseDlg::SetSource(const std::wstring& path) { m_index.SetFile(path); }
+
+bool CDiagnoseDlg::Create() {
+    if (!Dialog::Create(nullptr))
+        return false;
+    TranslateInHostLoop();
+    if (m_slot)
+        *m_slot = this;
+    return true;
+}
+
+void CDiagnoseDlg::BringToFront() {
+    ::ShowWindow(m_hwnd, SW_SHOW);
+    if (::IsIconic(m_hwnd))
+        ::ShowWindow(m_hwnd, SW_RESTORE);
+    ::BringWindowToTop(m_hwnd);
+    ::SetForegroundWindow(m_hwnd);
+}
+
+bool CDiagnoseDlg::OnInitDialog() {
+    m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
+    m_tree.Attach(Item(IDC_DIAGNOSE_TREE));
+    ReplaceListWithVirtualList();
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+
+    const RECT client = ClientRect();
+    Layout(client.right, client.bottom);
+    CenterOnScreen();
+    m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    SetupRecordColumns(m_list);
+    GroupBy(false);
+    return true;
+}
+
+// The template's list is an ordinary one; the viewer needs the same list with its rows held by
+// the dialog. Replacing it here keeps every language library's template usable as it is.
+void CDiagnoseDlg::ReplaceListWithVirtualList() {
+    HWND original = Item(IDC_DIAGNOSE_LIST);
+    if (!original)
+        return;
+    RECT rect = {};
+    ::GetWindowRect(original, &rect);
+    ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(original, GWL_STYLE)) | LVS_OWNERDATA;
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(original, GWL_EXSTYLE));
+    HWND list = ::CreateWindowExW(exStyle, WC_LISTVIEWW, L"", style, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, m_hwnd, reinterpret_cast<HMENU>(IDC_DIAGNOSE_LIST),
+                                  win::ThisModule(), nullptr);
+    if (!list) {
+        m_list.Attach(original);
+        return;
+    }
+    ::SendMessageW(list, WM_SETFONT, ::SendMessageW(original, WM_GETFONT, 0, 0), FALSE);
+    ::SetWindowPos(list, original, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // same tab order
+    ::DestroyWindow(original);
+    m_list.Attach(list);
+}
+
+void CDiagnoseDlg::Layout(int cx, int cy) {
+    HWND caption = m_caption.Handle();
+    if (!caption || !m_tree.Handle() || !m_list.Handle())
+        return;
+    HWND byComputer = Item(IDC_GROUP_BY_COMPUTER);
+    HWND byType = Item(IDC_GROUP_BY_TYPE);
+    HWND cancel = Item(IDCANCEL);
+    HWND ok = Item(IDOK);
+    const diagnose::ViewerLayout layout =
+        diagnose::ComputeViewerLayout(cx, cy, {WindowSize(byComputer), WindowSize(cancel), WindowSize(ok)});
+
+    MoveAndSize(caption, layout.caption);
+    ::InvalidateRect(caption, nullptr, FALSE);
+    if (byComputer)
+        MoveTo(byComputer, layout.groupByComputer);
+    if (byType)
+        MoveTo(byType, layout.groupByType);
+    MoveAndSize(m_tree.Handle(), layout.tree);
+    MoveAndSize(m_list.Handle(), layout.list);
+    if (cancel) {
+        MoveTo(cancel, layout.cancel);
+        ::InvalidateRect(cancel, nullptr, TRUE);
+    }
+    if (ok) {
+        MoveTo(ok, layout.ok);
+        ::InvalidateRect(ok, nullptr, TRUE);
+    }
+}
+
+bool CDiagnoseDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {
+    if (notifyCode == BN_CLICKED && (id == IDC_GROUP_BY_COMPUTER || id == IDC_GROUP_BY_TYPE)) {
+        GroupBy(id == IDC_GROUP_BY_COMPUTER);
+        return true;
+    }
+    return Dialog::OnCommand(notifyCode, id, control);
+}
+
+void CDiagnoseDlg::GroupBy(bool byComputer) {
+    if (m_groupByComputer == byComputer)
+        return;
+    ShowRows(nullptr);
+    m_groupByComputer = byComputer;
+    FillTree(m_index, m_tree, byComputer);
+    FormatTopLevel();
+}
+
+void CDiagnoseDlg::FormatTopLevel() {
+    for (HTREEITEM item = m_tree.GetRootItem(); item; item = m_tree.GetNextSiblingItem(item)) {
+        m_tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD);
+        m_tree.Expand(item, TVE_EXPAND);
+    }
+    // Expanding may scroll the tree down to the last heading: start at the top.
+    if (HTREEITEM first = m_tree.GetRootItem())
+        m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(first));
+}
+
+void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
+    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (records)
+        m_rows.assign(records->begin(), records->end());
+    else
+        m_rows.clear();
+    m_list.SetItemCount(static_cast<int>(m_rows.size()));
+    if (!m_rows.empty())
+        m_list.EnsureVisible(0);
+    m_list.Invalidate(true);
+}
+
+void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
+    const auto* records = reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0);
+    ShowRows(records);
+    std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
+    if (records) {
+        const std::wstring label = m_tree.GetItemText(change.itemNew.hItem);
+        if (!label.empty())
+            caption += L" - " + label;
+    }
+    m_caption.SetText(caption);
+}
+
+void CDiagnoseDlg::OnColumnClick(int column) {
+    if (m_columnClickSeen)
+        return;
+    m_columnClickSeen = true;
+    ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0);
+
+    m_sortAscending = !m_sortAscending;
+    const int selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const bool hadSelection = selectedRow >= 0 && static_cast<size_t>(selectedRow) < m_rows.size();
+    const diagnose::RecordId selected = hadSelection ? m_rows[selectedRow] : NeighbourQuery::kNoRecord;
+
+    SortRecordRows(m_index, m_rows, column, m_sortAscending);
+
+    // The selection follows its record, as it does in a list that holds its items itself.
+    if (hadSelection) {
+        const auto found = std::find(m_rows.begin(), m_rows.end(), selected);
+        const int row = static_cast<int>(found - m_rows.begin());
+        m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    m_list.Invalidate(false);
+}
+
+void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.size())
+        return;
+    const diagnose::RecordId record = m_rows[item.iItem];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring text = m_index.RowText(record, item.iSubItem);
+        const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        text.copy(item.pszText, count);
+        item.pszText[count] = L'\0';
+    }
+    if (item.mask & LVIF_PARAM)
+        item.lParam = static_cast<LPARAM>(record);
+}
+
+void CDiagnoseDlg::FindNeighbour(NeighbourQuery& query) const {
+    query.neighbour = NeighbourQuery::kNoRecord;
+    query.neighbourHasNext = query.neighbourHasPrevious = false;
+    query.recordHasNext = query.recordHasPrevious = false;
+    const auto found = std::find(m_rows.begin(), m_rows.end(), query.record);
+    if (found == m_rows.end())
+        return;
+    const size_t row = static_cast<size_t>(found - m_rows.begin());
+    const size_t count = m_rows.size();
+    query.recordHasNext = row + 1 < count;
+    query.recordHasPrevious = row >= 1;
+    if (query.previous ? row == 0 : row + 1 >= count)
+        return;
+    const size_t neighbour = query.previous ? row - 1 : row + 1;
+    query.neighbour = m_rows[neighbour];
+    query.neighbourHasNext = neighbour + 1 < count;
+    query.neighbourHasPrevious = neighbour >= 1;
+}
+
+void CDiagnoseDlg::OnListDoubleClick(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size())
+        return;
+    OpenDetails(m_rows[row]);
+}
+
+void CDiagnoseDlg::OnTreeDoubleClick() {
+    HTREEITEM selected = m_tree.GetSelectedItem();
+    if (!selected || m_tree.GetItemData(selected) == 0)
+        return;
+    OnListDoubleClick(0);
+}
+
+void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
+    if (m_details)
+        return;
+    CDiagnoseDetailsDlg details(this, record);
+    m_details = &details;
+    details.DoModal(m_hwnd);
+    m_details = nullptr;
+    if (m_closePending)
+        ::DestroyWindow(m_hwnd); // deletes this; nothing below may touch a member
+}
+
+void CDiagnoseDlg::Close() {
+    if (m_details) {
+        // Closing while the details run would pull the viewer from under them: end them first.
+        m_closePending = true;
+        m_details->EndDialog(IDCANCEL);
+        return;
+    }
+    ::DestroyWindow(m_hwnd);
+}
+
+bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
+    result = 0;
+    if (header->hwndFrom == m_list.Handle()) {
+        switch (header->code) {
+        case LVN_GETDISPINFOW:
+            AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+            return true;
+        case LVN_COLUMNCLICK:
+            OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            return true;
+        case NM_DBLCLK:
+            OnListDoubleClick(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (header->hwndFrom == m_tree.Handle()) {
+        switch (header->code) {
+        case TVN_SELCHANGEDW:
+            OnTreeSelectionChanged(*reinterpret_cast<NMTREEVIEWW*>(header));
+            return true;
+        case NM_DBLCLK:
+            OnTreeDoubleClick();
+            return true;
+        default:
+            return false;
+        }
+    }
+    if ((header->code == HDN_ITEMCLICKW || header->code == HDN_ITEMCLICKA) &&
+        header->hwndFrom == m_list.GetHeader()) {
+        OnColumnClick(reinterpret_cast<NMHEADERW*>(header)->iItem);
+        return true;
+    }
+    return false;
+}
+
+bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == CloseMessage()) {
+        Close();
+        result = 1;
+        return true;
+    }
+    switch (message) {
+    case kColumnClickDone:
+        m_columnClickSeen = false;
+        return true;
+    case WM_SIZE:
+        if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
+            Layout(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {diagnose::kViewerMinimumSize.width, diagnose::kViewerMinimumSize.height};
+        return true;
+    }
+    case WM_PAINT:
+        return PaintMinimised();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_icon);
+        return true;
+    case WM_CLOSE:
+        Close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDiagnoseDlg::PaintMinimised() {
+    if (!::IsIconic(m_hwnd))
+        return false;
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hwnd, &paint);
+    ::SendMessageW(m_hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const RECT client = ClientRect();
+    const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_icon);
+    ::EndPaint(m_hwnd, &paint);
+    return true;
+}
+
+void CDiagnoseDlg::OnFinalMessage() {
+    if (m_slot && *m_slot == this)
+        *m_slot = nullptr;
+    delete this;
+}

@@ -1,0 +1,78 @@
+// The diagnostics viewer "Vistral Diagnose": a modeless, resizable window with the log's
+// records in a tree by computer or by diagnose type and the selected group's records in a list.
+#pragma once
+
+#include "diagnose/DiagnoseFeed.h"
+#include "diagnose/NeighbourQuery.h"
+#include "info/StaticCaption.h"
+#include "win/Dialog.h"
+#include "win/ListView.h"
+#include "win/TreeView.h"
+
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+class CDiagnoseDetailsDlg;
+
+// Owns itself: it deletes itself (and with it the index and every record) after its window is
+// destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
+// over the selected group's record ids, so groups of any size show at once; what the operator
+// sees (rows, texts, order after each header click, selection) is that of a filled list.
+class CDiagnoseDlg : public win::Dialog {
+public:
+    explicit CDiagnoseDlg(win::Dialog** slot);
+    ~CDiagnoseDlg() override;
+
+    // Reads and indexes the whole log file, before the window exists.
+    void SetSource(const std::wstring& path);
+    // Creates the window; on success the dialog stands in its slot.
+    bool Create();
+    // Shows the window and brings it to the front, restoring it when it is minimised.
+    void BringToFront();
+
+    // The record above or below one, in the list as it is ordered now.
+    void FindNeighbour(NeighbourQuery& query) const;
+
+    const CDiagnoseIndex& Index() const { return m_index; }
+    const std::wstring& CaptionText() const { return m_caption.Text(); }
+    HWND RecordList() const { return m_list.Handle(); }
+    HWND Tree() const { return m_tree.Handle(); }
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
+    void OnOK() override { Close(); }
+    void OnCancel() override { Close(); }
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnFinalMessage() override;
+
+private:
+    void ReplaceListWithVirtualList();
+    void Layout(int cx, int cy);
+    void GroupBy(bool byComputer);
+    void FormatTopLevel();
+    void OnTreeSelectionChanged(const NMTREEVIEWW& change);
+    void ShowRows(const diagnose::RecordList* records);
+    void OnColumnClick(int column);
+    void OnListDoubleClick(int row);
+    void OnTreeDoubleClick();
+    void OpenDetails(diagnose::RecordId record);
+    void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    bool PaintMinimised();
+    void Close();
+
+    HICON m_icon = nullptr;
+    CStaticCaption m_caption;
+    win::TreeView m_tree;
+    win::ListView m_list;
+    CDiagnoseIndex m_index;
+    bool m_groupByComputer = true;
+    bool m_sortAscending = false;
+    win::Dialog** m_slot;
+    std::vector<diagnose::RecordId> m_rows; // the list's rows, in the order shown
+    bool m_columnClickSeen = false;         // one header click sorts once, however delivered
+    CDiagnoseDetailsDlg* m_details = nullptr;
+    bool m_closePending = false;
+};

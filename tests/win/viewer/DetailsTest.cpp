@@ -1,0 +1,225 @@
+// The details dialog, opened from the viewer as the operator opens it: the attributes, stepping
+// through the viewer's list in its current order, select-all and copy, and its layout.
+#include "ViewerFixture.h"
+
+#include <map>
+
+using namespace testing_support;
+using namespace viewer_tests;
+
+namespace {
+
+const std::vector<std::string> kFourRecords = {
+    R"(05.12.2026 08:00:03   Host="PC1" Process="Delta" Traceclass="0" Mode="1" Text="vierte")",
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="0" Text="zweite")",
+    R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0" Text="erste")",
+    R"(05.12.2026 08:00:02   Host="PC1" Process="Gamma" Traceclass="0" Text="dritte")",
+};
+
+std::map<std::wstring, std::wstring> Attributes(HWND details) {
+    HWND list = ::GetDlgItem(details, IDC_DETAILS_LIST);
+    std::map<std::wstring, std::wstring> attributes;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        attributes[ListText(list, row, 0)] = ListText(list, row, 1);
+    return attributes;
+}
+
+bool Enabled(HWND details, int id) { return ::IsWindowEnabled(::GetDlgItem(details, id)) != FALSE; }
+
+void DoubleClickRow(HWND viewer, HWND list, int row) {
+    NMITEMACTIVATE activate{};
+    activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
+    activate.iItem = row;
+    ::SendMessageW(viewer, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
+void Click(HWND details, int id) { ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0); }
+
+class Details : public Viewer {
+protected:
+    void SetUp() override {
+        Open(WriteLog(kFourRecords));
+        ASSERT_NE(viewer, nullptr);
+        SelectTreeItem(L"PC1 (4)");
+    }
+};
+
+} // namespace
+
+TEST_F(Details, ShowsTheRecordsAttributesAsTheResolverDoes) {
+    WithDetails([&] { DoubleClickRow(window, list, 1); },
+                [&](HWND details) {
+                    const auto attributes = Attributes(details);
+                    EXPECT_EQ(attributes.at(L"Process"), L"Beta");
+                    EXPECT_EQ(attributes.at(L"Text"), L"zweite");
+                    EXPECT_EQ(attributes.count(L"Mode"), 0u);
+                    EXPECT_FALSE(::IsWindowEnabled(window)) << "the viewer waits while the details run";
+                });
+    EXPECT_TRUE(::IsWindowEnabled(window));
+}
+
+TEST_F(Details, SteppingButtonsFollowTheRowsPosition) {
+    WithDetails([&] { DoubleClickRow(window, list, 0); },
+                [&](HWND details) {
+                    EXPECT_FALSE(Enabled(details, IDC_DETAILS_PREVIOUS));
+                    EXPECT_TRUE(Enabled(details, IDC_DETAILS_NEXT));
+                    Click(details, IDC_DETAILS_NEXT);
+                    EXPECT_TRUE(Enabled(details, IDC_DETAILS_PREVIOUS));
+                    EXPECT_TRUE(Enabled(details, IDC_DETAILS_NEXT));
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"zweite");
+                    Click(details, IDC_DETAILS_NEXT);
+                    Click(details, IDC_DETAILS_NEXT);
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"dritte");
+                    EXPECT_FALSE(Enabled(details, IDC_DETAILS_NEXT)) << "the last row";
+                    EXPECT_TRUE(Enabled(details, IDC_DETAILS_PREVIOUS));
+                });
+    WithDetails([&] { DoubleClickRow(window, list, 3); },
+                [&](HWND details) {
+                    EXPECT_TRUE(Enabled(details, IDC_DETAILS_PREVIOUS));
+                    EXPECT_FALSE(Enabled(details, IDC_DETAILS_NEXT));
+                });
+}
+
+TEST_F(Details, SteppingFollowsTheCurrentSortOrder) {
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
+    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click)); // ascending by date
+    PumpMessages(20);
+    WithDetails([&] { DoubleClickRow(window, list, 0); },
+                [&](HWND details) {
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"erste");
+                    Click(details, IDC_DETAILS_NEXT);
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"zweite");
+                    Click(details, IDC_DETAILS_NEXT);
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"dritte");
+                    Click(details, IDC_DETAILS_PREVIOUS);
+                    EXPECT_EQ(Attributes(details).at(L"Text"), L"zweite");
+                });
+}
+
+TEST_F(Details, TreeDoubleClickOpensTheFirstRowAndAHeadingNothing) {
+    NMHDR doubleClick{tree, IDC_DIAGNOSE_TREE, NM_DBLCLK};
+    const auto doubleClickTree = [&] {
+        ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_TREE, reinterpret_cast<LPARAM>(&doubleClick));
+    };
+    WithDetails(doubleClickTree, [&](HWND details) { EXPECT_EQ(Attributes(details).at(L"Text"), L"vierte"); });
+
+    SelectTreeItem(L"Information");
+    bool opened = false;
+    AfterDelay(100, [&] {
+        if (HWND details = FindThreadWindow(L"Vistral Diagnose-Details")) {
+            opened = true;
+            ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+        }
+    });
+    doubleClickTree();
+    PumpMessages(200);
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(Details, OnlyRowDisablesBothButtons) {
+    Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log"));
+    DestroyOpenDlg();
+    Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log"));
+    ASSERT_NE(viewer, nullptr);
+    SelectTreeItem(L"ONLY (1)");
+    WithDetails([&] { DoubleClickRow(window, list, 0); },
+                [&](HWND details) {
+                    EXPECT_FALSE(Enabled(details, IDC_DETAILS_PREVIOUS));
+                    EXPECT_FALSE(Enabled(details, IDC_DETAILS_NEXT));
+                });
+}
+
+TEST_F(Details, CtrlAWithTheFocusOnAButtonThenCtrlCCopiesTabSeparatedRows) {
+    // Each step runs from the details dialog's own loop, so the keys pass its accelerators.
+    HWND details = nullptr, attributes = nullptr;
+    int selectedByCtrlA = -1, rows = -1;
+    std::wstring copied;
+    AfterDelay(150, [&] {
+        details = FindThreadWindow(L"Vistral Diagnose-Details");
+        if (!details)
+            return;
+        attributes = ::GetDlgItem(details, IDC_DETAILS_LIST);
+        HWND ok = ::GetDlgItem(details, IDOK);
+        ::SetFocus(ok);
+        PressCtrlKey(ok, 'A');
+        AfterDelay(100, [&] {
+            selectedByCtrlA = ListView_GetSelectedCount(attributes);
+            rows = ListView_GetItemCount(attributes);
+            ListView_SetItemState(attributes, -1, 0, LVIS_SELECTED);
+            for (int row = 0; row < rows; ++row) {
+                const std::wstring name = ListText(attributes, row, 0);
+                if (name == L"Host" || name == L"Process")
+                    ListView_SetItemState(attributes, row, LVIS_SELECTED, LVIS_SELECTED);
+            }
+            PressCtrlKey(::GetFocus(), 'C');
+            AfterDelay(100, [&] {
+                ReleaseCtrl();
+                if (::OpenClipboard(nullptr)) {
+                    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+                        const auto* text = static_cast<const wchar_t*>(::GlobalLock(data));
+                        copied.assign(text, ::GlobalSize(data) / sizeof(wchar_t));
+                        ::GlobalUnlock(data);
+                    }
+                    ::CloseClipboard();
+                }
+                ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+            });
+        });
+    });
+    DoubleClickRow(window, list, 2);
+    PumpMessages(100);
+    ReleaseCtrl();
+    ASSERT_NE(details, nullptr);
+    EXPECT_GT(rows, 2);
+    EXPECT_EQ(selectedByCtrlA, rows);
+    const std::wstring expected = std::wstring(L"Host\tPC1\r\nProcess\tAlpha\r\n") + L'\0';
+    ASSERT_GE(copied.size(), expected.size());
+    EXPECT_EQ(copied.substr(0, expected.size()), expected);
+}
+
+TEST_F(Details, CopyWithNothingSelectedLeavesTheClipboardAlone) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    AfterDelay(150, [&] {
+        HWND details = FindThreadWindow(L"Vistral Diagnose-Details");
+        if (!details)
+            return;
+        ListView_SetItemState(::GetDlgItem(details, IDC_DETAILS_LIST), -1, 0, LVIS_SELECTED);
+        PressCtrlKey(::GetDlgItem(details, IDC_DETAILS_LIST), 'C');
+        AfterDelay(100, [details] {
+            ReleaseCtrl();
+            ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+        });
+    });
+    DoubleClickRow(window, list, 0);
+    PumpMessages(100);
+    EXPECT_FALSE(::IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+TEST_F(Details, ColumnsShareTheWidthAfterAResize) {
+    WithDetails([&] { DoubleClickRow(window, list, 0); },
+                [&](HWND details) {
+                    RECT frame{0, 0, 420, 300};
+                    ::AdjustWindowRectEx(&frame, ::GetWindowLongW(details, GWL_STYLE), FALSE,
+                                         ::GetWindowLongW(details, GWL_EXSTYLE));
+                    ::SetWindowPos(details, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                                   SWP_NOMOVE | SWP_NOZORDER);
+                    RECT client{};
+                    ::GetClientRect(details, &client);
+                    HWND attributes = ::GetDlgItem(details, IDC_DETAILS_LIST);
+                    const int expected = (client.right - 20) / 2 - 2;
+                    EXPECT_EQ(ListView_GetColumnWidth(attributes, 0), expected);
+                    EXPECT_EQ(ListView_GetColumnWidth(attributes, 1), expected);
+                    if (client.right == 420) {
+                        EXPECT_EQ(expected, 198);
+                    }
+                });
+}
+
+TEST_F(Details, ClosingTheViewerWhileTheDetailsRunEndsThemFirst) {
+    WithDetails([&] { DoubleClickRow(window, list, 0); }, [&](HWND) { DestroyOpenDlg(); });
+    PumpMessages(100);
+    EXPECT_EQ(OpenViewer(), nullptr);
+}

@@ -1,0 +1,193 @@
+// Opening the viewer for a test and reading its controls back.
+#include "ViewerFixture.h"
+
+#include <fstream>
+
+using namespace testing_support;
+
+namespace viewer_tests {
+
+namespace {
+TreeNode ReadNode(HWND tree, HTREEITEM item) {
+    wchar_t text[512] = {};
+    TVITEMW data{};
+    data.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = 512;
+    data.stateMask = TVIS_BOLD | TVIS_EXPANDED;
+    TreeView_GetItem(tree, &data);
+    TreeNode node{text, data.lParam, (data.state & TVIS_BOLD) != 0, (data.state & TVIS_EXPANDED) != 0, item, {}};
+    for (HTREEITEM child = TreeView_GetChild(tree, item); child; child = TreeView_GetNextSibling(tree, child))
+        node.children.push_back(ReadNode(tree, child));
+    return node;
+}
+
+HTREEITEM Find(const TreeNode& node, const std::wstring& text) {
+    if (node.text == text)
+        return node.item;
+    for (const TreeNode& child : node.children)
+        if (HTREEITEM found = Find(child, text))
+            return found;
+    return nullptr;
+}
+
+struct TitleSearch {
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<TitleSearch*>(search);
+    if (::IsWindowVisible(window) && WindowText(window) == *s->title) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void Send(std::vector<INPUT> inputs) { ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+} // namespace
+
+std::vector<TreeNode> ReadTree(HWND tree) {
+    std::vector<TreeNode> roots;
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+        roots.push_back(ReadNode(tree, item));
+    return roots;
+}
+
+std::vector<std::wstring> RootTexts(HWND tree) {
+    std::vector<std::wstring> texts;
+    for (const TreeNode& root : ReadTree(tree))
+        texts.push_back(root.text);
+    return texts;
+}
+
+std::vector<std::wstring> ChildTexts(const TreeNode& root) {
+    std::vector<std::wstring> texts;
+    for (const TreeNode& child : root.children)
+        texts.push_back(child.text);
+    return texts;
+}
+
+HTREEITEM FindTreeItem(HWND tree, const std::wstring& text) {
+    for (const TreeNode& root : ReadTree(tree))
+        if (HTREEITEM found = Find(root, text))
+            return found;
+    return nullptr;
+}
+
+std::wstring ListText(HWND list, int row, int column) {
+    wchar_t text[1024] = {};
+    ListView_GetItemText(list, row, column, text, 1024);
+    return text;
+}
+
+std::vector<std::wstring> Column(HWND list, int column) {
+    std::vector<std::wstring> texts;
+    const int count = ListView_GetItemCount(list);
+    for (int row = 0; row < count; ++row)
+        texts.push_back(ListText(list, row, column));
+    return texts;
+}
+
+HWND FindThreadWindow(const std::wstring& title) {
+    TitleSearch search{&title, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void ClickAt(HWND window, POINT client, bool twice) {
+    ::ClientToScreen(window, &client);
+    ::SetCursorPos(client.x, client.y);
+    PumpMessages(30);
+    for (int i = 0; i < (twice ? 2 : 1); ++i) {
+        INPUT down{}, up{};
+        down.type = up.type = INPUT_MOUSE;
+        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        Send({down, up});
+        PumpMessages(30);
+    }
+    PumpMessages(100);
+}
+
+void PressCtrlKey(HWND target, WORD key) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] |= 0x80;
+    keys[VK_LCONTROL] |= 0x80;
+    ::SetKeyboardState(keys);
+    PostKey(target, key);
+}
+
+void ReleaseCtrl() {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] &= 0x7F;
+    keys[VK_LCONTROL] &= 0x7F;
+    ::SetKeyboardState(keys);
+}
+
+std::string Ansi(const std::wstring& text) {
+    std::string result(text.size() * 2 + 1, '\0');
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), result.data(),
+                                             static_cast<int>(result.size()), nullptr, nullptr);
+    result.resize(static_cast<size_t>(length > 0 ? length : 0));
+    return result;
+}
+
+Viewer::~Viewer() {
+    DestroyOpenDlg();
+    PumpMessages(20);
+}
+
+std::wstring Viewer::WriteLog(const std::vector<std::string>& lines, const wchar_t* name) {
+    const std::wstring path = dir.Path() + name;
+    std::ofstream file(path.c_str(), std::ios::binary);
+    for (const std::string& line : lines)
+        file << line << "\r\n";
+    return path;
+}
+
+CDiagnoseDlg* Viewer::Open(const std::wstring& path, LCID lcid) {
+    EXPECT_EQ(CreateDiagnoseDlg(lcid, Ansi(path).c_str()), 0);
+    PumpMessages(50);
+    viewer = OpenViewer();
+    EXPECT_NE(viewer, nullptr);
+    if (viewer) {
+        window = viewer->Handle();
+        tree = viewer->Tree();
+        list = viewer->RecordList();
+    }
+    return viewer;
+}
+
+void Viewer::SelectTreeItem(const std::wstring& text) {
+    HTREEITEM item = FindTreeItem(tree, text);
+    ASSERT_NE(item, nullptr) << "no tree item " << Ansi(text);
+    TreeView_SelectItem(tree, item);
+    PumpMessages(20);
+}
+
+void Viewer::Command(int id) {
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+    PumpMessages(20);
+}
+
+void Viewer::WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
+    bool seen = false;
+    AfterDelay(150, [&] {
+        HWND details = FindThreadWindow(L"Vistral Diagnose-Details");
+        if (!details)
+            return;
+        seen = true;
+        inspect(details);
+        ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+    });
+    open();
+    PumpMessages(250); // the inspection has run by now, whether or not the details came up
+    EXPECT_TRUE(seen) << "the details dialog did not open";
+}
+
+} // namespace viewer_tests

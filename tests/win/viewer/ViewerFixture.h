@@ -1,0 +1,68 @@
+// Opens the viewer through CreateDiagnoseDlg on a log written for the test, and reads its real
+// controls back: tree items, list rows, caption, and the details dialog when it runs.
+#pragma once
+
+#include "ZtServiceMsg.h"
+#include "diagnose/DiagnoseDlg.h"
+#include "frame/ModuleState.h"
+#include "resource.h"
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace viewer_tests {
+
+struct TreeNode {
+    std::wstring text;
+    LPARAM data = 0;
+    bool bold = false;
+    bool expanded = false;
+    HTREEITEM item = nullptr;
+    std::vector<TreeNode> children;
+};
+
+std::vector<TreeNode> ReadTree(HWND tree);
+std::vector<std::wstring> RootTexts(HWND tree);
+std::vector<std::wstring> ChildTexts(const TreeNode& root);
+// The first item (depth first) whose text is `text`; null when there is none.
+HTREEITEM FindTreeItem(HWND tree, const std::wstring& text);
+std::wstring ListText(HWND list, int row, int column);
+std::vector<std::wstring> Column(HWND list, int column);
+// A top-level window of this thread with the given title, or null.
+HWND FindThreadWindow(const std::wstring& title);
+// A mouse click as a user gives it, through the system's input queue.
+void ClickAt(HWND window, POINT client, bool twice = false);
+// Ctrl+key posted to `target` with the thread's Ctrl state down until ReleaseCtrl: it then
+// passes whatever message loop runs, accelerator translation included. (Xvfb has no window
+// manager to give our window the X keyboard focus, so synthesised hardware input would not
+// reach it.)
+void PressCtrlKey(HWND target, WORD key);
+void ReleaseCtrl();
+
+std::string Ansi(const std::wstring& text);
+
+class Viewer : public ::testing::Test {
+protected:
+    ~Viewer() override;
+
+    // Writes `lines` (CR LF separated) to a file in the test's directory; answers its path.
+    std::wstring WriteLog(const std::vector<std::string>& lines, const wchar_t* name = L"Events.log");
+    // Opens the viewer on `path`; fails the test when no viewer came up.
+    CDiagnoseDlg* Open(const std::wstring& path, LCID lcid = 0x0407);
+    CDiagnoseDlg* OpenViewer() const { return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot); }
+    void SelectTreeItem(const std::wstring& text);
+    void Command(int id);
+    // Runs `inspect` against the details dialog opened by `open`, then closes the details.
+    void WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
+
+    testing_support::TempDirectory dir;
+    CDiagnoseDlg* viewer = nullptr;
+    HWND window = nullptr;
+    HWND tree = nullptr;
+    HWND list = nullptr;
+};
+
+} // namespace viewer_tests
