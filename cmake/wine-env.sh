@@ -47,11 +47,14 @@ detached() { "$@" </dev/null >>"$state/background.log" 2>&1 9>&-; }
 start() {
   exec 9>"$state/lock"
   flock 9
+  # The display comes first: a prefix made without one leaves that Wine session unable to
+  # show any window.
+  start_display
+  use_display
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     detached wineboot -i || true
     detached wineserver -w || true
   fi
-  start_display
   if [ ! -f "$state/started" ]; then
     detached wineserver -p || true
     if [ ! -f "$state/unmanaged" ]; then
@@ -60,7 +63,6 @@ start() {
       detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
     fi
     # Starts Wine's services now, detached, rather than inside the first test program.
-    use_display
     detached wine cmd /c exit || true
     touch "$state/started"
   fi

@@ -12,8 +12,13 @@ namespace {
 struct LoadedModule {
     LoadedModule() : module(::LoadLibraryW((BinDirectory() + L"ZtServiceMsg.dll").c_str())) {}
     ~LoadedModule() {
-        if (module)
-            ::FreeLibrary(module);
+        if (!module)
+            return;
+        // A host closes what the module shows before it lets the module go.
+        if (auto destroy = Get<PFN_DestroyOpenDlg>("DestroyOpenDlg"))
+            destroy();
+        PumpMessages(20);
+        ::FreeLibrary(module);
     }
     template <typename Fn>
     Fn Get(const char* name) const {
@@ -74,7 +79,11 @@ TEST(LoadedModule, UnloadAfterUseAndLoadAgain) {
         LoadedModule dll;
         ASSERT_NE(dll.module, nullptr);
         auto info = dll.Get<PFN_CreateInfoDlg>("CreateInfoDlg");
+        auto destroy = dll.Get<PFN_DestroyOpenDlg>("DestroyOpenDlg");
+        auto diagnose = dll.Get<PFN_CreateDiagnoseDlg>("CreateDiagnoseDlg");
+        AfterDelay(100, [destroy] { destroy(); });
         EXPECT_EQ(info(0, 5000, 5001, 0x0409, 0, "unload", nullptr), 0);
+        EXPECT_EQ(diagnose(0x0409, nullptr), 0);
     }
 }
 
