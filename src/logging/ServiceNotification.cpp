@@ -1,8 +1,10 @@
 // The service-mode path of the message-box notification.
 #include "logging/ServiceNotification.h"
 
+#include "logging/VistralLog.h"
+
 void ReportServiceError(const std::wstring& message) {
-    // The event log writer arrives with the logging subsystem; until then the entry is dropped,
-    // as the logging classes drop what they cannot write.
-    (void)message;
+    CVistralLog log(kServiceEventSource);
+    // The message is an argument, never the format: its percent signs are text.
+    log.Error(L"%ls", message.c_str());
 }
