@@ -1,0 +1,136 @@
+// Parse+index of a diagnostic log, peak memory against the file size, and the record sorts.
+//   zt_model_bench LOGFILE
+// Prints one "name: value" line per figure.
+#include "diagnose/RecordStore.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include "diagnose/DiagnoseFeed.h"
+#include "diagnose/DiagnoseIndex.h"
+
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Committed private memory now and at its peak, in bytes.
+struct Memory {
+    double now = 0, peak = 0;
+};
+
+Memory ProcessMemory() {
+    Memory memory;
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
+        memory.now = static_cast<double>(counters.PagefileUsage);
+        memory.peak = static_cast<double>(counters.PeakPagefileUsage);
+    }
+#else
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    memory.now = static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    memory.peak = static_cast<double>(usage.ru_maxrss) * 1024.0;
+#endif
+    return memory;
+}
+
+double FileSize(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    std::fseek(file, 0, SEEK_END);
+    const double size = static_cast<double>(std::ftell(file));
+    std::fclose(file);
+    return size;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zt_model_bench LOGFILE\n");
+        return 2;
+    }
+    const double fileSize = FileSize(argv[1]);
+    const Memory before = ProcessMemory();
+    const auto start = Clock::now();
+#ifdef _WIN32
+    const std::string narrow = argv[1];
+    CDiagnoseIndex store;
+    store.SetFile(std::wstring(narrow.begin(), narrow.end()));
+#else
+    diagnose::RecordStore store;
+    {
+        std::string bytes(static_cast<size_t>(fileSize), '\0');
+        std::FILE* file = std::fopen(argv[1], "rb");
+        if (!file)
+            return 1;
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+        std::fclose(file);
+        std::printf("of which reading the file: %.3f s\n", Seconds(start));
+        store.AddFileBytes(std::move(bytes), diagnose::Latin1Table(), L"Unbekannt");
+    }
+#endif
+    const double loadSeconds = Seconds(start);
+    const Memory after = ProcessMemory();
+    const double lines = store.RecordCount();
+    std::printf("file: %.1f MB, %.0f lines\n", fileSize / 1e6, lines);
+    std::printf("parse+index: %.3f s\n", loadSeconds);
+    std::printf("lines per second: %.0f\n", lines / loadSeconds);
+    std::printf("peak memory of the load: %.1f MB = %.2f x file size\n", (after.peak - before.now) / 1e6,
+                (after.peak - before.now) / fileSize);
+    std::printf("memory held by the index: %.1f MB = %.2f x file size\n", (after.now - before.now) / 1e6,
+                (after.now - before.now) / fileSize);
+
+    std::vector<diagnose::RecordId> rows;
+    for (diagnose::RecordId id = 0; id < store.RecordCount() && rows.size() < 200000; id += 3)
+        rows.push_back(id);
+    for (int column : {0, 1}) {
+        std::vector<diagnose::RecordId> sorted = rows;
+        const auto sortStart = Clock::now();
+        SortRecordRows(store, sorted, column, column == 0);
+        std::printf("SortRecordRows %zu rows, column %d: %.3f s\n", sorted.size(), column,
+                    Seconds(sortStart));
+    }
+#ifdef _WIN32
+    // The list view's own sort with the comparison callback, on a real control.
+    ::InitCommonControls();
+    HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", LVS_REPORT, 0, 0, 400, 400, nullptr, nullptr, nullptr,
+                                  nullptr);
+    win::ListView view(list);
+    SetupRecordColumns(view);
+    diagnose::RecordList hundredThousand(rows.begin(), rows.begin() + std::min<size_t>(rows.size(), 100000));
+    const auto fillStart = Clock::now();
+    FillRecordList(view, store, &hundredThousand);
+    std::printf("FillRecordList %d rows: %.3f s\n", view.GetItemCount(), Seconds(fillStart));
+    DiagnoseSortInfo info{0, true, list, &store};
+    const auto sortStart = Clock::now();
+    view.SortItems(CompareRecordItems, reinterpret_cast<LPARAM>(&info));
+    std::printf("LVM_SORTITEMS %d rows, column 0: %.3f s\n", view.GetItemCount(), Seconds(sortStart));
+    ::DestroyWindow(list);
+#endif
+    return 0;
+}

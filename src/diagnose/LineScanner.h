@@ -1,0 +1,266 @@
+// The line grammar of the diagnostic log, scanned in linear time: the header (date, time) and
+// the name="value" attributes, with exactly the results of the two patterns
+//   header     ([0-9\./]*)\s(.*)\s{3}     (first match only)
+//   attribute  \b(\w*)="([^"]*)\b         (all matches, over the text after the header)
+// run case-insensitively by a backtracking engine. Works on bytes, UTF-8 bytes, char16_t and
+// wchar_t; no platform headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace diagnose {
+
+// The character classes the patterns use. White space is space, tab, LF, CR, VT and FF; word
+// characters are ASCII letters, digits and underscore; everything else (all of non-ASCII) is
+// neither. A line break ends `.`: LF, CR, and for wide text U+2028 and U+2029.
+enum : uint8_t { kSpaceClass = 1, kWordClass = 2, kBreakClass = 4, kDateClass = 8 };
+
+struct AsciiClassTable {
+    uint8_t classes[256] = {};
+    constexpr AsciiClassTable() {
+        for (int c = 0; c < 128; ++c) {
+            uint8_t k = 0;
+            if (c == ' ' || (c >= 0x09 && c <= 0x0D))
+                k |= kSpaceClass;
+            if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+                k |= kWordClass;
+            if (c == '\n' || c == '\r')
+                k |= kBreakClass;
+            if ((c >= '0' && c <= '9') || c == '.' || c == '/')
+                k |= kDateClass;
+            classes[c] = k;
+        }
+    }
+};
+inline constexpr AsciiClassTable kAsciiClasses{};
+
+template <typename Unit> struct UnitClasses {
+    static constexpr uint32_t Code(Unit u) {
+        if constexpr (sizeof(Unit) == 1)
+            return static_cast<uint8_t>(u);
+        else
+            return static_cast<uint32_t>(u);
+    }
+    static constexpr uint8_t Of(Unit u) {
+        const uint32_t c = Code(u);
+        if constexpr (sizeof(Unit) == 1)
+            return kAsciiClasses.classes[c];
+        else
+            return c < 256                        ? kAsciiClasses.classes[c]
+                   : (c == 0x2028 || c == 0x2029) ? uint8_t(kBreakClass)
+                                                  : uint8_t(0);
+    }
+    static constexpr bool IsSpace(Unit u) { return (Of(u) & kSpaceClass) != 0; }
+    static constexpr bool IsWord(Unit u) { return (Of(u) & kWordClass) != 0; }
+    static constexpr bool IsDateChar(Unit u) { return (Of(u) & kDateClass) != 0; }
+};
+
+// The first unit equal to `value` in [from, n), or n.
+template <typename Unit> inline size_t FindUnit(const Unit* s, size_t from, size_t n, char value) {
+    if (from >= n)
+        return n;
+    if constexpr (sizeof(Unit) == 1) {
+        const void* found = std::memchr(s + from, value, n - from);
+        return found ? static_cast<size_t>(static_cast<const Unit*>(found) - s) : n;
+    } else {
+        for (size_t i = from; i < n; ++i)
+            if (s[i] == static_cast<Unit>(value))
+                return i;
+        return n;
+    }
+}
+
+// The first line break at or after `from`, or n. UTF-8 spells U+2028 and U+2029 as E2 80 A8
+// and E2 80 A9; 8-bit text of a single-byte code page has only CR and LF.
+template <typename Unit, bool Utf8>
+inline size_t FindLineBreak(const Unit* s, size_t from, size_t n, bool mayHoldLineFeeds) {
+    if constexpr (sizeof(Unit) == 1 && !Utf8) {
+        const size_t cr = FindUnit(s, from, n, '\r');
+        return mayHoldLineFeeds ? FindUnit(s, from, cr, '\n') : cr;
+    } else {
+        using C = UnitClasses<Unit>;
+        (void)mayHoldLineFeeds;
+        for (size_t i = from; i < n; ++i) {
+            if (C::Of(s[i]) & kBreakClass)
+                return i;
+            if constexpr (sizeof(Unit) == 1) {
+                if (static_cast<uint8_t>(s[i]) == 0xE2 && i + 2 < n &&
+                    static_cast<uint8_t>(s[i + 1]) == 0x80 &&
+                    (static_cast<uint8_t>(s[i + 2]) == 0xA8 || static_cast<uint8_t>(s[i + 2]) == 0xA9))
+                    return i;
+            }
+        }
+        return n;
+    }
+}
+
+// The greatest t in [lo, hi] with white space at t, t + 1 and t + 2 (all below the end of the
+// text, which the caller ensures through hi); SIZE_MAX when there is none. Searching down and
+// testing s[t] first skips three places at every other unit.
+template <typename Unit> inline size_t LastSpaceTriple(const Unit* s, size_t lo, size_t hi) {
+    using C = UnitClasses<Unit>;
+    size_t t = hi;
+    for (;;) {
+        if (t < lo || t == SIZE_MAX)
+            return SIZE_MAX;
+        if (!C::IsSpace(s[t])) {
+            if (t < lo + 3)
+                return SIZE_MAX;
+            t -= 3;
+        } else if (!C::IsSpace(s[t + 1])) {
+            if (t < lo + 2)
+                return SIZE_MAX;
+            t -= 2;
+        } else if (!C::IsSpace(s[t + 2])) {
+            if (t < lo + 1)
+                return SIZE_MAX;
+            t -= 1;
+        } else {
+            return t;
+        }
+    }
+}
+
+// The header of one line, as offsets into it. Without a header every field is 0.
+struct HeaderSpans {
+    bool found = false;
+    size_t dateBegin = 0, dateEnd = 0;
+    size_t timeBegin = 0, timeEnd = 0;
+    // Where the attribute search starts: the end of the header match, 0 without one.
+    size_t end = 0;
+};
+
+// The leftmost match of the header pattern. For a start p, the date run [p, r) of digits,
+// dots and slashes can only be taken whole (the next unit must be white space, which no date
+// unit is), so every start maps to one q = r + 1. From q, the greedy `(.*)` backtracks to the
+// last place t with three white-space units at t that lies before or on the first line break
+// L at or after q. All q within one line-break-free segment share L, so a segment that has no
+// such t is searched once and rejected for every later q inside it: linear time.
+// A caller that split its text at line feeds says so, and the search for them is skipped.
+template <typename Unit, bool Utf8 = false>
+HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
+    using C = UnitClasses<Unit>;
+    HeaderSpans header;
+    if (n < 4)
+        return header;       // one unit, the blank, and three white-space units at the least
+    size_t rejectedUpTo = 0; // every q below this is known to fail
+    size_t p = 0;
+    while (p < n) {
+        size_t r = p;
+        while (r < n && C::IsDateChar(s[r]))
+            ++r;
+        if (r < n && C::IsSpace(s[r])) {
+            const size_t q = r + 1;
+            if (q >= rejectedUpTo) {
+                const size_t lineBreak = FindLineBreak<Unit, Utf8>(s, q, n, mayHoldLineFeeds);
+                const size_t hi = lineBreak < n - 3 ? lineBreak : n - 3;
+                const size_t last = q <= hi ? LastSpaceTriple(s, q, hi) : SIZE_MAX;
+                if (last != SIZE_MAX) {
+                    header.found = true;
+                    header.dateBegin = p;
+                    header.dateEnd = r;
+                    header.timeBegin = q;
+                    header.timeEnd = last;
+                    header.end = last + 3;
+                    return header;
+                }
+                rejectedUpTo = lineBreak + 1;
+            }
+        }
+        p = r > p ? r : p + 1;
+    }
+    return header;
+}
+
+// One attribute match, as offsets into the scanned text.
+struct AttributeSpans {
+    size_t nameBegin, nameEnd;
+    size_t valueBegin, valueEnd;
+};
+
+// Calls `found(AttributeSpans)` for every match of the attribute pattern in [from, n), left to
+// right, each search starting where the previous match ended. Word boundaries look at the
+// whole text s[0..n), as the engine sees the text it is given.
+//
+// Every match holds `="` at some e: the name is the word run that ends at e (it cannot end
+// earlier, as `=` is no word unit), or empty when e itself is a word boundary. The value is
+// the run of non-quote units from e + 2 up to its last word unit: `\b` after `[^"]*` backtracks
+// to the last word/non-word change, and with none the attempt fails and the search moves on.
+template <typename Unit, typename Found>
+void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
+    using C = UnitClasses<Unit>;
+    size_t pos = from;
+    size_t quote = from + 1; // where to look for the quote of the next `="`
+    for (;;) {
+        quote = FindUnit(s, quote, n, '"');
+        if (quote >= n)
+            return;
+        if (quote - 1 < pos || C::Code(s[quote - 1]) != '=') {
+            ++quote;
+            continue;
+        }
+        const size_t e = quote - 1;
+        size_t nameBegin = e;
+        while (nameBegin > pos && C::IsWord(s[nameBegin - 1]))
+            --nameBegin;
+        bool startOk;
+        if (nameBegin < e) {
+            // A word run that reaches back to the search start continues before it when the
+            // unit there is a word unit; then no start inside the run has a boundary.
+            startOk = nameBegin > pos || nameBegin == 0 || !C::IsWord(s[nameBegin - 1]);
+            if (!startOk) {
+                nameBegin = e; // the empty name at `=` still has a boundary before it
+                startOk = true;
+            }
+        } else {
+            startOk = e > 0 && C::IsWord(s[e - 1]);
+        }
+        if (startOk) {
+            const size_t valueBegin = e + 2;
+            const size_t closing = FindUnit(s, valueBegin, n, '"');
+            size_t valueEnd = closing;
+            while (valueEnd > valueBegin && !C::IsWord(s[valueEnd - 1]))
+                --valueEnd;
+            if (valueEnd > valueBegin) {
+                found(AttributeSpans{nameBegin, e, valueBegin, valueEnd});
+                pos = valueEnd;
+                // No quote lies between the value and its closing quote: look there first.
+                quote = closing;
+                continue;
+            }
+        }
+        ++quote;
+    }
+}
+
+// A leading signed decimal number as the record reads one: white space skipped, an optional
+// sign, the digits up to the first other unit; no digits give 0; beyond the 32-bit range the
+// nearest limit.
+template <typename Unit> int32_t ReadDecimal(const Unit* s, size_t n) {
+    using C = UnitClasses<Unit>;
+    size_t i = 0;
+    while (i < n && C::IsSpace(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (C::Code(s[i]) == '-' || C::Code(s[i]) == '+')) {
+        negative = C::Code(s[i]) == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    bool saturated = false;
+    for (; i < n && C::Code(s[i]) >= '0' && C::Code(s[i]) <= '9'; ++i) {
+        if (!saturated) {
+            value = value * 10 + (C::Code(s[i]) - '0');
+            if (value >= limit) {
+                value = limit;
+                saturated = true;
+            }
+        }
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+} // namespace diagnose

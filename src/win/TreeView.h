@@ -1,0 +1,90 @@
+// A non-owning wrapper of a tree-view control: one inline method per message.
+#pragma once
+
+#include "win/Window.h"
+
+#include <commctrl.h>
+#include <string>
+
+namespace win {
+
+class TreeView : public Window {
+public:
+    TreeView() = default;
+    explicit TreeView(HWND hwnd) : Window(hwnd) {}
+
+    // Attributes
+    UINT GetCount() const { return static_cast<UINT>(Send(TVM_GETCOUNT)); }
+    HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
+        return reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+    }
+    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+    HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
+    HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
+    HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    std::wstring GetItemText(HTREEITEM item) const {
+        wchar_t text[1024] = {};
+        TVITEMW tvi{};
+        tvi.mask = TVIF_TEXT;
+        tvi.hItem = item;
+        tvi.pszText = text;
+        tvi.cchTextMax = 1024;
+        return Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) ? std::wstring(text) : std::wstring();
+    }
+    LPARAM GetItemData(HTREEITEM item) const {
+        TVITEMW tvi{};
+        tvi.mask = TVIF_PARAM;
+        tvi.hItem = item;
+        return Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) ? tvi.lParam : 0;
+    }
+    UINT GetItemState(HTREEITEM item, UINT mask) const {
+        return static_cast<UINT>(Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+    }
+
+    // Operations
+    HTREEITEM InsertItem(const std::wstring& text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST,
+                         LPARAM data = 0) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = after;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+        insert.item.lParam = data;
+        return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+    bool SetItemText(HTREEITEM item, const std::wstring& text) {
+        TVITEMW tvi{};
+        tvi.mask = TVIF_TEXT;
+        tvi.hItem = item;
+        tvi.pszText = const_cast<wchar_t*>(text.c_str());
+        return Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) != FALSE;
+    }
+    bool SetItemData(HTREEITEM item, LPARAM data) {
+        TVITEMW tvi{};
+        tvi.mask = TVIF_PARAM;
+        tvi.hItem = item;
+        tvi.lParam = data;
+        return Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) != FALSE;
+    }
+    bool SetItemState(HTREEITEM item, UINT state, UINT mask) {
+        TVITEMW tvi{};
+        tvi.mask = TVIF_STATE;
+        tvi.hItem = item;
+        tvi.state = state;
+        tvi.stateMask = mask;
+        return Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) != FALSE;
+    }
+    bool DeleteItem(HTREEITEM item) {
+        return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
+    }
+    bool DeleteAllItems() { return DeleteItem(TVI_ROOT); }
+    bool Expand(HTREEITEM item, UINT code = TVE_EXPAND) {
+        return Send(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)) != FALSE;
+    }
+    bool SelectItem(HTREEITEM item) {
+        return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != FALSE;
+    }
+};
+
+} // namespace win

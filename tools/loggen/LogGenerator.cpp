@@ -1,0 +1,160 @@
+// Writes a diagnostic log of realistic lines: date, time, three blanks and 4 to 8 attributes,
+// several computers and processes, every trace class, and a share of malformed lines.
+//   zt_loggen OUTPUT LINES [SEED]
+// The same arguments always give the same bytes (8-bit text, CR LF line ends).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace {
+
+const char* const kHosts[] = {"PC1",      "PC2", "LEITSTAND-01", "LEITSTAND-02",
+                              "SERVER-A", "pc1", "OS-STATION-7", "ENG-12"};
+const char* const kProcesses[] = {"MORKAT.EXE",    "ZtServiceController.exe",
+                                  "VistralOS.exe", "Alarmserver.exe",
+                                  "TrendDB.exe",   "Archiv.exe",
+                                  "ProjMan.exe",   "svchost.exe",
+                                  "OPCBridge.exe", "Reporter.exe",
+                                  "Redundanz.exe", "Uhrzeit.exe"};
+const char* const kWords[] = {"Verbindung",
+                              "zum",
+                              "Server",
+                              "unterbrochen",
+                              "Wert",
+                              "gespeichert",
+                              "Timeout",
+                              "beim",
+                              "Lesen",
+                              "von",
+                              "Variable",
+                              "Kanal",
+                              "neu",
+                              "gestartet",
+                              "Fehler",
+                              "Datei",
+                              "nicht",
+                              "gefunden",
+                              "C:\\Vistral\\Projekt\\Anlage.cfg",
+                              "OK",
+                              "Redundanz",
+                              "aktiv",
+                              "Alarm",
+                              "quittiert",
+                              "\xC4nderung",
+                              "gr\xF6\xDF"
+                              "er",
+                              "als",
+                              "Grenzwert",
+                              "100.5%"};
+const int kTraceClasses[] = {0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 2, 3, 5, 7};
+const long kCodes[] = {-2147467259, -2147024894, -2147024891, -2147418113, -2147220992, 0, 1, -1073741819};
+
+template <typename T, size_t N> constexpr uint32_t Count(const T (&)[N]) {
+    return static_cast<uint32_t>(N);
+}
+
+class Generator {
+public:
+    explicit Generator(uint32_t seed) : m_random(seed) {}
+
+    void Line(std::string& out, uint64_t n) {
+        const uint32_t kind = Pick(1000);
+        if (kind < 3) { // separator lines of another writer
+            out += "------------------------------------------------------------------------\r\n";
+            return;
+        }
+        if (kind < 5) {
+            out += "\r\n";
+            return;
+        }
+        if (kind < 10) { // a line without header
+            out += "Host=\"";
+            out += kHosts[Pick(Count(kHosts))];
+            out += "\" Meldung ohne Kopf\r\n";
+            return;
+        }
+        const uint64_t seconds = 8 * 3600 + n / 3;
+        char header[40];
+        std::snprintf(header, sizeof header, "%02u.12.2026 %02u:%02u:%02u   ",
+                      static_cast<unsigned>(1 + (n / 90000) % 28),
+                      static_cast<unsigned>((seconds / 3600) % 24),
+                      static_cast<unsigned>((seconds / 60) % 60), static_cast<unsigned>(seconds % 60));
+        out += header;
+        Attribute(out, "Host", kHosts[Pick(Count(kHosts))]);
+        Attribute(out, "Process", kProcesses[Pick(Count(kProcesses))]);
+        Attribute(out, "Traceclass", std::to_string(kTraceClasses[Pick(Count(kTraceClasses))]));
+        const uint32_t extra = 1 + Pick(5); // 4 to 8 attributes in all
+        for (uint32_t i = 0; i < extra; ++i) {
+            switch (Pick(6)) {
+            case 0:
+                Attribute(out, "HResult", std::to_string(kCodes[Pick(Count(kCodes))]));
+                break;
+            case 1:
+                Attribute(out, "CaptionID", std::to_string(5000 + Pick(2)));
+                break;
+            case 2:
+                Attribute(out, "TextID", std::to_string(5000 + Pick(3)));
+                break;
+            case 3:
+                Attribute(out, "Mode", std::to_string(Pick(4)));
+                break;
+            case 4:
+                Attribute(out, "Thread", std::to_string(1000 + Pick(9000)));
+                break;
+            default: {
+                std::string text;
+                for (uint32_t w = 2 + Pick(5); w > 0; --w) {
+                    text += kWords[Pick(Count(kWords))];
+                    text += w > 1 ? " " : ".";
+                }
+                Attribute(out, "Text", text);
+            }
+            }
+        }
+        if (Pick(500) == 0)
+            out += "Text=\"Wert   mit drei Leerzeichen\" ";
+        out.back() = '\r';
+        out += '\n';
+    }
+
+private:
+    uint32_t Pick(uint32_t n) { return static_cast<uint32_t>(m_random() % n); }
+    static void Attribute(std::string& out, const char* name, const std::string& value) {
+        out += name;
+        out += "=\"";
+        out += value;
+        out += "\" ";
+    }
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED]\n");
+        return 2;
+    }
+    const uint64_t lines = std::strtoull(argv[2], nullptr, 10);
+    Generator generator(argc > 3 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1u);
+    std::FILE* file = std::fopen(argv[1], "wb");
+    if (!file) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::string block;
+    for (uint64_t n = 0; n < lines; ++n) {
+        generator.Line(block, n);
+        if (block.size() > (1u << 20) || n + 1 == lines) {
+            if (std::fwrite(block.data(), 1, block.size(), file) != block.size()) {
+                std::perror(argv[1]);
+                std::fclose(file);
+                return 1;
+            }
+            block.clear();
+        }
+    }
+    return std::fclose(file) == 0 ? 0 : 1;
+}
