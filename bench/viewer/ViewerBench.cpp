@@ -2,6 +2,7 @@
 // filled tree, filling the list with the largest group, and sorting it by a header click.
 // Prints figures; asserts nothing.
 #include "ZtServiceMsg.h"
+#include "win/TreeView.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -43,20 +44,14 @@ BOOL CALLBACK FindViewer(HWND window, LPARAM found) {
 }
 
 // The entry with the largest count, "NAME (COUNT)".
-HTREEITEM LargestGroup(HWND tree, int& largest) {
+HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {
     HTREEITEM best = nullptr;
     largest = -1;
-    for (HTREEITEM root = TreeView_GetRoot(tree); root; root = TreeView_GetNextSibling(tree, root))
-        for (HTREEITEM child = TreeView_GetChild(tree, root); child; child = TreeView_GetNextSibling(tree, child)) {
-            wchar_t text[512] = {};
-            TVITEMW item{};
-            item.mask = TVIF_TEXT;
-            item.hItem = child;
-            item.pszText = text;
-            item.cchTextMax = 512;
-            TreeView_GetItem(tree, &item);
-            const wchar_t* open = std::wcsrchr(text, L'(');
-            const int count = open ? _wtoi(open + 1) : 0;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
+        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
+            const std::wstring text = tree.GetItemText(child);
+            const size_t open = text.rfind(L'(');
+            const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
             if (count > largest) {
                 largest = count;
                 best = child;
@@ -94,7 +89,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"viewer_bench: no viewer window\n");
         return 1;
     }
-    HWND tree = ::GetDlgItem(viewer, 1002);
+    win::TreeView tree(::GetDlgItem(viewer, 1002));
     HWND list = ::GetDlgItem(viewer, 1003);
     Pump();
     const LARGE_INTEGER painted = Now();
@@ -102,7 +97,7 @@ int wmain(int argc, wchar_t** argv) {
     int largest = 0;
     HTREEITEM group = LargestGroup(tree, largest);
     const LARGE_INTEGER selectStart = Now();
-    TreeView_SelectItem(tree, group);
+    tree.SelectItem(group);
     ::UpdateWindow(list);
     const LARGE_INTEGER selected = Now();
 

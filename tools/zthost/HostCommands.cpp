@@ -3,6 +3,7 @@
 
 #include "Screenshot.h"
 #include "ZtServiceMsg.h"
+#include "win/TreeView.h"
 
 #include <commctrl.h>
 
@@ -82,18 +83,11 @@ void TakeScreenshot() {
     std::fflush(stdout);
 }
 
-HTREEITEM FindTreeItem(HWND tree, HTREEITEM item, const std::wstring& text) {
-    for (; item; item = TreeView_GetNextSibling(tree, item)) {
-        wchar_t label[512] = {};
-        TVITEMW data{};
-        data.mask = TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = label;
-        data.cchTextMax = 512;
-        TreeView_GetItem(tree, &data);
-        if (text == label)
+HTREEITEM FindTreeItem(const win::TreeView& tree, HTREEITEM item, const std::wstring& text) {
+    for (; item; item = tree.GetNextSiblingItem(item)) {
+        if (tree.GetItemText(item) == text)
             return item;
-        if (HTREEITEM found = FindTreeItem(tree, TreeView_GetChild(tree, item), text))
+        if (HTREEITEM found = FindTreeItem(tree, tree.GetChildItem(item), text))
             return found;
     }
     return nullptr;
@@ -113,9 +107,9 @@ void RunActions() {
             const int id = action == L"group-computer" ? 1004 : 1005;
             ::SendMessageW(::GetDlgItem(viewer, id), BM_CLICK, 0, 0);
         } else if (action.rfind(L"select=", 0) == 0) {
-            HWND tree = ::GetDlgItem(viewer, 1002);
-            if (HTREEITEM item = FindTreeItem(tree, TreeView_GetRoot(tree), action.substr(7)))
-                TreeView_SelectItem(tree, item);
+            win::TreeView tree(::GetDlgItem(viewer, 1002));
+            if (HTREEITEM item = FindTreeItem(tree, tree.GetRootItem(), action.substr(7)))
+                tree.SelectItem(item);
         } else if (action == L"details") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT row{};

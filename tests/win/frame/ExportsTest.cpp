@@ -13,26 +13,10 @@ using namespace testing_support;
 
 namespace {
 
-struct SeenBox {
-    std::wstring title;
-    std::wstring text;
-    bool hasYesButton = false;
-    bool shown = false;
-};
-
 // Calls NotifyMsgBoxTmp and answers what the box showed; the box is closed from inside its loop.
-SeenBox Notify(LCID lcid, UINT textId, UINT captionId, UINT style) {
-    SeenBox seen;
-    AfterDelay(100, [&seen] {
-        HWND box = FindThreadDialog();
-        if (!box)
-            return;
-        seen.shown = true;
-        seen.title = WindowText(box);
-        seen.text = ChildText(box, 0xFFFF);
-        seen.hasYesButton = ::GetDlgItem(box, IDYES) != nullptr;
-        ::PostMessageW(box, WM_COMMAND, seen.hasYesButton ? IDNO : IDOK, 0);
-    });
+SeenMessageBox Notify(LCID lcid, UINT textId, UINT captionId, UINT style) {
+    SeenMessageBox seen;
+    ReadAndCloseNextMessageBox(seen, 100);
     EXPECT_EQ(NotifyMsgBoxTmp(lcid, textId, captionId, style, 0xDEADBEEF), 0);
     return seen;
 }
@@ -55,21 +39,21 @@ protected:
 
 TEST_F(Exports, MessageBoxShowsTheRequestedLanguageAndPutsTheResourcesBack) {
     win::SetResourceHandle(win::ThisModule());
-    SeenBox english = Notify(0x0409, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK | MB_ICONWARNING);
+    SeenMessageBox english = Notify(0x0409, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK | MB_ICONWARNING);
     EXPECT_TRUE(english.shown);
     EXPECT_EQ(english.title, L"Vistral Project Manager");
     EXPECT_EQ(english.text, L"An error has occurred.");
     EXPECT_EQ(win::ResourceHandle(), win::ThisModule());
 
-    SeenBox german = Notify(0x0407, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_YESNO);
+    SeenMessageBox german = Notify(0x0407, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_YESNO);
     EXPECT_EQ(german.title, L"Vistral Projektmanager");
     EXPECT_EQ(german.text, L"Ein Fehler ist aufgetreten.");
-    EXPECT_TRUE(german.hasYesButton) << "the caller's style reaches the box";
+    EXPECT_TRUE(german.hasYes) << "the caller's style reaches the box";
     EXPECT_EQ(win::ResourceHandle(), win::ThisModule());
 }
 
 TEST_F(Exports, MissingRowsGiveAnEmptyBoxAllTheSame) {
-    SeenBox box = Notify(0x0407, 4711, 4712, MB_OK);
+    SeenMessageBox box = Notify(0x0407, 4711, 4712, MB_OK);
     EXPECT_TRUE(box.shown);
     EXPECT_EQ(box.title, L"");
     EXPECT_EQ(box.text, L"");

@@ -20,28 +20,10 @@ namespace {
 
 const std::wstring kSetupKey = L"Software\\Morvane\\Vistral\\Setup";
 
-struct SeenBox {
-    bool shown = false;
-    std::wstring title;
-    std::wstring text;
-    bool hasYes = false;
-    bool hasNo = false;
-};
-
 // Calls the export; a box that appears is read and closed from inside its loop.
-SeenBox Notify(UINT style) {
-    SeenBox seen;
-    AfterDelay(150, [&seen] {
-        HWND box = FindThreadDialog();
-        if (!box)
-            return;
-        seen.shown = true;
-        seen.title = WindowText(box);
-        seen.text = ChildText(box, 0xFFFF);
-        seen.hasYes = ::GetDlgItem(box, IDYES) != nullptr;
-        seen.hasNo = ::GetDlgItem(box, IDNO) != nullptr;
-        ::PostMessageW(box, WM_COMMAND, seen.hasNo ? IDNO : IDOK, 0);
-    });
+SeenMessageBox Notify(UINT style) {
+    SeenMessageBox seen;
+    ReadAndCloseNextMessageBox(seen);
     EXPECT_EQ(NotifyMsgBoxTmp(0x0407, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, style, 0), 0);
     // Lets a timer that found nothing run out before the next call.
     PumpMessages(250);
@@ -74,7 +56,7 @@ protected:
 TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
     PinnedDateTimeFormat pinned;
     m_controller.SetNumber(L"Mode", 1);
-    const SeenBox box = Notify(MB_OK | MB_ICONERROR);
+    const SeenMessageBox box = Notify(MB_OK | MB_ICONERROR);
     EXPECT_FALSE(box.shown);
 
     ASSERT_EQ(m_recorder.Events().size(), 1u);
@@ -113,7 +95,7 @@ TEST_F(ServiceNotification, AnyOtherSettingShowsTheMessageBox) {
     };
     for (const Case& c : cases) {
         c.set();
-        const SeenBox box = Notify(MB_YESNO | MB_ICONWARNING);
+        const SeenMessageBox box = Notify(MB_YESNO | MB_ICONWARNING);
         EXPECT_TRUE(box.shown) << c.what;
         EXPECT_EQ(box.title, L"Vistral Projektmanager") << c.what;
         EXPECT_EQ(box.text, L"Ein Fehler ist aufgetreten.") << c.what;

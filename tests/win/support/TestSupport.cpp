@@ -81,6 +81,20 @@ HWND FindThreadDialog() {
     return found;
 }
 
+void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
+    AfterDelay(delayMs, [&seen] {
+        HWND box = FindThreadDialog();
+        if (!box)
+            return;
+        seen.shown = true;
+        seen.title = WindowText(box);
+        seen.text = ChildText(box, 0xFFFF);
+        seen.hasYes = ::GetDlgItem(box, IDYES) != nullptr;
+        seen.hasNo = ::GetDlgItem(box, IDNO) != nullptr;
+        ::PostMessageW(box, WM_COMMAND, seen.hasNo ? IDNO : IDOK, 0);
+    });
+}
+
 void PumpMessages(DWORD ms) {
     const DWORD end = ::GetTickCount() + ms;
     for (;;) {

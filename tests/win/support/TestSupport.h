@@ -37,6 +37,18 @@ void AfterDelay(UINT delayMs, std::function<void()> action);
 // The visible dialog or message box of this thread, or null.
 HWND FindThreadDialog();
 
+// What a message box showed, read from inside its own loop.
+struct SeenMessageBox {
+    bool shown = false;
+    std::wstring title;
+    std::wstring text;
+    bool hasYes = false;
+    bool hasNo = false;
+};
+// Arranges for the message box this thread shows next to be read into `seen` and closed (with
+// No when it has that button, else OK) after `delayMs`; `seen` must outlive the box.
+void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs = 150);
+
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(DWORD ms);
 
