@@ -60,6 +60,20 @@ VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+// Hands each item of an engine collection to `visit`, reading the count anew before every item
+// as the engine's collections may be live.
+template <typename Collection, typename Visit> void ForEachItem(Collection* collection, Visit&& visit) {
+    for (LONG i = 0;; ++i) {
+        LONG count = 0;
+        Check(collection->get_Count(&count), __uuidof(Collection));
+        if (i >= count)
+            return;
+        ComPtr<IDispatch> item;
+        Check(collection->get_Item(i, item.GetAddressOf()), __uuidof(Collection));
+        visit(item.Get());
+    }
+}
+
 } // namespace
 
 CRegExException::CRegExException(HRESULT status, const IID& iid)
@@ -145,16 +159,10 @@ LONG CRegEx::Execute(std::vector<CRegExMatch>& matches, const std::wstring& patt
     ComPtr<IMatchCollection2> collection = Query<IMatchCollection2>(result.Get());
     if (!collection)
         return static_cast<LONG>(matches.size());
-    for (LONG i = 0;; ++i) {
-        LONG count = 0;
-        Check(collection->get_Count(&count), __uuidof(IMatchCollection2));
-        if (i >= count)
-            break;
-        ComPtr<IDispatch> item;
-        Check(collection->get_Item(i, item.GetAddressOf()), __uuidof(IMatchCollection2));
-        ComPtr<IMatch2> match = Query<IMatch2>(item.Get());
+    ForEachItem(collection.Get(), [&](IDispatch* item) {
+        ComPtr<IMatch2> match = Query<IMatch2>(item);
         if (!match)
-            continue;
+            return;
         CRegExMatch entry;
         Bstr value;
         Check(match->get_Value(value.put()), __uuidof(IMatch2));
@@ -180,7 +188,7 @@ LONG CRegEx::Execute(std::vector<CRegExMatch>& matches, const std::wstring& patt
             }
         }
         matches.push_back(std::move(entry));
-    }
+    });
     return static_cast<LONG>(matches.size());
 }
 
@@ -196,19 +204,13 @@ LONG CRegEx::ExecuteStrings(std::vector<std::wstring>& matches, const std::wstri
     ComPtr<IMatchCollection> collection = Query<IMatchCollection>(result.Get());
     if (!collection)
         return static_cast<LONG>(matches.size());
-    for (LONG i = 0;; ++i) {
-        LONG count = 0;
-        Check(collection->get_Count(&count), __uuidof(IMatchCollection));
-        if (i >= count)
-            break;
-        ComPtr<IDispatch> item;
-        Check(collection->get_Item(i, item.GetAddressOf()), __uuidof(IMatchCollection));
-        if (ComPtr<IMatch> match = Query<IMatch>(item.Get())) {
+    ForEachItem(collection.Get(), [&](IDispatch* item) {
+        if (ComPtr<IMatch> match = Query<IMatch>(item)) {
             Bstr value;
             Check(match->get_Value(value.put()), __uuidof(IMatch));
             matches.push_back(value.str());
         }
-    }
+    });
     return static_cast<LONG>(matches.size());
 }
 

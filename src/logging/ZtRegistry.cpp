@@ -20,6 +20,13 @@ bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ;
 }
 
+// The name of a key's first sub-key: a deleted child moves the next one to index 0, so a
+// depth-first delete always takes the first.
+LONG FirstSubKey(HKEY key, wchar_t (&name)[MAX_PATH]) {
+    DWORD length = MAX_PATH;
+    return ::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+}
+
 } // namespace
 
 ZtRegistry::ZtRegistry(HKEY parent, const wchar_t* path, bool create, REGSAM access) {
@@ -275,9 +282,7 @@ bool ZtRegistry::DeleteTree(HKEY parent, const wchar_t* name) {
         return Fail(key.GetError());
     for (;;) {
         wchar_t child[MAX_PATH] = {};
-        DWORD length = MAX_PATH;
-        const LONG result =
-            ::RegEnumKeyExW(key.GetHandle(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        const LONG result = FirstSubKey(key.GetHandle(), child);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
@@ -299,9 +304,7 @@ bool ZtRegistry::DeleteTree(HKEY root, const wchar_t* path, bool onlyIfEmpty) {
     const std::wstring base = NormaliseKeyPath(path);
     for (;;) {
         wchar_t child[MAX_PATH] = {};
-        DWORD length = MAX_PATH;
-        const LONG result =
-            ::RegEnumKeyExW(key.GetHandle(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        const LONG result = FirstSubKey(key.GetHandle(), child);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
