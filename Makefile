@@ -3,20 +3,24 @@
 #              the bundled sample log (under Xvfb with a screenshot when there is no display)
 #   make test  installs what is missing, builds every preset and runs every test
 PRESETS := windows-x86 windows-x64 native
+BUILDS := $(addprefix build-,$(PRESETS))
+TESTS := $(addprefix test-,$(PRESETS))
 JOBS ?= $(shell nproc)
 
-.PHONY: setup run test build $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS)) clean format
+.PHONY: setup run test build $(BUILDS) $(TESTS) clean format
 
 setup:
 	@bash scripts/setup.sh
 
-build: setup $(addprefix build-,$(PRESETS))
+build: $(BUILDS)
 
-build-%: setup
+# Static pattern rules: make applies them to phony targets, which it never does for plain
+# pattern rules.
+$(BUILDS): build-%: setup
 	@cmake --preset $* >/dev/null
 	@cmake --build --preset $* -j$(JOBS)
 
-test-%: build-%
+$(TESTS): test-%: build-%
 	@ctest --preset $* -j$(JOBS)
 
 test: setup

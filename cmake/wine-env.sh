@@ -15,6 +15,26 @@ export WINEPREFIX="$state/prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
+# Says which program is missing and how to get it, instead of failing further on.
+need() {
+  command -v "$1" >/dev/null 2>&1 && return 0
+  echo "wine-env: '$1' is not installed; 'make setup' installs it (Debian package $2)" >&2
+  exit 2
+}
+need wine wine
+need wineserver wine
+[ -n "${DISPLAY:-}" ] || need Xvfb xvfb
+
+# Wine converts file names through the process's character set: under the C locale of a fresh
+# container every name outside ASCII is lost. Debian always has C.UTF-8; a caller whose locale
+# is UTF-8 already keeps it, and with it the user language Wine reads from its name (Wine does
+# so even when that locale is not generated on the machine).
+effective_locale=${LC_ALL:-${LC_CTYPE:-${LANG:-}}}
+case "$effective_locale" in
+  *.UTF-8 | *.utf8 | *.UTF8 | *.utf-8) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
+
 start_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   if [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then

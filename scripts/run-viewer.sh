@@ -24,5 +24,6 @@ else
     echo "Screenshot of the viewer: $shot"
   else
     echo "No screenshot was taken: this build's viewer showed no window." >&2
+    exit 1
   fi
 fi
