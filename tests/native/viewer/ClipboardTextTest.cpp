@@ -1,9 +1,9 @@
 // The clipboard text of the details dialog.
-#include "diagnose/ClipboardText.h"
+#include "viewer/ClipboardText.h"
 
 #include <gtest/gtest.h>
 
-using diagnose::ComposeClipboardText;
+using viewer::ComposeClipboardText;
 
 TEST(ClipboardText, RowsAreTabSeparatedLinesEndedByCrLfThenANul) {
     const std::wstring text = ComposeClipboardText({{L"Host", L"PC1"}, {L"Process", L"Svc"}});

@@ -1,9 +1,9 @@
 // The viewer's and the details dialog's layout arithmetic.
-#include "diagnose/ViewerLayout.h"
+#include "viewer/ViewerLayout.h"
 
 #include <gtest/gtest.h>
 
-using namespace diagnose;
+using namespace viewer;
 
 TEST(ViewerLayout, ThirdsWithTenPixelMarginsAndButtonsInTheCorner) {
     const ViewerButtons buttons{{102, 23}, {75, 26}, {75, 26}};

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ZtServiceMsg.h"
-#include "diagnose/DiagnoseDlg.h"
+#include "viewer/DiagnoseDlg.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
 #include "TestSupport.h"

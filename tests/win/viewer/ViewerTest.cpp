@@ -2,7 +2,7 @@
 // layout, lifecycle and bad input, read back from the real controls.
 #include "ViewerFixture.h"
 
-#include "diagnose/ViewerLayout.h"
+#include "viewer/ViewerLayout.h"
 
 #include <fstream>
 
@@ -146,7 +146,7 @@ TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
         const RECT computer = ChildRect(window, IDC_GROUP_BY_COMPUTER);
         const RECT cancel = ChildRect(window, IDCANCEL);
         const RECT ok = ChildRect(window, IDOK);
-        const diagnose::ViewerLayout expected = diagnose::ComputeViewerLayout(
+        const viewer::ViewerLayout expected = viewer::ComputeViewerLayout(
             client.right, client.bottom,
             {{computer.right - computer.left, computer.bottom - computer.top},
              {cancel.right - cancel.left, cancel.bottom - cancel.top},

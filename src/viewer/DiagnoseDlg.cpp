@@ -1,8 +1,8 @@
 // The diagnostics viewer.
-#include "diagnose/DiagnoseDlg.h"
+#include "viewer/DiagnoseDlg.h"
 
-#include "diagnose/DiagnoseDetailsDlg.h"
-#include "diagnose/ViewerLayout.h"
+#include "viewer/DiagnoseDetailsDlg.h"
+#include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
@@ -26,18 +26,18 @@ HICON LoadViewerIcon() {
     return module ? ::LoadIconW(module, name) : nullptr;
 }
 
-diagnose::Size WindowSize(HWND window) {
+viewer::Size WindowSize(HWND window) {
     RECT rect{};
     if (!window || !::GetWindowRect(window, &rect))
         return {};
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void MoveTo(HWND window, const diagnose::Box& box) {
+void MoveTo(HWND window, const viewer::Box& box) {
     ::SetWindowPos(window, nullptr, box.x, box.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void MoveAndSize(HWND window, const diagnose::Box& box) {
+void MoveAndSize(HWND window, const viewer::Box& box) {
     ::SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -116,8 +116,8 @@ void CDiagnoseDlg::Layout(int cx, int cy) {
     HWND byType = Item(IDC_GROUP_BY_TYPE);
     HWND cancel = Item(IDCANCEL);
     HWND ok = Item(IDOK);
-    const diagnose::ViewerLayout layout =
-        diagnose::ComputeViewerLayout(cx, cy, {WindowSize(byComputer), WindowSize(cancel), WindowSize(ok)});
+    const viewer::ViewerLayout layout =
+        viewer::ComputeViewerLayout(cx, cy, {WindowSize(byComputer), WindowSize(cancel), WindowSize(ok)});
 
     MoveAndSize(caption, layout.caption);
     ::InvalidateRect(caption, nullptr, FALSE);
@@ -332,7 +332,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return false;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {diagnose::kViewerMinimumSize.width, diagnose::kViewerMinimumSize.height};
+        info->ptMinTrackSize = {viewer::kViewerMinimumSize.width, viewer::kViewerMinimumSize.height};
         return true;
     }
     case WM_PAINT:

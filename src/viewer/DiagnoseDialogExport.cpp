@@ -1,7 +1,7 @@
 // The work of CreateDiagnoseDlg: bring the open viewer to the front, or open one on the log.
 #include "frame/ExportWork.h"
 
-#include "diagnose/DiagnoseDlg.h"
+#include "viewer/DiagnoseDlg.h"
 #include "frame/ModuleState.h"
 #include "win/TextConversion.h"
 

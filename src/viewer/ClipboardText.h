@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-namespace diagnose {
+namespace viewer {
 
 // Each row as its two column texts joined by a tab and ended by CR LF, in the order given,
 // then one terminating NUL: exactly the characters that go to the clipboard.
 std::wstring ComposeClipboardText(const std::vector<std::pair<std::wstring, std::wstring>>& rows);
 
-} // namespace diagnose
+} // namespace viewer

@@ -1,7 +1,7 @@
 // The text the details dialog puts on the clipboard.
-#include "diagnose/ClipboardText.h"
+#include "viewer/ClipboardText.h"
 
-namespace diagnose {
+namespace viewer {
 
 std::wstring ComposeClipboardText(const std::vector<std::pair<std::wstring, std::wstring>>& rows) {
     std::wstring text;
@@ -15,4 +15,4 @@ std::wstring ComposeClipboardText(const std::vector<std::pair<std::wstring, std:
     return text;
 }
 
-} // namespace diagnose
+} // namespace viewer

@@ -1,9 +1,9 @@
 // The details dialog of the diagnostics viewer.
-#include "diagnose/DiagnoseDetailsDlg.h"
+#include "viewer/DiagnoseDetailsDlg.h"
 
-#include "diagnose/ClipboardText.h"
-#include "diagnose/DiagnoseDlg.h"
-#include "diagnose/ViewerLayout.h"
+#include "viewer/ClipboardText.h"
+#include "viewer/DiagnoseDlg.h"
+#include "viewer/ViewerLayout.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 #include "win/UniqueHandle.h"
@@ -13,13 +13,13 @@
 
 namespace {
 
-diagnose::Size WindowSize(HWND window) {
+viewer::Size WindowSize(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void MoveTo(HWND window, const diagnose::Box& box) {
+void MoveTo(HWND window, const viewer::Box& box) {
     ::SetWindowPos(window, nullptr, box.x, box.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
     ::InvalidateRect(window, nullptr, TRUE);
 }
@@ -81,8 +81,8 @@ void CDiagnoseDetailsDlg::Layout(int cx, int cy) {
         return;
     HWND header = m_list.GetHeader();
     const int columns = m_list.GetColumnCount();
-    const diagnose::DetailsLayout layout =
-        diagnose::ComputeDetailsLayout(cx, cy, {WindowSize(ok), WindowSize(previous), WindowSize(next)}, columns);
+    const viewer::DetailsLayout layout =
+        viewer::ComputeDetailsLayout(cx, cy, {WindowSize(ok), WindowSize(previous), WindowSize(next)}, columns);
     MoveTo(ok, layout.ok);
     MoveTo(previous, layout.previous);
     MoveTo(next, layout.next);
@@ -108,7 +108,7 @@ void CDiagnoseDetailsDlg::CopySelection() {
     std::vector<std::pair<std::wstring, std::wstring>> rows;
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
         rows.emplace_back(m_list.GetItemText(row, 0), m_list.GetItemText(row, 1));
-    const std::wstring text = diagnose::ComposeClipboardText(rows);
+    const std::wstring text = viewer::ComposeClipboardText(rows);
 
     const size_t bytes = text.size() * sizeof(wchar_t);
     win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, bytes));

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "diagnose/DiagnoseFeed.h"
-#include "diagnose/NeighbourQuery.h"
+#include "viewer/NeighbourQuery.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"

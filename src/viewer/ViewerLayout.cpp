@@ -1,7 +1,7 @@
 // Where the viewer's and the details dialog's controls go for a client size.
-#include "diagnose/ViewerLayout.h"
+#include "viewer/ViewerLayout.h"
 
-namespace diagnose {
+namespace viewer {
 
 ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons) {
     const int aw = buttons.groupByComputer.width, ah = buttons.groupByComputer.height;
@@ -33,4 +33,4 @@ DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons
     return layout;
 }
 
-} // namespace diagnose
+} // namespace viewer

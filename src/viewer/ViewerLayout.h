@@ -2,7 +2,7 @@
 // so that it can be checked without windows; the dialogs only apply it.
 #pragma once
 
-namespace diagnose {
+namespace viewer {
 
 struct Size {
     int width = 0;
@@ -56,4 +56,4 @@ struct DetailsLayout {
 // list fills the dialog above the buttons, all columns equally wide.
 DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns);
 
-} // namespace diagnose
+} // namespace viewer
