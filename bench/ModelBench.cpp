@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <psapi.h>
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -57,6 +58,27 @@ Memory ProcessMemory() {
     return memory;
 }
 
+#ifndef _WIN32
+// The log file as the index reads it on this platform.
+class PosixFile : public diagnose::ByteSource {
+public:
+    explicit PosixFile(const char* path) : m_fd(::open(path, O_RDONLY)) {}
+    ~PosixFile() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
+        const ssize_t n = ::pread(m_fd, buffer, size, static_cast<off_t>(offset));
+        got = n > 0 ? static_cast<size_t>(n) : 0;
+        error = n < 0 ? 1 : 0;
+        return n >= 0;
+    }
+
+private:
+    int m_fd;
+};
+#endif
+
 double FileSize(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file)
@@ -83,16 +105,14 @@ int main(int argc, char** argv) {
     store.SetFile(std::wstring(narrow.begin(), narrow.end()));
 #else
     diagnose::RecordStore store;
-    {
-        std::string bytes(static_cast<size_t>(fileSize), '\0');
-        std::FILE* file = std::fopen(argv[1], "rb");
-        if (!file)
-            return 1;
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-        std::fclose(file);
-        std::printf("of which reading the file: %.3f s\n", Seconds(start));
-        store.AddFileBytes(std::move(bytes), diagnose::Latin1Table(), L"Unbekannt");
-    }
+    PosixFile file(argv[1]);
+    char head[65536];
+    size_t got = 0;
+    uint32_t error = 0;
+    if (!file.Read(0, head, sizeof head, got, error))
+        return 1;
+    store.BeginDetected(head, got, {});
+    store.Read(file, static_cast<uint64_t>(fileSize), true, L"Unbekannt");
 #endif
     const double loadSeconds = Seconds(start);
     const Memory after = ProcessMemory();
@@ -104,6 +124,8 @@ int main(int argc, char** argv) {
                 (after.peak - before.now) / fileSize);
     std::printf("memory held by the index: %.1f MB = %.2f x file size\n", (after.now - before.now) / 1e6,
                 (after.now - before.now) / fileSize);
+    std::printf("index's own account: %.1f MB = %.3f x file size\n", store.MemoryBytes() / 1e6,
+                store.MemoryBytes() / fileSize);
 
     std::vector<diagnose::RecordId> rows;
     for (diagnose::RecordId id = 0; id < store.RecordCount() && rows.size() < 200000; id += 3)

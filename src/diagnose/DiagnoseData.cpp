@@ -3,7 +3,7 @@
 
 #include "diagnose/DiagnoseTextResolver.h"
 #include "diagnose/LineScanner.h"
-#include "diagnose/RecordStore.h"
+#include "diagnose/LineFields.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 

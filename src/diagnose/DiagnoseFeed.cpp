@@ -30,16 +30,16 @@ void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer)
         for (const auto& [host, classes] : index.GetByHost()) {
             HTREEITEM heading = tree.InsertItem(host);
             for (const auto& [traceClass, records] : classes)
-                tree.InsertItem(CountLabel(GetTraceClassName(traceClass), records.size()), heading, TVI_LAST,
-                                reinterpret_cast<LPARAM>(&records));
+                tree.InsertItem(CountLabel(GetTraceClassName(traceClass), records->size()), heading, TVI_LAST,
+                                reinterpret_cast<LPARAM>(records));
         }
         return;
     }
     for (const auto& [traceClass, hosts] : index.GetByTraceClass()) {
         HTREEITEM heading = tree.InsertItem(GetTraceClassName(traceClass));
         for (const auto& [host, records] : hosts)
-            tree.InsertItem(CountLabel(host, records.size()), heading, TVI_LAST,
-                            reinterpret_cast<LPARAM>(&records));
+            tree.InsertItem(CountLabel(host, records->size()), heading, TVI_LAST,
+                            reinterpret_cast<LPARAM>(records));
     }
 }
 
@@ -80,8 +80,10 @@ int CALLBACK CompareRecordItems(LPARAM first, LPARAM second, LPARAM sortInfo) {
         if (static_cast<LPARAM>(a) != first || static_cast<LPARAM>(b) != second ||
             !info->index->IsRecord(a) || !info->index->IsRecord(b))
             return 0;
-        const int result = info->index->CompareRowText(a, b, info->column);
-        return info->ascending ? result : -result;
+        const int result =
+            info->index->RowText(a, info->column).compare(info->index->RowText(b, info->column));
+        const int sign = (result > 0) - (result < 0);
+        return info->ascending ? sign : -sign;
     } catch (...) {
         return 0;
     }

@@ -1,20 +1,105 @@
-// The compact record store: one pass per line at load, fields found again on demand.
+// The record index: lines read in batches, scanned in parallel, filed batch by batch.
 #include "diagnose/RecordStore.h"
 
 #include "diagnose/LineScanner.h"
+#include "diagnose/TimeKey.h"
 
 #include <algorithm>
-#include <cstring>
+#include <atomic>
 #include <exception>
 #include <numeric>
 #include <thread>
-#include <type_traits>
 
 namespace diagnose {
 namespace {
 
-constexpr uint32_t kMaxUnits = 0xFFFFFFFFu;
-constexpr uint32_t kNotScanned = 0xFFFFFFFFu;
+constexpr size_t kBatchBytes = size_t(16) << 20;
+// The longest line the index reads; a longer one ends the read as too large for the index.
+constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t(2) << 30;
+constexpr size_t kParallelBytes = size_t(4) << 20;
+constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
+constexpr uint32_t kBlockRecords = 64;
+constexpr uint64_t kBlockBytes = 256 << 10;
+constexpr uint32_t kAbsent = 0xFFFFFFFFu;
+
+std::atomic<RecordStore::FaultHook> g_faultHook{nullptr};
+
+void MayFail(const char* where) {
+    if (RecordStore::FaultHook hook = g_faultHook.load())
+        hook(where);
+}
+
+// A fast hash of a line's bytes; it only has to notice that a line is not what was indexed.
+uint32_t HashBytes(const char* data, size_t size) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ size;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
+    }
+    uint64_t rest = 0;
+    std::memcpy(&rest, data + i, size - i);
+    h = (h ^ rest) * 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 32;
+    return static_cast<uint32_t>(h);
+}
+
+uint32_t Combine(uint32_t blockHash, uint32_t lineHash) {
+    return blockHash * 0x01000193u ^ lineHash;
+}
+
+// Raw spans of one text interned without building a string per line: most lines of a log
+// repeat a handful of hosts, processes and dates.
+template <typename Unit> class SpanInterner {
+public:
+    explicit SpanInterner(const Unit* text) : m_text(text), m_slots(64) {}
+
+    // The local number of the span [begin, end); `add` makes the number of a new one.
+    template <typename Add> uint32_t Intern(size_t begin, size_t end, Add&& add) {
+        uint32_t hash = 2166136261u;
+        for (size_t i = begin; i < end; ++i)
+            hash = (hash ^ UnitClasses<Unit>::Code(m_text[i])) * 16777619u;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = m_slots[at];
+            if (slot.id == kAbsent) {
+                const uint32_t id = add();
+                slot = Slot{begin, end - begin, hash, id};
+                if (++m_used * 2 > m_slots.size())
+                    Grow();
+                return id;
+            }
+            if (slot.hash == hash && slot.length == end - begin &&
+                std::equal(m_text + begin, m_text + end, m_text + slot.begin))
+                return slot.id;
+        }
+    }
+
+private:
+    struct Slot {
+        size_t begin = 0, length = 0;
+        uint32_t hash = 0, id = kAbsent;
+    };
+    void Grow() {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.id == kAbsent)
+                continue;
+            size_t at = slot.hash & mask;
+            while (m_slots[at].id != kAbsent)
+                at = (at + 1) & mask;
+            m_slots[at] = slot;
+        }
+    }
+
+    const Unit* m_text;
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
 
 template <typename Unit> bool SpanIs(const Unit* s, size_t begin, size_t end, const char* literal) {
     const size_t n = std::strlen(literal);
@@ -26,520 +111,644 @@ template <typename Unit> bool SpanIs(const Unit* s, size_t begin, size_t end, co
     return true;
 }
 
-template <typename Unit> const Unit* FindLineFeed(const Unit* from, const Unit* end) {
-    if constexpr (sizeof(Unit) == 1) {
-        const void* found = std::memchr(from, '\n', static_cast<size_t>(end - from));
-        return found ? static_cast<const Unit*>(found) : end;
-    } else {
-        return std::find(from, end, Unit('\n'));
-    }
+// Appends the text of units as the decoder reads them.
+void AppendUnits(std::wstring& out, const char* s, size_t n, const TextDecoder& decoder) {
+    if (decoder.form == TextForm::Utf8)
+        AppendUtf8(out, s, n);
+    else
+        AppendAnsi(out, s, n, decoder.ansiTable.empty() ? Latin1Table() : decoder.ansiTable.data());
+}
+void AppendUnits(std::wstring& out, const char16_t* s, size_t n, const TextDecoder&) {
+    AppendUtf16(out, s, n);
 }
 
-// Raw name spans of one text, interned without building a string per line: most lines of a
-// log repeat a handful of hosts and processes.
-template <typename Unit> class SpanInterner {
-public:
-    explicit SpanInterner(const Unit* text) : m_text(text), m_slots(64) {}
+size_t UnitBytes(TextForm form) {
+    return form == TextForm::Utf16 ? 2 : 1;
+}
 
-    template <typename MakeId> uint32_t Intern(size_t begin, size_t end, MakeId&& makeId) {
-        uint32_t hash = 2166136261u;
-        for (size_t i = begin; i < end; ++i)
-            hash = (hash ^ UnitClasses<Unit>::Code(m_text[i])) * 16777619u;
-        size_t mask = m_slots.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
-            Slot& slot = m_slots[at];
-            if (slot.id == kNotScanned) {
-                slot = Slot{static_cast<uint32_t>(begin), static_cast<uint32_t>(end - begin), hash, makeId()};
-                if (++m_used * 2 > m_slots.size())
-                    Grow();
-                return m_slots[Find(hash, begin, end)].id;
-            }
-            if (slot.hash == hash && slot.length == end - begin &&
-                std::equal(m_text + begin, m_text + end, m_text + slot.begin))
-                return slot.id;
-        }
+// Where the unit-aligned line feeds of raw text are, for any form.
+size_t FindLineFeed(const char* raw, size_t from, size_t size, size_t unit) {
+    if (unit == 1) {
+        const void* found = std::memchr(raw + from, '\n', size - from);
+        return found ? static_cast<size_t>(static_cast<const char*>(found) - raw) : size;
     }
+    for (size_t i = from; i + 1 < size; i += 2)
+        if (raw[i] == '\n' && raw[i + 1] == 0)
+            return i;
+    return size;
+}
 
-private:
-    struct Slot {
-        uint32_t begin = 0, length = 0, hash = 0, id = kNotScanned;
-    };
-    size_t Find(uint32_t hash, size_t begin, size_t end) const {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
-            const Slot& slot = m_slots[at];
-            if (slot.hash == hash && slot.length == end - begin &&
-                std::equal(m_text + begin, m_text + end, m_text + slot.begin))
-                return at;
-        }
+size_t FindLastLineFeed(const char* raw, size_t size, size_t unit) {
+    if (unit == 1) {
+        for (size_t i = size; i-- > 0;)
+            if (raw[i] == '\n')
+                return i;
+        return SIZE_MAX;
     }
-    void Grow() {
-        std::vector<Slot> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        const size_t mask = m_slots.size() - 1;
-        for (const Slot& slot : old) {
-            if (slot.id == kNotScanned)
-                continue;
-            size_t at = slot.hash & mask;
-            while (m_slots[at].id != kNotScanned)
-                at = (at + 1) & mask;
-            m_slots[at] = slot;
-        }
-    }
+    for (size_t i = size & ~size_t(1); i >= 2; i -= 2)
+        if (raw[i - 2] == '\n' && raw[i - 1] == 0)
+            return i - 2;
+    return SIZE_MAX;
+}
 
-    const Unit* m_text;
-    std::vector<Slot> m_slots;
-    size_t m_used = 0;
+// One line of a part: raw bytes [rawBegin, rawEnd) with its terminator, and its text as units
+// of the scanned text (the raw text itself, or the widened text of a multi-byte code page).
+struct LineSpan {
+    size_t rawBegin, rawEnd;
+    size_t textBegin, textLength;
 };
 
-template <typename Unit>
-void AppendSpan(std::wstring& out, const Unit* s, size_t n, TextForm form, const char16_t* table) {
-    if constexpr (sizeof(Unit) == 1) {
-        if (form == TextForm::Utf8)
-            AppendUtf8(out, s, n);
-        else
-            AppendAnsi(out, s, n, table);
-    } else {
-        (void)form, (void)table;
-        AppendUtf16(out, s, n);
-    }
-}
-
-int Sign(int value) {
-    return (value > 0) - (value < 0);
+// The length of a line's text without its line end: the LF, and one CR before it; the last
+// line of a text loses a CR at its very end, the cut-off half of a CR LF.
+size_t TextUnits(const char* raw, size_t begin, size_t end, size_t unit) {
+    size_t n = (end - begin) / unit;
+    auto unitAt = [&](size_t i) {
+        return unit == 1 ? static_cast<unsigned char>(raw[begin + i])
+                         : static_cast<unsigned>(static_cast<unsigned char>(raw[begin + 2 * i]) |
+                                                 static_cast<unsigned char>(raw[begin + 2 * i + 1]) << 8);
+    };
+    if (n > 0 && unitAt(n - 1) == '\n')
+        --n;
+    if (n > 0 && unitAt(n - 1) == '\r')
+        --n;
+    return n;
 }
 
 } // namespace
 
-LineFields ParseLine(const wchar_t* line, size_t length) {
-    LineFields fields;
-    const HeaderSpans header = ScanHeader<wchar_t>(line, length);
-    if (header.found) {
-        fields.date.assign(line + header.dateBegin, line + header.dateEnd);
-        fields.time.assign(line + header.timeBegin, line + header.timeEnd);
-    }
-    ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
-        fields.attributes[std::wstring(line + a.nameBegin, line + a.nameEnd)] =
-            std::wstring(line + a.valueBegin, line + a.valueEnd);
-    });
-    return fields;
-}
-
-// Loading
-
-void RecordStore::AddFileBytes(std::string bytes, const char16_t* ansiTable, const std::wstring& unknown) {
-    const DetectedEncoding encoding =
-        DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    if (encoding.form == TextForm::Utf16) {
-        std::u16string units((bytes.size() - encoding.bomLength) / 2, u'\0');
-        for (size_t i = 0; i < units.size(); ++i) {
-            const size_t at = encoding.bomLength + 2 * i;
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                             (static_cast<unsigned char>(bytes[at + 1]) << 8));
-        }
-        std::string().swap(bytes);
-        AddText(std::move(units), unknown);
-        return;
-    }
-    bytes.erase(0, encoding.bomLength);
-    AddText(std::move(bytes), encoding.form, ansiTable, unknown);
-}
-
-void RecordStore::AddText(std::string bytes, TextForm form, const char16_t* ansiTable,
-                          const std::wstring& unknown) {
-    auto chunk = std::make_unique<Chunk>();
-    chunk->form = form == TextForm::Utf8 ? TextForm::Utf8 : TextForm::Ansi8;
-    chunk->base = static_cast<uint32_t>(TextUnits());
-    const size_t room = kMaxUnits - chunk->base;
-    if (bytes.size() > room)
-        bytes.resize(room);
-    chunk->bytes = std::move(bytes);
-    if (chunk->form == TextForm::Ansi8)
-        chunk->table.assign(ansiTable ? ansiTable : Latin1Table(), 256);
-    Chunk& kept = *chunk;
-    m_chunks.push_back(std::move(chunk));
-    if (kept.form == TextForm::Utf8)
-        IndexChunk<char, true>(kept, kept.bytes.data(), kept.bytes.size(), unknown);
-    else
-        IndexChunk<char, false>(kept, kept.bytes.data(), kept.bytes.size(), unknown);
-}
-
-void RecordStore::AddText(std::u16string units, const std::wstring& unknown) {
-    auto chunk = std::make_unique<Chunk>();
-    chunk->form = TextForm::Utf16;
-    chunk->base = static_cast<uint32_t>(TextUnits());
-    const size_t room = kMaxUnits - chunk->base;
-    if (units.size() > room)
-        units.resize(room);
-    chunk->units = std::move(units);
-    Chunk& kept = *chunk;
-    m_chunks.push_back(std::move(chunk));
-    IndexChunk<char16_t, false>(kept, kept.units.data(), kept.units.size(), unknown);
-}
-
-void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown) {
-    // Single lines gather in one growing UTF-16 chunk at the end.
-    if (m_chunks.empty() || m_chunks.back()->form != TextForm::Utf16) {
-        auto chunk = std::make_unique<Chunk>();
-        chunk->form = TextForm::Utf16;
-        chunk->base = static_cast<uint32_t>(TextUnits());
-        m_chunks.push_back(std::move(chunk));
-    }
-    Chunk& chunk = *m_chunks.back();
-    if (line.size() > kMaxUnits - chunk.base - chunk.units.size())
-        return;
-    const size_t local = chunk.units.size();
-    chunk.units.append(line);
-    const size_t firstNew = m_records.size();
-    ScanRecord<char16_t, false>(chunk.units.data() + local, line.size(),
-                                static_cast<uint32_t>(chunk.base + local), unknown);
-    FileRecords(firstNew);
-}
-
-namespace {
-
-constexpr uint32_t kAbsentName = 0xFFFFFFFFu;
-
-// What one worker found in its part of the text: the distinct raw names (as spans into the
-// text) and the distinct (host, process, trace class) triples, numbered locally.
-template <typename Unit> struct PartScan {
-    std::vector<std::pair<size_t, size_t>> names;
+// What one worker found in its part of a batch: per line its place, hash, local triple, local
+// date and time key; the distinct names and dates, decoded; the times that need their text.
+struct RecordStore::PartScan {
+    struct Line {
+        size_t start; // raw, from the batch start
+        size_t end;
+        uint32_t hash;
+        uint32_t triple;
+        uint32_t date;
+        uint64_t time;
+    };
     struct Triple {
         uint32_t host, process;
         uint16_t traceClass;
     };
+    std::vector<Line> lines;
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> dates;
     std::vector<Triple> triples;
+    std::vector<std::pair<size_t, std::wstring>> inexact; // line index, time text
     std::exception_ptr failure;
 };
 
-// The line starts that split [0, size) into `parts` pieces of about equal size.
-template <typename Unit> std::vector<size_t> SplitAtLines(const Unit* text, size_t size, unsigned parts) {
+namespace {
+
+// Scans the lines of one part: `text` holds the units the spans of `lines` index.
+template <typename Unit, bool Utf8, typename Part>
+void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
+               const TextDecoder& decoder, Part& out) {
+    SpanInterner<Unit> names(text), dates(text);
+    std::unordered_map<uint64_t, uint32_t> tripleIds;
+    uint64_t lastKey = ~uint64_t(0);
+    uint32_t lastTriple = 0;
+    out.lines.reserve(lines.size());
+    for (const LineSpan& span : lines) {
+        const Unit* line = text + span.textBegin;
+        const size_t length = span.textLength;
+        const HeaderSpans header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
+        size_t host[2] = {}, process[2] = {}, traceClass[2] = {};
+        bool hasHost = false, hasProcess = false, hasTraceClass = false;
+        ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
+            if (SpanIs(line, a.nameBegin, a.nameEnd, "Host"))
+                hasHost = true, host[0] = a.valueBegin, host[1] = a.valueEnd;
+            else if (SpanIs(line, a.nameBegin, a.nameEnd, "Process"))
+                hasProcess = true, process[0] = a.valueBegin, process[1] = a.valueEnd;
+            else if (SpanIs(line, a.nameBegin, a.nameEnd, "Traceclass"))
+                hasTraceClass = true, traceClass[0] = a.valueBegin, traceClass[1] = a.valueEnd;
+        });
+        auto intern = [&](SpanInterner<Unit>& interner, std::vector<std::wstring>& decoded, size_t begin,
+                          size_t end) {
+            const size_t at = span.textBegin;
+            return interner.Intern(at + begin, at + end, [&] {
+                decoded.emplace_back();
+                AppendUnits(decoded.back(), line + begin, end - begin, decoder);
+                return static_cast<uint32_t>(decoded.size() - 1);
+            });
+        };
+        const uint32_t hostId = hasHost ? intern(names, out.names, host[0], host[1]) : kAbsent;
+        const uint32_t processId = hasProcess ? intern(names, out.names, process[0], process[1]) : kAbsent;
+        const uint16_t cls =
+            hasTraceClass
+                ? static_cast<uint16_t>(ReadDecimal(line + traceClass[0], traceClass[1] - traceClass[0]))
+                : kNoTraceClass;
+        const uint64_t key = (uint64_t(hostId) << 32 ^ uint64_t(processId) << 16) ^ cls;
+        if (key != lastKey) {
+            auto found = tripleIds.find(key);
+            if (found != tripleIds.end() && out.triples[found->second].host == hostId &&
+                out.triples[found->second].process == processId &&
+                out.triples[found->second].traceClass == cls) {
+                lastTriple = found->second;
+            } else {
+                out.triples.push_back({hostId, processId, cls});
+                lastTriple = static_cast<uint32_t>(out.triples.size() - 1);
+                tripleIds[key] = lastTriple;
+            }
+            lastKey = key;
+        }
+        const uint32_t date = intern(dates, out.dates, header.dateBegin, header.dateEnd);
+        const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
+        if (time == kInexactTime) {
+            out.inexact.emplace_back(out.lines.size(), std::wstring());
+            AppendUnits(out.inexact.back().second, line + header.timeBegin, header.timeEnd - header.timeBegin,
+                        decoder);
+        }
+        out.lines.push_back({span.rawBegin, span.rawEnd,
+                             HashBytes(raw + span.rawBegin, span.rawEnd - span.rawBegin), lastTriple, date,
+                             time});
+    }
+}
+
+// Splits raw text [begin, end) into lines and scans them in the decoder's form.
+template <typename Part>
+void ScanPart(const char* raw, size_t begin, size_t end, bool mayHoldLineFeeds, const TextDecoder& decoder,
+              Part& out) {
+    const size_t unit = UnitBytes(decoder.form);
+    std::vector<LineSpan> lines;
+    for (size_t at = begin; at < end;) {
+        const size_t lineFeed = FindLineFeed(raw, at, end, unit);
+        const size_t next = lineFeed < end ? lineFeed + unit : end;
+        lines.push_back({at, next, at / unit, TextUnits(raw, at, next, unit)});
+        at = next;
+    }
+    switch (decoder.form) {
+    case TextForm::Utf16:
+        ScanLines<char16_t, false>(reinterpret_cast<const char16_t*>(raw), raw, lines, mayHoldLineFeeds,
+                                   decoder, out);
+        break;
+    case TextForm::Utf8:
+        ScanLines<char, true>(raw, raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    case TextForm::Ansi8:
+        ScanLines<char, false>(raw, raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    case TextForm::AnsiMultiByte: {
+        // Trail bytes may look like ASCII: each line is widened before it is scanned.
+        std::u16string text, line;
+        for (LineSpan& span : lines) {
+            line.clear();
+            if (decoder.widen && span.textLength > 0)
+                decoder.widen(raw + span.rawBegin, span.textLength, line);
+            span.textBegin = text.size();
+            span.textLength = line.size();
+            text += line;
+        }
+        ScanLines<char16_t, false>(text.data(), raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    }
+    }
+}
+
+// Starts of parts of about equal size, each at the start of a line.
+std::vector<size_t> SplitAtLines(const char* raw, size_t size, size_t unit, unsigned parts) {
     std::vector<size_t> bounds{0};
     for (unsigned k = 1; k < parts; ++k) {
-        size_t at = std::max(bounds.back(), size / parts * k);
-        at = static_cast<size_t>(FindLineFeed(text + at, text + size) - text);
-        bounds.push_back(at < size ? at + 1 : size);
+        size_t at = std::max(bounds.back(), (size / parts * k) & ~(unit - 1));
+        const size_t lineFeed = FindLineFeed(raw, at, size, unit);
+        bounds.push_back(lineFeed < size ? lineFeed + unit : size);
     }
     bounds.push_back(size);
     return bounds;
 }
 
-template <typename Unit> size_t CountLines(const Unit* text, size_t begin, size_t end) {
-    size_t lines = 0;
-    for (const Unit* at = text + begin; (at = FindLineFeed(at, text + end)) != text + end; ++at)
-        ++lines;
-    return lines + (end > begin && text[end - 1] != Unit('\n'));
+const std::wstring& EmptyText() {
+    static const std::wstring empty;
+    return empty;
 }
 
 } // namespace
 
-// Large texts are scanned by two or more workers, each over whole lines of its own part and
-// into its own range of records; names and triples are numbered per part and mapped to the
-// store's numbers afterwards, on this thread. The workers end before this returns.
-template <typename Unit, bool Utf8>
-void RecordStore::IndexChunk(Chunk& chunk, const Unit* text, size_t size, const std::wstring& unknown) {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned parts = size < (4u << 20) ? 1u : std::min(cores, 4u);
-    const std::vector<size_t> bounds = SplitAtLines(text, size, parts);
-    std::vector<size_t> firstRecord(parts + 1, m_records.size());
-    for (unsigned k = 0; k < parts; ++k)
-        firstRecord[k + 1] = firstRecord[k] + CountLines(text, bounds[k], bounds[k + 1]);
-    const size_t firstNew = m_records.size();
-    m_records.resize(firstRecord[parts]);
-    const uint32_t base = chunk.base;
-    Record* records = m_records.data();
+// Loading
 
-    std::vector<PartScan<Unit>> scans(parts);
-    auto scanPart = [&](unsigned k) {
-        PartScan<Unit>& scan = scans[k];
-        try {
-            SpanInterner<Unit> names(text);
-            std::unordered_map<uint64_t, uint32_t> tripleIds;
-            uint64_t lastKey = ~uint64_t(0);
-            uint32_t lastTriple = 0;
-            Record* out = records + firstRecord[k];
-            for (size_t begin = bounds[k]; begin < bounds[k + 1];) {
-                const size_t end =
-                    static_cast<size_t>(FindLineFeed(text + begin, text + bounds[k + 1]) - text);
-                size_t length = end - begin;
-                if (length > 0 && text[begin + length - 1] == Unit('\r'))
-                    --length;
-                const Unit* line = text + begin;
+RecordStore::RecordStore() = default;
+RecordStore::~RecordStore() = default;
 
-                const HeaderSpans header = ScanHeader<Unit, Utf8>(line, length, false);
-                size_t host[2] = {}, process[2] = {}, traceClass[2] = {};
-                bool hasHost = false, hasProcess = false, hasTraceClass = false;
-                ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
-                    if (SpanIs(line, a.nameBegin, a.nameEnd, "Host"))
-                        hasHost = true, host[0] = a.valueBegin, host[1] = a.valueEnd;
-                    else if (SpanIs(line, a.nameBegin, a.nameEnd, "Process"))
-                        hasProcess = true, process[0] = a.valueBegin, process[1] = a.valueEnd;
-                    else if (SpanIs(line, a.nameBegin, a.nameEnd, "Traceclass"))
-                        hasTraceClass = true, traceClass[0] = a.valueBegin, traceClass[1] = a.valueEnd;
-                });
-                auto nameOf = [&](const size_t* span) {
-                    return names.Intern(begin + span[0], begin + span[1], [&] {
-                        scan.names.emplace_back(begin + span[0], begin + span[1]);
-                        return static_cast<uint32_t>(scan.names.size() - 1);
-                    });
-                };
-                const uint32_t hostId = hasHost ? nameOf(host) : kAbsentName;
-                const uint32_t processId = hasProcess ? nameOf(process) : kAbsentName;
-                const uint16_t cls = hasTraceClass ? static_cast<uint16_t>(ReadDecimal(
-                                                         line + traceClass[0], traceClass[1] - traceClass[0]))
-                                                   : kNoTraceClass;
-                // Local name numbers stay far below 2^24 (a part holds fewer distinct names).
-                const uint64_t key =
-                    (uint64_t(hostId & 0xFFFFFF) << 40) | (uint64_t(processId & 0xFFFFFF) << 16) | cls;
-                if (key != lastKey || hostId >= 0xFFFFFF || processId >= 0xFFFFFF) {
-                    auto found = tripleIds.find(key);
-                    if (found != tripleIds.end() && scan.triples[found->second].host == hostId &&
-                        scan.triples[found->second].process == processId) {
-                        lastTriple = found->second;
-                    } else {
-                        scan.triples.push_back({hostId, processId, cls});
-                        lastTriple = static_cast<uint32_t>(scan.triples.size() - 1);
-                        tripleIds[key] = lastTriple;
-                    }
-                    lastKey = key;
-                }
-                *out++ =
-                    Record{static_cast<uint32_t>(base + begin), static_cast<uint32_t>(length), lastTriple};
-                begin = end + 1;
+void RecordStore::SetFaultHook(FaultHook hook) {
+    g_faultHook = hook;
+}
+
+void RecordStore::Begin(TextDecoder decoder, uint64_t start) {
+    Clear();
+    m_decoder = std::move(decoder);
+    m_completeEnd = start;
+}
+
+void RecordStore::BeginDetected(const char* head, size_t size, const TextDecoder& eightBit) {
+    const DetectedEncoding detected = DetectEncoding(reinterpret_cast<const unsigned char*>(head), size);
+    TextDecoder decoder = eightBit;
+    if (detected.form != TextForm::Ansi8) {
+        decoder = TextDecoder{};
+        decoder.form = detected.form;
+    }
+    Begin(std::move(decoder), detected.bomLength);
+}
+
+uint64_t RecordStore::End() const {
+    return m_tail ? m_tail->end : m_completeEnd;
+}
+
+ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    if (m_tail) {
+        if (to <= m_tail->end)
+            return {};
+        // The provisional last line has grown: it is filed again with what followed it.
+        Rollback(m_tail->before);
+        m_tail.reset();
+        fileTail = true;
+    }
+    return ReadLines(source, to, fileTail, unknown);
+}
+
+ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail,
+                                  const std::wstring& unknown) {
+    const size_t unit = UnitBytes(m_decoder.form);
+    if (to > m_completeEnd)
+        to -= (to - m_completeEnd) % unit; // half a unit at the end is no text yet
+    std::string buffer;
+    size_t want = kBatchBytes;
+    ReadResult result;
+    auto readInto = [&](uint64_t at, size_t size) {
+        buffer.resize(size);
+        size_t done = 0;
+        while (done < size) {
+            size_t got = 0;
+            uint32_t error = 0;
+            if (!source.Read(at + done, buffer.data() + done, size - done, got, error)) {
+                result = {ReadResult::ReadFailed, error};
+                return false;
             }
-        } catch (...) {
-            scan.failure = std::current_exception();
+            if (got == 0)
+                break;
+            done += got;
         }
+        if (done < size) {
+            // The source ended sooner than it said: what is there is all there is.
+            to = at + done - done % unit;
+            buffer.resize(static_cast<size_t>(to - at));
+        }
+        return true;
     };
-    std::vector<std::thread> workers;
     try {
-        for (unsigned k = 1; k < parts; ++k)
-            workers.emplace_back(scanPart, k);
+        while (m_completeEnd < to) {
+            const uint64_t at = m_completeEnd;
+            if (!readInto(at, static_cast<size_t>(std::min<uint64_t>(want, to - at))))
+                return result;
+            const size_t lastLineFeed = FindLastLineFeed(buffer.data(), buffer.size(), unit);
+            if (lastLineFeed != SIZE_MAX) {
+                const size_t lines = lastLineFeed + unit;
+                std::vector<PartScan> parts;
+                const unsigned workers =
+                    lines < kParallelBytes ? 1u
+                                           : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
+                const std::vector<size_t> bounds = SplitAtLines(buffer.data(), lines, unit, workers);
+                parts.resize(bounds.size() - 1);
+                auto scan = [&](size_t k) {
+                    try {
+                        ScanPart(buffer.data(), bounds[k], bounds[k + 1], false, m_decoder, parts[k]);
+                    } catch (...) {
+                        parts[k].failure = std::current_exception();
+                    }
+                };
+                std::vector<std::thread> threads;
+                try {
+                    for (size_t k = 1; k < parts.size(); ++k)
+                        threads.emplace_back(scan, k);
+                } catch (...) {
+                    // No thread to be had: this thread scans those parts as well.
+                }
+                scan(0);
+                for (size_t k = threads.size() + 1; k < parts.size(); ++k)
+                    scan(k);
+                for (std::thread& thread : threads)
+                    thread.join();
+                for (const PartScan& part : parts)
+                    if (part.failure)
+                        std::rethrow_exception(part.failure);
+                MayFail("scanned");
+                if (RecordCount() +
+                        std::accumulate(parts.begin(), parts.end(), size_t(0),
+                                        [](size_t n, const PartScan& p) { return n + p.lines.size(); }) >
+                    kMaxRecords)
+                    return {ReadResult::TooLarge, 0};
+                if (!File(parts, at, false, unknown))
+                    return {ReadResult::OutOfMemory, 0};
+                m_completeEnd = at + lines;
+                want = kBatchBytes;
+            } else if (at + buffer.size() >= to) {
+                break; // the rest is the last line, without LF
+            } else if (want >= kMaxLineBytes) {
+                return {ReadResult::TooLarge, 0};
+            } else {
+                want *= 2;
+            }
+        }
+        if (fileTail && m_completeEnd < to) {
+            if (!readInto(m_completeEnd, static_cast<size_t>(to - m_completeEnd)))
+                return result;
+            if (buffer.empty())
+                return result;
+            const Checkpoint before = Mark();
+            std::vector<PartScan> parts(1);
+            ScanPart(buffer.data(), 0, buffer.size(), false, m_decoder, parts[0]);
+            if (!File(parts, m_completeEnd, false, unknown))
+                return {ReadResult::OutOfMemory, 0};
+            m_tail = std::make_unique<Tail>(Tail{before, to});
+        }
+    } catch (const std::bad_alloc&) {
+        return {ReadResult::OutOfMemory, 0};
+    }
+    return result;
+}
+
+void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown) {
+    if (RecordCount() >= kMaxRecords)
+        return;
+    TextDecoder utf16;
+    utf16.form = TextForm::Utf16;
+    std::vector<PartScan> parts(1);
+    PartScan& part = parts[0];
+    const std::vector<LineSpan> spans{{0, line.size() * 2, 0, line.size()}};
+    ScanLines<char16_t, false>(line.data(), reinterpret_cast<const char*>(line.data()), spans, true, utf16,
+                               part);
+    const Checkpoint before = Mark();
+    try {
+        m_memoryLines.emplace_back(line);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    part.lines[0].start = 0;
+    part.lines[0].end = 1;
+    if (!File(parts, m_memoryLines.size() - 1, true, unknown))
+        Rollback(before);
+}
+
+// Files the scanned lines of a batch at `base`: all of them, or, when memory runs out, none.
+bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
+                       const std::wstring& unknown) {
+    const Checkpoint before = Mark();
+    try {
+        const uint32_t unknownId = NameId(unknown);
+        for (PartScan& part : parts) {
+            std::vector<uint32_t> names(part.names.size()), dates(part.dates.size()),
+                groups(part.triples.size());
+            for (size_t i = 0; i < names.size(); ++i)
+                names[i] = NameId(part.names[i]);
+            for (size_t i = 0; i < dates.size(); ++i)
+                dates[i] = DateId(part.dates[i]);
+            for (size_t i = 0; i < groups.size(); ++i) {
+                const PartScan::Triple& t = part.triples[i];
+                groups[i] = GroupId(t.host == kAbsent ? unknownId : names[t.host],
+                                    t.process == kAbsent ? unknownId : names[t.process], t.traceClass);
+            }
+            const RecordId first = RecordCount();
+            auto inexact = part.inexact.begin();
+            for (size_t i = 0; i < part.lines.size(); ++i) {
+                const PartScan::Line& line = part.lines[i];
+                if (inexact != part.inexact.end() && inexact->first == i) {
+                    m_inexactTimes.emplace_back(first + static_cast<RecordId>(i), std::move(inexact->second));
+                    ++inexact;
+                }
+                AppendRecord(base + line.start, base + line.end, line.hash, memory, groups[line.triple],
+                             dates[line.date], line.time);
+            }
+            MayFail("filed");
+        }
+    } catch (const std::bad_alloc&) {
+        Rollback(before);
+        return false;
+    }
+    return true;
+}
+
+void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, uint32_t group,
+                               uint32_t date, uint64_t time) {
+    const RecordId id = RecordCount();
+    RecordList& list = m_leaves[m_groups[group].leaf].records;
+    list.push_back(id); // first: the one step here that allocates most
+    bool opened = false;
+    try {
+        if (m_blocks.empty() || m_blocks.back().memory != memory || m_blocks.back().count >= kBlockRecords ||
+            m_blocks.back().end != start || start - m_blocks.back().base >= kBlockBytes) {
+            m_blocks.push_back(Block{id, 0, start, start, 0, memory});
+            opened = true;
+        }
+        m_times.push_back(time);
+        m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), group, date});
     } catch (...) {
-        // No thread to be had: this thread scans those parts too.
+        list.pop_back();
+        if (opened)
+            m_blocks.truncate(m_blocks.size() - 1);
+        m_times.truncate(id);
+        throw;
     }
-    scanPart(0);
-    for (unsigned k = static_cast<unsigned>(workers.size()) + 1; k < parts; ++k)
-        scanPart(k);
-    for (std::thread& worker : workers)
-        worker.join();
-    for (const PartScan<Unit>& scan : scans) {
-        if (scan.failure) {
-            m_records.resize(firstNew);
-            std::rethrow_exception(scan.failure);
-        }
-    }
-
-    const char16_t* table = chunk.table.empty() ? nullptr : chunk.table.data();
-    const uint32_t unknownId = NameId(unknown);
-    for (unsigned k = 0; k < parts; ++k) {
-        const PartScan<Unit>& scan = scans[k];
-        std::vector<uint32_t> nameIds(scan.names.size());
-        for (size_t i = 0; i < scan.names.size(); ++i) {
-            std::wstring name;
-            AppendSpan(name, text + scan.names[i].first, scan.names[i].second - scan.names[i].first,
-                       chunk.form, table);
-            nameIds[i] = NameId(std::move(name));
-        }
-        std::vector<uint32_t> groupIds(scan.triples.size());
-        for (size_t i = 0; i < scan.triples.size(); ++i) {
-            const auto& t = scan.triples[i];
-            groupIds[i] = GroupId(t.host == kAbsentName ? unknownId : nameIds[t.host],
-                                  t.process == kAbsentName ? unknownId : nameIds[t.process], t.traceClass);
-        }
-        for (size_t r = firstRecord[k]; r < firstRecord[k + 1]; ++r)
-            m_records[r].group = groupIds[m_records[r].group];
-    }
-    FileRecords(firstNew);
+    Block& block = m_blocks.back();
+    ++block.count;
+    block.end = end;
+    block.hash = Combine(block.hash, hash);
 }
 
-template <typename Unit, bool Utf8>
-void RecordStore::ScanRecord(const Unit* line, size_t length, uint32_t start, const std::wstring& unknown) {
-    const HeaderSpans header = ScanHeader<Unit, Utf8>(line, length);
-    std::wstring host, process;
-    bool hasHost = false, hasProcess = false, hasTraceClass = false;
-    uint16_t cls = kNoTraceClass;
-    ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
-        auto value = [&](std::wstring& out) {
-            out.clear();
-            AppendSpan(out, line + a.valueBegin, a.valueEnd - a.valueBegin, TextForm::Utf16, nullptr);
-        };
-        if (SpanIs(line, a.nameBegin, a.nameEnd, "Host"))
-            hasHost = true, value(host);
-        else if (SpanIs(line, a.nameBegin, a.nameEnd, "Process"))
-            hasProcess = true, value(process);
-        else if (SpanIs(line, a.nameBegin, a.nameEnd, "Traceclass"))
-            hasTraceClass = true,
-            cls = static_cast<uint16_t>(ReadDecimal(line + a.valueBegin, a.valueEnd - a.valueBegin));
-    });
-    const uint32_t hostId = NameId(hasHost ? host : unknown);
-    const uint32_t processId = NameId(hasProcess ? process : unknown);
-    m_records.push_back(Record{start, static_cast<uint32_t>(length),
-                               GroupId(hostId, processId, hasTraceClass ? cls : kNoTraceClass)});
+RecordStore::Checkpoint RecordStore::Mark() const {
+    Checkpoint mark;
+    mark.records = RecordCount();
+    mark.blocks = m_blocks.size();
+    if (!m_blocks.empty())
+        mark.lastBlock = m_blocks[m_blocks.size() - 1];
+    mark.inexact = m_inexactTimes.size();
+    mark.names = m_names.size();
+    mark.dates = m_dates.size();
+    mark.groups = m_groups.size();
+    mark.leaves = m_leaves.size();
+    mark.memoryLines = m_memoryLines.size();
+    mark.completeEnd = m_completeEnd;
+    return mark;
 }
 
-uint32_t RecordStore::NameId(std::wstring name) {
-    auto found = m_nameIds.find(name);
-    if (found != m_nameIds.end())
+// Takes back everything filed since `mark`. Nothing here allocates.
+void RecordStore::Rollback(const Checkpoint& mark) {
+    for (RecordId id = RecordCount(); id-- > mark.records;)
+        m_leaves[m_groups[m_entries[id].group].leaf].records.pop_back();
+    m_entries.truncate(mark.records);
+    m_times.truncate(mark.records);
+    m_blocks.truncate(mark.blocks);
+    if (mark.blocks > 0)
+        m_blocks.back() = mark.lastBlock;
+    m_inexactTimes.resize(mark.inexact);
+    while (m_leaves.size() > mark.leaves) {
+        const Leaf& leaf = m_leaves.back();
+        m_leafIds.erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
+        const std::wstring& host = m_names[leaf.host];
+        if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
+            classes->second.erase(leaf.traceClass);
+            if (classes->second.empty())
+                m_byHost.erase(classes);
+        }
+        if (auto hosts = m_byTraceClass.find(leaf.traceClass); hosts != m_byTraceClass.end()) {
+            hosts->second.erase(host);
+            if (hosts->second.empty())
+                m_byTraceClass.erase(hosts);
+        }
+        m_leaves.pop_back();
+    }
+    while (m_groups.size() > mark.groups) {
+        const Group& g = m_groups.back();
+        m_groupIds.erase((uint64_t(g.host) << 32 ^ uint64_t(g.process) << 16) ^ g.traceClass);
+        m_groups.pop_back();
+    }
+    while (m_names.size() > mark.names) {
+        m_nameIds.erase(m_names.back());
+        m_names.pop_back();
+    }
+    while (m_dates.size() > mark.dates) {
+        m_dateIds.erase(m_dates.back());
+        m_dates.pop_back();
+    }
+    m_memoryLines.resize(mark.memoryLines);
+    m_completeEnd = mark.completeEnd;
+}
+
+namespace {
+// The number of `text` in a table of distinct texts, entered when it is new.
+uint32_t Intern(std::vector<std::wstring>& texts, std::unordered_map<std::wstring, uint32_t>& ids,
+                const std::wstring& text) {
+    if (auto found = ids.find(text); found != ids.end())
         return found->second;
-    const uint32_t id = static_cast<uint32_t>(m_names.size());
-    m_names.push_back(name);
-    m_nameIds.emplace(std::move(name), id);
+    const auto id = static_cast<uint32_t>(texts.size());
+    texts.push_back(text);
+    try {
+        ids.emplace(text, id);
+    } catch (...) {
+        texts.pop_back();
+        throw;
+    }
     return id;
+}
+} // namespace
+
+uint32_t RecordStore::NameId(const std::wstring& name) {
+    return Intern(m_names, m_nameIds, name);
+}
+
+uint32_t RecordStore::DateId(const std::wstring& date) {
+    return Intern(m_dates, m_dateIds, date);
 }
 
 uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceClass) {
-    // Host and process ids stay far below 2^24 in any file a 32-bit host can hold; beyond that
-    // the key still separates them, only the hash table works harder.
-    const uint64_t key =
-        (static_cast<uint64_t>(host) << 40) ^ (static_cast<uint64_t>(process) << 16) ^ traceClass;
-    auto found = m_groupIds.find(key);
-    if (found != m_groupIds.end()) {
+    // Distinct names stay below 2^16 in most logs; beyond that keys may collide, and a collision
+    // is resolved by looking for the exact group.
+    const uint64_t key = (uint64_t(host) << 32 ^ uint64_t(process) << 16) ^ traceClass;
+    if (auto found = m_groupIds.find(key); found != m_groupIds.end()) {
         const Group& g = m_groups[found->second];
         if (g.host == host && g.process == process && g.traceClass == traceClass)
             return found->second;
-        // A key collision of huge ids: look for the exact group the slow way.
         for (uint32_t i = 0; i < m_groups.size(); ++i)
             if (m_groups[i].host == host && m_groups[i].process == process &&
                 m_groups[i].traceClass == traceClass)
                 return i;
-        m_groups.push_back(Group{host, process, traceClass});
-        return static_cast<uint32_t>(m_groups.size() - 1);
     }
-    const uint32_t id = static_cast<uint32_t>(m_groups.size());
-    m_groups.push_back(Group{host, process, traceClass});
-    m_groupIds.emplace(key, id);
+    const uint32_t leaf = LeafId(host, traceClass);
+    const auto id = static_cast<uint32_t>(m_groups.size());
+    m_groups.push_back(Group{host, process, traceClass, leaf});
+    try {
+        m_groupIds.emplace(key, id); // a colliding key keeps the first group; the loop above finds the rest
+    } catch (...) {
+        m_groups.pop_back();
+        throw;
+    }
     return id;
 }
 
-// Files the records from `firstNew` on in both groupings; lists of a bulk load are sized once.
-void RecordStore::FileRecords(size_t firstNew) {
-    std::vector<uint32_t> perGroup(m_groups.size(), 0);
-    for (size_t i = firstNew; i < m_records.size(); ++i)
-        ++perGroup[m_records[i].group];
-    std::vector<std::pair<RecordList*, RecordList*>> targets(m_groups.size(), {nullptr, nullptr});
-    std::unordered_map<RecordList*, size_t> needed;
-    for (size_t g = 0; g < m_groups.size(); ++g) {
-        if (perGroup[g] == 0)
-            continue;
-        const std::wstring& host = m_names[m_groups[g].host];
-        const uint16_t cls = m_groups[g].traceClass;
-        targets[g] = {&m_byTraceClass[cls][host], &m_byHost[host][cls]};
-        needed[targets[g].first] += perGroup[g];
-        needed[targets[g].second] += perGroup[g];
-    }
-    for (auto& [list, count] : needed)
-        if (list->capacity() < list->size() + count)
-            list->reserve(std::max(list->size() + count, list->size() * 2));
-    for (size_t i = firstNew; i < m_records.size(); ++i) {
-        const auto& target = targets[m_records[i].group];
-        target.first->push_back(static_cast<RecordId>(i));
-        target.second->push_back(static_cast<RecordId>(i));
-    }
+// The list of (host, trace class), made and entered into both groupings on first use. A failure
+// part-way leaves a leaf that the caller's rollback takes out of both.
+uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
+    const uint64_t key = uint64_t(host) << 16 | traceClass;
+    if (auto found = m_leafIds.find(key); found != m_leafIds.end())
+        return found->second;
+    const auto id = static_cast<uint32_t>(m_leaves.size());
+    m_leaves.push_back(Leaf{{}, host, traceClass});
+    const RecordList* list = &m_leaves.back().records;
+    const std::wstring& name = m_names[host];
+    m_byHost[name][traceClass] = list;
+    m_byTraceClass[traceClass][name] = list;
+    m_leafIds.emplace(key, id);
+    return id;
 }
 
 void RecordStore::Clear() {
     m_byTraceClass.clear();
     m_byHost.clear();
-    std::vector<Record>().swap(m_records);
+    m_leaves.clear();
+    m_leafIds.clear();
+    m_entries.clear();
+    m_times.clear();
+    m_blocks.clear();
+    std::vector<std::pair<RecordId, std::wstring>>().swap(m_inexactTimes);
     std::vector<Group>().swap(m_groups);
     m_groupIds.clear();
-    m_names.clear();
+    std::vector<std::wstring>().swap(m_names);
     m_nameIds.clear();
-    m_chunks.clear();
-    std::vector<CachedHeader>().swap(m_headers);
+    std::vector<std::wstring>().swap(m_dates);
+    m_dateIds.clear();
+    std::vector<std::u16string>().swap(m_memoryLines);
+    m_tail.reset();
+    m_completeEnd = 0;
 }
 
-size_t RecordStore::TextUnits() const {
-    return m_chunks.empty() ? 0 : m_chunks.back()->base + m_chunks.back()->Size();
+size_t RecordStore::MemoryBytes() const {
+    size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
+    for (const Leaf& leaf : m_leaves)
+        bytes += leaf.records.capacity() * sizeof(RecordId) + sizeof(Leaf);
+    bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
+    bytes += m_inexactTimes.size() * 64;
+    return bytes;
 }
 
 // Reading
 
-const RecordStore::Chunk& RecordStore::ChunkOf(uint32_t offset) const {
-    auto after = std::upper_bound(m_chunks.begin(), m_chunks.end(), offset,
-                                  [](uint32_t at, const std::unique_ptr<Chunk>& c) { return at < c->base; });
-    return **(after - 1);
+const RecordList* RecordStore::ListOf(RecordId id) const {
+    return IsRecord(id) ? &m_leaves[m_groups[m_entries[id].group].leaf].records : nullptr;
 }
-
-void RecordStore::AppendUnits(std::wstring& out, uint32_t start, uint32_t length) const {
-    if (length == 0)
-        return;
-    const Chunk& chunk = ChunkOf(start);
-    const size_t local = start - chunk.base;
-    if (chunk.form == TextForm::Utf16)
-        AppendUtf16(out, chunk.units.data() + local, length);
-    else
-        AppendSpan(out, chunk.bytes.data() + local, length, chunk.form, chunk.table.data());
-}
-
-const RecordStore::CachedHeader& RecordStore::HeaderOf(RecordId id) const {
-    if (m_headers.size() < m_records.size())
-        m_headers.resize(m_records.size(), CachedHeader{kNotScanned, 0, 0, 0});
-    CachedHeader& cached = m_headers[id];
-    if (cached.dateBegin != kNotScanned)
-        return cached;
-    const Record& r = m_records[id];
-    const Chunk& chunk = ChunkOf(r.start);
-    const size_t local = r.start - chunk.base;
-    HeaderSpans h;
-    if (chunk.form == TextForm::Utf16)
-        h = ScanHeader<char16_t, false>(chunk.units.data() + local, r.length);
-    else if (chunk.form == TextForm::Utf8)
-        h = ScanHeader<char, true>(chunk.bytes.data() + local, r.length);
-    else
-        h = ScanHeader<char, false>(chunk.bytes.data() + local, r.length);
-    cached = CachedHeader{static_cast<uint32_t>(h.dateBegin), static_cast<uint32_t>(h.dateEnd),
-                          static_cast<uint32_t>(h.timeBegin), static_cast<uint32_t>(h.timeEnd)};
-    return cached;
-}
-
-namespace {
-const std::wstring& EmptyText() {
-    static const std::wstring empty;
-    return empty;
-}
-} // namespace
 
 const std::wstring& RecordStore::GetHost(RecordId id) const {
-    return IsRecord(id) ? m_names[m_groups[m_records[id].group].host] : EmptyText();
+    return IsRecord(id) ? m_names[m_groups[m_entries[id].group].host] : EmptyText();
 }
 
 const std::wstring& RecordStore::GetProcess(RecordId id) const {
-    return IsRecord(id) ? m_names[m_groups[m_records[id].group].process] : EmptyText();
+    return IsRecord(id) ? m_names[m_groups[m_entries[id].group].process] : EmptyText();
 }
 
 uint16_t RecordStore::GetTraceClass(RecordId id) const {
-    return IsRecord(id) ? m_groups[m_records[id].group].traceClass : kNoTraceClass;
+    return IsRecord(id) ? m_groups[m_entries[id].group].traceClass : kNoTraceClass;
 }
 
-std::wstring RecordStore::GetDate(RecordId id) const {
-    std::wstring text;
-    if (IsRecord(id)) {
-        const CachedHeader& h = HeaderOf(id);
-        AppendUnits(text, m_records[id].start + h.dateBegin, h.dateEnd - h.dateBegin);
-    }
-    return text;
+uint64_t RecordStore::GetTimeKey(RecordId id) const {
+    return IsRecord(id) ? m_times[id] : 0;
+}
+
+const std::wstring& RecordStore::GetDate(RecordId id) const {
+    return IsRecord(id) ? m_dates[m_entries[id].date] : EmptyText();
 }
 
 std::wstring RecordStore::GetTime(RecordId id) const {
     std::wstring text;
-    if (IsRecord(id)) {
-        const CachedHeader& h = HeaderOf(id);
-        AppendUnits(text, m_records[id].start + h.timeBegin, h.timeEnd - h.timeBegin);
+    if (!IsRecord(id))
+        return text;
+    const uint64_t key = m_times[id];
+    if (key != kInexactTime) {
+        AppendTime(text, key);
+        return text;
     }
+    auto found = std::lower_bound(m_inexactTimes.begin(), m_inexactTimes.end(), id,
+                                  [](const auto& entry, RecordId wanted) { return entry.first < wanted; });
+    if (found != m_inexactTimes.end() && found->first == id)
+        text = found->second;
     return text;
-}
-
-std::wstring RecordStore::LineText(RecordId id) const {
-    std::wstring text;
-    if (IsRecord(id))
-        AppendUnits(text, m_records[id].start, m_records[id].length);
-    return text;
-}
-
-LineFields RecordStore::Fields(RecordId id) const {
-    return ParseLine(LineText(id));
 }
 
 std::wstring RecordStore::RowText(RecordId id, int column) const {
@@ -549,46 +758,201 @@ std::wstring RecordStore::RowText(RecordId id, int column) const {
         return GetProcess(id);
     if (column != 0)
         return {};
-    const CachedHeader& h = HeaderOf(id);
-    std::wstring text;
-    text.reserve(h.dateEnd - h.dateBegin + h.timeEnd - h.timeBegin + 1);
-    AppendUnits(text, m_records[id].start + h.dateBegin, h.dateEnd - h.dateBegin);
-    text.push_back(L' ');
-    AppendUnits(text, m_records[id].start + h.timeBegin, h.timeEnd - h.timeBegin);
-    return text;
+    return GetDate(id) + L' ' + GetTime(id);
 }
 
-int RecordStore::CompareRowText(RecordId a, RecordId b, int column) const {
-    if (column == 1)
-        return Sign(GetProcess(a).compare(GetProcess(b)));
-    return Sign(RowText(a, column).compare(RowText(b, column)));
+size_t RecordStore::BlockIndexOf(RecordId id) const {
+    size_t lo = 0, hi = m_blocks.size();
+    while (hi - lo > 1) {
+        const size_t mid = (lo + hi) / 2;
+        (m_blocks[mid].first <= id ? lo : hi) = mid;
+    }
+    return lo;
+}
+
+uint64_t RecordStore::StartOf(const Block& block, RecordId id) const {
+    return block.base + m_entries[id].offset;
+}
+
+bool RecordStore::IsLastOfText(const Block& block) const {
+    return &block == &m_blocks[m_blocks.size() - 1] && m_tail != nullptr;
+}
+
+// Reads a block's bytes and checks them against its hash.
+Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const {
+    const size_t size = static_cast<size_t>(block.end - block.base);
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return Recheck::Failed;
+    }
+    size_t done = 0;
+    while (done < size) {
+        size_t got = 0;
+        uint32_t error = 0;
+        if (!source.Read(block.base + done, bytes.data() + done, size - done, got, error))
+            return Recheck::Failed;
+        if (got == 0)
+            return Recheck::Changed; // shorter than it was
+        done += got;
+    }
+    uint32_t hash = 0;
+    for (RecordId id = block.first; id < block.first + block.count; ++id) {
+        const size_t begin = m_entries[id].offset;
+        const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : size;
+        hash = Combine(hash, HashBytes(bytes.data() + begin, end - begin));
+    }
+    return hash == block.hash ? Recheck::Same : Recheck::Changed;
+}
+
+void RecordStore::DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const {
+    (void)lastOfText;
+    const size_t unit = UnitBytes(m_decoder.form);
+    const size_t units = TextUnits(bytes, 0, size, unit);
+    switch (m_decoder.form) {
+    case TextForm::Utf16: {
+        std::u16string text(units, u'\0');
+        std::memcpy(text.data(), bytes, units * 2);
+        AppendUtf16(out, text.data(), units);
+        break;
+    }
+    case TextForm::AnsiMultiByte: {
+        std::u16string text;
+        if (m_decoder.widen && units > 0)
+            m_decoder.widen(bytes, units, text);
+        AppendUtf16(out, text.data(), text.size());
+        break;
+    }
+    default:
+        AppendUnits(out, bytes, units, m_decoder);
+        break;
+    }
+}
+
+Recheck RecordStore::ReadLine(ByteSource& source, RecordId id, std::wstring& text) const {
+    text.clear();
+    if (!IsRecord(id))
+        return Recheck::Failed;
+    const Block& block = m_blocks[BlockIndexOf(id)];
+    if (block.memory) {
+        const std::u16string& line = m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
+        AppendUtf16(text, line.data(), line.size());
+        return Recheck::Same;
+    }
+    std::string bytes;
+    const Recheck check = ReadBlock(source, block, bytes);
+    if (check != Recheck::Same)
+        return check;
+    const size_t begin = m_entries[id].offset;
+    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : bytes.size();
+    DecodeLine(bytes.data() + begin, end - begin, IsLastOfText(block), text);
+    return Recheck::Same;
+}
+
+Recheck RecordStore::CheckEnd(ByteSource& source) const {
+    // The last file block: the newest lines, which a cut or a replaced file changes first.
+    for (size_t i = m_blocks.size(); i-- > 0;) {
+        if (m_blocks[i].memory)
+            continue;
+        std::string bytes;
+        return ReadBlock(source, m_blocks[i], bytes);
+    }
+    return Recheck::Same;
+}
+
+Recheck RecordStore::ForEachLine(ByteSource& source, RecordId first, RecordId last,
+                                 const LineVisitor& visit) const {
+    last = std::min(last, RecordCount());
+    std::string bytes;
+    std::wstring text;
+    for (RecordId id = first; id < last;) {
+        const Block& block = m_blocks[BlockIndexOf(id)];
+        const RecordId blockEnd = std::min(last, block.first + block.count);
+        if (!block.memory) {
+            const Recheck check = ReadBlock(source, block, bytes);
+            if (check != Recheck::Same)
+                return check;
+        }
+        for (; id < blockEnd; ++id) {
+            text.clear();
+            if (block.memory) {
+                const std::u16string& line =
+                    m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
+                AppendUtf16(text, line.data(), line.size());
+            } else {
+                const size_t begin = m_entries[id].offset;
+                const size_t end =
+                    id + 1 < block.first + block.count ? m_entries[id + 1].offset : bytes.size();
+                DecodeLine(bytes.data() + begin, end - begin, IsLastOfText(block), text);
+            }
+            if (!visit(id, text))
+                return Recheck::Same;
+        }
+    }
+    return Recheck::Same;
 }
 
 } // namespace diagnose
 
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending) {
+    using diagnose::RecordId;
     if (column != 0 && column != 1)
         return; // every text is empty: all rows compare equal and keep their order
-    std::vector<std::wstring> keys;
-    std::vector<const std::wstring*> names;
-    if (column == 0) {
-        keys.reserve(rows.size());
-        for (diagnose::RecordId id : rows)
-            keys.push_back(store.RowText(id, 0));
-    } else {
-        names.reserve(rows.size());
-        for (diagnose::RecordId id : rows)
-            names.push_back(&store.GetProcess(id));
+    const size_t n = rows.size();
+    // Dates and processes are interned: equal texts are one object. Their ranks are found once
+    // per distinct object.
+    std::vector<const std::wstring*> texts(n);
+    for (size_t i = 0; i < n; ++i)
+        texts[i] = column == 0 ? &store.GetDate(rows[i]) : &store.GetProcess(rows[i]);
+    std::vector<const std::wstring*> distinct(texts);
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::vector<uint32_t> byText(distinct.size()), rank(distinct.size());
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(),
+              [&](uint32_t a, uint32_t b) { return *distinct[a] < *distinct[b]; });
+    for (uint32_t r = 0; r < byText.size(); ++r)
+        rank[byText[r]] = r;
+
+    struct Key {
+        uint32_t rank;
+        uint32_t inexact; // index into `times`, or none
+        uint64_t time;
+    };
+    constexpr uint32_t kNone = 0xFFFFFFFFu;
+    std::vector<Key> keys(n);
+    std::vector<std::wstring> times;
+    for (size_t i = 0; i < n; ++i) {
+        keys[i].rank = rank[std::lower_bound(distinct.begin(), distinct.end(), texts[i]) - distinct.begin()];
+        keys[i].time = column == 0 ? store.GetTimeKey(rows[i]) : 0;
+        keys[i].inexact = kNone;
+        if (keys[i].time == diagnose::kInexactTime) {
+            keys[i].inexact = static_cast<uint32_t>(times.size());
+            times.push_back(store.GetTime(rows[i]));
+        }
     }
-    auto key = [&](size_t i) -> const std::wstring& { return column == 0 ? keys[i] : *names[i]; };
-    std::vector<size_t> order(rows.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return ascending ? key(a).compare(key(b)) < 0 : key(b).compare(key(a)) < 0;
+    auto timeText = [&](const Key& key) {
+        if (key.inexact != kNone)
+            return times[key.inexact];
+        std::wstring text;
+        diagnose::AppendTime(text, key.time);
+        return text;
+    };
+    auto less = [&](const Key& a, const Key& b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.inexact == kNone && b.inexact == kNone)
+            return a.time < b.time;
+        return timeText(a) < timeText(b);
+    };
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return ascending ? less(keys[a], keys[b]) : less(keys[b], keys[a]);
     });
-    std::vector<diagnose::RecordId> sorted(rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
+    std::vector<RecordId> sorted(n);
+    for (size_t i = 0; i < n; ++i)
         sorted[i] = rows[order[i]];
     rows.swap(sorted);
 }

@@ -1,10 +1,16 @@
-// The diagnose model without the platform: the log's text kept once, one compact record per
-// line, both groupings, the row texts and the record fields found on demand.
+// The diagnose model without the platform: an index of the log's lines, not their text. Per
+// record it keeps where the line starts, its group (computer, process, trace class) and the
+// sort keys of the two list columns; line texts are read again from the source when they are
+// needed, and checked against what was indexed.
 #pragma once
 
+#include "diagnose/ByteSource.h"
+#include "diagnose/ChunkedArray.h"
 #include "diagnose/TextEncoding.h"
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,122 +22,173 @@ namespace diagnose {
 
 // A record's number: its position in file order.
 using RecordId = uint32_t;
-// Records of one group, in file order.
+// Records of one computer and one trace class, in file order.
 using RecordList = std::vector<RecordId>;
 
-using ByTraceClass = std::map<uint16_t, std::map<std::wstring, RecordList>>;
-using ByHost = std::map<std::wstring, std::map<uint16_t, RecordList>>;
+// Both groupings lead to the same lists; a list lives as long as the store holds records.
+using ByTraceClass = std::map<uint16_t, std::map<std::wstring, const RecordList*>>;
+using ByHost = std::map<std::wstring, std::map<uint16_t, const RecordList*>>;
 
-// Everything one line says, as the details of a record show it. Names are case-sensitive; a
-// later pair replaces an earlier one of the same name.
-struct LineFields {
-    std::wstring date;
-    std::wstring time;
-    std::map<std::wstring, std::wstring> attributes;
-};
-
-LineFields ParseLine(const wchar_t* line, size_t length);
-inline LineFields ParseLine(const std::wstring& line) {
-    return ParseLine(line.data(), line.size());
-}
-
-// The trace class a record files under: the leading decimal number of the value cut to 16
-// bits, 65535 when there is no value.
+// The trace class a record files under when its line has none.
 constexpr uint16_t kNoTraceClass = 0xFFFF;
 
-// Holds the records of a log. Host and process are resolved when a line is added (`unknown`
-// stands for an absent one); date, time and attributes are found again from the line when
-// asked for. Offsets are 32-bit: a store takes at most 4 Gi text units.
+// How reading the source ended. The records read before a failure stay.
+struct ReadResult {
+    enum Status { Complete, ReadFailed, OutOfMemory, TooLarge };
+    Status status = Complete;
+    uint32_t error = 0; // the source's error code when the read failed
+    bool ok() const { return status == Complete; }
+};
+
+// What reading a line again found.
+enum class Recheck { Same, Changed, Failed };
+
 class RecordStore {
 public:
-    RecordStore() = default;
+    RecordStore();
+    ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
-    // Adds one record per line of the text (lines end at LF, a CR before the end of a line is
-    // dropped, the last line needs no LF); the store keeps the buffer. Ansi8 text is widened
-    // through `ansiTable` (256 entries, copied). Text beyond the store's limit is left out.
-    void AddText(std::string bytes, TextForm form, const char16_t* ansiTable, const std::wstring& unknown);
-    void AddText(std::u16string units, const std::wstring& unknown);
-    // A file's bytes: the encoding is detected (DetectEncoding), a byte-order mark dropped.
-    void AddFileBytes(std::string bytes, const char16_t* ansiTable, const std::wstring& unknown);
-    // Adds one record for `line`, whatever it holds (line breaks included).
+    // Starts an empty index of a text in `decoder`'s form whose lines begin at `start` (after a
+    // byte-order mark).
+    void Begin(TextDecoder decoder, uint64_t start);
+    // The same for a text whose first bytes are `head`: a byte-order mark (UTF-8, UTF-16LE) or
+    // the shape of the text decides; 8-bit text without a mark is read with `eightBit`.
+    void BeginDetected(const char* head, size_t size, const TextDecoder& eightBit);
+    // Files the lines of [End(), to) of `source`. Lines end at LF and a CR before it is dropped.
+    // Complete lines become records; the text after the last LF does too when `fileTail` (a
+    // load: the last line needs no LF) or when it replaces such a record of an earlier read.
+    // `to` must not lie before End(). Each batch of lines is filed whole or not at all: when
+    // memory runs out, the index is as it was before that batch. A read that fails part-way
+    // keeps the records before it, and the line it cut off is not made one.
+    ReadResult Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
+    // Files one line held in memory (line breaks included, as they are).
     void AddLine(std::u16string_view line, const std::wstring& unknown);
     void Clear();
 
-    uint32_t RecordCount() const { return static_cast<uint32_t>(m_records.size()); }
-    bool IsRecord(RecordId id) const { return id < m_records.size(); }
+    // Where the indexed text ends, and where the lines that ended with LF end.
+    uint64_t End() const;
+    uint64_t CompleteEnd() const { return m_completeEnd; }
+    bool HasTail() const { return m_tail != nullptr; }
+    const TextDecoder& Decoder() const { return m_decoder; }
+
+    uint32_t RecordCount() const { return static_cast<uint32_t>(m_entries.size()); }
+    bool IsRecord(RecordId id) const { return id < m_entries.size(); }
 
     const ByTraceClass& GetByTraceClass() const { return m_byTraceClass; }
     const ByHost& GetByHost() const { return m_byHost; }
+    // The list a record is filed in; null for an id that is not one.
+    const RecordList* ListOf(RecordId id) const;
 
-    // The fields of a record; empty texts (and kNoTraceClass) for an id that is not one.
+    // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one.
     const std::wstring& GetHost(RecordId id) const;
     const std::wstring& GetProcess(RecordId id) const;
     uint16_t GetTraceClass(RecordId id) const;
-    std::wstring GetDate(RecordId id) const;
+    const std::wstring& GetDate(RecordId id) const;
+    // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
+    uint64_t GetTimeKey(RecordId id) const;
     std::wstring GetTime(RecordId id) const;
-    std::wstring LineText(RecordId id) const;
-    LineFields Fields(RecordId id) const;
-
     // The text a record's row shows: column 0 date, a blank and time; column 1 the process;
     // other columns empty.
     std::wstring RowText(RecordId id, int column) const;
-    // Compares the row texts of two records by UTF-16 code unit (negative, 0, positive); a
-    // header found once is remembered, so sorting does not scan lines again.
-    int CompareRowText(RecordId a, RecordId b, int column) const;
 
-    // Bytes held for the text and the records (for the benchmark's account).
-    size_t TextUnits() const;
+    // The line of a record read again from `source` (memory lines from memory). Changed when
+    // the lines around it in the source are no longer those that were indexed; `text` is then
+    // empty.
+    Recheck ReadLine(ByteSource& source, RecordId id, std::wstring& text) const;
+    // Whether the end of the index still stands in the source as it was indexed; cheap, for a
+    // look at a file before reading on.
+    Recheck CheckEnd(ByteSource& source) const;
+    // Calls `visit(id, line)` for the records [first, last) in file order, with their lines read
+    // and checked block by block, until `visit` answers false.
+    using LineVisitor = std::function<bool(RecordId, const std::wstring&)>;
+    Recheck ForEachLine(ByteSource& source, RecordId first, RecordId last, const LineVisitor& visit) const;
+
+    // Bytes the index holds, for the benchmarks' account.
+    size_t MemoryBytes() const;
+
+    // Called by a load at points where an allocation may fail; tests throw from it.
+    using FaultHook = void (*)(const char* where);
+    static void SetFaultHook(FaultHook hook);
 
 private:
-    struct Chunk {
-        TextForm form = TextForm::Ansi8;
-        uint32_t base = 0;
-        std::string bytes;    // Ansi8, Utf8
-        std::u16string units; // Utf16
-        std::u16string table; // Ansi8: the code page's 256 units
-        size_t Size() const { return form == TextForm::Utf16 ? units.size() : bytes.size(); }
+    struct Entry {
+        uint32_t offset; // from its block's base
+        uint32_t group;
+        uint32_t date;
     };
-    struct Record {
-        uint32_t start;
-        uint32_t length;
-        uint32_t group; // host, process and trace class, interned
+    // Consecutive records whose lines are read and checked together.
+    struct Block {
+        RecordId first = 0;
+        uint32_t count = 0;
+        uint64_t base = 0; // where the first line starts; for memory lines, its index
+        uint64_t end = 0;  // where the last line ends
+        uint32_t hash = 0;
+        bool memory = false;
     };
     struct Group {
+        uint32_t host, process;
+        uint16_t traceClass;
+        uint32_t leaf;
+    };
+    struct Leaf {
+        RecordList records;
         uint32_t host;
-        uint32_t process;
         uint16_t traceClass;
     };
-    struct CachedHeader {
-        uint32_t dateBegin, dateEnd, timeBegin, timeEnd; // relative to the line; ~0u: not yet
+    struct Checkpoint {
+        uint32_t records = 0;
+        size_t blocks = 0, inexact = 0, names = 0, dates = 0, groups = 0, leaves = 0, memoryLines = 0;
+        Block lastBlock;
+        uint64_t completeEnd = 0;
     };
+    struct Tail {
+        Checkpoint before;
+        uint64_t end;
+    };
+    struct PartScan;
 
-    template <typename Unit, bool Utf8>
-    void IndexChunk(Chunk& chunk, const Unit* text, size_t size, const std::wstring& unknown);
-    template <typename Unit, bool Utf8>
-    void ScanRecord(const Unit* line, size_t length, uint32_t start, const std::wstring& unknown);
-    void FileRecords(size_t firstNew);
-    uint32_t NameId(std::wstring name);
+    ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
+    bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown);
+    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, uint32_t group, uint32_t date,
+                      uint64_t time);
+    Checkpoint Mark() const;
+    void Rollback(const Checkpoint& mark);
+    uint32_t NameId(const std::wstring& name);
+    uint32_t DateId(const std::wstring& date);
     uint32_t GroupId(uint32_t host, uint32_t process, uint16_t traceClass);
-    const Chunk& ChunkOf(uint32_t offset) const;
-    void AppendUnits(std::wstring& out, uint32_t start, uint32_t length) const;
-    const CachedHeader& HeaderOf(RecordId id) const;
+    uint32_t LeafId(uint32_t host, uint16_t traceClass);
+    size_t BlockIndexOf(RecordId id) const;
+    uint64_t StartOf(const Block& block, RecordId id) const;
+    Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
+    bool IsLastOfText(const Block& block) const;
+    void DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const;
 
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
-    std::vector<Record> m_records;
-    std::vector<Group> m_groups;
-    std::unordered_map<uint64_t, uint32_t> m_groupIds;
+    TextDecoder m_decoder;
+    uint64_t m_completeEnd = 0;
+    ChunkedArray<Entry> m_entries;
+    ChunkedArray<uint64_t> m_times;
+    ChunkedArray<Block, 12> m_blocks;
+    std::vector<std::pair<RecordId, std::wstring>> m_inexactTimes;
     std::vector<std::wstring> m_names;
     std::unordered_map<std::wstring, uint32_t> m_nameIds;
+    std::vector<std::wstring> m_dates;
+    std::unordered_map<std::wstring, uint32_t> m_dateIds;
+    std::vector<Group> m_groups;
+    std::unordered_map<uint64_t, uint32_t> m_groupIds;
+    std::deque<Leaf> m_leaves;
+    std::unordered_map<uint64_t, uint32_t> m_leafIds;
     ByTraceClass m_byTraceClass;
     ByHost m_byHost;
-    mutable std::vector<CachedHeader> m_headers;
+    std::vector<std::u16string> m_memoryLines;
+    std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
 };
 
 } // namespace diagnose
 
 // Orders `rows` by the row text of `column` (UTF-16 code-unit order), keeping rows with equal
 // texts in their current relative order; descending reverses the comparison, not the result.
+// Uses the keys the store keeps: no line is read.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending);

@@ -8,10 +8,20 @@
 
 namespace diagnose {
 
-// The forms a log's text is kept in. 8-bit text is widened unit by unit through a table of the
-// ANSI code page (single-byte pages only; multi-byte pages are widened by the platform before
-// the text reaches the store).
-enum class TextForm { Ansi8, Utf8, Utf16 };
+// The forms of a log's text. 8-bit text of a single-byte ANSI code page is widened unit by unit
+// through a table of the page; a multi-byte page is widened by the platform, one line at a time
+// (a line feed is never the trail byte of a character there, so every line starts on one).
+enum class TextForm { Ansi8, AnsiMultiByte, Utf8, Utf16 };
+
+// Widens one line of a multi-byte code page, replacing `out`.
+using WidenLine = void (*)(const char* text, size_t length, std::u16string& out);
+
+// How the bytes of one log become text.
+struct TextDecoder {
+    TextForm form = TextForm::Ansi8;
+    std::u16string ansiTable;  // Ansi8: the 256 units of the code page (ISO 8859-1 when empty)
+    WidenLine widen = nullptr; // AnsiMultiByte
+};
 
 struct DetectedEncoding {
     TextForm form = TextForm::Ansi8;

@@ -1,6 +1,6 @@
 // The line grammar: header and attributes as the two patterns give them, on every unit type.
 #include "diagnose/LineScanner.h"
-#include "diagnose/RecordStore.h"
+#include "diagnose/LineFields.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,16 @@
-// The record store: lines of a file become records filed by computer and trace class, with
-// their row texts, whatever the file holds.
+// The record index: lines of a log become records filed by computer and trace class, with their
+// row texts and sort keys, read on as the log grows, and checked when a line is read again.
 #include "diagnose/RecordStore.h"
+
+#include "Logs.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
+using diagnose::MemorySource;
+using diagnose::Recheck;
 using diagnose::RecordId;
 using diagnose::RecordList;
 using diagnose::RecordStore;
@@ -13,9 +18,24 @@ using diagnose::RecordStore;
 namespace {
 const std::wstring kUnknown = L"Unbekannt";
 
-void Load(RecordStore& store, const std::string& bytes) {
-    store.AddFileBytes(bytes, nullptr, kUnknown);
-}
+// A log in memory and its index, read the way the viewer reads a file.
+struct Log {
+    explicit Log(std::string bytes, diagnose::TextDecoder eightBit = {}) : source(std::move(bytes)) {
+        store.BeginDetected(source.bytes.data(), source.bytes.size(), eightBit);
+        result = store.Read(source, source.bytes.size(), true, kUnknown);
+    }
+    diagnose::ReadResult ReadOn(bool fileTail = false) {
+        return store.Read(source, source.bytes.size(), fileTail, kUnknown);
+    }
+    std::wstring Line(RecordId id) {
+        std::wstring text;
+        EXPECT_EQ(store.ReadLine(source, id, text), Recheck::Same) << id;
+        return text;
+    }
+    MemorySource source;
+    RecordStore store;
+    diagnose::ReadResult result;
+};
 
 std::string Utf16Bytes(const std::u16string& text, bool bom) {
     std::string bytes = bom ? "\xFF\xFE" : "";
@@ -23,186 +43,265 @@ std::string Utf16Bytes(const std::u16string& text, bool bom) {
         bytes += static_cast<char>(u & 0xFF), bytes += static_cast<char>(u >> 8);
     return bytes;
 }
+
+RecordList List(const diagnose::ByHost& byHost, const std::wstring& host, uint16_t cls) {
+    return *byHost.at(host).at(cls);
+}
 } // namespace
 
-TEST(RecordStore, ThreeLinesFileUnderBothGroupings) {
-    RecordStore store;
-    Load(store, "01.01.2026 08:00:00   Host=\"PC1\" Process=\"A\" Traceclass=\"0\"\r\n"
-                "01.01.2026 08:00:01   Host=\"PC1\" Process=\"B\" Traceclass=\"2\"\r\n"
-                "01.01.2026 08:00:02   Host=\"PC1\" Process=\"C\" Traceclass=\"0\"\r\n");
-    ASSERT_EQ(store.RecordCount(), 3u);
-    const auto& byClass = store.GetByTraceClass();
+TEST(RecordStore, ThreeLinesFileUnderBothGroupingsWithTheirRowTexts) {
+    Log log(fixtures::kThreeLinePc1);
+    ASSERT_TRUE(log.result.ok());
+    ASSERT_EQ(log.store.RecordCount(), 3u);
+    const auto& byClass = log.store.GetByTraceClass();
     ASSERT_EQ(byClass.size(), 2u);
-    EXPECT_EQ(byClass.at(0).at(L"PC1"), (RecordList{0, 2}));
-    EXPECT_EQ(byClass.at(2).at(L"PC1"), (RecordList{1}));
-    const auto& byHost = store.GetByHost();
-    ASSERT_EQ(byHost.size(), 1u);
-    EXPECT_EQ(byHost.at(L"PC1").at(0), (RecordList{0, 2}));
-    EXPECT_EQ(byHost.at(L"PC1").at(2), (RecordList{1}));
-    EXPECT_EQ(store.RowText(1, 0), L"01.01.2026 08:00:01");
-    EXPECT_EQ(store.RowText(1, 1), L"B");
-    EXPECT_EQ(store.GetDate(2), L"01.01.2026");
-    EXPECT_EQ(store.GetTime(2), L"08:00:02");
+    EXPECT_EQ(*byClass.at(0).at(L"PC1"), (RecordList{0, 2}));
+    EXPECT_EQ(*byClass.at(2).at(L"PC1"), (RecordList{1}));
+    EXPECT_EQ(log.store.GetByHost().size(), 1u);
+    EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 0), (RecordList{0, 2}));
+    EXPECT_EQ(byClass.at(2).at(L"PC1"), log.store.GetByHost().at(L"PC1").at(2)) << "one list, two ways to it";
+    EXPECT_EQ(log.store.RowText(1, 0), L"01.01.2026 08:00:01");
+    EXPECT_EQ(log.store.RowText(1, 1), L"B");
+    EXPECT_EQ(log.store.RowText(1, 2), L"");
+    EXPECT_EQ(log.store.GetDate(2), L"01.01.2026");
+    EXPECT_EQ(log.store.GetTime(2), L"08:00:02");
+    EXPECT_EQ(log.Line(1), L"01.01.2026 08:00:01   Host=\"PC1\" Process=\"B\" Traceclass=\"2\"");
 }
 
-TEST(RecordStore, ComputersAreCaseSensitiveAndAbsentOnesAreUnknown) {
-    RecordStore store;
-    Load(store, "Host=\"PC1\"\nHost=\"pc1\"\n\nHost=\"Unbekannt\" Traceclass=\"1\"\nhost=\"PC1\"");
-    ASSERT_EQ(store.RecordCount(), 5u);
-    const auto& byHost = store.GetByHost();
+TEST(RecordStore, ComputersByCaseTraceClassesByNumberAbsentOnesUnknown) {
+    Log log(
+        "Host=\"PC1\"\nHost=\"pc1\"\n\nHost=\"Unbekannt\" Traceclass=\"1\"\nhost=\"PC1\"\n"
+        "Traceclass=\"5\"\nTraceclass=\"7\"\nTraceclass=\"abc\"\nTraceclass=\"65537\"\nTraceclass=\"-1\"");
+    ASSERT_EQ(log.store.RecordCount(), 10u);
+    const auto& byHost = log.store.GetByHost();
     EXPECT_EQ(byHost.size(), 3u);
-    EXPECT_EQ(byHost.at(L"PC1").at(0xFFFF), (RecordList{0}));
-    EXPECT_EQ(byHost.at(L"pc1").at(0xFFFF), (RecordList{1}));
+    EXPECT_EQ(List(byHost, L"PC1", 0xFFFF), (RecordList{0}));
+    EXPECT_EQ(List(byHost, L"pc1", 0xFFFF), (RecordList{1}));
     // The empty line and the lower-case name file under the unknown text, beside a computer
     // that is literally called so.
-    EXPECT_EQ(byHost.at(kUnknown).at(0xFFFF), (RecordList{2, 4}));
-    EXPECT_EQ(byHost.at(kUnknown).at(1), (RecordList{3}));
-    EXPECT_EQ(store.GetProcess(2), kUnknown);
-    EXPECT_EQ(store.RowText(2, 0), L" ") << "a record without header shows a single blank";
-}
-
-TEST(RecordStore, TraceClassesAreFiledByNumber) {
-    RecordStore store;
-    Load(store, "Traceclass=\"5\"\nTraceclass=\"7\"\nx=\"y\"\nTraceclass=\"abc\"\nTraceclass=\"65537\"\n"
-                "Traceclass=\"-1\"");
-    EXPECT_EQ(store.GetTraceClass(0), 5);
-    EXPECT_EQ(store.GetTraceClass(1), 7);
-    EXPECT_EQ(store.GetTraceClass(2), 65535);
-    EXPECT_EQ(store.GetTraceClass(3), 0);
-    EXPECT_EQ(store.GetTraceClass(4), 1);
-    EXPECT_EQ(store.GetTraceClass(5), 65535);
-    const auto& byClass = store.GetByTraceClass();
-    EXPECT_EQ(byClass.size(), 5u);
-    EXPECT_EQ(byClass.at(65535).at(kUnknown), (RecordList{2, 5}));
+    EXPECT_EQ(List(byHost, kUnknown, 0xFFFF), (RecordList{2, 4, 9}));
+    EXPECT_EQ(List(byHost, kUnknown, 1), (RecordList{3, 8}));
+    EXPECT_EQ(List(byHost, kUnknown, 5), (RecordList{5}));
+    EXPECT_EQ(List(byHost, kUnknown, 7), (RecordList{6}));
+    EXPECT_EQ(List(byHost, kUnknown, 0), (RecordList{7}));
+    EXPECT_EQ(log.store.GetProcess(2), kUnknown);
+    EXPECT_EQ(log.store.RowText(2, 0), L" ") << "a record without header shows a single blank";
+    EXPECT_EQ(log.store.GetByTraceClass().size(), 5u);
 }
 
 TEST(RecordStore, LinesEndAtLineFeedsAndDropOneCarriageReturn) {
-    RecordStore store;
-    Load(store, "a=\"1\"\r\r\nb=\"2\"\rc=\"3\"\n\nlast=\"4\"\r");
-    ASSERT_EQ(store.RecordCount(), 4u);
-    EXPECT_EQ(store.LineText(0), L"a=\"1\"\r");
-    EXPECT_EQ(store.LineText(1), L"b=\"2\"\rc=\"3\"");
-    EXPECT_EQ(store.LineText(2), L"");
-    EXPECT_EQ(store.LineText(3), L"last=\"4\"") << "a CR at the very end is the cut-off half of a CR LF";
-    RecordStore empty;
-    Load(empty, "");
-    EXPECT_EQ(empty.RecordCount(), 0u);
-    RecordStore single;
-    Load(single, "\n");
-    EXPECT_EQ(single.RecordCount(), 1u);
+    Log log("a=\"1\"\r\r\nb=\"2\"\rc=\"3\"\n\nlast=\"4\"\r");
+    ASSERT_EQ(log.store.RecordCount(), 4u);
+    EXPECT_EQ(log.Line(0), L"a=\"1\"\r");
+    EXPECT_EQ(log.Line(1), L"b=\"2\"\rc=\"3\"");
+    EXPECT_EQ(log.Line(2), L"");
+    EXPECT_EQ(log.Line(3), L"last=\"4\"") << "a CR at the very end is the cut-off half of a CR LF";
+    EXPECT_EQ(Log("").store.RecordCount(), 0u);
+    EXPECT_EQ(Log("\n").store.RecordCount(), 1u);
 }
 
-TEST(RecordStore, Utf16FilesWithAndWithoutMark) {
-    for (bool bom : {true, false}) {
-        RecordStore store;
-        Load(store, Utf16Bytes(u"01.01.2026 08:00:00   Host=\"R\u00E4chner\" Process=\"\u20ACx\"\r\n"
-                               u"02.01.2026 09:00:00   Host=\"X\"\r\n",
-                               bom));
-        ASSERT_EQ(store.RecordCount(), 2u) << bom;
-        EXPECT_EQ(store.GetHost(0), L"R\x00E4"
-                                    L"chner");
-        EXPECT_EQ(store.GetProcess(0), L"\x20ACx");
-        EXPECT_EQ(store.RowText(1, 0), L"02.01.2026 09:00:00");
+TEST(RecordStore, EveryEncodingGivesTheSameRecords) {
+    const std::u16string text = u"01.01.2026 08:00:00   Host=\"R\u00E4chner\" Process=\"\u20ACx\"\r\n"
+                                u"02.01.2026 09:00:00.5   Host=\"X\"\r\n";
+    diagnose::TextDecoder cp1252;
+    cp1252.ansiTable.assign(diagnose::Latin1Table(), 256);
+    cp1252.ansiTable[0x80] = u'\u20AC';
+    diagnose::TextDecoder multiByte;
+    multiByte.form = diagnose::TextForm::AnsiMultiByte;
+    // A stand-in for a double-byte page: 0x81 leads a pair whose trail may be any byte, and
+    // "\x81\x22" is the Euro sign, so a plain byte scan would see a quote there.
+    multiByte.widen = [](const char* s, size_t n, std::u16string& out) {
+        out.clear();
+        for (size_t i = 0; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(s[i]);
+            if (b == 0x81 && i + 1 < n)
+                out += u'\u20AC', ++i;
+            else
+                out += static_cast<char16_t>(b);
+        }
+    };
+    const std::string ansi = "01.01.2026 08:00:00   Host=\"R\xE4"
+                             "chner\" Process=\"\x80x\"\r\n02.01.2026 09:00:00.5   Host=\"X\"\r\n";
+    std::string doubleByte = ansi;
+    doubleByte.replace(doubleByte.find('\x80'), 1, "\x81\x22");
+    for (auto [name, bytes, eightBit] :
+         {std::tuple{"UTF-16 with mark", Utf16Bytes(text, true), diagnose::TextDecoder{}},
+          std::tuple{"UTF-16 without mark", Utf16Bytes(text, false), diagnose::TextDecoder{}},
+          std::tuple{
+              "UTF-8 with mark",
+              std::string("\xEF\xBB\xBF"
+                          "01.01.2026 08:00:00   Host=\"R\xC3\xA4"
+                          "chner\" Process=\"\xE2\x82\xACx\"\r\n02.01.2026 09:00:00.5   Host=\"X\"\r\n"),
+              diagnose::TextDecoder{}},
+          std::tuple{"ANSI", ansi, cp1252}, std::tuple{"double-byte ANSI", doubleByte, multiByte}}) {
+        Log log(bytes, eightBit);
+        ASSERT_EQ(log.store.RecordCount(), 2u) << name;
+        EXPECT_EQ(log.store.GetHost(0), L"R\x00E4"
+                                        L"chner")
+            << name;
+        EXPECT_EQ(log.store.GetProcess(0), L"\x20ACx") << name;
+        EXPECT_EQ(log.store.RowText(1, 0), L"02.01.2026 09:00:00.5") << name;
+        EXPECT_EQ(log.Line(1), L"02.01.2026 09:00:00.5   Host=\"X\"") << name;
     }
 }
 
-TEST(RecordStore, Utf8WithMarkAndAnsiThroughTheTable) {
-    RecordStore utf8;
-    Load(utf8, "\xEF\xBB\xBFHost=\"R\xC3\xA4"
-               "chner\"");
-    EXPECT_EQ(utf8.GetHost(0), L"R\x00E4"
-                               L"chner");
-    RecordStore ansi;
-    Load(ansi, "Host=\"R\xE4"
-               "chner\"");
-    EXPECT_EQ(ansi.GetHost(0), L"R\x00E4"
-                               L"chner");
-    EXPECT_EQ(ansi.LineText(0), L"Host=\"R\x00E4"
-                                L"chner\"");
+TEST(RecordStore, GrowingLogIsReadOnAndALastLineWithoutLineEndIsFiledAgain) {
+    Log log("01.01.2026 08:00:00   Host=\"PC1\" Traceclass=\"0\"\n01.01.2026 08:00:01   Host=");
+    ASSERT_EQ(log.store.RecordCount(), 2u) << "the last line needs no line end";
+    EXPECT_EQ(List(log.store.GetByHost(), kUnknown, 0xFFFF), (RecordList{1}));
+    EXPECT_TRUE(log.ReadOn().ok());
+    EXPECT_EQ(log.store.RecordCount(), 2u) << "nothing arrived, nothing changes";
+
+    log.source.bytes += "\"PC1\" Traceclass=\"2\"\nhalf a";
+    EXPECT_TRUE(log.ReadOn().ok());
+    ASSERT_EQ(log.store.RecordCount(), 3u);
+    EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 2), (RecordList{1}))
+        << "the provisional record is filed anew";
+    EXPECT_EQ(List(log.store.GetByHost(), kUnknown, 0xFFFF), (RecordList{2}))
+        << "and the new last line with it";
+    EXPECT_EQ(log.Line(2), L"half a");
+
+    log.source.bytes += " line\n";
+    log.source.bytes += "01.01.2026 08:00:02   Host=\"PC2\"\n";
+    EXPECT_TRUE(log.ReadOn().ok());
+    ASSERT_EQ(log.store.RecordCount(), 4u);
+    EXPECT_EQ(log.Line(2), L"half a line");
+    EXPECT_EQ(List(log.store.GetByHost(), kUnknown, 0xFFFF), (RecordList{2}));
+    EXPECT_EQ(List(log.store.GetByHost(), L"PC2", 0xFFFF), (RecordList{3}));
+    EXPECT_EQ(log.store.End(), log.source.bytes.size());
+    log.source.bytes += "01.01.2026 08:00:03   Host=\"PC3\"";
+    EXPECT_TRUE(log.ReadOn().ok());
+    EXPECT_EQ(log.store.RecordCount(), 4u) << "following files complete lines only";
 }
 
-TEST(RecordStore, BinaryAndHugeLinesAreKept) {
-    std::string binary;
-    for (int i = 0; i < 4096; ++i)
-        binary += static_cast<char>((i * 7919) & 0xFF);
-    RecordStore store;
-    Load(store, binary);
-    size_t feeds = 0;
-    for (char c : binary)
-        feeds += c == '\n';
-    EXPECT_EQ(store.RecordCount(), feeds + (binary.back() != '\n'));
-
-    std::string huge = "01.01.2026 08:00:00   Host=\"Big\" Text=\"";
-    huge.append(50u << 20, 'x');
-    huge += "\"";
-    RecordStore big;
-    Load(big, huge);
-    ASSERT_EQ(big.RecordCount(), 1u);
-    EXPECT_EQ(big.GetHost(0), L"Big");
-    EXPECT_EQ(big.Fields(0).attributes.at(L"Text").size(), 50u << 20);
+TEST(RecordStore, ALineThatChangedUnderTheIndexIsNeverReadAsItsRecord) {
+    Log log(fixtures::kThreeLinePc1);
+    std::wstring text;
+    EXPECT_EQ(log.store.CheckEnd(log.source), Recheck::Same);
+    // Cut to its newest part and grown again: same size, other lines at the same places.
+    std::string cut = log.source.bytes.substr(log.source.bytes.find('\n') + 1);
+    cut += "01.01.2026 08:00:03   Host=\"PC9\" Process=\"Z\" Traceclass=\"1\"\r\n";
+    log.source.bytes = cut;
+    EXPECT_EQ(log.store.ReadLine(log.source, 0, text), Recheck::Changed);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(log.store.CheckEnd(log.source), Recheck::Changed);
+    log.source.bytes.resize(10);
+    EXPECT_EQ(log.store.ReadLine(log.source, 2, text), Recheck::Changed) << "shorter than indexed";
 }
 
-TEST(RecordStore, AddedLinesJoinLoadedOnesInOrder) {
+namespace {
+// Fails the load at the named point, as an allocation that runs out there would.
+const char* g_failAt = nullptr;
+void FailAt(const char* where) {
+    if (g_failAt && std::string(where) == g_failAt)
+        throw std::bad_alloc();
+}
+} // namespace
+
+TEST(RecordStore, MemoryRunningOutPartWayLeavesTheIndexAsItWas) {
+    RecordStore::SetFaultHook(&FailAt);
+    for (const char* point : {"scanned", "filed"}) {
+        Log log(fixtures::kThreeLinePc1);
+        log.source.bytes += "01.01.2026 09:00:00   Host=\"PC2\" Traceclass=\"1\"\n"
+                            "01.01.2026 09:00:01   Host=\"PC1\" Traceclass=\"0\"\n";
+        g_failAt = point;
+        EXPECT_EQ(log.ReadOn().status, diagnose::ReadResult::OutOfMemory) << point;
+        g_failAt = nullptr;
+        EXPECT_EQ(log.store.RecordCount(), 3u) << point;
+        EXPECT_EQ(log.store.GetByHost().size(), 1u) << point << ": no empty group is left";
+        EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 0), (RecordList{0, 2})) << point;
+        EXPECT_EQ(log.store.End(), std::string(fixtures::kThreeLinePc1).size()) << point;
+        EXPECT_TRUE(log.ReadOn().ok()) << point << ": a later read files what failed";
+        EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 0), (RecordList{0, 2, 4})) << point;
+        EXPECT_EQ(List(log.store.GetByHost(), L"PC2", 1), (RecordList{3})) << point;
+    }
+    RecordStore::SetFaultHook(nullptr);
+}
+
+namespace {
+// A source whose reads fail from a given offset on.
+struct FailingSource : MemorySource {
+    using MemorySource::MemorySource;
+    uint64_t failFrom = ~uint64_t(0);
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
+        if (offset + size > failFrom) {
+            error = 23; // a CRC error
+            return false;
+        }
+        return MemorySource::Read(offset, buffer, size, got, error);
+    }
+};
+} // namespace
+
+TEST(RecordStore, AReadThatFailsPartWayKeepsWholeLinesOnly) {
+    // Lines long enough that the read runs in several batches.
+    std::string bytes;
+    const std::string line =
+        "01.01.2026 08:00:00   Host=\"PC1\" Text=\"" + std::string(1 << 20, 'x') + "\"\n";
+    for (int i = 0; i < 40; ++i)
+        bytes += line;
+    FailingSource source(bytes);
+    source.failFrom = 20 * line.size() + 100;
     RecordStore store;
-    Load(store, "Host=\"A\"\n");
-    store.AddLine(u"Host=\"A\" Traceclass=\"x\"\nline break inside", kUnknown);
-    store.AddLine(u"", kUnknown);
-    ASSERT_EQ(store.RecordCount(), 3u);
-    EXPECT_EQ(store.GetByHost().at(L"A").at(0xFFFF), (RecordList{0}));
-    EXPECT_EQ(store.GetByHost().at(L"A").at(0), (RecordList{1}));
-    EXPECT_EQ(store.LineText(1), L"Host=\"A\" Traceclass=\"x\"\nline break inside");
-    store.Clear();
-    EXPECT_EQ(store.RecordCount(), 0u);
-    EXPECT_TRUE(store.GetByHost().empty());
-    EXPECT_TRUE(store.GetByTraceClass().empty());
-    EXPECT_EQ(store.RowText(0, 0), L"") << "no longer a record";
+    store.BeginDetected(bytes.data(), bytes.size(), {});
+    const diagnose::ReadResult result = store.Read(source, bytes.size(), true, kUnknown);
+    EXPECT_EQ(result.status, diagnose::ReadResult::ReadFailed);
+    EXPECT_EQ(result.error, 23u);
+    EXPECT_GT(store.RecordCount(), 0u);
+    EXPECT_LE(store.RecordCount(), 20u);
+    EXPECT_EQ(store.End(), store.RecordCount() * line.size()) << "no cut-off line became a record";
+}
+
+TEST(RecordStore, BigLogsReadInOneGoOrInPiecesGiveTheSameIndex) {
+    // Big enough to be scanned in parallel parts; names repeat across the parts.
+    std::string text;
+    for (int i = 0; text.size() < (9u << 20); ++i) {
+        text += (i % 97 == 0) ? "no header Host=\"H" + std::to_string(i % 13) + "\""
+                              : "01.01.2026 08:00:" + std::to_string(10 + i % 50) + "   Host=\"H" +
+                                    std::to_string(i % 13) + "\" Process=\"P" + std::to_string(i % 5) +
+                                    "\" Traceclass=\"" + std::to_string(i % 4) + "\" Text=\"padding\"";
+        text += i % 2 ? "\r\n" : "\n";
+    }
+    Log whole(text);
+    MemorySource growing;
+    RecordStore pieces;
+    pieces.BeginDetected(text.data(), text.size(), {});
+    for (size_t at = 0; at < text.size();) {
+        at = std::min(text.size(), at + 1234567);
+        growing.bytes = text.substr(0, at);
+        ASSERT_TRUE(pieces.Read(growing, at, false, kUnknown).ok());
+    }
+    ASSERT_EQ(whole.store.RecordCount(), pieces.RecordCount());
+    for (RecordId id = 0; id < pieces.RecordCount(); id += 7) {
+        ASSERT_EQ(whole.store.RowText(id, 0), pieces.RowText(id, 0)) << id;
+        ASSERT_EQ(whole.store.GetHost(id), pieces.GetHost(id)) << id;
+        ASSERT_EQ(whole.store.GetTraceClass(id), pieces.GetTraceClass(id)) << id;
+    }
+    for (const auto& [host, classes] : whole.store.GetByHost())
+        for (const auto& [cls, records] : classes)
+            ASSERT_EQ(*records, *pieces.GetByHost().at(host).at(cls)) << cls;
+    std::wstring line;
+    EXPECT_EQ(pieces.ReadLine(growing, 97, line), Recheck::Same);
+    EXPECT_EQ(line, L"no header Host=\"H6\"");
 }
 
 TEST(SortRecordRows, TextOrderStableAndReversible) {
-    RecordStore store;
-    Load(store, "31.01.2026 08:00:00   Process=\"b\"\n"
-                "01.02.2026 08:00:00   Process=\"a\"\n"
-                "31.01.2026 08:00:00   Process=\"a\"\n"
-                "01.02.2026 08:00:00   Process=\"b\"\n");
-    std::vector<RecordId> rows{0, 1, 2, 3};
-    SortRecordRows(store, rows, 0, true);
-    EXPECT_EQ(rows, (std::vector<RecordId>{1, 3, 0, 2})) << "text order, equal texts keep their order";
-    SortRecordRows(store, rows, 0, false);
-    EXPECT_EQ(rows, (std::vector<RecordId>{0, 2, 1, 3}));
-    SortRecordRows(store, rows, 1, true);
-    EXPECT_EQ(rows, (std::vector<RecordId>{2, 1, 0, 3}));
-    SortRecordRows(store, rows, 7, true);
-    EXPECT_EQ(rows, (std::vector<RecordId>{2, 1, 0, 3})) << "a column without texts changes nothing";
-    EXPECT_LT(store.CompareRowText(1, 0, 0), 0);
-    EXPECT_EQ(store.CompareRowText(0, 2, 0), 0);
-    EXPECT_GT(store.CompareRowText(0, 1, 1), 0);
-}
-
-TEST(RecordStore, LargeTextsFileLikeTheirLinesOneByOne) {
-    // Big enough to be scanned in parts; names repeat across the parts.
-    std::string text;
-    std::vector<std::u16string> lines;
-    for (int i = 0; text.size() < (9u << 20); ++i) {
-        std::string line = (i % 97 == 0)
-                               ? "no header Host=\"H" + std::to_string(i % 13) + "\""
-                               : "01.01.2026 08:00:00   Host=\"H" + std::to_string(i % 13) +
-                                     "\" Process=\"P" + std::to_string(i % 5) + "\" Traceclass=\"" +
-                                     std::to_string(i % 4) + "\" Text=\"padding padding padding padding\"";
-        text += line + (i % 2 ? "\r\n" : "\n");
-        lines.emplace_back(line.begin(), line.end());
-    }
-    RecordStore bulk;
-    Load(bulk, text);
-    RecordStore single;
-    for (const auto& line : lines)
-        single.AddLine(line, kUnknown);
-    ASSERT_EQ(bulk.RecordCount(), single.RecordCount());
-    for (RecordId id = 0; id < bulk.RecordCount(); id += 7) {
-        ASSERT_EQ(bulk.GetHost(id), single.GetHost(id)) << id;
-        ASSERT_EQ(bulk.GetProcess(id), single.GetProcess(id)) << id;
-        ASSERT_EQ(bulk.GetTraceClass(id), single.GetTraceClass(id)) << id;
-        ASSERT_EQ(bulk.LineText(id), single.LineText(id)) << id;
-    }
-    EXPECT_EQ(bulk.GetByHost(), single.GetByHost());
-    EXPECT_EQ(bulk.GetByTraceClass(), single.GetByTraceClass());
+    Log log("31.01.2026 08:00:00   Process=\"b\"\n"
+            "01.02.2026 08:00:00   Process=\"a\"\n"
+            "31.01.2026 08:00:00   Process=\"a\"\n"
+            "01.02.2026 08:00:00   Process=\"b\"\n"
+            "01.02.2026 07:59:59\tand more   Process=\"a\"\n"
+            "01.02.2026 08:00:00.5   Process=\"a\"\n"
+            "no header at all\n");
+    std::vector<RecordId> rows{0, 1, 2, 3, 4, 5, 6};
+    SortRecordRows(log.store, rows, 0, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 4, 1, 3, 5, 0, 2}))
+        << "text order, equal texts keep their order";
+    SortRecordRows(log.store, rows, 0, false);
+    EXPECT_EQ(rows, (std::vector<RecordId>{0, 2, 5, 1, 3, 4, 6}));
+    SortRecordRows(log.store, rows, 1, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 2, 5, 1, 4, 0, 3}))
+        << "\"Unbekannt\" before \"a\" by code unit";
+    SortRecordRows(log.store, rows, 7, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 2, 5, 1, 4, 0, 3})) << "a column without texts changes nothing";
 }

@@ -1,6 +1,7 @@
-// The index reading real files: encodings, sharing with writers, and files that are missing,
-// locked, binary or huge.
+// The index on real files: what the platform adds to the model (ANSI code page, sharing with
+// writers, files that are missing, locked, binary, huge, growing or replaced).
 #include "DiagnoseTestSupport.h"
+#include "Logs.h"
 #include "TestSupport.h"
 #include "diagnose/DiagnoseIndex.h"
 #include "win/UniqueHandle.h"
@@ -11,33 +12,18 @@ using diagnose_test::WriteBytes;
 using testing_support::TempDirectory;
 
 namespace {
-const char kThreeLines[] = "01.01.2026 08:00:00   Host=\"PC1\" Process=\"A\" Traceclass=\"0\"\r\n"
-                           "01.01.2026 08:00:01   Host=\"PC1\" Process=\"B\" Traceclass=\"2\"\r\n"
-                           "01.01.2026 08:00:02   Host=\"PC1\" Process=\"C\" Traceclass=\"0\"\r\n";
+bool AppendBytes(const std::wstring& path, const std::string& bytes) {
+    win::UniqueFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
 } // namespace
 
-TEST(DiagnoseIndexFile, ReadsEveryLineAndFilesIt) {
+TEST(DiagnoseIndexFile, ReadsBesideAWriterAndFollowsWhatBecomesOfTheFile) {
     TempDirectory dir;
     const std::wstring path = dir.Path() + L"Events.log";
-    ASSERT_TRUE(WriteBytes(path, kThreeLines));
-    CDiagnoseIndex index;
-    index.SetFile(path);
-    EXPECT_EQ(index.GetFile(), path);
-    ASSERT_EQ(index.RecordCount(), 3u);
-    EXPECT_EQ(index.GetByTraceClass().at(0).at(L"PC1"), (RecordList{0, 2}));
-    EXPECT_EQ(index.GetByHost().at(L"PC1").at(2), (RecordList{1}));
-    // Load does not empty the index first.
-    index.Load();
-    EXPECT_EQ(index.RecordCount(), 6u);
-    index.Clear();
-    EXPECT_EQ(index.RecordCount(), 0u);
-    EXPECT_TRUE(index.GetByHost().empty());
-}
-
-TEST(DiagnoseIndexFile, AnActiveWriterNeitherBlocksNorIsBlocked) {
-    TempDirectory dir;
-    const std::wstring path = dir.Path() + L"Events.log";
-    ASSERT_TRUE(WriteBytes(path, kThreeLines));
+    ASSERT_TRUE(WriteBytes(path, fixtures::kThreeLinePc1));
     // A writer that lets others only read: opening the file without letting writers go on
     // would fail here.
     win::UniqueFile writer(
@@ -45,111 +31,97 @@ TEST(DiagnoseIndexFile, AnActiveWriterNeitherBlocksNorIsBlocked) {
     ASSERT_TRUE(writer);
     CDiagnoseIndex index;
     index.SetFile(path);
-    EXPECT_EQ(index.RecordCount(), 3u) << "the viewer must not come up empty";
+    EXPECT_EQ(index.GetFile(), path);
+    ASSERT_EQ(index.RecordCount(), 3u) << "the viewer must not come up empty";
+    EXPECT_EQ(*index.GetByHost().at(L"PC1").at(0), (RecordList{0, 2}));
+    EXPECT_EQ(index.ReadError(), 0u);
+    writer.reset();
+
+    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Unchanged);
+    ASSERT_TRUE(AppendBytes(path, "01.01.2026 08:00:03   Host=\"PC2\" Traceclass=\"1\"\r\nhalf"));
+    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Grown);
+    index.ReadAppended();
+    EXPECT_EQ(index.RecordCount(), 4u) << "complete lines only";
+    EXPECT_EQ(index.GetHost(3), L"PC2");
+
+    // The index holds the file open, and still others may move it away (or delete it) and make
+    // it anew: the name then leads to another file.
+    ASSERT_TRUE(::MoveFileExW(path.c_str(), (path + L".old").c_str(), 0));
+    ASSERT_TRUE(WriteBytes(path, fixtures::kThreeLinePc1));
+    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Replaced);
+    EXPECT_TRUE(index.MakeRecord(3)) << "the lines indexed are still read from the file they were in";
+    index.Clear();
+
+    CDiagnoseIndex cut;
+    cut.SetFile(path);
+    std::string same(fixtures::kThreeLinePc1);
+    same[same.find("PC1")] = 'X'; // rewritten in place, same size
+    {
+        win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), same.data(), static_cast<DWORD>(same.size()), &written, nullptr));
+    }
+    EXPECT_FALSE(cut.MakeRecord(0)) << "a changed line is never shown as its record";
+    EXPECT_TRUE(cut.IsStale());
+    EXPECT_EQ(cut.Look(), CDiagnoseIndex::FileState::Replaced);
 }
 
-TEST(DiagnoseIndexFile, MissingEmptyPathAndLockedFilesLoadNothing) {
+TEST(DiagnoseIndexFile, WhatCannotBeReadSaysWhyAndWhatIsMissingIsEmpty) {
     TempDirectory dir;
     CDiagnoseIndex index;
     index.SetFile(L"");
-    EXPECT_EQ(index.RecordCount(), 0u);
+    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
     index.SetFile(dir.Path() + L"missing.log");
-    EXPECT_EQ(index.RecordCount(), 0u);
+    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
+    index.SetFile(dir.Path() + L"no such directory\\Events.log");
+    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
     index.SetFile(dir.Path());
-    EXPECT_EQ(index.RecordCount(), 0u) << "a directory";
+    EXPECT_EQ(index.RecordCount(), 0u);
+    EXPECT_EQ(index.ReadError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a directory";
 
     const std::wstring path = dir.Path() + L"locked.log";
-    ASSERT_TRUE(WriteBytes(path, kThreeLines));
+    ASSERT_TRUE(WriteBytes(path, fixtures::kThreeLinePc1));
     win::UniqueFile exclusive(
         ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(exclusive);
-    index.SetFile(path);
-    EXPECT_EQ(index.RecordCount(), 0u);
+    CDiagnoseIndex locked;
+    locked.SetFile(path);
+    EXPECT_EQ(locked.RecordCount(), 0u);
+    EXPECT_EQ(locked.ReadError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     exclusive.reset();
-    index.Load();
-    EXPECT_EQ(index.RecordCount(), 3u);
+    EXPECT_EQ(locked.Look(), CDiagnoseIndex::FileState::Replaced) << "it can be read now";
+    locked.Clear();
+    locked.Load();
+    EXPECT_EQ(locked.RecordCount(), 3u);
 }
 
-TEST(DiagnoseIndexFile, EncodingsFollowTheMarkOrTheShapeOfTheText) {
+TEST(DiagnoseIndexFile, AnsiTextBinaryAndHugeLines) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the test harness runs Wine with a Western code page";
     TempDirectory dir;
     const std::wstring path = dir.Path() + L"x.log";
-    // The module's own Events.log is UTF-16LE without a mark.
-    std::string utf16;
-    for (wchar_t c : std::wstring(L"01.01.2026 08:00:00   Host=\"R\x00E4"
-                                  L"chner\" Traceclass=\"1\"\r\n"))
-        utf16 += static_cast<char>(c & 0xFF), utf16 += static_cast<char>(c >> 8);
-    ASSERT_TRUE(WriteBytes(path, utf16));
-    CDiagnoseIndex unmarked;
-    unmarked.SetFile(path);
-    ASSERT_EQ(unmarked.RecordCount(), 1u);
-    EXPECT_EQ(unmarked.GetHost(0), L"R\x00E4"
-                                   L"chner");
-    EXPECT_EQ(unmarked.GetTraceClass(0), 1);
-
-    ASSERT_TRUE(WriteBytes(path, "\xFF\xFE" + utf16));
-    CDiagnoseIndex marked;
-    marked.SetFile(path);
-    EXPECT_EQ(marked.GetHost(0), L"R\x00E4"
-                                 L"chner");
-
-    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF"
-                                 "Host=\"R\xC3\xA4"
-                                 "chner\"\n"));
-    CDiagnoseIndex utf8;
-    utf8.SetFile(path);
-    EXPECT_EQ(utf8.GetHost(0), L"R\x00E4"
-                               L"chner");
-
-    // Anything else is ANSI text.
-    ASSERT_TRUE(WriteBytes(path, "Host=\"R\xE4"
-                                 "chner\"\n"));
-    CDiagnoseIndex ansi;
-    ansi.SetFile(path);
-    wchar_t expected[16] = {};
-    ::MultiByteToWideChar(CP_ACP, 0,
-                          "R\xE4"
-                          "chner",
-                          -1, expected, 16);
-    EXPECT_EQ(ansi.GetHost(0), expected);
-}
-
-TEST(DiagnoseIndexFile, BinaryAndHugeFilesGiveRecordsWithoutLosingAny) {
-    TempDirectory dir;
-    const std::wstring path = dir.Path() + L"binary.log";
     std::string binary;
     for (int i = 0; i < 100000; ++i)
         binary += static_cast<char>((i * 2654435761u) >> 24);
-    ASSERT_TRUE(WriteBytes(path, binary));
+    std::string text = "Host=\"R\xE4"
+                       "chner\" Process=\"\x80x\"\n" +
+                       binary + "\n01.01.2026 08:00:00   Host=\"Big\" Traceclass=\"2\" Text=\"";
+    text.append(50u << 20, 'x');
+    text += "\"\r\nHost=\"Next\"";
+    ASSERT_TRUE(WriteBytes(path, text));
     CDiagnoseIndex index;
     index.SetFile(path);
     size_t lines = 0;
-    for (char c : binary)
+    for (char c : text)
         lines += c == '\n';
-    EXPECT_EQ(index.RecordCount(), lines + (binary.back() != '\n'));
-
-    std::string huge = "01.01.2026 08:00:00   Host=\"Big\" Traceclass=\"2\" Text=\"";
-    huge.append(50u << 20, 'x');
-    huge += "\"\r\nHost=\"Next\"";
-    const std::wstring bigPath = dir.Path() + L"huge.log";
-    ASSERT_TRUE(WriteBytes(bigPath, huge));
-    CDiagnoseIndex big;
-    big.SetFile(bigPath);
-    ASSERT_EQ(big.RecordCount(), 2u);
-    EXPECT_EQ(big.GetHost(0), L"Big");
-    EXPECT_EQ(big.GetTraceClass(0), 2);
-    EXPECT_EQ(big.GetHost(1), L"Next");
-    EXPECT_EQ(big.MakeRecord(0)->GetAttributes().at(L"Text").size(), 50u << 20);
-}
-
-TEST(DiagnoseIndexFile, MakeRecordGivesTheWholeRecord) {
-    CDiagnoseIndex index;
-    index.AddLine(L"05.12.2026 12:32:28   Host=\"PC1\" Process=\"Service\" Traceclass=\"2\" HResult=\"-5\"");
-    auto record = index.MakeRecord(0);
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->GetDate(), L"05.12.2026");
-    EXPECT_EQ(record->GetTime(), L"12:32:28");
-    EXPECT_EQ(record->GetHost(), L"PC1");
-    EXPECT_EQ(record->GetTraceClass(), 2);
-    EXPECT_EQ(record->GetAttributeLong(L"HResult", 0), -5);
-    EXPECT_FALSE(index.MakeRecord(1));
+    ASSERT_EQ(index.RecordCount(), lines + 1) << "every line, binary or not, is a record";
+    EXPECT_EQ(index.GetHost(0), L"R\x00E4"
+                                L"chner");
+    EXPECT_EQ(index.GetProcess(0), L"\x20ACx");
+    const RecordId big = index.RecordCount() - 2;
+    EXPECT_EQ(index.GetHost(big), L"Big");
+    EXPECT_EQ(index.GetTraceClass(big), 2);
+    EXPECT_EQ(index.MakeRecord(big)->GetAttributes().at(L"Text").size(), 50u << 20);
+    EXPECT_EQ(index.GetHost(big + 1), L"Next");
+    EXPECT_FALSE(index.MakeRecord(big + 2));
 }

@@ -1,7 +1,7 @@
 // The line scanner against the platform engine: generated lines through both, compared field
 // by field. Where Wine's character classes differ from the defined ones, the defined ones hold;
 // those characters are kept out of the mix and pinned on their own.
-#include "diagnose/RecordStore.h"
+#include "diagnose/LineFields.h"
 #include "diagnose/RegEx.h"
 
 #include <gtest/gtest.h>
