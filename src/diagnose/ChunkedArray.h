@@ -23,7 +23,7 @@ public:
     void push_back(const T& value) {
         if ((m_size >> BlockBits) == m_blocks.size()) {
             m_blocks.reserve(m_blocks.size() + 1);
-            m_blocks.push_back(std::make_unique<T[]>(kBlockSize));
+            m_blocks.push_back(std::unique_ptr<T[]>(new T[kBlockSize])); // written before it is read
         }
         (*this)[m_size++] = value;
     }

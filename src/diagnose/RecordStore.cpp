@@ -206,7 +206,7 @@ template <typename Unit, bool Utf8, typename Part>
 void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
                const TextDecoder& decoder, Part& out) {
     SpanInterner<Unit> names(text), dates(text);
-    std::unordered_map<uint64_t, uint32_t> tripleIds;
+    KeyMap<uint32_t> tripleIds;
     uint64_t lastKey = ~uint64_t(0);
     uint32_t lastTriple = 0;
     out.lines.reserve(lines.size());
@@ -239,7 +239,7 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
             hasTraceClass
                 ? static_cast<uint16_t>(ReadDecimal(line + traceClass[0], traceClass[1] - traceClass[0]))
                 : kNoTraceClass;
-        const uint64_t key = (uint64_t(hostId) << 32 ^ uint64_t(processId) << 16) ^ cls;
+        const uint64_t key = uint64_t(hostId) << 32 ^ uint64_t(processId) * 0x10001u ^ cls;
         if (key != lastKey) {
             auto found = tripleIds.find(key);
             if (found != tripleIds.end() && out.triples[found->second].host == hostId &&

@@ -43,6 +43,18 @@ struct ReadResult {
 // What reading a line again found.
 enum class Recheck { Same, Changed, Failed };
 
+// A hash of 64-bit keys that uses all their bits where size_t has 32 (the standard one keeps
+// only the low half there, and keys that differ above it all collide).
+struct KeyHash {
+    size_t operator()(uint64_t key) const {
+        key ^= key >> 33;
+        key *= 0xFF51AFD7ED558CCDull;
+        key ^= key >> 33;
+        return static_cast<size_t>(key);
+    }
+};
+template <typename Value> using KeyMap = std::unordered_map<uint64_t, Value, KeyHash>;
+
 class RecordStore {
 public:
     RecordStore();
@@ -176,9 +188,9 @@ private:
     std::vector<std::wstring> m_dates;
     std::unordered_map<std::wstring, uint32_t> m_dateIds;
     std::vector<Group> m_groups;
-    std::unordered_map<uint64_t, uint32_t> m_groupIds;
+    KeyMap<uint32_t> m_groupIds;
     std::deque<Leaf> m_leaves;
-    std::unordered_map<uint64_t, uint32_t> m_leafIds;
+    KeyMap<uint32_t> m_leafIds;
     ByTraceClass m_byTraceClass;
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;

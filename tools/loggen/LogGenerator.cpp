@@ -1,7 +1,9 @@
 // Writes a diagnostic log of realistic lines: date, time, three blanks and 4 to 8 attributes,
 // several computers and processes, every trace class, and a share of malformed lines.
-//   zt_loggen OUTPUT LINES [SEED]
-// The same arguments always give the same bytes (8-bit text, CR LF line ends).
+//   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--utf16]
+// --hosts N draws the computers from N names (PC00001...) instead of a handful; --utf16 writes
+// UTF-16LE without a byte-order mark, as the suite's own Events.log is. The same arguments
+// always give the same bytes (CR LF line ends).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +59,7 @@ template <typename T, size_t N> constexpr uint32_t Count(const T (&)[N]) {
 
 class Generator {
 public:
-    explicit Generator(uint32_t seed) : m_random(seed) {}
+    Generator(uint32_t seed, uint32_t hosts) : m_random(seed), m_hosts(hosts) {}
 
     void Line(std::string& out, uint64_t n) {
         const uint32_t kind = Pick(1000);
@@ -71,7 +73,7 @@ public:
         }
         if (kind < 10) { // a line without header
             out += "Host=\"";
-            out += kHosts[Pick(Count(kHosts))];
+            out += Host();
             out += "\" Meldung ohne Kopf\r\n";
             return;
         }
@@ -82,7 +84,7 @@ public:
                       static_cast<unsigned>((seconds / 3600) % 24),
                       static_cast<unsigned>((seconds / 60) % 60), static_cast<unsigned>(seconds % 60));
         out += header;
-        Attribute(out, "Host", kHosts[Pick(Count(kHosts))]);
+        Attribute(out, "Host", Host());
         Attribute(out, "Process", kProcesses[Pick(Count(kProcesses))]);
         Attribute(out, "Traceclass", std::to_string(kTraceClasses[Pick(Count(kTraceClasses))]));
         const uint32_t extra = 1 + Pick(5); // 4 to 8 attributes in all
@@ -121,6 +123,13 @@ public:
 
 private:
     uint32_t Pick(uint32_t n) { return static_cast<uint32_t>(m_random() % n); }
+    std::string Host() {
+        if (m_hosts == 0)
+            return kHosts[Pick(Count(kHosts))];
+        char name[16];
+        std::snprintf(name, sizeof name, "PC%05u", static_cast<unsigned>(1 + Pick(m_hosts)));
+        return name;
+    }
     static void Attribute(std::string& out, const char* name, const std::string& value) {
         out += name;
         out += "=\"";
@@ -128,17 +137,37 @@ private:
         out += "\" ";
     }
     std::mt19937 m_random;
+    uint32_t m_hosts;
 };
+
+// The bytes of 8-bit text as UTF-16LE (the generator's text is Latin-1).
+std::string Utf16(const std::string& text) {
+    std::string wide(text.size() * 2, '\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        wide[2 * i] = text[i];
+    return wide;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED]\n");
+        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--utf16]\n");
         return 2;
     }
     const uint64_t lines = std::strtoull(argv[2], nullptr, 10);
-    Generator generator(argc > 3 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1u);
+    uint32_t seed = 1, hosts = 0;
+    bool utf16 = false;
+    for (int i = 3; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--utf16")
+            utf16 = true;
+        else if (arg == "--hosts" && i + 1 < argc)
+            hosts = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else
+            seed = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
+    }
+    Generator generator(seed, hosts);
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);
@@ -148,6 +177,8 @@ int main(int argc, char** argv) {
     for (uint64_t n = 0; n < lines; ++n) {
         generator.Line(block, n);
         if (block.size() > (1u << 20) || n + 1 == lines) {
+            if (utf16)
+                block = Utf16(block);
             if (std::fwrite(block.data(), 1, block.size(), file) != block.size()) {
                 std::perror(argv[1]);
                 std::fclose(file);
