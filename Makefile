@@ -2,12 +2,15 @@
 #   make run   installs what is missing, builds the product and shows the diagnostics viewer on
 #              the bundled sample log (under Xvfb with a screenshot when there is no display)
 #   make test  installs what is missing, builds every preset and runs every test
+#   make dist  installs what is missing, builds both Windows architectures and packs the host
+#              developer's kit into one zip under build/dist/
 PRESETS := windows-x86 windows-x64 native
 BUILDS := $(addprefix build-,$(PRESETS))
 TESTS := $(addprefix test-,$(PRESETS))
+KITS := kit-windows-x86 kit-windows-x64
 JOBS ?= $(shell nproc)
 
-.PHONY: setup run test build $(BUILDS) $(TESTS) clean format
+.PHONY: setup run test dist build $(BUILDS) $(TESTS) $(KITS) clean format
 
 setup:
 	@bash scripts/setup.sh
@@ -28,6 +31,14 @@ test: setup
 
 run: build-windows-x86
 	@bash scripts/run-viewer.sh
+
+# Only what the kit holds, not the tests.
+$(KITS): kit-%: setup
+	@cmake --preset $* >/dev/null
+	@cmake --build --preset $* -j$(JOBS) --target kit
+
+dist: $(KITS)
+	@bash scripts/dist.sh
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -11,3 +11,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The product and its tests must need no MinGW runtime DLL beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# windres runs the C preprocessor: let it write the headers and scripts a resource script
+# includes, so that a change to any of them rebuilds it. Binary files it reads (images, message
+# tables, manifests) still need OBJECT_DEPENDS.
+set(CMAKE_DEPFILE_FLAGS_RC "--preprocessor-arg=-MMD --preprocessor-arg=-MQ --preprocessor-arg=<OBJECT> --preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE>")

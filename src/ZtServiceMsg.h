@@ -1,5 +1,9 @@
-/* ZtServiceMsg.dll: the exported interface, for host processes of the suite.
-   All four functions are cdecl, exported by their undecorated names, and answer 0. */
+/* ZtServiceMsg.dll: the exported interface, for host processes of the suite, in C or C++, with
+   MSVC or MinGW. Link with ZtServiceMsg.lib (MSVC) or libZtServiceMsg.dll.a (MinGW), or load the
+   DLL and look the functions up by these undecorated names (the PFN_ types below).
+   All four are cdecl, run on the calling thread, which must be the host's UI thread with a
+   message loop, never report failure and always answer 0. Texts come from ZtServiceMsg<ABBR>.LNG
+   beside the DLL for the language `lcid`; German is built in. */
 #ifndef ZTSERVICEMSG_H
 #define ZTSERVICEMSG_H
 
@@ -9,19 +13,27 @@
 extern "C" {
 #endif
 
-/* A message box of two string-table rows on a desktop; in service mode an error entry in the
-   event log and in Events.log instead. `unused` is not read. */
+/* A message box (MessageBoxW with `style`, plus MB_SETFOREGROUND) of the string-table rows
+   `textId` and `captionId`; returns when the operator closes it. When the registry says the
+   process runs as a service, an error event and a line in Events.log instead, without waiting.
+   `unused` is not read: pass 0. */
 int __cdecl NotifyMsgBoxTmp(LCID lcid, UINT textId, UINT captionId, UINT style, UINT unused);
 
-/* The modal, topmost information dialog; `tag` is shown in brackets after the caption,
-   `details` under the message. Returns when the operator confirms it. */
+/* The modal, topmost information dialog of the rows `captionId` and `textId`, with `tag` in
+   brackets after the caption and `details` under the message (ANSI texts, or a string-table row
+   as MAKEINTRESOURCEA, or null for none).
+   Returns when the operator confirms it or the host calls DestroyOpenDlg from a timer or message
+   handler of the same thread. Pass 0 for the reserved arguments. */
 int __cdecl CreateInfoDlg(UINT reserved1, UINT captionId, UINT textId, LCID lcid, UINT reserved2,
                           const char* tag, const char* details);
 
-/* The modeless diagnostics viewer on a log file; brings an open one to the front instead. */
+/* The modeless diagnostics viewer of the log file `logPath` (ANSI path); brings an open one to
+   the front instead. Returns at once: the viewer lives in the host's message loop until the
+   operator or DestroyOpenDlg closes it. */
 int __cdecl CreateDiagnoseDlg(LCID lcid, const char* logPath);
 
-/* Closes the open information dialog and diagnostics viewer; call it on their thread. */
+/* Closes the open information dialog and diagnostics viewer. Call it on their thread, and always
+   before FreeLibrary: a viewer left open would run code of a freed library. */
 int __cdecl DestroyOpenDlg(void);
 
 typedef int(__cdecl* PFN_NotifyMsgBoxTmp)(LCID, UINT, UINT, UINT, UINT);
