@@ -5,6 +5,9 @@
 #include "resource.h"
 #include "win/ResourceModule.h"
 
+#include <map>
+#include <vector>
+
 namespace {
 std::wstring CountLabel(const std::wstring& name, size_t count) {
     return name + L" (" + std::to_wstring(count) + L")";
@@ -24,23 +27,41 @@ std::wstring GetTraceClassName(uint16_t traceClass) {
     }
 }
 
-void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer) {
+namespace {
+// All headings go in before any entry: the platform's tree may find an item by searching the
+// items in the order they were made (Wine's does, for every message that names one), so
+// headings made first are found at once when their entries go in.
+template <typename Groups, typename HeadingText, typename EntryText>
+void FillGroups(win::TreeView& tree, const Groups& groups, HeadingText&& headingText, EntryText&& entryText) {
     tree.DeleteAllItems();
-    if (byComputer) {
-        for (const auto& [host, classes] : index.GetByHost()) {
-            HTREEITEM heading = tree.InsertItem(host);
-            for (const auto& [traceClass, records] : classes)
-                tree.InsertItem(CountLabel(GetTraceClassName(traceClass), records->size()), heading, TVI_LAST,
-                                reinterpret_cast<LPARAM>(records));
-        }
-        return;
-    }
-    for (const auto& [traceClass, hosts] : index.GetByTraceClass()) {
-        HTREEITEM heading = tree.InsertItem(GetTraceClassName(traceClass));
-        for (const auto& [host, records] : hosts)
-            tree.InsertItem(CountLabel(host, records->size()), heading, TVI_LAST,
+    std::vector<HTREEITEM> headings;
+    headings.reserve(groups.size());
+    for (const auto& group : groups)
+        headings.push_back(tree.InsertItem(headingText(group.first)));
+    auto heading = headings.begin();
+    for (const auto& group : groups) {
+        for (const auto& [key, records] : group.second)
+            tree.InsertItem(CountLabel(entryText(key), records->size()), *heading, TVI_LAST,
                             reinterpret_cast<LPARAM>(records));
+        ++heading;
     }
+}
+} // namespace
+
+void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer) {
+    // The four names of the trace classes, loaded once rather than once per entry.
+    std::map<uint16_t, std::wstring> names;
+    auto className = [&](uint16_t traceClass) -> const std::wstring& {
+        const uint16_t named = traceClass <= 2 ? traceClass : diagnose::kNoTraceClass;
+        auto found = names.find(named);
+        return found != names.end() ? found->second
+                                    : names.emplace(named, GetTraceClassName(named)).first->second;
+    };
+    auto host = [](const std::wstring& name) -> const std::wstring& { return name; };
+    if (byComputer)
+        FillGroups(tree, index.GetByHost(), host, className);
+    else
+        FillGroups(tree, index.GetByTraceClass(), className, host);
 }
 
 void SetupRecordColumns(win::ListView& list) {

@@ -201,13 +201,50 @@ struct RecordStore::PartScan {
 
 namespace {
 
+// The distinct (host, process, trace class) triples of one part, numbered as they appear, in an
+// open-addressing table: a part of a log with many computers holds hundreds of thousands.
+class TripleTable {
+public:
+    template <typename Triple> uint32_t Intern(std::vector<Triple>& triples, const Triple& triple) {
+        if ((triples.size() + 1) * 2 > m_slots.size())
+            Grow(triples);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = Hash(triple) & mask;; at = (at + 1) & mask) {
+            if (m_slots[at] == 0) {
+                triples.push_back(triple);
+                m_slots[at] = static_cast<uint32_t>(triples.size());
+                return m_slots[at] - 1;
+            }
+            const Triple& other = triples[m_slots[at] - 1];
+            if (other.host == triple.host && other.process == triple.process &&
+                other.traceClass == triple.traceClass)
+                return m_slots[at] - 1;
+        }
+    }
+
+private:
+    template <typename Triple> static size_t Hash(const Triple& t) {
+        return KeyHash()(uint64_t(t.host) << 32 ^ t.process ^ uint64_t(t.traceClass) << 47);
+    }
+    template <typename Triple> void Grow(const std::vector<Triple>& triples) {
+        std::vector<uint32_t>(std::max<size_t>(64, m_slots.size() * 2)).swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (uint32_t i = 0; i < triples.size(); ++i) {
+            size_t at = Hash(triples[i]) & mask;
+            while (m_slots[at] != 0)
+                at = (at + 1) & mask;
+            m_slots[at] = i + 1;
+        }
+    }
+    std::vector<uint32_t> m_slots; // triple number + 1; 0 is free
+};
+
 // Scans the lines of one part: `text` holds the units the spans of `lines` index.
 template <typename Unit, bool Utf8, typename Part>
 void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
                const TextDecoder& decoder, Part& out) {
     SpanInterner<Unit> names(text), dates(text);
-    KeyMap<uint32_t> tripleIds;
-    uint64_t lastKey = ~uint64_t(0);
+    TripleTable triples;
     uint32_t lastTriple = 0;
     out.lines.reserve(lines.size());
     for (const LineSpan& span : lines) {
@@ -239,20 +276,9 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
             hasTraceClass
                 ? static_cast<uint16_t>(ReadDecimal(line + traceClass[0], traceClass[1] - traceClass[0]))
                 : kNoTraceClass;
-        const uint64_t key = uint64_t(hostId) << 32 ^ uint64_t(processId) * 0x10001u ^ cls;
-        if (key != lastKey) {
-            auto found = tripleIds.find(key);
-            if (found != tripleIds.end() && out.triples[found->second].host == hostId &&
-                out.triples[found->second].process == processId &&
-                out.triples[found->second].traceClass == cls) {
-                lastTriple = found->second;
-            } else {
-                out.triples.push_back({hostId, processId, cls});
-                lastTriple = static_cast<uint32_t>(out.triples.size() - 1);
-                tripleIds[key] = lastTriple;
-            }
-            lastKey = key;
-        }
+        if (out.triples.empty() || hostId != out.triples[lastTriple].host ||
+            processId != out.triples[lastTriple].process || cls != out.triples[lastTriple].traceClass)
+            lastTriple = triples.Intern(out.triples, {hostId, processId, cls});
         const uint32_t date = intern(dates, out.dates, header.dateBegin, header.dateEnd);
         const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
         if (time == kInexactTime) {
@@ -586,8 +612,11 @@ void RecordStore::Rollback(const Checkpoint& mark) {
         const std::wstring& host = m_names[leaf.host];
         if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
             classes->second.erase(leaf.traceClass);
-            if (classes->second.empty())
+            if (classes->second.empty()) {
                 m_byHost.erase(classes);
+                if (leaf.host < m_hostEntries.size())
+                    m_hostEntries[leaf.host] = m_byHost.end();
+            }
         }
         if (auto hosts = m_byTraceClass.find(leaf.traceClass); hosts != m_byTraceClass.end()) {
             hosts->second.erase(host);
@@ -598,7 +627,7 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     }
     while (m_groups.size() > mark.groups) {
         const Group& g = m_groups.back();
-        m_groupIds.erase((uint64_t(g.host) << 32 ^ uint64_t(g.process) << 16) ^ g.traceClass);
+        m_groupIds.erase(uint64_t(g.leaf) << 32 | g.process);
         m_groups.pop_back();
     }
     while (m_names.size() > mark.names) {
@@ -639,24 +668,16 @@ uint32_t RecordStore::DateId(const std::wstring& date) {
     return Intern(m_dates, m_dateIds, date);
 }
 
+// A group is a process within the list of one computer and one trace class.
 uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceClass) {
-    // Distinct names stay below 2^16 in most logs; beyond that keys may collide, and a collision
-    // is resolved by looking for the exact group.
-    const uint64_t key = (uint64_t(host) << 32 ^ uint64_t(process) << 16) ^ traceClass;
-    if (auto found = m_groupIds.find(key); found != m_groupIds.end()) {
-        const Group& g = m_groups[found->second];
-        if (g.host == host && g.process == process && g.traceClass == traceClass)
-            return found->second;
-        for (uint32_t i = 0; i < m_groups.size(); ++i)
-            if (m_groups[i].host == host && m_groups[i].process == process &&
-                m_groups[i].traceClass == traceClass)
-                return i;
-    }
     const uint32_t leaf = LeafId(host, traceClass);
+    const uint64_t key = uint64_t(leaf) << 32 | process;
+    if (auto found = m_groupIds.find(key); found != m_groupIds.end())
+        return found->second;
     const auto id = static_cast<uint32_t>(m_groups.size());
     m_groups.push_back(Group{host, process, traceClass, leaf});
     try {
-        m_groupIds.emplace(key, id); // a colliding key keeps the first group; the loop above finds the rest
+        m_groupIds.emplace(key, id);
     } catch (...) {
         m_groups.pop_back();
         throw;
@@ -674,7 +695,12 @@ uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
     m_leaves.push_back(Leaf{{}, host, traceClass});
     const RecordList* list = &m_leaves.back().records;
     const std::wstring& name = m_names[host];
-    m_byHost[name][traceClass] = list;
+    // A computer's entry is looked up by its name once; its later lists find it by number.
+    if (m_hostEntries.size() <= host)
+        m_hostEntries.resize(m_names.size(), m_byHost.end());
+    if (m_hostEntries[host] == m_byHost.end())
+        m_hostEntries[host] = m_byHost.try_emplace(name).first;
+    m_hostEntries[host]->second[traceClass] = list;
     m_byTraceClass[traceClass][name] = list;
     m_leafIds.emplace(key, id);
     return id;
@@ -685,6 +711,7 @@ void RecordStore::Clear() {
     m_byHost.clear();
     m_leaves.clear();
     m_leafIds.clear();
+    std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
     m_times.clear();
     m_blocks.clear();

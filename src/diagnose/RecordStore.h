@@ -191,6 +191,7 @@ private:
     KeyMap<uint32_t> m_groupIds;
     std::deque<Leaf> m_leaves;
     KeyMap<uint32_t> m_leafIds;
+    std::vector<ByHost::iterator> m_hostEntries; // by name number; end() where there is none
     ByTraceClass m_byTraceClass;
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;

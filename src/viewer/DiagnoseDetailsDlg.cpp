@@ -81,13 +81,13 @@ void CDiagnoseDetailsDlg::Layout(int cx, int cy) {
         return;
     HWND header = m_list.GetHeader();
     const int columns = m_list.GetColumnCount();
-    const viewer::DetailsLayout layout =
-        viewer::ComputeDetailsLayout(cx, cy, {WindowSize(ok), WindowSize(previous), WindowSize(next)}, columns);
+    const viewer::DetailsLayout layout = viewer::ComputeDetailsLayout(
+        cx, cy, {WindowSize(ok), WindowSize(previous), WindowSize(next)}, columns);
     MoveTo(ok, layout.ok);
     MoveTo(previous, layout.previous);
     MoveTo(next, layout.next);
-    ::SetWindowPos(m_list.Handle(), nullptr, layout.list.x, layout.list.y, layout.list.width, layout.list.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_list.Handle(), nullptr, layout.list.x, layout.list.y, layout.list.width,
+                   layout.list.height, SWP_NOZORDER | SWP_NOACTIVATE);
     for (int column = 0; column < columns; ++column) {
         HDITEMW item{};
         item.mask = HDI_WIDTH;
@@ -106,7 +106,8 @@ void CDiagnoseDetailsDlg::CopySelection() {
     if (m_list.GetSelectedCount() == 0)
         return;
     std::vector<std::pair<std::wstring, std::wstring>> rows;
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
         rows.emplace_back(m_list.GetItemText(row, 0), m_list.GetItemText(row, 1));
     const std::wstring text = viewer::ComposeClipboardText(rows);
 

@@ -43,14 +43,17 @@ void MoveAndSize(HWND window, const viewer::Box& box) {
 
 } // namespace
 
-CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot) : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {}
+CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot)
+    : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {}
 
 CDiagnoseDlg::~CDiagnoseDlg() {
     if (m_slot && *m_slot == this)
         *m_slot = nullptr;
 }
 
-void CDiagnoseDlg::SetSource(const std::wstring& path) { m_index.SetFile(path); }
+void CDiagnoseDlg::SetSource(const std::wstring& path) {
+    m_index.SetFile(path);
+}
 
 bool CDiagnoseDlg::Create() {
     if (!Dialog::Create(nullptr))
@@ -95,9 +98,9 @@ void CDiagnoseDlg::ReplaceListWithVirtualList() {
     ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
     const DWORD style = static_cast<DWORD>(::GetWindowLongW(original, GWL_STYLE)) | LVS_OWNERDATA;
     const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(original, GWL_EXSTYLE));
-    HWND list = ::CreateWindowExW(exStyle, WC_LISTVIEWW, L"", style, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, m_hwnd, reinterpret_cast<HMENU>(IDC_DIAGNOSE_LIST),
-                                  win::ThisModule(), nullptr);
+    HWND list = ::CreateWindowExW(exStyle, WC_LISTVIEWW, L"", style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, m_hwnd,
+                                  reinterpret_cast<HMENU>(IDC_DIAGNOSE_LIST), win::ThisModule(), nullptr);
     if (!list) {
         m_list.Attach(original);
         return;
@@ -150,6 +153,8 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
         return;
     ShowRows(nullptr);
     m_groupByComputer = byComputer;
+    // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
+    win::ScopedRedrawOff redrawOff(m_tree.Handle());
     FillTree(m_index, m_tree, byComputer);
     FormatTopLevel();
 }
@@ -177,7 +182,8 @@ void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
 }
 
 void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
-    const auto* records = reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0);
+    const auto* records =
+        reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0);
     ShowRows(records);
     std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
     if (records) {

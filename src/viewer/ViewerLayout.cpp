@@ -24,8 +24,10 @@ ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons) {
 
 DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns) {
     DetailsLayout layout;
-    layout.ok = {cx - 10 - buttons.ok.width, cy - buttons.ok.height - 10, buttons.ok.width, buttons.ok.height};
-    layout.previous = {10, cy - buttons.previous.height - 10, buttons.previous.width, buttons.previous.height};
+    layout.ok = {cx - 10 - buttons.ok.width, cy - buttons.ok.height - 10, buttons.ok.width,
+                 buttons.ok.height};
+    layout.previous = {10, cy - buttons.previous.height - 10, buttons.previous.width,
+                       buttons.previous.height};
     layout.next = {buttons.previous.width + 20, cy - buttons.next.height - 10, buttons.next.width,
                    buttons.next.height};
     layout.list = {10, 10, cx - 20, cy - 30 - buttons.ok.height};

@@ -23,7 +23,8 @@ public:
     // Attributes
     std::wstring GetText() const {
         std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(m_hwnd)) + 1, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(m_hwnd, text.data(), static_cast<int>(text.size()))));
+        text.resize(
+            static_cast<size_t>(::GetWindowTextW(m_hwnd, text.data(), static_cast<int>(text.size()))));
         return text;
     }
     RECT ClientRect() const {
@@ -61,6 +62,23 @@ public:
 
 protected:
     HWND m_hwnd = nullptr;
+};
+
+// Stops a window from drawing while it is filled, and lets it draw the whole at scope end.
+class ScopedRedrawOff {
+public:
+    explicit ScopedRedrawOff(HWND window) : m_window(window) {
+        ::SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
+    }
+    ~ScopedRedrawOff() {
+        ::SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(m_window, nullptr, TRUE);
+    }
+    ScopedRedrawOff(const ScopedRedrawOff&) = delete;
+    ScopedRedrawOff& operator=(const ScopedRedrawOff&) = delete;
+
+private:
+    HWND m_window;
 };
 
 } // namespace win
