@@ -28,7 +28,7 @@ struct ZtRegistryValue {
 // Owns at most one key and closes it when destroyed or reused. Every operation answers true or
 // false and keeps the Win32 code of what happened (GetError): the registry call's own code, or
 // 1 (no key open), 13 (a required argument missing), 1020 (only-if-empty deletion of a key with
-// contents), 1630 (string write of a non-string type), 1804 (typed query of another type).
+// contents), 1629 (string write of a non-string type), 1804 (typed query of another type).
 // Key paths lose their leading backslashes and one trailing backslash before they are used.
 class ZtRegistry {
 public:
