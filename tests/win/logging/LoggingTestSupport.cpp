@@ -17,7 +17,7 @@ std::wstring ReadValue(HKEY root, const std::wstring& path, const wchar_t* name)
     DWORD type = REG_NONE;
     if (::RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, value.data(), &size) != ERROR_SUCCESS)
         return L"<none>";
-    return type == REG_DWORD ? std::to_wstring(value[0] | value[1] << 16) : value.c_str();
+    return type == REG_DWORD ? std::to_wstring(value[0] | DWORD{value[1]} << 16) : value.c_str();
 }
 
 std::wstring ReadText(const std::wstring& path) {

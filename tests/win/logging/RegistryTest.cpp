@@ -96,8 +96,7 @@ TEST_F(Registry, TreesGoWholeWalksStopWhenToldAndRemoteKeysStayRemote) {
     m_key.ForEachSubKey([](const Zt::ZtRegistrySubKey& k, void* u) { return Collect(k.name, u); }, &keys);
     EXPECT_EQ(keys, (std::set<std::wstring>{L"a", L"stop"}));
     m_key.ForEachValue([](const Zt::ZtRegistryValue& v, void* u) { return Collect(v.name, u); }, &values);
-    EXPECT_EQ(values.size() * 10 + m_key.GetError(), 40u)
-        << "all four values; a walk to the end is a success";
+    EXPECT_TRUE(values.size() == 4 && m_key.GetError() == 0) << "all four values; a walk to the end succeeds";
 
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
