@@ -2,7 +2,9 @@
 #include "logging/ZtEventLog.h"
 
 #include "logging/EventSink.h"
+#include "logging/EventSourceKey.h"
 #include "logging/ProcessUser.h"
+#include "logging/RegistryPath.h"
 #include "win/UniqueHandle.h"
 
 #include <shlwapi.h>
@@ -13,7 +15,6 @@
 namespace Zt {
 namespace {
 
-constexpr wchar_t kEventLogKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\";
 constexpr std::size_t kReportChars = 1024;
 
 std::wstring Text(const wchar_t* text) {
@@ -107,16 +108,18 @@ bool ZtEventLog::RegisterSource(const wchar_t* logName, const wchar_t* sourceNam
                                 const wchar_t* eventMessageFile, const wchar_t* categoryMessageFile,
                                 DWORD typesSupported, WORD categoryCount) {
     SetLogName(logName);
-    const std::wstring eventFile = ResolveMessageFile(eventMessageFile);
-    const std::wstring categoryFile =
-        categoryMessageFile ? ResolveMessageFile(categoryMessageFile) : eventFile;
-    const std::wstring keyPath = std::wstring(kEventLogKey) + GetLogName() + L'\\' + Text(sourceName);
-    WriteSourceString(keyPath, L"EventMessageFile", eventFile);
-    WriteSourceString(keyPath, L"CategoryMessageFile", categoryFile);
-    WriteSourceNumber(keyPath, L"TypesSupported", typesSupported);
-    WriteSourceNumber(keyPath, L"CategoryCount", categoryCount);
+    const std::optional<std::wstring> keyPath = EventSourceKeyPath(GetLogName(), Text(sourceName));
+    if (keyPath) {
+        const std::wstring eventFile = ResolveMessageFile(eventMessageFile);
+        const std::wstring categoryFile =
+            categoryMessageFile ? ResolveMessageFile(categoryMessageFile) : eventFile;
+        WriteSourceString(*keyPath, L"EventMessageFile", eventFile);
+        WriteSourceString(*keyPath, L"CategoryMessageFile", categoryFile);
+        WriteSourceNumber(*keyPath, L"TypesSupported", typesSupported);
+        WriteSourceNumber(*keyPath, L"CategoryCount", categoryCount);
+    }
     SetSourceName(sourceName);
-    return true;
+    return keyPath.has_value();
 }
 
 bool ZtEventLog::RegisterSourceInLog(const wchar_t* sourceName, const wchar_t* eventMessageFile,
@@ -128,8 +131,8 @@ bool ZtEventLog::RegisterSourceInLog(const wchar_t* sourceName, const wchar_t* e
 }
 
 bool ZtEventLog::UnregisterSource(const wchar_t* logName, const wchar_t* sourceName) {
-    const std::wstring logPart = logName && *logName ? logName : L"Application";
-    return UnregisterKey((logPart + L'\\' + Text(sourceName)).c_str());
+    const std::optional<std::wstring> keyPath = EventSourceKeyPath(Text(logName), Text(sourceName));
+    return keyPath && ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath->c_str()) == ERROR_SUCCESS;
 }
 
 bool ZtEventLog::UnregisterSourceInLog(const wchar_t* sourceName) {
@@ -138,7 +141,7 @@ bool ZtEventLog::UnregisterSourceInLog(const wchar_t* sourceName) {
 
 bool ZtEventLog::UnregisterKey(const wchar_t* name) {
     // Without a name this would remove every source of every log.
-    if (!name || !*name)
+    if (!name || NormaliseKeyPath(name).empty())
         return false;
     const std::wstring keyPath = std::wstring(kEventLogKey) + name;
     return ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath.c_str()) == ERROR_SUCCESS;

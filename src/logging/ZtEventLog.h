@@ -31,12 +31,15 @@ public:
     void CloseSource();
 
     // Writes EventMessageFile, CategoryMessageFile (the event message file when null),
-    // TypesSupported and CategoryCount; relative file names are searched for. Always true.
+    // TypesSupported and CategoryCount; relative file names are searched for. True unless the
+    // source name is refused (empty, or holding a backslash): then nothing is written.
     bool RegisterSource(const wchar_t* logName, const wchar_t* sourceName, const wchar_t* eventMessageFile,
                         const wchar_t* categoryMessageFile, DWORD typesSupported, WORD categoryCount);
     bool RegisterSourceInLog(const wchar_t* sourceName, const wchar_t* eventMessageFile,
                              const wchar_t* categoryMessageFile, DWORD typesSupported, WORD categoryCount);
-    // Remove the source's key (or the named key under Eventlog) with everything below it.
+    // Remove the source's key (or the named key under Eventlog) with everything below it. A
+    // source name that would not name one source, or a key name of backslashes only, is
+    // refused: false, and nothing is removed.
     bool UnregisterSource(const wchar_t* logName, const wchar_t* sourceName);
     bool UnregisterSourceInLog(const wchar_t* sourceName);
     bool UnregisterKey(const wchar_t* name);
@@ -68,6 +71,7 @@ public:
     ZtGenericEventLogger(const wchar_t* sourceName, const wchar_t* logName = nullptr,
                          DWORD typesSupported = 7, WORD categoryCount = 1);
 
+    // The result of RegisterSource: false only for a refused source name.
     bool RegisterGeneric(const wchar_t* logName, const wchar_t* sourceName, DWORD typesSupported,
                          WORD categoryCount);
     bool Refresh();

@@ -62,10 +62,10 @@ bool ZtGenericEventLogger::RegisterGeneric(const wchar_t* logName, const wchar_t
     // The source name may be our own buffer, which registration replaces.
     const std::wstring source = sourceName ? sourceName : L"";
     const std::wstring log = logName ? logName : L"";
-    RegisterSource(log.c_str(), source.c_str(), messageFile.c_str(), messageFile.c_str(), typesSupported,
-                   categoryCount);
+    const bool registered = RegisterSource(log.c_str(), source.c_str(), messageFile.c_str(),
+                                           messageFile.c_str(), typesSupported, categoryCount);
     SetSourceName(source.c_str());
-    return true;
+    return registered;
 }
 
 bool ZtGenericEventLogger::Refresh() {

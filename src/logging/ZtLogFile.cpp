@@ -190,7 +190,7 @@ bool ZtLogFile::OpenStep(bool withLimit) {
     if (withLimit)
         CutToSizeLimit(m_file.get(), m_fullPath, m_sizeLimit, m_keepSize);
     else
-        ::SetFilePointer(m_file.get(), 0, nullptr, FILE_END);
+        MoveToEnd(m_file.get());
     return true;
 }
 

@@ -53,7 +53,9 @@ bool ZtRegistry::Open(HKEY parent, const wchar_t* path, bool create, REGSAM acce
     if (!path || !*path)
         return Fail(kMissingArgument);
     // Opening relative to our own key: it serves as the parent and goes once the call is done.
+    // A key opened below a key of another computer's registry lies there too.
     HKEY previous = nullptr;
+    const bool remote = relative && m_remote;
     if (relative) {
         previous = std::exchange(m_key, nullptr);
         m_hasPath = false;
@@ -80,6 +82,7 @@ bool ZtRegistry::Open(HKEY parent, const wchar_t* path, bool create, REGSAM acce
     m_key = key;
     m_path = normal;
     m_hasPath = true;
+    m_remote = remote;
     return true;
 }
 
@@ -92,15 +95,20 @@ bool ZtRegistry::OpenFrom(const ZtRegistry* other, const wchar_t* path, bool cre
         Close();
     if (!other || !other->IsOpen())
         return false;
-    return Open(other->GetHandle(), path, create, KEY_ALL_ACCESS);
+    if (!Open(other->GetHandle(), path, create, KEY_ALL_ACCESS))
+        return false;
+    m_remote = other->IsRemote();
+    return true;
 }
 
 std::unique_ptr<ZtRegistry> ZtRegistry::OpenSubKey(const wchar_t* path, bool create) {
     if (!BeginKeyed())
         return nullptr;
     auto child = std::make_unique<ZtRegistry>(m_key, path, create, KEY_ALL_ACCESS);
-    if (child->IsOpen())
+    if (child->IsOpen()) {
+        child->m_remote = m_remote;
         return child;
+    }
     m_error = child->GetError() != ERROR_SUCCESS ? child->GetError() : kNoKey;
     return nullptr;
 }
@@ -128,12 +136,7 @@ bool ZtRegistry::Connect(const wchar_t* computer, HKEY root) {
 
 bool ZtRegistry::ConnectAndOpen(const wchar_t* computer, HKEY root, const wchar_t* path, bool create,
                                 REGSAM access) {
-    if (!Connect(computer, root))
-        return false;
-    const bool opened = Open(m_key, path, create, access);
-    if (opened)
-        m_remote = true;
-    return opened;
+    return Connect(computer, root) && Open(m_key, path, create, access);
 }
 
 bool ZtRegistry::Close() {
@@ -187,9 +190,10 @@ bool ZtRegistry::QueryString(const wchar_t* name, wchar_t* buffer, DWORD* size) 
 }
 
 const wchar_t* ZtRegistry::QueryStringBuffer(const wchar_t* name) {
-    m_valueBuffer.reset();
+    // A call that cannot query leaves the caller's previous value alone.
     if (!BeginKeyed())
         return nullptr;
+    m_valueBuffer.reset();
     // One character and a null that stays: an empty value fits, anything longer asks for room.
     auto probe = std::make_unique<wchar_t[]>(2);
     DWORD size = sizeof(wchar_t);
@@ -277,6 +281,9 @@ bool ZtRegistry::DeleteKey(bool onlyIfEmpty) {
 }
 
 bool ZtRegistry::DeleteTree(HKEY parent, const wchar_t* name) {
+    // A name of backslashes only would name the parent itself, and take all of it.
+    if (!name || NormaliseKeyPath(name).empty())
+        return Fail(kMissingArgument);
     ZtRegistry key;
     if (!key.Open(parent, name, false, KEY_ALL_ACCESS))
         return Fail(key.GetError());
@@ -296,7 +303,7 @@ bool ZtRegistry::DeleteTree(HKEY parent, const wchar_t* name) {
 }
 
 bool ZtRegistry::DeleteTree(HKEY root, const wchar_t* path, bool onlyIfEmpty) {
-    if (!path || !*path)
+    if (!path || NormaliseKeyPath(path).empty())
         return Fail(kMissingArgument);
     ZtRegistry key;
     if (!key.Open(root, path, false, KEY_ALL_ACCESS))
@@ -357,8 +364,10 @@ bool ZtRegistry::ForEachSubKey(SubKeyCallback callback, void* user) {
                                             &classLength, &lastWrite);
         if (result == ERROR_MORE_DATA)
             continue; // an entry that does not fit is skipped
-        if (result != ERROR_SUCCESS)
+        if (result != ERROR_SUCCESS) {
+            EndWalk(result);
             break;
+        }
         if (!callback ||
             callback(ZtRegistrySubKey{index, name.data(), className.data(), lastWrite}, user) == 0)
             break;
@@ -384,8 +393,10 @@ bool ZtRegistry::ForEachValue(ValueCallback callback, void* user) {
         DWORD type = REG_NONE;
         const LONG result =
             ::RegEnumValueW(m_key, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
-        if (result != ERROR_SUCCESS)
+        if (result != ERROR_SUCCESS) {
+            EndWalk(result);
             break;
+        }
         if (!callback ||
             callback(ZtRegistryValue{index, name.data(), data.data(), dataSize, type}, user) == 0)
             break;

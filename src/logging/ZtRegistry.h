@@ -28,7 +28,7 @@ struct ZtRegistryValue {
 // Owns at most one key and closes it when destroyed or reused. Every operation answers true or
 // false and keeps the Win32 code of what happened (GetError): the registry call's own code, or
 // 1 (no key open), 13 (a required argument missing), 1020 (only-if-empty deletion of a key with
-// contents), 1630 (string write of a non-string type), 1804 (typed query of another type).
+// contents), 1629 (string write of a non-string type), 1804 (typed query of another type).
 // Key paths lose their leading backslashes and one trailing backslash before they are used.
 class ZtRegistry {
 public:
@@ -53,6 +53,7 @@ public:
     bool Close();
 
     bool IsOpen() const { return m_key != nullptr; }
+    // The key lies in another computer's registry: obtained by Connect, or opened below such a key.
     bool IsRemote() const { return m_remote; }
     LONG GetError() const { return m_error; }
     HKEY GetHandle() const { return m_key; }
@@ -65,7 +66,8 @@ public:
     bool QueryBool(const wchar_t* name, bool* value);
     // `size` in bytes; the caller clears the buffer, nothing adds a terminating null.
     bool QueryString(const wchar_t* name, wchar_t* buffer, DWORD* size);
-    // The whole string value, held until the next call or destruction; null for other types.
+    // The whole string value, held until the next call on an open key or destruction; null for
+    // other types.
     const wchar_t* QueryStringBuffer(const wchar_t* name);
 
     bool SetDWORD(const wchar_t* name, DWORD value);
@@ -75,7 +77,8 @@ public:
     bool DeleteValue(const wchar_t* name);
     bool DeleteSubKey(const wchar_t* name, bool onlyIfEmpty);
     bool DeleteKey(bool onlyIfEmpty);
-    // The named key under `parent` with everything below it.
+    // The named key under `parent` with everything below it. A name or path that normalises to
+    // nothing (null, empty, backslashes only) is refused with 13: it would name the parent itself.
     bool DeleteTree(HKEY parent, const wchar_t* name);
     // The key at `path` under `root` with everything below it.
     bool DeleteTree(HKEY root, const wchar_t* path, bool onlyIfEmpty);
@@ -84,7 +87,8 @@ public:
                     DWORD* classLength = nullptr, FILETIME* lastWrite = nullptr);
     bool EnumValue(DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type = nullptr, BYTE* data = nullptr,
                    DWORD* dataSize = nullptr);
-    // Callbacks answer 0 to stop the walk.
+    // Callbacks answer 0 to stop the walk. Always true; the last error is 0 after a walk that
+    // ran out of entries or was stopped, else the enumeration failure that ended it.
     using SubKeyCallback = int (*)(const ZtRegistrySubKey& subKey, void* user);
     using ValueCallback = int (*)(const ZtRegistryValue& value, void* user);
     bool ForEachSubKey(SubKeyCallback callback, void* user);
@@ -118,6 +122,8 @@ private:
         m_error = code;
         return false;
     }
+    // A walk that ran out of entries succeeded; one stopped by another failure keeps its code.
+    void EndWalk(LONG result) { m_error = result == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : result; }
 
     HKEY m_key = nullptr;
     std::wstring m_path;

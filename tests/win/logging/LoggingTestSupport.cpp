@@ -1,174 +1,108 @@
 // Helpers of the logging tests.
 #include "LoggingTestSupport.h"
 
-#include "TestSupport.h"
-#include "win/UniqueHandle.h"
-
-#include <shlwapi.h>
+#include <process.h>
 
 namespace logging_test {
 
 TestRegistryKey::TestRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {
-    RemoveKey(m_root, m_path);
+    ::SHDeleteKeyW(m_root, m_path.c_str());
     win::UniqueRegKey key;
     ::RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
 }
 
-TestRegistryKey::~TestRegistryKey() {
-    RemoveKey(m_root, m_path);
-}
-
-void TestRegistryKey::SetString(const wchar_t* name, const std::wstring& text) const {
-    ::RegSetKeyValueW(m_root, m_path.c_str(), name, REG_SZ, text.c_str(),
-                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-void TestRegistryKey::SetNumber(const wchar_t* name, DWORD value) const {
-    ::RegSetKeyValueW(m_root, m_path.c_str(), name, REG_DWORD, &value, sizeof(value));
-}
-
-void TestRegistryKey::SetBinary(const wchar_t* name, const std::vector<BYTE>& bytes) const {
-    ::RegSetKeyValueW(m_root, m_path.c_str(), name, REG_BINARY, bytes.data(),
-                      static_cast<DWORD>(bytes.size()));
-}
-
-void RemoveKey(HKEY root, const std::wstring& path) {
-    ::SHDeleteKeyW(root, path.c_str());
-}
-
-bool ReadString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring& text) {
-    wchar_t buffer[1024] = {};
-    DWORD size = sizeof(buffer) - sizeof(wchar_t);
-    if (::RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return false;
-    text = buffer;
-    return true;
-}
-
-bool ReadNumber(HKEY root, const std::wstring& path, const wchar_t* name, DWORD& number) {
-    DWORD size = sizeof(number);
-    return ::RegGetValueW(root, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &number, &size) ==
-           ERROR_SUCCESS;
-}
-
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<BYTE> ReadBytes(const std::wstring& path) {
-    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return {};
-    std::vector<BYTE> bytes(::GetFileSize(file.get(), nullptr));
-    DWORD read = 0;
-    ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
+std::wstring ReadValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+    std::wstring value(512, L'\0');
+    DWORD size = 1022;
+    DWORD type = REG_NONE;
+    if (::RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, value.data(), &size) != ERROR_SUCCESS)
+        return L"<none>";
+    return type == REG_DWORD ? std::to_wstring(value[0] | DWORD{value[1]} << 16) : value.c_str();
 }
 
 std::wstring ReadText(const std::wstring& path) {
-    const std::vector<BYTE> bytes = ReadBytes(path);
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    std::wstring text(file ? ::GetFileSize(file.get(), nullptr) / 2 : 0, L'\0');
+    DWORD read = 0;
+    ::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &read, nullptr);
+    return text.substr(0, read / 2);
 }
 
-void WriteBytes(const std::wstring& path, const std::vector<BYTE>& bytes) {
+void WriteText(const std::wstring& path, const std::wstring& text, std::uint64_t at) {
     win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(at);
     DWORD written = 0;
-    ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
-std::wstring ProgramName() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return ::PathFindFileNameW(path);
+    ::SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN);
+    ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
 }
 
 std::vector<std::wstring> Lines(const std::wstring& text) {
     std::vector<std::wstring> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) {
-            if (start < text.size())
-                lines.push_back(text.substr(start));
-            return lines;
-        }
+    for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = std::min(text.find(L"\r\n", start), text.size());
         lines.push_back(text.substr(start, end - start));
-        start = end + 2;
     }
+    return lines;
 }
 
 HANDLE EventRecorder::Register(const wchar_t* sourceName) {
     if (refuseSources)
         return nullptr;
     m_sources.push_back(sourceName);
-    ++m_open;
     return reinterpret_cast<HANDLE>(m_sources.size());
 }
 
 bool EventRecorder::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID user,
                            WORD stringCount, const wchar_t** strings, DWORD dataSize, const void* data) {
-    RecordedEvent event;
-    const std::size_t index = reinterpret_cast<std::size_t>(source);
-    event.source = index >= 1 && index <= m_sources.size() ? m_sources[index - 1] : L"?";
-    event.type = type;
-    event.category = category;
-    event.eventId = eventId;
-    event.hasUser = user != nullptr && ::IsValidSid(user);
-    for (WORD i = 0; i < stringCount; ++i)
-        event.strings.push_back(strings[i]);
-    if (data)
-        event.data.assign(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + dataSize);
-    m_events.push_back(event);
+    const auto* bytes = static_cast<const BYTE*>(data);
+    const std::wstring& name = m_sources.at(reinterpret_cast<std::size_t>(source) - 1);
+    events.push_back({name,
+                      type,
+                      category,
+                      eventId,
+                      user && ::IsValidSid(user),
+                      {strings, strings + stringCount},
+                      {bytes, bytes ? bytes + dataSize : bytes}});
     return true;
 }
 
-void EventRecorder::Deregister(HANDLE) {
-    --m_open;
+InstalledSuite::InstalledSuite() {
+    ::CreateDirectoryW(Install().c_str(), nullptr);
+    m_setup.SetString(L"Inst_Path", Install());
 }
 
-std::wstring HelperPath() {
-    return testing_support::BinDirectory() + L"zt_logging_helper.exe";
+InstalledSuite::~InstalledSuite() {
+    ::DeleteFileW(EventsLog().c_str());
+    ::RemoveDirectoryW((Install() + L"\\Diagnose").c_str());
+    ::RemoveDirectoryW(Install().c_str());
+    ::DeleteFileW(DefaultLog().c_str());
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE,
+                   L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\Ostrana Vistral Service");
 }
 
-namespace {
-win::UniqueKernelHandle StartHelper(const std::wstring& arguments, const std::wstring& directory,
-                                    const std::wstring& program) {
-    const std::wstring exe = program.empty() ? HelperPath() : program;
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &process))
-        return {};
-    ::CloseHandle(process.hThread);
-    return win::UniqueKernelHandle(process.hProcess);
+std::vector<std::wstring> InstalledSuite::Bodies(const std::wstring& path) {
+    std::vector<std::wstring> bodies;
+    for (const std::wstring& line : Lines(ReadText(path))) {
+        const std::size_t program = line.find(L" : ");
+        const std::size_t time = program == std::wstring::npos ? program : line.find(L" : ", program + 3);
+        bodies.push_back(time == std::wstring::npos ? L"<short>" + line : line.substr(time + 3));
+    }
+    return bodies;
 }
 
-DWORD Finish(const win::UniqueKernelHandle& process, DWORD timeoutMs) {
-    if (!process || ::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0)
-        return static_cast<DWORD>(-1);
+win::UniqueKernelHandle StartHelper(const wchar_t* rounds, const wchar_t* tag) {
+    const std::wstring exe = testing_support::BinDirectory() + L"zt_logging_helper.exe";
+    const intptr_t process = ::_wspawnl(_P_NOWAIT, exe.c_str(), L"zt_logging_helper", rounds, tag, nullptr);
+    return win::UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process));
+}
+
+DWORD FinishHelper(const win::UniqueKernelHandle& process) {
     DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.get(), &code);
+    if (process && ::WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.get(), &code);
     return code;
-}
-} // namespace
-
-DWORD RunHelper(const std::wstring& arguments, const std::wstring& directory, const std::wstring& program,
-                DWORD timeoutMs) {
-    return Finish(StartHelper(arguments, directory, program), timeoutMs);
-}
-
-std::vector<DWORD> RunHelpersTogether(const std::vector<std::wstring>& argumentLines, DWORD timeoutMs) {
-    std::vector<win::UniqueKernelHandle> processes;
-    for (const std::wstring& arguments : argumentLines)
-        processes.push_back(StartHelper(arguments, {}, {}));
-    std::vector<DWORD> codes;
-    for (const auto& process : processes)
-        codes.push_back(Finish(process, timeoutMs));
-    return codes;
 }
 
 } // namespace logging_test

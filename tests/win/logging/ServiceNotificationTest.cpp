@@ -1,54 +1,36 @@
-// NotifyMsgBoxTmp end to end: the service-mode entry with "Mode" 1, the message box otherwise.
+// NotifyMsgBoxTmp end to end: the service-mode entry with "Mode" 1, the message box otherwise; and
+// service-mode entries of two processes at once.
 #include "ZtServiceMsg.h"
 #include "frame/ServiceMode.h"
 #include "logging/ServiceNotification.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 
+#include "HelperProtocol.h"
 #include "LoggingTestSupport.h"
 #include "PinnedLocale.h"
-#include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <functional>
+#include <regex>
 
 using namespace logging_test;
 using namespace testing_support;
 
 namespace {
 
-const std::wstring kSetupKey = L"Software\\Morvane\\Vistral\\Setup";
-
-// Calls the export; a box that appears is read and closed from inside its loop.
-SeenMessageBox Notify(UINT style) {
-    SeenMessageBox seen;
-    ReadAndCloseNextMessageBox(seen);
-    EXPECT_EQ(NotifyMsgBoxTmp(0x0407, IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, style, 0), 0);
-    // Lets a timer that found nothing run out before the next call.
-    PumpMessages(250);
-    return seen;
-}
-
-class ServiceNotification : public ::testing::Test {
+class ServiceNotification : public InstalledSuite {
 protected:
-    ServiceNotification()
-        : m_controller(HKEY_LOCAL_MACHINE, kServiceControllerKey), m_setup(HKEY_LOCAL_MACHINE, kSetupKey) {
-        m_setup.SetString(L"Inst_Path", m_install.Path());
-        win::SetResourceHandle(win::ThisModule());
+    ServiceNotification() { win::SetResourceHandle(win::ThisModule()); }
+    // Calls the export; a box that appears is read and closed from inside its loop.
+    static SeenMessageBox Notify(UINT textId, UINT captionId, UINT style) {
+        SeenMessageBox seen;
+        ReadAndCloseNextMessageBox(seen);
+        EXPECT_EQ(NotifyMsgBoxTmp(0x0407, textId, captionId, style, 0), 0);
+        PumpMessages(250); // lets a timer that found nothing run out before the next call
+        return seen;
     }
-    ~ServiceNotification() override {
-        ::DeleteFileW(EventsLog().c_str());
-        ::RemoveDirectoryW((m_install.Path() + L"Diagnose").c_str());
-        RemoveKey(HKEY_LOCAL_MACHINE,
-                  L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\Ostrana Vistral Service");
-    }
-    std::wstring EventsLog() const { return m_install.Path() + L"Diagnose\\Events.log"; }
-
-    TestRegistryKey m_controller;
-    TestRegistryKey m_setup;
-    TempDirectory m_install;
-    EventRecorder m_recorder;
+    TestRegistryKey m_controller{HKEY_LOCAL_MACHINE, kServiceControllerKey};
 };
 
 } // namespace
@@ -56,65 +38,63 @@ protected:
 TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
     PinnedDateTimeFormat pinned;
     m_controller.SetNumber(L"Mode", 1);
-    const SeenMessageBox box = Notify(MB_OK | MB_ICONERROR);
-    EXPECT_FALSE(box.shown);
+    EXPECT_FALSE(Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK | MB_ICONERROR).shown);
+    EXPECT_FALSE(Notify(4711, 4712, MB_OK).shown) << "rows that do not exist";
+    ReportServiceError(L"100% %s %n");
 
-    ASSERT_EQ(m_recorder.Events().size(), 1u);
-    const RecordedEvent& event = m_recorder.Events()[0];
-    EXPECT_EQ(event.source, L"Ostrana Vistral Service");
-    EXPECT_EQ(event.type, EVENTLOG_ERROR_TYPE);
-    EXPECT_EQ(event.eventId, 0xC0020000u);
-    EXPECT_EQ(event.category, 0);
-    EXPECT_TRUE(event.hasUser);
-    EXPECT_EQ(event.strings,
-              std::vector<std::wstring>{L"Vistral Projektmanager - Ein Fehler ist aufgetreten."});
-
-    const std::wstring text = ReadText(EventsLog());
-    const std::wstring head = ProgramName() + L" : ";
-    ASSERT_EQ(text.substr(0, head.size()), head) << text;
-    EXPECT_TRUE(PinnedDateTimeFormat::IsTimeStampOfToday(text.substr(head.size(), 19))) << text;
-    EXPECT_EQ(
-        text.substr(head.size() + 19),
-        L" : Ostrana Vistral Service: Error  :\tVistral Projektmanager - Ein Fehler ist aufgetreten.\r\n");
+    const std::wstring texts[] = {L"Vistral Projektmanager - Ein Fehler ist aufgetreten.", L" - ",
+                                  L"100% %s %n"};
+    const RecordedEvent& event = m_recorder.events.at(0);
+    EXPECT_TRUE(event.source == L"Ostrana Vistral Service" && event.type == EVENTLOG_ERROR_TYPE &&
+                event.eventId == 0xC0020000u && event.category == 0 && event.hasUser);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_recorder.events.at(i).strings, std::vector<std::wstring>{texts[i]}) << "literally";
+        EXPECT_EQ(Bodies(EventsLog()).at(i), kErrorHead + texts[i]);
+    }
+    const std::wregex firstLine(L"zt_logging_tests\\.exe : " +
+                                (kPinnedTimeStamp + (L" : " + (kErrorHead + texts[0]))));
+    EXPECT_TRUE(std::regex_match(Lines(ReadText(EventsLog())).at(0), firstLine));
 }
 
 TEST_F(ServiceNotification, AnyOtherSettingShowsTheMessageBox) {
-    struct Case {
-        const wchar_t* what;
-        std::function<void()> set;
-    };
-    const Case cases[] = {
+    const BYTE eightBytes[8] = {1};
+    const std::pair<const wchar_t*, std::function<void()>> cases[] = {
         {L"Mode 0", [this] { m_controller.SetNumber(L"Mode", 0); }},
         {L"Mode 2", [this] { m_controller.SetNumber(L"Mode", 2); }},
-        {L"Mode 1 in 8 bytes",
-         [this] {
-             m_controller.SetBinary(L"Mode", {1, 0, 0, 0, 0, 0, 0, 0});
-         }},
+        {L"Mode 1 in 8 bytes", [&] { m_controller.Set(L"Mode", REG_BINARY, eightBytes, 8); }},
         {L"Mode absent", [] { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kServiceControllerKey, L"Mode"); }},
-        {L"key absent", [] { RemoveKey(HKEY_LOCAL_MACHINE, kServiceControllerKey); }},
+        {L"key absent", [] { ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kServiceControllerKey); }},
     };
-    for (const Case& c : cases) {
-        c.set();
-        const SeenMessageBox box = Notify(MB_YESNO | MB_ICONWARNING);
-        EXPECT_TRUE(box.shown) << c.what;
-        EXPECT_EQ(box.title, L"Vistral Projektmanager") << c.what;
-        EXPECT_EQ(box.text, L"Ein Fehler ist aufgetreten.") << c.what;
-        EXPECT_TRUE(box.hasYes && box.hasNo) << c.what << ": the caller's buttons";
+    for (const auto& [what, set] : cases) {
+        set();
+        const SeenMessageBox box = Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_YESNO | MB_ICONWARNING);
+        EXPECT_TRUE(box.shown && box.hasYes && box.hasNo) << what << ": the caller's buttons";
+        EXPECT_EQ(box.title + L"|" + box.text, L"Vistral Projektmanager|Ein Fehler ist aufgetreten.") << what;
     }
-    EXPECT_TRUE(m_recorder.Events().empty());
+    EXPECT_TRUE(m_recorder.events.empty());
     EXPECT_FALSE(FileExists(EventsLog()));
 }
 
-TEST_F(ServiceNotification, PercentSignsAndMissingRowsReachBothPlacesAsTheyAre) {
-    m_controller.SetNumber(L"Mode", 1);
-    ReportServiceError(L"Load 100% - %s %d %n");
-    EXPECT_EQ(NotifyMsgBoxTmp(0x0407, 4711, 4712, MB_OK, 0), 0);
-    ASSERT_EQ(m_recorder.Events().size(), 2u);
-    EXPECT_EQ(m_recorder.Events()[0].strings[0], L"Load 100% - %s %d %n");
-    EXPECT_EQ(m_recorder.Events()[1].strings[0], L" - ");
-    const std::vector<std::wstring> lines = Lines(ReadText(EventsLog()));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(lines[0].find(L"Ostrana")),
-              L"Ostrana Vistral Service: Error  :\tLoad 100% - %s %d %n");
-    EXPECT_EQ(lines[1].substr(lines[1].find(L"Ostrana")), L"Ostrana Vistral Service: Error  :\t - ");
+// Two processes notify at the same moment, each time on a missing Events.log.
+TEST_F(ServiceNotification, TwoProcessesStartingTogetherOnAMissingEventsLogLoseAndTearNoEntry) {
+    const std::wstring go = kGoSemaphore;
+    const win::UniqueKernelHandle goA(::CreateSemaphoreW(nullptr, 0, 1, (go + L"A").c_str()));
+    const win::UniqueKernelHandle goB(::CreateSemaphoreW(nullptr, 0, 1, (go + L"B").c_str()));
+    const win::UniqueKernelHandle done(::CreateSemaphoreW(nullptr, 0, 2, kDoneSemaphore));
+    const win::UniqueKernelHandle helpers[] = {StartHelper(L"100", L"A"), StartHelper(L"100", L"B")};
+    int failed = 0;
+    for (int round = 0; round < 100; ++round) {
+        ::DeleteFileW(EventsLog().c_str());
+        ::ReleaseSemaphore(goA.get(), 1, nullptr);
+        ::ReleaseSemaphore(goB.get(), 1, nullptr);
+        for (int helper = 0; helper < 2; ++helper)
+            ASSERT_EQ(::WaitForSingleObject(done.get(), 10000), WAIT_OBJECT_0) << "round " << round;
+        std::vector<std::wstring> bodies = Bodies(EventsLog());
+        std::sort(bodies.begin(), bodies.end());
+        const std::wstring number = L" " + std::to_wstring(round) + L" " + kFiller;
+        failed +=
+            bodies != std::vector<std::wstring>{kErrorHead + (L"A" + number), kErrorHead + (L"B" + number)};
+    }
+    EXPECT_EQ(FinishHelper(helpers[0]) + FinishHelper(helpers[1]), 0u);
+    EXPECT_EQ(failed, 0) << "rounds that lost or tore an entry";
 }
