@@ -21,6 +21,11 @@
 // Commands of the details accelerators
 #define ID_DETAILS_SELECT_ALL 32771
 #define ID_DETAILS_COPY 32772
+#define ID_VIEWER_FIND 32780
+#define ID_VIEWER_FIND_NEXT 32781
+#define ID_VIEWER_FIND_PREVIOUS 32782
+#define ID_VIEWER_REFRESH 32783
+#define ID_VIEWER_FOLLOW 32784
 
 // String table
 #define IDS_DIAGNOSE_TITLE 129
@@ -34,6 +39,12 @@
 #define IDS_COLUMN_PROCESS 137
 #define IDS_COLUMN_NAME 138
 #define IDS_COLUMN_VALUE 139
+// The viewer's context menu (the tab separates the text from its key) and its find message
+#define IDS_MENU_FIND 140
+#define IDS_MENU_FIND_NEXT 141
+#define IDS_MENU_REFRESH 142
+#define IDS_MENU_FOLLOW 143
+#define IDS_FIND_NOT_FOUND 144
 #define IDS_PROJECT_MANAGER 5000
 #define IDS_ERROR_OCCURRED 5001
 

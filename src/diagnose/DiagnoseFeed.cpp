@@ -8,11 +8,9 @@
 #include <map>
 #include <vector>
 
-namespace {
 std::wstring CountLabel(const std::wstring& name, size_t count) {
     return name + L" (" + std::to_wstring(count) + L")";
 }
-} // namespace
 
 std::wstring GetTraceClassName(uint16_t traceClass) {
     switch (traceClass) {
@@ -31,24 +29,31 @@ namespace {
 // All headings go in before any entry: the platform's tree may find an item by searching the
 // items in the order they were made (Wine's does, for every message that names one), so
 // headings made first are found at once when their entries go in.
-template <typename Groups, typename HeadingText, typename EntryText>
-void FillGroups(win::TreeView& tree, const Groups& groups, HeadingText&& headingText, EntryText&& entryText) {
+template <typename Groups, typename HeadingText, typename EntryText, typename MakeKey>
+void FillGroups(win::TreeView& tree, const Groups& groups, HeadingText&& headingText, EntryText&& entryText,
+                MakeKey&& makeKey, TreeFillSink* sink) {
     tree.DeleteAllItems();
     std::vector<HTREEITEM> headings;
     headings.reserve(groups.size());
-    for (const auto& group : groups)
+    for (const auto& group : groups) {
         headings.push_back(tree.InsertItem(headingText(group.first)));
+        if (sink)
+            sink->OnHeading(makeKey(group.first, nullptr), headings.back());
+    }
     auto heading = headings.begin();
     for (const auto& group : groups) {
-        for (const auto& [key, records] : group.second)
-            tree.InsertItem(CountLabel(entryText(key), records->size()), *heading, TVI_LAST,
-                            reinterpret_cast<LPARAM>(records));
+        for (const auto& [key, records] : group.second) {
+            HTREEITEM entry = tree.InsertItem(CountLabel(entryText(key), records->size()), *heading, TVI_LAST,
+                                              reinterpret_cast<LPARAM>(records));
+            if (sink)
+                sink->OnEntry(makeKey(group.first, &key), records, entry);
+        }
         ++heading;
     }
 }
 } // namespace
 
-void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer) {
+void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer, TreeFillSink* sink) {
     // The four names of the trace classes, loaded once rather than once per entry.
     std::map<uint16_t, std::wstring> names;
     auto className = [&](uint16_t traceClass) -> const std::wstring& {
@@ -58,10 +63,21 @@ void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer)
                                     : names.emplace(named, GetTraceClassName(named)).first->second;
     };
     auto host = [](const std::wstring& name) -> const std::wstring& { return name; };
-    if (byComputer)
-        FillGroups(tree, index.GetByHost(), host, className);
-    else
-        FillGroups(tree, index.GetByTraceClass(), className, host);
+    if (byComputer) {
+        FillGroups(
+            tree, index.GetByHost(), host, className,
+            [](const std::wstring& name, const uint16_t* cls) {
+                return GroupKey{name, cls ? *cls : uint16_t(0)};
+            },
+            sink);
+    } else {
+        FillGroups(
+            tree, index.GetByTraceClass(), className, host,
+            [](uint16_t cls, const std::wstring* name) {
+                return GroupKey{name ? *name : std::wstring(), cls};
+            },
+            sink);
+    }
 }
 
 void SetupRecordColumns(win::ListView& list) {

@@ -9,10 +9,31 @@
 #include <cstdint>
 #include <string>
 
+// What a tree item stands for: an entry a computer and a trace class, a heading the one of the
+// two its grouping names.
+struct GroupKey {
+    std::wstring host;
+    uint16_t traceClass = 0;
+};
+
+// Told of every item FillTree makes.
+class TreeFillSink {
+public:
+    virtual void OnHeading(const GroupKey& key, HTREEITEM item) = 0;
+    virtual void OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) = 0;
+
+protected:
+    ~TreeFillSink() = default;
+};
+
 // Empties the tree and fills it by trace class then computer, or by computer then trace
 // class. Headings carry item data 0; each entry, labelled "%s (%d)", carries its
 // `const RecordList*` (borrowed from the index).
-void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer);
+void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer,
+              TreeFillSink* sink = nullptr);
+
+// An entry's label: "%s (%d)" with its name and count.
+std::wstring CountLabel(const std::wstring& name, size_t count);
 
 // "Information", "Warnung", "Fehler", or "Unbekannt" for any other class (current language).
 std::wstring GetTraceClassName(uint16_t traceClass);

@@ -142,27 +142,35 @@ void CDiagnoseIndex::Open() {
     BeginDetected(head, got, AnsiDecoder());
 }
 
-void CDiagnoseIndex::Load() {
+diagnose::ReadResult CDiagnoseIndex::Load() {
+    diagnose::ReadResult result;
+    result.firstNew = RecordCount();
     if (m_path.empty())
-        return;
+        return result;
     if (!m_file) {
         Open();
         if (!m_file)
-            return;
+            return result;
     }
     uint64_t size = 0;
     if (!m_file->Size(size)) {
         m_readError = ::GetLastError();
-        return;
+        return result;
     }
-    m_readError = ErrorOf(Read(*m_file, std::max(size, End()), true, win::LoadResString(IDS_UNKNOWN)));
+    result = Read(*m_file, std::max(size, End()), true, win::LoadResString(IDS_UNKNOWN));
+    m_readError = ErrorOf(result);
+    return result;
 }
 
-void CDiagnoseIndex::ReadAppended() {
+diagnose::ReadResult CDiagnoseIndex::ReadAppended() {
+    diagnose::ReadResult result;
+    result.firstNew = RecordCount();
     uint64_t size = 0;
     if (!m_file || !m_file->Size(size) || size <= End())
-        return;
-    m_readError = ErrorOf(Read(*m_file, size, false, win::LoadResString(IDS_UNKNOWN)));
+        return result;
+    result = Read(*m_file, size, false, win::LoadResString(IDS_UNKNOWN));
+    m_readError = ErrorOf(result);
+    return result;
 }
 
 void CDiagnoseIndex::AddLine(const std::wstring& line) {

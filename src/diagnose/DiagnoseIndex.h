@@ -30,9 +30,9 @@ public:
     // mark (UTF-8, UTF-16LE) decides the encoding, unmarked UTF-16LE is recognised, anything
     // else is ANSI text. A file that cannot be opened or read further ends the load with the
     // lines read so far; ReadError tells why.
-    void Load();
+    diagnose::ReadResult Load();
     // Reads the complete lines that were appended since the last read.
-    void ReadAppended();
+    diagnose::ReadResult ReadAppended();
     void AddLine(const std::wstring& line);
     // Empties the index and lets go of the file.
     void Clear();

@@ -381,15 +381,24 @@ uint64_t RecordStore::End() const {
 }
 
 ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    bool replacedTail = false;
     if (m_tail) {
-        if (to <= m_tail->end)
-            return {};
+        if (to <= m_tail->end) {
+            ReadResult nothing;
+            nothing.firstNew = RecordCount();
+            return nothing;
+        }
         // The provisional last line has grown: it is filed again with what followed it.
         Rollback(m_tail->before);
         m_tail.reset();
         fileTail = true;
+        replacedTail = true;
     }
-    return ReadLines(source, to, fileTail, unknown);
+    const RecordId firstNew = RecordCount();
+    ReadResult result = ReadLines(source, to, fileTail, unknown);
+    result.firstNew = firstNew;
+    result.replacedTail = replacedTail;
+    return result;
 }
 
 ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail,

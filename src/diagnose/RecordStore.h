@@ -36,7 +36,9 @@ constexpr uint16_t kNoTraceClass = 0xFFFF;
 struct ReadResult {
     enum Status { Complete, ReadFailed, OutOfMemory, TooLarge };
     Status status = Complete;
-    uint32_t error = 0; // the source's error code when the read failed
+    uint32_t error = 0;        // the source's error code when the read failed
+    uint32_t firstNew = 0;     // the first record the read filed (or would have): all from here on are new
+    bool replacedTail = false; // the provisional last record of the earlier read was taken back
     bool ok() const { return status == Complete; }
 };
 

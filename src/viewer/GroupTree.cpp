@@ -1,0 +1,141 @@
+// The viewer's tree of groups.
+#include "viewer/GroupTree.h"
+
+#include <iterator>
+
+namespace {
+const RecordList* ListOf(const CDiagnoseIndex& index, const GroupKey& key) {
+    auto classes = index.GetByHost().find(key.host);
+    if (classes == index.GetByHost().end())
+        return nullptr;
+    auto list = classes->second.find(key.traceClass);
+    return list != classes->second.end() ? list->second : nullptr;
+}
+} // namespace
+
+void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
+    m_byComputer = byComputer;
+    m_headings = Headings(KeyOrder{byComputer});
+    m_items.clear();
+    {
+        // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
+        win::ScopedRedrawOff redrawOff(m_tree.Handle());
+        FillTree(index, m_tree, byComputer, this);
+        for (const auto& [key, heading] : m_headings) {
+            m_tree.SetItemState(heading.item, TVIS_BOLD, TVIS_BOLD);
+            m_tree.Expand(heading.item, TVE_EXPAND);
+        }
+    }
+    // Expanding may scroll the tree down to the last heading: start at the top.
+    if (!m_headings.empty())
+        m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE,
+                    reinterpret_cast<LPARAM>(m_headings.begin()->second.item));
+}
+
+void GroupTree::OnHeading(const GroupKey& key, HTREEITEM item) {
+    m_headings.emplace_hint(m_headings.end(), key,
+                            Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
+    m_items[item] = {key, false};
+}
+
+void GroupTree::OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) {
+    auto& entries = m_headings.find(key)->second.entries;
+    entries.emplace_hint(entries.end(), key, Entry{item, records->size(), records});
+    m_items[item] = {key, true};
+}
+
+std::wstring GroupTree::HeadingText(const GroupKey& key) const {
+    return m_byComputer ? key.host : GetTraceClassName(key.traceClass);
+}
+
+std::wstring GroupTree::EntryText(const GroupKey& key) const {
+    return m_byComputer ? GetTraceClassName(key.traceClass) : key.host;
+}
+
+GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
+    auto at = m_headings.lower_bound(key);
+    if (at != m_headings.end() && !m_headings.key_comp()(key, at->first))
+        return at->second;
+    HTREEITEM after = at == m_headings.begin() ? TVI_FIRST : std::prev(at)->second.item;
+    HTREEITEM item = m_tree.InsertItem(HeadingText(key), TVI_ROOT, after);
+    m_tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD);
+    m_items[item] = {key, false};
+    return m_headings
+        .emplace_hint(at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})})
+        ->second;
+}
+
+void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
+    for (const GroupKey& key : changed) {
+        const RecordList* list = ListOf(index, key);
+        if (!list) {
+            Remove(key);
+            continue;
+        }
+        Heading& heading = AddHeading(key);
+        auto& entries = heading.entries;
+        auto at = entries.lower_bound(key);
+        const std::wstring label = CountLabel(EntryText(key), list->size());
+        if (at != entries.end() && !entries.key_comp()(key, at->first)) {
+            Entry& entry = at->second;
+            if (entry.count != list->size())
+                m_tree.SetItemText(entry.item, label);
+            if (entry.list != list)
+                m_tree.SetItemData(entry.item, reinterpret_cast<LPARAM>(list));
+            entry.count = list->size();
+            entry.list = list;
+            continue;
+        }
+        HTREEITEM after = at == entries.begin() ? TVI_FIRST : std::prev(at)->second.item;
+        HTREEITEM item = m_tree.InsertItem(label, heading.item, after, reinterpret_cast<LPARAM>(list));
+        entries.emplace_hint(at, key, Entry{item, list->size(), list});
+        m_items[item] = {key, true};
+        if (entries.size() == 1)
+            m_tree.Expand(heading.item, TVE_EXPAND); // a new heading opens like those made at the start
+    }
+}
+
+void GroupTree::Remove(const GroupKey& key) {
+    auto heading = m_headings.find(key);
+    if (heading == m_headings.end())
+        return;
+    auto& entries = heading->second.entries;
+    auto entry = entries.find(key);
+    if (entry != entries.end()) {
+        m_items.erase(entry->second.item);
+        m_tree.DeleteItem(entry->second.item);
+        entries.erase(entry);
+    }
+    if (entries.empty()) {
+        m_items.erase(heading->second.item);
+        m_tree.DeleteItem(heading->second.item);
+        m_headings.erase(heading);
+    }
+}
+
+bool GroupTree::KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const {
+    auto found = m_items.find(item);
+    if (found == m_items.end())
+        return false;
+    key = found->second.key;
+    entry = found->second.entry;
+    return true;
+}
+
+HTREEITEM GroupTree::ItemOf(const GroupKey& key, bool entry) const {
+    auto heading = m_headings.find(key);
+    if (heading == m_headings.end())
+        return nullptr;
+    if (!entry)
+        return heading->second.item;
+    auto found = heading->second.entries.find(key);
+    return found != heading->second.entries.end() ? found->second.item : nullptr;
+}
+
+std::vector<HTREEITEM> GroupTree::EntriesInOrder() const {
+    std::vector<HTREEITEM> items;
+    for (const auto& [key, heading] : m_headings)
+        for (const auto& [entryKey, entry] : heading.entries)
+            items.push_back(entry.item);
+    return items;
+}

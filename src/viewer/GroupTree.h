@@ -1,0 +1,67 @@
+// The viewer's tree of groups, and what it knows of its items: which heading and entry stand for
+// which computer and trace class, so that the tree follows a growing index item by item.
+#pragma once
+
+#include "diagnose/DiagnoseFeed.h"
+#include "win/TreeView.h"
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+class GroupTree : private TreeFillSink {
+public:
+    void Attach(HWND tree) { m_tree.Attach(tree); }
+    win::TreeView& Tree() { return m_tree; }
+    const win::TreeView& Tree() const { return m_tree; }
+    bool ByComputer() const { return m_byComputer; }
+
+    // Empties the tree and fills it in a grouping, its headings bold and expanded.
+    void Fill(const CDiagnoseIndex& index, bool byComputer);
+    // Brings the items of the groups named in `changed` in step with the index: a count that
+    // changed relabels its entry, a new group gets its entry (and heading) in the place the
+    // grouping puts it, a group that is gone loses them. Expanded states stay as they are.
+    void Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed);
+
+    // The group an item stands for; false for an item the tree does not know.
+    bool KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const;
+    // The item of a group: an entry for `entry`, else the heading; null when there is none.
+    HTREEITEM ItemOf(const GroupKey& key, bool entry) const;
+    // The entries in the order the tree shows them.
+    std::vector<HTREEITEM> EntriesInOrder() const;
+
+private:
+    // Keys in the order of a grouping's headings (outer) or of the entries under one (inner).
+    struct KeyOrder {
+        bool byHost;
+        bool operator()(const GroupKey& a, const GroupKey& b) const {
+            return byHost ? a.host < b.host : a.traceClass < b.traceClass;
+        }
+    };
+    struct Entry {
+        HTREEITEM item;
+        size_t count;
+        const RecordList* list;
+    };
+    struct Heading {
+        HTREEITEM item = nullptr;
+        std::map<GroupKey, Entry, KeyOrder> entries;
+    };
+    using Headings = std::map<GroupKey, Heading, KeyOrder>;
+
+    void OnHeading(const GroupKey& key, HTREEITEM item) override;
+    void OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) override;
+    std::wstring HeadingText(const GroupKey& key) const;
+    std::wstring EntryText(const GroupKey& key) const;
+    Heading& AddHeading(const GroupKey& key);
+    void Remove(const GroupKey& key);
+
+    win::TreeView m_tree;
+    bool m_byComputer = false;
+    Headings m_headings{KeyOrder{false}};
+    struct ItemKey {
+        GroupKey key;
+        bool entry;
+    };
+    std::unordered_map<HTREEITEM, ItemKey> m_items;
+};
