@@ -815,8 +815,9 @@ bool RecordStore::IsLastOfText(const Block& block) const {
 }
 
 // Reads a block's bytes and checks them against its hash.
-Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const {
-    const size_t size = static_cast<size_t>(block.end - block.base);
+namespace {
+// Reads [base, base + size) whole; Changed when the source is shorter now.
+Recheck ReadSpan(ByteSource& source, uint64_t base, size_t size, std::string& bytes) {
     try {
         bytes.resize(size);
     } catch (const std::bad_alloc&) {
@@ -826,19 +827,33 @@ Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::stri
     while (done < size) {
         size_t got = 0;
         uint32_t error = 0;
-        if (!source.Read(block.base + done, bytes.data() + done, size - done, got, error))
+        if (!source.Read(base + done, bytes.data() + done, size - done, got, error))
             return Recheck::Failed;
         if (got == 0)
-            return Recheck::Changed; // shorter than it was
+            return Recheck::Changed;
         done += got;
     }
+    return Recheck::Same;
+}
+} // namespace
+
+// Whether the bytes of a block, at `bytes`, are those that were indexed.
+bool RecordStore::BlockMatches(const Block& block, const char* bytes) const {
+    const size_t size = static_cast<size_t>(block.end - block.base);
     uint32_t hash = 0;
     for (RecordId id = block.first; id < block.first + block.count; ++id) {
         const size_t begin = m_entries[id].offset;
         const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : size;
-        hash = Combine(hash, HashBytes(bytes.data() + begin, end - begin));
+        hash = Combine(hash, HashBytes(bytes + begin, end - begin));
     }
-    return hash == block.hash ? Recheck::Same : Recheck::Changed;
+    return hash == block.hash;
+}
+
+Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const {
+    const Recheck read = ReadSpan(source, block.base, static_cast<size_t>(block.end - block.base), bytes);
+    if (read != Recheck::Same)
+        return read;
+    return BlockMatches(block, bytes.data()) ? Recheck::Same : Recheck::Changed;
 }
 
 void RecordStore::DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const {
@@ -898,31 +913,45 @@ Recheck RecordStore::CheckEnd(ByteSource& source) const {
 
 Recheck RecordStore::ForEachLine(ByteSource& source, RecordId first, RecordId last,
                                  const LineVisitor& visit) const {
+    constexpr uint64_t kSpanBytes = 1 << 20; // neighbouring blocks are read together
     last = std::min(last, RecordCount());
     std::string bytes;
     std::wstring text;
     for (RecordId id = first; id < last;) {
-        const Block& block = m_blocks[BlockIndexOf(id)];
-        const RecordId blockEnd = std::min(last, block.first + block.count);
-        if (!block.memory) {
-            const Recheck check = ReadBlock(source, block, bytes);
-            if (check != Recheck::Same)
-                return check;
+        const size_t firstBlock = BlockIndexOf(id);
+        const Block& start = m_blocks[firstBlock];
+        size_t lastBlock = firstBlock;
+        if (!start.memory) {
+            while (lastBlock + 1 < m_blocks.size() && m_blocks[lastBlock].first + m_blocks[lastBlock].count < last &&
+                   !m_blocks[lastBlock + 1].memory && m_blocks[lastBlock + 1].base == m_blocks[lastBlock].end &&
+                   m_blocks[lastBlock + 1].end - start.base <= kSpanBytes)
+                ++lastBlock;
+            const Recheck read =
+                ReadSpan(source, start.base, static_cast<size_t>(m_blocks[lastBlock].end - start.base), bytes);
+            if (read != Recheck::Same)
+                return read;
         }
-        for (; id < blockEnd; ++id) {
-            text.clear();
-            if (block.memory) {
-                const std::u16string& line =
-                    m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
-                AppendUtf16(text, line.data(), line.size());
-            } else {
-                const size_t begin = m_entries[id].offset;
-                const size_t end =
-                    id + 1 < block.first + block.count ? m_entries[id + 1].offset : bytes.size();
-                DecodeLine(bytes.data() + begin, end - begin, IsLastOfText(block), text);
+        for (size_t b = firstBlock; b <= lastBlock; ++b) {
+            const Block& block = m_blocks[b];
+            const char* blockBytes = bytes.data() + (block.memory ? 0 : block.base - start.base);
+            if (!block.memory && !BlockMatches(block, blockBytes))
+                return Recheck::Changed;
+            const RecordId blockEnd = std::min(last, block.first + block.count);
+            const size_t blockSize = static_cast<size_t>(block.end - block.base);
+            for (; id < blockEnd; ++id) {
+                text.clear();
+                if (block.memory) {
+                    const std::u16string& line =
+                        m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
+                    AppendUtf16(text, line.data(), line.size());
+                } else {
+                    const size_t begin = m_entries[id].offset;
+                    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : blockSize;
+                    DecodeLine(blockBytes + begin, end - begin, IsLastOfText(block), text);
+                }
+                if (!visit(id, text))
+                    return Recheck::Same;
             }
-            if (!visit(id, text))
-                return Recheck::Same;
         }
     }
     return Recheck::Same;

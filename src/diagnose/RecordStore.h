@@ -176,6 +176,7 @@ private:
     size_t BlockIndexOf(RecordId id) const;
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
+    bool BlockMatches(const Block& block, const char* bytes) const;
     bool IsLastOfText(const Block& block) const;
     void DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const;
 

@@ -283,6 +283,19 @@ TEST(RecordStore, BigLogsReadInOneGoOrInPiecesGiveTheSameIndex) {
     std::wstring line;
     EXPECT_EQ(pieces.ReadLine(growing, 97, line), Recheck::Same);
     EXPECT_EQ(line, L"no header Host=\"H6\"");
+    // Every line again, in file order, read in spans of many blocks.
+    RecordId visited = 0;
+    EXPECT_EQ(pieces.ForEachLine(growing, 0, pieces.RecordCount(),
+                                 [&](RecordId id, const std::wstring& text) {
+                                     if (id != visited++ || text != whole.Line(id))
+                                         ADD_FAILURE() << id;
+                                     return id < 20000;
+                                 }),
+              Recheck::Same);
+    EXPECT_EQ(visited, 20001u) << "the visit stops when asked";
+    growing.bytes[whole.source.bytes.size() / 2] ^= 1;
+    EXPECT_EQ(pieces.ForEachLine(growing, 0, pieces.RecordCount(), [](RecordId, const std::wstring&) { return true; }),
+              Recheck::Changed);
 }
 
 TEST(SortRecordRows, TextOrderStableAndReversible) {

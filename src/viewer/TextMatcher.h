@@ -1,0 +1,38 @@
+// Whether a line holds a text, as the platform's Find dialog asks for it: with or without
+// regard to case, and anywhere or as a whole word only. No platform headers; the platform
+// gives the case mapping and the letters and digits as tables.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace viewer {
+
+// The platform's view of UTF-16 units: each unit's upper case, and whether it is a letter or
+// digit (which, with the underscore, make up words).
+struct CharacterTables {
+    std::vector<wchar_t> upper; // 65536 entries
+    std::vector<uint8_t> word;  // 65536 entries, 1 for word units
+    // ASCII rules only; for hosts without a platform (tests).
+    static CharacterTables Ascii();
+};
+
+class TextMatcher {
+public:
+    TextMatcher(const std::wstring& what, bool matchCase, bool wholeWord, const CharacterTables& tables);
+    // An empty text matches nothing.
+    bool Matches(const std::wstring& line) const;
+
+private:
+    wchar_t Fold(wchar_t unit) const;
+    bool IsWord(wchar_t unit) const;
+
+    std::wstring m_what;
+    bool m_matchCase;
+    bool m_wholeWord;
+    const CharacterTables& m_tables;
+    mutable std::wstring m_folded;
+};
+
+} // namespace viewer

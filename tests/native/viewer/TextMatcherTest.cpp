@@ -1,0 +1,30 @@
+// Finding text in a record's line as the Find dialog asks for it.
+#include "viewer/TextMatcher.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
+    const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
+    struct Case {
+        const wchar_t* what;
+        bool matchCase, wholeWord;
+        const wchar_t* line;
+        bool expected;
+    };
+    for (const Case& c : {
+             Case{L"zugriff", false, false, L"Text=\"Zugriff verweigert\"", true},
+             Case{L"zugriff", true, false, L"Text=\"Zugriff verweigert\"", false},
+             Case{L"Zugriff", true, false, L"Text=\"Zugriff verweigert\"", true},
+             Case{L"griff", false, false, L"Zugriff", true},
+             Case{L"griff", false, true, L"Zugriff", false},
+             Case{L"Zugriff", false, true, L"\"Zugriff verweigert\"", true},
+             Case{L"PC1", false, true, L"Host=\"PC10\" Text=\"PC1\"", true},
+             Case{L"PC1", false, true, L"Host=\"PC10\" Text=\"PC1_x\"", false},
+             Case{L"verweigert", false, true, L"Zugriff verweigert", true},
+             Case{L"", false, false, L"anything", false},
+             Case{L"long text", false, false, L"long", false},
+         }) {
+        EXPECT_EQ(viewer::TextMatcher(c.what, c.matchCase, c.wholeWord, tables).Matches(c.line), c.expected)
+            << testing::PrintToString(std::wstring(c.what)) << " in " << testing::PrintToString(std::wstring(c.line));
+    }
+}
