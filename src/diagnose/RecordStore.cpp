@@ -1021,3 +1021,15 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
         sorted[i] = rows[order[i]];
     rows.swap(sorted);
 }
+
+size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,
+                       diagnose::RecordId id, int column, bool ascending) {
+    const std::wstring text = store.RowText(id, column);
+    auto at = std::upper_bound(rows.begin(), rows.end(), text, [&](const std::wstring& key, diagnose::RecordId row) {
+        const std::wstring other = store.RowText(row, column);
+        return ascending ? key < other : other < key;
+    });
+    const auto row = static_cast<size_t>(at - rows.begin());
+    rows.insert(at, id);
+    return row;
+}

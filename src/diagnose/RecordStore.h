@@ -208,3 +208,7 @@ private:
 // Uses the keys the store keeps: no line is read.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending);
+// Puts a new record into rows that SortRecordRows ordered, where sorting them again with the
+// record appended would put it: after the rows whose text equals its own. Answers the row.
+size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,
+                       diagnose::RecordId id, int column, bool ascending);
