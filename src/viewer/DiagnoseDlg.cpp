@@ -14,16 +14,44 @@ namespace {
 // Posted to itself when a header click has been sorted: both ways the platform may report the
 // click arrive before it.
 constexpr UINT kColumnClickDone = WM_APP + 1;
+// Posted to itself to read the log again once the handler that found it changed has returned.
+constexpr UINT kReload = WM_APP + 2;
+// Looks at the log for new lines while following is on.
+constexpr UINT_PTR kFollowTimer = 1;
+constexpr UINT kFollowMilliseconds = 1000;
+
+// The platform's text for an error, in the language of the resources when it has one there.
+std::wstring SystemErrorText(DWORD error) {
+    const LANGID language = LANGIDFROMLCID(TheModule().CurrentLanguage());
+    for (LANGID tried : {language, LANGID(0)}) {
+        wchar_t* text = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+            nullptr, error, tried, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (!length || !text)
+            continue;
+        std::wstring result(text, length);
+        ::LocalFree(text);
+        while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+            result.pop_back();
+        return result;
+    }
+    return L"0x" + std::to_wstring(error);
+}
 
 UINT CloseMessage() {
     static const UINT message = ::RegisterWindowMessageW(kCloseMessageName);
     return message;
 }
 
+// The viewer's own copy, destroyed with it: a shared icon (LoadIconW) from a language library
+// mapped as a resource file is not found again in the platform's cache, so every viewer would
+// leave one more icon behind in the host.
 HICON LoadViewerIcon() {
     LPCWSTR name = MAKEINTRESOURCEW(IDI_DIAGNOSE);
     HINSTANCE module = win::FindResourceHandle(name, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
-    return module ? ::LoadIconW(module, name) : nullptr;
+    return module ? static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
+                  : nullptr;
 }
 
 viewer::Size WindowSize(HWND window) {
@@ -53,6 +81,7 @@ CDiagnoseDlg::~CDiagnoseDlg() {
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
     m_index.SetFile(path);
+    m_openError = m_index.ReadError();
 }
 
 bool CDiagnoseDlg::Create() {
@@ -74,9 +103,9 @@ void CDiagnoseDlg::BringToFront() {
 
 bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
-    m_tree.Attach(Item(IDC_DIAGNOSE_TREE));
+    m_groups.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
-    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
@@ -84,6 +113,8 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     SetupRecordColumns(m_list);
     GroupBy(false);
+    ShowCaption(nullptr);
+    ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
     return true;
 }
 
@@ -113,7 +144,7 @@ void CDiagnoseDlg::ReplaceListWithVirtualList() {
 
 void CDiagnoseDlg::Layout(int cx, int cy) {
     HWND caption = m_caption.Handle();
-    if (!caption || !m_tree.Handle() || !m_list.Handle())
+    if (!caption || !Tree() || !m_list.Handle())
         return;
     HWND byComputer = Item(IDC_GROUP_BY_COMPUTER);
     HWND byType = Item(IDC_GROUP_BY_TYPE);
@@ -128,7 +159,7 @@ void CDiagnoseDlg::Layout(int cx, int cy) {
         MoveTo(byComputer, layout.groupByComputer);
     if (byType)
         MoveTo(byType, layout.groupByType);
-    MoveAndSize(m_tree.Handle(), layout.tree);
+    MoveAndSize(Tree(), layout.tree);
     MoveAndSize(m_list.Handle(), layout.list);
     if (cancel) {
         MoveTo(cancel, layout.cancel);
@@ -145,6 +176,8 @@ bool CDiagnoseDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {
         GroupBy(id == IDC_GROUP_BY_COMPUTER);
         return true;
     }
+    if ((notifyCode == 0 || notifyCode == 1) && OnViewerCommand(id))
+        return true;
     return Dialog::OnCommand(notifyCode, id, control);
 }
 
@@ -153,23 +186,12 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
         return;
     ShowRows(nullptr);
     m_groupByComputer = byComputer;
-    // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
-    win::ScopedRedrawOff redrawOff(m_tree.Handle());
-    FillTree(m_index, m_tree, byComputer);
-    FormatTopLevel();
-}
-
-void CDiagnoseDlg::FormatTopLevel() {
-    for (HTREEITEM item = m_tree.GetRootItem(); item; item = m_tree.GetNextSiblingItem(item)) {
-        m_tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD);
-        m_tree.Expand(item, TVE_EXPAND);
-    }
-    // Expanding may scroll the tree down to the last heading: start at the top.
-    if (HTREEITEM first = m_tree.GetRootItem())
-        m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(first));
+    m_groups.Fill(m_index, byComputer);
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
+    m_shown = records;
+    m_sortColumn = -1;
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (records)
         m_rows.assign(records->begin(), records->end());
@@ -182,14 +204,20 @@ void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
 }
 
 void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
-    const auto* records =
-        reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0);
-    ShowRows(records);
+    ShowRows(reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0));
+    ShowCaption(change.itemNew.hItem);
+}
+
+// The title, and for a group entry " - " and its label; with nothing selected, why the log
+// could not be read in full, when it could not.
+void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
-    if (records) {
-        const std::wstring label = m_tree.GetItemText(change.itemNew.hItem);
+    if (item && m_groups.ListOf(item)) {
+        const std::wstring label = m_groups.Tree().GetItemText(item);
         if (!label.empty())
             caption += L" - " + label;
+    } else if (!item && m_openError) {
+        caption += L" - " + SystemErrorText(m_openError);
     }
     m_caption.SetText(caption);
 }
@@ -197,10 +225,11 @@ void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
 void CDiagnoseDlg::OnColumnClick(int column) {
     if (m_columnClickSeen)
         return;
-    m_columnClickSeen = true;
-    ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0);
+    // Nothing would clear the flag if the post failed, and sorting would stop for good.
+    m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
 
     m_sortAscending = !m_sortAscending;
+    m_sortColumn = column;
     const int selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
     const bool hadSelection = selectedRow >= 0 && static_cast<size_t>(selectedRow) < m_rows.size();
     const diagnose::RecordId selected = hadSelection ? m_rows[selectedRow] : NeighbourQuery::kNoRecord;
@@ -258,8 +287,7 @@ void CDiagnoseDlg::OnListDoubleClick(int row) {
 }
 
 void CDiagnoseDlg::OnTreeDoubleClick() {
-    HTREEITEM selected = m_tree.GetSelectedItem();
-    if (!selected || m_tree.GetItemData(selected) == 0)
+    if (!m_groups.ListOf(m_groups.Tree().GetSelectedItem()))
         return;
     OnListDoubleClick(0);
 }
@@ -271,8 +299,14 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     m_details = &details;
     details.DoModal(m_hwnd);
     m_details = nullptr;
-    if (m_closePending)
-        ::DestroyWindow(m_hwnd); // deletes this; nothing below may touch a member
+    // A log found changed while the details ran is read again now, from the queue: the
+    // notification that opened them is still on the stack.
+    if (m_reloadPending || m_index.IsStale())
+        ::PostMessageW(m_hwnd, kReload, 0, 0);
+    // The list's or tree's double-click notification is still on the stack here: the viewer
+    // closes from the message queue, once that control's handler has returned.
+    if (m_closePending && ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0))
+        m_closePending = false;
 }
 
 void CDiagnoseDlg::Close() {
@@ -302,7 +336,7 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
             return false;
         }
     }
-    if (header->hwndFrom == m_tree.Handle()) {
+    if (header->hwndFrom == Tree()) {
         switch (header->code) {
         case TVN_SELCHANGEDW:
             OnTreeSelectionChanged(*reinterpret_cast<NMTREEVIEWW*>(header));
@@ -328,9 +362,25 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         result = 1;
         return true;
     }
+    if (message == ViewerFind::Message() && lParam) {
+        OnFindMessage(*reinterpret_cast<const FINDREPLACEW*>(lParam));
+        return true;
+    }
     switch (message) {
     case kColumnClickDone:
         m_columnClickSeen = false;
+        return true;
+    case kReload:
+        Reload();
+        return true;
+    case WM_TIMER:
+        if (wParam != kFollowTimer)
+            return false;
+        if (m_follow)
+            Refresh();
+        return true;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;
     case WM_SIZE:
         if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
@@ -344,7 +394,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_PAINT:
         return PaintMinimised();
     case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(m_icon);
+        result = reinterpret_cast<LRESULT>(m_icon.get());
         return true;
     case WM_CLOSE:
         Close();
@@ -363,7 +413,7 @@ bool CDiagnoseDlg::PaintMinimised() {
     const RECT client = ClientRect();
     const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_icon);
+    ::DrawIcon(dc, x, y, m_icon.get());
     ::EndPaint(m_hwnd, &paint);
     return true;
 }

@@ -3,11 +3,14 @@
 #pragma once
 
 #include "diagnose/DiagnoseFeed.h"
+#include "viewer/GroupTree.h"
 #include "viewer/NeighbourQuery.h"
+#include "viewer/ViewerFind.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
 #include "win/TreeView.h"
+#include "win/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <string>
@@ -34,10 +37,16 @@ public:
     // The record above or below one, in the list as it is ordered now.
     void FindNeighbour(NeighbourQuery& query) const;
 
+    // Reads what has arrived in the log since the last look: new lines are filed, a log that
+    // was cut, replaced or made anew is read again (keeping the selected group where it still
+    // exists). Runs every second while following is on, and on F5.
+    void Refresh();
+    bool IsFollowing() const { return m_follow; }
+
     const CDiagnoseIndex& Index() const { return m_index; }
     const std::wstring& CaptionText() const { return m_caption.Text(); }
     HWND RecordList() const { return m_list.Handle(); }
-    HWND Tree() const { return m_tree.Handle(); }
+    HWND Tree() const { return m_groups.Tree().Handle(); }
 
 protected:
     bool OnInitDialog() override;
@@ -46,15 +55,16 @@ protected:
     void OnCancel() override { Close(); }
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool PreTranslateMessage(MSG& message) override;
     void OnFinalMessage() override;
 
 private:
     void ReplaceListWithVirtualList();
     void Layout(int cx, int cy);
     void GroupBy(bool byComputer);
-    void FormatTopLevel();
     void OnTreeSelectionChanged(const NMTREEVIEWW& change);
     void ShowRows(const diagnose::RecordList* records);
+    void ShowCaption(HTREEITEM item);
     void OnColumnClick(int column);
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
@@ -63,16 +73,37 @@ private:
     bool PaintMinimised();
     void Close();
 
-    HICON m_icon = nullptr;
+    // Following the log (ViewerFollow.cpp)
+    void ReadOn();
+    void Reload();
+    void TakeNewRows(const diagnose::RecordList& records, diagnose::RecordId firstNew, bool dropped);
+    void SetRows(std::vector<diagnose::RecordId> rows);
+    // The context menu and the keys (ViewerCommands.cpp)
+    void ShowContextMenu(HWND control, LPARAM position);
+    bool OnViewerCommand(WORD id);
+    // Finding text (ViewerFind.cpp)
+    void OpenFind();
+    void OnFindMessage(const FINDREPLACEW& request);
+    void FindNext(bool down);
+    bool FindFrom(bool down);
+    void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
+
+    win::UniqueIcon m_icon;
     CStaticCaption m_caption;
-    win::TreeView m_tree;
+    GroupTree m_groups;
     win::ListView m_list;
     CDiagnoseIndex m_index;
     bool m_groupByComputer = true;
     bool m_sortAscending = false;
+    int m_sortColumn = -1; // -1: the rows stand in file order
     win::Dialog** m_slot;
-    std::vector<diagnose::RecordId> m_rows; // the list's rows, in the order shown
-    bool m_columnClickSeen = false;         // one header click sorts once, however delivered
+    const diagnose::RecordList* m_shown = nullptr; // the group the list shows
+    std::vector<diagnose::RecordId> m_rows;        // the list's rows, in the order shown
+    bool m_columnClickSeen = false;                // one header click sorts once, however delivered
     CDiagnoseDetailsDlg* m_details = nullptr;
     bool m_closePending = false;
+    bool m_follow = true;
+    bool m_reloadPending = false;
+    DWORD m_openError = 0; // why the log could not be read in full when it was opened
+    ViewerFind m_find;
 };

@@ -4,7 +4,7 @@
 #include <iterator>
 
 namespace {
-const RecordList* ListOf(const CDiagnoseIndex& index, const GroupKey& key) {
+const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) {
     auto classes = index.GetByHost().find(key.host);
     if (classes == index.GetByHost().end())
         return nullptr;
@@ -67,7 +67,7 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
 
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
     for (const GroupKey& key : changed) {
-        const RecordList* list = ListOf(index, key);
+        const RecordList* list = ListInIndex(index, key);
         if (!list) {
             Remove(key);
             continue;
@@ -132,10 +132,20 @@ HTREEITEM GroupTree::ItemOf(const GroupKey& key, bool entry) const {
     return found != heading->second.entries.end() ? found->second.item : nullptr;
 }
 
-std::vector<HTREEITEM> GroupTree::EntriesInOrder() const {
-    std::vector<HTREEITEM> items;
+const RecordList* GroupTree::ListOf(HTREEITEM item) const {
+    GroupKey key;
+    bool entry = false;
+    if (!KeyOf(item, key, entry) || !entry)
+        return nullptr;
+    auto heading = m_headings.find(key);
+    auto found = heading->second.entries.find(key);
+    return found != heading->second.entries.end() ? found->second.list : nullptr;
+}
+
+std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
+    std::vector<Place> places;
     for (const auto& [key, heading] : m_headings)
         for (const auto& [entryKey, entry] : heading.entries)
-            items.push_back(entry.item);
-    return items;
+            places.push_back({entry.item, heading.item, entry.list});
+    return places;
 }

@@ -27,8 +27,15 @@ public:
     bool KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const;
     // The item of a group: an entry for `entry`, else the heading; null when there is none.
     HTREEITEM ItemOf(const GroupKey& key, bool entry) const;
-    // The entries in the order the tree shows them.
-    std::vector<HTREEITEM> EntriesInOrder() const;
+    // The records of an entry; null for a heading or an item the tree does not know.
+    const RecordList* ListOf(HTREEITEM item) const;
+    // The entries in the order the tree shows them, with their headings and records.
+    struct Place {
+        HTREEITEM item;
+        HTREEITEM heading;
+        const RecordList* list;
+    };
+    std::vector<Place> EntriesInOrder() const;
 
 private:
     // Keys in the order of a grouping's headings (outer) or of the entries under one (inner).

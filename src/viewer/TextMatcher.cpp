@@ -10,12 +10,14 @@ CharacterTables CharacterTables::Ascii() {
     for (uint32_t unit = 0; unit < 65536; ++unit) {
         const bool lower = unit >= 'a' && unit <= 'z';
         tables.upper[unit] = static_cast<wchar_t>(lower ? unit - 32 : unit);
-        tables.word[unit] = lower || (unit >= 'A' && unit <= 'Z') || (unit >= '0' && unit <= '9') || unit == '_';
+        tables.word[unit] =
+            lower || (unit >= 'A' && unit <= 'Z') || (unit >= '0' && unit <= '9') || unit == '_';
     }
     return tables;
 }
 
-TextMatcher::TextMatcher(const std::wstring& what, bool matchCase, bool wholeWord, const CharacterTables& tables)
+TextMatcher::TextMatcher(const std::wstring& what, bool matchCase, bool wholeWord,
+                         const CharacterTables& tables)
     : m_what(what), m_matchCase(matchCase), m_wholeWord(wholeWord), m_tables(tables) {
     if (!m_matchCase)
         for (wchar_t& unit : m_what)

@@ -1,0 +1,49 @@
+// The viewer's search: the platform's Find dialog, what was asked for last, and which records
+// hold that text, found by reading every line once and then only the lines that arrive.
+#pragma once
+
+#include "diagnose/DiagnoseIndex.h"
+#include "viewer/TextMatcher.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class ViewerFind {
+public:
+    ViewerFind();
+    ViewerFind(const ViewerFind&) = delete;
+    ViewerFind& operator=(const ViewerFind&) = delete;
+
+    // Shows the Find dialog for `owner`, or brings it forward when it is open.
+    void Open(HWND owner);
+    HWND Dialog() const { return m_dialog; }
+    // The message the Find dialog sends its owner (FINDMSGSTRING).
+    static UINT Message();
+    // Takes text and options from the dialog's message; false when the dialog is closing.
+    bool Take(const FINDREPLACEW& request);
+
+    bool HasText() const { return !m_text.empty(); }
+    const std::wstring& Text() const { return m_text; }
+    bool Down() const { return m_down; }
+
+    // Which records hold the text, by record id; lines are read for the records not looked at
+    // yet. Changed when the file no longer holds what was indexed.
+    diagnose::Recheck Marks(const CDiagnoseIndex& index, const std::vector<bool>*& marks);
+    // Records from `first` on are to be looked at again (the index took them back or changed).
+    void ForgetFrom(diagnose::RecordId first);
+
+private:
+    FINDREPLACEW m_request{};
+    wchar_t m_buffer[256] = {};
+    HWND m_dialog = nullptr;
+    std::wstring m_text;
+    bool m_matchCase = false;
+    bool m_wholeWord = false;
+    bool m_down = true;
+    std::unique_ptr<viewer::CharacterTables> m_tables;
+    std::vector<bool> m_marks; // for the records [0, m_marks.size())
+};
