@@ -20,10 +20,14 @@ UINT CloseMessage() {
     return message;
 }
 
+// The viewer's own copy, destroyed with it: a shared icon (LoadIconW) from a language library
+// mapped as a resource file is not found again in the platform's cache, so every viewer would
+// leave one more icon behind in the host.
 HICON LoadViewerIcon() {
     LPCWSTR name = MAKEINTRESOURCEW(IDI_DIAGNOSE);
     HINSTANCE module = win::FindResourceHandle(name, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
-    return module ? ::LoadIconW(module, name) : nullptr;
+    return module ? static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
+                  : nullptr;
 }
 
 viewer::Size WindowSize(HWND window) {
@@ -73,7 +77,7 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
     m_tree.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
-    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
@@ -338,7 +342,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_PAINT:
         return PaintMinimised();
     case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(m_icon);
+        result = reinterpret_cast<LRESULT>(m_icon.get());
         return true;
     case WM_CLOSE:
         Close();
@@ -357,7 +361,7 @@ bool CDiagnoseDlg::PaintMinimised() {
     const RECT client = ClientRect();
     const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_icon);
+    ::DrawIcon(dc, x, y, m_icon.get());
     ::EndPaint(m_hwnd, &paint);
     return true;
 }

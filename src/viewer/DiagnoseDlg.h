@@ -8,6 +8,7 @@
 #include "win/Dialog.h"
 #include "win/ListView.h"
 #include "win/TreeView.h"
+#include "win/UniqueHandle.h"
 
 #include <commctrl.h>
 #include <string>
@@ -63,7 +64,7 @@ private:
     bool PaintMinimised();
     void Close();
 
-    HICON m_icon = nullptr;
+    win::UniqueIcon m_icon;
     CStaticCaption m_caption;
     win::TreeView m_tree;
     win::ListView m_list;
