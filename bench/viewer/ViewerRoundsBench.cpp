@@ -2,6 +2,7 @@
 // process, then opens the viewer on a small log, selects a group and closes it with
 // DestroyOpenDlg, round after round, and prints the working set's growth per round after
 // warm-up. The same for the information dialog, as the flat reference. Asserts nothing.
+#include "BenchHost.h"
 #include "ZtServiceMsg.h"
 
 #include <windows.h>
@@ -19,14 +20,6 @@ PFN_CreateDiagnoseDlg g_diagnose;
 PFN_CreateInfoDlg g_info;
 PFN_DestroyOpenDlg g_destroy;
 
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
 size_t WorkingSet() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
@@ -34,27 +27,16 @@ size_t WorkingSet() {
     return counters.WorkingSetSize;
 }
 
-BOOL CALLBACK FindViewer(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770" && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void ViewerRound(const char* log) {
     g_diagnose(0x0407, log);
-    Pump();
-    HWND viewer = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindViewer, reinterpret_cast<LPARAM>(&viewer));
+    bench::Pump();
+    HWND viewer = bench::FindThreadDialog();
     HWND tree = viewer ? ::GetDlgItem(viewer, 1002) : nullptr;
     if (HTREEITEM group = TreeView_GetChild(tree, TreeView_GetRoot(tree)))
         TreeView_SelectItem(tree, group);
-    Pump();
+    bench::Pump();
     g_destroy();
-    Pump();
+    bench::Pump();
 }
 
 void CALLBACK CloseInfo(HWND, UINT, UINT_PTR id, DWORD) {
@@ -65,7 +47,7 @@ void CALLBACK CloseInfo(HWND, UINT, UINT_PTR id, DWORD) {
 void InfoRound(const char*) {
     ::SetTimer(nullptr, 0, 1, CloseInfo);
     g_info(0, 5000, 5001, 0x0407, 0, "bench", "details");
-    Pump();
+    bench::Pump();
 }
 
 void Measure(const wchar_t* what, void (*round)(const char*), const char* log, int rounds) {
