@@ -31,6 +31,13 @@ bool AnswersDirectly(UINT message) {
     }
 }
 
+// Whether `message` is for `dialog` or one of its controls. Keyboard filtering (accelerators,
+// Tab and Enter, PreTranslateMessage) looks only at those: the other windows of the thread
+// belong to the host, whose keys are not ours to take.
+bool IsFor(HWND dialog, const MSG& message) {
+    return dialog && message.hwnd && (message.hwnd == dialog || ::IsChild(dialog, message.hwnd));
+}
+
 // The modeless dialogs of this thread that see the host loop's messages, and the hook that
 // shows them; the hook exists while the list is not empty.
 struct HostLoopDialogs {
@@ -82,7 +89,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!PreTranslateMessage(message)) {
+        if (!IsFor(m_hwnd, message) || !PreTranslateMessage(message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
@@ -146,8 +153,7 @@ LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
         // A copy, because a handler may close a dialog and so change the list.
         const std::vector<Dialog*> dialogs = t_hostLoop.dialogs;
         for (Dialog* dialog : dialogs) {
-            HWND window = dialog->m_hwnd;
-            if (!window || (message->hwnd != window && !::IsChild(window, message->hwnd)))
+            if (!IsFor(dialog->m_hwnd, *message))
                 continue;
             bool consumed = false;
             try {
