@@ -195,8 +195,8 @@ void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
 void CDiagnoseDlg::OnColumnClick(int column) {
     if (m_columnClickSeen)
         return;
-    m_columnClickSeen = true;
-    ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0);
+    // Nothing would clear the flag if the post failed, and sorting would stop for good.
+    m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
 
     m_sortAscending = !m_sortAscending;
     const int selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
@@ -269,8 +269,10 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     m_details = &details;
     details.DoModal(m_hwnd);
     m_details = nullptr;
-    if (m_closePending)
-        ::DestroyWindow(m_hwnd); // deletes this; nothing below may touch a member
+    // The list's or tree's double-click notification is still on the stack here: the viewer
+    // closes from the message queue, once that control's handler has returned.
+    if (m_closePending && ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0))
+        m_closePending = false;
 }
 
 void CDiagnoseDlg::Close() {
