@@ -3,24 +3,16 @@
 
 #include <gtest/gtest.h>
 
-using frame::LanguageCandidates;
-
 TEST(LanguageCandidates, RequestThenPrimaryDefaultThenEnglish) {
-    EXPECT_EQ(LanguageCandidates(0x0807), (std::array<uint32_t, 3>{0x0807, 0x0407, 0x0409}));
-    EXPECT_EQ(LanguageCandidates(0x0C0A), (std::array<uint32_t, 3>{0x0C0A, 0x040A, 0x0409}));
-}
-
-TEST(LanguageCandidates, DefaultSublanguageIsTriedEvenWhenItRepeatsTheRequest) {
-    EXPECT_EQ(LanguageCandidates(0x0407), (std::array<uint32_t, 3>{0x0407, 0x0407, 0x0409}));
-}
-
-TEST(LanguageCandidates, SortBitsStayForTheRequestAndGoForTheFallback) {
-    const auto candidates = LanguageCandidates(0x00010407);
-    EXPECT_EQ(candidates[0], 0x00010407u);
-    EXPECT_EQ(candidates[1], 0x0407u);
-}
-
-TEST(LanguageCandidates, NeutralAndOddIdentifiersStayWithinSixteenBits) {
-    EXPECT_EQ(LanguageCandidates(0)[1], 0x0400u);
-    EXPECT_EQ(LanguageCandidates(0xFFFFFFFF)[1], 0x07FFu);
+    using Candidates = std::array<uint32_t, 3>;
+    const std::pair<uint32_t, Candidates> cases[] = {
+        {0x0807, {0x0807, 0x0407, 0x0409}},
+        {0x0C0A, {0x0C0A, 0x040A, 0x0409}},
+        {0x0407, {0x0407, 0x0407, 0x0409}},         // the default sublanguage is tried again
+        {0x00010407, {0x00010407, 0x0407, 0x0409}}, // sort bits stay for the request only
+        {0, {0, 0x0400, 0x0409}},
+        {0xFFFFFFFF, {0xFFFFFFFF, 0x07FF, 0x0409}},
+    };
+    for (const auto& [lcid, candidates] : cases)
+        EXPECT_EQ(frame::LanguageCandidates(lcid), candidates) << std::hex << lcid;
 }

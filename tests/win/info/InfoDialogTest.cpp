@@ -2,143 +2,123 @@
 // and every way it ends or refuses to end.
 #include "InfoDialogRun.h"
 #include "resource.h"
+#include "win/ResourceModule.h"
 
 #include <gtest/gtest.h>
 
 using namespace info_tests;
 using namespace testing_support;
 
-TEST(InfoDialog, WindowIsTopmostToolWindowWithoutSystemMenu) {
-    bool seen = false;
-    RunInfo({}, [&](HWND dialog, CVistralInfoDlg*) {
-        ASSERT_NE(dialog, nullptr);
-        seen = true;
-        EXPECT_EQ(WindowText(dialog), L"Vistral-Information");
-        const LONG style = ::GetWindowLongW(dialog, GWL_STYLE);
-        const LONG exStyle = ::GetWindowLongW(dialog, GWL_EXSTYLE);
-        EXPECT_TRUE(style & WS_CAPTION);
-        EXPECT_FALSE(style & WS_SYSMENU);
-        EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-        EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_INFO_DETAILS))) << "Details is always disabled";
-        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK)));
-        PressOk(dialog);
-    });
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(OpenInfoDialog(), nullptr) << "the slot is emptied when the dialog goes";
-}
-
-TEST(InfoDialog, CaptionCarriesTheTagAndTheMessageTheDetails) {
+TEST(InfoDialog, TopmostWindowWithTheTagInTheCaptionAndTheDetailsUnderTheMessage) {
     struct Case {
-        const char* tag;
-        const char* details;
+        LCID lcid;
         UINT captionId;
-        std::wstring caption;
-        std::wstring message;
+        const char *tag, *details;
+        const wchar_t *caption, *message, *title;
     };
+    const auto row = [](UINT id) { return reinterpret_cast<const char*>(static_cast<uintptr_t>(id)); };
+    const char* const western = "\xC4-\xFC"; // 8-bit text in the ANSI code page, Western European here
     const Case cases[] = {
-        {"abc", "xyz", IDS_PROJECT_MANAGER, L"Vistral Projektmanager [abc]", L"Ein Fehler ist aufgetreten.\nxyz"},
-        {nullptr, nullptr, IDS_PROJECT_MANAGER, L"Vistral Projektmanager []", L"Ein Fehler ist aufgetreten."},
-        {"", "", IDS_TRACE_INFORMATION, L"Information []", L"Ein Fehler ist aufgetreten."},
-        {"abc", nullptr, 4711, L" [abc]", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 5000, "abc", "xyz", L"Vistral Projektmanager [abc]", L"Ein Fehler ist aufgetreten.\nxyz"},
+        {0x0407, 5000, nullptr, nullptr, L"Vistral Projektmanager []", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 130, "", "", L"Information []", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 4711, "abc", nullptr, L" [abc]", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 5000, western, nullptr, L"Vistral Projektmanager [\u00C4-\u00FC]", L"Ein Fehler ist aufgetreten."},
+        // Pointer values below 0x10000 name string-table rows; a missing row is empty text.
+        {0x0407, 5000, row(5001), row(5000), L"Vistral Projektmanager [Ein Fehler ist aufgetreten.]",
+         L"Ein Fehler ist aufgetreten.\nVistral Projektmanager"},
+        {0x0407, 5000, row(0xFFFF), row(0xFFFF), L"Vistral Projektmanager []", L"Ein Fehler ist aufgetreten."},
+        {0x0409, 5000, "abc", nullptr, L"Vistral Project Manager [abc]", L"An error has occurred.",
+         L"Vistral Information"},
     };
     for (const Case& c : cases) {
-        InfoCall call;
-        call.tag = c.tag;
-        call.details = c.details;
-        call.captionId = c.captionId;
-        RunInfo(call, [&](HWND dialog, CVistralInfoDlg* info) {
+        if (c.tag == western && ::GetACP() != 1252)
+            continue;
+        EXPECT_TRUE(RunInfo({c.captionId, 5001, c.lcid, c.tag, c.details}, [&](HWND dialog, CVistralInfoDlg* info) {
             ASSERT_NE(info, nullptr);
             EXPECT_EQ(info->CaptionText(), c.caption);
             EXPECT_EQ(info->MessageText(), c.message);
+            EXPECT_EQ(WindowText(dialog), c.title ? c.title : L"Vistral-Information");
+            EXPECT_EQ(::GetWindowLongW(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), WS_CAPTION);
+            EXPECT_EQ(::GetWindowLongW(dialog, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
+                      WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+            EXPECT_EQ(::GetForegroundWindow(), dialog);
+            EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_INFO_DETAILS))) << "Details is always disabled";
             PressOk(dialog);
-        });
+        })) << c.caption;
+        EXPECT_EQ(OpenInfoDialog(), nullptr) << "the slot is emptied when the dialog goes";
     }
 }
 
-TEST(InfoDialog, EnglishTextsAndTemplateFromTheEnglishLibrary) {
-    InfoCall call;
-    call.lcid = 0x0409;
-    RunInfo(call, [&](HWND dialog, CVistralInfoDlg* info) {
-        ASSERT_NE(info, nullptr);
-        EXPECT_EQ(WindowText(dialog), L"Vistral Information");
-        EXPECT_EQ(info->CaptionText(), L"Vistral Project Manager [abc]");
-        PressOk(dialog);
-    });
-}
-
-TEST(InfoDialog, EndsOnOkEscapeAndEnter) {
-    for (UINT key : {0u, UINT(VK_ESCAPE), UINT(VK_RETURN)}) {
-        bool ended = false;
-        RunInfo({}, [&](HWND dialog, CVistralInfoDlg*) {
-            ASSERT_NE(dialog, nullptr);
-            if (key == 0)
-                ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-            else
-                PostKey(::GetFocus() ? ::GetFocus() : dialog, key);
-            AfterDelay(300, [&] { ended = OpenInfoDialog() == nullptr; });
-        });
-        PumpMessages(400);
-        EXPECT_TRUE(ended) << "key " << key;
+TEST(InfoDialog, EndsOnOkEnterEscapeDetailsAndTheCloseMessageButNotOnTheCloseBoxOrAltF4) {
+    struct Case {
+        void (*act)(HWND);
+        bool ends;
+        INT_PTR endCode; // of the action, or of OK pressed after it when it does not end the dialog
+    };
+    const Case cases[] = {
+        {[](HWND d) { ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0); }, true, IDOK},
+        {[](HWND d) { PostKey(::GetFocus() ? ::GetFocus() : d, VK_RETURN); }, true, IDOK},
+        {[](HWND d) { PostKey(::GetFocus() ? ::GetFocus() : d, VK_ESCAPE); }, true, IDCANCEL},
+        {[](HWND d) { ::SendMessageW(::GetDlgItem(d, IDC_INFO_DETAILS), BM_CLICK, 0, 0); }, true, 300},
+        {[](HWND) { EXPECT_EQ(DestroyOpenDlg(), 0); }, true, IDOK},
+        {[](HWND d) { ::SendMessageW(d, WM_CLOSE, 0, 0); }, false, IDOK},
+        {[](HWND d) { ::SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, false, IDOK},
+        {[](HWND d) { ::SendMessageW(d, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)); }, false, IDOK},
+        {[](HWND d) { // other system commands get their usual handling
+             ::SendMessageW(d, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+             EXPECT_TRUE(::IsIconic(d));
+         },
+         false, IDOK},
+    };
+    for (const Case& c : cases) {
+        // Run directly: CreateInfoDlg drops the end code and disables Details.
+        CVistralInfoDlg dialog(&TheModule().infoDialogSlot, nullptr);
+        INT_PTR code = 0;
+        auto stillOpen = std::make_shared<bool>(false);
+        EXPECT_TRUE(RunWithInspection([&] { code = dialog.DoModal(); },
+                                      [&](HWND window, CVistralInfoDlg*) {
+                                          ASSERT_NE(window, nullptr);
+                                          c.act(window);
+                                          AfterDelay(150, [stillOpen, window] {
+                                              if ((*stillOpen = ::IsWindow(window) != FALSE))
+                                                  PressOk(window);
+                                          });
+                                      }));
+        EXPECT_EQ(!*stillOpen, c.ends) << c.endCode;
+        EXPECT_EQ(code, c.endCode);
     }
-}
-
-TEST(InfoDialog, CloseBoxAndAltF4AreRefused) {
-    bool stillOpen = false;
-    RunInfo({}, [&](HWND dialog, CVistralInfoDlg*) {
-        ASSERT_NE(dialog, nullptr);
-        ::SendMessageW(dialog, WM_CLOSE, 0, 0);
-        ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        ::PostMessageW(dialog, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
-        AfterDelay(300, [&stillOpen, dialog] {
-            stillOpen = ::IsWindow(dialog) && OpenInfoDialog() != nullptr;
-            PressOk(dialog);
-        });
-    });
-    EXPECT_TRUE(stillOpen);
-}
-
-TEST(InfoDialog, DestroyOpenDlgFromTheHostsTimerEndsIt) {
-    bool called = false;
-    RunInfo({}, [&](HWND dialog, CVistralInfoDlg*) {
-        ASSERT_NE(dialog, nullptr);
-        called = true;
-        EXPECT_EQ(DestroyOpenDlg(), 0);
-    });
-    EXPECT_TRUE(called);
-    EXPECT_EQ(OpenInfoDialog(), nullptr);
-    EXPECT_EQ(DestroyOpenDlg(), 0) << "a second call finds the slot empty";
+    EXPECT_EQ(DestroyOpenDlg(), 0) << "a call with the slot empty";
 }
 
 TEST(InfoDialog, SecondDialogTakesTheSlotOver) {
-    CVistralInfoDlg* first = nullptr;
     bool firstSurvived = false;
-    RunInfo({}, [&](HWND firstWindow, CVistralInfoDlg* firstDialog) {
-        first = firstDialog;
-        InfoCall second;
-        second.tag = "second";
-        RunInfo(second, [&](HWND, CVistralInfoDlg* secondDialog) {
-            EXPECT_NE(secondDialog, first);
-            EXPECT_EQ(secondDialog->CaptionText(), L"Vistral Projektmanager [second]");
-            DestroyOpenDlg(); // reaches the newer dialog only
-        });
+    EXPECT_TRUE(RunInfo({}, [&](HWND first, CVistralInfoDlg*) {
+        EXPECT_TRUE(RunInfo({5000, 5001, 0x0407, "second"}, [&](HWND, CVistralInfoDlg* newer) {
+            ASSERT_NE(newer, nullptr);
+            EXPECT_EQ(newer->CaptionText(), L"Vistral Projektmanager [second]");
+            DestroyOpenDlg(); // reaches the newer dialog only, whose call then returns
+        }));
         EXPECT_EQ(OpenInfoDialog(), nullptr) << "the newer dialog emptied the slot";
         DestroyOpenDlg(); // no longer reaches the first one
-        PumpMessages(100);
-        firstSurvived = ::IsWindow(firstWindow) != FALSE;
-        PressOk(firstWindow);
-    });
-    EXPECT_NE(first, nullptr);
+        PumpMessages(50);
+        firstSurvived = ::IsWindow(first) != FALSE;
+        PressOk(first);
+    }));
     EXPECT_TRUE(firstSurvived);
 }
 
-TEST(InfoDialog, DetailsButtonEndsTheRunWithItsCode) {
-    CVistralInfoDlg dialog(nullptr, nullptr);
-    AfterDelay(150, [] {
-        HWND window = FindThreadDialog();
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(window, IDC_INFO_DETAILS)));
-        ::SendMessageW(::GetDlgItem(window, IDC_INFO_DETAILS), BM_CLICK, 0, 0);
-    });
-    EXPECT_EQ(dialog.DoModal(), CVistralInfoDlg::kDetailsEndCode);
+TEST(InfoDialog, TemplateThatCannotBeMadeEndsTheRunAtOnceWithTheSlotEmpty) {
+    // The French marker library's template 3216 names a control class that does not exist.
+    HMODULE french = ::LoadLibraryExW((BinDirectory() + L"fixtures\\ZtFixtureFRA.LNG").c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(french, nullptr);
+    win::ScopedResourceHandle source(french);
+    CVistralInfoDlg dialog(&TheModule().infoDialogSlot, nullptr);
+    INT_PTR code = 0;
+    bool inspected = false;
+    EXPECT_TRUE(RunWithInspection([&] { code = dialog.DoModal(); }, [&](HWND, CVistralInfoDlg*) { inspected = true; }));
+    EXPECT_EQ(code, -1);
+    EXPECT_FALSE(inspected) << "the run was still going";
+    EXPECT_EQ(OpenInfoDialog(), nullptr);
 }

@@ -1,6 +1,8 @@
-// What the information area paints, read back from the real window's pixels.
+// What the information area paints, read back from the real window's pixels. The area is sized
+// to a client of 300 x 100 pixels: grown by one pixel on every side it is 102 high, so the upper
+// band covers rows 0 to 32 and the lower band rows 33 to 100; the warning symbol sits at (4, 1),
+// the document symbol at (40, 52), the caption text from x 43, the message text from x 79.
 #include "InfoDialogRun.h"
-#include "info/InfoAreaGeometry.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -24,55 +26,62 @@ int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, bool (*test)(uin
     return count;
 }
 
-} // namespace
-
-TEST(InfoPainting, BandsSymbolsAndTextsWhereTheGeometrySays) {
-    InfoCall call;
-    call.details = "Zweite Zeile";
+Pixels PaintedArea(const InfoCall& call) {
+    Pixels pixels;
     RunInfo(call, [&](HWND dialog, CVistralInfoDlg*) {
-        ASSERT_NE(dialog, nullptr);
-        const Pixels pixels = CaptureClient(::GetDlgItem(dialog, IDC_INFO_AREA));
-        ASSERT_GT(pixels.height, 60);
-        const auto g = info::ComputeInfoAreaGeometry(0, 0, pixels.width, pixels.height);
-        const int bandEnd = static_cast<int>(g.upperBand.y + g.upperBand.height); // first row of the lower band
-        const int right = pixels.width - 3;
-
-        EXPECT_TRUE(IsOrange(pixels.At(right, 1))) << std::hex << pixels.At(right, 1);
-        EXPECT_TRUE(IsBrown(pixels.At(right, bandEnd - 2))) << std::hex << pixels.At(right, bandEnd - 2);
-        EXPECT_TRUE(IsWhite(pixels.At(right, bandEnd + 1)));
-        EXPECT_TRUE(IsWhite(pixels.At(right, pixels.height - 2)));
-
-        // The warning triangle's yellow left of its exclamation mark, the document's dark rim.
-        const int ux = int(g.upperSymbol.x), uy = int(g.upperSymbol.y);
-        EXPECT_GT(Count(pixels, ux + 8, uy + 20, ux + 14, uy + 26, IsYellow), 10);
-        const int lx = int(g.lowerSymbol.x), ly = int(g.lowerSymbol.y);
-        EXPECT_GT(Count(pixels, lx + 5, ly + 8, lx + 8, ly + 24, IsDark), 8);
-
-        // White caption type on the band, dark message type on the white, each beside its symbol.
-        EXPECT_GT(Count(pixels, 44, 0, pixels.width, bandEnd - 1, IsWhite), 30);
-        EXPECT_EQ(Count(pixels, 0, 0, 3, bandEnd - 1, IsWhite), 0);
-        EXPECT_GT(Count(pixels, 80, bandEnd, pixels.width, pixels.height, IsDark), 30);
-        EXPECT_EQ(Count(pixels, 0, bandEnd, 38, pixels.height, IsDark), 0) << "nothing dark left of the symbol";
+        HWND area = ::GetDlgItem(dialog, IDC_INFO_AREA);
+        ::SetWindowPos(area, nullptr, 0, 0, 300, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pixels = CaptureClient(area);
         PressOk(dialog);
     });
+    return pixels;
 }
 
-TEST(InfoPainting, EmptyTextsStillPaintBothBandsAndSymbols) {
+// Both bands and both symbols, whatever the texts.
+void ExpectBandsAndSymbols(const Pixels& pixels) {
+    EXPECT_TRUE(IsOrange(pixels.At(298, 0))) << std::hex << pixels.At(298, 0);
+    EXPECT_TRUE(IsBrown(pixels.At(298, 31))) << std::hex << pixels.At(298, 31);
+    EXPECT_TRUE(IsWhite(pixels.At(298, 33))) << std::hex << pixels.At(298, 33);
+    EXPECT_TRUE(IsWhite(pixels.At(298, 99)));
+    // The warning triangle's yellow left of its exclamation mark, the document's dark rim.
+    EXPECT_GT(Count(pixels, 12, 21, 18, 27, IsYellow), 10);
+    EXPECT_GT(Count(pixels, 45, 60, 48, 76, IsDark), 8);
+}
+
+} // namespace
+
+TEST(InfoPainting, BandsSymbolsAndTwoLinesOfMessageWhereTheRuleSays) {
+    InfoCall call;
+    call.details = "Zweite Zeile";
+    const Pixels pixels = PaintedArea(call);
+    ASSERT_EQ(pixels.width, 300);
+    ASSERT_EQ(pixels.height, 100);
+    ExpectBandsAndSymbols(pixels);
+
+    // White caption type on the band right of the symbol, nothing white left of it.
+    EXPECT_GT(Count(pixels, 44, 0, 300, 32, IsWhite), 30);
+    EXPECT_EQ(Count(pixels, 0, 0, 3, 32, IsWhite), 0);
+    // Dark message type right of x 79 only, in two lines centred as a block in the lower band.
+    EXPECT_EQ(Count(pixels, 0, 33, 38, 100, IsDark), 0);
+    std::vector<int> inkRows;
+    for (int y = 33; y < 100; ++y)
+        if (Count(pixels, 80, y, 300, y + 1, IsDark) > 0)
+            inkRows.push_back(y);
+    ASSERT_FALSE(inkRows.empty());
+    LOGFONTW font{}; // the message font
+    ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
+    EXPECT_GT(inkRows.back() - inkRows.front(), std::abs(font.lfHeight) * 3 / 2) << "two lines";
+    EXPECT_NEAR(inkRows.front() - 33, 100 - inkRows.back(), 4) << "centred vertically";
+}
+
+TEST(InfoPainting, EmptyTextsStillPaintBothBandsAndBothSymbols) {
     InfoCall call;
     call.captionId = 4711;
     call.textId = 4712;
     call.tag = nullptr;
-    RunInfo(call, [&](HWND dialog, CVistralInfoDlg* info) {
-        ASSERT_NE(dialog, nullptr);
-        info->SetCaptionText(L"");
-        const Pixels pixels = CaptureClient(::GetDlgItem(dialog, IDC_INFO_AREA));
-        const auto g = info::ComputeInfoAreaGeometry(0, 0, pixels.width, pixels.height);
-        const int bandEnd = static_cast<int>(g.upperBand.y + g.upperBand.height);
-        EXPECT_TRUE(IsOrange(pixels.At(pixels.width / 2, 1)));
-        EXPECT_EQ(Count(pixels, 44, 0, pixels.width, bandEnd - 1, IsWhite), 0) << "no caption type";
-        EXPECT_GT(Count(pixels, int(g.upperSymbol.x) + 8, int(g.upperSymbol.y) + 20, int(g.upperSymbol.x) + 14,
-                        int(g.upperSymbol.y) + 26, IsYellow),
-                  10);
-        PressOk(dialog);
-    });
+    const Pixels pixels = PaintedArea(call);
+    ASSERT_EQ(pixels.height, 100);
+    ExpectBandsAndSymbols(pixels);
+    EXPECT_EQ(Count(pixels, 80, 0, 300, 32, IsWhite), 0) << "nothing beyond the brackets of the empty tag";
+    EXPECT_EQ(Count(pixels, 80, 33, 300, 100, IsDark), 0) << "no message type";
 }
