@@ -9,8 +9,7 @@
 using namespace testing_support;
 
 namespace {
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 } // namespace
@@ -30,7 +29,9 @@ TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMapp
         EXPECT_EQ(destroy(), 0);
         EXPECT_EQ(calls(), before) << "nothing runs at load, and DestroyOpenDlg runs no frame";
         AfterDelay(100, [destroy] { destroy(); });
-        EXPECT_EQ(Export<PFN_CreateInfoDlg>(module, "CreateInfoDlg")(0, 5000, 5001, 0x0409, 0, "unload", nullptr), 0);
+        EXPECT_EQ(
+            Export<PFN_CreateInfoDlg>(module, "CreateInfoDlg")(0, 5000, 5001, 0x0409, 0, "unload", nullptr),
+            0);
         EXPECT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(0x0409, nullptr), 0);
         EXPECT_EQ(calls(), before + 1);
         destroy(); // a host closes what the module shows before it lets the module go
@@ -38,7 +39,8 @@ TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMapp
         ::FreeLibrary(module);
         // Files still mapped into the process cannot be deleted.
         EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsg.dll").c_str())) << "the module stays loaded";
-        EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsgENU.LNG").c_str())) << "its language stays mapped";
+        EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsgENU.LNG").c_str()))
+            << "its language stays mapped";
     }
     ::FreeLibrary(vistral);
 }
@@ -52,7 +54,8 @@ TEST(LoadedModule, NeverRunsAVistral50FromTheCurrentDirectory) {
     ASSERT_TRUE(CopyFixture(L"Planted.dll", current.Path(), L"Vistral50.dll"));
     const std::wstring marker = current.Path() + L"planted-ran.txt";
     ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", marker.c_str());
-    std::wstring command = L"\"" + program.Path() + L"zthost.exe\" --close-after 300 notify 0x0407 5001 5000 0";
+    std::wstring command =
+        L"\"" + program.Path() + L"zthost.exe\" --close-after 300 notify 0x0407 5001 5000 0";
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,

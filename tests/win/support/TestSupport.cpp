@@ -11,13 +11,12 @@ namespace testing_support {
 std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
 
 TempDirectory::TempDirectory() {
-    wchar_t base[MAX_PATH] = {};
+    wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, base);
-    static unsigned counter = 0;
-    do {
-        m_path = base + (L"zttest-" + std::to_wstring(::GetCurrentProcessId())) + L"-" + std::to_wstring(++counter) +
-                 L"\\";
-    } while (!::CreateDirectoryW(m_path.c_str(), nullptr));
+    ::GetTempFileNameW(base, L"zt", 0, name); // a name nobody holds, taken as a file
+    ::DeleteFileW(name);
+    ::CreateDirectoryW(name, nullptr);
+    m_path = std::wstring(name) + L"\\";
 }
 
 TempDirectory::~TempDirectory() {
@@ -46,14 +45,6 @@ void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     action();
 }
 
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (!::IsWindowVisible(window) || std::wstring(className) != L"#32770")
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
 } // namespace
 
 void AfterDelay(UINT delayMs, std::function<void()> action) {
@@ -61,9 +52,11 @@ void AfterDelay(UINT delayMs, std::function<void()> action) {
 }
 
 HWND FindThreadDialog() {
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId() &&
+            ::IsWindowVisible(window))
+            return window;
+    return nullptr;
 }
 
 void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
@@ -82,13 +75,12 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
 
 void PumpMessages(DWORD ms) {
     const DWORD end = ::GetTickCount() + ms;
-    for (;;) {
+    for (LONG left = static_cast<LONG>(ms);; left = static_cast<LONG>(end - ::GetTickCount())) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
-        const LONG left = static_cast<LONG>(end - ::GetTickCount());
         if (left <= 0)
             break;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
@@ -101,8 +93,6 @@ Pixels CaptureClient(HWND window) {
     RECT client{};
     ::GetClientRect(window, &client);
     Pixels pixels{client.right, client.bottom, std::vector<uint32_t>(size_t(client.right) * client.bottom)};
-    if (pixels.data.empty())
-        return pixels;
     HDC windowDc = ::GetDC(window);
     HDC memory = ::CreateCompatibleDC(windowDc);
     HBITMAP bitmap = ::CreateCompatibleBitmap(windowDc, pixels.width, pixels.height);

@@ -23,7 +23,8 @@ std::wstring ClipboardText() {
 // Set while the list handles a double-click; whether its window was destroyed meanwhile.
 bool g_inDoubleClick = false, g_destroyedInDoubleClick = false;
 
-LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR) {
     if (message == WM_NCDESTROY)
         g_destroyedInDoubleClick = g_inDoubleClick;
     if (message != WM_LBUTTONDBLCLK)
