@@ -216,6 +216,10 @@ TEST(InfoDialog, TemplateThatCannotBeMadeEndsTheRunAtOnceWithTheSlotEmpty) {
     EXPECT_EQ(OpenInfoDialog(), nullptr);
 }
 
+// The area is sized to a client of 300 x 100 pixels: grown by one pixel on every side it is 102
+// high, so the upper band covers rows 0 to 32 and the lower band rows 33 to 100; the warning
+// symbol sits at (4, 1), the document symbol at (40, 52), the caption text starts at x 43 and
+// the message text at x 79.
 TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbols) {
     const Pixels texts = PaintedArea("abc", "Zweite Zeile", 5000, 5001);
     const Pixels empty = PaintedArea(nullptr, nullptr, 4711, 4712); // the caption is " []"
@@ -230,7 +234,7 @@ TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbol
         EXPECT_GT(Count(*pixels, 12, 21, 18, 27, IsYellow), 10);
         EXPECT_GT(Count(*pixels, 45, 60, 48, 76, IsDark), 8);
         EXPECT_EQ(Count(*pixels, 0, 0, 3, 32, IsWhite), 0) << "nothing white left of the warning symbol";
-        EXPECT_EQ(Count(*pixels, 0, 33, 38, 100, IsDark), 0) << "nothing dark left of the document symbol";
+        EXPECT_EQ(Count(*pixels, 74, 33, 79, 100, IsDark), 0) << "nothing dark between symbol and message";
     }
     EXPECT_GT(Count(texts, 44, 0, 300, 32, IsWhite), 30) << "white caption type on the band";
     EXPECT_EQ(Count(empty, 80, 0, 300, 32, IsWhite), 0) << "nothing beyond the empty tag's brackets";
