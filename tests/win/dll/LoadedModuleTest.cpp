@@ -15,8 +15,9 @@ template <typename Fn> Fn Export(HMODULE module, const char* name) {
 } // namespace
 
 TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMappedAtUnload) {
-    HMODULE vistral = ::LoadLibraryW((BinDirectory() + L"Vistral50.dll").c_str()); // the host's copy
-    auto calls = Export<LONG(__cdecl*)()>(vistral, "ZtVistralSecurityCallCount");
+    // The host's copy of the suite's library, loaded for the rest of the process.
+    auto calls = Export<LONG(__cdecl*)()>(::LoadLibraryW((BinDirectory() + L"Vistral50.dll").c_str()),
+                                          "ZtVistralSecurityCallCount");
     ASSERT_NE(calls, nullptr);
     for (LONG round = 0; round < 2; ++round) {
         TempDirectory dir; // the module with its English library, used from there
@@ -42,7 +43,6 @@ TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMapp
         EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsgENU.LNG").c_str()))
             << "its language stays mapped";
     }
-    ::FreeLibrary(vistral);
 }
 
 TEST(LoadedModule, NeverRunsAVistral50FromTheCurrentDirectory) {
@@ -56,7 +56,8 @@ TEST(LoadedModule, NeverRunsAVistral50FromTheCurrentDirectory) {
     ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", marker.c_str());
     std::wstring command =
         L"\"" + program.Path() + L"zthost.exe\" --close-after 300 notify 0x0407 5001 5000 0";
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                  current.Path().c_str(), &startup, &process));

@@ -93,7 +93,7 @@ TEST(InfoDialog, TopmostWindowWithTheTagInTheCaptionAndTheDetailsUnderTheMessage
         LCID lcid;
         UINT captionId;
         const char *tag, *details;
-        const wchar_t *caption, *message, *title;
+        const wchar_t *caption, *message, *title = nullptr;
     };
     const auto row = [](UINT id) { return reinterpret_cast<const char*>(static_cast<uintptr_t>(id)); };
     const char* const western = "\xC4-\xFC"; // 8-bit text in the ANSI code page, Western European here
