@@ -82,6 +82,12 @@ start() {
       # leave the windows unmanaged instead.
       detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
     fi
+    if [ ! -f "$state/nocrashdialog" ]; then
+      # A crashing program would wait in Wine's crash dialog until ctest's timeout; without the
+      # dialog it prints its backtrace and ends at once.
+      detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+        touch "$state/nocrashdialog"
+    fi
     # Starts Wine's services now, detached, rather than inside the first test program.
     detached wine cmd /c exit || true
     touch "$state/started"

@@ -1,6 +1,7 @@
 // Times the viewer as an operator meets it on a large log: from the CreateDiagnoseDlg call to a
 // filled tree, filling the list with the largest group, and sorting it by a header click.
 // Prints figures; asserts nothing.
+#include "BenchHost.h"
 #include "ZtServiceMsg.h"
 #include "win/TreeView.h"
 
@@ -23,24 +24,6 @@ LARGE_INTEGER Now() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return now;
-}
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-BOOL CALLBACK FindViewer(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (std::wstring(className) == L"#32770" && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The entry with the largest count, "NAME (COUNT)".
@@ -83,15 +66,14 @@ int wmain(int argc, wchar_t** argv) {
     const LARGE_INTEGER start = Now();
     CreateDiagnoseDlg(0x0407, path);
     const LARGE_INTEGER opened = Now();
-    HWND viewer = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindViewer, reinterpret_cast<LPARAM>(&viewer));
+    HWND viewer = bench::FindThreadDialog();
     if (!viewer) {
         std::fwprintf(stderr, L"viewer_bench: no viewer window\n");
         return 1;
     }
     win::TreeView tree(::GetDlgItem(viewer, 1002));
     HWND list = ::GetDlgItem(viewer, 1003);
-    Pump();
+    bench::Pump();
     const LARGE_INTEGER painted = Now();
 
     int largest = 0;
@@ -108,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
     ::SendMessageW(viewer, WM_NOTIFY, 1003, reinterpret_cast<LPARAM>(&click));
     ::UpdateWindow(list);
     const LARGE_INTEGER sorted = Now();
-    Pump();
+    bench::Pump();
 
     std::wprintf(L"log: %.1f MB, %d records in the largest group\n", fileMb, largest);
     std::wprintf(L"CreateDiagnoseDlg returned (tree filled): %.3f s; first paint done: %.3f s\n",

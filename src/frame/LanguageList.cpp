@@ -16,16 +16,24 @@ CMsgLangListEx::CMsgLangListEx(std::wstring searchDirectory) : m_searchDirectory
 
 HMODULE CMsgLangListEx::LoadResourceLibrary(const std::wstring& fileName) {
     ++m_loadAttempts;
+    for (const auto& [mappedName, library] : m_mapped)
+        if (::lstrcmpiW(mappedName.c_str(), fileName.c_str()) == 0)
+            return library.get();
     constexpr DWORD kResourceOnly = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
     const std::wstring directory = m_searchDirectory.empty() ? win::ThisModuleDirectory() : m_searchDirectory;
+    win::UniqueModule library;
     if (!directory.empty()) {
         std::wstring besideModule = directory;
         if (besideModule.back() != L'\\' && besideModule.back() != L'/')
             besideModule += L'\\';
-        if (HMODULE library = ::LoadLibraryExW((besideModule + fileName).c_str(), nullptr, kResourceOnly))
-            return library;
+        library.reset(::LoadLibraryExW((besideModule + fileName).c_str(), nullptr, kResourceOnly));
     }
-    return ::LoadLibraryExW(fileName.c_str(), nullptr, kResourceOnly);
+    if (!library)
+        library.reset(::LoadLibraryExW(fileName.c_str(), nullptr, kResourceOnly));
+    if (!library)
+        return nullptr;
+    m_mapped.emplace_back(fileName, std::move(library));
+    return m_mapped.back().second.get();
 }
 
 BOOL CMsgLangListEx::LoadLanguageLibrary(std::wstring& name, LCID lcid, HMODULE& library) {
@@ -41,8 +49,6 @@ BOOL CMsgLangListEx::LoadLanguageLibrary(std::wstring& name, LCID lcid, HMODULE&
         name += abbreviation + L".LNG";
         if (HMODULE fresh = LoadResourceLibrary(name)) {
             m_loadedLanguage = candidate;
-            if (library)
-                ::FreeLibrary(library);
             library = fresh;
             loaded = TRUE;
             break;

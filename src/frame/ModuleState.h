@@ -41,7 +41,7 @@ private:
     CMsgLangListEx m_languages;
     std::wstring m_languageBaseName;
     LCID m_currentLanguage = 0;
-    HMODULE m_languageLibrary = nullptr;
+    HMODULE m_languageLibrary = nullptr; // the selected one; the language list owns it
     UINT m_closeMessage = 0;
 };
 

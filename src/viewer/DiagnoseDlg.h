@@ -56,6 +56,7 @@ protected:
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool PreTranslateMessage(MSG& message) override;
+    bool TakesKeysOf(HWND window) const override { return window && window == m_find.Dialog(); }
     void OnFinalMessage() override;
 
 private:
@@ -82,7 +83,6 @@ private:
     void ShowContextMenu(HWND control, LPARAM position);
     bool OnViewerCommand(WORD id);
     // Finding text (ViewerFind.cpp)
-    void OpenFind();
     void OnFindMessage(const FINDREPLACEW& request);
     void FindNext(bool down);
     bool FindFrom(bool down);

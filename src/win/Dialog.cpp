@@ -31,13 +31,22 @@ bool AnswersDirectly(UINT message) {
     }
 }
 
+// Whether `message` is for `dialog` or one of its controls. Keyboard filtering (accelerators,
+// Tab and Enter, PreTranslateMessage) looks only at those: the other windows of the thread
+// belong to the host, whose keys are not ours to take.
+bool IsFor(HWND dialog, const MSG& message) {
+    return dialog && message.hwnd && (message.hwnd == dialog || ::IsChild(dialog, message.hwnd));
+}
+
 // The modeless dialogs of this thread that see the host loop's messages, and the hook that
-// shows them; the hook exists while the list is not empty.
+// shows them; both exist while the list is not empty. Held through a plain pointer: a
+// thread_local object with a destructor would make the runtime pin this module in the process
+// until the thread ends, so that a host could never unload it again.
 struct HostLoopDialogs {
     std::vector<Dialog*> dialogs;
     HHOOK hook = nullptr;
 };
-thread_local HostLoopDialogs t_hostLoop;
+thread_local HostLoopDialogs* t_hostLoop = nullptr;
 
 } // namespace
 
@@ -82,7 +91,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!PreTranslateMessage(message)) {
+        if (!IsFor(m_hwnd, message) || !PreTranslateMessage(message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
@@ -120,11 +129,14 @@ void Dialog::EndDialog(INT_PTR code) {
 void Dialog::TranslateInHostLoop() {
     if (m_inHostLoop || !m_hwnd)
         return;
-    if (!t_hostLoop.hook)
-        t_hostLoop.hook = ::SetWindowsHookExW(WH_GETMESSAGE, &Dialog::HostLoopHook, nullptr, ::GetCurrentThreadId());
-    if (!t_hostLoop.hook)
-        return;
-    t_hostLoop.dialogs.push_back(this);
+    if (!t_hostLoop) {
+        HHOOK hook =
+            ::SetWindowsHookExW(WH_GETMESSAGE, &Dialog::HostLoopHook, nullptr, ::GetCurrentThreadId());
+        if (!hook)
+            return;
+        t_hostLoop = new HostLoopDialogs{{}, hook};
+    }
+    t_hostLoop->dialogs.push_back(this);
     m_inHostLoop = true;
 }
 
@@ -132,22 +144,24 @@ void Dialog::LeaveHostLoop() {
     if (!m_inHostLoop)
         return;
     m_inHostLoop = false;
-    auto& dialogs = t_hostLoop.dialogs;
+    auto& dialogs = t_hostLoop->dialogs;
     dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
-    if (dialogs.empty() && t_hostLoop.hook) {
-        ::UnhookWindowsHookEx(t_hostLoop.hook);
-        t_hostLoop.hook = nullptr;
+    if (dialogs.empty()) {
+        ::UnhookWindowsHookEx(t_hostLoop->hook);
+        delete t_hostLoop;
+        t_hostLoop = nullptr;
     }
 }
 
 LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code >= 0 && wParam == PM_REMOVE && message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST) {
+    if (code >= 0 && wParam == PM_REMOVE && message->message >= WM_KEYFIRST &&
+        message->message <= WM_KEYLAST && t_hostLoop) {
         // A copy, because a handler may close a dialog and so change the list.
-        const std::vector<Dialog*> dialogs = t_hostLoop.dialogs;
+        const std::vector<Dialog*> dialogs = t_hostLoop->dialogs;
         for (Dialog* dialog : dialogs) {
-            HWND window = dialog->m_hwnd;
-            if (!window || (message->hwnd != window && !::IsChild(window, message->hwnd)))
+            if (!IsFor(dialog->m_hwnd, *message) &&
+                !(message->hwnd && dialog->TakesKeysOf(::GetAncestor(message->hwnd, GA_ROOT))))
                 continue;
             bool consumed = false;
             try {

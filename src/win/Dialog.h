@@ -7,9 +7,9 @@
 namespace win {
 
 // A dialog made from a template of the current resource source. The modal run has a message
-// loop of its own, so that PreTranslateMessage filters every message of the dialog's thread
-// (accelerators work whichever control has the focus). A modeless dialog lives until its
-// window is destroyed; OnFinalMessage runs after that, where a self-owning dialog deletes itself.
+// loop of its own, in which PreTranslateMessage filters every message for the dialog and its
+// controls (accelerators work whichever of them has the focus) and no other window's. A modeless dialog lives
+// until its window is destroyed; OnFinalMessage runs after that, where a self-owning dialog deletes itself.
 class Dialog : public Window {
 public:
     explicit Dialog(UINT templateId) : m_templateId(templateId) {}
@@ -49,9 +49,15 @@ protected:
         (void)message, (void)wParam, (void)lParam, (void)result;
         return false;
     }
-    // Runs for every message of the modal loop and of a host loop that asks for it
-    // (PreTranslate); answers true when the message is consumed.
+    // Runs for every message to the dialog or its controls, in the modal loop and in a host
+    // loop that asks for it (TranslateInHostLoop); answers true when the message is consumed.
     virtual bool PreTranslateMessage(MSG& message);
+    // Whether the keys of another top-level window are this dialog's to filter in a host's
+    // loop: a modeless helper window it owns (not a modal one, which filters its own).
+    virtual bool TakesKeysOf(HWND window) const {
+        (void)window;
+        return false;
+    }
     // After the window is gone (WM_NCDESTROY); the object may delete itself here.
     virtual void OnFinalMessage() {}
 

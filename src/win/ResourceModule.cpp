@@ -23,10 +23,10 @@ HINSTANCE ThisModule() {
     return module;
 }
 
-std::wstring ThisModuleDirectory() {
+std::wstring ModuleDirectory(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = ::GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
+        DWORD length = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return {};
         if (length < path.size()) {

@@ -10,8 +10,12 @@ namespace win {
 // The module that holds this code: the DLL in production, the test program in tests.
 HINSTANCE ThisModule();
 
+// The directory of `module` (the process's program for null), ending in a backslash; empty
+// when it cannot be read.
+std::wstring ModuleDirectory(HMODULE module);
+
 // The directory of ThisModule(), ending in a backslash.
-std::wstring ThisModuleDirectory();
+inline std::wstring ThisModuleDirectory() { return ModuleDirectory(ThisModule()); }
 
 // The current resource source; ThisModule() until someone selects another.
 HINSTANCE ResourceHandle();

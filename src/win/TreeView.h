@@ -23,14 +23,26 @@ public:
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    // The whole text, however long: the buffer grows until the text no longer fills it.
     std::wstring GetItemText(HTREEITEM item) const {
-        wchar_t text[1024] = {};
-        TVITEMW tvi{};
-        tvi.mask = TVIF_TEXT;
-        tvi.hItem = item;
-        tvi.pszText = text;
-        tvi.cchTextMax = 1024;
-        return Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)) ? std::wstring(text) : std::wstring();
+        std::wstring text(256, L'\0');
+        for (;;) {
+            TVITEMW tvi{};
+            tvi.mask = TVIF_TEXT;
+            tvi.hItem = item;
+            tvi.pszText = text.data();
+            tvi.cchTextMax = static_cast<int>(text.size());
+            if (!Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi)))
+                return {};
+            const size_t length = std::char_traits<wchar_t>::length(tvi.pszText);
+            if (tvi.pszText != text.data())
+                return std::wstring(tvi.pszText, length); // the control answered with its own buffer
+            if (length + 1 < text.size()) {
+                text.resize(length);
+                return text;
+            }
+            text.assign(text.size() * 2, L'\0');
+        }
     }
     LPARAM GetItemData(HTREEITEM item) const {
         TVITEMW tvi{};

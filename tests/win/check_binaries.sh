@@ -12,7 +12,7 @@ msvc_lib=$4
 prefix=$5
 fail=0
 
-system_dll='^(kernel32|user32|gdi32|advapi32|ole32|oleaut32|shlwapi|shell32|comctl32|gdiplus|msvcrt|imagehlp|dbghelp|version|psapi|uxtheme|ws2_32|rpcrt4|api-ms-win-[a-z0-9-]+)\.dll$'
+system_dll='^(kernel32|user32|gdi32|advapi32|ole32|oleaut32|shlwapi|shell32|comctl32|comdlg32|gdiplus|msvcrt|imagehlp|dbghelp|version|psapi|uxtheme|ws2_32|rpcrt4|api-ms-win-[a-z0-9-]+)\.dll$'
 
 check_imports() {
   local file=$1

@@ -1,5 +1,6 @@
 // The built ZtServiceMsg.dll as a suite process meets it: loaded by name, called through
-// GetProcAddress, unloaded and loaded again, with and without the suite's Vistral50.dll.
+// GetProcAddress, unloaded and loaded again, and run by the host tool where the suite's
+// Vistral50.dll is missing and a stranger's lies in the current directory.
 #include "ZtServiceMsg.h"
 #include "TestSupport.h"
 
@@ -8,90 +9,65 @@
 using namespace testing_support;
 
 namespace {
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+} // namespace
 
-struct LoadedModule {
-    LoadedModule() : module(::LoadLibraryW((BinDirectory() + L"ZtServiceMsg.dll").c_str())) {}
-    ~LoadedModule() {
-        if (!module)
-            return;
-        // A host closes what the module shows before it lets the module go.
-        if (auto destroy = Get<PFN_DestroyOpenDlg>("DestroyOpenDlg"))
-            destroy();
+TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMappedAtUnload) {
+    // The host's copy of the suite's library, loaded for the rest of the process.
+    auto calls = Export<LONG(__cdecl*)()>(::LoadLibraryW((BinDirectory() + L"Vistral50.dll").c_str()),
+                                          "ZtVistralSecurityCallCount");
+    ASSERT_NE(calls, nullptr);
+    for (LONG round = 0; round < 2; ++round) {
+        TempDirectory dir; // the module with its English library, used from there
+        for (const wchar_t* file : {L"ZtServiceMsg.dll", L"ZtServiceMsgENU.LNG"})
+            ASSERT_TRUE(::CopyFileW((BinDirectory() + file).c_str(), (dir.Path() + file).c_str(), FALSE));
+        const LONG before = calls();
+        HMODULE module = ::LoadLibraryW((dir.Path() + L"ZtServiceMsg.dll").c_str());
+        ASSERT_NE(module, nullptr);
+        auto destroy = Export<PFN_DestroyOpenDlg>(module, "DestroyOpenDlg");
+        EXPECT_EQ(destroy(), 0);
+        EXPECT_EQ(calls(), before) << "nothing runs at load, and DestroyOpenDlg runs no frame";
+        AfterDelay(100, [destroy] { destroy(); });
+        EXPECT_EQ(
+            Export<PFN_CreateInfoDlg>(module, "CreateInfoDlg")(0, 5000, 5001, 0x0409, 0, "unload", nullptr),
+            0);
+        EXPECT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(0x0409, nullptr), 0);
+        EXPECT_EQ(calls(), before + 1);
+        destroy(); // a host closes what the module shows before it lets the module go
         PumpMessages(20);
         ::FreeLibrary(module);
+        // Files still mapped into the process cannot be deleted.
+        EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsg.dll").c_str())) << "the module stays loaded";
+        EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsgENU.LNG").c_str()))
+            << "its language stays mapped";
     }
-    template <typename Fn>
-    Fn Get(const char* name) const {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    }
-    HMODULE module;
-};
+}
 
-DWORD RunProcess(std::wstring commandLine, const std::wstring& directory) {
+TEST(LoadedModule, NeverRunsAVistral50FromTheCurrentDirectory) {
+    // The host tool and the module alone in one directory; the current directory holds a DLL
+    // named Vistral50.dll whose entry point would write the marker file.
+    TempDirectory program, current;
+    for (const wchar_t* file : {L"zthost.exe", L"ZtServiceMsg.dll"})
+        ASSERT_TRUE(::CopyFileW((BinDirectory() + file).c_str(), (program.Path() + file).c_str(), FALSE));
+    ASSERT_TRUE(CopyFixture(L"Planted.dll", current.Path(), L"Vistral50.dll"));
+    const std::wstring marker = current.Path() + L"planted-ran.txt";
+    ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", marker.c_str());
+    std::wstring command =
+        L"\"" + program.Path() + L"zthost.exe\" --close-after 300 notify 0x0407 5001 5000 0";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                          &startup, &process))
-        return 0xFFFFFFFF;
-    ::WaitForSingleObject(process.hProcess, 60000);
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 current.Path().c_str(), &startup, &process));
+    ::WaitForSingleObject(process.hProcess, 30000);
     DWORD code = 0xFFFFFFFF;
     ::GetExitCodeProcess(process.hProcess, &code);
+    ::TerminateProcess(process.hProcess, 1); // a host that hangs fails here, not in ctest's timeout
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return code;
-}
-
-} // namespace
-
-TEST(LoadedModule, OffersItsFourExportsByName) {
-    LoadedModule dll;
-    ASSERT_NE(dll.module, nullptr);
-    EXPECT_NE(dll.Get<PFN_NotifyMsgBoxTmp>("NotifyMsgBoxTmp"), nullptr);
-    EXPECT_NE(dll.Get<PFN_CreateInfoDlg>("CreateInfoDlg"), nullptr);
-    EXPECT_NE(dll.Get<PFN_CreateDiagnoseDlg>("CreateDiagnoseDlg"), nullptr);
-    EXPECT_NE(dll.Get<PFN_DestroyOpenDlg>("DestroyOpenDlg"), nullptr);
-}
-
-TEST(LoadedModule, FirstCallSetsUpSuiteSecurityOnceAndNotAtLoad) {
-    HMODULE vistral = ::LoadLibraryW(L"Vistral50.dll");
-    ASSERT_NE(vistral, nullptr);
-    using Count = LONG(__cdecl*)();
-    auto calls = reinterpret_cast<Count>(reinterpret_cast<void*>(::GetProcAddress(vistral, "ZtVistralSecurityCallCount")));
-    ASSERT_NE(calls, nullptr);
-    const LONG before = calls();
-    {
-        LoadedModule dll;
-        EXPECT_EQ(calls(), before) << "nothing runs at load";
-        auto destroy = dll.Get<PFN_DestroyOpenDlg>("DestroyOpenDlg");
-        EXPECT_EQ(destroy(), 0);
-        EXPECT_EQ(calls(), before) << "DestroyOpenDlg runs no frame";
-        auto diagnose = dll.Get<PFN_CreateDiagnoseDlg>("CreateDiagnoseDlg");
-        EXPECT_EQ(diagnose(0x0407, nullptr), 0);
-        EXPECT_EQ(diagnose(0x0409, nullptr), 0);
-        EXPECT_EQ(calls(), before + 1);
-    }
-    ::FreeLibrary(vistral);
-}
-
-TEST(LoadedModule, UnloadAfterUseAndLoadAgain) {
-    for (int round = 0; round < 3; ++round) {
-        LoadedModule dll;
-        ASSERT_NE(dll.module, nullptr);
-        auto info = dll.Get<PFN_CreateInfoDlg>("CreateInfoDlg");
-        auto destroy = dll.Get<PFN_DestroyOpenDlg>("DestroyOpenDlg");
-        auto diagnose = dll.Get<PFN_CreateDiagnoseDlg>("CreateDiagnoseDlg");
-        AfterDelay(100, [destroy] { destroy(); });
-        EXPECT_EQ(info(0, 5000, 5001, 0x0409, 0, "unload", nullptr), 0);
-        EXPECT_EQ(diagnose(0x0409, nullptr), 0);
-    }
-}
-
-TEST(LoadedModule, WorksWhereTheSuiteLibraryIsMissing) {
-    // A directory with the host tool and the module only: no Vistral50.dll anywhere it looks.
-    TempDirectory dir;
-    for (const wchar_t* file : {L"zthost.exe", L"ZtServiceMsg.dll"})
-        ASSERT_TRUE(::CopyFileW((BinDirectory() + file).c_str(), (dir.Path() + file).c_str(), FALSE));
-    const std::wstring host = dir.Path() + L"zthost.exe";
-    EXPECT_EQ(RunProcess(L"\"" + host + L"\" --close-after 300 notify 0x0407 5001 5000 0", dir.Path()), 0u);
+    ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", nullptr);
+    EXPECT_EQ(code, 0u) << "the host works without the suite's library";
+    EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library ran";
 }

@@ -1,46 +1,32 @@
 // Helpers of the Windows tests.
 #include "TestSupport.h"
 
+#include "win/ResourceModule.h"
+
+#include <filesystem>
 #include <map>
 
 namespace testing_support {
 
-std::wstring BinDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring full = path;
-    return full.substr(0, full.find_last_of(L'\\') + 1);
-}
+std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
 
 TempDirectory::TempDirectory() {
-    wchar_t base[MAX_PATH] = {};
+    wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, base);
-    static unsigned counter = 0;
-    for (;;) {
-        m_path = std::wstring(base) + L"zttest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++counter) + L"\\";
-        if (::CreateDirectoryW(m_path.c_str(), nullptr))
-            break;
-    }
+    ::GetTempFileNameW(base, L"zt", 0, name); // a name nobody holds, taken as a file
+    ::DeleteFileW(name);
+    ::CreateDirectoryW(name, nullptr);
+    m_path = std::wstring(name) + L"\\";
 }
 
 TempDirectory::~TempDirectory() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((m_path + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileW((m_path + found.cFileName).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(m_path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
 }
 
 bool CopyFixture(const std::wstring& name, const std::wstring& directory, const std::wstring& targetName) {
-    const std::wstring source = BinDirectory() + L"fixtures\\" + name;
     const std::wstring target = directory + (targetName.empty() ? name : targetName);
-    return ::CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE;
+    return ::CopyFileW((BinDirectory() + L"fixtures\\" + name).c_str(), target.c_str(), FALSE) != FALSE;
 }
 
 namespace {
@@ -59,26 +45,18 @@ void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     action();
 }
 
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 } // namespace
 
 void AfterDelay(UINT delayMs, std::function<void()> action) {
-    UINT_PTR id = ::SetTimer(nullptr, 0, delayMs, RunPendingAction);
-    PendingActions()[id] = std::move(action);
+    PendingActions()[::SetTimer(nullptr, 0, delayMs, RunPendingAction)] = std::move(action);
 }
 
 HWND FindThreadDialog() {
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId() &&
+            ::IsWindowVisible(window))
+            return window;
+    return nullptr;
 }
 
 void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
@@ -97,16 +75,15 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
 
 void PumpMessages(DWORD ms) {
     const DWORD end = ::GetTickCount() + ms;
-    for (;;) {
+    for (LONG left = static_cast<LONG>(ms);; left = static_cast<LONG>(end - ::GetTickCount())) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
-        const DWORD now = ::GetTickCount();
-        if (static_cast<LONG>(end - now) <= 0)
+        if (left <= 0)
             break;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
     }
 }
 
@@ -115,30 +92,18 @@ Pixels CaptureClient(HWND window) {
     PumpMessages(50);
     RECT client{};
     ::GetClientRect(window, &client);
-    Pixels pixels;
-    pixels.width = client.right;
-    pixels.height = client.bottom;
-    if (pixels.width <= 0 || pixels.height <= 0)
-        return pixels;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
+    Pixels pixels{client.right, client.bottom, std::vector<uint32_t>(size_t(client.right) * client.bottom)};
     HDC windowDc = ::GetDC(window);
     HDC memory = ::CreateCompatibleDC(windowDc);
-    HBITMAP section = ::CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, section);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(windowDc, pixels.width, pixels.height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, pixels.width, pixels.height, windowDc, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const auto* source = static_cast<const uint32_t*>(bits);
-    pixels.data.assign(source, source + static_cast<size_t>(pixels.width) * pixels.height);
+    ::SelectObject(memory, old);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32}}; // top-down
+    ::GetDIBits(memory, bitmap, 0, pixels.height, pixels.data.data(), &info, DIB_RGB_COLORS);
     for (auto& pixel : pixels.data)
         pixel &= 0x00FFFFFF;
-    ::SelectObject(memory, old);
-    ::DeleteObject(section);
+    ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(window, windowDc);
     return pixels;

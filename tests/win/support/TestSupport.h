@@ -40,10 +40,8 @@ HWND FindThreadDialog();
 // What a message box showed, read from inside its own loop.
 struct SeenMessageBox {
     bool shown = false;
-    std::wstring title;
-    std::wstring text;
-    bool hasYes = false;
-    bool hasNo = false;
+    std::wstring title, text;
+    bool hasYes = false, hasNo = false;
 };
 // Arranges for the message box this thread shows next to be read into `seen` and closed (with
 // No when it has that button, else OK) after `delayMs`; `seen` must outlive the box.
@@ -54,8 +52,7 @@ void PumpMessages(DWORD ms);
 
 // What a window shows on the screen, as 0x00RRGGBB pixels of its client area.
 struct Pixels {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint32_t> data;
     uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };

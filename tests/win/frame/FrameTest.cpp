@@ -1,0 +1,160 @@
+// The module frame as a host meets it, linked into this program so that the module state can be
+// seen from inside: language selection with its fallbacks across calls, the message box's
+// texts and style, and the language an open viewer keeps while other calls come and go. The
+// marker libraries' row 129 names the file it comes from.
+#include "ZtServiceMsg.h"
+#include "frame/ModuleState.h"
+#include "resource.h"
+#include "viewer/DiagnoseDlg.h"
+#include "win/ResourceModule.h"
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+TEST(LanguageSelection, FallsBackLooksOncePerLanguageKeepsWhatLoadedLastAndRunsNothing) {
+    struct Step {
+        const wchar_t *provide, *as; // a file of bin/fixtures put beside the module, under a name
+        LCID lcid;
+        const wchar_t* title;
+        unsigned lookups; // library files looked for in this step
+        LCID loaded;      // the language whose library is held afterwards (0: none)
+    };
+    const Step steps[] = {
+        {nullptr, nullptr, 0, L"Vistral Diagnose", 0, 0}, // 0, the initial language: the module's own German
+        {nullptr, nullptr, 0x040C, L"Vistral Diagnose", 3, 0},             // FRA, FRA again, ENU: none there
+        {L"ZtFixtureFRA.LNG", nullptr, 0x040C, L"Vistral Diagnose", 0, 0}, // not looked for again
+        {L"ZtFixtureDEU.LNG", nullptr, 0x0807, L"DEU fixture", 2, 0x0407}, // Swiss German falls back
+        {nullptr, nullptr, 0x0411, L"DEU fixture", 3, 0x0407},         // nothing for Japanese: German stays
+        {nullptr, nullptr, 0x00010407, L"DEU fixture", 1, 0x00010407}, // the sort bits stay for the request
+        {nullptr, nullptr, 0x00010C07, L"DEU fixture", 1, 0x0407},     // no such sort: the fallback drops it
+        {L"ZtFixtureENU.LNG", nullptr, 0x0411, L"ENU fixture", 3, 0x0409}, // JPN twice, then English
+        {nullptr, nullptr, 0x040C, L"FRA fixture", 1, 0x040C},
+        {nullptr, nullptr, 0x0807, L"DEU fixture", 2, 0x0407}, // the German library again, still mapped
+        // A real DLL under a language library's name: mapped as resources only, its entry point
+        // (which would write the marker file) never runs.
+        {L"Planted.dll", L"ZtFixtureITA.LNG", 0x0410, L"", 1, 0x0410},
+    };
+    TempDirectory dir;
+    const std::wstring marker = dir.Path() + L"planted-ran.txt";
+    ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", marker.c_str());
+    const HINSTANCE original = win::ResourceHandle();
+    ModuleState state(L"ZtFixture", dir.Path());
+    for (const Step& step : steps) {
+        if (step.provide)
+            ASSERT_TRUE(CopyFixture(step.provide, dir.Path(), step.as ? step.as : L""));
+        const unsigned before = state.Languages().LoadAttempts();
+        win::ScopedResourceHandle restore(original);
+        const HINSTANCE previous = state.SelectLanguageResources(step.lcid);
+        EXPECT_EQ(
+            std::tuple(win::LoadResString(IDS_DIAGNOSE_TITLE), state.Languages().LoadAttempts() - before,
+                       state.Languages().LoadedLanguage(), state.CurrentLanguage(), previous),
+            std::tuple(step.title, step.lookups, step.loaded, step.lcid, step.loaded ? original : nullptr))
+            << std::hex << step.lcid; // the previous resource source is answered when one was changed
+    }
+    EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library ran";
+    ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", nullptr);
+
+    // Nothing beside the module: the platform's search finds the product's library in the
+    // program's directory.
+    ModuleState product(L"ZtServiceMsg", dir.Path());
+    win::ScopedResourceHandle restore(original);
+    product.SelectLanguageResources(0x0409);
+    EXPECT_EQ(win::LoadResString(IDS_DIAGNOSE_TITLE), L"Vistral Diagnostics");
+    product.CloseOpenDialogs();
+    EXPECT_EQ(product.CloseMessage(), ::RegisterWindowMessageW(L"B424407D-3EDF-4AF5-842B-D35991C5583E"))
+        << "the close message is registered also with nothing open";
+}
+
+namespace {
+
+// What reached MessageBoxW: the platform's box gives nothing of its style back, so this
+// program's import of MessageBoxW points at this recorder while a test runs. No box shows.
+struct SeenBox {
+    HWND owner = nullptr;
+    std::wstring text, caption;
+    UINT style = 0;
+} g_box;
+
+int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+    g_box = {owner, text, caption, style};
+    return IDOK;
+}
+
+class Exports : public ::testing::Test {
+protected:
+    // The entry of this program's import address table that holds MessageBoxW.
+    void SetUp() override {
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* nt =
+            reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+        for (DWORD offset = 0; offset < table.Size && !m_slot; offset += sizeof(void*))
+            if (*reinterpret_cast<void**>(base + table.VirtualAddress + offset) == m_real)
+                m_slot = reinterpret_cast<void**>(base + table.VirtualAddress + offset);
+        DWORD protection = 0;
+        ASSERT_TRUE(m_slot && ::VirtualProtect(m_slot, sizeof(void*), PAGE_READWRITE, &protection));
+        *m_slot = reinterpret_cast<void*>(&RecordMessageBox);
+    }
+    void TearDown() override {
+        if (m_slot)
+            *m_slot = m_real;
+        DestroyOpenDlg();
+        win::SetResourceHandle(win::ThisModule());
+    }
+    void* m_real =
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "MessageBoxW"));
+    void** m_slot = nullptr;
+};
+
+} // namespace
+
+TEST_F(Exports, MessageBoxShowsTheLanguagesRowsWithTheCallersStyleBroughtToTheFront) {
+    struct Case {
+        LCID lcid;
+        UINT textId, captionId, style;
+        const wchar_t *text, *caption;
+        UINT shownStyle;
+    };
+    const Case cases[] = {
+        {0x0409, 5001, 5000, MB_OK | MB_ICONWARNING, L"An error has occurred.", L"Vistral Project Manager",
+         0x10030},
+        {0x0407, 5001, 5000, MB_YESNO | MB_ICONERROR, L"Ein Fehler ist aufgetreten.",
+         L"Vistral Projektmanager", 0x10014},
+        {0x0407, 4711, 4712, MB_SETFOREGROUND | MB_ICONINFORMATION | MB_DEFBUTTON2, L"", L"", 0x10140},
+    };
+    for (const Case& c : cases) {
+        win::SetResourceHandle(win::ThisModule());
+        g_box = {HWND(1)};
+        EXPECT_EQ(NotifyMsgBoxTmp(c.lcid, c.textId, c.captionId, c.style, 0xDEADBEEF), 0);
+        EXPECT_EQ(std::tuple(g_box.owner, g_box.text, g_box.caption, g_box.style),
+                  std::tuple(HWND(nullptr), c.text, c.caption, c.shownStyle));
+        EXPECT_EQ(win::ResourceHandle(), win::ThisModule()) << "the previous resources are put back";
+    }
+}
+
+TEST_F(Exports, OpenViewerKeepsItsLanguageThroughACallInAnother) {
+    TempDirectory dir;
+    const std::string host(1100, 'H'); // longer than any fixed buffer for an item's text
+    const std::wstring path = dir.Path() + L"Events.log";
+    std::ofstream(path.c_str()) << "05.12.2026 08:00:00   Host=\"" << host
+                                << "\" Process=\"P.EXE\" Traceclass=\"2\"\r\n";
+    EXPECT_EQ(CreateDiagnoseDlg(0x0409, std::string(path.begin(), path.end()).c_str()), 0);
+    auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+    ASSERT_NE(viewer, nullptr);
+    const HINSTANCE english = win::ResourceHandle();
+    EXPECT_EQ(win::LoadResString(IDS_DIAGNOSE_TITLE), L"Vistral Diagnostics")
+        << "still selected after the call";
+
+    // German for the message box only: the viewer's English comes back, still mapped.
+    EXPECT_EQ(NotifyMsgBoxTmp(0x0407, 5001, 5000, MB_OK, 0), 0);
+    EXPECT_EQ(g_box.caption, L"Vistral Projektmanager");
+    EXPECT_EQ(win::ResourceHandle(), english);
+    HWND tree = viewer->Tree();
+    TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    EXPECT_EQ(viewer->CaptionText(),
+              L"Vistral Diagnostics - " + std::wstring(host.begin(), host.end()) + L" (1)");
+}

@@ -1,0 +1,281 @@
+// The information dialog as the operator meets it, through CreateInfoDlg: its window, its texts,
+// every way it ends or refuses to end, and what its area paints; and the caption band the
+// dialogs share. Each dialog is inspected from inside its modal loop and, whatever the
+// inspection finds, ended a second later at the latest (a WM_QUIT ends any modal loop of the
+// thread), so a fault shows as a failure within seconds and never as a hang.
+#include "ZtServiceMsg.h"
+#include "frame/ModuleState.h"
+#include "frame/ZtServiceMsgApp.h"
+#include "info/StaticCaption.h"
+#include "info/VistralInfoDlg.h"
+#include "resource.h"
+#include "win/ResourceModule.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+using Inspection = std::function<void(HWND, CVistralInfoDlg*)>;
+
+CVistralInfoDlg* OpenInfoDialog() {
+    return static_cast<CVistralInfoDlg*>(TheModule().infoDialogSlot);
+}
+
+// Runs `run`, which blocks in the information dialog's modal loop; `inspect` runs once the
+// dialog should be up, with the window and object in the slot (null when there is none).
+// Answers false when the run had to be ended by force.
+template <typename Run> bool RunWithInspection(Run run, Inspection inspect) {
+    auto running = std::make_shared<bool>(true);
+    AfterDelay(150, [running, inspect] {
+        if (!*running)
+            return; // the run came back before its dialog could be inspected
+        AfterDelay(1000, [running] {
+            if (*running)
+                ::PostQuitMessage(0);
+        });
+        CVistralInfoDlg* dialog = OpenInfoDialog();
+        inspect(dialog ? dialog->Handle() : nullptr, dialog);
+    });
+    run();
+    *running = false;
+    MSG quit;
+    return !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// CreateInfoDlg as a host calls it (caption row 5000, text row 5001 unless given), inspected.
+bool RunInfo(Inspection inspect, const char* tag = "abc", const char* details = nullptr, LCID lcid = 0x0407,
+             UINT captionId = 5000, UINT textId = 5001) {
+    return RunWithInspection([&] { CreateInfoDlg(0, captionId, textId, lcid, 0, tag, details); }, inspect);
+}
+
+void PressOk(HWND dialog) {
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+using Test = bool (*)(uint32_t);
+const Test IsOrange = [](uint32_t p) {
+    return Red(p) > 220 && Green(p) > 120 && Green(p) < 200 && Blue(p) < 60;
+};
+const Test IsBrown = [](uint32_t p) { return Red(p) > 130 && Red(p) < 200 && Green(p) < 80 && Blue(p) < 80; };
+const Test IsWhite = [](uint32_t p) { return Red(p) > 240 && Green(p) > 240 && Blue(p) > 240; };
+const Test IsDark = [](uint32_t p) { return Red(p) < 100 && Green(p) < 100 && Blue(p) < 100; };
+const Test IsYellow = [](uint32_t p) { return Red(p) > 200 && Green(p) > 150 && Blue(p) < 80; };
+
+int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            count += test(pixels.At(x, y)) ? 1 : 0;
+    return count;
+}
+
+Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId) {
+    Pixels pixels;
+    RunInfo(
+        [&](HWND dialog, CVistralInfoDlg*) {
+            HWND area = ::GetDlgItem(dialog, IDC_INFO_AREA);
+            ::SetWindowPos(area, nullptr, 0, 0, 300, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            pixels = CaptureClient(area);
+            PressOk(dialog);
+        },
+        tag, details, 0x0407, captionId, textId);
+    return pixels;
+}
+
+} // namespace
+
+TEST(InfoDialog, TopmostWindowWithTheTagInTheCaptionAndTheDetailsUnderTheMessage) {
+    struct Case {
+        LCID lcid;
+        UINT captionId;
+        const char *tag, *details;
+        const wchar_t *caption, *message, *title = nullptr;
+    };
+    const auto row = [](UINT id) { return reinterpret_cast<const char*>(static_cast<uintptr_t>(id)); };
+    const char* const western = "\xC4-\xFC"; // 8-bit text in the ANSI code page, Western European here
+    const Case cases[] = {
+        {0x0407, 5000, "abc", "xyz", L"Vistral Projektmanager [abc]", L"Ein Fehler ist aufgetreten.\nxyz"},
+        {0x0407, 5000, nullptr, nullptr, L"Vistral Projektmanager []", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 130, "", "", L"Information []", L"Ein Fehler ist aufgetreten."},
+        {0x0407, 5000, western, nullptr, L"Vistral Projektmanager [\u00C4-\u00FC]",
+         L"Ein Fehler ist aufgetreten."},
+        // Pointer values below 0x10000 name string-table rows; a missing row is empty text.
+        {0x0407, 5000, row(5001), row(5000), L"Vistral Projektmanager [Ein Fehler ist aufgetreten.]",
+         L"Ein Fehler ist aufgetreten.\nVistral Projektmanager"},
+        {0x0407, 5000, row(0xFFFF), row(0xFFFF), L"Vistral Projektmanager []",
+         L"Ein Fehler ist aufgetreten."},
+        {0x0409, 5000, "abc", nullptr, L"Vistral Project Manager [abc]", L"An error has occurred.",
+         L"Vistral Information"},
+    };
+    for (const Case& c : cases) {
+        if (c.tag == western && ::GetACP() != 1252)
+            continue;
+        const bool ended = RunInfo(
+            [&](HWND dialog, CVistralInfoDlg* info) {
+                ASSERT_NE(info, nullptr);
+                EXPECT_EQ(std::tuple(info->CaptionText(), info->MessageText(), WindowText(dialog)),
+                          std::tuple(c.caption, c.message, c.title ? c.title : L"Vistral-Information"));
+                // Caption without system menu, topmost tool window in front, Details disabled.
+                EXPECT_EQ(
+                    std::tuple(::GetWindowLongW(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU),
+                               ::GetWindowLongW(dialog, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
+                               ::GetForegroundWindow(), ::IsWindowEnabled(::GetDlgItem(dialog, 300))),
+                    std::tuple(WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, dialog, FALSE));
+                PressOk(dialog);
+            },
+            c.tag, c.details, c.lcid, c.captionId);
+        EXPECT_TRUE(ended) << c.caption;
+        EXPECT_EQ(OpenInfoDialog(), nullptr) << "the slot is emptied when the dialog goes";
+    }
+}
+
+TEST(InfoDialog, EndsOnOkEnterEscapeDetailsAndTheCloseMessageButNotOnTheCloseBoxOrAltF4) {
+    struct Case {
+        void (*act)(HWND);
+        bool ends;
+        INT_PTR endCode; // of the action, or of OK pressed after it when it does not end the dialog
+    };
+    const Case cases[] = {
+        {[](HWND d) { ::SendMessageW(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0); }, true, IDOK},
+        {[](HWND d) { PostKey(::GetFocus() ? ::GetFocus() : d, VK_RETURN); }, true, IDOK},
+        {[](HWND d) { PostKey(::GetFocus() ? ::GetFocus() : d, VK_ESCAPE); }, true, IDCANCEL},
+        {[](HWND d) { ::SendMessageW(::GetDlgItem(d, IDC_INFO_DETAILS), BM_CLICK, 0, 0); }, true, 300},
+        {[](HWND) { EXPECT_EQ(DestroyOpenDlg(), 0); }, true, IDOK},
+        {[](HWND d) { ::SendMessageW(d, WM_CLOSE, 0, 0); }, false, IDOK},
+        {[](HWND d) { ::SendMessageW(d, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)); }, false, IDOK},
+        {[](HWND d) { // other system commands get their usual handling
+             ::SendMessageW(d, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+             EXPECT_TRUE(::IsIconic(d));
+         },
+         false, IDOK},
+    };
+    for (const Case& c : cases) {
+        // Run directly: CreateInfoDlg drops the end code and disables Details.
+        CVistralInfoDlg dialog(&TheModule().infoDialogSlot, nullptr);
+        INT_PTR code = 0;
+        auto stillOpen = std::make_shared<bool>(false);
+        EXPECT_TRUE(RunWithInspection([&] { code = dialog.DoModal(); },
+                                      [&](HWND window, CVistralInfoDlg*) {
+                                          ASSERT_NE(window, nullptr);
+                                          c.act(window);
+                                          AfterDelay(150, [stillOpen, window] {
+                                              if ((*stillOpen = ::IsWindow(window) != FALSE))
+                                                  PressOk(window);
+                                          });
+                                      }));
+        EXPECT_EQ(!*stillOpen, c.ends) << c.endCode;
+        EXPECT_EQ(code, c.endCode);
+    }
+    EXPECT_EQ(DestroyOpenDlg(), 0) << "a call with the slot empty";
+}
+
+namespace {
+std::vector<HWND> g_closed; // the windows the close message reached, in order
+
+LRESULT CALLBACK RecordCloseMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (sent->message == ::RegisterWindowMessageW(L"B424407D-3EDF-4AF5-842B-D35991C5583E"))
+        g_closed.push_back(sent->hwnd);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+TEST(InfoDialog, DestroyOpenDlgClosesTheNewestInformationDialogThenTheViewer) {
+    ASSERT_EQ(CreateDiagnoseDlg(0x0407, nullptr), 0);
+    const HWND viewer = TheModule().diagnoseDialogSlot->Handle();
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordCloseMessage, nullptr, ::GetCurrentThreadId());
+    HWND second = nullptr;
+    EXPECT_TRUE(RunInfo([&](HWND first, CVistralInfoDlg*) {
+        EXPECT_TRUE(RunInfo([&](HWND newer, CVistralInfoDlg*) { // takes the slot over
+            second = newer;
+            EXPECT_EQ(DestroyOpenDlg(), 0);
+        }));
+        EXPECT_EQ(OpenInfoDialog(), nullptr) << "the newer dialog emptied the slot";
+        EXPECT_EQ(DestroyOpenDlg(), 0); // reaches nobody now
+        PressOk(first);
+    }));
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_closed, (std::vector<HWND>{second, viewer}));
+    EXPECT_EQ(TheModule().diagnoseDialogSlot, nullptr);
+}
+
+TEST(InfoDialog, TemplateThatCannotBeMadeEndsTheRunAtOnceWithTheSlotEmpty) {
+    // The French marker library's template 3216 names a control class that does not exist.
+    HMODULE french = ::LoadLibraryExW((BinDirectory() + L"fixtures\\ZtFixtureFRA.LNG").c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(french, nullptr);
+    win::ScopedResourceHandle source(french);
+    CVistralInfoDlg dialog(&TheModule().infoDialogSlot, nullptr);
+    INT_PTR code = 0;
+    EXPECT_TRUE(RunWithInspection([&] { code = dialog.DoModal(); }, [](HWND, CVistralInfoDlg*) {}));
+    EXPECT_EQ(code, -1);
+    EXPECT_EQ(OpenInfoDialog(), nullptr);
+}
+
+// The area is sized to a client of 300 x 100 pixels: grown by one pixel on every side it is 102
+// high, so the upper band covers rows 0 to 32 and the lower band rows 33 to 100; the warning
+// symbol sits at (4, 1), the document symbol at (40, 52), the caption text starts at x 43 and
+// the message text at x 79.
+TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbols) {
+    const Pixels texts = PaintedArea("abc", "Zweite Zeile", 5000, 5001);
+    const Pixels empty = PaintedArea(nullptr, nullptr, 4711, 4712); // the caption is " []"
+    for (const Pixels* pixels : {&texts, &empty}) {
+        ASSERT_EQ(pixels->width, 300);
+        ASSERT_EQ(pixels->height, 100);
+        EXPECT_TRUE(IsOrange(pixels->At(298, 0))) << std::hex << pixels->At(298, 0);
+        EXPECT_TRUE(IsBrown(pixels->At(298, 31))) << std::hex << pixels->At(298, 31);
+        EXPECT_TRUE(IsWhite(pixels->At(298, 33))) << std::hex << pixels->At(298, 33);
+        EXPECT_TRUE(IsWhite(pixels->At(298, 99)));
+        // The warning triangle's yellow left of its exclamation mark, the document's dark rim.
+        EXPECT_GT(Count(*pixels, 12, 21, 18, 27, IsYellow), 10);
+        EXPECT_GT(Count(*pixels, 45, 60, 48, 76, IsDark), 8);
+        EXPECT_EQ(Count(*pixels, 0, 0, 3, 32, IsWhite), 0) << "nothing white left of the warning symbol";
+        EXPECT_EQ(Count(*pixels, 74, 33, 79, 100, IsDark), 0) << "nothing dark between symbol and message";
+    }
+    EXPECT_GT(Count(texts, 44, 0, 300, 32, IsWhite), 30) << "white caption type on the band";
+    EXPECT_EQ(Count(empty, 80, 0, 300, 32, IsWhite), 0) << "nothing beyond the empty tag's brackets";
+    EXPECT_EQ(Count(empty, 80, 33, 300, 100, IsDark), 0) << "no message type";
+
+    // Dark message type right of x 79, in two lines centred as a block in the lower band.
+    std::vector<int> inkRows;
+    for (int y = 33; y < 100; ++y)
+        if (Count(texts, 80, y, 300, y + 1, IsDark) > 0)
+            inkRows.push_back(y);
+    ASSERT_FALSE(inkRows.empty());
+    LOGFONTW font{}; // the message font
+    ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
+    EXPECT_GT(inkRows.back() - inkRows.front(), std::abs(font.lfHeight) * 3 / 2) << "two lines";
+    EXPECT_NEAR(inkRows.front() - 33, 100 - inkRows.back(), 4) << "centred vertically";
+}
+
+TEST(CaptionBand, ControlTextThenNewTextsAndSizesCentredOnTheGradient) {
+    TheApp().EnsureStarted(); // GDI+
+    HWND band = ::CreateWindowExW(0, L"STATIC", L"Vistral Diagnose", WS_POPUP | WS_VISIBLE, 0, 0, 500, 70,
+                                  nullptr, nullptr, nullptr, nullptr);
+    CStaticCaption caption;
+    ASSERT_TRUE(caption.SubclassWindow(band));
+    EXPECT_EQ(caption.Text(), L"Vistral Diagnose");
+    for (int width : {500, 300}) {
+        ::SetWindowPos(band, nullptr, 0, 0, width, 70, SWP_NOMOVE | SWP_NOZORDER);
+        const Pixels pixels = CaptureClient(band);
+        const uint32_t top = pixels.At(2, 0), bottom = pixels.At(2, 69), face = ::GetSysColor(COLOR_3DFACE);
+        EXPECT_TRUE(Red(top) < 40 && Green(top) > 110 && Blue(top) < 40) << std::hex << top;
+        const int off = std::abs(Red(bottom) - GetRValue(face)) + std::abs(Green(bottom) - GetGValue(face)) +
+                        std::abs(Blue(bottom) - GetBValue(face));
+        EXPECT_LE(off, 30) << "the face colour at the bottom: " << std::hex << bottom;
+        int left = width, right = -1; // of the white type, above the middle, where the band is greener
+        for (size_t i = 0; i < pixels.data.size() / 2; ++i)
+            if ((pixels.data[i] & 0xF0F0F0) == 0xF0F0F0) {
+                left = std::min(left, int(i % width));
+                right = std::max(right, int(i % width));
+            }
+        EXPECT_TRUE(right - left > 50 && std::abs((left + right) / 2 - width / 2) <= 4)
+            << left << "-" << right;
+        caption.SetText(L"Vistral Diagnose - PC1 (3)");
+    }
+    ::DestroyWindow(band);
+}
