@@ -1,0 +1,243 @@
+// The viewer on a log that lives on: lines another process appends, a log cut or replaced under
+// it, finding text with the keys and the Find dialog, and what it says of a log it cannot read.
+#include "ViewerFixture.h"
+
+#include "win/UniqueHandle.h"
+
+#include <fstream>
+
+using namespace testing_support;
+using namespace viewer_tests;
+
+namespace {
+
+// Appends `text` to `path` from another process, as a suite process writes to the log.
+void AppendFromAnotherProcess(const std::wstring& path, const std::string& text,
+                              const std::wstring& scratch) {
+    std::ofstream(scratch.c_str(), std::ios::binary) << text;
+    std::wstring command = L"cmd.exe /c type \"" + scratch + L"\" >> \"" + path + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                 nullptr, &startup, &process));
+    win::UniqueKernelHandle guard(process.hProcess);
+    ::CloseHandle(process.hThread);
+    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+}
+
+// Pumps until `done` holds, at most `ms`.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (done())
+            return true;
+        PumpMessages(50);
+    }
+    return done();
+}
+
+std::wstring Selected(HWND tree) {
+    wchar_t text[64] = {};
+    TVITEMW item{TVIF_TEXT, TreeView_GetSelection(tree)};
+    item.pszText = text;
+    item.cchTextMax = 64;
+    return item.hItem && TreeView_GetItem(tree, &item) ? text : L"";
+}
+
+// The dialog of this thread beside the viewer (the Find dialog, a message box), or null.
+HWND OtherDialog(HWND viewer) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (window != viewer && ::IsWindowVisible(window) &&
+            ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
+            return window;
+    return nullptr;
+}
+
+// A key as the keyboard gives it, with Shift held or not.
+void PressKey(HWND target, WORD key, bool shift = false) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PostKey(target, key);
+    PumpMessages(50);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+const std::vector<std::string> kLog = {
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0" Text="Zugriff verweigert")",
+    R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0" Text="alles gut")",
+    R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="2" Text="zugriffsfehler")",
+    R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
+    R"(05.12.2026 08:00:05   Host="PC1" Process="Epsilon" Traceclass="0" Text="noch einmal")",
+};
+
+class Live : public Viewer {
+protected:
+    void SetUp() override {
+        path = WriteLog(kLog);
+        Open(path);
+        ASSERT_NE(viewer, nullptr);
+    }
+    // The tree's selection and the process of the list's selected row.
+    std::pair<std::wstring, std::wstring> Where() const {
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        return {Selected(tree), row < 0 ? L"" : ListText(list, row, 1)};
+    }
+    std::wstring path;
+};
+
+} // namespace
+
+TEST_F(Live, AppendedLinesJoinTreeAndListWhereTheyBelong) {
+    SelectTreeItem(L"PC1 (2)");
+    NMLISTVIEW click{{list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK}};
+    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST,
+                   reinterpret_cast<LPARAM>(&click)); // by date, ascending
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); // Epsilon
+    PumpMessages(20);
+    AppendFromAnotherProcess(path,
+                             "05.12.2026 07:59:59   Host=\"PC1\" Process=\"Early\" Traceclass=\"0\"\r\n"
+                             "05.12.2026 08:00:09   Host=\"PC9\" Process=\"New\" Traceclass=\"1\"\r\n"
+                             "05.12.2026 08:00:10   Host=\"PC1\" Traceclass=\"0\" Process=\"Half",
+                             dir.Path() + L"more.txt");
+    ASSERT_TRUE(PumpUntil([&] { return FindTreeItem(tree, L"PC1 (3)") != nullptr; }, 3000))
+        << "following reads new lines within a few seconds";
+    EXPECT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"Information", L"Warnung", L"Fehler"}));
+    EXPECT_NE(FindTreeItem(tree, L"PC9 (1)"), nullptr);
+    EXPECT_TRUE(ReadTree(tree)[1].bold && ReadTree(tree)[1].expanded);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (3)");
+    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Early", L"Alpha", L"Epsilon"}))
+        << "in sort order";
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (3)"), std::wstring(L"Epsilon")))
+        << "the selection stays with its record";
+
+    // The half line comes in once its line end has; with following off, only on F5.
+    Command(ID_VIEWER_FOLLOW);
+    EXPECT_FALSE(viewer->IsFollowing());
+    AppendFromAnotherProcess(path, "\"\r\n", dir.Path() + L"end.txt");
+    PumpMessages(1500);
+    EXPECT_NE(FindTreeItem(tree, L"PC1 (3)"), nullptr);
+    PressKey(tree, VK_F5);
+    EXPECT_NE(FindTreeItem(tree, L"PC1 (4)"), nullptr);
+    EXPECT_EQ(Column(list, 1).back(), L"Half");
+}
+
+TEST_F(Live, ALogCutOrMadeAnewIsReadAgainKeepingTheSelectedGroup) {
+    TreeView_SelectItem(tree, ReadTree(tree)[1].children[1].item); // Fehler, PC2
+    PumpMessages(20);
+    // Cut to its newest part, as the size limit of a suite writer does.
+    const std::wstring cut =
+        WriteLog({kLog[3], kLog[4], R"(05.12.2026 08:00:06   Host="PC2" Process="Zeta" Traceclass="2")"});
+    ASSERT_EQ(cut, path);
+    PressKey(tree, VK_F5);
+    EXPECT_EQ(Where().first, L"PC2 (2)");
+    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Delta", L"Zeta"}));
+    EXPECT_EQ(FindTreeItem(tree, L"PC1 (2)"), nullptr);
+
+    // Moved away and made anew while the viewer holds it.
+    ASSERT_TRUE(::MoveFileExW(path.c_str(), (path + L".1").c_str(), 0));
+    WriteLog({R"(06.12.2026 09:00:00   Host="PC2" Process="Eta" Traceclass="2")"});
+    PressKey(tree, VK_F5);
+    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Eta"}));
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC2 (1)");
+
+    // Rewritten in place: the record's line is not its line any more, and the details show
+    // nothing of it; the viewer reads the log again once they close.
+    std::string same = "06.12.2026 09:00:00   Host=\"PC2\" Process=\"Eta\" Traceclass=\"2\"";
+    same.replace(same.find("Eta"), 3, "Xyz");
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::in) << same;
+    WithDetails(
+        [&] {
+            NMITEMACTIVATE activate{{list, IDC_DIAGNOSE_LIST, NM_DBLCLK}, 0};
+            ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+        },
+        [](HWND details) { EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(details, IDC_DETAILS_LIST)), 0); });
+    PumpMessages(100);
+    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Xyz"}));
+}
+
+TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
+    // The Find dialog: Ctrl+F opens it, "Find next" finds from the start.
+    PressCtrlKey(tree, 'F');
+    HWND find = nullptr;
+    const bool opened = PumpUntil([&] { return (find = OtherDialog(window)) != nullptr; }, 1000);
+    ReleaseCtrl();
+    ASSERT_TRUE(opened);
+    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"zugriff");
+    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
+    PumpMessages(50);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
+    ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
+
+    struct Step {
+        WORD key;
+        bool shift;
+        const wchar_t* group;
+        const wchar_t* process;
+    };
+    for (const Step& step :
+         {Step{VK_F3, false, L"PC1 (1)", L"Gamma"}, Step{VK_F3, false, L"PC2 (1)", L"Delta"},
+          Step{VK_F3, false, L"PC1 (2)", L"Alpha"}, Step{VK_F3, true, L"PC2 (1)", L"Delta"},
+          Step{VK_F3, true, L"PC1 (1)", L"Gamma"}}) {
+        PressKey(list, step.key, step.shift);
+        EXPECT_EQ(Where(), std::make_pair(std::wstring(step.group), std::wstring(step.process)))
+            << step.shift;
+    }
+
+    // Match case and whole words, through the dialog's own message.
+    FINDREPLACEW request{sizeof request};
+    wchar_t what[32] = L"Zugriff";
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;
+    const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
+    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(Where().second, L"Alpha") << "only Alpha writes it so";
+    request.Flags = FR_FINDNEXT | FR_DOWN | FR_WHOLEWORD;
+    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(Where().second, L"Delta") << "zugriffsfehler is no whole word";
+
+    SeenMessageBox seen;
+    ReadAndCloseNextMessageBox(seen);
+    wcscpy(what, L"nirgends");
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(seen.text, L"\"nirgends\" wurde nicht gefunden.");
+    EXPECT_EQ(Where().second, L"Delta") << "nothing found, nothing moved";
+}
+
+TEST_F(Live, TheViewersKeysAreNotTakenFromTheHostsWindows) {
+    Command(ID_VIEWER_FOLLOW); // following off: only F5 would read what arrives
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr,
+                                  nullptr, nullptr);
+    AppendFromAnotherProcess(path, "05.12.2026 08:00:09   Host=\"PC7\"\r\n", dir.Path() + L"more.txt");
+    PressKey(edit, VK_F5);
+    PressCtrlKey(edit, 'F');
+    PumpMessages(100);
+    ReleaseCtrl();
+    EXPECT_EQ(FindTreeItem(tree, L"PC7 (1)"), nullptr);
+    EXPECT_EQ(OtherDialog(window), nullptr) << "no Find dialog";
+    ::DestroyWindow(edit);
+}
+
+TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
+    const std::wstring path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1")"});
+    win::UniqueFile exclusive(
+        ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    const std::wstring caption = viewer->CaptionText();
+    EXPECT_EQ(caption.rfind(L"Vistral Diagnose - ", 0), 0u);
+    EXPECT_GT(caption.size(), 25u) << "the platform's text for the sharing violation";
+    EXPECT_EQ(TreeView_GetCount(tree), 0u);
+    DestroyOpenDlg();
+    exclusive.reset();
+
+    for (const std::wstring& missing : {dir.Path() + L"missing.log", std::wstring()}) {
+        Open(missing);
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose");
+        EXPECT_EQ(TreeView_GetCount(tree) + ListView_GetItemCount(list), 0u);
+        DestroyOpenDlg();
+    }
+}
