@@ -294,7 +294,8 @@ TEST(RecordStore, BigLogsReadInOneGoOrInPiecesGiveTheSameIndex) {
               Recheck::Same);
     EXPECT_EQ(visited, 20001u) << "the visit stops when asked";
     growing.bytes[whole.source.bytes.size() / 2] ^= 1;
-    EXPECT_EQ(pieces.ForEachLine(growing, 0, pieces.RecordCount(), [](RecordId, const std::wstring&) { return true; }),
+    EXPECT_EQ(pieces.ForEachLine(growing, 0, pieces.RecordCount(),
+                                 [](RecordId, const std::wstring&) { return true; }),
               Recheck::Changed);
 }
 

@@ -17,7 +17,8 @@ TreeNode ReadNode(HWND tree, HTREEITEM item) {
     data.cchTextMax = 512;
     data.stateMask = TVIS_BOLD | TVIS_EXPANDED;
     TreeView_GetItem(tree, &data);
-    TreeNode node{text, data.lParam, (data.state & TVIS_BOLD) != 0, (data.state & TVIS_EXPANDED) != 0, item, {}};
+    TreeNode node{text, data.lParam, (data.state & TVIS_BOLD) != 0, (data.state & TVIS_EXPANDED) != 0,
+                  item, {}};
     for (HTREEITEM child = TreeView_GetChild(tree, item); child; child = TreeView_GetNextSibling(tree, child))
         node.children.push_back(ReadNode(tree, child));
     return node;
@@ -46,7 +47,9 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM search) {
     return TRUE;
 }
 
-void Send(std::vector<INPUT> inputs) { ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+void Send(std::vector<INPUT> inputs) {
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 } // namespace
 
 std::vector<TreeNode> ReadTree(HWND tree) {
@@ -131,8 +134,9 @@ void ReleaseCtrl() {
 
 std::string Ansi(const std::wstring& text) {
     std::string result(text.size() * 2 + 1, '\0');
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), result.data(),
-                                             static_cast<int>(result.size()), nullptr, nullptr);
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), result.data(),
+                              static_cast<int>(result.size()), nullptr, nullptr);
     result.resize(static_cast<size_t>(length > 0 ? length : 0));
     return result;
 }
@@ -171,7 +175,8 @@ void Viewer::SelectTreeItem(const std::wstring& text) {
 }
 
 void Viewer::Command(int id) {
-    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+    ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     PumpMessages(20);
 }
 
