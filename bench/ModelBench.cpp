@@ -2,6 +2,7 @@
 //   zt_model_bench LOGFILE
 // Prints one "name: value" line per figure.
 #include "diagnose/RecordStore.h"
+#include "viewer/TextMatcher.h"
 
 #include <algorithm>
 #include <chrono>
@@ -126,6 +127,28 @@ int main(int argc, char** argv) {
                 (after.now - before.now) / fileSize);
     std::printf("index's own account: %.1f MB = %.3f x file size\n", store.MemoryBytes() / 1e6,
                 store.MemoryBytes() / fileSize);
+
+    {
+        // Every line read again, checked and searched for a text it does not hold, as find does.
+        const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
+        const viewer::TextMatcher matcher(L"nowhere in the log", false, false, tables);
+        size_t found = 0;
+        const auto findStart = Clock::now();
+#ifdef _WIN32
+        diagnose::ByteSource& source = store.Source();
+#else
+        diagnose::ByteSource& source = file;
+#endif
+        const diagnose::TextDecoder& decoder = store.Decoder();
+        const char16_t* table =
+            decoder.ansiTable.empty() ? diagnose::Latin1Table() : decoder.ansiTable.data();
+        store.ForEachLineBytes(source, 0, store.RecordCount(),
+                               [&](diagnose::RecordId, const char* bytes, size_t size, diagnose::TextForm) {
+                                   found += matcher.MatchesAnsi(bytes, size, table);
+                                   return true;
+                               });
+        std::printf("find through every line: %.3f s (%zu found)\n", Seconds(findStart), found);
+    }
 
     std::vector<diagnose::RecordId> rows;
     for (diagnose::RecordId id = 0; id < store.RecordCount() && rows.size() < 200000; id += 3)

@@ -101,11 +101,11 @@ private:
     size_t m_used = 0;
 };
 
-template <typename Unit> bool SpanIs(const Unit* s, size_t begin, size_t end, const char* literal) {
-    const size_t n = std::strlen(literal);
-    if (end - begin != n)
+template <typename Unit, size_t N>
+bool SpanIs(const Unit* s, size_t begin, size_t end, const char (&literal)[N]) {
+    if (end - begin != N - 1)
         return false;
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < N - 1; ++i)
         if (UnitClasses<Unit>::Code(s[begin + i]) != static_cast<unsigned char>(literal[i]))
             return false;
     return true;
@@ -246,6 +246,9 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
     SpanInterner<Unit> names(text), dates(text);
     TripleTable triples;
     uint32_t lastTriple = 0;
+    std::pair<size_t, size_t> lastDate{0, 0}; // where in `text`, and how long
+    uint32_t lastDateId = 0;
+    bool haveDate = false;
     out.lines.reserve(lines.size());
     for (const LineSpan& span : lines) {
         const Unit* line = text + span.textBegin;
@@ -279,7 +282,15 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
         if (out.triples.empty() || hostId != out.triples[lastTriple].host ||
             processId != out.triples[lastTriple].process || cls != out.triples[lastTriple].traceClass)
             lastTriple = triples.Intern(out.triples, {hostId, processId, cls});
-        const uint32_t date = intern(dates, out.dates, header.dateBegin, header.dateEnd);
+        // Neighbouring lines mostly share their date: the last one is tried before the table.
+        const size_t dateLength = header.dateEnd - header.dateBegin;
+        if (!(lastDate.second == dateLength && haveDate &&
+              std::equal(line + header.dateBegin, line + header.dateEnd, text + lastDate.first))) {
+            lastDateId = intern(dates, out.dates, header.dateBegin, header.dateEnd);
+            lastDate = {span.textBegin + header.dateBegin, dateLength};
+            haveDate = true;
+        }
+        const uint32_t date = lastDateId;
         const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
         if (time == kInexactTime) {
             out.inexact.emplace_back(out.lines.size(), std::wstring());
@@ -810,10 +821,6 @@ uint64_t RecordStore::StartOf(const Block& block, RecordId id) const {
     return block.base + m_entries[id].offset;
 }
 
-bool RecordStore::IsLastOfText(const Block& block) const {
-    return &block == &m_blocks[m_blocks.size() - 1] && m_tail != nullptr;
-}
-
 // Reads a block's bytes and checks them against its hash.
 namespace {
 // Reads [base, base + size) whole; Changed when the source is shorter now.
@@ -856,28 +863,38 @@ Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::stri
     return BlockMatches(block, bytes.data()) ? Recheck::Same : Recheck::Changed;
 }
 
-void RecordStore::DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const {
-    (void)lastOfText;
-    const size_t unit = UnitBytes(m_decoder.form);
-    const size_t units = TextUnits(bytes, 0, size, unit);
-    switch (m_decoder.form) {
+void RecordStore::DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const {
+    switch (form) {
     case TextForm::Utf16: {
-        std::u16string text(units, u'\0');
-        std::memcpy(text.data(), bytes, units * 2);
-        AppendUtf16(out, text.data(), units);
+        std::u16string text(size / 2, u'\0');
+        std::memcpy(text.data(), bytes, text.size() * 2);
+        AppendUtf16(out, text.data(), text.size());
         break;
     }
     case TextForm::AnsiMultiByte: {
         std::u16string text;
-        if (m_decoder.widen && units > 0)
-            m_decoder.widen(bytes, units, text);
+        if (m_decoder.widen && size > 0)
+            m_decoder.widen(bytes, size, text);
         AppendUtf16(out, text.data(), text.size());
         break;
     }
     default:
-        AppendUnits(out, bytes, units, m_decoder);
+        AppendUnits(out, bytes, size, m_decoder);
         break;
     }
+}
+
+// A line's bytes without its line end, in `blockBytes` of its block (for memory lines, its own).
+RecordStore::LineBytes RecordStore::BytesOf(const Block& block, const char* blockBytes, RecordId id) const {
+    if (block.memory) {
+        const std::u16string& line = m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
+        return {reinterpret_cast<const char*>(line.data()), line.size() * 2, TextForm::Utf16};
+    }
+    const size_t unit = UnitBytes(m_decoder.form);
+    const size_t begin = m_entries[id].offset;
+    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset
+                                                          : static_cast<size_t>(block.end - block.base);
+    return {blockBytes + begin, TextUnits(blockBytes, begin, end, unit) * unit, m_decoder.form};
 }
 
 Recheck RecordStore::ReadLine(ByteSource& source, RecordId id, std::wstring& text) const {
@@ -885,18 +902,14 @@ Recheck RecordStore::ReadLine(ByteSource& source, RecordId id, std::wstring& tex
     if (!IsRecord(id))
         return Recheck::Failed;
     const Block& block = m_blocks[BlockIndexOf(id)];
-    if (block.memory) {
-        const std::u16string& line = m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
-        AppendUtf16(text, line.data(), line.size());
-        return Recheck::Same;
-    }
     std::string bytes;
-    const Recheck check = ReadBlock(source, block, bytes);
-    if (check != Recheck::Same)
-        return check;
-    const size_t begin = m_entries[id].offset;
-    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : bytes.size();
-    DecodeLine(bytes.data() + begin, end - begin, IsLastOfText(block), text);
+    if (!block.memory) {
+        const Recheck check = ReadBlock(source, block, bytes);
+        if (check != Recheck::Same)
+            return check;
+    }
+    const LineBytes line = BytesOf(block, bytes.data(), id);
+    DecodeText(line.data, line.size, line.form, text);
     return Recheck::Same;
 }
 
@@ -911,23 +924,24 @@ Recheck RecordStore::CheckEnd(ByteSource& source) const {
     return Recheck::Same;
 }
 
-Recheck RecordStore::ForEachLine(ByteSource& source, RecordId first, RecordId last,
-                                 const LineVisitor& visit) const {
+Recheck RecordStore::ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,
+                                      const LineBytesVisitor& visit) const {
     constexpr uint64_t kSpanBytes = 1 << 20; // neighbouring blocks are read together
     last = std::min(last, RecordCount());
     std::string bytes;
-    std::wstring text;
     for (RecordId id = first; id < last;) {
         const size_t firstBlock = BlockIndexOf(id);
         const Block& start = m_blocks[firstBlock];
         size_t lastBlock = firstBlock;
         if (!start.memory) {
-            while (lastBlock + 1 < m_blocks.size() && m_blocks[lastBlock].first + m_blocks[lastBlock].count < last &&
-                   !m_blocks[lastBlock + 1].memory && m_blocks[lastBlock + 1].base == m_blocks[lastBlock].end &&
+            while (lastBlock + 1 < m_blocks.size() &&
+                   m_blocks[lastBlock].first + m_blocks[lastBlock].count < last &&
+                   !m_blocks[lastBlock + 1].memory &&
+                   m_blocks[lastBlock + 1].base == m_blocks[lastBlock].end &&
                    m_blocks[lastBlock + 1].end - start.base <= kSpanBytes)
                 ++lastBlock;
-            const Recheck read =
-                ReadSpan(source, start.base, static_cast<size_t>(m_blocks[lastBlock].end - start.base), bytes);
+            const Recheck read = ReadSpan(source, start.base,
+                                          static_cast<size_t>(m_blocks[lastBlock].end - start.base), bytes);
             if (read != Recheck::Same)
                 return read;
         }
@@ -936,25 +950,25 @@ Recheck RecordStore::ForEachLine(ByteSource& source, RecordId first, RecordId la
             const char* blockBytes = bytes.data() + (block.memory ? 0 : block.base - start.base);
             if (!block.memory && !BlockMatches(block, blockBytes))
                 return Recheck::Changed;
-            const RecordId blockEnd = std::min(last, block.first + block.count);
-            const size_t blockSize = static_cast<size_t>(block.end - block.base);
-            for (; id < blockEnd; ++id) {
-                text.clear();
-                if (block.memory) {
-                    const std::u16string& line =
-                        m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
-                    AppendUtf16(text, line.data(), line.size());
-                } else {
-                    const size_t begin = m_entries[id].offset;
-                    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : blockSize;
-                    DecodeLine(blockBytes + begin, end - begin, IsLastOfText(block), text);
-                }
-                if (!visit(id, text))
+            for (const RecordId blockEnd = std::min(last, block.first + block.count); id < blockEnd; ++id) {
+                const LineBytes line = BytesOf(block, blockBytes, id);
+                if (!visit(id, line.data, line.size, line.form))
                     return Recheck::Same;
             }
         }
     }
     return Recheck::Same;
+}
+
+Recheck RecordStore::ForEachLine(ByteSource& source, RecordId first, RecordId last,
+                                 const LineVisitor& visit) const {
+    std::wstring text;
+    return ForEachLineBytes(source, first, last,
+                            [&](RecordId id, const char* bytes, size_t size, TextForm form) {
+                                text.clear();
+                                DecodeText(bytes, size, form, text);
+                                return visit(id, text);
+                            });
 }
 
 } // namespace diagnose
@@ -1025,10 +1039,11 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,
                        diagnose::RecordId id, int column, bool ascending) {
     const std::wstring text = store.RowText(id, column);
-    auto at = std::upper_bound(rows.begin(), rows.end(), text, [&](const std::wstring& key, diagnose::RecordId row) {
-        const std::wstring other = store.RowText(row, column);
-        return ascending ? key < other : other < key;
-    });
+    auto at = std::upper_bound(rows.begin(), rows.end(), text,
+                               [&](const std::wstring& key, diagnose::RecordId row) {
+                                   const std::wstring other = store.RowText(row, column);
+                                   return ascending ? key < other : other < key;
+                               });
     const auto row = static_cast<size_t>(at - rows.begin());
     rows.insert(at, id);
     return row;

@@ -118,6 +118,12 @@ public:
     // and checked block by block, until `visit` answers false.
     using LineVisitor = std::function<bool(RecordId, const std::wstring&)>;
     Recheck ForEachLine(ByteSource& source, RecordId first, RecordId last, const LineVisitor& visit) const;
+    // The same with each line's bytes as they are stored, without its line end: in the
+    // decoder's form, or UTF-16 for lines added from memory. DecodeText widens them.
+    using LineBytesVisitor = std::function<bool(RecordId, const char* bytes, size_t size, TextForm form)>;
+    Recheck ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,
+                             const LineBytesVisitor& visit) const;
+    void DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const;
 
     // Bytes the index holds, for the benchmarks' account.
     size_t MemoryBytes() const;
@@ -177,8 +183,12 @@ private:
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
     bool BlockMatches(const Block& block, const char* bytes) const;
-    bool IsLastOfText(const Block& block) const;
-    void DecodeLine(const char* bytes, size_t size, bool lastOfText, std::wstring& out) const;
+    struct LineBytes {
+        const char* data;
+        size_t size;
+        TextForm form;
+    };
+    LineBytes BytesOf(const Block& block, const char* blockBytes, RecordId id) const;
 
     TextDecoder m_decoder;
     uint64_t m_completeEnd = 0;

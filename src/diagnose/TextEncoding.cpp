@@ -94,8 +94,10 @@ void AppendUtf16(std::wstring& out, const char16_t* text, size_t length) {
 void AppendAnsi(std::wstring& out, const char* text, size_t length, const char16_t* table) {
     const size_t at = out.size();
     out.resize(at + length);
+    wchar_t* target = &out[0] + at;
+    const auto* source = reinterpret_cast<const unsigned char*>(text);
     for (size_t i = 0; i < length; ++i)
-        out[at + i] = static_cast<wchar_t>(table[static_cast<unsigned char>(text[i])]);
+        target[i] = static_cast<wchar_t>(table[source[i]]);
 }
 
 const char16_t* Latin1Table() {

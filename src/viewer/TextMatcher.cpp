@@ -1,6 +1,8 @@
 // Text search in record lines.
 #include "viewer/TextMatcher.h"
 
+#include <algorithm>
+
 namespace viewer {
 
 CharacterTables CharacterTables::Ascii() {
@@ -22,6 +24,10 @@ TextMatcher::TextMatcher(const std::wstring& what, bool matchCase, bool wholeWor
     if (!m_matchCase)
         for (wchar_t& unit : m_what)
             unit = Fold(unit);
+    const size_t n = m_what.size();
+    m_shift.assign(65536, static_cast<uint8_t>(std::min<size_t>(n ? n : 1, 255)));
+    for (size_t i = 0; i + 1 < n; ++i)
+        m_shift[static_cast<uint16_t>(m_what[i])] = static_cast<uint8_t>(std::min<size_t>(n - 1 - i, 255));
 }
 
 wchar_t TextMatcher::Fold(wchar_t unit) const {
@@ -32,24 +38,48 @@ bool TextMatcher::IsWord(wchar_t unit) const {
     return m_tables.word[static_cast<uint16_t>(unit)] != 0 || unit == L'_';
 }
 
-bool TextMatcher::Matches(const std::wstring& line) const {
-    if (m_what.empty() || line.size() < m_what.size())
+// Horspool's search: the window moves on by how far its last unit stands from the end of the
+// text sought, so most units of a line are never looked at.
+template <typename UnitAt> bool TextMatcher::Search(size_t length, UnitAt&& unitAt) const {
+    const size_t n = m_what.size();
+    if (n == 0 || length < n)
         return false;
-    const std::wstring* text = &line;
-    if (!m_matchCase) {
-        m_folded.resize(line.size());
-        for (size_t i = 0; i < line.size(); ++i)
-            m_folded[i] = Fold(line[i]);
-        text = &m_folded;
-    }
-    for (size_t at = text->find(m_what); at != std::wstring::npos; at = text->find(m_what, at + 1)) {
-        if (!m_wholeWord)
-            return true;
-        const size_t end = at + m_what.size();
-        if ((at == 0 || !IsWord(line[at - 1])) && (end == line.size() || !IsWord(line[end])))
-            return true;
+    const wchar_t* what = m_what.data();
+    const wchar_t* upper = m_tables.upper.data();
+    const uint8_t* shift = m_shift.data();
+    auto unit = [&](size_t i) {
+        const wchar_t u = unitAt(i);
+        return m_matchCase ? u : upper[static_cast<uint16_t>(u)];
+    };
+    for (size_t at = 0; at + n <= length;) {
+        const wchar_t last = unit(at + n - 1);
+        if (last == what[n - 1]) {
+            size_t k = 0;
+            while (k + 1 < n && unit(at + k) == what[k])
+                ++k;
+            if (k + 1 == n && (!m_wholeWord || ((at == 0 || !IsWord(unitAt(at - 1))) &&
+                                                (at + n == length || !IsWord(unitAt(at + n))))))
+                return true;
+        }
+        at += shift[static_cast<uint16_t>(last)];
     }
     return false;
+}
+
+bool TextMatcher::Matches(const std::wstring& line) const {
+    const wchar_t* text = line.data();
+    return Search(line.size(), [text](size_t i) { return text[i]; });
+}
+
+bool TextMatcher::MatchesAnsi(const char* bytes, size_t size, const char16_t* table) const {
+    const auto* units = reinterpret_cast<const unsigned char*>(bytes);
+    return Search(size, [units, table](size_t i) { return static_cast<wchar_t>(table[units[i]]); });
+}
+
+bool TextMatcher::MatchesUtf16(const char* bytes, size_t size) const {
+    const auto* units = reinterpret_cast<const unsigned char*>(bytes);
+    return Search(size / 2,
+                  [units](size_t i) { return static_cast<wchar_t>(units[2 * i] | (units[2 * i + 1] << 8)); });
 }
 
 } // namespace viewer

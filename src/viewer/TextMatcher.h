@@ -23,8 +23,13 @@ public:
     TextMatcher(const std::wstring& what, bool matchCase, bool wholeWord, const CharacterTables& tables);
     // An empty text matches nothing.
     bool Matches(const std::wstring& line) const;
+    // The same for a line as 8-bit units of a single-byte code page (through its table) or as
+    // UTF-16LE bytes, without widening it first: most of its units are never looked at.
+    bool MatchesAnsi(const char* bytes, size_t size, const char16_t* table) const;
+    bool MatchesUtf16(const char* bytes, size_t size) const;
 
 private:
+    template <typename UnitAt> bool Search(size_t length, UnitAt&& unitAt) const;
     wchar_t Fold(wchar_t unit) const;
     bool IsWord(wchar_t unit) const;
 
@@ -32,7 +37,7 @@ private:
     bool m_matchCase;
     bool m_wholeWord;
     const CharacterTables& m_tables;
-    mutable std::wstring m_folded;
+    std::vector<uint8_t> m_shift; // how far the window moves, by the unit at its end
 };
 
 } // namespace viewer

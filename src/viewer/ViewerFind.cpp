@@ -68,11 +68,24 @@ diagnose::Recheck ViewerFind::Marks(const CDiagnoseIndex& index, const std::vect
         m_tables = PlatformTables();
     const viewer::TextMatcher matcher(m_text, m_matchCase, m_wholeWord, *m_tables);
     m_marks.resize(index.RecordCount(), false);
-    const diagnose::Recheck check = index.ForEachLine(index.Source(), first, index.RecordCount(),
-                                                      [&](diagnose::RecordId id, const std::wstring& line) {
-                                                          m_marks[id] = matcher.Matches(line);
-                                                          return true;
-                                                      });
+    // 8-bit text of a single-byte page and UTF-16 are searched as they are stored.
+    const diagnose::TextDecoder& decoder = index.Decoder();
+    const char16_t* table = decoder.ansiTable.empty() ? diagnose::Latin1Table() : decoder.ansiTable.data();
+    std::wstring text;
+    const diagnose::Recheck check = index.ForEachLineBytes(
+        index.Source(), first, index.RecordCount(),
+        [&](diagnose::RecordId id, const char* bytes, size_t size, diagnose::TextForm form) {
+            if (form == diagnose::TextForm::Ansi8) {
+                m_marks[id] = matcher.MatchesAnsi(bytes, size, table);
+            } else if (form == diagnose::TextForm::Utf16) {
+                m_marks[id] = matcher.MatchesUtf16(bytes, size);
+            } else {
+                text.clear();
+                index.DecodeText(bytes, size, form, text);
+                m_marks[id] = matcher.Matches(text);
+            }
+            return true;
+        });
     if (check != diagnose::Recheck::Same)
         m_marks.clear();
     return check;

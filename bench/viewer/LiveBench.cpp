@@ -1,0 +1,156 @@
+// The viewer on a live log, under Wine: prints figures, asserts nothing.
+//   live_bench follow LOG SECONDS  a writer thread appends 1,000 lines a second for SECONDS while
+//                                  the viewer follows; the viewer's share of one core and the
+//                                  longest time from a line's write to its filing
+//   live_bench find LOG            a search that passes every record (its text is nowhere),
+//                                  until the "not found" message shows; then the same again
+#include "BenchHost.h"
+#include "ZtServiceMsg.h"
+#include "frame/ModuleState.h"
+#include "viewer/DiagnoseDlg.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&counter);
+    return double(counter.QuadPart) / double(frequency.QuadPart);
+}
+
+double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
+    auto seconds = [](const FILETIME& t) {
+        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+double ProcessCpu() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return CpuSeconds(kernel, user);
+}
+
+double ThreadCpu(HANDLE thread) {
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    return CpuSeconds(kernel, user);
+}
+
+CDiagnoseDlg* OpenViewer(const std::wstring& log) {
+    char path[MAX_PATH * 2] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, log.c_str(), -1, path, sizeof path, nullptr, nullptr);
+    CreateDiagnoseDlg(0x0407, path);
+    bench::Pump();
+    return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+}
+
+int Follow(const std::wstring& log, int seconds) {
+    CDiagnoseDlg* viewer = OpenViewer(log);
+    if (!viewer)
+        return 1;
+    // When each batch of lines was written: the records the viewer must reach, and the time.
+    std::mutex lock;
+    std::vector<std::pair<uint32_t, double>> written;
+    std::atomic<bool> stop{false};
+    double writerCpu = 0;
+    const uint32_t start = viewer->Index().RecordCount();
+    std::thread writer([&] {
+        uint32_t lines = start;
+        for (int batch = 0; !stop; ++batch) {
+            std::string text;
+            for (int i = 0; i < 100; ++i)
+                text += "06.12.2026 10:00:00   Host=\"PC" + std::to_string(i % 8) +
+                        "\" Process=\"Writer\" Traceclass=\"0\" Text=\"line " + std::to_string(lines + i) +
+                        "\"\r\n";
+            HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_ALWAYS, 0, nullptr);
+            DWORD done = 0;
+            ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+            ::CloseHandle(file);
+            lines += 100;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                written.emplace_back(lines, Now());
+            }
+            ::Sleep(100);
+        }
+        writerCpu = ThreadCpu(::GetCurrentThread());
+    });
+    const double cpuBefore = ProcessCpu(), begin = Now();
+    double longest = 0;
+    size_t reached = 0;
+    while (Now() - begin < seconds) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        bench::Pump();
+        const uint32_t count = viewer->Index().RecordCount();
+        std::lock_guard<std::mutex> guard(lock);
+        for (; reached < written.size() && written[reached].first <= count; ++reached)
+            longest = std::max(longest, Now() - written[reached].second);
+    }
+    stop = true;
+    writer.join();
+    const double viewerCpu = ProcessCpu() - cpuBefore - writerCpu;
+    std::printf("follow: %.0f lines/s for %d s; viewer and host loop %.2f %% of one core; "
+                "longest from write to filing %.2f s; %zu of %zu batches filed\n",
+                (viewer->Index().RecordCount() - start) / double(seconds), seconds,
+                100.0 * viewerCpu / double(seconds), longest, reached, written.size());
+    DestroyOpenDlg();
+    return 0;
+}
+
+// Closes the "not found" message when it shows and notes when that was.
+double g_shown = 0;
+LRESULT CALLBACK CloseMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(reinterpret_cast<HWND>(wParam), className, 16);
+        if (std::wstring(className) == L"#32770" && ::GetWindow(reinterpret_cast<HWND>(wParam), GW_OWNER)) {
+            g_shown = Now();
+            ::PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int Find(const std::wstring& log) {
+    CDiagnoseDlg* viewer = OpenViewer(log);
+    if (!viewer)
+        return 1;
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, CloseMessage, nullptr, ::GetCurrentThreadId());
+    wchar_t what[] = L"nowhere in the log";
+    FINDREPLACEW request{sizeof request};
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
+    for (const char* run : {"first search", "same search again"}) {
+        const double begin = Now();
+        ::SendMessageW(viewer->Handle(), message, 0, reinterpret_cast<LPARAM>(&request));
+        std::printf("find, %s through %u records: %.3f s\n", run, viewer->Index().RecordCount(),
+                    g_shown - begin);
+    }
+    ::UnhookWindowsHookEx(hook);
+    DestroyOpenDlg();
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 4 && std::wstring(argv[1]) == L"follow")
+        return Follow(argv[2], _wtoi(argv[3]));
+    if (argc >= 3 && std::wstring(argv[1]) == L"find")
+        return Find(argv[2]);
+    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG\n");
+    return 2;
+}
