@@ -114,4 +114,7 @@ void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_list.EnsureVisible(row);
+    // Found from the keys, the match is where the keys go on; the Find dialog keeps them.
+    if (!m_find.Dialog() && ::GetActiveWindow() == m_hwnd)
+        ::SetFocus(m_list.Handle());
 }

@@ -6,6 +6,7 @@
 #include "win/TreeView.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstring>
@@ -96,8 +97,9 @@ HTREEITEM FindTreeItem(const win::TreeView& tree, HTREEITEM item, const std::wst
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 
 // The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
-// "select=LABEL" (a tree entry), "details" (double-click the first row; the details dialog is
-// captured instead, from inside its own modal loop).
+// "select=LABEL" (a tree entry), "find=TEXT" (find next, as the Find dialog asks for it),
+// "details" (double-click the first row; the details dialog is captured instead, from inside
+// its own modal loop), "menu" (the context menu of the list, captured while it is open).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -110,6 +112,21 @@ void RunActions() {
             win::TreeView tree(::GetDlgItem(viewer, 1002));
             if (HTREEITEM item = FindTreeItem(tree, tree.GetRootItem(), action.substr(7)))
                 tree.SelectItem(item);
+        } else if (action.rfind(L"find=", 0) == 0) {
+            std::wstring what = action.substr(5);
+            FINDREPLACEW request{sizeof request};
+            request.lpstrFindWhat = what.data();
+            request.Flags = FR_FINDNEXT | FR_DOWN;
+            ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+        } else if (action == L"menu") {
+            HWND list = ::GetDlgItem(viewer, 1003);
+            RECT area{};
+            ::GetWindowRect(list, &area);
+            // The menu runs its own loop; the next timer fires inside it.
+            ::SetTimer(nullptr, 0, 800, OnCloseTimer);
+            ::PostMessageW(viewer, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                           MAKELPARAM(area.left + 40, area.top + 60));
+            return;
         } else if (action == L"details") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT row{};
@@ -127,7 +144,7 @@ void CALLBACK OnActionTimer(HWND, UINT, UINT_PTR id, DWORD) {
     RunActions();
     bool detailsFollow = false;
     for (const std::wstring& action : g_session.options->actions)
-        detailsFollow = detailsFollow || action == L"details";
+        detailsFollow = detailsFollow || action == L"details" || action == L"menu";
     if (!detailsFollow)
         ::SetTimer(nullptr, 0, 500, OnCloseTimer);
 }
@@ -135,6 +152,7 @@ void CALLBACK OnActionTimer(HWND, UINT, UINT_PTR id, DWORD) {
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     TakeScreenshot();
+    ::EndMenu();
     if (HWND front = FrontWindow(); front && front != ModuleWindow())
         ::PostMessageW(front, WM_COMMAND, IDOK, 0); // the details dialog
     g_session.exports.destroy();
