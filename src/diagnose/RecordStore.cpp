@@ -417,16 +417,15 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     const size_t unit = UnitBytes(m_decoder.form);
     if (to > m_completeEnd)
         to -= (to - m_completeEnd) % unit; // half a unit at the end is no text yet
-    std::string buffer;
-    size_t want = kBatchBytes;
     ReadResult result;
-    auto readInto = [&](uint64_t at, size_t size) {
-        buffer.resize(size);
+    // Reads [at, at + size) into `bytes`; a source that ends sooner moves `to` back.
+    auto readInto = [&](std::string& bytes, uint64_t at, size_t size) {
+        bytes.resize(size);
         size_t done = 0;
         while (done < size) {
             size_t got = 0;
             uint32_t error = 0;
-            if (!source.Read(at + done, buffer.data() + done, size - done, got, error)) {
+            if (!source.Read(at + done, bytes.data() + done, size - done, got, error)) {
                 result = {ReadResult::ReadFailed, error};
                 return false;
             }
@@ -437,77 +436,122 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         if (done < size) {
             // The source ended sooner than it said: what is there is all there is.
             to = at + done - done % unit;
-            buffer.resize(static_cast<size_t>(to - at));
+            bytes.resize(static_cast<size_t>(to - at));
         }
         return true;
     };
-    try {
-        while (m_completeEnd < to) {
-            const uint64_t at = m_completeEnd;
-            if (!readInto(at, static_cast<size_t>(std::min<uint64_t>(want, to - at))))
-                return result;
-            const size_t lastLineFeed = FindLastLineFeed(buffer.data(), buffer.size(), unit);
-            if (lastLineFeed != SIZE_MAX) {
-                const size_t lines = lastLineFeed + unit;
-                std::vector<PartScan> parts;
-                const unsigned workers =
-                    lines < kParallelBytes ? 1u
-                                           : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
-                const std::vector<size_t> bounds = SplitAtLines(buffer.data(), lines, unit, workers);
-                parts.resize(bounds.size() - 1);
-                auto scan = [&](size_t k) {
-                    try {
-                        ScanPart(buffer.data(), bounds[k], bounds[k + 1], false, m_decoder, parts[k]);
-                    } catch (...) {
-                        parts[k].failure = std::current_exception();
-                    }
-                };
-                std::vector<std::thread> threads;
-                try {
-                    for (size_t k = 1; k < parts.size(); ++k)
-                        threads.emplace_back(scan, k);
-                } catch (...) {
-                    // No thread to be had: this thread scans those parts as well.
-                }
-                scan(0);
-                for (size_t k = threads.size() + 1; k < parts.size(); ++k)
-                    scan(k);
-                for (std::thread& thread : threads)
-                    thread.join();
-                for (const PartScan& part : parts)
-                    if (part.failure)
-                        std::rethrow_exception(part.failure);
-                MayFail("scanned");
-                if (RecordCount() +
-                        std::accumulate(parts.begin(), parts.end(), size_t(0),
-                                        [](size_t n, const PartScan& p) { return n + p.lines.size(); }) >
-                    kMaxRecords)
-                    return {ReadResult::TooLarge, 0};
-                if (!File(parts, at, false, unknown))
-                    return {ReadResult::OutOfMemory, 0};
-                m_completeEnd = at + lines;
-                want = kBatchBytes;
-            } else if (at + buffer.size() >= to) {
-                break; // the rest is the last line, without LF
-            } else if (want >= kMaxLineBytes) {
-                return {ReadResult::TooLarge, 0};
-            } else {
-                want *= 2;
+    // A batch of whole lines: read, scanned by workers, then filed. The next batch is scanned
+    // while this thread files the one before, so that filing costs no time of its own.
+    struct Batch {
+        std::string bytes;
+        uint64_t at = 0;
+        size_t lines = 0;
+        std::vector<PartScan> parts;
+        std::vector<std::thread> workers;
+    };
+    auto scanAsync = [&](Batch& batch) {
+        const unsigned count = batch.lines < kParallelBytes
+                                   ? 1u
+                                   : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
+        const std::vector<size_t> bounds = SplitAtLines(batch.bytes.data(), batch.lines, unit, count);
+        batch.parts.resize(bounds.size() - 1);
+        auto scan = [this, &batch, bounds](size_t k) {
+            try {
+                ScanPart(batch.bytes.data(), bounds[k], bounds[k + 1], false, m_decoder, batch.parts[k]);
+            } catch (...) {
+                batch.parts[k].failure = std::current_exception();
             }
+        };
+        size_t started = 0;
+        try {
+            for (; started < batch.parts.size(); ++started)
+                batch.workers.emplace_back(scan, started);
+        } catch (...) {
+            // No thread to be had: this thread scans the rest.
+            for (size_t k = started; k < batch.parts.size(); ++k)
+                scan(k);
         }
+    };
+    auto join = [](Batch& batch) {
+        for (std::thread& worker : batch.workers)
+            worker.join();
+        batch.workers.clear();
+        for (const PartScan& part : batch.parts)
+            if (part.failure)
+                std::rethrow_exception(part.failure);
+        MayFail("scanned");
+    };
+    auto file = [&](std::unique_ptr<Batch>& batch) {
+        if (!batch)
+            return ReadResult{};
+        const size_t lines = std::accumulate(batch->parts.begin(), batch->parts.end(), size_t(0),
+                                             [](size_t n, const PartScan& p) { return n + p.lines.size(); });
+        if (RecordCount() + lines > kMaxRecords)
+            return ReadResult{ReadResult::TooLarge, 0};
+        if (!File(batch->parts, batch->at, false, unknown))
+            return ReadResult{ReadResult::OutOfMemory, 0};
+        m_completeEnd = batch->at + batch->lines;
+        batch.reset();
+        return ReadResult{};
+    };
+
+    std::unique_ptr<Batch> scanned; // scanned, not filed yet
+    std::unique_ptr<Batch> next;
+    try {
+        uint64_t at = m_completeEnd;
+        size_t want = kBatchBytes;
+        while (at < to) {
+            if (!next)
+                next = std::make_unique<Batch>();
+            if (!readInto(next->bytes, at, static_cast<size_t>(std::min<uint64_t>(want, to - at)))) {
+                const ReadResult filed = file(scanned); // what was read before the failure stays
+                return filed.ok() ? result : filed;
+            }
+            const size_t lastLineFeed = FindLastLineFeed(next->bytes.data(), next->bytes.size(), unit);
+            if (lastLineFeed == SIZE_MAX) {
+                if (at + next->bytes.size() >= to)
+                    break; // the rest is the last line, without LF
+                if (want >= kMaxLineBytes) {
+                    const ReadResult filed = file(scanned);
+                    return filed.ok() ? ReadResult{ReadResult::TooLarge, 0} : filed;
+                }
+                want *= 2;
+                continue;
+            }
+            next->at = at;
+            next->lines = lastLineFeed + unit;
+            scanAsync(*next);
+            ReadResult filed;
+            try {
+                filed = file(scanned);
+            } catch (...) {
+                join(*next);
+                throw;
+            }
+            join(*next);
+            if (!filed.ok())
+                return filed;
+            at = next->at + next->lines;
+            scanned = std::move(next);
+            want = kBatchBytes;
+        }
+        if (const ReadResult filed = file(scanned); !filed.ok())
+            return filed;
         if (fileTail && m_completeEnd < to) {
-            if (!readInto(m_completeEnd, static_cast<size_t>(to - m_completeEnd)))
-                return result;
-            if (buffer.empty())
+            std::string bytes;
+            if (!readInto(bytes, m_completeEnd, static_cast<size_t>(to - m_completeEnd)) || bytes.empty())
                 return result;
             const Checkpoint before = Mark();
             std::vector<PartScan> parts(1);
-            ScanPart(buffer.data(), 0, buffer.size(), false, m_decoder, parts[0]);
+            ScanPart(bytes.data(), 0, bytes.size(), false, m_decoder, parts[0]);
             if (!File(parts, m_completeEnd, false, unknown))
                 return {ReadResult::OutOfMemory, 0};
             m_tail = std::make_unique<Tail>(Tail{before, to});
         }
     } catch (const std::bad_alloc&) {
+        if (next)
+            for (std::thread& worker : next->workers)
+                worker.join();
         return {ReadResult::OutOfMemory, 0};
     }
     return result;

@@ -30,12 +30,13 @@ struct Session {
 };
 Session g_session;
 
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
-DWORD Number(const std::wstring& text) { return static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 0)); }
+DWORD Number(const std::wstring& text) {
+    return static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 0));
+}
 
 std::string Ansi(const std::wstring& text) {
     int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -66,7 +67,8 @@ HWND ModuleWindow() {
 HWND FrontWindow() {
     HWND active = ::GetActiveWindow();
     DWORD process = 0;
-    if (active && ::GetWindowThreadProcessId(active, &process) == ::GetCurrentThreadId() && ::IsWindowVisible(active))
+    if (active && ::GetWindowThreadProcessId(active, &process) == ::GetCurrentThreadId() &&
+        ::IsWindowVisible(active))
         return active;
     return ModuleWindow();
 }
@@ -117,7 +119,8 @@ void RunActions() {
             FINDREPLACEW request{sizeof request};
             request.lpstrFindWhat = what.data();
             request.Flags = FR_FINDNEXT | FR_DOWN;
-            ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+            ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
+                           reinterpret_cast<LPARAM>(&request));
         } else if (action == L"menu") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT area{};
@@ -133,7 +136,8 @@ void RunActions() {
             ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
             // The details dialog runs modally from the double-click; the next timer fires inside it.
             ::SetTimer(nullptr, 0, 800, OnCloseTimer);
-            ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2));
+            ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON,
+                           MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2));
             return;
         }
     }
@@ -191,14 +195,16 @@ bool LoadModule(const std::wstring& path, ModuleExports& exports) {
 bool Expect(const HostOptions& options, size_t count) {
     if (options.arguments.size() == count)
         return true;
-    std::fwprintf(stderr, L"zthost %ls: %zu arguments expected\n%ls", options.command.c_str(), count, HostUsage());
+    std::fwprintf(stderr, L"zthost %ls: %zu arguments expected\n%ls", options.command.c_str(), count,
+                  HostUsage());
     return false;
 }
 
 } // namespace
 
 const wchar_t* HostUsage() {
-    return L"usage: zthost [--dll PATH] [--close-after MS] [--screenshot FILE.png] [--action STEP]... COMMAND ARGS\n"
+    return L"usage: zthost [--dll PATH] [--close-after MS] [--screenshot FILE.png] [--action STEP]... "
+           L"COMMAND ARGS\n"
            L"  diagnose LCID LOGPATH\n"
            L"  info CAPTIONID TEXTID LCID TAG DETAILS\n"
            L"  notify LCID TEXTID CAPTIONID STYLE\n"
