@@ -30,18 +30,24 @@ void MayFail(const char* where) {
 }
 
 // A fast hash of a line's bytes; it only has to notice that a line is not what was indexed.
+// Two independent lanes keep the multiplications from waiting on each other.
 uint32_t HashBytes(const char* data, size_t size) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ size;
+    uint64_t a = 0x9E3779B97F4A7C15ull ^ size, b = 0xC2B2AE3D27D4EB4Full;
     size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 29;
+    for (; i + 16 <= size; i += 16) {
+        uint64_t first, second;
+        std::memcpy(&first, data + i, 8);
+        std::memcpy(&second, data + i + 8, 8);
+        a = (a ^ first) * 0xFF51AFD7ED558CCDull;
+        b = (b ^ second) * 0xC4CEB9FE1A85EC53ull;
     }
-    uint64_t rest = 0;
-    std::memcpy(&rest, data + i, size - i);
-    h = (h ^ rest) * 0xC4CEB9FE1A85EC53ull;
+    uint64_t rest[2] = {0, 0};
+    std::memcpy(rest, data + i, size - i);
+    a = (a ^ rest[0]) * 0xFF51AFD7ED558CCDull;
+    b = (b ^ rest[1]) * 0xC4CEB9FE1A85EC53ull;
+    uint64_t h = a ^ (b >> 31 | b << 33);
+    h ^= h >> 29;
+    h *= 0x94D049BB133111EBull;
     h ^= h >> 32;
     return static_cast<uint32_t>(h);
 }
