@@ -129,7 +129,8 @@ int Find(const std::wstring& log) {
         return 1;
     HHOOK hook = ::SetWindowsHookExW(WH_CBT, CloseMessage, nullptr, ::GetCurrentThreadId());
     wchar_t what[] = L"nowhere in the log";
-    FINDREPLACEW request{sizeof request};
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
     request.lpstrFindWhat = what;
     request.Flags = FR_FINDNEXT | FR_DOWN;
     const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);

@@ -100,7 +100,8 @@ void CDiagnoseDlg::SetRows(std::vector<diagnose::RecordId> rows) {
     // Rows that went in above the top one would push what is shown down: scroll it back.
     const int newTop = rowOf(topRecord);
     if (top >= 0 && newTop > top) {
-        RECT item{LVIR_BOUNDS};
+        RECT item{};
+        item.left = LVIR_BOUNDS;
         if (m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(newTop), reinterpret_cast<LPARAM>(&item)))
             m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(newTop - top) * (item.bottom - item.top));
     }

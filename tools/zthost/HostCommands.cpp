@@ -116,7 +116,8 @@ void RunActions() {
                 tree.SelectItem(item);
         } else if (action.rfind(L"find=", 0) == 0) {
             std::wstring what = action.substr(5);
-            FINDREPLACEW request{sizeof request};
+            FINDREPLACEW request{};
+            request.lStructSize = sizeof request;
             request.lpstrFindWhat = what.data();
             request.Flags = FR_FINDNEXT | FR_DOWN;
             ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,

@@ -32,7 +32,9 @@ std::tuple<bool, bool, std::wstring> State(HWND details) {
 }
 
 void DoubleClickRow(HWND viewer, HWND list, int row) {
-    NMITEMACTIVATE activate{{list, IDC_DIAGNOSE_LIST, NM_DBLCLK}, row};
+    NMITEMACTIVATE activate{};
+    activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
+    activate.iItem = row;
     ::SendMessageW(viewer, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
 }
 
@@ -84,7 +86,8 @@ TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
                     EXPECT_EQ(State(details), Step(true, false, L"dritte")) << "the last row";
                 });
     // Sorted ascending by date, stepping follows the list's order, not the file's.
-    NMLISTVIEW click{{list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK}};
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
     PumpMessages(20);
     WithDetails([&] { DoubleClickRow(window, list, 0); },

@@ -53,7 +53,9 @@ TEST_F(HostEdges, HostsEditKeepsCtrlCWhileTheDetailsRun) {
     ASSERT_NE(edit, nullptr);
     WithDetails(
         [&] {
-            NMITEMACTIVATE activate{{list, IDC_DIAGNOSE_LIST, NM_DBLCLK}, 0};
+            NMITEMACTIVATE activate{};
+            activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
+            activate.iItem = 0;
             ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
         },
         [&](HWND details) {
@@ -74,7 +76,7 @@ TEST_F(HostEdges, ClosingWhileTheDetailsRunWaitsForTheDoubleClickedListToReturn)
         detailsSeen = FindThreadWindow(L"Vistral Diagnose-Details") != nullptr;
         DestroyOpenDlg(); // the host closes the viewer from its timer while the details run
     });
-    RECT row{LVIR_LABEL};
+    RECT row{};
     ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
     ClickAt(list, {row.left + 5, (row.top + row.bottom) / 2}, true); // a real double-click on the first row
     PumpMessages(500);

@@ -16,7 +16,8 @@ void AppendFromAnotherProcess(const std::wstring& path, const std::string& text,
                               const std::wstring& scratch) {
     std::ofstream(scratch.c_str(), std::ios::binary) << text;
     std::wstring command = L"cmd.exe /c type \"" + scratch + L"\" >> \"" + path + L"\"";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                                  nullptr, &startup, &process));
@@ -37,7 +38,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
 
 std::wstring Selected(HWND tree) {
     wchar_t text[64] = {};
-    TVITEMW item{TVIF_TEXT, TreeView_GetSelection(tree)};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
     item.pszText = text;
     item.cchTextMax = 64;
     return item.hItem && TreeView_GetItem(tree, &item) ? text : L"";
@@ -91,7 +94,8 @@ protected:
 
 TEST_F(Live, AppendedLinesJoinTreeAndListWhereTheyBelong) {
     SelectTreeItem(L"PC1 (2)");
-    NMLISTVIEW click{{list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK}};
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST,
                    reinterpret_cast<LPARAM>(&click)); // by date, ascending
     ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); // Epsilon
@@ -149,7 +153,9 @@ TEST_F(Live, ALogCutOrMadeAnewIsReadAgainKeepingTheSelectedGroup) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::in) << same;
     WithDetails(
         [&] {
-            NMITEMACTIVATE activate{{list, IDC_DIAGNOSE_LIST, NM_DBLCLK}, 0};
+            NMITEMACTIVATE activate{};
+            activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
+            activate.iItem = 0;
             ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
         },
         [](HWND details) { EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(details, IDC_DETAILS_LIST)), 0); });
@@ -186,7 +192,8 @@ TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
     }
 
     // Match case and whole words, through the dialog's own message.
-    FINDREPLACEW request{sizeof request};
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
     wchar_t what[32] = L"Zugriff";
     request.lpstrFindWhat = what;
     request.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;

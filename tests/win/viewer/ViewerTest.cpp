@@ -175,7 +175,8 @@ TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
     EXPECT_EQ(WindowText(window), L"Vistral Diagnostics");
     EXPECT_EQ(RootTexts(tree)[2], L"Error");
     wchar_t text[64] = {};
-    HDITEMW item{HDI_TEXT};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
     item.pszText = text;
     item.cchTextMax = 64;
     Header_GetItem(ListView_GetHeader(list), 0, &item);
