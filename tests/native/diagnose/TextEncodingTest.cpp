@@ -3,49 +3,37 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 
-using diagnose::DetectEncoding;
 using diagnose::TextForm;
 
-namespace {
-diagnose::DetectedEncoding Detect(const std::string& bytes) {
-    return DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-}
-} // namespace
-
-TEST(DetectEncoding, ByteOrderMarksDecide) {
-    EXPECT_EQ(Detect("\xEF\xBB\xBFx").form, TextForm::Utf8);
-    EXPECT_EQ(Detect("\xEF\xBB\xBFx").bomLength, 3u);
-    EXPECT_EQ(Detect(std::string("\xFF\xFEx\0", 4)).form, TextForm::Utf16);
-    EXPECT_EQ(Detect(std::string("\xFF\xFEx\0", 4)).bomLength, 2u);
-}
-
-TEST(DetectEncoding, UnmarkedUtf16IsRecognisedAndEightBitIsTheRest) {
-    const std::string utf16("0\0005\000.\000 \000H\000\xE4\000\r\000\n\000", 16);
-    EXPECT_EQ(Detect(utf16).form, TextForm::Utf16);
-    EXPECT_EQ(Detect(utf16).bomLength, 0u);
-    EXPECT_EQ(Detect("05.12.2026 08:00:00   Host=\"\xC4\"").form, TextForm::Ansi8);
-    EXPECT_EQ(Detect("").form, TextForm::Ansi8);
-    EXPECT_EQ(Detect("x").form, TextForm::Ansi8);
-    // Binary data with NULs everywhere is not taken for text of either kind.
-    EXPECT_EQ(Detect(std::string(64, '\0')).form, TextForm::Ansi8);
+TEST(DetectEncoding, MarksDecideUnmarkedUtf16IsRecognisedEightBitIsTheRest) {
+    using Case = std::tuple<std::string, TextForm, size_t>; // bytes, form, length of the mark
+    for (const auto& [bytes, form, mark] :
+         {Case{"\xEF\xBB\xBFx", TextForm::Utf8, 3}, Case{std::string("\xFF\xFEx\0", 4), TextForm::Utf16, 2},
+          Case{std::string("0\0005\000.\000 \000H\000\xE4\000\r\000\n\000", 16), TextForm::Utf16, 0},
+          Case{"05.12.2026 08:00:00   Host=\"\xC4\"", TextForm::Ansi8, 0}, Case{"", TextForm::Ansi8, 0},
+          Case{"x", TextForm::Ansi8, 0},
+          // Binary data with NULs everywhere is not taken for text of either kind.
+          Case{std::string(64, '\0'), TextForm::Ansi8, 0}}) {
+        const auto detected =
+            diagnose::DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        EXPECT_EQ(std::pair(detected.form, detected.bomLength), std::pair(form, mark))
+            << testing::PrintToString(bytes);
+    }
 }
 
-TEST(Widening, Utf8DecodesAndReplacesBrokenSequences) {
-    std::wstring out;
-    diagnose::AppendUtf8(out, "a\xC3\xA4\xE2\x82\xAC", 6);
-    EXPECT_EQ(out, L"a\x00E4\x20AC");
-    out.clear();
-    diagnose::AppendUtf8(out, "\xC3(\xE2\x82\xC0\x80", 6);
-    EXPECT_EQ(out, L"\xFFFD(\xFFFD\xFFFD\xFFFD\xFFFD");
-    out.clear();
-    diagnose::AppendUtf8(out, "\xF0\x9F\x98\x80", 4);
-    EXPECT_EQ(out.size(), sizeof(wchar_t) == 2 ? 2u : 1u);
-}
-
-TEST(Widening, AnsiGoesThroughTheTable) {
+TEST(Widening, Utf8DecodesAndReplacesEachBadUnitAnsiGoesThroughTheTable) {
+    for (const auto& [bytes, text] :
+         {std::pair<std::string, std::wstring>{"a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80",
+                                               L"a\u00E4\u20AC\U0001F600"},
+          {"\xC3(\xE2\x82\xC0\x80", L"\uFFFD(\uFFFD\uFFFD\uFFFD\uFFFD"}, // cut, and never a lead unit
+          {"\xE0\x80\x80\xED\xA0\x80", std::wstring(6, L'\uFFFD')}}) {   // too long a form, a surrogate
+        std::wstring out = L">";
+        diagnose::AppendUtf8(out, bytes.data(), bytes.size());
+        EXPECT_EQ(out, L">" + text);
+    }
     std::wstring out;
     diagnose::AppendAnsi(out, "A\xE4", 2, diagnose::Latin1Table());
-    EXPECT_EQ(out, L"A\x00E4");
+    EXPECT_EQ(out, L"A\u00E4");
 }

@@ -1,56 +1,44 @@
-// The viewer's and the details dialog's layout arithmetic.
+// The viewer's and the details dialog's layout arithmetic, one row of positions per client size,
+// worked out by hand from the rule (w1 = cx / 3 - 15 and w2 = 2 cx / 3 - 15, both truncated
+// toward zero).
 #include "viewer/ViewerLayout.h"
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace viewer;
+using Row = std::vector<int>;
 
-TEST(ViewerLayout, ThirdsWithTenPixelMarginsAndButtonsInTheCorner) {
-    const ViewerButtons buttons{{102, 23}, {75, 26}, {75, 26}};
-    const ViewerLayout l = ComputeViewerLayout(900, 600, buttons);
-    EXPECT_EQ(l.caption.width, 900);
-    EXPECT_EQ(l.caption.height, 50);
-    EXPECT_EQ(l.groupByComputer.x, 10);
-    EXPECT_EQ(l.groupByComputer.y, 60);
-    EXPECT_EQ(l.groupByType.x, 122);
-    EXPECT_EQ(l.tree.y, 93);
-    EXPECT_EQ(l.tree.width, 285);  // 900 / 3 - 15
-    EXPECT_EQ(l.tree.height, 437); // 600 - 130 - 23 - 10
-    EXPECT_EQ(l.list.x, 305);
-    EXPECT_EQ(l.list.width, 585); // 1800 / 3 - 15
-    EXPECT_EQ(l.list.height, 470);
-    EXPECT_EQ(l.cancel.x, 815);
-    EXPECT_EQ(l.cancel.y, 564);
-    EXPECT_EQ(l.ok.x, 730);
-    EXPECT_EQ(l.ok.y, 564);
+namespace {
+// Caption size, the two grouping buttons' positions, tree and list boxes, Cancel's and OK's positions.
+Row Viewer(int cx, int cy, const ViewerButtons& buttons) {
+    const ViewerLayout l = ComputeViewerLayout(cx, cy, buttons);
+    Row row{l.caption.width, l.caption.height, l.groupByComputer.x, l.groupByComputer.y, l.groupByType.x};
+    row.insert(row.end(), {l.groupByType.y, l.tree.x, l.tree.y, l.tree.width, l.tree.height, l.list.x});
+    row.insert(row.end(), {l.list.y, l.list.width, l.list.height, l.cancel.x, l.cancel.y, l.ok.x, l.ok.y});
+    return row;
 }
 
-TEST(ViewerLayout, WidthsAreTruncatedTowardZero) {
-    const ViewerLayout l = ComputeViewerLayout(701, 275, {});
-    EXPECT_EQ(l.tree.width, 218); // 233.67 - 15
-    EXPECT_EQ(l.list.width, 452); // 467.33 - 15
-    const ViewerLayout tiny = ComputeViewerLayout(10, 10, {});
-    EXPECT_EQ(tiny.tree.width, -11); // -11.67 truncates to -11, not -12
-    EXPECT_EQ(tiny.list.width, -8);
+// With OK 75 x 23, Previous 80 x 25 and Next 70 x 21 in a client 300 high: OK's, Previous's and
+// Next's positions, the list's box, the width of every column.
+Row Details(int cx, int columns) {
+    const DetailsLayout l = ComputeDetailsLayout(cx, 300, {{75, 23}, {80, 25}, {70, 21}}, columns);
+    return {l.ok.x,   l.ok.y,   l.previous.x, l.previous.y,  l.next.x,     l.next.y,
+            l.list.x, l.list.y, l.list.width, l.list.height, l.columnWidth};
+}
+} // namespace
+
+TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
+    // Grouping button 102 x 23, Cancel 75 x 26, OK 80 x 24; missing buttons count as 0 x 0.
+    EXPECT_EQ(Viewer(901, 600, {{102, 23}, {75, 26}, {80, 24}}),
+              (Row{901, 50, 10, 60, 122, 60, 10, 93, 285, 437, 305, 60, 585, 470, 816, 564, 726, 566}));
+    EXPECT_EQ(Viewer(10, 10, {}),
+              (Row{10, 50, 10, 60, 20, 60, 10, 70, -11, -130, 9, 60, -8, -120, 0, 0, -10, 0}));
 }
 
-TEST(ViewerLayout, MissingButtonsCountAsNothing) {
-    const ViewerLayout l = ComputeViewerLayout(700, 300, {});
-    EXPECT_EQ(l.groupByType.x, 20);
-    EXPECT_EQ(l.tree.y, 70);
-    EXPECT_EQ(l.ok.x, 680);
-}
-
-TEST(DetailsLayout, ColumnsShareTheWidthEqually) {
-    const DetailsButtons buttons{{75, 23}, {75, 23}, {75, 23}};
-    const DetailsLayout l = ComputeDetailsLayout(420, 300, buttons, 2);
-    EXPECT_EQ(l.columnWidth, 198); // (420 - 20) / 2 - 2
-    EXPECT_EQ(l.list.width, 400);
-    EXPECT_EQ(l.list.height, 247);
-    EXPECT_EQ(l.ok.x, 335);
-    EXPECT_EQ(l.ok.y, 267);
-    EXPECT_EQ(l.previous.x, 10);
-    EXPECT_EQ(l.next.x, 95);
-    EXPECT_EQ(ComputeDetailsLayout(421, 300, buttons, 3).columnWidth, 131);
-    EXPECT_EQ(ComputeDetailsLayout(420, 300, buttons, 0).columnWidth, 0);
+TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {
+    EXPECT_EQ(Details(420, 2), (Row{335, 267, 10, 265, 100, 269, 10, 10, 400, 247, 198}));
+    EXPECT_EQ(Details(421, 3), (Row{336, 267, 10, 265, 100, 269, 10, 10, 401, 247, 131}));
+    EXPECT_EQ(Details(420, 0).back(), 0) << "no columns, no width";
 }

@@ -2,7 +2,7 @@
 #include "DiagnoseTestSupport.h"
 #include "diagnose/DiagnoseFeed.h"
 
-#include <gtest/gtest.h>
+#include <tuple>
 
 using diagnose_test::ControlHost;
 using diagnose_test::DescribeTree;
@@ -11,6 +11,14 @@ namespace {
 void AddLines(CDiagnoseIndex& index, std::initializer_list<const wchar_t*> lines) {
     for (const wchar_t* line : lines)
         index.AddLine(line);
+}
+
+// The headings and widths of a list's columns, "text width|" each.
+std::wstring Columns(const win::ListView& list) {
+    std::wstring out;
+    for (int i = 0; i < list.GetColumnCount(); ++i)
+        out += list.GetColumnText(i) + L" " + std::to_wstring(list.GetColumnWidth(i)) + L"|";
+    return out;
 }
 } // namespace
 
@@ -44,53 +52,47 @@ TEST(FillTree, BothGroupingsWithCountsAndUnknownClassesApartButAlikeNamed) {
 }
 
 TEST(RecordList, ColumnsRowsAndItemData) {
+    ControlHost records, attributes;
+    SetupRecordColumns(records.list);
+    SetupAttributeColumns(attributes.list);
+    EXPECT_EQ(Columns(records.list), L"Datum 120|Prozess 120|");
+    EXPECT_EQ(Columns(attributes.list), L"Name 80|Wert 160|");
+
     CDiagnoseIndex index;
     AddLines(index,
              {L"01.01.2026 08:00:00   Process=\"Svc\"", L"no header", L"01.01.2026 08:00:02   Host=\"X\""});
-    ControlHost host;
-    SetupRecordColumns(host.list);
-    ASSERT_EQ(host.list.GetColumnCount(), 2);
-    EXPECT_EQ(host.list.GetColumnText(0), L"Datum");
-    EXPECT_EQ(host.list.GetColumnText(1), L"Prozess");
-    EXPECT_EQ(host.list.GetColumnWidth(0), 120);
-    EXPECT_EQ(host.list.GetColumnWidth(1), 120);
     const RecordList rows{0, 1, 2};
-    FillRecordList(host.list, index, &rows);
-    ASSERT_EQ(host.list.GetItemCount(), 3);
-    EXPECT_EQ(host.list.GetItemText(0, 0), L"01.01.2026 08:00:00");
-    EXPECT_EQ(host.list.GetItemText(0, 1), L"Svc");
-    EXPECT_EQ(host.list.GetItemText(1, 0), L" ");
-    EXPECT_EQ(host.list.GetItemText(2, 1), L"Unbekannt");
-    EXPECT_EQ(host.list.GetItemData(2), 2);
-    FillRecordList(host.list, index, nullptr);
-    EXPECT_EQ(host.list.GetItemCount(), 0) << "a heading only clears the list";
+    FillRecordList(records.list, index, &rows);
+    ASSERT_EQ(records.list.GetItemCount(), 3);
+    EXPECT_EQ(records.list.GetItemText(0, 0), L"01.01.2026 08:00:00");
+    EXPECT_EQ(records.list.GetItemText(0, 1), L"Svc");
+    EXPECT_EQ(records.list.GetItemText(1, 0), L" ");
+    EXPECT_EQ(records.list.GetItemText(2, 1), L"Unbekannt");
+    EXPECT_EQ(records.list.GetItemData(2), 2);
+    FillRecordList(records.list, index, nullptr);
+    EXPECT_EQ(records.list.GetItemCount(), 0) << "a heading only clears the list";
 
     CDiagnoseData headed(L"01.01.2026 08:00:00   Process=\"P\"");
     CDiagnoseData bare(L"Host=\"X\"");
-    EXPECT_EQ(headed.InsertRow(host.list), 0);
-    EXPECT_EQ(bare.InsertRow(host.list), 1);
-    EXPECT_EQ(headed.InsertRow(host.list), 2);
-    EXPECT_EQ(host.list.GetItemText(1, 0), L" ");
-    EXPECT_EQ(host.list.GetItemText(1, 1), L"Unbekannt");
-    EXPECT_EQ(host.list.GetItemText(2, 1), L"P");
+    EXPECT_EQ(headed.InsertRow(records.list), 0);
+    EXPECT_EQ(bare.InsertRow(records.list), 1);
+    EXPECT_EQ(headed.InsertRow(records.list), 2);
+    EXPECT_EQ(records.list.GetItemText(1, 0), L" ");
+    EXPECT_EQ(records.list.GetItemText(1, 1), L"Unbekannt");
+    EXPECT_EQ(records.list.GetItemText(2, 1), L"P");
 }
 
 TEST(RecordSort, ComparisonByColumnTextBothWaysAndZeroForWhatIsNoRecord) {
     CDiagnoseIndex index;
     AddLines(index, {L"31.01.2026 08:00:00   Process=\"b\"", L"01.02.2026 08:00:00   Process=\"a\"",
                      L"01.02.2026 08:00:00   Process=\"c\""});
-    struct Case {
-        int column;
-        bool ascending;
-        LPARAM first, second;
-        int expected;
-    };
-    for (const Case& c : {Case{0, true, 1, 0, -1}, Case{0, false, 1, 0, 1}, Case{0, true, 1, 2, 0},
-                          Case{1, true, 0, 1, 1}, Case{1, false, 2, 1, -1}, Case{5, true, 0, 1, 0},
-                          Case{0, true, 0, 7, 0}, Case{0, true, -1, 0, 0}}) {
-        DiagnoseSortInfo info{c.column, c.ascending, nullptr, &index};
-        EXPECT_EQ(CompareRecordItems(c.first, c.second, reinterpret_cast<LPARAM>(&info)), c.expected)
-            << c.column << c.ascending << c.first << c.second;
+    using C = std::tuple<int, bool, LPARAM, LPARAM, int>; // column, ascending, two rows' data, result
+    for (auto [column, ascending, first, second, expected] :
+         {C{0, true, 1, 0, -1}, C{0, false, 1, 0, 1}, C{0, true, 1, 2, 0}, C{1, true, 0, 1, 1},
+          C{1, false, 2, 1, -1}, C{5, true, 0, 1, 0}, C{0, true, 0, 7, 0}, C{0, true, -1, 0, 0}}) {
+        DiagnoseSortInfo info{column, ascending, nullptr, &index};
+        EXPECT_EQ(CompareRecordItems(first, second, reinterpret_cast<LPARAM>(&info)), expected)
+            << column << ascending << first << second;
     }
     EXPECT_EQ(CompareRecordItems(1, 0, 0), 0);
 }

@@ -4,21 +4,12 @@
 #include "Logs.h"
 #include "TestSupport.h"
 #include "diagnose/DiagnoseIndex.h"
-#include "win/UniqueHandle.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
 using diagnose_test::WriteBytes;
 using testing_support::TempDirectory;
-
-namespace {
-bool AppendBytes(const std::wstring& path, const std::string& bytes) {
-    win::UniqueFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-} // namespace
+using State = CDiagnoseIndex::FileState;
 
 TEST(DiagnoseIndexFile, ReadsBesideAWriterAndFollowsWhatBecomesOfTheFile) {
     TempDirectory dir;
@@ -37,9 +28,11 @@ TEST(DiagnoseIndexFile, ReadsBesideAWriterAndFollowsWhatBecomesOfTheFile) {
     EXPECT_EQ(index.ReadError(), 0u);
     writer.reset();
 
-    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Unchanged);
-    ASSERT_TRUE(AppendBytes(path, "01.01.2026 08:00:03   Host=\"PC2\" Traceclass=\"1\"\r\nhalf"));
-    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Grown);
+    EXPECT_EQ(index.Look(), State::Unchanged);
+    const std::string grown =
+        std::string(fixtures::kThreeLinePc1) + "01.01.2026 08:00:03   Host=\"PC2\"\r\nhalf";
+    ASSERT_TRUE(WriteBytes(path, grown, OPEN_EXISTING));
+    EXPECT_EQ(index.Look(), State::Grown);
     index.ReadAppended();
     EXPECT_EQ(index.RecordCount(), 4u) << "complete lines only";
     EXPECT_EQ(index.GetHost(3), L"PC2");
@@ -48,34 +41,31 @@ TEST(DiagnoseIndexFile, ReadsBesideAWriterAndFollowsWhatBecomesOfTheFile) {
     // it anew: the name then leads to another file.
     ASSERT_TRUE(::MoveFileExW(path.c_str(), (path + L".old").c_str(), 0));
     ASSERT_TRUE(WriteBytes(path, fixtures::kThreeLinePc1));
-    EXPECT_EQ(index.Look(), CDiagnoseIndex::FileState::Replaced);
+    EXPECT_EQ(index.Look(), State::Replaced);
     EXPECT_TRUE(index.MakeRecord(3)) << "the lines indexed are still read from the file they were in";
     index.Clear();
+    EXPECT_TRUE(win::UniqueFile(
+        ::CreateFileW((path + L".old").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)))
+        << "an index emptied lets go of its file";
 
     CDiagnoseIndex cut;
     cut.SetFile(path);
     std::string same(fixtures::kThreeLinePc1);
-    same[same.find("PC1")] = 'X'; // rewritten in place, same size
-    {
-        win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(::WriteFile(file.get(), same.data(), static_cast<DWORD>(same.size()), &written, nullptr));
-    }
+    same[same.find("PC1")] = 'X';
+    ASSERT_TRUE(WriteBytes(path, same, OPEN_EXISTING)); // rewritten in place, same size
     EXPECT_FALSE(cut.MakeRecord(0)) << "a changed line is never shown as its record";
     EXPECT_TRUE(cut.IsStale());
-    EXPECT_EQ(cut.Look(), CDiagnoseIndex::FileState::Replaced);
+    EXPECT_EQ(cut.Look(), State::Replaced);
 }
 
 TEST(DiagnoseIndexFile, WhatCannotBeReadSaysWhyAndWhatIsMissingIsEmpty) {
     TempDirectory dir;
     CDiagnoseIndex index;
-    index.SetFile(L"");
-    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
-    index.SetFile(dir.Path() + L"missing.log");
-    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
-    index.SetFile(dir.Path() + L"no such directory\\Events.log");
-    EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
+    for (const std::wstring& path :
+         {std::wstring(), dir.Path() + L"missing.log", dir.Path() + L"no dir\\x.log"}) {
+        index.SetFile(path);
+        EXPECT_EQ(index.RecordCount() + index.ReadError(), 0u);
+    }
     index.SetFile(dir.Path());
     EXPECT_EQ(index.RecordCount(), 0u);
     EXPECT_EQ(index.ReadError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a directory";
@@ -90,7 +80,7 @@ TEST(DiagnoseIndexFile, WhatCannotBeReadSaysWhyAndWhatIsMissingIsEmpty) {
     EXPECT_EQ(locked.RecordCount(), 0u);
     EXPECT_EQ(locked.ReadError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     exclusive.reset();
-    EXPECT_EQ(locked.Look(), CDiagnoseIndex::FileState::Replaced) << "it can be read now";
+    EXPECT_EQ(locked.Look(), State::Replaced) << "it can be read now";
     locked.Clear();
     locked.Load();
     EXPECT_EQ(locked.RecordCount(), 3u);
@@ -111,12 +101,9 @@ TEST(DiagnoseIndexFile, AnsiTextBinaryAndHugeLines) {
     ASSERT_TRUE(WriteBytes(path, text));
     CDiagnoseIndex index;
     index.SetFile(path);
-    size_t lines = 0;
-    for (char c : text)
-        lines += c == '\n';
-    ASSERT_EQ(index.RecordCount(), lines + 1) << "every line, binary or not, is a record";
-    EXPECT_EQ(index.GetHost(0), L"R\x00E4"
-                                L"chner");
+    ASSERT_EQ(index.RecordCount(), std::count(text.begin(), text.end(), '\n') + 1u)
+        << "every line, binary or not, is a record";
+    EXPECT_EQ(index.GetHost(0), L"R\u00E4chner");
     EXPECT_EQ(index.GetProcess(0), L"\x20ACx");
     const RecordId big = index.RecordCount() - 2;
     EXPECT_EQ(index.GetHost(big), L"Big");

@@ -1,70 +1,43 @@
 // The details list of a record: which attributes are shown and as what, with the error texts
 // of the suite's component (registered for the test) and of the system.
 #include "DiagnoseTestSupport.h"
+#include "TestSupport.h"
 #include "diagnose/DiagnoseFeed.h"
 #include "diagnose/DiagnoseTextResolver.h"
 #include "frame/ModuleState.h"
-
-#include <gtest/gtest.h>
+#include "win/ResourceModule.h"
 
 #include <map>
+#include <tuple>
 
 using diagnose_test::ControlHost;
+using Rows = std::map<std::wstring, std::wstring>;
 
 namespace {
-
-std::wstring Hex(LONG code) {
-    wchar_t text[16];
-    swprintf(text, 16, L"[0x%08x] ", static_cast<unsigned>(code));
-    return text;
-}
-
-std::wstring SystemText(LONG code) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
-        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result(text ? text : L"", text ? length : 0);
-    ::LocalFree(text);
-    return result;
-}
-
-// A registration entry point of the component's server.
-HRESULT(STDAPICALLTYPE* Entry(HMODULE server, const char* name))() {
-    return reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(server, name)));
-}
 
 // Registers the stand-in component for the current user while a test runs.
 class ErrorTextComponent : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_server = ::LoadLibraryW(L"ZtErrorText.dll");
-        ASSERT_NE(m_server, nullptr);
-        auto reg = Entry(m_server, "DllRegisterServer");
-        ASSERT_NE(reg, nullptr);
-        ASSERT_EQ(reg(), S_OK);
-    }
+    void SetUp() override { ASSERT_EQ(Call("DllRegisterServer"), S_OK); }
     void TearDown() override {
-        if (!m_server)
-            return;
-        auto unreg = Entry(m_server, "DllUnregisterServer");
-        if (unreg) {
-            EXPECT_EQ(unreg(), S_OK);
-        }
+        EXPECT_EQ(Call("DllUnregisterServer"), S_OK);
         ::CoFreeUnusedLibraries();
-        ::FreeLibrary(m_server);
     }
-    HMODULE m_server = nullptr;
+    HRESULT Call(const char* entry) {
+        auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(m_server.get(), entry)));
+        return m_server && call ? call() : E_NOTIMPL;
+    }
+    win::UniqueModule m_server{::LoadLibraryW(L"ZtErrorText.dll")};
 };
 
-std::map<std::wstring, std::wstring> ListedAttributes(const wchar_t* line) {
+// The details list of a record: name, shown value.
+Rows ListedAttributes(const wchar_t* line) {
     ControlHost host;
     SetupAttributeColumns(host.list);
     CDiagnoseData record(line);
     ShowRecordAttributes(host.list, &record);
-    std::map<std::wstring, std::wstring> rows;
+    Rows rows;
     for (int row = 0; row < host.list.GetItemCount(); ++row)
         rows[host.list.GetItemText(row, 0)] = host.list.GetItemText(row, 1);
     return rows;
@@ -72,59 +45,70 @@ std::map<std::wstring, std::wstring> ListedAttributes(const wchar_t* line) {
 
 } // namespace
 
-TEST_F(ErrorTextComponent, ZeroGivesTheComponentsTextNegativeTheSystemsPositiveNothing) {
-    const LCID language = TheModule().CurrentLanguage();
-    const std::wstring component =
-        PRIMARYLANGID(LANGIDFROMLCID(language)) == LANG_GERMAN ? L"Komponententext " : L"Component text ";
+TEST_F(ErrorTextComponent, AskedInTheRequestedLanguageTheSystemOnlyWhenItDeclines) {
+    win::ScopedResourceHandle keep(win::ResourceHandle());
+    ModuleState& module = TheModule();
+    module.SelectLanguageResources(0x0409);
     const CDiagnoseTextResolver& resolver = TheTextResolver();
-    EXPECT_EQ(resolver.GetErrorText(-2147467259), L"[0x80004005] " + component + L"0x80004005");
-    EXPECT_EQ(resolver.GetErrorText(0), L"[0x00000000] " + component + L"0x00000000");
-    // The component declines Win32 codes: the system's text, line break and all.
-    const LONG win32 = static_cast<LONG>(0x80070002);
-    EXPECT_EQ(resolver.GetErrorText(win32), Hex(win32) + SystemText(win32));
+    EXPECT_EQ(resolver.GetErrorText(-2147467259), L"[0x80004005] Component text 0x80004005");
+    EXPECT_EQ(resolver.GetErrorText(0), L"[0x00000000] Component text 0x00000000");
+    // The component declines Win32 codes: the system's text.
+    const std::wstring win32 = resolver.GetErrorText(static_cast<LONG>(0x80070002));
+    EXPECT_EQ(win32.substr(0, 13), L"[0x80070002] ");
+    EXPECT_GT(win32.size(), 13u);
     EXPECT_EQ(resolver.GetErrorText(1), L"") << "a positive answer leaves no text";
+
+    // Swiss German has no library of its own and German is held shut, so English is loaded;
+    // the component is still asked in the language the caller asked for.
+    win::UniqueFile shut(::CreateFileW((testing_support::BinDirectory() + L"ZtServiceMsgDEU.LNG").c_str(),
+                                       GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(shut);
+    module.SelectLanguageResources(0x0807);
+    ASSERT_EQ(module.Languages().LoadedLanguage(), 0x0409u);
+    EXPECT_EQ(resolver.GetErrorText(-2147467259), L"[0x80004005] Komponententext 0x80004005");
 }
 
 TEST(ErrorTextWithoutComponent, SystemTextOrTheCodeAlone) {
-    const CDiagnoseTextResolver& resolver = TheTextResolver();
-    const LONG failure = static_cast<LONG>(0x80004005);
-    EXPECT_EQ(resolver.GetErrorText(failure), Hex(failure) + SystemText(failure));
-    EXPECT_EQ(resolver.GetErrorText(2), Hex(2) + SystemText(2));
-    const LONG nothing = static_cast<LONG>(0xA1234567);
-    ASSERT_EQ(SystemText(nothing), L"");
-    EXPECT_EQ(resolver.GetErrorText(nothing), L"[0xa1234567] ");
+    for (const auto& [code, prefix] :
+         {std::pair{LONG(0x80004005), L"[0x80004005] "}, {LONG(2), L"[0x00000002] "}}) {
+        const std::wstring text = TheTextResolver().GetErrorText(code);
+        EXPECT_EQ(text.substr(0, 13), prefix);
+        EXPECT_GT(text.size(), 13u) << "the system's text follows";
+    }
+    EXPECT_EQ(TheTextResolver().GetErrorText(static_cast<LONG>(0xA1234567)), L"[0xa1234567] ");
 }
 
-TEST_F(ErrorTextComponent, DetailsListShowsResolvedValuesAndHidesMode) {
-    const auto rows = ListedAttributes(L"01.01.2026 08:00:00   Host=\"PC1\" Mode=\"3\" CaptionID=\"5000\" "
-                                       L"textid=\"5001\" TextID=\"77\" HResult=\"-2147467259\" Other=\"x.\"");
-    EXPECT_EQ(rows.count(L"Mode"), 0u);
-    EXPECT_EQ(rows.at(L"Host"), L"PC1");
-    EXPECT_EQ(rows.at(L"CaptionID"), L"Vistral Projektmanager");
-    EXPECT_EQ(rows.at(L"textid"), L"Ein Fehler ist aufgetreten.") << "names match without regard to case";
-    EXPECT_EQ(rows.at(L"TextID"), L"77") << "no such string: the stored value";
-    EXPECT_EQ(rows.at(L"HResult").substr(0, 13), L"[0x80004005] ");
-    EXPECT_EQ(rows.at(L"Other"), L"x");
-    EXPECT_EQ(rows.size(), 6u);
-}
-
-TEST(DetailsList, NumbersAreReadAsTheRecordReadsThem) {
-    const auto rows = ListedAttributes(L"HResult=\"0x80004005\" CaptionID=\"70536\" TextID=\"-1\"");
-    EXPECT_EQ(rows.at(L"HResult").substr(0, 13), L"[0x00000000] ") << "hexadecimal reads as 0";
-    // String identifiers are 16-bit; 70536 would otherwise wrap onto row 5000.
-    EXPECT_EQ(rows.at(L"CaptionID"), L"70536");
-    EXPECT_EQ(rows.at(L"TextID"), L"-1");
+TEST(DetailsList, ResolvedValuesModeHiddenNumbersReadAsTheRecordReadsThem) {
+    using Case = std::tuple<const wchar_t*, const wchar_t*, Rows>; // line, how HResult begins, other rows
+    for (const auto& [line, hresultStart, others] :
+         {Case{L"01.01.2026 08:00:00   Host=\"PC1\" Mode=\"3\" CaptionID=\"5000\" "
+               L"textid=\"5001\" TextID=\"77\" HResult=\"-2147467259\" Other=\"x.\"",
+               L"[0x80004005] ",
+               {{L"Host", L"PC1"},
+                {L"CaptionID", L"Vistral Projektmanager"},
+                {L"textid", L"Ein Fehler ist aufgetreten."}, // names match without regard to case
+                {L"TextID", L"77"},                          // no such string: the stored value
+                {L"Other", L"x"}}},
+          // Hexadecimal reads as 0; string identifiers are 16-bit, so 70536 does not wrap onto 5000.
+          Case{L"hresult=\"0x80004005\" CaptionID=\"70536\" TextID=\"-1\" mode=\"1\"",
+               L"[0x00000000] ",
+               {{L"CaptionID", L"70536"}, {L"TextID", L"-1"}}}}) {
+        Rows rows = ListedAttributes(line);
+        EXPECT_EQ((rows[L"HResult"] + rows[L"hresult"]).substr(0, 13), hresultStart);
+        rows.erase(L"HResult");
+        rows.erase(L"hresult");
+        EXPECT_EQ(rows, others);
+    }
     CDiagnoseData big(L"HResult=\"4294967295\"");
     EXPECT_EQ(big.GetAttributeLong(L"HResult", 0), 2147483647);
     EXPECT_EQ(big.GetAttributeLong(L"hresult", -7), -7);
+    // Without a resolver every attribute is listed as stored; no record only clears the list.
     ControlHost host;
+    SetupAttributeColumns(host.list);
+    CDiagnoseData(L"Mode=\"1\" HResult=\"5\"").FillAttributeList(host.list, nullptr);
+    EXPECT_EQ(host.list.GetItemCount(), 2);
     ShowRecordAttributes(host.list, nullptr);
     EXPECT_EQ(host.list.GetItemCount(), 0);
-    // Without a resolver every attribute is listed as stored.
-    CDiagnoseData record(L"Mode=\"1\" HResult=\"5\"");
-    SetupAttributeColumns(host.list);
-    record.FillAttributeList(host.list, nullptr);
-    EXPECT_EQ(host.list.GetItemCount(), 2);
 }
 
 TEST(DiagnoseData, RecordAnswersFromItsLine) {

@@ -5,16 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-const wchar_t kAttributePattern[] = L"\\b(\\w*)=\"([^\"]*)\\b";
-
-class RegExOnEngine : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(regex.Create()); }
-    CRegEx regex;
-};
-} // namespace
-
 TEST(RegExWithoutEngine, EverythingIsEmptyOrFalse) {
     CRegEx regex;
     std::vector<CRegExMatch> matches(3);
@@ -30,25 +20,23 @@ TEST(RegExWithoutEngine, EverythingIsEmptyOrFalse) {
     EXPECT_EQ(regex.GetPattern(), L"");
 }
 
-TEST_F(RegExOnEngine, FlagsAndPatternStayWithTheEngine) {
+TEST(RegExOnEngine, FlagsMatchesInTextOrderGroupsReplaceAndFailures) {
+    CRegEx regex;
+    ASSERT_TRUE(regex.Create());
     EXPECT_TRUE(regex.Create()) << "a second Create keeps the engine";
     regex.SetIgnoreCase(true);
     regex.SetGlobal(true);
     regex.SetMultiline(false);
-    EXPECT_TRUE(regex.GetIgnoreCase());
-    EXPECT_TRUE(regex.GetGlobal());
-    EXPECT_FALSE(regex.GetMultiline());
+    EXPECT_TRUE(regex.GetIgnoreCase() && regex.GetGlobal() && !regex.GetMultiline());
     EXPECT_TRUE(regex.Test(L"HOST", L"a host b"));
     EXPECT_EQ(regex.GetPattern(), L"HOST");
     EXPECT_FALSE(regex.Test(L"xyz", L"a host b"));
-}
+    EXPECT_EQ(regex.Replace(L"o", L"foo", L"0"), L"f00");
 
-TEST_F(RegExOnEngine, AllMatchesInTextOrderOrOnlyTheFirst) {
-    regex.SetIgnoreCase(true);
-    regex.SetGlobal(true);
-    std::vector<CRegExMatch> matches;
+    const wchar_t attribute[] = L"\\b(\\w*)=\"([^\"]*)\\b";
     const std::wstring text = L"Host=\"PC1\" Process=\"Svc.\"";
-    ASSERT_EQ(regex.Execute(matches, kAttributePattern, text), 2);
+    std::vector<CRegExMatch> matches;
+    ASSERT_EQ(regex.Execute(matches, attribute, text), 2);
     EXPECT_EQ(matches[0].Value, L"Host=\"PC1");
     EXPECT_EQ(matches[0].FirstIndex, 0);
     EXPECT_EQ(matches[0].Length, 9);
@@ -56,38 +44,24 @@ TEST_F(RegExOnEngine, AllMatchesInTextOrderOrOnlyTheFirst) {
     EXPECT_EQ(matches[1].FirstIndex, 11);
     EXPECT_EQ(matches[1].SubMatches[1], L"Svc");
     std::vector<std::wstring> strings;
-    EXPECT_EQ(regex.ExecuteStrings(strings, kAttributePattern, text), 2);
+    EXPECT_EQ(regex.ExecuteStrings(strings, attribute, text), 2);
     EXPECT_EQ(strings[1], L"Process=\"Svc");
 
     regex.SetGlobal(false);
-    EXPECT_EQ(regex.Execute(matches, kAttributePattern, text), 1);
+    EXPECT_EQ(regex.Replace(L"o", L"foo", L"0"), L"f0o");
+    EXPECT_EQ(regex.Execute(matches, attribute, text), 1);
     EXPECT_EQ(matches[0].SubMatches[0], L"Host");
-    EXPECT_EQ(regex.Execute(matches, kAttributePattern, L"no pairs here"), 0);
+    EXPECT_EQ(regex.Execute(matches, attribute, L"no pairs here"), 0);
     EXPECT_TRUE(matches.empty());
-}
-
-TEST_F(RegExOnEngine, OneSubMatchPerGroupEmptyWhenItTookNoPart) {
-    std::vector<CRegExMatch> matches;
     ASSERT_EQ(regex.Execute(matches, L"(a)(b)?", L"xa"), 1);
-    EXPECT_EQ(matches[0].SubMatches, (std::vector<std::wstring>{L"a", L""}));
+    EXPECT_EQ(matches[0].SubMatches, (std::vector<std::wstring>{L"a", L""})) << "one text per group";
     ASSERT_EQ(regex.Execute(matches, L"a+", L"xaa"), 1);
     EXPECT_TRUE(matches[0].SubMatches.empty());
     EXPECT_EQ(matches[0].FirstIndex, 1);
     EXPECT_EQ(matches[0].Length, 2);
-}
-
-TEST_F(RegExOnEngine, ReplaceUsesTheEngine) {
-    regex.SetGlobal(true);
-    EXPECT_EQ(regex.Replace(L"o", L"foo", L"0"), L"f00");
-    regex.SetGlobal(false);
-    EXPECT_EQ(regex.Replace(L"o", L"foo", L"0"), L"f0o");
-}
-
-TEST_F(RegExOnEngine, AFailingEngineCallRaisesWithItsStatus) {
-    std::vector<CRegExMatch> matches;
     try {
         regex.Execute(matches, L"(unclosed", L"text");
-        FAIL() << "no exception";
+        ADD_FAILURE() << "no exception";
     } catch (const CRegExException& failure) {
         EXPECT_LT(failure.Status(), 0);
     }
@@ -96,7 +70,6 @@ TEST_F(RegExOnEngine, AFailingEngineCallRaisesWithItsStatus) {
 TEST(RegExEscape, TwelveMetacharactersButNotBrackets) {
     EXPECT_EQ(CRegEx::Escape(L"a.b"), L"a\\.b");
     EXPECT_EQ(CRegEx::Escape(L"\\."), L"\\\\\\.");
-    EXPECT_EQ(CRegEx::Escape(L"[x]"), L"[x]");
-    EXPECT_EQ(CRegEx::Escape(L"{1}"), L"\\{1\\}");
+    EXPECT_EQ(CRegEx::Escape(L"[x]{1}"), L"[x]\\{1\\}");
     EXPECT_EQ(CRegEx::Escape(L"^$*+?()|"), L"\\^\\$\\*\\+\\?\\(\\)\\|");
 }
