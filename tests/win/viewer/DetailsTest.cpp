@@ -31,13 +31,6 @@ std::tuple<bool, bool, std::wstring> State(HWND details) {
             Attributes(details)[L"Text"]};
 }
 
-void DoubleClickRow(HWND viewer, HWND list, int row) {
-    NMITEMACTIVATE activate{};
-    activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
-    activate.iItem = row;
-    ::SendMessageW(viewer, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
-}
-
 void Click(HWND details, int id) {
     ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0);
 }
@@ -68,7 +61,7 @@ using Step = std::tuple<bool, bool, std::wstring>;
 } // namespace
 
 TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
-    WithDetails([&] { DoubleClickRow(window, list, 1); },
+    WithDetails([&] { DoubleClickRow(1); },
                 [&](HWND details) {
                     const auto attributes = Attributes(details);
                     EXPECT_EQ(attributes.at(L"Process"), L"Beta");
@@ -76,7 +69,7 @@ TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
                     EXPECT_FALSE(::IsWindowEnabled(window)) << "the viewer waits while the details run";
                 });
     EXPECT_TRUE(::IsWindowEnabled(window));
-    WithDetails([&] { DoubleClickRow(window, list, 0); },
+    WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) {
                     EXPECT_EQ(State(details), Step(false, true, L"vierte")) << "the first row";
                     Click(details, IDC_DETAILS_NEXT);
@@ -90,7 +83,7 @@ TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
     click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
     PumpMessages(20);
-    WithDetails([&] { DoubleClickRow(window, list, 0); },
+    WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) {
                     Click(details, IDC_DETAILS_NEXT);
                     Click(details, IDC_DETAILS_NEXT);
@@ -123,7 +116,7 @@ TEST_F(Details, TreeDoubleClickOpensTheFirstRowAHeadingNothingAndTheOnlyRowSteps
     Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log"));
     ASSERT_NE(viewer, nullptr);
     SelectTreeItem(L"ONLY (1)");
-    WithDetails([&] { DoubleClickRow(window, list, 0); },
+    WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) { EXPECT_EQ(State(details), Step(false, false, L"x")); });
 }
 
@@ -162,7 +155,7 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
             });
         });
     });
-    DoubleClickRow(window, list, 2);
+    DoubleClickRow(2);
     PumpMessages(100);
     ReleaseCtrl();
     if (details && ::IsWindow(details)) // a failed step ends the run all the same
@@ -176,7 +169,7 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
 }
 
 TEST_F(Details, ColumnsShareTheWidthAfterAResize) {
-    WithDetails([&] { DoubleClickRow(window, list, 0); },
+    WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) {
                     RECT frame{0, 0, 420, 300};
                     ::AdjustWindowRectEx(&frame, ::GetWindowLongW(details, GWL_STYLE), FALSE,

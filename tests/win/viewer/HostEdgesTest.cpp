@@ -51,19 +51,14 @@ TEST_F(HostEdges, HostsEditKeepsCtrlCWhileTheDetailsRun) {
     HWND edit = ::CreateWindowExW(0, L"EDIT", L"host text", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 200, 30,
                                   nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(edit, nullptr);
-    WithDetails(
-        [&] {
-            NMITEMACTIVATE activate{};
-            activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
-            activate.iItem = 0;
-            ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
-        },
-        [&](HWND details) {
-            // Every details row selected: a Ctrl+C taken from the host would copy them.
-            ListView_SetItemState(::GetDlgItem(details, IDC_DETAILS_LIST), -1, LVIS_SELECTED, LVIS_SELECTED);
-            ::SendMessageW(edit, EM_SETSEL, 0, -1);
-            PressCtrlKey(edit, 'C');
-        });
+    WithDetails([&] { DoubleClickRow(0); },
+                [&](HWND details) {
+                    // Every details row selected: a Ctrl+C taken from the host would copy them.
+                    ListView_SetItemState(::GetDlgItem(details, IDC_DETAILS_LIST), -1, LVIS_SELECTED,
+                                          LVIS_SELECTED);
+                    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+                    PressCtrlKey(edit, 'C');
+                });
     ReleaseCtrl();
     EXPECT_EQ(ClipboardText(), L"host text");
     ::DestroyWindow(edit);

@@ -180,6 +180,13 @@ void Viewer::Command(int id) {
     PumpMessages(20);
 }
 
+void Viewer::DoubleClickRow(int row) {
+    NMITEMACTIVATE activate{};
+    activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
+    activate.iItem = row;
+    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
 void Viewer::WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
     bool seen = false;
     AfterDelay(150, [&] {

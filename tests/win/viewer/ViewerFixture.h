@@ -55,6 +55,8 @@ protected:
     CDiagnoseDlg* OpenViewer() const { return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot); }
     void SelectTreeItem(const std::wstring& text);
     void Command(int id);
+    // The list's notification of a double-click on a row, as the viewer gets it.
+    void DoubleClickRow(int row);
     // Runs `inspect` against the details dialog opened by `open`, then closes the details.
     void WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
 

@@ -152,12 +152,7 @@ TEST_F(Live, ALogCutOrMadeAnewIsReadAgainKeepingTheSelectedGroup) {
     same.replace(same.find("Eta"), 3, "Xyz");
     std::ofstream(path.c_str(), std::ios::binary | std::ios::in) << same;
     WithDetails(
-        [&] {
-            NMITEMACTIVATE activate{};
-            activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
-            activate.iItem = 0;
-            ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
-        },
+        [&] { DoubleClickRow(0); },
         [](HWND details) { EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(details, IDC_DETAILS_LIST)), 0); });
     PumpMessages(100);
     EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Xyz"}));
