@@ -35,18 +35,6 @@ void Click(HWND details, int id) {
     ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0);
 }
 
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        text.assign(static_cast<const wchar_t*>(::GlobalLock(data)), ::GlobalSize(data) / sizeof(wchar_t));
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 class Details : public Viewer {
 protected:
     void SetUp() override {

@@ -8,18 +8,6 @@ using namespace viewer_tests;
 
 namespace {
 
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(::GlobalLock(data));
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 // Set while the list handles a double-click; whether its window was destroyed meanwhile.
 bool g_inDoubleClick = false, g_destroyedInDoubleClick = false;
 
@@ -60,7 +48,7 @@ TEST_F(HostEdges, HostsEditKeepsCtrlCWhileTheDetailsRun) {
                     PressCtrlKey(edit, 'C');
                 });
     ReleaseCtrl();
-    EXPECT_EQ(ClipboardText(), L"host text");
+    EXPECT_EQ(ClipboardText().c_str(), std::wstring(L"host text"));
     ::DestroyWindow(edit);
 }
 

@@ -141,6 +141,18 @@ std::string Ansi(const std::wstring& text) {
     return result;
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        text.assign(static_cast<const wchar_t*>(::GlobalLock(data)), ::GlobalSize(data) / sizeof(wchar_t));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 Viewer::~Viewer() {
     DestroyOpenDlg();
     PumpMessages(20);

@@ -43,6 +43,8 @@ void PressCtrlKey(HWND target, WORD key);
 void ReleaseCtrl();
 
 std::string Ansi(const std::wstring& text);
+// The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
+std::wstring ClipboardText();
 
 class Viewer : public ::testing::Test {
 protected:

@@ -183,24 +183,18 @@ TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
     EXPECT_STREQ(text, L"Date");
 }
 
-TEST_F(Viewer, BinaryAndHugeLogsAndANullPathStillOpenAWorkingViewer) {
-    const std::wstring binary = dir.Path() + L"binary.log", huge = dir.Path() + L"huge.log";
-    {
-        std::ofstream file(binary.c_str(), std::ios::binary);
-        for (int i = 0; i < 70000; ++i)
-            file.put(static_cast<char>((i * 7919) & 0xFF));
-        std::ofstream(huge.c_str(), std::ios::binary)
-            << "01.01.2026 00:00:00   Host=\"BIG\" Text=\"" << std::string(50u << 20, 'x') << "\"";
-    }
-    for (const std::wstring& path : {binary, huge}) {
-        Open(path);
-        ASSERT_NE(viewer, nullptr);
-        Command(IDC_GROUP_BY_COMPUTER);
-        TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
-        PumpMessages(20);
-        EXPECT_GT(ListView_GetItemCount(list), 0) << Ansi(path);
-        DestroyOpenDlg();
-    }
+TEST_F(Viewer, ABinaryLogAndANullPathStillOpenAWorkingViewer) {
+    const std::wstring binary = dir.Path() + L"binary.log";
+    std::ofstream file(binary.c_str(), std::ios::binary);
+    for (int i = 0; i < 70000; ++i)
+        file.put(static_cast<char>((i * 7919) & 0xFF));
+    file.close();
+    Open(binary);
+    ASSERT_NE(viewer, nullptr);
+    TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    PumpMessages(20);
+    EXPECT_GT(ListView_GetItemCount(list), 0);
+    DestroyOpenDlg();
     EXPECT_EQ(CreateDiagnoseDlg(0x0407, nullptr), 0);
     EXPECT_NE(OpenViewer(), nullptr);
 }
