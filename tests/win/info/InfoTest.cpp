@@ -168,8 +168,8 @@ TEST(InfoDialog, DestroyOpenDlgClosesTheNewestInformationDialogAndTheViewer) {
     ASSERT_EQ(CreateDiagnoseDlg(0x0407, nullptr), 0);
     EXPECT_TRUE(RunInfo([&](HWND first, CVistralInfoDlg*) {
         EXPECT_TRUE(RunInfo([&](HWND, CVistralInfoDlg*) { EXPECT_EQ(DestroyOpenDlg(), 0); }));
-        EXPECT_EQ(TheModule().diagnoseDialogSlot, nullptr);
-        EXPECT_EQ(OpenInfoDialog(), nullptr) << "the newer dialog emptied the slot";
+        EXPECT_TRUE(!TheModule().diagnoseDialogSlot && !OpenInfoDialog())
+            << "the viewer is closed, and the newer dialog emptied the slot";
         PressOk(first);
     }));
 }
@@ -199,18 +199,18 @@ TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbol
         EXPECT_TRUE(IsOrange(pixels->At(298, 0)) && IsBrown(pixels->At(298, 31)) &&
                     IsWhite(pixels->At(298, 33)) && IsWhite(pixels->At(298, 99)))
             << "orange to brown above, white below";
-        // The warning triangle's yellow left of its exclamation mark, the document's dark rim.
-        EXPECT_GT(Count(*pixels, 12, 21, 18, 27, IsYellow), 10);
-        EXPECT_GT(Count(*pixels, 45, 60, 48, 76, IsDark), 8);
-        EXPECT_EQ(Count(*pixels, 0, 0, 3, 32, IsWhite), 0) << "nothing white left of the warning symbol";
-        EXPECT_EQ(Count(*pixels, 74, 33, 79, 100, IsDark), 0) << "nothing dark between symbol and message";
+        // The warning triangle's yellow left of its exclamation mark, the document's dark rim;
+        // nothing white left of the warning symbol, nothing dark between symbol and message.
+        EXPECT_TRUE(Count(*pixels, 12, 21, 18, 27, IsYellow) > 10 &&
+                    Count(*pixels, 45, 60, 48, 76, IsDark) > 8);
+        EXPECT_EQ(Count(*pixels, 0, 0, 3, 32, IsWhite) + Count(*pixels, 74, 33, 79, 100, IsDark), 0);
     }
     EXPECT_GT(Count(texts, 44, 0, 300, 32, IsWhite), 30) << "white caption type on the band";
     EXPECT_EQ(Count(empty, 80, 0, 300, 32, IsWhite) + Count(empty, 80, 33, 300, 100, IsDark), 0)
         << "no type beyond the empty tag's brackets, no message type";
 
     // Dark message type right of x 79, in two lines centred as a block in the lower band.
-    int first = 100, last = 0;
+    int first = 100, last = 0; // the first and last row with ink
     for (int y = 33; y < 100; ++y)
         if (Count(texts, 80, y, 300, y + 1, IsDark) > 0)
             (first == 100 ? first : last) = y;
@@ -237,14 +237,11 @@ TEST(CaptionBand, ControlTextThenNewTextsAndSizesCentredOnTheGradient) {
                       std::abs(Blue(bottom) - GetBValue(face)),
                   30)
             << "the face colour at the bottom: " << std::hex << bottom;
-        int left = width, right = -1; // of the white type, above the middle, where the band is greener
-        for (size_t i = 0; i < pixels.data.size() / 2; ++i)
-            if ((pixels.data[i] & 0xF0F0F0) == 0xF0F0F0) {
-                left = std::min(left, int(i % width));
-                right = std::max(right, int(i % width));
-            }
-        EXPECT_TRUE(right - left > 50 && std::abs((left + right) / 2 - width / 2) <= 4)
-            << left << "-" << right;
+        int left = width, right = -1; // columns of white type above the middle, where the band is greener
+        for (int x = 0; x < width; ++x)
+            if (Count(pixels, x, 0, x + 1, 35, IsWhite) > 0)
+                (left == width ? left : right) = x;
+        EXPECT_TRUE(right - left > 50 && std::abs(left + right - width) <= 8) << left << "-" << right;
         caption.SetText(L"Vistral Diagnose - PC1 (3)");
     }
     ::DestroyWindow(band);
