@@ -79,7 +79,10 @@ TEST_F(VistralLog, UnusableInstallationPathsFallBackToTheDefaultLog) {
     for (const auto& [what, set] : cases) {
         ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSetupKey, L"Inst_Path");
         set();
-        CVistralLog(kSource).Error(L"%ls", what);
+        CVistralLog log(kSource);
+        // The name as written, "Log" included: the file system would find the file in any case.
+        EXPECT_EQ(std::wstring(log.GetPath()), DefaultLog()) << what;
+        log.Error(L"%ls", what);
         EXPECT_EQ(Bodies(DefaultLog()).back(), kErrorHead + std::wstring(what)) << "beside the host";
     }
     EXPECT_FALSE(FileExists(longDir + L"\\Diagnose")) << "nothing is made for a path that was refused";
