@@ -1,6 +1,6 @@
-/* A C host that links ZtServiceMsg.dll through an import library, with no GetProcAddress. Exits
-   with 0 when both calls reached the module: DestroyOpenDlg answered 0 and NotifyMsgBoxTmp showed
-   its German box with row 5000 as the caption (closed again by a timer, so nothing waits). */
+// A C host that links ZtServiceMsg.dll through an import library, with no GetProcAddress. Exits
+// with 0 when both calls reached the module: DestroyOpenDlg answered 0 and NotifyMsgBoxTmp showed
+// its German box with row 5000 as the caption (closed again by a timer, so nothing waits).
 #include "ZtServiceMsg.h"
 
 #include <wchar.h>

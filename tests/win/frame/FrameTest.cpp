@@ -16,14 +16,10 @@
 using namespace testing_support;
 
 TEST(LanguageSelection, FallsBackLooksOncePerLanguageKeepsWhatLoadedLastAndRunsNothing) {
-    struct Step {
-        const wchar_t *provide, *as; // a file of bin/fixtures put beside the module, under a name
-        LCID lcid;
-        const wchar_t* title;
-        unsigned lookups; // library files looked for in this step
-        LCID loaded;      // the language whose library is held afterwards (0: none)
-    };
-    const Step steps[] = {
+    // A file of bin/fixtures put beside the module (under the second name when one is given), the
+    // language asked for, the title then shown, the library files looked for in the step, and the
+    // language whose library is held afterwards (0: none).
+    const std::tuple<const wchar_t*, const wchar_t*, LCID, const wchar_t*, unsigned, LCID> steps[] = {
         {nullptr, nullptr, 0, L"Vistral Diagnose", 0, 0}, // 0, the initial language: the module's own German
         {nullptr, nullptr, 0x040C, L"Vistral Diagnose", 3, 0},             // FRA, FRA again, ENU: none there
         {L"ZtFixtureFRA.LNG", nullptr, 0x040C, L"Vistral Diagnose", 0, 0}, // not looked for again
@@ -43,17 +39,17 @@ TEST(LanguageSelection, FallsBackLooksOncePerLanguageKeepsWhatLoadedLastAndRunsN
     ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", marker.c_str());
     const HINSTANCE original = win::ResourceHandle();
     ModuleState state(L"ZtFixture", dir.Path());
-    for (const Step& step : steps) {
-        if (step.provide)
-            ASSERT_TRUE(CopyFixture(step.provide, dir.Path(), step.as ? step.as : L""));
+    for (const auto& [provide, as, lcid, title, lookups, loaded] : steps) {
+        if (provide)
+            ASSERT_TRUE(CopyFixture(provide, dir.Path(), as ? as : L""));
         const unsigned before = state.Languages().LoadAttempts();
         win::ScopedResourceHandle restore(original);
-        const HINSTANCE previous = state.SelectLanguageResources(step.lcid);
-        EXPECT_EQ(
-            std::tuple(win::LoadResString(IDS_DIAGNOSE_TITLE), state.Languages().LoadAttempts() - before,
-                       state.Languages().LoadedLanguage(), state.CurrentLanguage(), previous),
-            std::tuple(step.title, step.lookups, step.loaded, step.lcid, step.loaded ? original : nullptr))
-            << std::hex << step.lcid; // the previous resource source is answered when one was changed
+        const HINSTANCE previous = state.SelectLanguageResources(lcid);
+        EXPECT_EQ(std::tuple(win::LoadResString(IDS_DIAGNOSE_TITLE),
+                             state.Languages().LoadAttempts() - before, state.Languages().LoadedLanguage(),
+                             state.CurrentLanguage(), previous),
+                  std::tuple(title, lookups, loaded, lcid, loaded ? original : nullptr))
+            << std::hex << lcid; // the previous resource source is answered when one was changed
     }
     EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library ran";
     ::SetEnvironmentVariableW(L"ZT_PLANTED_MARKER", nullptr);
@@ -113,25 +109,20 @@ protected:
 } // namespace
 
 TEST_F(Exports, MessageBoxShowsTheLanguagesRowsWithTheCallersStyleBroughtToTheFront) {
-    struct Case {
-        LCID lcid;
-        UINT textId, captionId, style;
-        const wchar_t *text, *caption;
-        UINT shownStyle;
-    };
-    const Case cases[] = {
+    // The language, text row, caption row and style asked for; the text, caption and style shown.
+    const std::tuple<LCID, UINT, UINT, UINT, const wchar_t*, const wchar_t*, UINT> cases[] = {
         {0x0409, 5001, 5000, MB_OK | MB_ICONWARNING, L"An error has occurred.", L"Vistral Project Manager",
          0x10030},
         {0x0407, 5001, 5000, MB_YESNO | MB_ICONERROR, L"Ein Fehler ist aufgetreten.",
          L"Vistral Projektmanager", 0x10014},
         {0x0407, 4711, 4712, MB_SETFOREGROUND | MB_ICONINFORMATION | MB_DEFBUTTON2, L"", L"", 0x10140},
     };
-    for (const Case& c : cases) {
+    for (const auto& [lcid, textId, captionId, style, text, caption, shownStyle] : cases) {
         win::SetResourceHandle(win::ThisModule());
         g_box = {HWND(1)};
-        EXPECT_EQ(NotifyMsgBoxTmp(c.lcid, c.textId, c.captionId, c.style, 0xDEADBEEF), 0);
+        EXPECT_EQ(NotifyMsgBoxTmp(lcid, textId, captionId, style, 0xDEADBEEF), 0);
         EXPECT_EQ(std::tuple(g_box.owner, g_box.text, g_box.caption, g_box.style),
-                  std::tuple(HWND(nullptr), c.text, c.caption, c.shownStyle));
+                  std::tuple(HWND(nullptr), text, caption, shownStyle));
         EXPECT_EQ(win::ResourceHandle(), win::ThisModule()) << "the previous resources are put back";
     }
 }

@@ -1,8 +1,6 @@
 // Helpers of the logging tests.
 #include "LoggingTestSupport.h"
 
-#include <process.h>
-
 namespace logging_test {
 
 TestRegistryKey::TestRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {
@@ -13,8 +11,7 @@ TestRegistryKey::TestRegistryKey(HKEY root, std::wstring path) : m_root(root), m
 
 std::wstring ReadValue(HKEY root, const std::wstring& path, const wchar_t* name) {
     std::wstring value(512, L'\0');
-    DWORD size = 1022;
-    DWORD type = REG_NONE;
+    DWORD size = 1022, type = REG_NONE;
     if (::RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, value.data(), &size) != ERROR_SUCCESS)
         return L"<none>";
     return type == REG_DWORD ? std::to_wstring(value[0] | DWORD{value[1]} << 16) : value.c_str();
@@ -57,14 +54,10 @@ HANDLE EventRecorder::Register(const wchar_t* sourceName) {
 bool EventRecorder::Report(HANDLE source, WORD type, WORD category, DWORD eventId, PSID user,
                            WORD stringCount, const wchar_t** strings, DWORD dataSize, const void* data) {
     const auto* bytes = static_cast<const BYTE*>(data);
-    const std::wstring& name = m_sources.at(reinterpret_cast<std::size_t>(source) - 1);
-    events.push_back({name,
-                      type,
-                      category,
-                      eventId,
-                      user && ::IsValidSid(user),
-                      {strings, strings + stringCount},
-                      {bytes, bytes ? bytes + dataSize : bytes}});
+    events.push_back({m_sources.at(reinterpret_cast<std::size_t>(source) - 1), type, category, eventId,
+                      user && ::IsValidSid(user), std::vector<std::wstring>(strings, strings + stringCount)});
+    if (bytes)
+        events.back().data.assign(bytes, bytes + dataSize);
     return true;
 }
 
@@ -79,7 +72,7 @@ InstalledSuite::~InstalledSuite() {
     ::RemoveDirectoryW(Install().c_str());
     ::DeleteFileW(DefaultLog().c_str());
     ::SHDeleteKeyW(HKEY_LOCAL_MACHINE,
-                   L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\Ostrana Vistral Service");
+                   (kApplicationLog + std::wstring(L"\\Ostrana Vistral Service")).c_str());
 }
 
 std::vector<std::wstring> InstalledSuite::Bodies(const std::wstring& path) {
@@ -90,19 +83,6 @@ std::vector<std::wstring> InstalledSuite::Bodies(const std::wstring& path) {
         bodies.push_back(time == std::wstring::npos ? L"<short>" + line : line.substr(time + 3));
     }
     return bodies;
-}
-
-win::UniqueKernelHandle StartHelper(const wchar_t* rounds, const wchar_t* tag) {
-    const std::wstring exe = testing_support::BinDirectory() + L"zt_logging_helper.exe";
-    const intptr_t process = ::_wspawnl(_P_NOWAIT, exe.c_str(), L"zt_logging_helper", rounds, tag, nullptr);
-    return win::UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process));
-}
-
-DWORD FinishHelper(const win::UniqueKernelHandle& process) {
-    DWORD code = static_cast<DWORD>(-1);
-    if (process && ::WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(process.get(), &code);
-    return code;
 }
 
 } // namespace logging_test

@@ -1,5 +1,5 @@
 // Helpers of the logging tests: registry keys of their own, file texts, recorded events, the
-// installed-suite fixture, and the helper program's processes.
+// installed-suite fixture.
 #pragma once
 
 #include <windows.h>
@@ -51,8 +51,7 @@ std::vector<std::wstring> Lines(const std::wstring& text);
 // One report as the event log would have received it.
 struct RecordedEvent {
     std::wstring source;
-    WORD type;
-    WORD category;
+    WORD type, category;
     DWORD eventId;
     bool hasUser;
     std::vector<std::wstring> strings;
@@ -99,10 +98,5 @@ protected:
     testing_support::TempDirectory m_temp;
     EventRecorder m_recorder;
 };
-
-// Starts the helper program for `rounds` notifications tagged `tag`, and waits for it at most a
-// minute for its exit code (-1 when it did not end).
-win::UniqueKernelHandle StartHelper(const wchar_t* rounds, const wchar_t* tag);
-DWORD FinishHelper(const win::UniqueKernelHandle& process);
 
 } // namespace logging_test

@@ -8,10 +8,10 @@
 
 #include "HelperProtocol.h"
 #include "LoggingTestSupport.h"
-#include "PinnedLocale.h"
 
 #include <algorithm>
 #include <functional>
+#include <process.h>
 #include <regex>
 
 using namespace logging_test;
@@ -19,9 +19,21 @@ using namespace testing_support;
 
 namespace {
 
+// The user's short date and time formats are pinned while a test runs, so that an entry's prefix
+// can be matched exactly, and put back afterwards.
 class ServiceNotification : public InstalledSuite {
 protected:
-    ServiceNotification() { win::SetResourceHandle(win::ThisModule()); }
+    ServiceNotification() {
+        win::SetResourceHandle(win::ThisModule());
+        ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_date, 80);
+        ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, m_time, 80);
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, L"dd.MM.yyyy");
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, L"HH:mm:ss");
+    }
+    ~ServiceNotification() override {
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_date);
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, m_time);
+    }
     // Calls the export; a box that appears is read and closed from inside its loop.
     static SeenMessageBox Notify(UINT textId, UINT captionId, UINT style) {
         SeenMessageBox seen;
@@ -31,12 +43,12 @@ protected:
         return seen;
     }
     TestRegistryKey m_controller{HKEY_LOCAL_MACHINE, kServiceControllerKey};
+    wchar_t m_date[80] = {}, m_time[80] = {};
 };
 
 } // namespace
 
 TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
-    PinnedDateTimeFormat pinned;
     m_controller.SetNumber(L"Mode", 1);
     EXPECT_FALSE(Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK | MB_ICONERROR).shown);
     EXPECT_FALSE(Notify(4711, 4712, MB_OK).shown) << "rows that do not exist";
@@ -51,8 +63,8 @@ TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
         EXPECT_EQ(m_recorder.events.at(i).strings, std::vector<std::wstring>{texts[i]}) << "literally";
         EXPECT_EQ(Bodies(EventsLog()).at(i), kErrorHead + texts[i]);
     }
-    const std::wregex firstLine(L"zt_logging_tests\\.exe : " +
-                                (kPinnedTimeStamp + (L" : " + (kErrorHead + texts[0]))));
+    const std::wregex firstLine(L"zt_logging_tests\\.exe : \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d : " +
+                                (kErrorHead + texts[0]));
     EXPECT_TRUE(std::regex_match(Lines(ReadText(EventsLog())).at(0), firstLine));
 }
 
@@ -81,7 +93,12 @@ TEST_F(ServiceNotification, TwoProcessesStartingTogetherOnAMissingEventsLogLoseA
     const win::UniqueKernelHandle goA(::CreateSemaphoreW(nullptr, 0, 1, (go + L"A").c_str()));
     const win::UniqueKernelHandle goB(::CreateSemaphoreW(nullptr, 0, 1, (go + L"B").c_str()));
     const win::UniqueKernelHandle done(::CreateSemaphoreW(nullptr, 0, 2, kDoneSemaphore));
-    const win::UniqueKernelHandle helpers[] = {StartHelper(L"100", L"A"), StartHelper(L"100", L"B")};
+    const auto start = [](const wchar_t* tag) { // the helper program, for 100 notifications
+        const intptr_t process = ::_wspawnl(_P_NOWAIT, (BinDirectory() + L"zt_logging_helper.exe").c_str(),
+                                            L"zt_logging_helper", L"100", tag, nullptr);
+        return win::UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process));
+    };
+    const win::UniqueKernelHandle helpers[] = {start(L"A"), start(L"B")};
     int failed = 0;
     for (int round = 0; round < 100; ++round) {
         ::DeleteFileW(EventsLog().c_str());
@@ -95,6 +112,10 @@ TEST_F(ServiceNotification, TwoProcessesStartingTogetherOnAMissingEventsLogLoseA
         failed +=
             bodies != std::vector<std::wstring>{kErrorHead + (L"A" + number), kErrorHead + (L"B" + number)};
     }
-    EXPECT_EQ(FinishHelper(helpers[0]) + FinishHelper(helpers[1]), 0u);
+    for (const win::UniqueKernelHandle& helper : helpers) {
+        DWORD code = 1; // STILL_ACTIVE (259) when it hangs; 1 when it never started
+        ::WaitForSingleObject(helper.get(), 60000);
+        EXPECT_TRUE(::GetExitCodeProcess(helper.get(), &code) && code == 0) << code;
+    }
     EXPECT_EQ(failed, 0) << "rounds that lost or tore an entry";
 }
