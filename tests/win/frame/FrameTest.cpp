@@ -40,8 +40,7 @@ TEST(LanguageSelection, FallsBackLooksOncePerLanguageKeepsWhatLoadedLastAndRunsN
     const HINSTANCE original = win::ResourceHandle();
     ModuleState state(L"ZtFixture", dir.Path());
     for (const auto& [provide, as, lcid, title, lookups, loaded] : steps) {
-        if (provide)
-            ASSERT_TRUE(CopyFixture(provide, dir.Path(), as ? as : L""));
+        ASSERT_TRUE(!provide || CopyFixture(provide, dir.Path(), as ? as : L""));
         const unsigned before = state.Languages().LoadAttempts();
         win::ScopedResourceHandle restore(original);
         const HINSTANCE previous = state.SelectLanguageResources(lcid);
@@ -119,7 +118,7 @@ TEST_F(Exports, MessageBoxShowsTheLanguagesRowsWithTheCallersStyleBroughtToTheFr
     };
     for (const auto& [lcid, textId, captionId, style, text, caption, shownStyle] : cases) {
         win::SetResourceHandle(win::ThisModule());
-        g_box = {HWND(1)};
+        g_box = {HWND(1), {}, {}, 0};
         EXPECT_EQ(NotifyMsgBoxTmp(lcid, textId, captionId, style, 0xDEADBEEF), 0);
         EXPECT_EQ(std::tuple(g_box.owner, g_box.text, g_box.caption, g_box.style),
                   std::tuple(HWND(nullptr), text, caption, shownStyle));

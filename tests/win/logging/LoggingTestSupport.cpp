@@ -55,9 +55,8 @@ bool EventRecorder::Report(HANDLE source, WORD type, WORD category, DWORD eventI
                            WORD stringCount, const wchar_t** strings, DWORD dataSize, const void* data) {
     const auto* bytes = static_cast<const BYTE*>(data);
     events.push_back({m_sources.at(reinterpret_cast<std::size_t>(source) - 1), type, category, eventId,
-                      user && ::IsValidSid(user), std::vector<std::wstring>(strings, strings + stringCount)});
-    if (bytes)
-        events.back().data.assign(bytes, bytes + dataSize);
+                      user && ::IsValidSid(user), std::vector<std::wstring>(strings, strings + stringCount),
+                      bytes ? std::vector<BYTE>(bytes, bytes + dataSize) : std::vector<BYTE>()});
     return true;
 }
 

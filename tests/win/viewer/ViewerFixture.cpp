@@ -33,20 +33,6 @@ HTREEITEM Find(const TreeNode& node, const std::wstring& text) {
     return nullptr;
 }
 
-struct TitleSearch {
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM search) {
-    auto* s = reinterpret_cast<TitleSearch*>(search);
-    if (::IsWindowVisible(window) && WindowText(window) == *s->title) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void Send(std::vector<INPUT> inputs) {
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -95,9 +81,11 @@ std::vector<std::wstring> Column(HWND list, int column) {
 }
 
 HWND FindThreadWindow(const std::wstring& title) {
-    TitleSearch search{&title, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = ::FindWindowW(nullptr, title.c_str());
+    return window && ::IsWindowVisible(window) &&
+                   ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()
+               ? window
+               : nullptr;
 }
 
 void ClickAt(HWND window, POINT client, bool twice) {
