@@ -75,23 +75,23 @@ start() {
     detached wineboot -i || true
     detached wineserver -w || true
   fi
-  if [ ! -f "$state/started" ]; then
-    detached wineserver -p || true
-    if [ ! -f "$state/unmanaged" ]; then
-      # Without a window manager, Wine waits two seconds for one on every window it hides:
-      # leave the windows unmanaged instead.
-      detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
-    fi
-    if [ ! -f "$state/nocrashdialog" ]; then
-      # A crashing program would wait in Wine's crash dialog until ctest's timeout; without the
-      # dialog it prints its backtrace and ends at once.
-      detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
-        touch "$state/nocrashdialog"
-    fi
-    # Starts Wine's services now, detached, rather than inside the first test program.
-    detached wine cmd /c exit || true
-    touch "$state/started"
+  # The server and Wine's services are started every time: a mark left from before a reboot
+  # must not let the first test program start them, holding its output open.
+  detached wineserver -p || true
+  if [ ! -f "$state/unmanaged" ]; then
+    # Without a window manager, Wine waits two seconds for one on every window it hides:
+    # leave the windows unmanaged instead.
+    detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
   fi
+  if [ ! -f "$state/nocrashdialog" ]; then
+    # A crashing program would wait in Wine's crash dialog until ctest's timeout; without the
+    # dialog it prints its backtrace and ends at once.
+    detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+      touch "$state/nocrashdialog"
+  fi
+  # Starts Wine's services now, detached, rather than inside the first test program.
+  detached wine cmd /c exit || true
+  touch "$state/started"
   flock -u 9
   exec 9>&-
 }
