@@ -30,7 +30,8 @@ double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-// Committed private memory now and at its peak, in bytes.
+// The working set (resident memory) now and at its peak, in bytes: what lnav's max RSS is
+// compared with.
 struct Memory {
     double now = 0, peak = 0;
 };
@@ -41,8 +42,8 @@ Memory ProcessMemory() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
-        memory.now = static_cast<double>(counters.PagefileUsage);
-        memory.peak = static_cast<double>(counters.PeakPagefileUsage);
+        memory.now = static_cast<double>(counters.WorkingSetSize);
+        memory.peak = static_cast<double>(counters.PeakWorkingSetSize);
     }
 #else
     long pages = 0, resident = 0;

@@ -2,21 +2,28 @@
 #include "diagnose/RecordStore.h"
 
 #include "diagnose/LineScanner.h"
+#include "diagnose/ScanCrew.h"
 #include "diagnose/TimeKey.h"
 
 #include <algorithm>
 #include <atomic>
 #include <exception>
 #include <numeric>
+#include <optional>
 #include <thread>
 
 namespace diagnose {
 namespace {
 
-constexpr size_t kBatchBytes = size_t(16) << 20;
+// A batch of a sixty-fourth of the read keeps what is read but not filed yet (two batches at a
+// time) small beside the index; 16 MiB keeps the batches of a large log few. Every batch but a
+// small last one is scanned in parallel.
+constexpr size_t kMinBatchBytes = size_t(1) << 20;
+constexpr size_t kMaxBatchBytes = size_t(16) << 20;
+constexpr uint64_t kBatchShare = 64;
 // The longest line the index reads; a longer one ends the read as too large for the index.
 constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t(2) << 30;
-constexpr size_t kParallelBytes = size_t(4) << 20;
+constexpr size_t kParallelBytes = kMinBatchBytes / 2;
 constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
 constexpr uint32_t kBlockRecords = 64;
 constexpr uint64_t kBlockBytes = 256 << 10;
@@ -452,36 +459,34 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         std::string bytes;
         uint64_t at = 0;
         size_t lines = 0;
+        std::vector<size_t> bounds; // of the parts
         std::vector<PartScan> parts;
-        std::vector<std::thread> workers;
     };
+    std::unique_ptr<Batch> scanned; // scanned, not filed yet
+    std::unique_ptr<Batch> next;
+    std::unique_ptr<Batch> spare; // filed; its buffer takes the next batch, without new pages
+    // Declared after the batches, so that it ends, having run what it was given, before they go.
+    std::optional<ScanCrew> crew;
     auto scanAsync = [&](Batch& batch) {
-        const unsigned count = batch.lines < kParallelBytes
-                                   ? 1u
-                                   : std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
-        const std::vector<size_t> bounds = SplitAtLines(batch.bytes.data(), batch.lines, unit, count);
-        batch.parts.resize(bounds.size() - 1);
-        auto scan = [this, &batch, bounds](size_t k) {
-            try {
-                ScanPart(batch.bytes.data(), bounds[k], bounds[k + 1], false, m_decoder, batch.parts[k]);
-            } catch (...) {
-                batch.parts[k].failure = std::current_exception();
-            }
-        };
-        size_t started = 0;
-        try {
-            for (; started < batch.parts.size(); ++started)
-                batch.workers.emplace_back(scan, started);
-        } catch (...) {
-            // No thread to be had: this thread scans the rest.
-            for (size_t k = started; k < batch.parts.size(); ++k)
-                scan(k);
-        }
+        const unsigned parallel = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
+        if (!crew)
+            crew.emplace(to - batch.at < kParallelBytes ? 1u : parallel);
+        batch.bounds =
+            SplitAtLines(batch.bytes.data(), batch.lines, unit, batch.lines < kParallelBytes ? 1u : parallel);
+        batch.parts.resize(batch.bounds.size() - 1);
+        crew->Start(
+            [this, &batch](size_t k) {
+                try {
+                    ScanPart(batch.bytes.data(), batch.bounds[k], batch.bounds[k + 1], false, m_decoder,
+                             batch.parts[k]);
+                } catch (...) {
+                    batch.parts[k].failure = std::current_exception();
+                }
+            },
+            batch.parts.size());
     };
-    auto join = [](Batch& batch) {
-        for (std::thread& worker : batch.workers)
-            worker.join();
-        batch.workers.clear();
+    auto join = [&](Batch& batch) {
+        crew->Wait();
         for (const PartScan& part : batch.parts)
             if (part.failure)
                 std::rethrow_exception(part.failure);
@@ -497,18 +502,19 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         if (!File(batch->parts, batch->at, false, unknown))
             return ReadResult{ReadResult::OutOfMemory, 0};
         m_completeEnd = batch->at + batch->lines;
-        batch.reset();
+        batch->parts.clear();
+        spare = std::move(batch);
         return ReadResult{};
     };
 
-    std::unique_ptr<Batch> scanned; // scanned, not filed yet
-    std::unique_ptr<Batch> next;
     try {
         uint64_t at = m_completeEnd;
-        size_t want = kBatchBytes;
+        const size_t batchBytes = static_cast<size_t>(
+            std::clamp<uint64_t>((to - at) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
+        size_t want = batchBytes;
         while (at < to) {
             if (!next)
-                next = std::make_unique<Batch>();
+                next = spare ? std::move(spare) : std::make_unique<Batch>();
             if (!readInto(next->bytes, at, static_cast<size_t>(std::min<uint64_t>(want, to - at)))) {
                 const ReadResult filed = file(scanned); // what was read before the failure stays
                 return filed.ok() ? result : filed;
@@ -527,19 +533,13 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
             next->at = at;
             next->lines = lastLineFeed + unit;
             scanAsync(*next);
-            ReadResult filed;
-            try {
-                filed = file(scanned);
-            } catch (...) {
-                join(*next);
-                throw;
-            }
+            const ReadResult filed = file(scanned);
             join(*next);
             if (!filed.ok())
                 return filed;
             at = next->at + next->lines;
             scanned = std::move(next);
-            want = kBatchBytes;
+            want = batchBytes;
         }
         if (const ReadResult filed = file(scanned); !filed.ok())
             return filed;
@@ -555,9 +555,6 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
             m_tail = std::make_unique<Tail>(Tail{before, to});
         }
     } catch (const std::bad_alloc&) {
-        if (next)
-            for (std::thread& worker : next->workers)
-                worker.join();
         return {ReadResult::OutOfMemory, 0};
     }
     return result;
