@@ -453,8 +453,9 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         }
         return true;
     };
-    // A batch of whole lines: read, scanned by workers, then filed. The next batch is scanned
-    // while this thread files the one before, so that filing costs no time of its own.
+    // A batch of whole lines: read, scanned by workers, then filed. A batch is scanned while
+    // this thread files the one before and reads the one after, so that neither costs time of
+    // its own. Parts are more than workers: this thread scans what is left once it is done.
     struct Batch {
         std::string bytes;
         uint64_t at = 0;
@@ -471,8 +472,8 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         const unsigned parallel = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
         if (!crew)
             crew.emplace(to - batch.at < kParallelBytes ? 1u : parallel);
-        batch.bounds =
-            SplitAtLines(batch.bytes.data(), batch.lines, unit, batch.lines < kParallelBytes ? 1u : parallel);
+        batch.bounds = SplitAtLines(batch.bytes.data(), batch.lines, unit,
+                                    batch.lines < kParallelBytes ? 1u : parallel * 2);
         batch.parts.resize(batch.bounds.size() - 1);
         crew->Start(
             [this, &batch](size_t k) {
@@ -507,17 +508,41 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         return ReadResult{};
     };
 
+    const size_t batchBytes = static_cast<size_t>(
+        std::clamp<uint64_t>((to - m_completeEnd) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
+    // The bytes of the batch after the one being scanned, read meanwhile: reading is this
+    // thread's, and the workers would otherwise wait for it. A read that fails here is left for
+    // the loop to read again and answer.
+    std::unique_ptr<Batch> ahead;
+    auto readAhead = [&](uint64_t at) {
+        if (at >= to || !spare)
+            return;
+        ahead = std::move(spare);
+        const ReadResult before = result;
+        if (readInto(ahead->bytes, at, static_cast<size_t>(std::min<uint64_t>(batchBytes, to - at)))) {
+            ahead->at = at;
+        } else {
+            result = before;
+            ahead->at = UINT64_MAX;
+        }
+    };
+
     try {
         uint64_t at = m_completeEnd;
-        const size_t batchBytes = static_cast<size_t>(
-            std::clamp<uint64_t>((to - at) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
         size_t want = batchBytes;
         while (at < to) {
-            if (!next)
-                next = spare ? std::move(spare) : std::make_unique<Batch>();
-            if (!readInto(next->bytes, at, static_cast<size_t>(std::min<uint64_t>(want, to - at)))) {
-                const ReadResult filed = file(scanned); // what was read before the failure stays
-                return filed.ok() ? result : filed;
+            const size_t size = static_cast<size_t>(std::min<uint64_t>(want, to - at));
+            if (ahead && ahead->at == at && ahead->bytes.size() == size) {
+                next = std::move(ahead);
+            } else if (!next) {
+                next = ahead ? std::move(ahead) : spare ? std::move(spare) : std::make_unique<Batch>();
+            }
+            if (next->at != at || next->bytes.size() != size) {
+                if (!readInto(next->bytes, at, size)) {
+                    const ReadResult filed = file(scanned); // what was read before the failure stays
+                    return filed.ok() ? result : filed;
+                }
+                next->at = at;
             }
             const size_t lastLineFeed = FindLastLineFeed(next->bytes.data(), next->bytes.size(), unit);
             if (lastLineFeed == SIZE_MAX) {
@@ -530,10 +555,10 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
                 want *= 2;
                 continue;
             }
-            next->at = at;
             next->lines = lastLineFeed + unit;
             scanAsync(*next);
             const ReadResult filed = file(scanned);
+            readAhead(filed.ok() ? next->at + next->lines : to);
             join(*next);
             if (!filed.ok())
                 return filed;
