@@ -532,12 +532,9 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         size_t want = batchBytes;
         while (at < to) {
             const size_t size = static_cast<size_t>(std::min<uint64_t>(want, to - at));
-            if (ahead && ahead->at == at && ahead->bytes.size() == size) {
-                next = std::move(ahead);
-            } else if (!next) {
+            if (!next)
                 next = ahead ? std::move(ahead) : spare ? std::move(spare) : std::make_unique<Batch>();
-            }
-            if (next->at != at || next->bytes.size() != size) {
+            if (next->at != at || next->bytes.size() != size) { // not read ahead, or not as wanted
                 if (!readInto(next->bytes, at, size)) {
                     const ReadResult filed = file(scanned); // what was read before the failure stays
                     return filed.ok() ? result : filed;
