@@ -5,7 +5,45 @@
 #   wine-env.sh run STATE_DIR EXE ARGS  run a Windows program (starts what is missing)
 #   wine-env.sh stop STATE_DIR          stop server and display
 #   wine-env.sh shell STATE_DIR         print the environment, for debugging by hand
+#   wine-env.sh can-run EXE             exit 0 when this machine can run EXE under Wine
+# A 32-bit program on a machine whose kernel runs no 32-bit code (some virtual machines leave
+# the compatibility mode out) is not run: `run` exits with 77, which the tests count as
+# skipped, and says why.
 set -euo pipefail
+
+# Exit code of a program that was not run because this machine cannot run it.
+readonly kCannotRun=77
+
+# Whether `$1` is a 32-bit x86 Windows program: the machine field of its PE header.
+is_pe32() {
+  local offset machine
+  offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 1
+  [ -n "$offset" ] || return 1
+  machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  [ "$machine" = "014c" ]
+}
+
+# Whether the kernel runs 32-bit programs: Wine's 32-bit loader needs it, and so does every
+# 32-bit Windows program under Wine.
+kernel_runs_32bit() {
+  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --help >/dev/null 2>&1
+}
+
+# Whether `$1` can run here; says why not on stderr.
+can_run() {
+  local exe=$1
+  case "$exe" in *.exe | *.EXE) ;; *) [ -f "$exe" ] || exe="$exe.exe" ;; esac
+  if [ -f "$exe" ] && is_pe32 "$exe" && ! kernel_runs_32bit; then
+    echo "wine-env: skipped $(basename "$exe"): this machine's kernel runs no 32-bit programs" >&2
+    return 1
+  fi
+  return 0
+}
+
+if [ "${1:-}" = can-run ]; then
+  can_run "$2"
+  exit $?
+fi
 
 cmd=$1
 state=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -110,6 +148,7 @@ use_display() {
 case "$cmd" in
   start) start ;;
   run)
+    can_run "$1" || exit $kCannotRun
     if [ ! -f "$state/started" ] || ! display_alive; then
       start
     fi
@@ -130,5 +169,5 @@ case "$cmd" in
     use_display
     echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}'"
     ;;
-  *) echo "usage: wine-env.sh start|run|stop|shell STATE_DIR ..." >&2; exit 2 ;;
+  *) echo "usage: wine-env.sh start|run|stop|shell STATE_DIR ... | can-run EXE" >&2; exit 2 ;;
 esac

@@ -2,10 +2,17 @@
 # The main job: the diagnostics viewer on the bundled sample log, through the host tool, as a
 # suite process would open it. Without a display it runs under a private Xvfb, saves a
 # screenshot and closes the viewer after a few seconds.
+# The product is the x86 build; a machine that runs no 32-bit programs shows the x64 build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/windows-x86
 env=$root/cmake/wine-env.sh
+if ! "$env" can-run "$build/bin/zthost.exe"; then
+  echo "run-viewer: showing the x64 build instead" >&2
+  cmake --preset windows-x64 >/dev/null
+  cmake --build --preset windows-x64 -j"$(nproc)" --target zthost ZtServiceMsg ZtServiceMsgENU ZtServiceMsgDEU
+  build=$root/build/windows-x64
+fi
 state=$build/wine
 sample=$root/samples/Events.log
 lcid=${ZT_LCID:-0x0407}
