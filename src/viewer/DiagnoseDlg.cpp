@@ -187,6 +187,7 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
     ShowRows(nullptr);
     m_groupByComputer = byComputer;
     m_groups.Fill(m_index, byComputer);
+    Notify([](ViewerObserver& observer) { observer.OnSelectionChanged(); });
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
@@ -206,6 +207,39 @@ void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
 void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
     ShowRows(reinterpret_cast<const diagnose::RecordList*>(change.itemNew.hItem ? change.itemNew.lParam : 0));
     ShowCaption(change.itemNew.hItem);
+    Notify([](ViewerObserver& observer) { observer.OnSelectionChanged(); });
+}
+
+bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
+    if (!m_index.IsRecord(record))
+        return false;
+    HTREEITEM entry = m_groups.ItemOf({m_index.GetHost(record), m_index.GetTraceClass(record)}, true);
+    if (!entry)
+        return false;
+    ShowMatch(entry, record);
+    return true;
+}
+
+std::wstring CDiagnoseDlg::SelectedLabel() const {
+    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
+    return selected ? m_groups.Tree().GetItemText(selected) : std::wstring();
+}
+
+void CDiagnoseDlg::AddObserver(ViewerObserver* observer) {
+    if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void CDiagnoseDlg::RemoveObserver(ViewerObserver* observer) {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+void CDiagnoseDlg::Notify(const std::function<void(ViewerObserver&)>& call) {
+    // A copy: an observer may remove itself while it is told.
+    const std::vector<ViewerObserver*> observers = m_observers;
+    for (ViewerObserver* observer : observers)
+        if (std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end())
+            call(*observer);
 }
 
 // The title, and for a group entry " - " and its label; with nothing selected, why the log

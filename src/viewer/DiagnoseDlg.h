@@ -5,6 +5,7 @@
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/GroupTree.h"
 #include "viewer/NeighbourQuery.h"
+#include "viewer/ViewerObserver.h"
 #include "viewer/ViewerFind.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
@@ -13,6 +14,7 @@
 #include "win/UniqueHandle.h"
 
 #include <commctrl.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,18 @@ public:
     bool IsFollowing() const { return m_follow; }
 
     const CDiagnoseIndex& Index() const { return m_index; }
+    // Selects `record` as the operator would find it: its group entry in the tree's current
+    // grouping, its row in the list, scrolled into view. False for an id that is no record.
+    bool ShowRecord(diagnose::RecordId record);
+    // The records of the selected tree entry; null when a heading or nothing is selected.
+    const diagnose::RecordList* SelectedRecords() const { return m_shown; }
+    // The selected tree item's label; empty when nothing is selected.
+    std::wstring SelectedLabel() const;
+    // The viewer's search: its text, options and which records hold it.
+    ViewerFind& Find() { return m_find; }
+    // Windows the viewer owns follow it through these; an observer removes itself before it goes.
+    void AddObserver(ViewerObserver* observer);
+    void RemoveObserver(ViewerObserver* observer);
     const std::wstring& CaptionText() const { return m_caption.Text(); }
     HWND RecordList() const { return m_list.Handle(); }
     HWND Tree() const { return m_groups.Tree().Handle(); }
@@ -73,6 +87,7 @@ private:
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
     bool PaintMinimised();
     void Close();
+    void Notify(const std::function<void(ViewerObserver&)>& call);
 
     // Following the log (ViewerFollow.cpp)
     void ReadOn();
@@ -105,5 +120,6 @@ private:
     bool m_follow = true;
     bool m_reloadPending = false;
     DWORD m_openError = 0; // why the log could not be read in full when it was opened
+    std::vector<ViewerObserver*> m_observers;
     ViewerFind m_find;
 };

@@ -52,6 +52,7 @@ void CDiagnoseDlg::ReadOn() {
         TakeNewRows(*list, result.firstNew, result.replacedTail);
     }
     ShowCaption(selected);
+    Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(result.firstNew); });
 }
 
 // New records of the shown group join its rows: at the end in file order, in their place when
@@ -129,4 +130,5 @@ void CDiagnoseDlg::Reload() {
         m_groups.Tree().SelectItem(item); // fills the list and the caption
     else
         ShowCaption(nullptr);
+    Notify([](ViewerObserver& observer) { observer.OnReloaded(); });
 }
