@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: the diagnostics viewer on the bundled sample log, through the host tool, as a
-# suite process would open it. Without a display it runs under a private Xvfb, saves a
-# screenshot and closes the viewer after a few seconds.
+# suite process would open it. Without a display it runs under a private Xvfb, selects the
+# group with the most records, saves a screenshot and closes the viewer after a few seconds.
 # The product is the x86 build; a machine that runs no 32-bit programs shows the x64 build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +24,7 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   shot=$build/viewer.png
   rm -f "$shot"
-  "$env" run "$state" ./zthost.exe --close-after "${ZT_CLOSE_AFTER_MS:-4000}" --screenshot "$("$env" run "$state" winepath -w "$shot" | tr -d '\r')" \
+  "$env" run "$state" ./zthost.exe --close-after "${ZT_CLOSE_AFTER_MS:-4000}" --action select-largest --screenshot "$("$env" run "$state" winepath -w "$shot" | tr -d '\r')" \
     diagnose "$lcid" "$sample_win"
   "$env" stop "$state"
   if [ -f "$shot" ]; then

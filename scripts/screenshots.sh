@@ -2,16 +2,23 @@
 # Regenerates the screenshots under docs/images/ from the real dialogs, through the host tool
 # under Wine and Xvfb: the information dialog in German and English, the viewer on the sample
 # log in both groupings, the details dialog, the context menu and a record found.
+#   scripts/screenshots.sh [FOLDER]   (default docs/images)
+# The x86 build takes them; a machine that runs no 32-bit programs takes them with the x64 build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows-x86
 env=$root/cmake/wine-env.sh
-state=$build/wine
-images=$root/docs/images
-mkdir -p "$images"
+images=$(mkdir -p "${1:-$root/docs/images}" && cd "${1:-$root/docs/images}" && pwd)
 
-cmake --preset windows-x86 >/dev/null
-cmake --build --preset windows-x86 >/dev/null
+preset=windows-x86
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset >/dev/null
+if ! "$env" can-run "$root/build/$preset/bin/zthost.exe" 2>/dev/null; then
+  preset=windows-x64
+  cmake --preset $preset >/dev/null
+  cmake --build --preset $preset >/dev/null
+fi
+build=$root/build/$preset
+state=$build/wine
 unset DISPLAY # a private Xvfb: the same pictures on every machine
 
 winpath() { "$env" run "$state" winepath -w "$1" | tr -d '\r'; }

@@ -96,10 +96,27 @@ HTREEITEM FindTreeItem(const win::TreeView& tree, HTREEITEM item, const std::wst
     return nullptr;
 }
 
+// The group entry with the most records: an entry's label ends in its count, "(n)".
+HTREEITEM FindLargestEntry(const win::TreeView& tree, HTREEITEM item, HTREEITEM largest, unsigned long& most) {
+    for (; item; item = tree.GetNextSiblingItem(item)) {
+        const std::wstring text = tree.GetItemText(item);
+        const size_t open = text.rfind(L" (");
+        if (open != std::wstring::npos && !text.empty() && text.back() == L')') {
+            const unsigned long count = std::wcstoul(text.c_str() + open + 2, nullptr, 10);
+            if (count > most) {
+                most = count;
+                largest = item;
+            }
+        }
+        largest = FindLargestEntry(tree, tree.GetChildItem(item), largest, most);
+    }
+    return largest;
+}
+
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 
 // The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
-// "select=LABEL" (a tree entry), "find=TEXT" (find next, as the Find dialog asks for it),
+// "select=LABEL" (a tree entry), "select-largest" (the entry with the most records), "find=TEXT" (find next, as the Find dialog asks for it),
 // "details" (double-click the first row; the details dialog is captured instead, from inside
 // its own modal loop), "menu" (the context menu of the list, captured while it is open).
 void RunActions() {
@@ -110,6 +127,11 @@ void RunActions() {
         if (action == L"group-computer" || action == L"group-type") {
             const int id = action == L"group-computer" ? 1004 : 1005;
             ::SendMessageW(::GetDlgItem(viewer, id), BM_CLICK, 0, 0);
+        } else if (action == L"select-largest") {
+            win::TreeView tree(::GetDlgItem(viewer, 1002));
+            unsigned long most = 0;
+            if (HTREEITEM item = FindLargestEntry(tree, tree.GetRootItem(), nullptr, most))
+                tree.SelectItem(item);
         } else if (action.rfind(L"select=", 0) == 0) {
             win::TreeView tree(::GetDlgItem(viewer, 1002));
             if (HTREEITEM item = FindTreeItem(tree, tree.GetRootItem(), action.substr(7)))
@@ -211,7 +233,7 @@ const wchar_t* HostUsage() {
            L"  notify LCID TEXTID CAPTIONID STYLE\n"
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
-           L"before the screenshot: group-computer, group-type, select=LABEL, details.\n";
+           L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {

@@ -14,6 +14,11 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
     if (!::GetWindowRect(window, &rect))
         return false;
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    ::GdiFlush();
+    // What a window paints reaches the screen later: Wine keeps it in a surface of the process
+    // and hands it to the X server when the thread next waits. A short wait, with no message
+    // taken, lets it arrive before the screen is copied.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, 0);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)

@@ -121,7 +121,8 @@ TEST(InfoDialog, TopmostWindowWithTheTagInTheCaptionAndTheDetailsUnderTheMessage
                     std::tuple(::GetWindowLongW(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU),
                                ::GetWindowLongW(dialog, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
                                ::GetForegroundWindow(), ::IsWindowEnabled(::GetDlgItem(dialog, 300))),
-                    std::tuple(WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, dialog, FALSE));
+                    std::tuple(WS_CAPTION, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, dialog, FALSE))
+                    << "in front: " << WindowText(::GetForegroundWindow());
                 PressOk(dialog);
             },
             c.tag, c.details, c.lcid, c.captionId))
