@@ -14,11 +14,12 @@ namespace {
 // Posted to itself when a header click has been sorted: both ways the platform may report the
 // click arrive before it.
 constexpr UINT kColumnClickDone = WM_APP + 1;
-// Posted to itself to read the log again once the handler that found it changed has returned.
-constexpr UINT kReload = WM_APP + 2;
+
 // Looks at the log for new lines while following is on.
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowMilliseconds = 1000;
+
+} // namespace
 
 // The platform's text for an error, in the language of the resources when it has one there.
 std::wstring SystemErrorText(DWORD error) {
@@ -38,6 +39,8 @@ std::wstring SystemErrorText(DWORD error) {
     }
     return L"0x" + std::to_wstring(error);
 }
+
+namespace {
 
 UINT CloseMessage() {
     static const UINT message = ::RegisterWindowMessageW(kCloseMessageName);
@@ -94,6 +97,8 @@ bool CDiagnoseDlg::Create() {
 }
 
 void CDiagnoseDlg::BringToFront() {
+    if (m_closing)
+        return;
     ::ShowWindow(m_hwnd, SW_SHOW);
     if (::IsIconic(m_hwnd))
         ::ShowWindow(m_hwnd, SW_RESTORE);
@@ -191,15 +196,10 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
-    m_shown = records;
-    m_sortColumn = -1;
+    m_rows.Show(records);
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (records)
-        m_rows.assign(records->begin(), records->end());
-    else
-        m_rows.clear();
-    m_list.SetItemCount(static_cast<int>(m_rows.size()));
-    if (!m_rows.empty())
+    m_list.SetItemCount(static_cast<int>(m_rows.Count()));
+    if (m_rows.Count())
         m_list.EnsureVisible(0);
     m_list.Invalidate(true);
 }
@@ -243,16 +243,18 @@ void CDiagnoseDlg::Notify(const std::function<void(ViewerObserver&)>& call) {
 }
 
 // The title, and for a group entry " - " and its label; with nothing selected, why the log
-// could not be read in full, when it could not.
+// could not be read in full when it was opened, and always why reading on failed.
 void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
     if (item && m_groups.ListOf(item)) {
         const std::wstring label = m_groups.Tree().GetItemText(item);
         if (!label.empty())
             caption += L" - " + label;
-    } else if (!item && m_openError) {
+    } else if (!item && m_openError && !m_readFailure) {
         caption += L" - " + SystemErrorText(m_openError);
     }
+    if (m_readFailure)
+        caption += L" - " + SystemErrorText(m_readFailure);
     m_caption.SetText(caption);
 }
 
@@ -261,30 +263,16 @@ void CDiagnoseDlg::OnColumnClick(int column) {
         return;
     // Nothing would clear the flag if the post failed, and sorting would stop for good.
     m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
-
-    m_sortAscending = !m_sortAscending;
-    m_sortColumn = column;
-    const int selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
-    const bool hadSelection = selectedRow >= 0 && static_cast<size_t>(selectedRow) < m_rows.size();
-    const diagnose::RecordId selected = hadSelection ? m_rows[selectedRow] : NeighbourQuery::kNoRecord;
-
-    SortRecordRows(m_index, m_rows, column, m_sortAscending);
-
+    const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
-    if (hadSelection) {
-        const auto found = std::find(m_rows.begin(), m_rows.end(), selected);
-        const int row = static_cast<int>(found - m_rows.begin());
-        m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    m_list.Invalidate(false);
+    ApplyPlaces(before, m_rows.SortBy(m_index, column, before));
 }
 
 void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
     LVITEMW& item = info.item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.size())
+    const diagnose::RecordId record = m_rows.At(item.iItem);
+    if (record == NeighbourQuery::kNoRecord)
         return;
-    const diagnose::RecordId record = m_rows[item.iItem];
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         const std::wstring text = m_index.RowText(record, item.iSubItem);
         const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
@@ -295,29 +283,10 @@ void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
         item.lParam = static_cast<LPARAM>(record);
 }
 
-void CDiagnoseDlg::FindNeighbour(NeighbourQuery& query) const {
-    query.neighbour = NeighbourQuery::kNoRecord;
-    query.neighbourHasNext = query.neighbourHasPrevious = false;
-    query.recordHasNext = query.recordHasPrevious = false;
-    const auto found = std::find(m_rows.begin(), m_rows.end(), query.record);
-    if (found == m_rows.end())
-        return;
-    const size_t row = static_cast<size_t>(found - m_rows.begin());
-    const size_t count = m_rows.size();
-    query.recordHasNext = row + 1 < count;
-    query.recordHasPrevious = row >= 1;
-    if (query.previous ? row == 0 : row + 1 >= count)
-        return;
-    const size_t neighbour = query.previous ? row - 1 : row + 1;
-    query.neighbour = m_rows[neighbour];
-    query.neighbourHasNext = neighbour + 1 < count;
-    query.neighbourHasPrevious = neighbour >= 1;
-}
-
 void CDiagnoseDlg::OnListDoubleClick(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= m_rows.size())
-        return;
-    OpenDetails(m_rows[row]);
+    const diagnose::RecordId record = m_rows.At(row);
+    if (record != NeighbourQuery::kNoRecord)
+        OpenDetails(record);
 }
 
 void CDiagnoseDlg::OnTreeDoubleClick() {
@@ -326,35 +295,49 @@ void CDiagnoseDlg::OnTreeDoubleClick() {
     OnListDoubleClick(0);
 }
 
+// The details step through the rows as they stand: nothing changes them while they run (the
+// work waits in the queue, the Find dialog is out of reach), and what waited runs afterwards.
 void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
-    if (m_details)
+    if (m_details || m_closing)
         return;
+    BusyScope busy(*this);
     CDiagnoseDetailsDlg details(this, record);
     m_details = &details;
+    m_find.Enable(false);
     details.DoModal(m_hwnd);
+    m_find.Enable(true);
     m_details = nullptr;
-    // A log found changed while the details ran is read again now, from the queue: the
-    // notification that opened them is still on the stack.
-    if (m_reloadPending || m_index.IsStale())
-        ::PostMessageW(m_hwnd, kReload, 0, 0);
-    // The list's or tree's double-click notification is still on the stack here: the viewer
-    // closes from the message queue, once that control's handler has returned.
-    if (m_closePending && ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0))
-        m_closePending = false;
+    // A line read again that no longer matched: the log is read again, from the queue.
+    if (m_index.IsStale())
+        Request(viewer::Work::Reload);
 }
 
+// Gone for the host at once: the slot is empty (a CreateDiagnoseDlg in the same handler makes
+// a new viewer) and the window hidden; it is destroyed once nothing of the viewer's runs.
 void CDiagnoseDlg::Close() {
-    if (m_details) {
-        // Closing while the details run would pull the viewer from under them: end them first.
-        m_closePending = true;
-        m_details->EndDialog(IDCANCEL);
+    if (!m_closing) {
+        m_closing = true;
+        if (m_slot && *m_slot == this)
+            *m_slot = nullptr;
+        ::KillTimer(m_hwnd, kFollowTimer);
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        if (m_details)
+            m_details->EndDialog(IDCANCEL);
+        if (m_work.Busy())
+            ::EndMenu(); // ours, when it is open: it holds the thread in its loop
+    }
+    // Nothing of ours on the stack: gone before the call returns, so that a host may free the
+    // module right after DestroyOpenDlg.
+    if (!m_work.Busy() && !PlatformLoopRuns()) {
+        ::DestroyWindow(m_hwnd); // deletes this
         return;
     }
-    ::DestroyWindow(m_hwnd);
+    Request(viewer::Work::Close);
 }
 
 bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
+    BusyScope busy(*this);
     if (header->hwndFrom == m_list.Handle()) {
         switch (header->code) {
         case LVN_GETDISPINFOW:
@@ -404,14 +387,13 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kColumnClickDone:
         m_columnClickSeen = false;
         return true;
-    case kReload:
-        Reload();
+    case kRunDeferredWork:
+        RunDeferredWork(true);
         return true;
     case WM_TIMER:
         if (wParam != kFollowTimer)
             return false;
-        if (m_follow)
-            Refresh();
+        OnFollowTimer();
         return true;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);

@@ -4,7 +4,9 @@
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/GroupTree.h"
+#include "viewer/DeferredWork.h"
 #include "viewer/NeighbourQuery.h"
+#include "viewer/RecordRows.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerFind.h"
 #include "info/StaticCaption.h"
@@ -20,10 +22,19 @@
 
 class CDiagnoseDetailsDlg;
 
+// The platform's text for an error code, in the language of the viewer's resources where the
+// platform has it.
+std::wstring SystemErrorText(DWORD error);
+
 // Owns itself: it deletes itself (and with it the index and every record) after its window is
 // destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
 // over the selected group's record ids, so groups of any size show at once; what the operator
 // sees (rows, texts, order after each header click, selection) is that of a filled list.
+//
+// What runs where: while a modal loop of the viewer (the details, a message box), its context
+// menu or one of its controls' notifications is on the stack, nothing replaces the rows, reads
+// the log on or again, or destroys the window. Such work is asked for (DeferredWork) and runs
+// from the viewer's message queue once the last of them has ended.
 class CDiagnoseDlg : public win::Dialog {
 public:
     explicit CDiagnoseDlg(win::Dialog** slot);
@@ -35,22 +46,28 @@ public:
     bool Create();
     // Shows the window and brings it to the front, restoring it when it is minimised.
     void BringToFront();
+    // Leaves the slot and the screen at once and closes as soon as nothing of the viewer's is
+    // on the stack (the details are ended, an open menu too).
+    void Close();
 
     // The record above or below one, in the list as it is ordered now.
-    void FindNeighbour(NeighbourQuery& query) const;
+    void FindNeighbour(NeighbourQuery& query) const { m_rows.FindNeighbour(query); }
 
     // Reads what has arrived in the log since the last look: new lines are filed, a log that
     // was cut, replaced or made anew is read again (keeping the selected group where it still
-    // exists). Runs every second while following is on, and on F5.
+    // exists). Asked for every second while following is on, and by F5; runs from the queue.
     void Refresh();
-    bool IsFollowing() const { return m_follow; }
+    bool IsFollowing() const { return m_follow && !m_readFailure; }
 
     const CDiagnoseIndex& Index() const { return m_index; }
+    const std::wstring& CaptionText() const { return m_caption.Text(); }
+    HWND RecordList() const { return m_list.Handle(); }
+    HWND Tree() const { return m_groups.Tree().Handle(); }
     // Selects `record` as the operator would find it: its group entry in the tree's current
     // grouping, its row in the list, scrolled into view. False for an id that is no record.
     bool ShowRecord(diagnose::RecordId record);
     // The records of the selected tree entry; null when a heading or nothing is selected.
-    const diagnose::RecordList* SelectedRecords() const { return m_shown; }
+    const diagnose::RecordList* SelectedRecords() const { return m_rows.Group(); }
     // The selected tree item's label; empty when nothing is selected.
     std::wstring SelectedLabel() const;
     // The viewer's search: its text, options and which records hold it.
@@ -58,9 +75,6 @@ public:
     // Windows the viewer owns follow it through these; an observer removes itself before it goes.
     void AddObserver(ViewerObserver* observer);
     void RemoveObserver(ViewerObserver* observer);
-    const std::wstring& CaptionText() const { return m_caption.Text(); }
-    HWND RecordList() const { return m_list.Handle(); }
-    HWND Tree() const { return m_groups.Tree().Handle(); }
 
 protected:
     bool OnInitDialog() override;
@@ -74,6 +88,18 @@ protected:
     void OnFinalMessage() override;
 
 private:
+    // Marks a stretch in which deferred work must wait: a modal loop, a menu, a notification.
+    class BusyScope {
+    public:
+        explicit BusyScope(CDiagnoseDlg& viewer) : m_viewer(viewer) { m_viewer.m_work.Enter(); }
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CDiagnoseDlg& m_viewer;
+    };
+
     void ReplaceListWithVirtualList();
     void Layout(int cx, int cy);
     void GroupBy(bool byComputer);
@@ -86,21 +112,30 @@ private:
     void OpenDetails(diagnose::RecordId record);
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
     bool PaintMinimised();
-    void Close();
     void Notify(const std::function<void(ViewerObserver&)>& call);
 
+    // Posted to itself to run the deferred work.
+    static constexpr UINT kRunDeferredWork = WM_APP + 2;
+    // The deferred work (ViewerWork.cpp)
+    void Request(viewer::Work work);
+    void PostWakeUp();
+    void RunDeferredWork(bool wakeUp);
+    static bool PlatformLoopRuns();
     // Following the log (ViewerFollow.cpp)
+    void OnFollowTimer();
     void ReadOn();
     void Reload();
-    void TakeNewRows(const diagnose::RecordList& records, diagnose::RecordId firstNew, bool dropped);
-    void SetRows(std::vector<diagnose::RecordId> rows);
+    void StopOnReadFailure(const diagnose::ReadResult& result);
+    void TakeNewRows(diagnose::RecordId firstNew, bool dropped);
+    void ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after);
+    viewer::ListPlaces CurrentPlaces() const;
     // The context menu and the keys (ViewerCommands.cpp)
     void ShowContextMenu(HWND control, LPARAM position);
     bool OnViewerCommand(WORD id);
-    // Finding text (ViewerFind.cpp)
+    // Finding text (ViewerSearch.cpp)
     void OnFindMessage(const FINDREPLACEW& request);
     void FindNext(bool down);
-    bool FindFrom(bool down);
+    bool FindFrom(bool down, DWORD& readError);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
 
     win::UniqueIcon m_icon;
@@ -109,17 +144,15 @@ private:
     win::ListView m_list;
     CDiagnoseIndex m_index;
     bool m_groupByComputer = true;
-    bool m_sortAscending = false;
-    int m_sortColumn = -1; // -1: the rows stand in file order
     win::Dialog** m_slot;
-    const diagnose::RecordList* m_shown = nullptr; // the group the list shows
-    std::vector<diagnose::RecordId> m_rows;        // the list's rows, in the order shown
-    bool m_columnClickSeen = false;                // one header click sorts once, however delivered
+    viewer::RecordRows m_rows;      // the list's rows
+    bool m_columnClickSeen = false; // one header click sorts once, however delivered
     CDiagnoseDetailsDlg* m_details = nullptr;
-    bool m_closePending = false;
+    viewer::DeferredWork m_work;
+    bool m_closing = false; // Close was asked: out of the slot and hidden, destroyed from the queue
     bool m_follow = true;
-    bool m_reloadPending = false;
-    DWORD m_openError = 0; // why the log could not be read in full when it was opened
-    std::vector<ViewerObserver*> m_observers;
+    DWORD m_openError = 0;   // why the log could not be read in full when it was opened
+    DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
     ViewerFind m_find;
+    std::vector<ViewerObserver*> m_observers;
 };

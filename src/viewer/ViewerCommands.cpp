@@ -41,25 +41,34 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, MenuText(IDS_MENU_REFRESH).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
                   MenuText(IDS_MENU_FOLLOW).c_str());
-    const UINT command = static_cast<UINT>(
-        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr));
-    if (command)
+    UINT command = 0;
+    {
+        // The menu's loop dispatches our messages: the work they ask for waits until it ends.
+        BusyScope busy(*this);
+        command = static_cast<UINT>(
+            ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr));
+    }
+    if (command && !m_closing)
         OnViewerCommand(static_cast<WORD>(command));
 }
 
 bool CDiagnoseDlg::OnViewerCommand(WORD id) {
+    // While the details or a message box run, the list must stay as it is; a closing viewer
+    // does nothing more.
+    const bool free = !m_work.Busy() && !m_closing;
     switch (id) {
     case ID_VIEWER_FIND:
-        m_find.Open(m_hwnd);
+        if (free)
+            m_find.Open(m_hwnd);
         return true;
     case ID_VIEWER_FIND_NEXT:
-        FindNext(true);
-        return true;
     case ID_VIEWER_FIND_PREVIOUS:
-        FindNext(false);
+        if (free)
+            FindNext(id == ID_VIEWER_FIND_NEXT);
         return true;
     case ID_VIEWER_REFRESH:
-        Refresh();
+        StopOnReadFailure({}); // F5 tries again what failed
+        Request(viewer::Work::Refresh);
         return true;
     case ID_VIEWER_FOLLOW:
         m_follow = !m_follow;
@@ -69,23 +78,28 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     }
 }
 
-// Keys of the viewer's own windows and of its Find dialog; the framework passes no others.
+// Keys of the viewer's own windows and of its Find dialog; the framework passes no others. This
+// runs inside whatever loop takes the key from the queue (the host's, through a hook): keys only
+// become commands posted to the viewer, which run once that loop dispatches them.
 bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
     if (message.message == WM_KEYDOWN) {
         const bool control = ::GetKeyState(VK_CONTROL) < 0;
         const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+        const bool alt = ::GetKeyState(VK_MENU) < 0; // AltGr is Ctrl+Alt: its F is a character
         WORD command = 0;
         if (message.wParam == VK_F5 && !control)
             command = ID_VIEWER_REFRESH;
         else if (message.wParam == VK_F3 && !control)
             command = shift ? ID_VIEWER_FIND_PREVIOUS : ID_VIEWER_FIND_NEXT;
-        else if (message.wParam == 'F' && control && !shift)
+        else if (message.wParam == 'F' && control && !shift && !alt)
             command = ID_VIEWER_FIND;
-        if (command && OnViewerCommand(command))
+        if (command) {
+            ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;
+        }
     }
     HWND find = m_find.Dialog();
     if (find && (message.hwnd == find || ::IsChild(find, message.hwnd)))
-        return ::IsDialogMessageW(find, &message) != FALSE;
+        return TranslateDialogKeys(find, message);
     return Dialog::PreTranslateMessage(message);
 }

@@ -1,6 +1,8 @@
 // The viewer's search state and the Find dialog.
 #include "viewer/ViewerFind.h"
 
+#include <iterator>
+
 namespace {
 // The platform's case mapping and word characters, as the Find dialog's users expect them.
 std::unique_ptr<viewer::CharacterTables> PlatformTables() {
@@ -21,12 +23,14 @@ std::unique_ptr<viewer::CharacterTables> PlatformTables() {
 ViewerFind::ViewerFind() {
     m_request.lStructSize = sizeof m_request;
     m_request.lpstrFindWhat = m_buffer;
-    m_request.wFindWhatLen = static_cast<WORD>(sizeof m_buffer);
+    // In characters: the dialog limits its edit to this and copies the text back within it.
+    m_request.wFindWhatLen = static_cast<WORD>(std::size(m_buffer));
     m_request.Flags = FR_DOWN;
 }
 
 UINT ViewerFind::Message() {
-    return ::RegisterWindowMessageW(FINDMSGSTRINGW);
+    static const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
+    return message;
 }
 
 void ViewerFind::Open(HWND owner) {
@@ -35,11 +39,17 @@ void ViewerFind::Open(HWND owner) {
         return;
     }
     m_request.hwndOwner = owner;
-    m_text.copy(m_buffer, std::min<size_t>(m_text.size(), 255));
-    m_buffer[std::min<size_t>(m_text.size(), 255)] = L'\0';
+    const size_t length = std::min(m_text.size(), std::size(m_buffer) - 1);
+    m_text.copy(m_buffer, length);
+    m_buffer[length] = L'\0';
     m_request.Flags =
         (m_down ? FR_DOWN : 0) | (m_matchCase ? FR_MATCHCASE : 0) | (m_wholeWord ? FR_WHOLEWORD : 0);
     m_dialog = ::FindTextW(&m_request);
+}
+
+void ViewerFind::Enable(bool enable) {
+    if (m_dialog)
+        ::EnableWindow(m_dialog, enable ? TRUE : FALSE);
 }
 
 bool ViewerFind::Take(const FINDREPLACEW& request) {
@@ -51,7 +61,7 @@ bool ViewerFind::Take(const FINDREPLACEW& request) {
     const bool matchCase = (request.Flags & FR_MATCHCASE) != 0;
     const bool wholeWord = (request.Flags & FR_WHOLEWORD) != 0;
     if (text != m_text || matchCase != m_matchCase || wholeWord != m_wholeWord)
-        m_marks.clear();
+        m_marks.Clear();
     m_text = text;
     m_matchCase = matchCase;
     m_wholeWord = wholeWord;
@@ -59,39 +69,9 @@ bool ViewerFind::Take(const FINDREPLACEW& request) {
     return true;
 }
 
-diagnose::Recheck ViewerFind::Marks(const CDiagnoseIndex& index, const std::vector<bool>*& marks) {
-    marks = &m_marks;
-    const diagnose::RecordId first = static_cast<diagnose::RecordId>(m_marks.size());
-    if (first >= index.RecordCount())
-        return diagnose::Recheck::Same;
+diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index) {
     if (!m_tables)
         m_tables = PlatformTables();
     const viewer::TextMatcher matcher(m_text, m_matchCase, m_wholeWord, *m_tables);
-    m_marks.resize(index.RecordCount(), false);
-    // 8-bit text of a single-byte page and UTF-16 are searched as they are stored.
-    const diagnose::TextDecoder& decoder = index.Decoder();
-    const char16_t* table = decoder.ansiTable.empty() ? diagnose::Latin1Table() : decoder.ansiTable.data();
-    std::wstring text;
-    const diagnose::Recheck check = index.ForEachLineBytes(
-        index.Source(), first, index.RecordCount(),
-        [&](diagnose::RecordId id, const char* bytes, size_t size, diagnose::TextForm form) {
-            if (form == diagnose::TextForm::Ansi8) {
-                m_marks[id] = matcher.MatchesAnsi(bytes, size, table);
-            } else if (form == diagnose::TextForm::Utf16) {
-                m_marks[id] = matcher.MatchesUtf16(bytes, size);
-            } else {
-                text.clear();
-                index.DecodeText(bytes, size, form, text);
-                m_marks[id] = matcher.Matches(text);
-            }
-            return true;
-        });
-    if (check != diagnose::Recheck::Same)
-        m_marks.clear();
-    return check;
-}
-
-void ViewerFind::ForgetFrom(diagnose::RecordId first) {
-    if (first < m_marks.size())
-        m_marks.resize(first);
+    return m_marks.Update(index, index.Source(), matcher);
 }

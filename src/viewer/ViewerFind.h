@@ -3,6 +3,7 @@
 #pragma once
 
 #include "diagnose/DiagnoseIndex.h"
+#include "viewer/MatchMarks.h"
 #include "viewer/TextMatcher.h"
 
 #include <windows.h>
@@ -10,7 +11,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class ViewerFind {
 public:
@@ -21,6 +21,8 @@ public:
     // Shows the Find dialog for `owner`, or brings it forward when it is open.
     void Open(HWND owner);
     HWND Dialog() const { return m_dialog; }
+    // Takes the Find dialog out of the operator's reach while a modal dialog of the viewer runs.
+    void Enable(bool enable);
     // The message the Find dialog sends its owner (FINDMSGSTRING).
     static UINT Message();
     // Takes text and options from the dialog's message; false when the dialog is closing.
@@ -28,13 +30,15 @@ public:
 
     bool HasText() const { return !m_text.empty(); }
     const std::wstring& Text() const { return m_text; }
+    bool MatchCase() const { return m_matchCase; }
+    bool WholeWord() const { return m_wholeWord; }
     bool Down() const { return m_down; }
 
-    // Which records hold the text, by record id; lines are read for the records not looked at
-    // yet. Changed when the file no longer holds what was indexed.
-    diagnose::Recheck Marks(const CDiagnoseIndex& index, const std::vector<bool>*& marks);
+    // Brings the marks up to the index's last record (see MatchMarks::Update).
+    diagnose::Recheck UpdateMarks(const CDiagnoseIndex& index);
+    const viewer::MatchMarks& Marks() const { return m_marks; }
     // Records from `first` on are to be looked at again (the index took them back or changed).
-    void ForgetFrom(diagnose::RecordId first);
+    void ForgetFrom(diagnose::RecordId first) { m_marks.ForgetFrom(first); }
 
 private:
     FINDREPLACEW m_request{};
@@ -45,5 +49,5 @@ private:
     bool m_wholeWord = false;
     bool m_down = true;
     std::unique_ptr<viewer::CharacterTables> m_tables;
-    std::vector<bool> m_marks; // for the records [0, m_marks.size())
+    viewer::MatchMarks m_marks;
 };

@@ -5,8 +5,37 @@
 #include <algorithm>
 #include <tuple>
 
+namespace {
+// The platform's code for why reading on stopped.
+DWORD FailureCode(const diagnose::ReadResult& result) {
+    switch (result.status) {
+    case diagnose::ReadResult::OutOfMemory:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case diagnose::ReadResult::TooLarge:
+        return ERROR_FILE_TOO_LARGE;
+    case diagnose::ReadResult::ReadFailed:
+        return result.error ? result.error : ERROR_READ_FAULT;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+// Asks for a look at the log; while reading on has failed, only a log replaced since is read
+// (again, from its start): reading the same bytes every second would fail the same way.
+void CDiagnoseDlg::OnFollowTimer() {
+    if (m_readFailure) {
+        if (m_index.Look() == CDiagnoseIndex::FileState::Replaced)
+            Request(viewer::Work::Reload);
+    } else if (m_follow) {
+        Request(viewer::Work::Refresh);
+    }
+    if (m_work.Remind())
+        PostWakeUp(); // work that could not run at its wake-up
+}
+
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd)
+    if (!m_hwnd || m_closing)
         return;
     switch (m_index.Look()) {
     case CDiagnoseIndex::FileState::Unchanged:
@@ -26,6 +55,7 @@ void CDiagnoseDlg::ReadOn() {
     if (m_index.HasTail() && count > 0)
         changed.push_back({m_index.GetHost(count - 1), m_index.GetTraceClass(count - 1)});
     const diagnose::ReadResult result = m_index.ReadAppended();
+    StopOnReadFailure(result);
     if (!result.replacedTail)
         changed.clear();
     for (diagnose::RecordId id = result.firstNew; id < m_index.RecordCount(); ++id)
@@ -45,84 +75,73 @@ void CDiagnoseDlg::ReadOn() {
 
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
     const diagnose::RecordList* list = m_groups.ListOf(selected);
-    if (list != m_shown) {
-        // The shown group was made anew (its only record was the last line, filed again).
-        ShowRows(list);
-    } else if (list) {
-        TakeNewRows(*list, result.firstNew, result.replacedTail);
-    }
+    if (list != m_rows.Group())
+        ShowRows(list); // the shown group was made anew (its only record was the last line, filed again)
+    else if (list)
+        TakeNewRows(result.firstNew, result.replacedTail);
     ShowCaption(selected);
     Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(result.firstNew); });
 }
 
-// New records of the shown group join its rows: at the end in file order, in their place when
-// the rows were sorted. What the operator looks at stays where it is.
-void CDiagnoseDlg::TakeNewRows(const diagnose::RecordList& records, diagnose::RecordId firstNew,
-                               bool dropped) {
-    std::vector<diagnose::RecordId> rows = m_rows;
-    if (dropped)
-        rows.erase(
-            std::remove_if(rows.begin(), rows.end(), [&](diagnose::RecordId id) { return id >= firstNew; }),
-            rows.end());
-    auto fresh = std::lower_bound(records.begin(), records.end(), firstNew);
-    if (fresh == records.end() && rows.size() == m_rows.size())
+// A read that stopped part-way keeps what it filed; following stops and the caption says why,
+// until F5 or a new file under the log's name.
+void CDiagnoseDlg::StopOnReadFailure(const diagnose::ReadResult& result) {
+    const DWORD failure = FailureCode(result);
+    if (failure == m_readFailure)
         return;
-    for (; fresh != records.end(); ++fresh) {
-        if (m_sortColumn < 0)
-            rows.push_back(*fresh);
-        else
-            InsertSortedRow(m_index, rows, *fresh, m_sortColumn, m_sortAscending);
-    }
-    SetRows(std::move(rows));
+    m_readFailure = failure;
+    ShowCaption(m_groups.Tree().GetSelectedItem());
+    Notify([&](ViewerObserver& observer) { observer.OnReadError(failure); });
 }
 
-void CDiagnoseDlg::SetRows(std::vector<diagnose::RecordId> rows) {
-    auto recordAt = [&](int row) {
-        return row >= 0 && static_cast<size_t>(row) < m_rows.size() ? m_rows[static_cast<size_t>(row)]
-                                                                    : NeighbourQuery::kNoRecord;
-    };
-    const diagnose::RecordId selected = recordAt(m_list.GetNextItem(-1, LVNI_SELECTED));
-    const diagnose::RecordId focused = recordAt(m_list.GetNextItem(-1, LVNI_FOCUSED));
-    const int top = static_cast<int>(m_list.Send(LVM_GETTOPINDEX));
-    const diagnose::RecordId topRecord = recordAt(top);
-    m_rows = std::move(rows);
-    auto rowOf = [&](diagnose::RecordId record) {
-        if (record == NeighbourQuery::kNoRecord)
-            return -1;
-        auto found = std::find(m_rows.begin(), m_rows.end(), record);
-        return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
-    };
-    m_list.Send(LVM_SETITEMCOUNT, m_rows.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+// New records of the shown group join its rows; what the operator looks at stays where it is.
+void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
+    const viewer::ListPlaces before = CurrentPlaces();
+    bool changed = false;
+    const viewer::ListPlaces after = m_rows.TakeNew(m_index, firstNew, dropped, before, changed);
+    if (!changed)
+        return;
+    m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    ApplyPlaces(before, after);
+}
+
+viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
+    return {m_list.GetNextItem(-1, LVNI_SELECTED), m_list.GetNextItem(-1, LVNI_FOCUSED),
+            static_cast<long>(m_list.Send(LVM_GETTOPINDEX))};
+}
+
+void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after) {
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (const int row = rowOf(focused); row >= 0)
-        m_list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED);
-    if (const int row = rowOf(selected); row >= 0)
-        m_list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    if (after.focused >= 0)
+        m_list.SetItemState(after.focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (after.selected >= 0)
+        m_list.SetItemState(after.selected, LVIS_SELECTED, LVIS_SELECTED);
     // Rows that went in above the top one would push what is shown down: scroll it back.
-    const int newTop = rowOf(topRecord);
-    if (top >= 0 && newTop > top) {
+    if (before.top >= 0 && after.top > before.top) {
         RECT item{};
         item.left = LVIR_BOUNDS;
-        if (m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(newTop), reinterpret_cast<LPARAM>(&item)))
-            m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(newTop - top) * (item.bottom - item.top));
+        if (m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(after.top), reinterpret_cast<LPARAM>(&item)))
+            m_list.Send(LVM_SCROLL, 0,
+                        static_cast<LPARAM>(after.top - before.top) * (item.bottom - item.top));
     }
     m_list.Invalidate(false);
 }
 
 void CDiagnoseDlg::Reload() {
-    if (m_details) {
-        m_reloadPending = true; // the details step through the rows as they are
+    if (m_closing)
         return;
-    }
-    m_reloadPending = false;
     GroupKey key;
     bool entry = false;
     const bool hadSelection = m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry);
+    // Nothing selected before the lists go: the tree would hand the freed list of its selected
+    // item to the selection change that emptying it makes.
+    m_groups.Tree().SelectItem(nullptr);
     ShowRows(nullptr);
     const std::wstring path = m_index.GetFile();
     m_index.Clear();
     m_index.SetFile(path);
     m_openError = m_index.ReadError();
+    m_readFailure = 0;
     m_find.ForgetFrom(0);
     m_groups.Fill(m_index, m_groupByComputer);
     HTREEITEM item = hadSelection ? m_groups.ItemOf(key, entry) : nullptr;

@@ -14,7 +14,10 @@ ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons) {
     layout.groupByComputer = {10, 60, aw, ah};
     layout.groupByType = {aw + 20, 60, 0, 0};
     layout.tree = {10, ah + 70, w1, cy - 130 - ah - 10};
-    layout.list = {w1 + 20, 60, w2, cy - 130};
+    // The list stands beside the tree, under the grouping buttons like it: beside them, its
+    // header would lie under the second button, whose right edge (2 aw + 20) always reaches
+    // past the list's left edge (cx / 3 + 5) at the sizes the buttons have.
+    layout.list = {w1 + 20, ah + 70, w2, cy - 130 - ah - 10};
     layout.cancel = {cx - buttons.cancel.width - 10, cy - buttons.cancel.height - 10, buttons.cancel.width,
                      buttons.cancel.height};
     layout.ok = {cx - buttons.cancel.width - 10 - buttons.ok.width - 10, cy - buttons.ok.height - 10,

@@ -31,8 +31,8 @@ struct ViewerLayout {
 };
 
 // The viewer's layout for client size cx x cy with 10-pixel margins: the caption band across
-// the top, the grouping buttons under it, the tree in the left third, the list in the right two
-// thirds, Cancel and OK in the bottom right corner.
+// the top, the grouping buttons under it, under them the tree in the left third and the list in
+// the right two thirds, Cancel and OK in the bottom right corner.
 ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons);
 
 // The smallest track size of the viewer, in pixels.

@@ -38,6 +38,15 @@ bool IsFor(HWND dialog, const MSG& message) {
     return dialog && message.hwnd && (message.hwnd == dialog || ::IsChild(dialog, message.hwnd));
 }
 
+// A menu's loop (a context menu, the system menu) and a keyboard move or size take keys from
+// the queue through the same hook: their Escape, Enter and arrows are theirs.
+bool InMenuOrMoveLoop() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+}
+
 // The modeless dialogs of this thread that see the host loop's messages, and the hook that
 // shows them; both exist while the list is not empty. Held through a plain pointer: a
 // thread_local object with a destructor would make the runtime pin this module in the process
@@ -156,7 +165,7 @@ void Dialog::LeaveHostLoop() {
 LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
     if (code >= 0 && wParam == PM_REMOVE && message->message >= WM_KEYFIRST &&
-        message->message <= WM_KEYLAST && t_hostLoop) {
+        message->message <= WM_KEYLAST && t_hostLoop && !InMenuOrMoveLoop()) {
         // A copy, because a handler may close a dialog and so change the list.
         const std::vector<Dialog*> dialogs = t_hostLoop->dialogs;
         for (Dialog* dialog : dialogs) {
@@ -195,7 +204,30 @@ bool Dialog::OnCommand(WORD notifyCode, WORD id, HWND) {
 }
 
 bool Dialog::PreTranslateMessage(MSG& message) {
-    return m_hwnd && ::IsDialogMessageW(m_hwnd, &message);
+    return m_hwnd && TranslateDialogKeys(m_hwnd, message);
+}
+
+bool Dialog::TranslateDialogKeys(HWND dialog, MSG& message) {
+    if (message.message == WM_KEYDOWN && (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
+        HWND focus = ::GetFocus();
+        const LRESULT wants =
+            focus ? ::SendMessageW(focus, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message))
+                  : 0;
+        if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))
+            return false; // the control takes the key itself (an edit that has lines, a list's label editor)
+        WORD id = IDCANCEL;
+        if (message.wParam == VK_RETURN) {
+            const LRESULT defaultId = ::SendMessageW(dialog, DM_GETDEFID, 0, 0);
+            id = (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
+                     ? static_cast<WORD>(::GetDlgCtrlID(focus))
+                 : HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId)
+                                                    : IDOK;
+        }
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+        return true;
+    }
+    return ::IsDialogMessageW(dialog, &message) != FALSE;
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

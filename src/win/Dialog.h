@@ -51,7 +51,12 @@ protected:
     }
     // Runs for every message to the dialog or its controls, in the modal loop and in a host
     // loop that asks for it (TranslateInHostLoop); answers true when the message is consumed.
+    // It runs inside the loop's GetMessage: it may move the focus and post, but must not run a
+    // command, a dialog or a message box there.
     virtual bool PreTranslateMessage(MSG& message);
+    // The dialog manager's keys for `dialog` (Tab, arrows, mnemonics), except that Escape and
+    // Enter are posted as the commands they stand for instead of being sent.
+    static bool TranslateDialogKeys(HWND dialog, MSG& message);
     // Whether the keys of another top-level window are this dialog's to filter in a host's
     // loop: a modeless helper window it owns (not a modal one, which filters its own).
     virtual bool TakesKeysOf(HWND window) const {

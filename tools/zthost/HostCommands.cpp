@@ -97,7 +97,8 @@ HTREEITEM FindTreeItem(const win::TreeView& tree, HTREEITEM item, const std::wst
 }
 
 // The group entry with the most records: an entry's label ends in its count, "(n)".
-HTREEITEM FindLargestEntry(const win::TreeView& tree, HTREEITEM item, HTREEITEM largest, unsigned long& most) {
+HTREEITEM FindLargestEntry(const win::TreeView& tree, HTREEITEM item, HTREEITEM largest,
+                           unsigned long& most) {
     for (; item; item = tree.GetNextSiblingItem(item)) {
         const std::wstring text = tree.GetItemText(item);
         const size_t open = text.rfind(L" (");
@@ -116,9 +117,9 @@ HTREEITEM FindLargestEntry(const win::TreeView& tree, HTREEITEM item, HTREEITEM 
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 
 // The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
-// "select=LABEL" (a tree entry), "select-largest" (the entry with the most records), "find=TEXT" (find next, as the Find dialog asks for it),
-// "details" (double-click the first row; the details dialog is captured instead, from inside
-// its own modal loop), "menu" (the context menu of the list, captured while it is open).
+// "select=LABEL" (a tree entry), "select-largest" (the entry with the most records), "find=TEXT" (find next,
+// as the Find dialog asks for it), "details" (double-click the first row; the details dialog is captured
+// instead, from inside its own modal loop), "menu" (the context menu of the list, captured while it is open).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -233,7 +234,8 @@ const wchar_t* HostUsage() {
            L"  notify LCID TEXTID CAPTIONID STYLE\n"
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
-           L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, details, menu.\n";
+           L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, "
+           L"details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {

@@ -36,7 +36,8 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
     bool saved = false;
     {
         Gdiplus::Bitmap image(bitmap, nullptr);
-        saved = image.GetLastStatus() == Gdiplus::Ok && image.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+        saved = image.GetLastStatus() == Gdiplus::Ok &&
+                image.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
     }
     ::DeleteObject(bitmap);
     return saved;

@@ -1,6 +1,6 @@
 // The viewer's and the details dialog's layout arithmetic, one row of positions per client size,
 // worked out by hand from the rule (w1 = cx / 3 - 15 and w2 = 2 cx / 3 - 15, both truncated
-// toward zero).
+// toward zero; tree and list start 10 pixels under the grouping buttons).
 #include "viewer/ViewerLayout.h"
 
 #include <gtest/gtest.h>
@@ -32,9 +32,12 @@ Row Details(int cx, int columns) {
 TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
     // Grouping button 102 x 23, Cancel 75 x 26, OK 80 x 24; missing buttons count as 0 x 0.
     EXPECT_EQ(Viewer(901, 600, {{102, 23}, {75, 26}, {80, 24}}),
-              (Row{901, 50, 10, 60, 122, 60, 10, 93, 285, 437, 305, 60, 585, 470, 816, 564, 726, 566}));
+              (Row{901, 50, 10, 60, 122, 60, 10, 93, 285, 437, 305, 93, 585, 437, 816, 564, 726, 566}));
     EXPECT_EQ(Viewer(10, 10, {}),
-              (Row{10, 50, 10, 60, 20, 60, 10, 70, -11, -130, 9, 60, -8, -120, 0, 0, -10, 0}));
+              (Row{10, 50, 10, 60, 20, 60, 10, 70, -11, -130, 9, 70, -8, -130, 0, 0, -10, 0}));
+    // The list's header never lies under the grouping buttons, at the template's sizes either.
+    const ViewerLayout small = ComputeViewerLayout(700, 275, {{120, 23}, {75, 23}, {75, 23}});
+    EXPECT_GE(small.list.y, small.groupByType.y + 23 + 10);
 }
 
 TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {

@@ -171,20 +171,11 @@ TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
     ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
 
-    struct Step {
-        WORD key;
-        bool shift;
-        const wchar_t* group;
-        const wchar_t* process;
-    };
-    for (const Step& step :
-         {Step{VK_F3, false, L"PC1 (1)", L"Gamma"}, Step{VK_F3, false, L"PC2 (1)", L"Delta"},
-          Step{VK_F3, false, L"PC1 (2)", L"Alpha"}, Step{VK_F3, true, L"PC2 (1)", L"Delta"},
-          Step{VK_F3, true, L"PC1 (1)", L"Gamma"}}) {
-        PressKey(list, step.key, step.shift);
-        EXPECT_EQ(Where(), std::make_pair(std::wstring(step.group), std::wstring(step.process)))
-            << step.shift;
-    }
+    // The order itself is the search order's (tested without windows): here, that the keys reach it.
+    PressKey(list, VK_F3);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (1)"), std::wstring(L"Gamma")));
+    PressKey(list, VK_F3, true);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
 
     // Match case and whole words, through the dialog's own message.
     FINDREPLACEW request{};

@@ -1,0 +1,61 @@
+// Which records hold the search text.
+#include "viewer/MatchMarks.h"
+
+namespace viewer {
+
+namespace {
+// Passes reads through and keeps the error of the last one that failed.
+class ErrorKeepingSource : public diagnose::ByteSource {
+public:
+    explicit ErrorKeepingSource(diagnose::ByteSource& source) : m_source(source) {}
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
+        const bool read = m_source.Read(offset, buffer, size, got, error);
+        if (!read)
+            lastError = error;
+        return read;
+    }
+    uint32_t lastError = 0;
+
+private:
+    diagnose::ByteSource& m_source;
+};
+} // namespace
+
+diagnose::Recheck MatchMarks::Update(const diagnose::RecordStore& store, diagnose::ByteSource& source,
+                                     const TextMatcher& matcher) {
+    const diagnose::RecordId first = static_cast<diagnose::RecordId>(m_marks.size());
+    const diagnose::RecordId last = store.RecordCount();
+    if (first >= last)
+        return diagnose::Recheck::Same;
+    m_marks.resize(last, false);
+    // 8-bit text of a single-byte page and UTF-16 are searched as they are stored.
+    const diagnose::TextDecoder& decoder = store.Decoder();
+    const char16_t* table = decoder.ansiTable.empty() ? diagnose::Latin1Table() : decoder.ansiTable.data();
+    std::wstring text;
+    ErrorKeepingSource reading(source);
+    const diagnose::Recheck check = store.ForEachLineBytes(
+        reading, first, last,
+        [&](diagnose::RecordId id, const char* bytes, size_t size, diagnose::TextForm form) {
+            if (form == diagnose::TextForm::Ansi8) {
+                m_marks[id] = matcher.MatchesAnsi(bytes, size, table);
+            } else if (form == diagnose::TextForm::Utf16) {
+                m_marks[id] = matcher.MatchesUtf16(bytes, size);
+            } else {
+                text.clear();
+                store.DecodeText(bytes, size, form, text);
+                m_marks[id] = matcher.Matches(text);
+            }
+            return true;
+        });
+    if (check != diagnose::Recheck::Same)
+        m_marks.clear();
+    m_error = check == diagnose::Recheck::Failed ? reading.lastError : 0;
+    return check;
+}
+
+void MatchMarks::ForgetFrom(diagnose::RecordId first) {
+    if (first < m_marks.size())
+        m_marks.resize(first);
+}
+
+} // namespace viewer

@@ -1,0 +1,34 @@
+// Which records hold the search text: every line is read once, then only the lines that arrive.
+#pragma once
+
+#include "diagnose/RecordStore.h"
+#include "viewer/TextMatcher.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace viewer {
+
+class MatchMarks {
+public:
+    // Looks at the records not looked at yet, up to the store's last: they are read from
+    // `source` and checked against what was indexed. Changed when the source no longer holds
+    // what was indexed, Failed when it could not be read (`Error()` says why); nothing is kept
+    // then, and the next update reads every line again.
+    diagnose::Recheck Update(const diagnose::RecordStore& store, diagnose::ByteSource& source,
+                             const TextMatcher& matcher);
+    bool Marked(diagnose::RecordId id) const { return id < m_marks.size() && m_marks[id]; }
+    // The records looked at: [0, Size()).
+    size_t Size() const { return m_marks.size(); }
+    // Records from `first` on are to be looked at again (the store took them back or changed).
+    void ForgetFrom(diagnose::RecordId first);
+    void Clear() { m_marks.clear(); }
+    // The source's error code of the last failed update.
+    uint32_t Error() const { return m_error; }
+
+private:
+    std::vector<bool> m_marks;
+    uint32_t m_error = 0;
+};
+
+} // namespace viewer
