@@ -4,12 +4,16 @@
 //                                  longest time from a line's write to its filing
 //   live_bench find LOG            a search that passes every record (its text is nowhere),
 //                                  until the "not found" message shows; then the same again
+//   live_bench sorted LOG ROWS     writes ROWS lines of one group to LOG, opens it, sorts the
+//                                  group by date and times the follow tick that files 1,000
+//                                  more lines into the sorted rows
 #include "BenchHost.h"
 #include "ZtServiceMsg.h"
 #include "frame/ModuleState.h"
 #include "viewer/DiagnoseDlg.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <atomic>
@@ -145,6 +149,53 @@ int Find(const std::wstring& log) {
     return 0;
 }
 
+// Lines of one computer and class with dates and times spread over a month.
+std::string GroupLines(uint32_t count, uint32_t seed) {
+    std::string text;
+    char line[128];
+    for (uint32_t i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        std::snprintf(line, sizeof line, "%02u.12.2026 %02u:%02u:%02u   Host=\"PC1\" Traceclass=\"2\"\r\n",
+                      1 + (seed >> 16) % 28, (seed >> 8) % 24, seed % 60, i % 60);
+        text += line;
+    }
+    return text;
+}
+
+bool AppendText(const std::wstring& log, const std::string& text, DWORD disposition) {
+    HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                disposition, 0, nullptr);
+    DWORD done = 0;
+    const bool written = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    ::CloseHandle(file);
+    return written && done == text.size();
+}
+
+int SortedFollow(const std::wstring& log, uint32_t rows) {
+    if (!AppendText(log, GroupLines(rows, 1), CREATE_ALWAYS))
+        return 1;
+    CDiagnoseDlg* viewer = OpenViewer(log);
+    if (!viewer)
+        return 1;
+    HWND tree = viewer->Tree(), list = viewer->RecordList();
+    TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    NMLISTVIEW click{};
+    click.hdr = {list, 1003, LVN_COLUMNCLICK};
+    double begin = Now();
+    ::SendMessageW(viewer->Handle(), WM_NOTIFY, 1003, reinterpret_cast<LPARAM>(&click));
+    std::printf("sort %d rows by date: %.3f s\n", ListView_GetItemCount(list), Now() - begin);
+    bench::Pump();
+    if (!AppendText(log, GroupLines(1000, 7), OPEN_EXISTING))
+        return 1;
+    begin = Now();
+    const double cpu = ThreadCpu(::GetCurrentThread());
+    viewer->Refresh();
+    std::printf("follow tick, 1,000 new lines into the sorted rows: %.3f s, processor %.3f s (%d rows now)\n",
+                Now() - begin, ThreadCpu(::GetCurrentThread()) - cpu, ListView_GetItemCount(list));
+    DestroyOpenDlg();
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -152,6 +203,8 @@ int wmain(int argc, wchar_t** argv) {
         return Follow(argv[2], _wtoi(argv[3]));
     if (argc >= 3 && std::wstring(argv[1]) == L"find")
         return Find(argv[2]);
-    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG\n");
+    if (argc >= 4 && std::wstring(argv[1]) == L"sorted")
+        return SortedFollow(argv[2], static_cast<uint32_t>(_wtoi(argv[3])));
+    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG | sorted LOG ROWS\n");
     return 2;
 }

@@ -196,8 +196,8 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
+    ApplyPlaces(CurrentPlaces(), {});
     m_rows.Show(records);
-    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     m_list.SetItemCount(static_cast<int>(m_rows.Count()));
     if (m_rows.Count())
         m_list.EnsureVisible(0);

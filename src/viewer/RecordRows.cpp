@@ -1,18 +1,42 @@
 // The rows of the viewer's record list.
 #include "viewer/RecordRows.h"
 
+#include "diagnose/TimeKey.h"
+
 #include <algorithm>
 
 namespace viewer {
 
 using diagnose::RecordId;
 
+namespace {
+// The order SortRecordRows sorts in: by date text, then by time (its key, or its text where the
+// key cannot hold it); by process text; any other column holds equal texts. No text is built.
+bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordId b) {
+    if (column == 1)
+        return store.GetProcess(a) < store.GetProcess(b);
+    if (column != 0)
+        return false;
+    const std::wstring &dateA = store.GetDate(a), &dateB = store.GetDate(b);
+    if (&dateA != &dateB && dateA != dateB) // dates are interned: equal texts are mostly one object
+        return dateA < dateB;
+    const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
+    if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
+        return timeA < timeB;
+    return store.GetTime(a) < store.GetTime(b);
+}
+} // namespace
+
 void RecordRows::Show(const diagnose::RecordList* group) {
     m_group = group;
     m_sortColumn = -1;
     m_rows.clear();
-    if (group)
-        m_rows.assign(group->begin(), group->end());
+    if (!group)
+        return;
+    // Room for the lines that arrive: a fresh block of the group's size each time would cost
+    // a host under Wine more than the merge itself.
+    m_rows.reserve(group->size() + group->size() / 8 + 1024);
+    m_rows.assign(group->begin(), group->end());
 }
 
 RecordId RecordRows::At(long row) const {
@@ -27,20 +51,20 @@ long RecordRows::RowOf(RecordId record) const {
     return found == m_rows.end() ? -1 : static_cast<long>(found - m_rows.begin());
 }
 
-ListPlaces RecordRows::Follow(const std::vector<RecordId>& old, const ListPlaces& before) const {
-    auto recordAt = [&](long row) {
-        return row >= 0 && static_cast<size_t>(row) < old.size() ? old[static_cast<size_t>(row)]
-                                                                 : NeighbourQuery::kNoRecord;
-    };
-    return {RowOf(recordAt(before.selected)), RowOf(recordAt(before.focused)), RowOf(recordAt(before.top))};
+RecordRows::Marked RecordRows::Mark(const ListPlaces& places) const {
+    return {At(places.selected), At(places.focused), At(places.top)};
+}
+
+ListPlaces RecordRows::Follow(const Marked& marked) const {
+    return {RowOf(marked.selected), RowOf(marked.focused), RowOf(marked.top)};
 }
 
 ListPlaces RecordRows::SortBy(const diagnose::RecordStore& store, int column, const ListPlaces& before) {
-    const std::vector<RecordId> old = m_rows;
+    const Marked marked = Mark(before);
     m_ascending = !m_ascending;
     m_sortColumn = column;
     SortRecordRows(store, m_rows, column, m_ascending);
-    return Follow(old, before);
+    return Follow(marked);
 }
 
 ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firstNew, bool dropped,
@@ -48,40 +72,45 @@ ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firs
     changed = false;
     if (!m_group)
         return before;
-    std::vector<RecordId> old = m_rows;
+    const Marked marked = Mark(before);
+    const size_t count = m_rows.size();
     if (dropped)
         m_rows.erase(
             std::remove_if(m_rows.begin(), m_rows.end(), [&](RecordId id) { return id >= firstNew; }),
             m_rows.end());
     std::vector<RecordId> fresh(std::lower_bound(m_group->begin(), m_group->end(), firstNew), m_group->end());
-    if (fresh.empty() && m_rows.size() == old.size())
+    if (fresh.empty() && m_rows.size() == count)
         return before;
     changed = true;
     if (m_sortColumn < 0) {
         m_rows.insert(m_rows.end(), fresh.begin(), fresh.end());
-    } else {
-        // One stable merge for the whole batch: a row at a time would move the rows after it
-        // for every record, which in a group of a million rows freezes the host.
-        SortRecordRows(store, fresh, m_sortColumn, m_ascending);
-        std::vector<RecordId> merged;
-        merged.reserve(m_rows.size() + fresh.size());
-        auto from = m_rows.begin();
-        for (RecordId id : fresh) {
-            const std::wstring text = store.RowText(id, m_sortColumn);
-            // After the rows whose text equals the new one's, as sorting all again would put it.
-            const auto at =
-                std::upper_bound(from, m_rows.end(), text, [&](const std::wstring& key, RecordId row) {
-                    const std::wstring other = store.RowText(row, m_sortColumn);
-                    return m_ascending ? key < other : other < key;
-                });
-            merged.insert(merged.end(), from, at);
-            merged.push_back(id);
-            from = at;
-        }
-        merged.insert(merged.end(), from, m_rows.end());
-        m_rows = std::move(merged);
+        return Follow(marked);
     }
-    return Follow(old, before);
+    // One stable merge for the whole batch, in place: a row at a time would move the rows after
+    // it for every record, which in a group of a million rows freezes the host. Each new record
+    // goes after the rows of equal text, as sorting all again would put it.
+    SortRecordRows(store, fresh, m_sortColumn, m_ascending);
+    std::vector<size_t> at(fresh.size());
+    size_t from = 0;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        from = static_cast<size_t>(
+            std::upper_bound(m_rows.begin() + static_cast<long>(from), m_rows.end(), fresh[i],
+                             [&](RecordId key, RecordId row) {
+                                 return m_ascending ? RowLess(store, m_sortColumn, key, row)
+                                                    : RowLess(store, m_sortColumn, row, key);
+                             }) -
+            m_rows.begin());
+        at[i] = from;
+    }
+    size_t end = m_rows.size();
+    m_rows.resize(end + fresh.size());
+    for (size_t i = fresh.size(); i-- > 0;) {
+        std::move_backward(m_rows.begin() + static_cast<long>(at[i]), m_rows.begin() + static_cast<long>(end),
+                           m_rows.begin() + static_cast<long>(end + i + 1));
+        m_rows[at[i] + i] = fresh[i];
+        end = at[i];
+    }
+    return Follow(marked);
 }
 
 void RecordRows::FindNeighbour(NeighbourQuery& query) const {

@@ -48,7 +48,12 @@ public:
     void FindNeighbour(NeighbourQuery& query) const;
 
 private:
-    ListPlaces Follow(const std::vector<diagnose::RecordId>& old, const ListPlaces& before) const;
+    // The records that stood at a list's places before a change.
+    struct Marked {
+        diagnose::RecordId selected, focused, top;
+    };
+    Marked Mark(const ListPlaces& places) const;
+    ListPlaces Follow(const Marked& marked) const;
 
     const diagnose::RecordList* m_group = nullptr;
     std::vector<diagnose::RecordId> m_rows;

@@ -111,7 +111,12 @@ viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
 }
 
 void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after) {
-    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // Only the rows that had the states: clearing every row's (item -1) visits each of a
+    // million rows, one by one, under Wine.
+    if (before.selected >= 0 && before.selected != after.selected)
+        m_list.SetItemState(before.selected, 0, LVIS_SELECTED);
+    if (before.focused >= 0 && before.focused != after.focused)
+        m_list.SetItemState(before.focused, 0, LVIS_FOCUSED);
     if (after.focused >= 0)
         m_list.SetItemState(after.focused, LVIS_FOCUSED, LVIS_FOCUSED);
     if (after.selected >= 0)

@@ -88,9 +88,8 @@ void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
     const long row = m_rows.RowOf(record);
     if (row < 0)
         return;
-    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    m_list.EnsureVisible(row);
+    ApplyPlaces(CurrentPlaces(), {row, row, -1});
+    m_list.EnsureVisible(static_cast<int>(row));
     // Found from the keys, the match is where the keys go on; the Find dialog keeps them.
     if (!m_find.Dialog() && ::GetActiveWindow() == m_hwnd)
         ::SetFocus(m_list.Handle());
