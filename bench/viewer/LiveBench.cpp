@@ -4,13 +4,19 @@
 //                                  longest time from a line's write to its filing
 //   live_bench find LOG            a search that passes every record (its text is nowhere),
 //                                  until the "not found" message shows; then the same again
+//   live_bench matches LOG TEXT...  for each text, the match window asked for before there is
+//                                  a search (Ctrl+Shift+F, then the Find dialog's Find Next):
+//                                  the time until it is filled, its rows, and the memory the
+//                                  process took for them
 #include "BenchHost.h"
 #include "ZtServiceMsg.h"
 #include "frame/ModuleState.h"
 #include "viewer/DiagnoseDlg.h"
+#include "resource.h"
 
 #include <windows.h>
 #include <commdlg.h>
+#include <psapi.h>
 
 #include <atomic>
 #include <cstdio>
@@ -145,6 +151,56 @@ int Find(const std::wstring& log) {
     return 0;
 }
 
+size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                           sizeof counters);
+    return counters.PrivateUsage;
+}
+
+// The match window of the viewer, found by its owner; its title holds the count.
+HWND MatchWindow(HWND viewer) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(window, GW_OWNER) == viewer && ::IsWindowVisible(window) &&
+            ::GetDlgItem(window, IDC_MATCHES_LIST))
+            return window;
+    return nullptr;
+}
+
+int Matches(const std::wstring& log, const std::vector<std::wstring>& texts) {
+    for (const std::wstring& text : texts) {
+        // A viewer of its own for each text, so that every fill reads the log's lines afresh.
+        CDiagnoseDlg* viewer = OpenViewer(log);
+        if (!viewer)
+            return 1;
+        ::SendMessageW(viewer->Handle(), WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0); // opens the Find dialog
+        std::wstring what = text;
+        FINDREPLACEW request{};
+        request.lStructSize = sizeof request;
+        request.lpstrFindWhat = what.data();
+        request.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;
+        // A text found nowhere shows the "not found" message; it is closed at once.
+        HHOOK hook = ::SetWindowsHookExW(WH_CBT, CloseMessage, nullptr, ::GetCurrentThreadId());
+        const size_t before = PrivateBytes();
+        const double begin = Now();
+        ::SendMessageW(viewer->Handle(), ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
+                       reinterpret_cast<LPARAM>(&request));
+        const double filled = Now() - begin;
+        ::UnhookWindowsHookEx(hook);
+        const size_t grown = PrivateBytes() - before;
+        HWND window = MatchWindow(viewer->Handle());
+        const int rows = window ? ListView_GetItemCount(::GetDlgItem(window, IDC_MATCHES_LIST)) : -1;
+        std::printf("matches \"%ls\" in %u records: %d rows, filled in %.3f s (first match shown "
+                    "too); process grew by %zu bytes, %.2f per row\n",
+                    text.c_str(), viewer->Index().RecordCount(), rows, filled, grown,
+                    rows > 0 ? double(grown) / rows : 0.0);
+        DestroyOpenDlg();
+        bench::Pump();
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -152,6 +208,8 @@ int wmain(int argc, wchar_t** argv) {
         return Follow(argv[2], _wtoi(argv[3]));
     if (argc >= 3 && std::wstring(argv[1]) == L"find")
         return Find(argv[2]);
-    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG\n");
+    if (argc >= 4 && std::wstring(argv[1]) == L"matches")
+        return Matches(argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
+    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG | matches LOG TEXT...\n");
     return 2;
 }

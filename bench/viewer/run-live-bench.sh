@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The viewer on a live log under Wine (x86, the product): following a log that grows by 1,000
-# lines a second for SECONDS, and a search that passes every record of a 1,000,000-line log.
+# lines a second for SECONDS, a search that passes every record of a 1,000,000-line log, and the
+# match window filled for a rare text and for one that half of the lines hold.
 #   bench/viewer/run-live-bench.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,4 +19,5 @@ winpath() { "$env" run "$state" winepath -w "$1" | tr -d '\r'; }
 cd "$root/build/windows-x86/bin"
 "$env" run "$state" ./live_bench.exe follow "$(winpath "$work/follow.log")" "$seconds"
 "$env" run "$state" ./live_bench.exe find "$(winpath "$work/find-1000000.log")"
+"$env" run "$state" ./live_bench.exe matches "$(winpath "$work/find-1000000.log")" "drei Leerzeichen" '="0"'
 "$env" stop "$state"

@@ -2,6 +2,7 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/DiagnoseDetailsDlg.h"
+#include "viewer/MatchWindow.h"
 #include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"

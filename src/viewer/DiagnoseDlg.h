@@ -15,10 +15,12 @@
 
 #include <commctrl.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CDiagnoseDetailsDlg;
+class CMatchWindow;
 
 // Owns itself: it deletes itself (and with it the index and every record) after its window is
 // destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
@@ -61,6 +63,8 @@ public:
     const std::wstring& CaptionText() const { return m_caption.Text(); }
     HWND RecordList() const { return m_list.Handle(); }
     HWND Tree() const { return m_groups.Tree().Handle(); }
+    // Reads the log again from the start: a window the viewer owns found a line changed.
+    void ReadLogAgain();
 
 protected:
     bool OnInitDialog() override;
@@ -102,6 +106,10 @@ private:
     void FindNext(bool down);
     bool FindFrom(bool down);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
+    // All matches, copying records (ViewerMatches.cpp)
+    void ShowAllMatches(bool activate);
+    void OnSearchTaken();
+    void CopySelectedRecords();
 
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
@@ -122,4 +130,6 @@ private:
     DWORD m_openError = 0; // why the log could not be read in full when it was opened
     std::vector<ViewerObserver*> m_observers;
     ViewerFind m_find;
+    std::unique_ptr<CMatchWindow> m_matches; // after m_observers, which it leaves as it goes
+    bool m_matchesOnFindNext = false;        // the Find dialog was opened to fill it
 };

@@ -37,6 +37,7 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_FIND, MenuText(IDS_MENU_FIND).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_find.HasText() ? 0 : MF_GRAYED), ID_VIEWER_FIND_NEXT,
                   MenuText(IDS_MENU_FIND_NEXT).c_str());
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_ALL_MATCHES, MenuText(IDS_MENU_ALL_MATCHES).c_str());
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, MenuText(IDS_MENU_REFRESH).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
@@ -57,6 +58,12 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
         return true;
     case ID_VIEWER_FIND_PREVIOUS:
         FindNext(false);
+        return true;
+    case ID_VIEWER_ALL_MATCHES:
+        ShowAllMatches(true);
+        return true;
+    case ID_VIEWER_COPY:
+        CopySelectedRecords();
         return true;
     case ID_VIEWER_REFRESH:
         Refresh();
@@ -79,8 +86,10 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_REFRESH;
         else if (message.wParam == VK_F3 && !control)
             command = shift ? ID_VIEWER_FIND_PREVIOUS : ID_VIEWER_FIND_NEXT;
-        else if (message.wParam == 'F' && control && !shift)
-            command = ID_VIEWER_FIND;
+        else if (message.wParam == 'F' && control)
+            command = shift ? ID_VIEWER_ALL_MATCHES : ID_VIEWER_FIND;
+        else if (message.wParam == 'C' && control && !shift && message.hwnd == m_list.Handle())
+            command = ID_VIEWER_COPY;
         if (command && OnViewerCommand(command))
             return true;
     }

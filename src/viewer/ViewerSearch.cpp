@@ -20,8 +20,10 @@ std::wstring NotFoundText(const std::wstring& what) {
 } // namespace
 
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
-    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT))
+    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT)) {
+        OnSearchTaken();
         FindNext(m_find.Down());
+    }
 }
 
 void CDiagnoseDlg::FindNext(bool down) {
