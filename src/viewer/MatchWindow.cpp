@@ -76,6 +76,9 @@ void CMatchWindow::Fill() {
     m_readError = 0;
     const std::vector<bool>* marks = nullptr;
     const diagnose::Recheck check = m_viewer.Find().Marks(m_viewer.Index(), marks);
+    // Emptied first: the platform's list clears a selection row by row over all its rows, and
+    // an empty list has none.
+    m_list.SetItemCount(0);
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (check == diagnose::Recheck::Same) {
         m_rows.Fill(*marks);
@@ -94,20 +97,30 @@ void CMatchWindow::Fill() {
 }
 
 template <typename Change> void CMatchWindow::ChangeRows(Change&& change) {
-    const std::vector<diagnose::RecordId> selected = SelectedRecords();
-    const int focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
     const auto& rows = m_rows.Rows();
-    const diagnose::RecordId focused =
-        focusedRow >= 0 && static_cast<size_t>(focusedRow) < rows.size() ? rows[focusedRow] : ~0u;
+    auto recordAt = [&](int row) {
+        return row >= 0 && static_cast<size_t>(row) < rows.size() ? rows[row] : ~0u;
+    };
+    std::vector<int> selectedRows;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        selectedRows.push_back(row);
+    std::unordered_set<diagnose::RecordId> selected;
+    for (int row : selectedRows)
+        selected.insert(recordAt(row));
+    const int focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const diagnose::RecordId focused = recordAt(focusedRow);
     change();
-    m_list.Send(LVM_SETITEMCOUNT, m_rows.Rows().size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    const std::unordered_set<diagnose::RecordId> wanted(selected.begin(), selected.end());
-    for (size_t row = 0; row < m_rows.Rows().size() && (!wanted.empty() || focused != ~0u); ++row) {
-        const diagnose::RecordId record = m_rows.Rows()[row];
-        if (record == focused)
+    m_list.Send(LVM_SETITEMCOUNT, rows.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // Row by row, not all at once: the platform's list clears a selection over every row.
+    for (int row : selectedRows)
+        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    if (focusedRow >= 0)
+        m_list.SetItemState(focusedRow, 0, LVIS_FOCUSED);
+    for (size_t row = 0; row < rows.size() && (!selected.empty() || focused != ~0u); ++row) {
+        if (rows[row] == focused)
             m_list.SetItemState(static_cast<int>(row), LVIS_FOCUSED, LVIS_FOCUSED);
-        if (wanted.count(record))
+        if (selected.count(rows[row]))
             m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
     }
     m_list.Invalidate(false);
