@@ -59,10 +59,10 @@ bool CMatchWindow::OnInitDialog() {
         UINT text;
         int width;
     } columns[kColumnCount] = {{IDS_COLUMN_DATE, 125},
-                               {IDS_COLUMN_COMPUTER, 80},
-                               {IDS_COLUMN_TYPE, 80},
-                               {IDS_COLUMN_PROCESS, 110},
-                               {IDS_COLUMN_TEXT, 420}};
+                               {IDS_COLUMN_COMPUTER, 100},
+                               {IDS_COLUMN_TYPE, 90},
+                               {IDS_COLUMN_PROCESS, 140},
+                               {IDS_COLUMN_TEXT, 600}};
     for (int column = 0; column < kColumnCount; ++column)
         m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
     const RECT client = ClientRect();
