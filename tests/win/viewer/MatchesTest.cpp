@@ -124,6 +124,13 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
                                L"Text=\"Zugriff verweigert\"\r\n" +
                                    std::wstring(1, L'\0'));
 
+    // The host's own windows keep their keys.
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
+                                  nullptr, nullptr);
+    PressCtrl(edit, 'C');
+    ::DestroyWindow(edit);
+    EXPECT_EQ(ClipboardText().find(L"Gamma"), std::wstring::npos);
+
     // Appended matching lines join in sort order, the others do not; the title counts them.
     std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
         << "05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
