@@ -5,6 +5,7 @@
 #define IDD_DIAGNOSE 128
 #define IDD_DIAGNOSE_DETAILS 130
 #define IDD_VISTRAL_INFO 3216
+#define IDD_MATCHES 150
 
 // Controls
 #define IDC_INFO_DETAILS 300
@@ -17,6 +18,7 @@
 #define IDC_DETAILS_LIST 1006
 #define IDC_DETAILS_PREVIOUS 1007
 #define IDC_DETAILS_NEXT 1008
+#define IDC_MATCHES_LIST 1050
 
 // Commands of the details accelerators
 #define ID_DETAILS_SELECT_ALL 32771
@@ -50,6 +52,11 @@
 #define IDS_FIND_NOT_FOUND 144
 #define IDS_READ_FAILED 145
 // The match window: 150 to 159; the timeline: 160 to 179
+#define IDS_MATCHES_TITLE 150
+#define IDS_MENU_ALL_MATCHES 151
+#define IDS_COLUMN_COMPUTER 152
+#define IDS_COLUMN_TYPE 153
+#define IDS_COLUMN_TEXT 154
 #define IDS_PROJECT_MANAGER 5000
 #define IDS_ERROR_OCCURRED 5001
 

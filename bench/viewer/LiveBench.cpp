@@ -7,15 +7,21 @@
 //   live_bench sorted LOG ROWS     writes ROWS lines of one group to LOG, opens it, sorts the
 //                                  group by date and times the follow tick that files 1,000
 //                                  more lines into the sorted rows
+//   live_bench matches LOG TEXT...  for each text, the match window asked for before there is
+//                                  a search (Ctrl+Shift+F, then the Find dialog's Find Next):
+//                                  the time until it is filled, its rows, and the memory the
+//                                  process took for them
 #include "BenchHost.h"
 #include "ZtServiceMsg.h"
 #include "frame/ModuleState.h"
 #include "viewer/DiagnoseDlg.h"
+#include "resource.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -196,6 +202,70 @@ int SortedFollow(const std::wstring& log, uint32_t rows) {
     return 0;
 }
 
+// The process's committed private memory: heap blocks, and the large blocks a heap takes from
+// the system apart from it (which a heap walk does not show under Wine).
+size_t CommittedPrivateBytes() {
+    size_t committed = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+    return committed;
+}
+
+// The match window of the viewer, found by its owner; its title holds the count.
+HWND MatchWindow(HWND viewer) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(window, GW_OWNER) == viewer && ::IsWindowVisible(window) &&
+            ::GetDlgItem(window, IDC_MATCHES_LIST))
+            return window;
+    return nullptr;
+}
+
+int Matches(const std::wstring& log, const std::vector<std::wstring>& texts) {
+    for (const std::wstring& text : texts) {
+        // A viewer of its own for each text, so that every fill reads the log's lines afresh.
+        CDiagnoseDlg* viewer = OpenViewer(log);
+        if (!viewer)
+            return 1;
+        ::SendMessageW(viewer->Handle(), WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0); // opens the Find dialog
+        std::wstring what = text;
+        FINDREPLACEW request{};
+        request.lStructSize = sizeof request;
+        request.lpstrFindWhat = what.data();
+        request.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;
+        // A text found nowhere shows the "not found" message; it is closed at once.
+        HHOOK hook = ::SetWindowsHookExW(WH_CBT, CloseMessage, nullptr, ::GetCurrentThreadId());
+        double begin = Now();
+        ::SendMessageW(viewer->Handle(), ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
+                       reinterpret_cast<LPARAM>(&request));
+        const double filled = Now() - begin;
+        ::UnhookWindowsHookEx(hook);
+        HWND window = MatchWindow(viewer->Handle());
+        const int rows = window ? ListView_GetItemCount(::GetDlgItem(window, IDC_MATCHES_LIST)) : -1;
+        // The same search again while the window is open (Ctrl+Shift+F): the matches are known.
+        begin = Now();
+        ::SendMessageW(viewer->Handle(), WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
+        const double refilled = Now() - begin;
+        // Closed, and asked for again: what the process grows by is the window's and its rows'.
+        ::SendMessageW(window, WM_CLOSE, 0, 0);
+        bench::Pump();
+        const size_t before = CommittedPrivateBytes();
+        ::SendMessageW(viewer->Handle(), WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
+        const long long grown =
+            static_cast<long long>(CommittedPrivateBytes()) - static_cast<long long>(before);
+        std::printf("matches \"%ls\" in %u records: %d rows; filled in %.3f s from the request (every "
+                    "line read, the first match shown too), %.3f s again while open; the window took "
+                    "%lld bytes, %.2f per row\n",
+                    text.c_str(), viewer->Index().RecordCount(), rows, filled, refilled, grown,
+                    rows > 0 ? double(grown) / rows : 0.0);
+        DestroyOpenDlg();
+        bench::Pump();
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -205,6 +275,9 @@ int wmain(int argc, wchar_t** argv) {
         return Find(argv[2]);
     if (argc >= 4 && std::wstring(argv[1]) == L"sorted")
         return SortedFollow(argv[2], static_cast<uint32_t>(_wtoi(argv[3])));
-    std::fwprintf(stderr, L"usage: live_bench follow LOG SECONDS | find LOG | sorted LOG ROWS\n");
+    if (argc >= 4 && std::wstring(argv[1]) == L"matches")
+        return Matches(argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
+    std::fwprintf(
+        stderr, L"usage: live_bench follow LOG SECONDS | find LOG | sorted LOG ROWS | matches LOG TEXT...\n");
     return 2;
 }

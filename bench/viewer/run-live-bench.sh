@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The viewer on a live log under Wine (x86, the product; x64 where the machine runs no 32-bit
 # programs): following a log that grows by 1,000 lines a second for SECONDS, a search that passes
-# every record of a 1,000,000-line log, and a follow tick into a sorted group of 1.2 million rows.
+# every record of a 1,000,000-line log, the match window filled for a rare text and for one that
+# half of the lines hold, and a follow tick into a sorted group of 1.2 million rows.
 #   bench/viewer/run-live-bench.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,4 +26,5 @@ cd "$root/build/$preset/bin"
 "$env" run "$state" ./live_bench.exe follow "$(winpath "$work/follow.log")" "$seconds"
 "$env" run "$state" ./live_bench.exe find "$(winpath "$work/find-1000000.log")"
 "$env" run "$state" ./live_bench.exe sorted "$(winpath "$work/sorted-group.log")" 1200000
+"$env" run "$state" ./live_bench.exe matches "$(winpath "$work/find-1000000.log")" "drei Leerzeichen" '="0"'
 "$env" stop "$state"

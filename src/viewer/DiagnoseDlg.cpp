@@ -2,6 +2,7 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/DiagnoseDetailsDlg.h"
+#include "viewer/MatchWindow.h"
 #include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
@@ -18,29 +19,6 @@ constexpr UINT kColumnClickDone = WM_APP + 1;
 // Looks at the log for new lines while following is on.
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowMilliseconds = 1000;
-
-} // namespace
-
-// The platform's text for an error, in the language of the resources when it has one there.
-std::wstring SystemErrorText(DWORD error) {
-    const LANGID language = LANGIDFROMLCID(TheModule().CurrentLanguage());
-    for (LANGID tried : {language, LANGID(0)}) {
-        wchar_t* text = nullptr;
-        const DWORD length = ::FormatMessageW(
-            FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-            nullptr, error, tried, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        if (!length || !text)
-            continue;
-        std::wstring result(text, length);
-        ::LocalFree(text);
-        while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-            result.pop_back();
-        return result;
-    }
-    return L"0x" + std::to_wstring(error);
-}
-
-namespace {
 
 UINT CloseMessage() {
     static const UINT message = ::RegisterWindowMessageW(kCloseMessageName);

@@ -8,6 +8,7 @@
 #include "viewer/NeighbourQuery.h"
 #include "viewer/RecordRows.h"
 #include "viewer/ViewerObserver.h"
+#include "viewer/ViewerText.h"
 #include "viewer/ViewerFind.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
@@ -17,14 +18,12 @@
 
 #include <commctrl.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CDiagnoseDetailsDlg;
-
-// The platform's text for an error code, in the language of the viewer's resources where the
-// platform has it.
-std::wstring SystemErrorText(DWORD error);
+class CMatchWindow;
 
 // Owns itself: it deletes itself (and with it the index and every record) after its window is
 // destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
@@ -75,6 +74,8 @@ public:
     // Windows the viewer owns follow it through these; an observer removes itself before it goes.
     void AddObserver(ViewerObserver* observer);
     void RemoveObserver(ViewerObserver* observer);
+    // Reads the log again from the start: a window the viewer owns found a line changed.
+    void ReadLogAgain();
 
 protected:
     bool OnInitDialog() override;
@@ -137,6 +138,10 @@ private:
     void FindNext(bool down);
     bool FindFrom(bool down, DWORD& readError);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
+    // All matches, copying records (ViewerMatches.cpp)
+    void ShowAllMatches(bool activate);
+    void OnSearchTaken();
+    void CopySelectedRecords();
 
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
@@ -155,4 +160,6 @@ private:
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
     ViewerFind m_find;
     std::vector<ViewerObserver*> m_observers;
+    std::unique_ptr<CMatchWindow> m_matches; // after m_observers, which it leaves as it goes
+    bool m_matchesOnFindNext = false;        // the Find dialog was opened to fill it
 };

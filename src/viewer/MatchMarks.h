@@ -18,8 +18,9 @@ public:
     diagnose::Recheck Update(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                              const TextMatcher& matcher);
     bool Marked(diagnose::RecordId id) const { return id < m_marks.size() && m_marks[id]; }
-    // The records looked at: [0, Size()).
+    // The records looked at: [0, Size()), and which of them hold the text.
     size_t Size() const { return m_marks.size(); }
+    const std::vector<bool>& Bits() const { return m_marks; }
     // Records from `first` on are to be looked at again (the store took them back or changed).
     void ForgetFrom(diagnose::RecordId first);
     void Clear() { m_marks.clear(); }

@@ -6,16 +6,6 @@
 
 namespace {
 
-// A menu text of the selected language; a language library made before the menu existed
-// lacks it, and the module's own German text stands in rather than an empty item.
-std::wstring MenuText(UINT id) {
-    std::wstring text;
-    if (win::TryLoadResString(id, text) && !text.empty())
-        return text;
-    win::ScopedResourceHandle own(win::ThisModule());
-    return win::LoadResString(id);
-}
-
 struct MenuDeleter {
     void operator()(HMENU menu) const { ::DestroyMenu(menu); }
 };
@@ -34,13 +24,14 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter> menu(::CreatePopupMenu());
     if (!menu)
         return;
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_FIND, MenuText(IDS_MENU_FIND).c_str());
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_find.HasText() ? 0 : MF_GRAYED), ID_VIEWER_FIND_NEXT,
-                  MenuText(IDS_MENU_FIND_NEXT).c_str());
+                  ViewerText(IDS_MENU_FIND_NEXT).c_str());
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES).c_str());
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, MenuText(IDS_MENU_REFRESH).c_str());
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
-                  MenuText(IDS_MENU_FOLLOW).c_str());
+                  ViewerText(IDS_MENU_FOLLOW).c_str());
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
@@ -65,6 +56,14 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     case ID_VIEWER_FIND_PREVIOUS:
         if (free)
             FindNext(id == ID_VIEWER_FIND_NEXT);
+        return true;
+    case ID_VIEWER_ALL_MATCHES:
+        if (free)
+            ShowAllMatches(true);
+        return true;
+    case ID_VIEWER_COPY:
+        if (free)
+            CopySelectedRecords();
         return true;
     case ID_VIEWER_REFRESH:
         StopOnReadFailure({}); // F5 tries again what failed
@@ -91,8 +90,10 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_REFRESH;
         else if (message.wParam == VK_F3 && !control)
             command = shift ? ID_VIEWER_FIND_PREVIOUS : ID_VIEWER_FIND_NEXT;
-        else if (message.wParam == 'F' && control && !shift && !alt)
-            command = ID_VIEWER_FIND;
+        else if (message.wParam == 'F' && control && !alt)
+            command = shift ? ID_VIEWER_ALL_MATCHES : ID_VIEWER_FIND;
+        else if (message.wParam == 'C' && control && !shift && !alt && message.hwnd == m_list.Handle())
+            command = ID_VIEWER_COPY;
         if (command) {
             ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;

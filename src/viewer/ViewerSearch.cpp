@@ -10,22 +10,19 @@
 #include <algorithm>
 
 namespace {
-// A text of the selected language with "%s" replaced; a language library made before the
-// text existed lacks it, and the module's own German text stands in.
+// A text of the viewer with "%s" replaced.
 std::wstring FormatText(UINT id, const std::wstring& what) {
-    std::wstring format;
-    if (!win::TryLoadResString(id, format) || format.empty()) {
-        win::ScopedResourceHandle own(win::ThisModule());
-        format = win::LoadResString(id);
-    }
+    std::wstring format = ViewerText(id);
     const size_t at = format.find(L"%s");
     return at == std::wstring::npos ? format : format.replace(at, 2, what);
 }
 } // namespace
 
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
-    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing)
+    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
+        OnSearchTaken();
         FindNext(m_find.Down());
+    }
 }
 
 void CDiagnoseDlg::FindNext(bool down) {

@@ -117,9 +117,11 @@ HTREEITEM FindLargestEntry(const win::TreeView& tree, HTREEITEM item, HTREEITEM 
 void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 
 // The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
-// "select=LABEL" (a tree entry), "select-largest" (the entry with the most records), "find=TEXT" (find next,
-// as the Find dialog asks for it), "details" (double-click the first row; the details dialog is captured
-// instead, from inside its own modal loop), "menu" (the context menu of the list, captured while it is open).
+// "select=LABEL" (a tree entry), "select-largest" (the entry with the most records), "find=TEXT"
+// (find next, as the Find dialog asks for it), "details" (double-click the first row; the details
+// dialog is captured instead, from inside its own modal loop), "menu" (the context menu of the
+// list, captured while it is open), "matches" (every match of the search in the match window,
+// which is captured instead).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -145,6 +147,8 @@ void RunActions() {
             request.Flags = FR_FINDNEXT | FR_DOWN;
             ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
                            reinterpret_cast<LPARAM>(&request));
+        } else if (action == L"matches") {
+            ::SendMessageW(viewer, WM_COMMAND, 32785 /* ID_VIEWER_ALL_MATCHES */, 0);
         } else if (action == L"menu") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT area{};
@@ -235,7 +239,7 @@ const wchar_t* HostUsage() {
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
            L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, "
-           L"details, menu.\n";
+           L"matches, details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {

@@ -122,7 +122,8 @@ TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
     EXPECT_EQ(std::make_pair(byComputer.left, byComputer.top), std::make_pair(10L, 60L));
     EXPECT_EQ(treeRect, (RECT{10, buttonHeight + 70, 295, 600 - 70}));
     EXPECT_EQ(listRect, (RECT{305, buttonHeight + 70, 890, 530})) << "under the buttons, beside the tree";
-    EXPECT_LE(ChildRect(window, IDC_GROUP_BY_TYPE).bottom, listRect.top) << "the Datum heading is not covered";
+    EXPECT_LE(ChildRect(window, IDC_GROUP_BY_TYPE).bottom, listRect.top)
+        << "the Datum heading is not covered";
     EXPECT_EQ(std::make_pair(cancel.right, cancel.bottom), std::make_pair(890L, 590L));
     EXPECT_EQ(std::make_pair(ok.right, ok.bottom), std::make_pair(890L - cancelWidth - 10, 590L));
 

@@ -1,0 +1,343 @@
+// The match window.
+#include "viewer/MatchWindow.h"
+
+#include "diagnose/DiagnoseFeed.h"
+#include "viewer/DiagnoseDlg.h"
+#include "viewer/RecordsText.h"
+#include "viewer/ViewerText.h"
+#include "resource.h"
+#include "win/Clipboard.h"
+
+#include <algorithm>
+#include <map>
+#include <unordered_set>
+
+namespace {
+
+// Posted to itself: a row's record is selected in the viewer once the list's notification has
+// returned; a header click has been sorted (both ways the platform may report it came first);
+// the viewer reads its log again, from the queue rather than from inside the viewer's handler
+// that told of new records.
+constexpr UINT kShowRecord = WM_APP + 1;
+constexpr UINT kColumnClickDone = WM_APP + 2;
+constexpr UINT kReloadViewer = WM_APP + 3;
+
+enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
+
+constexpr POINT kMinimumSize{320, 160};
+
+} // namespace
+
+CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {}
+
+CMatchWindow::~CMatchWindow() {
+    // The window is gone by now (the viewer's went, and took it along); should it not be, the
+    // viewer must not tell an object that is going.
+    if (m_hwnd)
+        m_viewer.RemoveObserver(this);
+}
+
+void CMatchWindow::Show(bool activate) {
+    if (!m_hwnd) {
+        if (!Create(m_viewer.Handle()))
+            return;
+        TranslateInHostLoop();
+        m_viewer.AddObserver(this);
+    }
+    Fill();
+    ::ShowWindow(m_hwnd, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (activate) {
+        ::SetActiveWindow(m_hwnd);
+        ::SetFocus(m_list.Handle());
+    }
+}
+
+bool CMatchWindow::OnInitDialog() {
+    m_list.Attach(Item(IDC_MATCHES_LIST));
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    const struct {
+        UINT text;
+        int width;
+    } columns[kColumnCount] = {{IDS_COLUMN_DATE, 125},
+                               {IDS_COLUMN_COMPUTER, 100},
+                               {IDS_COLUMN_TYPE, 90},
+                               {IDS_COLUMN_PROCESS, 140},
+                               {IDS_COLUMN_TEXT, 600}};
+    for (int column = 0; column < kColumnCount; ++column)
+        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
+    const RECT client = ClientRect();
+    ::MoveWindow(m_list.Handle(), 0, 0, client.right, client.bottom, FALSE);
+    CenterOnScreen();
+    return true;
+}
+
+void CMatchWindow::Fill() {
+    m_text = m_viewer.Find().Text();
+    m_readError = 0;
+    const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
+    const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
+    // Emptied first: the platform's list clears a selection row by row over all its rows, and
+    // an empty list has none.
+    m_list.SetItemCount(0);
+    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (check == diagnose::Recheck::Same) {
+        m_rows.Fill(*marks);
+    } else {
+        m_rows.Clear();
+        if (check == diagnose::Recheck::Changed)
+            ::PostMessageW(m_hwnd, kReloadViewer, 0, 0); // the rows come with the reload
+        else
+            m_readError =
+                m_viewer.Find().Marks().Error() ? m_viewer.Find().Marks().Error() : ERROR_READ_FAULT;
+    }
+    m_list.SetItemCount(static_cast<int>(m_rows.Rows().size()));
+    if (!m_rows.Rows().empty())
+        m_list.EnsureVisible(0);
+    m_list.Invalidate(true);
+    ShowTitle();
+}
+
+template <typename Change> void CMatchWindow::ChangeRows(Change&& change) {
+    const auto& rows = m_rows.Rows();
+    auto recordAt = [&](int row) {
+        return row >= 0 && static_cast<size_t>(row) < rows.size() ? rows[row] : ~0u;
+    };
+    std::vector<int> selectedRows;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        selectedRows.push_back(row);
+    std::unordered_set<diagnose::RecordId> selected;
+    for (int row : selectedRows)
+        selected.insert(recordAt(row));
+    const int focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const diagnose::RecordId focused = recordAt(focusedRow);
+    change();
+    m_list.Send(LVM_SETITEMCOUNT, rows.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // Row by row, not all at once: the platform's list clears a selection over every row.
+    for (int row : selectedRows)
+        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    if (focusedRow >= 0)
+        m_list.SetItemState(focusedRow, 0, LVIS_FOCUSED);
+    for (size_t row = 0; row < rows.size() && (!selected.empty() || focused != ~0u); ++row) {
+        if (rows[row] == focused)
+            m_list.SetItemState(static_cast<int>(row), LVIS_FOCUSED, LVIS_FOCUSED);
+        if (selected.count(rows[row]))
+            m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    }
+    m_list.Invalidate(false);
+    ShowTitle();
+}
+
+void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
+    const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
+    const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
+    if (check == diagnose::Recheck::Changed) {
+        ::PostMessageW(m_hwnd, kReloadViewer, 0, 0);
+        return;
+    }
+    if (check == diagnose::Recheck::Failed) {
+        const uint32_t error = m_viewer.Find().Marks().Error();
+        OnReadError(error ? error : ERROR_READ_FAULT);
+        return;
+    }
+    m_readError = 0;
+    ChangeRows([&] {
+        m_rows.TakeNew(*marks, firstNew,
+                       [this](int column, const auto& rows, auto& texts) { TextsOf(column, rows, texts); });
+    });
+}
+
+void CMatchWindow::OnReloaded() {
+    Fill();
+    if (const DWORD error = m_viewer.Index().ReadError())
+        OnReadError(error);
+}
+
+void CMatchWindow::OnReadError(uint32_t error) {
+    m_readError = error;
+    ShowTitle();
+}
+
+void CMatchWindow::ShowTitle() {
+    std::wstring title = viewer::MatchesTitle(ViewerText(IDS_MATCHES_TITLE), m_text, m_rows.Rows().size());
+    if (m_readError)
+        title += L" - " + SystemErrorText(m_readError);
+    SetText(title);
+}
+
+std::wstring CMatchWindow::CellText(diagnose::RecordId record, int column) const {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    switch (column) {
+    case kDate:
+        return index.RowText(record, 0);
+    case kComputer:
+        return index.GetHost(record);
+    case kType:
+        return GetTraceClassName(index.GetTraceClass(record));
+    case kProcess:
+        return index.GetProcess(record);
+    case kText: {
+        std::wstring line;
+        return index.ReadLineText(record, line) ? viewer::TextAfterHeader(line) : std::wstring();
+    }
+    default:
+        return {};
+    }
+}
+
+void CMatchWindow::TextsOf(int column, const std::vector<diagnose::RecordId>& rows,
+                           std::vector<std::wstring>& texts) const {
+    texts.clear();
+    if (column == kText) {
+        const CDiagnoseIndex& index = m_viewer.Index();
+        if (viewer::ReadRecordLines(index, index.Source(), rows, texts) != diagnose::Recheck::Same)
+            return; // no order from lines that are not the records' any more
+        for (std::wstring& text : texts)
+            text = viewer::TextAfterHeader(text);
+        return;
+    }
+    texts.reserve(rows.size());
+    std::map<uint16_t, std::wstring> typeNames; // loaded once per class, not once per row
+    for (diagnose::RecordId record : rows) {
+        if (column != kType) {
+            texts.push_back(CellText(record, column));
+            continue;
+        }
+        const uint16_t traceClass = m_viewer.Index().GetTraceClass(record);
+        auto name = typeNames.find(traceClass);
+        if (name == typeNames.end())
+            name = typeNames.emplace(traceClass, GetTraceClassName(traceClass)).first;
+        texts.push_back(name->second);
+    }
+}
+
+void CMatchWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    const auto& rows = m_rows.Rows();
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size())
+        return;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring text = CellText(rows[item.iItem], item.iSubItem);
+        const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        text.copy(item.pszText, count);
+        item.pszText[count] = L'\0';
+    }
+}
+
+void CMatchWindow::OnColumnClick(int column) {
+    if (m_columnClickSeen || column < 0 || column >= kColumnCount)
+        return;
+    m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
+    ChangeRows([&] {
+        m_rows.SortBy(column, [this](int c, const auto& rows, auto& texts) { TextsOf(c, rows, texts); });
+    });
+}
+
+std::vector<diagnose::RecordId> CMatchWindow::SelectedRecords() const {
+    std::vector<diagnose::RecordId> records;
+    const auto& rows = m_rows.Rows();
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && static_cast<size_t>(row) < rows.size();
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        records.push_back(rows[row]);
+    return records;
+}
+
+void CMatchWindow::ShowInViewer(int row) {
+    const auto& rows = m_rows.Rows();
+    // While the viewer's details run modally it is disabled, and its rows are theirs to step through.
+    if (row >= 0 && static_cast<size_t>(row) < rows.size() && ::IsWindowEnabled(m_viewer.Handle()))
+        m_viewer.ShowRecord(rows[row]);
+}
+
+void CMatchWindow::OnOK() {
+    ShowInViewer(m_list.GetNextItem(-1, LVNI_FOCUSED));
+}
+
+void CMatchWindow::CopySelection() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    std::vector<std::wstring> lines;
+    const std::vector<diagnose::RecordId> records = SelectedRecords();
+    if (records.empty() ||
+        viewer::ReadRecordLines(index, index.Source(), records, lines) != diagnose::Recheck::Same)
+        return;
+    win::PutClipboardText(m_hwnd, viewer::ComposeRecordsText(lines));
+}
+
+bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
+    result = 0;
+    if (header->hwndFrom == m_list.Handle()) {
+        switch (header->code) {
+        case LVN_GETDISPINFOW:
+            AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+            return true;
+        case LVN_COLUMNCLICK:
+            OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            return true;
+        case NM_DBLCLK: {
+            const int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+            if (row >= 0 && static_cast<size_t>(row) < m_rows.Rows().size())
+                ::PostMessageW(m_hwnd, kShowRecord, m_rows.Rows()[row], 0);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+    if ((header->code == HDN_ITEMCLICKW || header->code == HDN_ITEMCLICKA) &&
+        header->hwndFrom == m_list.GetHeader()) {
+        OnColumnClick(reinterpret_cast<NMHEADERW*>(header)->iItem);
+        return true;
+    }
+    return false;
+}
+
+bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    (void)result;
+    switch (message) {
+    case kShowRecord:
+        if (::IsWindowEnabled(m_viewer.Handle()))
+            m_viewer.ShowRecord(static_cast<diagnose::RecordId>(wParam));
+        return true;
+    case kColumnClickDone:
+        m_columnClickSeen = false;
+        return true;
+    case kReloadViewer:
+        m_viewer.ReadLogAgain();
+        return true;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            ::MoveWindow(m_list.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return false;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kMinimumSize;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The keys of the window and its list; the framework passes no others.
+bool CMatchWindow::PreTranslateMessage(MSG& message) {
+    if (message.message == WM_KEYDOWN && message.hwnd == m_list.Handle()) {
+        const bool control = ::GetKeyState(VK_CONTROL) < 0;
+        if (message.wParam == VK_RETURN) {
+            OnOK();
+            return true;
+        }
+        if (control && message.wParam == 'A') {
+            m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+            return true;
+        }
+        if (control && message.wParam == 'C') {
+            CopySelection();
+            return true;
+        }
+    }
+    return Dialog::PreTranslateMessage(message);
+}
+
+void CMatchWindow::OnFinalMessage() {
+    m_viewer.RemoveObserver(this);
+    m_rows.Clear(); // the window remembers nothing until the next search
+    m_list.Attach(nullptr);
+}

@@ -1,0 +1,62 @@
+// The match window: every record whose line holds the viewer's search text, in one list across
+// every group, following the log; Enter or a double-click selects a row's record in the viewer.
+#pragma once
+
+#include "viewer/MatchRows.h"
+#include "viewer/ViewerObserver.h"
+#include "win/Dialog.h"
+#include "win/ListView.h"
+
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+class CDiagnoseDlg;
+
+// Owned by the viewer and made once: its window goes with Escape or the close box and the next
+// search opens it again; the viewer's window takes it with it when it goes (an owned window is
+// destroyed before its owner). It observes the viewer only while its window exists.
+class CMatchWindow : public win::Dialog, private ViewerObserver {
+public:
+    explicit CMatchWindow(CDiagnoseDlg& viewer);
+    ~CMatchWindow() override;
+
+    // Fills the list with the records of the viewer's search and shows the window, making it
+    // when it is not open; `activate` gives it the keys (not when the Find dialog keeps them).
+    void Show(bool activate);
+    HWND List() const { return m_list.Handle(); }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool PreTranslateMessage(MSG& message) override;
+    void OnFinalMessage() override;
+
+private:
+    void OnRecordsAdded(diagnose::RecordId firstNew) override;
+    void OnReloaded() override;
+    void OnSelectionChanged() override {}
+    void OnReadError(uint32_t error) override;
+
+    void Fill();
+    // Runs `change` on the rows and shows them again, the selected records still selected.
+    template <typename Change> void ChangeRows(Change&& change);
+    void ShowTitle();
+    void TextsOf(int column, const std::vector<diagnose::RecordId>& rows,
+                 std::vector<std::wstring>& texts) const;
+    std::wstring CellText(diagnose::RecordId record, int column) const;
+    void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    void OnColumnClick(int column);
+    std::vector<diagnose::RecordId> SelectedRecords() const;
+    void ShowInViewer(int row);
+    void CopySelection();
+
+    CDiagnoseDlg& m_viewer;
+    win::ListView m_list;
+    viewer::MatchRows m_rows;
+    std::wstring m_text;      // the search text the rows are of
+    uint32_t m_readError = 0; // why the log could not be read on; 0 when it could
+    bool m_columnClickSeen = false;
+};

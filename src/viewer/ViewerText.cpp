@@ -1,0 +1,32 @@
+// Texts of the viewer: its own, with the module's German standing in for a missing one, and the
+// platform's texts of errors.
+#include "viewer/ViewerText.h"
+
+#include "frame/ModuleState.h"
+#include "win/ResourceModule.h"
+
+std::wstring ViewerText(UINT id) {
+    std::wstring text;
+    if (win::TryLoadResString(id, text) && !text.empty())
+        return text;
+    win::ScopedResourceHandle own(win::ThisModule());
+    return win::LoadResString(id);
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    const LANGID language = LANGIDFROMLCID(TheModule().CurrentLanguage());
+    for (LANGID tried : {language, LANGID(0)}) {
+        wchar_t* text = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+            nullptr, error, tried, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (!length || !text)
+            continue;
+        std::wstring result(text, length);
+        ::LocalFree(text);
+        while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+            result.pop_back();
+        return result;
+    }
+    return L"0x" + std::to_wstring(error);
+}

@@ -1,0 +1,12 @@
+// A text of the viewer from the selected language library, or the module's German text where
+// a library made before the text existed lacks it: an item or title is never left empty.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+std::wstring ViewerText(UINT id);
+
+// The platform's text for an error, in the language of the resources where the platform has
+// it there; its number when it has none.
+std::wstring SystemErrorText(DWORD error);

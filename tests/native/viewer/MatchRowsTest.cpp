@@ -1,0 +1,84 @@
+// The match window's rows (order, sort, following) and title, and records' lines read again
+// for a copy, as the clipboard gets them.
+#include "viewer/MatchRows.h"
+#include "viewer/RecordsText.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using diagnose::RecordId;
+using Rows = std::vector<RecordId>;
+
+TEST(MatchRows, FileOrderThenStableSortsThatToggleAndNewMatchesWhereTheyBelong) {
+    std::map<RecordId, std::wstring> text = {{0, L"b"}, {2, L"a"}, {3, L"b"},
+                                             {5, L"a"}, {6, L"b"}, {8, L"a"}};
+    int asked = -1;
+    const viewer::ColumnTexts texts = [&](int column, const Rows& rows, std::vector<std::wstring>& out) {
+        asked = column;
+        for (RecordId id : rows)
+            out.push_back(text.at(id));
+    };
+    viewer::MatchRows rows;
+    std::vector<bool> marks = {true, false, true, true, false, true};
+    rows.Fill(marks);
+    EXPECT_EQ(rows.Rows(), (Rows{0, 2, 3, 5}));
+    rows.SortBy(3, texts);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(rows.Rows(), (Rows{2, 5, 0, 3})) << "ascending first";
+    rows.SortBy(3, texts);
+    EXPECT_EQ(rows.Rows(), (Rows{0, 3, 2, 5})) << "then descending, equal texts in their order";
+
+    // Record 5 was the provisional last line and was filed again without the text; 6 and 8 came.
+    marks = {true, false, true, true, false, false, true, false, true};
+    rows.TakeNew(marks, 5, texts);
+    EXPECT_EQ(rows.Rows(), (Rows{0, 3, 6, 2, 8})) << "after the rows of equal text";
+    rows.Fill(marks);
+    marks.push_back(true);
+    text[9] = L"a";
+    rows.TakeNew(marks, 9, texts);
+    EXPECT_EQ(rows.Rows(), (Rows{0, 2, 3, 6, 8, 9})) << "a new search forgets the sort; new rows at the end";
+    EXPECT_EQ(rows.SortColumn(), -1);
+}
+
+TEST(MatchRows, TheTextColumnShowsTheLineAfterItsHeaderAndTheTitleItsCount) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"07.12.2026 14:30:01   Host=\"PC1\" Text=\"Speicher knapp\"",
+         L"Host=\"PC1\" Text=\"Speicher knapp\""},
+        {L"07.12.2026 14:30:01    Host=\"PC1\"", L"Host=\"PC1\""},
+        {L"Host=\"PC1\" without a header", L"Host=\"PC1\" without a header"},
+        {L"", L""},
+    };
+    for (const auto& [line, shown] : cases)
+        EXPECT_EQ(viewer::TextAfterHeader(line), shown) << line;
+    const std::wstring format = L"Vistral Diagnose - Treffer: \"%s\" (%u)";
+    EXPECT_EQ(viewer::MatchesTitle(format, L"07.12.2026 14:3", 12),
+              L"Vistral Diagnose - Treffer: \"07.12.2026 14:3\" (12)");
+    EXPECT_EQ(viewer::MatchesTitle(format, L"50%u", 0), L"Vistral Diagnose - Treffer: \"50%u\" (0)");
+}
+
+TEST(RecordsText, LinesAsTheyStandInTheLogInTheOrderGivenEndedByCrLf) {
+    std::string bytes = "\xEF\xBB\xBF"; // UTF-8
+    for (int i = 0; i < 200; ++i)
+        bytes +=
+            "01.01.2026 08:00:00   Host=\"PC" + std::to_string(i) + "\" Text=\"Gr\xC3\xBC\xC3\x9F\x65\"\r\n";
+    diagnose::MemorySource source(bytes);
+    diagnose::RecordStore store;
+    store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
+    ASSERT_TRUE(store.Read(source, source.bytes.size(), true, L"?").ok());
+
+    std::vector<std::wstring> lines;
+    ASSERT_EQ(viewer::ReadRecordLines(store, source, {150, 3, 70, 999}, lines), diagnose::Recheck::Same);
+    EXPECT_EQ(viewer::ComposeRecordsText(lines),
+              std::wstring(L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
+                           L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"
+                           L"01.01.2026 08:00:00   Host=\"PC70\" Text=\"Grüße\"\r\n"
+                           L"\r\n") +
+                  L'\0')
+        << "an id that is no record gives an empty line";
+    EXPECT_EQ(viewer::ComposeRecordsText({}), std::wstring(1, L'\0'));
+
+    source.bytes[source.bytes.find("PC70")] = 'X'; // rewritten under the viewer
+    EXPECT_EQ(viewer::ReadRecordLines(store, source, {3, 70}, lines), diagnose::Recheck::Changed);
+    EXPECT_TRUE(lines.empty());
+}

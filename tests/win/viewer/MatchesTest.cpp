@@ -1,0 +1,186 @@
+// The match window through the real viewer: every match across the groups, selecting one in
+// the viewer in both groupings, sorting, copying, following the log, closing and opening again.
+#include "ViewerFixture.h"
+
+#include <fstream>
+
+using namespace testing_support;
+using namespace viewer_tests;
+
+namespace {
+
+const std::vector<std::string> kLog = {
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0" Text="Zugriff verweigert")",
+    R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0" Text="alles gut")",
+    R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="2" Text="zugriffsfehler")",
+    R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
+};
+
+// The viewer's owned dialog that shows the matches, or null.
+HWND MatchWindow(HWND viewer) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(window, GW_OWNER) == viewer && ::IsWindowVisible(window) &&
+            ::GetDlgItem(window, IDC_MATCHES_LIST))
+            return window;
+    return nullptr;
+}
+
+void PressCtrl(HWND target, WORD key, bool shift = false) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PressCtrlKey(target, key);
+    PumpMessages(50);
+    ReleaseCtrl();
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+class Matches : public Viewer {
+protected:
+    void SetUp() override {
+        path = WriteLog(kLog);
+        Open(path);
+        ASSERT_NE(viewer, nullptr);
+    }
+    // The tree's selection and the process of the viewer list's selected row.
+    std::pair<std::wstring, std::wstring> Where() const {
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        HTREEITEM item = TreeView_GetSelection(tree);
+        wchar_t text[64] = {};
+        TVITEMW tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = text;
+        tv.cchTextMax = 64;
+        TreeView_GetItem(tree, &tv);
+        return {text, row < 0 ? L"" : ListText(list, row, 1)};
+    }
+    void ClickHeader(HWND matches, int column) {
+        NMLISTVIEW click{};
+        click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
+        click.iSubItem = column;
+        ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
+        PumpMessages(20);
+    }
+    std::wstring path;
+};
+
+} // namespace
+
+TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollowed) {
+    // Without a search text, Ctrl+Shift+F asks for one first; the Find dialog's Find Next fills.
+    PressCtrl(tree, 'F', true);
+    HWND find = nullptr;
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(w, GW_OWNER) == window && ::IsWindowVisible(w))
+            find = w;
+    ASSERT_NE(find, nullptr) << "the Find dialog";
+    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"zugriff");
+    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
+    PumpMessages(50);
+    ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
+    HWND matches = MatchWindow(window);
+    ASSERT_NE(matches, nullptr);
+    HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (3)");
+    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Alpha", L"Gamma", L"Delta"})) << "file order";
+    EXPECT_EQ(ListText(rows, 2, 0), L"05.12.2026 08:00:04");
+    EXPECT_EQ(ListText(rows, 2, 1), L"PC2");
+    EXPECT_EQ(ListText(rows, 2, 2), L"Fehler");
+    EXPECT_EQ(ListText(rows, 2, 4),
+              L"Host=\"PC2\" Process=\"Delta\" Traceclass=\"2\" Text=\"ZUGRIFF verweigert\"");
+
+    // A double-click selects the record in the viewer grouped by type, Enter grouped by computer.
+    RECT cell{};
+    ListView_GetItemRect(rows, 2, &cell, LVIR_LABEL);
+    ClickAt(rows, {cell.left + 5, (cell.top + cell.bottom) / 2}, true);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC2 (1)"), std::wstring(L"Delta")));
+    Command(IDC_GROUP_BY_COMPUTER);
+    ListView_SetItemState(rows, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(rows, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    PostKey(rows, VK_RETURN);
+    PumpMessages(50);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"Information (1)"), std::wstring(L"Alpha")));
+    EXPECT_EQ(MatchWindow(window), matches) << "it stays open";
+
+    // Sorted by process: ascending, then descending; Ctrl+A, Ctrl+C copy the lines in that order.
+    ClickHeader(matches, 3);
+    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Alpha", L"Delta", L"Gamma"}));
+    ClickHeader(matches, 3);
+    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Gamma", L"Delta", L"Alpha"}));
+    PressCtrl(rows, 'A');
+    PressCtrl(rows, 'C');
+    EXPECT_EQ(ClipboardText(), L"05.12.2026 08:00:03   Host=\"PC1\" Process=\"Gamma\" Traceclass=\"2\" "
+                               L"Text=\"zugriffsfehler\"\r\n"
+                               L"05.12.2026 08:00:04   Host=\"PC2\" Process=\"Delta\" Traceclass=\"2\" "
+                               L"Text=\"ZUGRIFF verweigert\"\r\n"
+                               L"05.12.2026 08:00:01   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" "
+                               L"Text=\"Zugriff verweigert\"\r\n" +
+                                   std::wstring(1, L'\0'));
+    // The viewer's list copies its selected record the same way.
+    PressCtrl(list, 'C');
+    EXPECT_EQ(ClipboardText(), L"05.12.2026 08:00:01   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" "
+                               L"Text=\"Zugriff verweigert\"\r\n" +
+                                   std::wstring(1, L'\0'));
+
+    // The host's own windows keep their keys.
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
+                                  nullptr, nullptr);
+    PressCtrl(edit, 'C');
+    ::DestroyWindow(edit);
+    EXPECT_EQ(ClipboardText().find(L"Gamma"), std::wstring::npos);
+
+    // Appended matching lines join in sort order, the others do not; the title counts them.
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
+        << "05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
+           "05.12.2026 08:00:06   Host=\"PC3\" Process=\"Zeta\" Traceclass=\"1\" Text=\"nichts\"\r\n";
+    for (int waited = 0; waited < 3000 && WindowText(matches).back() != L'4'; waited += 50)
+        PumpMessages(50);
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (4)");
+    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Gamma", L"Epsilon", L"Delta", L"Alpha"}));
+    EXPECT_EQ(ListView_GetSelectedCount(rows), 3u) << "the selection stays with its records";
+
+    // Escape closes it; the next search opens it again, in file order.
+    PostKey(rows, VK_ESCAPE);
+    PumpMessages(50);
+    EXPECT_FALSE(::IsWindow(matches));
+    PressCtrl(list, 'F', true);
+    matches = MatchWindow(window);
+    ASSERT_NE(matches, nullptr);
+    EXPECT_EQ(Column(::GetDlgItem(matches, IDC_MATCHES_LIST), 3),
+              (std::vector<std::wstring>{L"Alpha", L"Gamma", L"Delta", L"Epsilon"}));
+
+    // DestroyOpenDlg takes both.
+    DestroyOpenDlg();
+    PumpMessages(20);
+    EXPECT_FALSE(::IsWindow(matches));
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(OpenViewer(), nullptr);
+
+    // English texts from the English library.
+    Open(path, 0x0409);
+    Command(ID_VIEWER_ALL_MATCHES);
+    wchar_t what[] = L"zugriff";
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    matches = MatchWindow(window);
+    ASSERT_NE(matches, nullptr);
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"zugriff\" (4)");
+    std::wstring headers;
+    for (int column = 0; column < 5; ++column) {
+        wchar_t text[32] = {};
+        LVCOLUMNW item{};
+        item.mask = LVCF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 32;
+        ListView_GetColumn(::GetDlgItem(matches, IDC_MATCHES_LIST), column, &item);
+        headers += text + std::wstring(L"|");
+    }
+    EXPECT_EQ(headers, L"Date|Computer|Diagnose type|Process|Text|");
+}
