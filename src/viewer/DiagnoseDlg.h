@@ -5,6 +5,7 @@
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/GroupTree.h"
 #include "viewer/NeighbourQuery.h"
+#include "viewer/TimelineWindow.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerFind.h"
 #include "info/StaticCaption.h"
@@ -15,6 +16,7 @@
 
 #include <commctrl.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,4 +124,5 @@ private:
     DWORD m_openError = 0; // why the log could not be read in full when it was opened
     std::vector<ViewerObserver*> m_observers;
     ViewerFind m_find;
+    std::unique_ptr<TimelineWindow> m_timeline; // last: it leaves the observers while they exist
 };

@@ -134,6 +134,14 @@ std::wstring FormatLogClock(int64_t seconds) {
     return text;
 }
 
+std::wstring FormatLogSlot(int64_t start, int64_t length) {
+    if (length < kSecondsPerDay)
+        return FormatLogDate(start) + L' ' + FormatLogClock(start) + L" - " + FormatLogClock(start + length);
+    if (length == kSecondsPerDay)
+        return FormatLogDate(start);
+    return FormatLogDate(start) + L" - " + FormatLogDate(start + length - kSecondsPerDay);
+}
+
 int64_t FloorToStep(int64_t seconds, int64_t step) {
     return FloorDivide(seconds - kWeekOrigin, step) * step + kWeekOrigin;
 }

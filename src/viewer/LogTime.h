@@ -18,6 +18,9 @@ bool ReadLogTimeKey(uint64_t timeKey, int64_t& seconds);
 // "dd.mm.yyyy" and "hh:mm" of a time in seconds since 01.01.1970.
 std::wstring FormatLogDate(int64_t seconds);
 std::wstring FormatLogClock(int64_t seconds);
+// A time slot from `start` for `length` seconds: "dd.mm.yyyy hh:mm - hh:mm" within a day, the
+// date alone for a day, first and last day for longer slots.
+std::wstring FormatLogSlot(int64_t start, int64_t length);
 
 // Seconds since 01.01.1970 rounded down to a whole `step` counted from Monday 05.01.1970, so that
 // hours start on the hour, days at midnight and weeks on a Monday.

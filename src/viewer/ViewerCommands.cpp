@@ -41,6 +41,8 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, MenuText(IDS_MENU_REFRESH).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
                   MenuText(IDS_MENU_FOLLOW).c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_TIMELINE, MenuText(IDS_MENU_TIMELINE).c_str());
     const UINT command = static_cast<UINT>(
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr));
     if (command)
@@ -64,6 +66,11 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     case ID_VIEWER_FOLLOW:
         m_follow = !m_follow;
         return true;
+    case ID_VIEWER_TIMELINE:
+        if (!m_timeline)
+            m_timeline = std::make_unique<TimelineWindow>(*this);
+        m_timeline->Open();
+        return true;
     default:
         return false;
     }
@@ -81,6 +88,8 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = shift ? ID_VIEWER_FIND_PREVIOUS : ID_VIEWER_FIND_NEXT;
         else if (message.wParam == 'F' && control && !shift)
             command = ID_VIEWER_FIND;
+        else if (message.wParam == 'T' && control && !shift)
+            command = ID_VIEWER_TIMELINE;
         if (command && OnViewerCommand(command))
             return true;
     }

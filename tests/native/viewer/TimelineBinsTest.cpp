@@ -84,6 +84,9 @@ TEST(LogTime, DatesAndTimesReadOnlyInTheLogsFormAndAreWrittenInIt) {
     EXPECT_EQ(viewer::FormatLogClock(11017 * 86400 + 29759), L"08:15");
     EXPECT_EQ(viewer::FormatLogDate(-1), L"31.12.1969");
     EXPECT_EQ(viewer::FormatLogClock(-1), L"23:59");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400 + 18 * 3600, 6 * 3600), L"01.03.2000 18:00 - 00:00");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400, 86400), L"01.03.2000");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400, 2 * 604800), L"01.03.2000 - 14.03.2000");
 }
 
 TEST(TimelineBins, SlotLengthIsTheFirstGivingAtMost240SlotsFromSecondsToYears) {
