@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the screenshots under docs/images/ from the real dialogs, through the host tool
 # under Wine and Xvfb: the information dialog in German and English, the viewer on the sample
-# log in both groupings, the details dialog, the context menu and a record found.
+# log in both groupings, the details dialog, the context menu, a record found and the timeline.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/windows-x86
@@ -24,6 +24,7 @@ host --close-after 1500 --action "select=PC1 (4)" --screenshot "$(winpath "$imag
 host --close-after 1500 --action group-computer --action "select=Fehler (6)" --screenshot "$(winpath "$images/viewer-by-computer.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "select=PC1 (4)" --action details --screenshot "$(winpath "$images/details.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "select=PC1 (4)" --action menu --screenshot "$(winpath "$images/viewer-menu.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action timeline --screenshot "$(winpath "$images/timeline.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --screenshot "$(winpath "$images/viewer-found.png")" diagnose 0x0407 "$sample"
 "$env" stop "$state"
 ls -l "$images"

@@ -26,9 +26,13 @@ constexpr int kLegendHeight = 24;
 constexpr int kLeftMargin = 44;
 constexpr int kRightMargin = 12;
 constexpr int kBottomMargin = 34;
-// Time labels stand at least this far apart, at whole multiples of these slot counts.
+// Time labels stand at least this far apart, at the first of these steps that is a whole number
+// of slots and wide enough: whole minutes, hours, days and weeks, as a reader counts time.
 constexpr float kLabelSpacing = 84.0f;
-constexpr int kLabelSteps[] = {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60, 120, 240};
+constexpr int64_t kLabelSteps[] = {60,         120,        300,        600,         900,
+                                   1800,       3600,       2 * 3600,   3 * 3600,    6 * 3600,
+                                   12 * 3600,  86400,      2 * 86400,  7 * 86400,   14 * 86400,
+                                   28 * 86400, 56 * 86400, 91 * 86400, 182 * 86400, 364 * 86400};
 constexpr UINT_PTR kToolId = 1;
 
 Gdiplus::RectF MeasureText(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font) {
@@ -255,16 +259,17 @@ void TimelineChart::Paint() {
         // clock where it changes.
         const int64_t length = m_bins->SlotSeconds();
         const bool withClock = length < viewer::kSecondsPerDay;
-        int step = kLabelSteps[std::size(kLabelSteps) - 1];
-        for (int candidate : kLabelSteps)
-            if (float(candidate) * g.slotWidth >= kLabelSpacing) {
+        const auto minimumSlots = static_cast<int64_t>(std::ceil(kLabelSpacing / g.slotWidth));
+        int64_t step = length * minimumSlots;
+        for (int64_t candidate : kLabelSteps)
+            if (candidate % length == 0 && candidate / length >= minimumSlots) {
                 step = candidate;
                 break;
             }
         std::wstring lastDate;
         for (size_t i = 0; i < g.slots; ++i) {
             const int64_t start = m_bins->SlotStart(i);
-            if ((start / length) % step != 0)
+            if (viewer::FloorToStep(start, step) != start)
                 continue;
             const float at = g.left + float(i) * g.slotWidth;
             graphics.DrawLine(&axis, at, g.bottom, at, g.bottom + 3);

@@ -101,7 +101,8 @@ void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 // The operator's steps on the viewer, for screenshots: "group-computer", "group-type",
 // "select=LABEL" (a tree entry), "find=TEXT" (find next, as the Find dialog asks for it),
 // "details" (double-click the first row; the details dialog is captured instead, from inside
-// its own modal loop), "menu" (the context menu of the list, captured while it is open).
+// its own modal loop), "menu" (the context menu of the list, captured while it is open),
+// "timeline" (the timeline window, captured instead of the viewer).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -122,6 +123,8 @@ void RunActions() {
             request.Flags = FR_FINDNEXT | FR_DOWN;
             ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
                            reinterpret_cast<LPARAM>(&request));
+        } else if (action == L"timeline") {
+            ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
         } else if (action == L"menu") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT area{};
