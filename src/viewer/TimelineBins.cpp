@@ -1,6 +1,7 @@
 // Splitting a set of records into time slots and counting them.
 #include "viewer/TimelineBins.h"
 
+#include "diagnose/TimeKey.h"
 #include "viewer/LogTime.h"
 
 #include <algorithm>
@@ -50,11 +51,15 @@ public:
             m_date = &date;
             m_dateRead = ReadLogDate(date, m_days);
         }
-        int64_t ofDay = 0;
-        if (!m_dateRead || !ReadLogTimeKey(m_store.GetTimeKey(id), ofDay))
+        if (!m_dateRead)
             return false;
-        seconds = m_days * kSecondsPerDay + ofDay;
-        return true;
+        const uint64_t key = m_store.GetTimeKey(id);
+        if (key != m_key) {
+            m_key = key;
+            m_keyRead = ReadLogTimeKey(key, m_ofDay);
+        }
+        seconds = m_days * kSecondsPerDay + m_ofDay;
+        return m_keyRead;
     }
 
 private:
@@ -62,6 +67,25 @@ private:
     const std::wstring* m_date = nullptr;
     bool m_dateRead = false;
     int64_t m_days = 0;
+    uint64_t m_key = diagnose::kInexactTime; // and the same for runs of records of one second
+    bool m_keyRead = false;
+    int64_t m_ofDay = 0;
+};
+
+// A group's records share one trace class; the whole log's are looked up one by one.
+class RecordKinds {
+public:
+    RecordKinds(const diagnose::RecordStore& store, const diagnose::RecordList* records)
+        : m_store(store), m_oneClass(records && !records->empty()),
+          m_kind(m_oneClass ? TraceKindOf(store.GetTraceClass((*records)[0])) : kTraceUnknown) {}
+    TraceKind Of(diagnose::RecordId id) const {
+        return m_oneClass ? m_kind : TraceKindOf(m_store.GetTraceClass(id));
+    }
+
+private:
+    const diagnose::RecordStore& m_store;
+    bool m_oneClass;
+    TraceKind m_kind;
 };
 
 } // namespace
@@ -89,35 +113,17 @@ int64_t ChooseSlotSeconds(int64_t first, int64_t last) {
     return weeks * kWeek;
 }
 
-struct TimelineBins::Range {
-    bool any = false;
-    int64_t first = 0;
-    int64_t last = 0;
-};
-
-TimelineBins::Range TimelineBins::Scan(const diagnose::RecordStore& store,
-                                       const diagnose::RecordList* records, size_t from) const {
-    Range range;
+// One pass: the slots start at the shortest length and become the next longer one (each a whole
+// number of the one before, all aligned alike, so slots merge exactly) whenever the times seen
+// so far need more than kMaxTimeSlots of them. The length reached is the first that holds them
+// all. Beyond a week the lengths are no longer nested: the set is counted again on a grid of
+// whole weeks chosen from the earliest and latest time.
+void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from) {
+    m_end = store.RecordCount();
     RecordClock clock(store);
+    const RecordKinds kinds(store, records);
     const size_t size = SetSize(store, records);
-    for (size_t i = from; i < size; ++i) {
-        int64_t seconds = 0;
-        if (!clock.Read(At(records, i), seconds))
-            continue;
-        range.first = range.any ? std::min(range.first, seconds) : seconds;
-        range.last = range.any ? std::max(range.last, seconds) : seconds;
-        range.any = true;
-    }
-    return range;
-}
-
-void TimelineBins::Count(const diagnose::RecordStore& store, const diagnose::RecordList* records,
-                         size_t from) {
-    RecordClock clock(store);
-    const size_t size = SetSize(store, records);
-    // A group's records share one trace class.
-    const bool oneClass = records && size > 0;
-    const TraceKind groupKind = oneClass ? TraceKindOf(store.GetTraceClass(At(records, 0))) : kTraceUnknown;
+    bool regrid = false;
     for (size_t i = from; i < size; ++i) {
         const diagnose::RecordId id = At(records, i);
         int64_t seconds = 0;
@@ -125,12 +131,78 @@ void TimelineBins::Count(const diagnose::RecordStore& store, const diagnose::Rec
             ++m_untimed;
             continue;
         }
-        TimeSlot& slot = m_slots[static_cast<size_t>((seconds - m_start) / m_slotSeconds)];
-        const TraceKind kind = oneClass ? groupKind : TraceKindOf(store.GetTraceClass(id));
-        ++slot.counts[kind];
-        ++m_totals[kind];
-        if (slot.first == kNoRecord)
-            slot.first = id;
+        m_earliest = m_timed ? std::min(m_earliest, seconds) : seconds;
+        m_latest = m_timed ? std::max(m_latest, seconds) : seconds;
+        m_timed = true;
+        if (!regrid && !Place(seconds, kinds.Of(id), id))
+            regrid = true;
+    }
+    if (regrid)
+        Regrid(store, records);
+}
+
+// Counts one record; false when its time would need slots longer than a week.
+bool TimelineBins::Place(int64_t seconds, TraceKind kind, diagnose::RecordId id) {
+    if (m_slots.empty()) {
+        m_slotSeconds = kSlotLengths[0];
+        m_start = FloorToStep(seconds, m_slotSeconds);
+        m_slots.resize(1);
+    }
+    while (seconds < m_start || seconds >= SlotStart(m_slots.size())) {
+        const int64_t start = std::min(m_start, FloorToStep(seconds, m_slotSeconds));
+        const int64_t end =
+            std::max(SlotStart(m_slots.size()), FloorToStep(seconds, m_slotSeconds) + m_slotSeconds);
+        if ((end - start) / m_slotSeconds <= static_cast<int64_t>(kMaxTimeSlots)) {
+            m_slots.insert(m_slots.begin(), static_cast<size_t>((m_start - start) / m_slotSeconds),
+                           TimeSlot{});
+            m_slots.resize(static_cast<size_t>((end - start) / m_slotSeconds));
+            m_start = start;
+            break;
+        }
+        const auto next = std::upper_bound(std::begin(kSlotLengths), std::end(kSlotLengths), m_slotSeconds);
+        if (next == std::end(kSlotLengths))
+            return false;
+        Coarsen(*next);
+    }
+    TimeSlot& slot = m_slots[static_cast<size_t>((seconds - m_start) / m_slotSeconds)];
+    ++slot.counts[kind];
+    ++m_totals[kind];
+    slot.first = std::min(slot.first, id);
+    return true;
+}
+
+void TimelineBins::Coarsen(int64_t length) {
+    const int64_t start = FloorToStep(m_start, length);
+    const int64_t last = FloorToStep(SlotStart(m_slots.size()) - 1, length);
+    std::vector<TimeSlot> merged(static_cast<size_t>((last - start) / length + 1));
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        TimeSlot& into = merged[static_cast<size_t>((SlotStart(i) - start) / length)];
+        for (int kind = 0; kind < kTraceKinds; ++kind)
+            into.counts[kind] += m_slots[i].counts[kind];
+        into.first = std::min(into.first, m_slots[i].first);
+    }
+    m_slots = std::move(merged);
+    m_start = start;
+    m_slotSeconds = length;
+}
+
+// Counts the whole set again on whole weeks that hold the earliest and latest time.
+void TimelineBins::Regrid(const diagnose::RecordStore& store, const diagnose::RecordList* records) {
+    m_slotSeconds = ChooseSlotSeconds(m_earliest, m_latest);
+    m_start = FloorToStep(m_earliest, m_slotSeconds);
+    m_slots.assign(static_cast<size_t>(SlotCount(m_earliest, m_latest, m_slotSeconds)), TimeSlot{});
+    m_untimed = 0;
+    std::fill(std::begin(m_totals), std::end(m_totals), 0u);
+    RecordClock clock(store);
+    const RecordKinds kinds(store, records);
+    const size_t size = SetSize(store, records);
+    for (size_t i = 0; i < size; ++i) {
+        const diagnose::RecordId id = At(records, i);
+        int64_t seconds = 0;
+        if (clock.Read(id, seconds))
+            Place(seconds, kinds.Of(id), id);
+        else
+            ++m_untimed;
     }
 }
 
@@ -139,19 +211,14 @@ void TimelineBins::Reset() {
     m_start = m_slotSeconds = 0;
     m_untimed = 0;
     std::fill(std::begin(m_totals), std::end(m_totals), 0u);
+    m_timed = false;
+    m_earliest = m_latest = 0;
 }
 
 void TimelineBins::Build(const diagnose::RecordStore& store, const diagnose::RecordList* records) {
     Reset();
     m_records = records;
-    m_end = store.RecordCount();
-    const Range range = Scan(store, records, 0);
-    if (range.any) {
-        m_slotSeconds = ChooseSlotSeconds(range.first, range.last);
-        m_start = FloorToStep(range.first, m_slotSeconds);
-        m_slots.resize(static_cast<size_t>(SlotCount(range.first, range.last, m_slotSeconds)));
-    }
-    Count(store, records, 0);
+    Add(store, records, 0);
 }
 
 void TimelineBins::Update(const diagnose::RecordStore& store, const diagnose::RecordList* records,
@@ -160,28 +227,7 @@ void TimelineBins::Update(const diagnose::RecordStore& store, const diagnose::Re
         Build(store, records);
         return;
     }
-    const size_t from = IndexOf(store, records, m_end);
-    const Range added = Scan(store, records, from);
-    if (added.any) {
-        // The slots so far stand for the earlier times: the choice for them and the new ones is
-        // the choice for all.
-        const bool had = !m_slots.empty();
-        const int64_t first = had ? std::min(added.first, m_start) : added.first;
-        const int64_t last = had ? std::max(added.last, SlotStart(m_slots.size()) - 1) : added.last;
-        const int64_t length = ChooseSlotSeconds(first, last);
-        if (had && length != m_slotSeconds) {
-            Build(store, records);
-            return;
-        }
-        const int64_t start = FloorToStep(first, length);
-        if (had)
-            m_slots.insert(m_slots.begin(), static_cast<size_t>((m_start - start) / length), TimeSlot{});
-        m_slots.resize(static_cast<size_t>(SlotCount(first, last, length)));
-        m_start = start;
-        m_slotSeconds = length;
-    }
-    m_end = store.RecordCount();
-    Count(store, records, from);
+    Add(store, records, IndexOf(store, records, m_end));
 }
 
 uint32_t TimelineBins::Tallest() const {

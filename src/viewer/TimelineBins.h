@@ -47,9 +47,10 @@ public:
     uint32_t Tallest() const;
 
 private:
-    struct Range;
-    Range Scan(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from) const;
-    void Count(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from);
+    void Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from);
+    bool Place(int64_t seconds, TraceKind kind, diagnose::RecordId id);
+    void Coarsen(int64_t length);
+    void Regrid(const diagnose::RecordStore& store, const diagnose::RecordList* records);
     void Reset();
 
     std::vector<TimeSlot> m_slots;
@@ -57,6 +58,9 @@ private:
     int64_t m_slotSeconds = 0;
     uint32_t m_untimed = 0;
     uint32_t m_totals[kTraceKinds] = {};
+    bool m_timed = false; // whether any record has a time: then these are the earliest and latest
+    int64_t m_earliest = 0;
+    int64_t m_latest = 0;
     const diagnose::RecordList* m_records = nullptr; // compared only, never read: the set counted
     diagnose::RecordId m_end = 0;                    // the store's record count when last counted
 };
