@@ -32,8 +32,9 @@ class TimelineBins {
 public:
     // Counts `records` of `store` (null: every record), which are in file order.
     void Build(const diagnose::RecordStore& store, const diagnose::RecordList* records);
-    // Takes in what a read filed from `firstNew` on into the same set; counts anew when the read
-    // took records back or the new times need another slot length.
+    // Takes in what a read filed from `firstNew` on into the same set, merging slots when the new
+    // times need a longer length; counts the set anew when the read took records back or the set
+    // is another.
     void Update(const diagnose::RecordStore& store, const diagnose::RecordList* records,
                 diagnose::RecordId firstNew);
 
