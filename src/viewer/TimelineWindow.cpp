@@ -14,7 +14,7 @@ namespace {
 
 // Posted to itself: count the shown set again once the viewer's handler that told us returned.
 constexpr UINT kCount = WM_APP + 1;
-// Posted to itself by Escape: the window goes once the key's handling has returned.
+// Posted to itself by Escape and the close box: the window goes once their handling returned.
 constexpr UINT kClose = WM_APP + 2;
 constexpr int kMargin = 8;
 constexpr SIZE kMinimumSize = {360, 240};
@@ -182,8 +182,10 @@ bool TimelineWindow::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) {
         if (m_countPosted)
             CountNow();
         return true;
+    case WM_CLOSE: // the close box: from inside the system's handling of it
+        OnCancel();
+        return true;
     case kClose:
-    case WM_CLOSE:
         ::DestroyWindow(m_hwnd);
         return true;
     case WM_SIZE:

@@ -102,15 +102,22 @@ TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord)
     PumpMessages(50);
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"PC1 (3) - ein Balken je 1 min");
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_UNTIMED), L"ohne Zeitangabe: 0");
+    Command(IDC_GROUP_BY_COMPUTER); // nothing selected in the other grouping: the whole log
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"Alle Einträge (6) - ein Balken je 1 min");
 
-    // Escape closes the window, the command opens it again, DestroyOpenDlg closes both.
+    // Escape and the close box close the window, the command opens it again, DestroyOpenDlg
+    // closes both.
     PostKey(timeline, VK_ESCAPE);
     PumpMessages(50);
     EXPECT_FALSE(::IsWindow(timeline));
     Command(ID_VIEWER_TIMELINE);
+    ::SendMessageW(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages(50);
+    EXPECT_EQ(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), nullptr);
+    Command(ID_VIEWER_TIMELINE);
     timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
     ASSERT_NE(timeline, nullptr);
-    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"PC1 (3) - ein Balken je 1 min");
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"Alle Einträge (6) - ein Balken je 1 min");
     EXPECT_EQ(DestroyOpenDlg(), 0);
     PumpMessages(50);
     EXPECT_FALSE(::IsWindow(timeline));
