@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the screenshots under docs/images/ from the real dialogs, through the host tool
 # under Wine and Xvfb: the information dialog in German and English, the viewer on the sample
-# log in both groupings, the details dialog, the context menu, a record found and all matches.
+# log in both groupings, the details dialog, the context menu, a record found, all matches and
+# the timeline.
 #   scripts/screenshots.sh [FOLDER]   (default docs/images)
 # The x86 build takes them; a machine that runs no 32-bit programs takes them with the x64 build.
 set -euo pipefail
@@ -31,6 +32,7 @@ host --close-after 1500 --action "select=PC1 (4)" --screenshot "$(winpath "$imag
 host --close-after 1500 --action group-computer --action "select=Fehler (6)" --screenshot "$(winpath "$images/viewer-by-computer.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "select=PC1 (4)" --action details --screenshot "$(winpath "$images/details.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "select=PC1 (4)" --action menu --screenshot "$(winpath "$images/viewer-menu.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action timeline --screenshot "$(winpath "$images/timeline.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --screenshot "$(winpath "$images/viewer-found.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --action matches --screenshot "$(winpath "$images/viewer-matches.png")" diagnose 0x0407 "$sample"
 "$env" stop "$state"

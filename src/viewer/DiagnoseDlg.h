@@ -7,6 +7,7 @@
 #include "viewer/DeferredWork.h"
 #include "viewer/NeighbourQuery.h"
 #include "viewer/RecordRows.h"
+#include "viewer/TimelineWindow.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerText.h"
 #include "viewer/ViewerFind.h"
@@ -160,6 +161,7 @@ private:
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
     ViewerFind m_find;
     std::vector<ViewerObserver*> m_observers;
-    std::unique_ptr<CMatchWindow> m_matches; // after m_observers, which it leaves as it goes
-    bool m_matchesOnFindNext = false;        // the Find dialog was opened to fill it
+    std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes
+    bool m_matchesOnFindNext = false;           // the Find dialog was opened to fill it
+    std::unique_ptr<TimelineWindow> m_timeline; // last: it leaves the observers while they exist
 };

@@ -32,6 +32,8 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH).c_str());
     ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
                   ViewerText(IDS_MENU_FOLLOW).c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE).c_str());
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
@@ -72,6 +74,13 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     case ID_VIEWER_FOLLOW:
         m_follow = !m_follow;
         return true;
+    case ID_VIEWER_TIMELINE:
+        if (!free)
+            return true;
+        if (!m_timeline)
+            m_timeline = std::make_unique<TimelineWindow>(*this);
+        m_timeline->Open();
+        return true;
     default:
         return false;
     }
@@ -92,6 +101,8 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = shift ? ID_VIEWER_FIND_PREVIOUS : ID_VIEWER_FIND_NEXT;
         else if (message.wParam == 'F' && control && !alt)
             command = shift ? ID_VIEWER_ALL_MATCHES : ID_VIEWER_FIND;
+        else if (message.wParam == 'T' && control && !shift && !alt)
+            command = ID_VIEWER_TIMELINE;
         else if (message.wParam == 'C' && control && !shift && !alt && message.hwnd == m_list.Handle())
             command = ID_VIEWER_COPY;
         if (command) {

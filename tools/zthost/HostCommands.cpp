@@ -121,7 +121,7 @@ void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 // (find next, as the Find dialog asks for it), "details" (double-click the first row; the details
 // dialog is captured instead, from inside its own modal loop), "menu" (the context menu of the
 // list, captured while it is open), "matches" (every match of the search in the match window,
-// which is captured instead).
+// which is captured instead), "timeline" (the timeline window, captured instead of the viewer).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -149,6 +149,8 @@ void RunActions() {
                            reinterpret_cast<LPARAM>(&request));
         } else if (action == L"matches") {
             ::SendMessageW(viewer, WM_COMMAND, 32785 /* ID_VIEWER_ALL_MATCHES */, 0);
+        } else if (action == L"timeline") {
+            ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
         } else if (action == L"menu") {
             HWND list = ::GetDlgItem(viewer, 1003);
             RECT area{};
@@ -239,7 +241,7 @@ const wchar_t* HostUsage() {
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
            L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, "
-           L"matches, details, menu.\n";
+           L"matches, timeline, details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {

@@ -1,0 +1,113 @@
+// Times the timeline on a large log: from the command to the painted window, for the whole log
+// and for the largest group, and the memory the window adds. Prints figures; asserts nothing.
+#include "BenchHost.h"
+#include "ZtServiceMsg.h"
+#include "win/TreeView.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+
+PROCESS_MEMORY_COUNTERS Memory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
+}
+
+double Megabytes(SIZE_T bytes) {
+    return double(bytes) / 1048576.0;
+}
+
+// The entry with the largest count, "NAME (COUNT)".
+HTREEITEM LargestGroup(const win::TreeView& tree) {
+    HTREEITEM best = nullptr;
+    int largest = -1;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
+        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
+            const std::wstring text = tree.GetItemText(child);
+            const size_t open = text.rfind(L'(');
+            const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
+            if (count > largest) {
+                largest = count;
+                best = child;
+            }
+        }
+    return best;
+}
+
+HWND TimelineWindow() {
+    return ::FindWindowW(nullptr, L"Vistral Diagnose - Zeitverlauf");
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fwprintf(stderr, L"usage: timeline_bench LOGFILE\n");
+        return 2;
+    }
+    char path[MAX_PATH * 2] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof(path), nullptr, nullptr);
+    const LARGE_INTEGER start = Now();
+    CreateDiagnoseDlg(0x0407, path);
+    const LARGE_INTEGER opened = Now();
+    HWND viewer = bench::FindThreadDialog();
+    if (!viewer) {
+        std::fwprintf(stderr, L"timeline_bench: no viewer window\n");
+        return 1;
+    }
+    bench::Pump();
+    const PROCESS_MEMORY_COUNTERS before = Memory();
+
+    const LARGE_INTEGER timelineStart = Now();
+    ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
+    HWND timeline = TimelineWindow();
+    if (!timeline) {
+        std::fwprintf(stderr, L"timeline_bench: no timeline window\n");
+        return 1;
+    }
+    ::RedrawWindow(timeline, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const LARGE_INTEGER timelineShown = Now();
+    bench::Pump();
+    const PROCESS_MEMORY_COUNTERS after = Memory();
+
+    win::TreeView tree(::GetDlgItem(viewer, 1002));
+    tree.SelectItem(LargestGroup(tree));
+    const LARGE_INTEGER groupStart = Now();
+    bench::Pump(); // the timeline counts from its posted message
+    ::RedrawWindow(timeline, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const LARGE_INTEGER groupShown = Now();
+    const PROCESS_MEMORY_COUNTERS last = Memory();
+
+    wchar_t subtitle[256] = {};
+    ::GetDlgItemTextW(timeline, 1020, subtitle, 256);
+    std::wprintf(L"tree filled: %.3f s\n", Seconds(start, opened));
+    std::wprintf(L"timeline of the whole log, counted and painted: %.3f s\n",
+                 Seconds(timelineStart, timelineShown));
+    std::wprintf(L"timeline of the largest group (%ls), after the list: %.3f s\n", subtitle,
+                 Seconds(groupStart, groupShown));
+    std::wprintf(L"added by the window: working set %+.2f MB, private bytes %+.2f MB (%+.2f MB with the "
+                 L"viewer's rows of the group)\n",
+                 Megabytes(after.WorkingSetSize) - Megabytes(before.WorkingSetSize),
+                 Megabytes(after.PagefileUsage) - Megabytes(before.PagefileUsage),
+                 Megabytes(last.PagefileUsage) - Megabytes(before.PagefileUsage));
+    DestroyOpenDlg();
+    return 0;
+}

@@ -1,0 +1,293 @@
+// Painting the timeline, its tooltip and its clicks.
+#include "viewer/TimelineChart.h"
+
+#include "viewer/LogTime.h"
+#include "win/ResourceModule.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Bottom to top of a bar, in the order of viewer::TraceKind: red, amber, blue, grey.
+constexpr Gdiplus::ARGB kKindColours[viewer::kTraceKinds] = {0xFFD32F2F, 0xFFFFB300, 0xFF1E88E5, 0xFF9E9E9E};
+constexpr Gdiplus::ARGB kBackground = 0xFFFFFFFF;
+constexpr Gdiplus::ARGB kAxis = 0xFF808080;
+constexpr Gdiplus::ARGB kGrid = 0xFFE0E0E0;
+constexpr Gdiplus::ARGB kHover = 0xFFE3ECF7;
+constexpr Gdiplus::ARGB kText = 0xFF202020;
+
+// Pixels around the plot: the legend above it, the count labels left of it, the time labels
+// (two lines) under it.
+constexpr int kLegendHeight = 24;
+constexpr int kLeftMargin = 44;
+constexpr int kRightMargin = 12;
+constexpr int kBottomMargin = 34;
+// Time labels stand at least this far apart, at the first of these steps that is a whole number
+// of slots and wide enough: whole minutes, hours, days and weeks, as a reader counts time.
+constexpr float kLabelSpacing = 84.0f;
+constexpr int64_t kLabelSteps[] = {60,         120,        300,        600,         900,
+                                   1800,       3600,       2 * 3600,   3 * 3600,    6 * 3600,
+                                   12 * 3600,  86400,      2 * 86400,  7 * 86400,   14 * 86400,
+                                   28 * 86400, 56 * 86400, 91 * 86400, 182 * 86400, 364 * 86400};
+constexpr UINT_PTR kToolId = 1;
+
+Gdiplus::RectF MeasureText(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font) {
+    Gdiplus::RectF bounds;
+    graphics.MeasureString(text.c_str(), static_cast<INT>(text.size()), &font, Gdiplus::PointF(0, 0),
+                           &bounds);
+    return bounds;
+}
+
+void DrawLabel(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font,
+               const Gdiplus::RectF& box, Gdiplus::StringAlignment horizontal) {
+    Gdiplus::SolidBrush brush{Gdiplus::Color(kText)};
+    Gdiplus::StringFormat format;
+    format.SetAlignment(horizontal);
+    format.SetLineAlignment(Gdiplus::StringAlignmentNear);
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+    graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), &font, box, &format, &brush);
+}
+
+} // namespace
+
+struct TimelineChart::Geometry {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    float slotWidth = 0;
+    size_t slots = 0;
+};
+
+void TimelineChart::Show(const viewer::TimelineBins* bins, Texts texts) {
+    m_bins = bins;
+    m_texts = std::move(texts);
+    const size_t hover = m_hover;
+    m_hover = SIZE_MAX;
+    if (hover != SIZE_MAX)
+        Hover(hover); // the counts under the pointer may have changed
+    Invalidate(false);
+}
+
+TimelineChart::Geometry TimelineChart::Measure() const {
+    const RECT client = ClientRect();
+    Geometry g;
+    g.left = float(kLeftMargin);
+    g.top = float(kLegendHeight + 8);
+    g.right = float(std::max<LONG>(client.right - kRightMargin, kLeftMargin + 1));
+    g.bottom = float(std::max<LONG>(client.bottom - kBottomMargin, kLegendHeight + 9));
+    g.slots = m_bins ? m_bins->Slots().size() : 0;
+    g.slotWidth = g.slots ? (g.right - g.left) / float(g.slots) : 0;
+    return g;
+}
+
+bool TimelineChart::SlotAt(POINT point, size_t& slot) const {
+    const Geometry g = Measure();
+    if (!g.slots || point.x < g.left || point.x >= g.right || point.y < g.top || point.y >= g.bottom)
+        return false;
+    slot = std::min(g.slots - 1, static_cast<size_t>((float(point.x) - g.left) / g.slotWidth));
+    return true;
+}
+
+std::wstring TimelineChart::SlotText(size_t slot) const {
+    if (!m_bins || slot >= m_bins->Slots().size())
+        return {};
+    std::wstring text = viewer::FormatLogSlot(m_bins->SlotStart(slot), m_bins->SlotSeconds());
+    for (int kind = 0; kind < viewer::kTraceKinds; ++kind)
+        text += L"\r\n" + m_texts.kinds[kind] + L": " + std::to_wstring(m_bins->Slots()[slot].counts[kind]);
+    return text;
+}
+
+void TimelineChart::PreSubclassWindow() {
+    // Made by the timeline window (its owner) while the module's controls context is active.
+    m_tip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, ::GetParent(m_hwnd),
+                          nullptr, win::ThisModule(), nullptr);
+    if (!m_tip)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = m_hwnd;
+    tool.uId = kToolId;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+LRESULT TimelineChart::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE; // the paint covers every pixel
+    case WM_SIZE:
+        Invalidate(false);
+        return DefaultProc(message, wParam, lParam);
+    case WM_NCHITTEST:
+        return HTCLIENT; // a static answers "transparent" and would pass the mouse to the dialog
+    case WM_MOUSEMOVE:
+        OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_MOUSELEAVE:
+        m_trackingLeave = false;
+        Hover(SIZE_MAX);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: { // the static class has double-clicks: a quick second click comes so
+        size_t slot = 0;
+        if (SlotAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}, slot) &&
+            m_bins->Slots()[slot].first != viewer::kNoRecord && onSlotClicked)
+            onSlotClicked(slot);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        m_tip = nullptr; // its owner destroys it
+        m_hover = SIZE_MAX;
+        m_trackingLeave = false;
+        return DefaultProc(message, wParam, lParam);
+    default:
+        return DefaultProc(message, wParam, lParam);
+    }
+}
+
+void TimelineChart::OnMouseMove(POINT point) {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hwnd, 0};
+        m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    size_t slot = SIZE_MAX;
+    if (!SlotAt(point, slot) || !m_bins->Slots()[slot].Total())
+        slot = SIZE_MAX;
+    Hover(slot);
+}
+
+// Shows the tooltip of `slot` beside the pointer, or hides it for SIZE_MAX.
+void TimelineChart::Hover(size_t slot) {
+    if (slot == m_hover)
+        return;
+    m_hover = slot;
+    if (m_tip) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = m_hwnd;
+        tool.uId = kToolId;
+        if (slot == SIZE_MAX) {
+            ::SendMessageW(m_tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        } else {
+            std::wstring text = SlotText(slot);
+            tool.lpszText = text.data();
+            ::SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+            POINT at{};
+            ::GetCursorPos(&at);
+            ::SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x + 16, at.y + 16));
+            ::SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+        }
+    }
+    Invalidate(false);
+}
+
+// Paints into an off-screen bitmap and copies it in one step, so the chart never flickers.
+void TimelineChart::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hwnd, &paint);
+    const RECT client = ClientRect();
+    if (client.right <= 0 || client.bottom <= 0) {
+        ::EndPaint(m_hwnd, &paint);
+        return;
+    }
+    Gdiplus::Bitmap offscreen(client.right, client.bottom, PixelFormat32bppPARGB);
+    Gdiplus::Graphics graphics(&offscreen);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+    graphics.Clear(Gdiplus::Color(kBackground));
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_hwnd), WM_GETFONT, 0, 0));
+    Gdiplus::Font text(dc, font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    const Geometry g = Measure();
+
+    // The legend, with the count of each type in the picture.
+    float x = g.left;
+    for (int kind = 0; kind < viewer::kTraceKinds; ++kind) {
+        Gdiplus::SolidBrush swatch{Gdiplus::Color(kKindColours[kind])};
+        graphics.FillRectangle(&swatch, x, 8.0f, 10.0f, 10.0f);
+        const std::wstring label = m_texts.kinds[kind] + L" (" +
+                                   std::to_wstring(m_bins ? m_bins->Total(viewer::TraceKind(kind)) : 0) +
+                                   L")";
+        const Gdiplus::RectF size = MeasureText(graphics, label, text);
+        DrawLabel(graphics, label, text, {x + 14, 6.0f, size.Width + 2, size.Height},
+                  Gdiplus::StringAlignmentNear);
+        x += 14 + size.Width + 16;
+    }
+
+    Gdiplus::Pen axis{Gdiplus::Color(kAxis)};
+    Gdiplus::Pen grid{Gdiplus::Color(kGrid)};
+    const uint32_t tallest = m_bins ? m_bins->Tallest() : 0;
+    if (!g.slots || !tallest) {
+        DrawLabel(graphics, m_texts.empty, text, {g.left, (g.top + g.bottom) / 2 - 8, g.right - g.left, 20},
+                  Gdiplus::StringAlignmentCenter);
+    } else {
+        const float height = g.bottom - g.top;
+        graphics.DrawLine(&grid, g.left, g.top, g.right, g.top);
+        graphics.DrawLine(&grid, g.left, (g.top + g.bottom) / 2, g.right, (g.top + g.bottom) / 2);
+        DrawLabel(graphics, std::to_wstring(tallest), text, {0, g.top - 7, g.left - 6, 16},
+                  Gdiplus::StringAlignmentFar);
+        DrawLabel(graphics, L"0", text, {0, g.bottom - 7, g.left - 6, 16}, Gdiplus::StringAlignmentFar);
+        if (m_hover < g.slots) {
+            Gdiplus::SolidBrush hover{Gdiplus::Color(kHover)};
+            graphics.FillRectangle(&hover, g.left + float(m_hover) * g.slotWidth, g.top, g.slotWidth, height);
+        }
+        const float barWidth = g.slotWidth > 3 ? g.slotWidth - 1 : g.slotWidth;
+        for (size_t i = 0; i < g.slots; ++i) {
+            const viewer::TimeSlot& slot = m_bins->Slots()[i];
+            uint32_t below = 0;
+            for (int kind = 0; kind < viewer::kTraceKinds; ++kind) {
+                if (!slot.counts[kind])
+                    continue;
+                // Edges from the running sum, so that stacked parts meet without gaps.
+                const float lower = g.bottom - height * float(below) / float(tallest);
+                below += slot.counts[kind];
+                const float upper = g.bottom - height * float(below) / float(tallest);
+                Gdiplus::SolidBrush brush{Gdiplus::Color(kKindColours[kind])};
+                graphics.FillRectangle(&brush, g.left + float(i) * g.slotWidth, upper, barWidth,
+                                       std::max(lower - upper, 1.0f));
+            }
+        }
+
+        // Time labels at whole multiples of a step, in the log's own form; the date under the
+        // clock where it changes.
+        const int64_t length = m_bins->SlotSeconds();
+        const bool withClock = length < viewer::kSecondsPerDay;
+        const auto minimumSlots = static_cast<int64_t>(std::ceil(kLabelSpacing / g.slotWidth));
+        int64_t step = length * minimumSlots;
+        for (int64_t candidate : kLabelSteps)
+            if (candidate % length == 0 && candidate / length >= minimumSlots) {
+                step = candidate;
+                break;
+            }
+        std::wstring lastDate;
+        for (size_t i = 0; i < g.slots; ++i) {
+            const int64_t start = m_bins->SlotStart(i);
+            if (viewer::FloorToStep(start, step) != start)
+                continue;
+            const float at = g.left + float(i) * g.slotWidth;
+            graphics.DrawLine(&axis, at, g.bottom, at, g.bottom + 3);
+            const std::wstring date = viewer::FormatLogDate(start);
+            const Gdiplus::RectF line1{at - kLabelSpacing / 2, g.bottom + 4, kLabelSpacing, 14};
+            DrawLabel(graphics, withClock ? viewer::FormatLogClock(start) : date, text, line1,
+                      Gdiplus::StringAlignmentCenter);
+            if (withClock && date != lastDate) {
+                DrawLabel(graphics, date, text, {line1.X, line1.Y + 14, line1.Width, line1.Height},
+                          Gdiplus::StringAlignmentCenter);
+                lastDate = date;
+            }
+        }
+    }
+    graphics.DrawLine(&axis, g.left, g.bottom, g.right, g.bottom);
+    graphics.DrawLine(&axis, g.left, g.top, g.left, g.bottom);
+
+    Gdiplus::Graphics screen(dc);
+    screen.DrawImage(&offscreen, 0, 0);
+    ::EndPaint(m_hwnd, &paint);
+}

@@ -1,0 +1,48 @@
+// The viewer's timeline window "Vistral Diagnose - Zeitverlauf": when the records of the
+// selected tree entry, or of the whole log, happened, as stacked bars per time slot.
+#pragma once
+
+#include "viewer/TimelineBins.h"
+#include "viewer/TimelineChart.h"
+#include "viewer/ViewerObserver.h"
+#include "win/Dialog.h"
+
+class CDiagnoseDlg;
+
+// Owned by the viewer, which outlives it; its window is owned by the viewer's window, so the
+// system destroys it before the viewer's. The object outlives its window and opens it again.
+// It follows the viewer through ViewerObserver and counts from the posted message, once per
+// burst of notifications, never inside the viewer's handler that told it.
+class TimelineWindow : public win::Dialog, private ViewerObserver {
+public:
+    explicit TimelineWindow(CDiagnoseDlg& viewer);
+    ~TimelineWindow() override;
+
+    // Creates the window, or brings it to the front when it is open.
+    void Open();
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override {} // Enter is no reason to close a picture
+    void OnCancel() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnFinalMessage() override;
+
+private:
+    void OnRecordsAdded(diagnose::RecordId firstNew) override;
+    void OnReloaded() override;
+    void OnSelectionChanged() override;
+    void OnReadError(uint32_t) override {}
+
+    void ScheduleCount();
+    void CountNow();
+    void Layout(int cx, int cy);
+    void OnSlotClicked(size_t slot);
+
+    CDiagnoseDlg& m_viewer;
+    viewer::TimelineBins m_bins;
+    TimelineChart m_chart;
+    bool m_countPosted = false;
+    bool m_countAll = true;                            // the set changed: count it anew
+    diagnose::RecordId m_firstNew = viewer::kNoRecord; // else the first record filed since
+};

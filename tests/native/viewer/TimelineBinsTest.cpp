@@ -1,0 +1,182 @@
+// The timeline's counts: dates and times read in the log's form, the slot length for spans from
+// seconds to years, counts per type and slot, records without a time, and following a log.
+#include "viewer/LogTime.h"
+#include "viewer/TimelineBins.h"
+
+#include "diagnose/TimeKey.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using diagnose::RecordId;
+using viewer::TimelineBins;
+
+namespace {
+
+const std::wstring kUnknown = L"Unbekannt";
+
+std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
+    return header + "   Host=\"" + host + "\" Traceclass=\"" + std::to_string(traceClass) + "\"\r\n";
+}
+
+// A log in memory and its index, read on the way the viewer follows a file.
+struct Log {
+    explicit Log(const std::string& text) : source(text) {
+        store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
+        store.Read(source, source.bytes.size(), false, kUnknown);
+    }
+    RecordId Append(const std::string& text) {
+        source.bytes += text;
+        return store.Read(source, source.bytes.size(), false, kUnknown).firstNew;
+    }
+    diagnose::MemorySource source;
+    diagnose::RecordStore store;
+};
+
+// Each slot as {error, warning, information, unknown, first record}; -1 for no first record.
+std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
+    std::vector<std::vector<int64_t>> slots;
+    for (const viewer::TimeSlot& slot : bins.Slots())
+        slots.push_back({slot.counts[0], slot.counts[1], slot.counts[2], slot.counts[3],
+                         slot.first == viewer::kNoRecord ? -1 : int64_t(slot.first)});
+    return slots;
+}
+
+} // namespace
+
+TEST(LogTime, DatesAndTimesReadOnlyInTheLogsFormAndAreWrittenInIt) {
+    struct DateCase {
+        const wchar_t* text;
+        bool reads;
+        int64_t days;
+    };
+    for (const DateCase& c : {DateCase{L"01.01.1970", true, 0}, DateCase{L"31.12.1969", true, -1},
+                              DateCase{L"01.03.2000", true, 11017}, DateCase{L"29.02.2000", true, 11016},
+                              DateCase{L"29.02.2024", true, 19782}, DateCase{L"29.02.2023", false, 0},
+                              DateCase{L"29.02.1900", false, 0}, DateCase{L"31.04.2026", false, 0},
+                              DateCase{L"00.01.2026", false, 0}, DateCase{L"01.13.2026", false, 0},
+                              DateCase{L"01.01.0000", false, 0}, DateCase{L"1.1.2026", false, 0},
+                              DateCase{L"01-01-2026", false, 0}, DateCase{L"", false, 0}}) {
+        int64_t days = 0;
+        EXPECT_EQ(viewer::ReadLogDate(c.text, days), c.reads) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(days, c.days) << testing::PrintToString(std::wstring(c.text));
+    }
+    struct TimeCase {
+        const wchar_t* text;
+        int64_t seconds; // -1: does not read
+    };
+    for (const TimeCase& c :
+         {TimeCase{L"08:15:59", 29759}, TimeCase{L"23:59:59", 86399}, TimeCase{L"00:00:00", 0},
+          TimeCase{L"24:00:00", -1}, TimeCase{L"08:60:00", -1}, TimeCase{L"08:00:60", -1},
+          TimeCase{L"8:15:59", -1}, TimeCase{L"08:15:59.1", -1}, TimeCase{L"08:15", -1},
+          TimeCase{L"2:03:27 PM", -1}, TimeCase{L"08.15.59", -1}}) {
+        const std::wstring text = c.text;
+        int64_t seconds = -1;
+        const bool read = viewer::ReadLogTimeKey(diagnose::PackTime(text.data(), text.size()), seconds);
+        EXPECT_EQ(read ? seconds : -1, c.seconds) << testing::PrintToString(text);
+    }
+    int64_t seconds = 0;
+    EXPECT_FALSE(viewer::ReadLogTimeKey(diagnose::kInexactTime, seconds));
+
+    EXPECT_EQ(viewer::FormatLogDate(11017 * 86400 + 29759), L"01.03.2000");
+    EXPECT_EQ(viewer::FormatLogClock(11017 * 86400 + 29759), L"08:15");
+    EXPECT_EQ(viewer::FormatLogDate(-1), L"31.12.1969");
+    EXPECT_EQ(viewer::FormatLogClock(-1), L"23:59");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400 + 18 * 3600, 6 * 3600), L"01.03.2000 18:00 - 00:00");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400, 86400), L"01.03.2000");
+    EXPECT_EQ(viewer::FormatLogSlot(11017 * 86400, 2 * 604800), L"01.03.2000 - 14.03.2000");
+}
+
+TEST(TimelineBins, SlotLengthIsTheFirstGivingAtMost240SlotsFromSecondsToYears) {
+    struct Case {
+        const char* first;
+        const char* last;
+        int64_t slotSeconds;
+        size_t slots;
+    };
+    for (const Case& c : {
+             Case{"05.12.2026 08:00:07", "05.12.2026 08:00:59", 60, 1},
+             Case{"05.12.2026 08:00:00", "05.12.2026 11:59:59", 60, 240},
+             Case{"05.12.2026 08:00:00", "05.12.2026 12:00:00", 300, 49},
+             Case{"05.12.2026 08:00:00", "06.12.2026 04:00:00", 900, 81},
+             Case{"05.12.2026 00:00:00", "07.12.2026 23:59:59", 3600, 72},
+             Case{"01.10.2026 00:00:00", "28.11.2026 23:59:59", 21600, 236},
+             Case{"01.01.2026 00:00:00", "31.12.2026 23:59:59", 604800, 53}, // 365 days: weeks from Monday
+             Case{"06.01.2020 00:00:00", "05.01.2024 00:00:00", 604800, 209},
+             Case{"01.01.2020 00:00:00", "01.01.2030 00:00:00", 3 * 604800, 175}, // beyond 240 weeks
+             Case{"01.01.0001 00:00:00", "31.12.9999 23:59:59", 0, 240},
+         }) {
+        Log log(Line(c.last, 2) + Line(c.first, 0)); // the later first: slots follow times, not lines
+        TimelineBins bins;
+        bins.Build(log.store, nullptr);
+        if (c.slotSeconds) {
+            EXPECT_EQ(bins.SlotSeconds(), c.slotSeconds) << c.first << " to " << c.last;
+        }
+        EXPECT_LE(bins.Slots().size(), c.slots) << c.first << " to " << c.last;
+        EXPECT_GE(bins.Slots().size(), c.slotSeconds ? c.slots : 200) << c.first << " to " << c.last;
+        EXPECT_EQ(bins.Slots().front().first, c.slots == 1 ? 0u : 1u);
+        EXPECT_EQ(bins.Slots().back().first, 0u);
+        EXPECT_EQ(bins.Untimed(), 0u);
+    }
+}
+
+TEST(TimelineBins, CountsPerTypeAndSlotWithTheFirstRecordAndTheRecordsWithoutATimeApart) {
+    Log log(Line("05.12.2026 08:00:59", 2) + "\r\n" + Line("05.12.2026 08:02:00", 1) +
+            Line("31.02.2026 08:00:00", 0) + Line("05.12.2026 24:00:00", 0) + Line("05.12.2026 8:00:00", 0) +
+            Line("05.12.2026 08:01:00.5", 0) + Line("2026-12-05 08:01:00", 0) + "Host=\"PC1\" ohne Kopf\r\n" +
+            Line("05.12.2026 08:00:00", 0) + Line("05.12.2026 08:00:30", 7) + Line("05.12.2026 08:02:59", 2));
+    TimelineBins all;
+    all.Build(log.store, nullptr);
+    EXPECT_EQ(all.SlotSeconds(), 60);
+    EXPECT_EQ(viewer::FormatLogClock(all.SlotStart(0)), L"08:00");
+    EXPECT_EQ(Slots(all),
+              (std::vector<std::vector<int64_t>>{{1, 0, 1, 1, 0}, {0, 0, 0, 0, -1}, {1, 1, 0, 0, 2}}));
+    EXPECT_EQ(all.Untimed(), 7u);
+    EXPECT_EQ(all.Tallest(), 3u);
+    EXPECT_EQ(all.Total(viewer::kTraceError), 2u);
+
+    TimelineBins errors;
+    errors.Build(log.store, log.store.GetByHost().at(L"PC1").at(2));
+    EXPECT_EQ(Slots(errors),
+              (std::vector<std::vector<int64_t>>{{1, 0, 0, 0, 0}, {0, 0, 0, 0, -1}, {1, 0, 0, 0, 11}}));
+    TimelineBins one;
+    one.Build(log.store, log.store.GetByHost().at(L"PC1").at(1));
+    EXPECT_EQ(Slots(one), (std::vector<std::vector<int64_t>>{{0, 1, 0, 0, 2}}));
+    EXPECT_EQ(one.Untimed(), 0u);
+
+    TimelineBins none;
+    none.Build(log.store,
+               log.store.GetByHost().at(L"PC1").at(diagnose::kNoTraceClass)); // the line without header
+    EXPECT_TRUE(none.Slots().empty());
+    EXPECT_EQ(none.Untimed(), 1u);
+}
+
+TEST(TimelineBins, FollowingALogAddsToItsSlotsAndCountsAnewWhenTheLengthChanges) {
+    Log log(Line("05.12.2026 08:01:10", 2) + "\r\n");
+    TimelineBins bins;
+    bins.Build(log.store, nullptr);
+    RecordId firstNew = log.Append(Line("05.12.2026 07:59:00", 1) + Line("05.12.2026 08:02:00", 2, "PC2"));
+    bins.Update(log.store, nullptr, firstNew);
+    EXPECT_EQ(Slots(bins), (std::vector<std::vector<int64_t>>{
+                               {0, 1, 0, 0, 2}, {0, 0, 0, 0, -1}, {1, 0, 0, 0, 0}, {1, 0, 0, 0, 3}}));
+    EXPECT_EQ(bins.Untimed(), 1u);
+
+    firstNew = log.Append(Line("05.12.2026 12:00:00", 0));
+    bins.Update(log.store, nullptr, firstNew);
+    EXPECT_EQ(bins.SlotSeconds(), 300);
+    EXPECT_EQ(bins.Slots().size(), 50u);
+    EXPECT_EQ(Slots(bins)[0], (std::vector<int64_t>{0, 1, 0, 0, 2}));
+    EXPECT_EQ(Slots(bins)[1], (std::vector<int64_t>{2, 0, 0, 0, 0}));
+    EXPECT_EQ(Slots(bins).back(), (std::vector<int64_t>{0, 0, 1, 0, 4}));
+
+    // A group's list: only its own records count.
+    const diagnose::RecordList* pc1Errors = log.store.GetByHost().at(L"PC1").at(2);
+    TimelineBins group;
+    group.Build(log.store, pc1Errors);
+    firstNew = log.Append(Line("05.12.2026 08:03:00", 2) + Line("05.12.2026 08:04:00", 2, "PC2"));
+    group.Update(log.store, pc1Errors, firstNew);
+    EXPECT_EQ(Slots(group),
+              (std::vector<std::vector<int64_t>>{{1, 0, 0, 0, 0}, {0, 0, 0, 0, -1}, {1, 0, 0, 0, 5}}));
+}
