@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
-// Calls come from the viewer's own handlers after its tree and list are up to date, never
-// from inside a modal loop, a menu or a control notification of the viewer: an observer may
-// read the index and redraw, but must not destroy the viewer or run a modal loop of its own.
+// Calls come after the viewer's tree and list are up to date: new records, reloads and read
+// failures from its deferred work (nothing of the viewer's on the stack), a selection change
+// from inside the tree's notification. So an observer may read the index and the selection and
+// redraw or post to itself, but must not destroy a window, change the viewer's selection or
+// run a modal loop from these calls.
 class ViewerObserver {
 public:
     // Records from `firstNew` on were filed (or filed again: the provisional last line grew).
