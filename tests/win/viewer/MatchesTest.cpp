@@ -45,19 +45,6 @@ protected:
         Open(path);
         ASSERT_NE(viewer, nullptr);
     }
-    // The tree's selection and the process of the viewer list's selected row.
-    std::pair<std::wstring, std::wstring> Where() const {
-        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        HTREEITEM item = TreeView_GetSelection(tree);
-        wchar_t text[64] = {};
-        TVITEMW tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = 64;
-        TreeView_GetItem(tree, &tv);
-        return {text, row < 0 ? L"" : ListText(list, row, 1)};
-    }
     void ClickHeader(HWND matches, int column) {
         NMLISTVIEW click{};
         click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};

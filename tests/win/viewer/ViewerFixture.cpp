@@ -120,6 +120,26 @@ void ReleaseCtrl() {
     ::SetKeyboardState(keys);
 }
 
+void PressKey(HWND target, WORD key, bool shift) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PostKey(target, key);
+    PumpMessages(50);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (done())
+            return true;
+        PumpMessages(50);
+    }
+    return done();
+}
+
 std::string Ansi(const std::wstring& text) {
     std::string result(text.size() * 2 + 1, '\0');
     const int length =
@@ -172,6 +192,18 @@ void Viewer::SelectTreeItem(const std::wstring& text) {
     ASSERT_NE(item, nullptr) << "no tree item " << Ansi(text);
     TreeView_SelectItem(tree, item);
     PumpMessages(20);
+}
+
+std::pair<std::wstring, std::wstring> Viewer::Where() const {
+    wchar_t text[64] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
+    item.pszText = text;
+    item.cchTextMax = 64;
+    const bool named = item.hItem && TreeView_GetItem(tree, &item);
+    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    return {named ? text : L"", row < 0 ? L"" : ListText(list, row, 1)};
 }
 
 void Viewer::Command(int id) {

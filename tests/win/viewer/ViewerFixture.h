@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <commctrl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ void ClickAt(HWND window, POINT client, bool twice = false);
 // reach it.)
 void PressCtrlKey(HWND target, WORD key);
 void ReleaseCtrl();
+// A key as the keyboard gives it, with Shift held or not; the messages it makes are pumped.
+void PressKey(HWND target, WORD key, bool shift = false);
+// Pumps until `done` holds, at most `ms`.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 std::string Ansi(const std::wstring& text);
 // The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
@@ -56,6 +61,8 @@ protected:
     CDiagnoseDlg* Open(const std::wstring& path, LCID lcid = 0x0407);
     CDiagnoseDlg* OpenViewer() const { return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot); }
     void SelectTreeItem(const std::wstring& text);
+    // The tree's selected item's text and the process of the list's selected row.
+    std::pair<std::wstring, std::wstring> Where() const;
     void Command(int id);
     // The list's notification of a double-click on a row, as the viewer gets it.
     void DoubleClickRow(int row);

@@ -18,26 +18,6 @@ void AppendFromAnotherProcess(const std::wstring& path, const std::string& text,
     EXPECT_EQ(::_wsystem((L"type \"" + scratch + L"\" >> \"" + path + L"\"").c_str()), 0); // through cmd.exe
 }
 
-// Pumps until `done` holds, at most `ms`.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (done())
-            return true;
-        PumpMessages(50);
-    }
-    return done();
-}
-
-std::wstring Selected(HWND tree) {
-    wchar_t text[64] = {};
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = TreeView_GetSelection(tree);
-    item.pszText = text;
-    item.cchTextMax = 64;
-    return item.hItem && TreeView_GetItem(tree, &item) ? text : L"";
-}
-
 // The dialog of this thread beside the viewer (the Find dialog, a message box), or null.
 HWND OtherDialog(HWND viewer) {
     for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
@@ -45,18 +25,6 @@ HWND OtherDialog(HWND viewer) {
             ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
             return window;
     return nullptr;
-}
-
-// A key as the keyboard gives it, with Shift held or not.
-void PressKey(HWND target, WORD key, bool shift = false) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(keys);
-    PostKey(target, key);
-    PumpMessages(50);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
 }
 
 const std::vector<std::string> kLog = {
@@ -73,11 +41,6 @@ protected:
         path = WriteLog(kLog);
         Open(path);
         ASSERT_NE(viewer, nullptr);
-    }
-    // The tree's selection and the process of the list's selected row.
-    std::pair<std::wstring, std::wstring> Where() const {
-        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-        return {Selected(tree), row < 0 ? L"" : ListText(list, row, 1)};
     }
     std::wstring path;
 };
