@@ -45,6 +45,15 @@ if [ "${1:-}" = can-run ]; then
   exit $?
 fi
 
+# Debian's `wine` starts the 32-bit loader whenever it is installed, and that loader starts the
+# 64-bit one for 64-bit programs; where the kernel runs no 32-bit code, the 64-bit loader is
+# called directly.
+wine=wine
+if ! kernel_runs_32bit && [ -x /usr/lib/wine/wine64 ]; then
+  wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+fi
+
 cmd=$1
 state=$(mkdir -p "$2" && cd "$2" && pwd)
 shift 2
@@ -110,7 +119,7 @@ start() {
   start_display
   use_display
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    detached wineboot -i || true
+    detached "$wine" wineboot -i || true
     detached wineserver -w || true
   fi
   # The server and Wine's services are started every time: a mark left from before a reboot
@@ -119,16 +128,16 @@ start() {
   if [ ! -f "$state/unmanaged" ]; then
     # Without a window manager, Wine waits two seconds for one on every window it hides:
     # leave the windows unmanaged instead.
-    detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
+    detached "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f && touch "$state/unmanaged"
   fi
   if [ ! -f "$state/nocrashdialog" ]; then
     # A crashing program would wait in Wine's crash dialog until ctest's timeout; without the
     # dialog it prints its backtrace and ends at once.
-    detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+    detached "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
       touch "$state/nocrashdialog"
   fi
   # Starts Wine's services now, detached, rather than inside the first test program.
-  detached wine cmd /c exit || true
+  detached "$wine" cmd /c exit || true
   touch "$state/started"
   flock -u 9
   exec 9>&-
@@ -155,7 +164,7 @@ case "$cmd" in
     # Keeps the server alive (and detached) even if something stopped it meanwhile.
     detached wineserver -p || true
     use_display
-    exec wine "$@"
+    exec "$wine" "$@"
     ;;
   stop)
     wineserver -k 2>/dev/null || true
