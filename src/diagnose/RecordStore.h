@@ -42,6 +42,8 @@ struct ReadResult {
     bool ok() const { return status == Complete; }
 };
 
+struct PartScan;
+
 // What reading a line again found.
 enum class Recheck { Same, Changed, Failed };
 
@@ -57,9 +59,13 @@ struct KeyHash {
 };
 template <typename Value> using KeyMap = std::unordered_map<uint64_t, Value, KeyHash>;
 
+// The longest line read whole; a longer one is a record of its own with the fields of its first
+// this many bytes. A 32-bit host keeps it within reach of its address space.
+constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t(2) << 30;
+
 class RecordStore {
 public:
-    RecordStore();
+    explicit RecordStore(size_t maxLineBytes = kMaxLineBytes);
     ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
@@ -84,7 +90,7 @@ public:
     // Where the indexed text ends, and where the lines that ended with LF end.
     uint64_t End() const;
     uint64_t CompleteEnd() const { return m_completeEnd; }
-    bool HasTail() const { return m_tail != nullptr; }
+    bool HasTail() const { return m_tail && m_tail->filed; }
     const TextDecoder& Decoder() const { return m_decoder; }
 
     uint32_t RecordCount() const { return static_cast<uint32_t>(m_entries.size()); }
@@ -131,6 +137,7 @@ public:
     // Called by a load at points where an allocation may fail; tests throw from it.
     using FaultHook = void (*)(const char* where);
     static void SetFaultHook(FaultHook hook);
+    static void MayFail(const char* where);
 
 private:
     struct Entry {
@@ -146,6 +153,7 @@ private:
         uint64_t end = 0;  // where the last line ends
         uint32_t hash = 0;
         bool memory = false;
+        bool clipped = false; // one line longer than the limit: its first m_maxLineBytes stand for it
     };
     struct Group {
         uint32_t host, process;
@@ -163,16 +171,19 @@ private:
         Block lastBlock;
         uint64_t completeEnd = 0;
     };
+    // A load's last line without LF, or half a UTF-16 unit after the last LF (no record then).
     struct Tail {
         Checkpoint before;
         uint64_t end;
+        bool filed;
     };
-    struct PartScan;
-
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
+    std::vector<std::u16string> TakeBackTail();
+    void DetectAgain(ByteSource& source, uint64_t to);
+    bool FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end, const std::wstring& unknown);
     bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown);
-    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, uint32_t group, uint32_t date,
-                      uint64_t time);
+    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t group,
+                      uint32_t date, uint64_t time);
     Checkpoint Mark() const;
     void Rollback(const Checkpoint& mark);
     uint32_t NameId(const std::wstring& name);
@@ -180,6 +191,8 @@ private:
     uint32_t GroupId(uint32_t host, uint32_t process, uint16_t traceClass);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
     size_t BlockIndexOf(RecordId id) const;
+    uint64_t ReadEnd(const Block& block) const;
+    size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
     bool BlockMatches(const Block& block, const char* bytes) const;
@@ -190,7 +203,11 @@ private:
     };
     LineBytes BytesOf(const Block& block, const char* blockBytes, RecordId id) const;
 
+    size_t m_maxLineBytes;
     TextDecoder m_decoder;
+    TextDecoder m_eightBit;   // for text without a mark, while the encoding is detected again
+    bool m_detect = false;    // detected from the bytes, and again on each read until a line is complete
+    uint64_t m_textStart = 0; // where the lines begin: after a byte-order mark
     uint64_t m_completeEnd = 0;
     ChunkedArray<Entry> m_entries;
     ChunkedArray<uint64_t> m_times;
