@@ -210,7 +210,11 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
             for (size_t i = 0; i < part.lines.size(); ++i) {
                 const PartScan::Line& line = part.lines[i];
                 if (inexact != part.inexact.end() && inexact->first == i) {
-                    m_inexactTimes.emplace_back(first + static_cast<RecordId>(i), std::move(inexact->second));
+                    const std::wstring& text = inexact->second;
+                    m_inexactTimes.push_back({first + static_cast<RecordId>(i),
+                                              static_cast<uint32_t>(text.size()), m_inexactUnits.size()});
+                    for (wchar_t unit : text)
+                        m_inexactUnits.push_back(unit);
                     ++inexact;
                 }
                 AppendRecord(base + line.start, base + line.end, line.hash, memory, part.clipped,
@@ -260,6 +264,7 @@ RecordStore::Checkpoint RecordStore::Mark() const {
     if (!m_blocks.empty())
         mark.lastBlock = m_blocks[m_blocks.size() - 1];
     mark.inexact = m_inexactTimes.size();
+    mark.inexactUnits = m_inexactUnits.size();
     mark.names = m_names.size();
     mark.dates = m_dates.size();
     mark.groups = m_groups.size();
@@ -278,7 +283,8 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
-    m_inexactTimes.resize(mark.inexact);
+    m_inexactTimes.truncate(mark.inexact);
+    m_inexactUnits.truncate(mark.inexactUnits);
     while (m_leaves.size() > mark.leaves) {
         const Leaf& leaf = m_leaves.back();
         m_leafIds.erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
@@ -317,14 +323,14 @@ void RecordStore::Rollback(const Checkpoint& mark) {
 
 namespace {
 // The number of `text` in a table of distinct texts, entered when it is new.
-uint32_t Intern(std::vector<std::wstring>& texts, std::unordered_map<std::wstring, uint32_t>& ids,
+uint32_t Intern(std::deque<std::wstring>& texts, std::unordered_map<std::wstring_view, uint32_t>& ids,
                 const std::wstring& text) {
     if (auto found = ids.find(text); found != ids.end())
         return found->second;
     const auto id = static_cast<uint32_t>(texts.size());
     texts.push_back(text);
     try {
-        ids.emplace(text, id);
+        ids.emplace(texts.back(), id);
     } catch (...) {
         texts.pop_back();
         throw;
@@ -388,12 +394,13 @@ void RecordStore::Clear() {
     m_entries.clear();
     m_times.clear();
     m_blocks.clear();
-    std::vector<std::pair<RecordId, std::wstring>>().swap(m_inexactTimes);
+    m_inexactTimes.clear();
+    m_inexactUnits.clear();
     std::vector<Group>().swap(m_groups);
     m_groupIds.clear();
-    std::vector<std::wstring>().swap(m_names);
+    std::deque<std::wstring>().swap(m_names);
     m_nameIds.clear();
-    std::vector<std::wstring>().swap(m_dates);
+    std::deque<std::wstring>().swap(m_dates);
     m_dateIds.clear();
     std::vector<std::u16string>().swap(m_memoryLines);
     m_tail.reset();
@@ -403,9 +410,9 @@ void RecordStore::Clear() {
 size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
     for (const Leaf& leaf : m_leaves)
-        bytes += leaf.records.capacity() * sizeof(RecordId) + sizeof(Leaf);
+        bytes += leaf.records.MemoryBytes() + sizeof(Leaf);
     bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
-    bytes += m_inexactTimes.size() * 64;
+    bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
     return bytes;
 }
 

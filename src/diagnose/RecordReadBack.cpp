@@ -49,10 +49,17 @@ std::wstring RecordStore::GetTime(RecordId id) const {
         AppendTime(text, key);
         return text;
     }
-    auto found = std::lower_bound(m_inexactTimes.begin(), m_inexactTimes.end(), id,
-                                  [](const auto& entry, RecordId wanted) { return entry.first < wanted; });
-    if (found != m_inexactTimes.end() && found->first == id)
-        text = found->second;
+    size_t lo = 0, hi = m_inexactTimes.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (m_inexactTimes[mid].id < id)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo < m_inexactTimes.size() && m_inexactTimes[lo].id == id)
+        for (uint32_t k = 0; k < m_inexactTimes[lo].length; ++k)
+            text += m_inexactUnits[static_cast<size_t>(m_inexactTimes[lo].at + k)];
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
+#include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
 
 #include <cstdint>
@@ -20,14 +21,10 @@
 
 namespace diagnose {
 
-// A record's number: its position in file order.
-using RecordId = uint32_t;
-// Records of one computer and one trace class, in file order.
-using RecordList = std::vector<RecordId>;
-
-// Both groupings lead to the same lists; a list lives as long as the store holds records.
-using ByTraceClass = std::map<uint16_t, std::map<std::wstring, const RecordList*>>;
-using ByHost = std::map<std::wstring, std::map<uint16_t, const RecordList*>>;
+// Both groupings lead to the same lists; a list lives as long as the store holds records. The
+// names are the store's own, held once (GetHost gives the same text).
+using ByTraceClass = std::map<uint16_t, std::map<std::wstring_view, const RecordList*>>;
+using ByHost = std::map<std::wstring_view, std::map<uint16_t, const RecordList*>>;
 
 // The trace class a record files under when its line has none.
 constexpr uint16_t kNoTraceClass = 0xFFFF;
@@ -167,7 +164,8 @@ private:
     };
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, inexact = 0, names = 0, dates = 0, groups = 0, leaves = 0, memoryLines = 0;
+        size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, groups = 0, leaves = 0,
+               memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
     };
@@ -212,11 +210,20 @@ private:
     ChunkedArray<Entry> m_entries;
     ChunkedArray<uint64_t> m_times;
     ChunkedArray<Block, 12> m_blocks;
-    std::vector<std::pair<RecordId, std::wstring>> m_inexactTimes;
-    std::vector<std::wstring> m_names;
-    std::unordered_map<std::wstring, uint32_t> m_nameIds;
-    std::vector<std::wstring> m_dates;
-    std::unordered_map<std::wstring, uint32_t> m_dateIds;
+    // Times the key cannot hold: their texts' units one after another, found by record.
+    struct InexactTime {
+        RecordId id;
+        uint32_t length;
+        uint64_t at;
+    };
+    ChunkedArray<InexactTime, 10> m_inexactTimes;
+    ChunkedArray<wchar_t, 12> m_inexactUnits;
+    // Distinct texts, each held once: the tables look them up by views of them, and a deque
+    // never moves what it holds.
+    std::deque<std::wstring> m_names;
+    std::unordered_map<std::wstring_view, uint32_t> m_nameIds;
+    std::deque<std::wstring> m_dates;
+    std::unordered_map<std::wstring_view, uint32_t> m_dateIds;
     std::vector<Group> m_groups;
     KeyMap<uint32_t> m_groupIds;
     std::deque<Leaf> m_leaves;
