@@ -2,11 +2,17 @@
 #include "diagnose/BatchReader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <thread>
 
 namespace diagnose {
 namespace {
+
+using Clock = std::chrono::steady_clock;
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // A batch of a sixty-fourth of the read keeps what is read but not filed yet (two batches at a
 // time) small beside the index; 16 MiB keeps the batches of a large log few. Every batch but a
@@ -18,14 +24,21 @@ constexpr size_t kParallelBytes = kMinBatchBytes / 2;
 
 } // namespace
 
-BatchReader::BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes)
-    : m_source(source), m_decoder(decoder), m_unit(UnitBytes(decoder.form)), m_maxLineBytes(maxLineBytes) {}
+BatchReader::BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes,
+                         ReadStages& stages)
+    : m_source(source), m_decoder(decoder), m_unit(UnitBytes(decoder.form)), m_maxLineBytes(maxLineBytes),
+      m_stages(stages) {}
 
 BatchReader::~BatchReader() = default;
 
 // Reads [at, at + size) into `bytes`. A source that ends sooner than it said has all there is:
 // the read ends there, and SourceEnd() moves back to it.
 bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result) {
+    struct Account { // however the read ends
+        double& seconds;
+        Clock::time_point start;
+        ~Account() { seconds += Since(start); }
+    } account{m_stages.read, Clock::now()};
     bytes.resize(size);
     size_t done = 0;
     while (done < size) {
@@ -54,10 +67,14 @@ void BatchReader::StartScan(Batch& batch) {
     batch.bounds = SplitAtLines(batch.bytes.data(), batch.lines, m_unit,
                                 batch.lines < kParallelBytes ? 1u : parallel * 2);
     batch.parts.resize(batch.bounds.size() - 1);
+    for (PartScan& part : batch.parts)
+        part.Clear();
     m_crew->Start(
         [this, &batch](size_t k) {
             try {
+                const Clock::time_point start = Clock::now();
                 ScanPart(batch.bytes.data(), batch.bounds[k], batch.bounds[k + 1], m_decoder, batch.parts[k]);
+                batch.parts[k].seconds = Since(start);
             } catch (...) {
                 batch.parts[k].failure = std::current_exception();
             }
@@ -66,7 +83,12 @@ void BatchReader::StartScan(Batch& batch) {
 }
 
 void BatchReader::JoinScan(Batch& batch) {
+    const Clock::time_point start = Clock::now();
     m_crew->Wait();
+    m_stages.wait += Since(start);
+    ++m_stages.batches;
+    for (const PartScan& part : batch.parts)
+        m_stages.scan += part.seconds;
     for (const PartScan& part : batch.parts)
         if (part.failure)
             std::rethrow_exception(part.failure);
@@ -76,11 +98,11 @@ void BatchReader::JoinScan(Batch& batch) {
 ReadResult BatchReader::FileScanned(Filer& filer) {
     if (!m_scanned)
         return {};
-    if (const ReadResult filed =
-            filer.batch(m_scanned->parts, m_scanned->at, m_scanned->at + m_scanned->lines);
-        !filed.ok())
+    const Clock::time_point start = Clock::now();
+    const ReadResult filed = filer.batch(m_scanned->parts, m_scanned->at, m_scanned->at + m_scanned->lines);
+    m_stages.file += Since(start);
+    if (!filed.ok())
         return filed;
-    m_scanned->parts.clear();
     m_spare = std::move(m_scanned);
     return {};
 }

@@ -26,7 +26,8 @@ public:
         std::function<ReadResult(const char* prefix, size_t size, uint64_t start, uint64_t end)> longLine;
     };
 
-    BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes);
+    // Adds where its time goes to `stages`.
+    BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes, ReadStages& stages);
     ~BatchReader();
     BatchReader(const BatchReader&) = delete;
     BatchReader& operator=(const BatchReader&) = delete;
@@ -60,6 +61,7 @@ private:
     const TextDecoder& m_decoder;
     const size_t m_unit;
     const size_t m_maxLineBytes;
+    ReadStages& m_stages;
     size_t m_batchBytes = 0;
     uint64_t m_at = 0;
     uint64_t m_end = 0;

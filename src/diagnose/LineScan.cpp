@@ -166,13 +166,6 @@ bool SpanIs(const Unit* s, size_t begin, size_t end, const char (&literal)[N]) {
     return true;
 }
 
-// One line of a part: raw bytes [rawBegin, rawEnd) with its terminator, and its text as units
-// of the scanned text (the raw text itself, or the widened text of a multi-byte code page).
-struct LineSpan {
-    size_t rawBegin, rawEnd;
-    size_t textBegin, textLength;
-};
-
 // The distinct (host, process, trace class) triples of one part, numbered as they appear, in an
 // open-addressing table: a part of a log with many computers holds hundreds of thousands.
 class TripleTable {
@@ -278,10 +271,23 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
 } // namespace
 
 // Splits raw text [begin, end) into lines and scans them in the decoder's form.
+void PartScan::Clear() {
+    lines.clear();
+    names.clear();
+    dates.clear();
+    triples.clear();
+    inexact.clear();
+    clipped = false;
+    seconds = 0;
+    failure = nullptr;
+    spans.clear();
+}
+
 void ScanPart(const char* raw, size_t begin, size_t end, const TextDecoder& decoder, PartScan& out) {
     const bool mayHoldLineFeeds = false;
     const size_t unit = UnitBytes(decoder.form);
-    std::vector<LineSpan> lines;
+    std::vector<LineSpan>& lines = out.spans;
+    lines.clear();
     for (size_t at = begin; at < end;) {
         const size_t lineFeed = FindLineFeed(raw, at, end, unit);
         const size_t next = lineFeed < end ? lineFeed + unit : end;

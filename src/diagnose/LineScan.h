@@ -17,6 +17,13 @@ namespace diagnose {
 // A local number that stands for none (no computer, no process).
 constexpr uint32_t kAbsent = 0xFFFFFFFFu;
 
+// One line of a part: raw bytes [rawBegin, rawEnd) with its terminator, and its text as units
+// of the scanned text (the raw text itself, or the widened text of a multi-byte code page).
+struct LineSpan {
+    size_t rawBegin, rawEnd;
+    size_t textBegin, textLength;
+};
+
 // What a scan found in its lines: per line its place, hash, local group triple, local date and
 // time key; the distinct names and dates, decoded; the times that need their text.
 struct PartScan {
@@ -38,7 +45,13 @@ struct PartScan {
     std::vector<Triple> triples;
     std::vector<std::pair<size_t, std::wstring>> inexact; // line index, time text
     bool clipped = false; // its one line is longer than the limit; the scan saw its first part
+    double seconds = 0;   // how long the scan took
     std::exception_ptr failure;
+    std::vector<LineSpan> spans; // where the lines are, while they are scanned
+
+    // Empties it for the next batch and keeps its room: a large block given back is given back
+    // to the system under Wine, and each page of it taken again costs a page fault.
+    void Clear();
 };
 
 // Scans the lines of raw text [begin, end) in the decoder's form; lines end at LF.

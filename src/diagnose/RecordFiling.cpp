@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <numeric>
 
 namespace diagnose {
@@ -114,7 +115,16 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     const uint64_t wanted = to;
     if (to > m_completeEnd)
         to -= (to - m_completeEnd) % UnitBytes(m_decoder.form); // half a unit at the end is no text yet
-    BatchReader reader(source, m_decoder, m_maxLineBytes);
+    const auto start = std::chrono::steady_clock::now();
+    m_stages = {};
+    struct Account { // however the read ends
+        double& seconds;
+        std::chrono::steady_clock::time_point start;
+        ~Account() {
+            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    } account{m_stages.total, start};
+    BatchReader reader(source, m_decoder, m_maxLineBytes, m_stages);
     BatchReader::Filer filer;
     filer.batch = [&](std::vector<PartScan>& parts, uint64_t at, uint64_t end) {
         const size_t lines = std::accumulate(parts.begin(), parts.end(), size_t(0),
@@ -404,7 +414,7 @@ void RecordStore::Clear() {
     m_dateIds.clear();
     std::vector<std::u16string>().swap(m_memoryLines);
     m_tail.reset();
-    m_completeEnd = 0;
+    m_completeEnd = m_textStart = 0;
 }
 
 size_t RecordStore::MemoryBytes() const {

@@ -41,6 +41,14 @@ struct ReadResult {
 
 struct PartScan;
 
+// Where the time of a read went, in seconds, for the benchmarks: reading the source (on the
+// filing thread, read-ahead included), waiting for the crew to finish a batch, filing, the
+// workers' scanning added up over the parts, and the whole read.
+struct ReadStages {
+    double read = 0, wait = 0, file = 0, scan = 0, total = 0;
+    uint32_t batches = 0;
+};
+
 // What reading a line again found.
 enum class Recheck { Same, Changed, Failed };
 
@@ -128,6 +136,8 @@ public:
                              const LineBytesVisitor& visit) const;
     void DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const;
 
+    // Where the time of the last Read went.
+    const ReadStages& LastReadStages() const { return m_stages; }
     // Bytes the index holds, for the benchmarks' account.
     size_t MemoryBytes() const;
 
@@ -233,6 +243,7 @@ private:
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;
     std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
+    ReadStages m_stages;
 };
 
 } // namespace diagnose
