@@ -115,7 +115,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     const uint64_t wanted = to;
     if (to > m_completeEnd)
         to -= (to - m_completeEnd) % UnitBytes(m_decoder.form); // half a unit at the end is no text yet
-    const auto start = std::chrono::steady_clock::now();
+    const auto began = std::chrono::steady_clock::now();
     m_stages = {};
     struct Account { // however the read ends
         double& seconds;
@@ -123,7 +123,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         ~Account() {
             seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
-    } account{m_stages.total, start};
+    } account{m_stages.total, began};
     BatchReader reader(source, m_decoder, m_maxLineBytes, m_stages);
     BatchReader::Filer filer;
     filer.batch = [&](std::vector<PartScan>& parts, uint64_t at, uint64_t end) {
