@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending) {
@@ -11,21 +12,6 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
     if (column != 0 && column != 1)
         return; // every text is empty: all rows compare equal and keep their order
     const size_t n = rows.size();
-    // Dates and processes are interned: equal texts are one object. Their ranks are found once
-    // per distinct object.
-    std::vector<const std::wstring*> texts(n);
-    for (size_t i = 0; i < n; ++i)
-        texts[i] = column == 0 ? &store.GetDate(rows[i]) : &store.GetProcess(rows[i]);
-    std::vector<const std::wstring*> distinct(texts);
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    std::vector<uint32_t> byText(distinct.size()), rank(distinct.size());
-    std::iota(byText.begin(), byText.end(), 0u);
-    std::sort(byText.begin(), byText.end(),
-              [&](uint32_t a, uint32_t b) { return *distinct[a] < *distinct[b]; });
-    for (uint32_t r = 0; r < byText.size(); ++r)
-        rank[byText[r]] = r;
-
     struct Key {
         uint32_t rank;
         uint32_t inexact; // index into `times`, or none
@@ -33,9 +19,33 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
     };
     constexpr uint32_t kNone = 0xFFFFFFFFu;
     std::vector<Key> keys(n);
+    // Dates and processes are interned: equal texts are one object, and neighbouring rows mostly
+    // share theirs. Each distinct object is numbered once, in one pass, and ranked by its text.
+    std::vector<const std::wstring*> distinct;
+    std::unordered_map<const std::wstring*, uint32_t> numbers;
+    const std::wstring* last = nullptr;
+    uint32_t lastNumber = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const std::wstring* text = column == 0 ? &store.GetDate(rows[i]) : &store.GetProcess(rows[i]);
+        if (text != last) {
+            const auto [at, added] = numbers.try_emplace(text, static_cast<uint32_t>(distinct.size()));
+            if (added)
+                distinct.push_back(text);
+            last = text;
+            lastNumber = at->second;
+        }
+        keys[i].rank = lastNumber;
+    }
+    std::vector<uint32_t> byText(distinct.size()), rank(distinct.size());
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(),
+              [&](uint32_t a, uint32_t b) { return *distinct[a] < *distinct[b]; });
+    for (uint32_t r = 0; r < byText.size(); ++r)
+        rank[byText[r]] = r;
+
     std::vector<std::wstring> times;
     for (size_t i = 0; i < n; ++i) {
-        keys[i].rank = rank[std::lower_bound(distinct.begin(), distinct.end(), texts[i]) - distinct.begin()];
+        keys[i].rank = rank[keys[i].rank];
         keys[i].time = column == 0 ? store.GetTimeKey(rows[i]) : 0;
         keys[i].inexact = kNone;
         if (keys[i].time == diagnose::kInexactTime) {
