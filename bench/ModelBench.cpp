@@ -32,6 +32,24 @@ double Seconds(Clock::time_point since) {
 
 // The working set (resident memory) now and at its peak, in bytes: what lnav's max RSS is
 // compared with.
+// CPU seconds of the process, user and kernel: on a shared machine, steadier than the clock.
+double CpuSeconds() {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    auto seconds = [](const FILETIME& t) {
+        return (uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#endif
+}
+
 struct Memory {
     double now = 0, peak = 0;
 };
@@ -95,11 +113,13 @@ double FileSize(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zt_model_bench LOGFILE\n");
+        std::fprintf(stderr, "usage: zt_model_bench LOGFILE [--load-only]\n");
         return 2;
     }
     const double fileSize = FileSize(argv[1]);
+    const bool loadOnly = argc > 2 && std::string(argv[2]) == "--load-only";
     const Memory before = ProcessMemory();
+    const double cpuBefore = CpuSeconds();
     const auto start = Clock::now();
 #ifdef _WIN32
     const std::string narrow = argv[1];
@@ -117,11 +137,17 @@ int main(int argc, char** argv) {
     store.Read(file, static_cast<uint64_t>(fileSize), true, L"Unbekannt");
 #endif
     const double loadSeconds = Seconds(start);
+    const double loadCpu = CpuSeconds() - cpuBefore;
     const Memory after = ProcessMemory();
     const double lines = store.RecordCount();
     std::printf("file: %.1f MB, %.0f lines\n", fileSize / 1e6, lines);
     std::printf("parse+index: %.3f s\n", loadSeconds);
     std::printf("lines per second: %.0f\n", lines / loadSeconds);
+    std::printf("CPU of the load, all threads: %.3f s\n", loadCpu);
+    const diagnose::ReadStages& stages = store.LastReadStages();
+    std::printf("stages: read %.3f s, wait for the scan %.3f s, file %.3f s, scan %.3f s over the workers, "
+                "read in all %.3f s, %u batches\n",
+                stages.read, stages.wait, stages.file, stages.scan, stages.total, stages.batches);
     std::printf("peak memory of the load: %.1f MB = %.2f x file size\n", (after.peak - before.now) / 1e6,
                 (after.peak - before.now) / fileSize);
     std::printf("memory held by the index: %.1f MB = %.2f x file size\n", (after.now - before.now) / 1e6,
@@ -129,6 +155,8 @@ int main(int argc, char** argv) {
     std::printf("index's own account: %.1f MB = %.3f x file size\n", store.MemoryBytes() / 1e6,
                 store.MemoryBytes() / fileSize);
 
+    if (loadOnly)
+        return 0;
     {
         // Every line read again, checked and searched for a text it does not hold, as find does.
         const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();

@@ -4,6 +4,8 @@
 # Wine and in lnav (installed here when missing, with a format for this line grammar).
 # Prints the median of each figure and the ratio to lnav.
 #   bench/run-model-bench.sh [LINES] [RUNS] [BUILD_ROOT]
+# ZT_BENCH_ARCH=x64 measures the 64-bit build under Wine instead, for a machine whose kernel
+# runs no 32-bit programs; ZT_BENCH_UTF16=1 makes the log UTF-16.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lines=${1:-1000000}
@@ -14,11 +16,15 @@ jobs=${ZT_BENCH_JOBS:-2}
 echo "== building ($root)"
 cmake -S . -B "$root/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZT_SANITIZE=OFF >/dev/null
 cmake --build "$root/native" -j"$jobs" --target zt_loggen zt_model_bench >/dev/null
-cmake --preset windows-x86 -B "$root/windows-x86" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/windows-x86" -j"$jobs" --target zt_model_bench >/dev/null
+arch=${ZT_BENCH_ARCH:-x86}
+windows="$root/windows-$arch"
+cmake --preset "windows-$arch" -B "$windows" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$windows" -j"$jobs" --target zt_model_bench >/dev/null
 
-log="$(pwd)/$root/diagnose-$lines.log"
-[ -s "$log" ] || "$root/native/tools/loggen/zt_loggen" "$log" "$lines" 1
+utf16=()
+[ -z "${ZT_BENCH_UTF16:-}" ] || utf16=(--utf16)
+log="$(pwd)/$root/diagnose-$lines${utf16[*]:+-utf16}.log"
+[ -s "$log" ] || "$root/native/tools/loggen/zt_loggen" "$log" "$lines" 1 "${utf16[@]}"
 echo "== log: $log, $(stat -c %s "$log") bytes, $lines lines"
 
 if ! command -v lnav >/dev/null; then
@@ -35,7 +41,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 field() { sed -n "s/^$1: \([0-9.]*\).*/\1/p"; }
 
 native_s=() native_mem=() wine_s=() wine_mem=() lnav_s=() lnav_mem=() sort0=() sort1=() lvsort=()
-wine_state="$root/windows-x86/wine"
+wine_state="$windows/wine"
 cmake/wine-env.sh start "$wine_state"
 for run in $(seq "$runs"); do
   out=$("$root/native/bench/zt_model_bench" "$log")
@@ -43,7 +49,9 @@ for run in $(seq "$runs"); do
   native_mem+=("$(echo "$out" | sed -n 's/^peak memory of the load: .* = \([0-9.]*\) x.*/\1/p')")
   sort0+=("$(echo "$out" | sed -n 's/^SortRecordRows .* column 0: \([0-9.]*\) s/\1/p')")
   sort1+=("$(echo "$out" | sed -n 's/^SortRecordRows .* column 1: \([0-9.]*\) s/\1/p')")
-  out=$(cmake/wine-env.sh run "$wine_state" "$root/windows-x86/bin/zt_model_bench.exe" "Z:$log" | tr -d '\r')
+  native_stages=$(echo "$out" | grep '^stages:')
+  out=$(cmake/wine-env.sh run "$wine_state" "$windows/bin/zt_model_bench.exe" "Z:$log" | tr -d '\r')
+  wine_stages=$(echo "$out" | grep '^stages:')
   wine_s+=("$(echo "$out" | field 'parse+index')")
   wine_mem+=("$(echo "$out" | sed -n 's/^peak memory of the load: .* = \([0-9.]*\) x.*/\1/p')")
   lvsort+=("$(echo "$out" | sed -n 's/^LVM_SORTITEMS .*: \([0-9.]*\) s/\1/p')")
@@ -60,7 +68,9 @@ l=$(printf '%s\n' "${lnav_s[@]}" | median)
 lm=$(printf '%s\n' "${lnav_mem[@]}" | median)
 echo "== medians of $runs runs"
 echo "native parse+index:        $n s, $(awk -v n="$n" -v c="$lines" 'BEGIN { printf "%.0f", c / n }') lines/s, peak $(printf '%s\n' "${native_mem[@]}" | median) x file size"
-echo "x86 under Wine:            $w s, $(awk -v n="$w" -v c="$lines" 'BEGIN { printf "%.0f", c / n }') lines/s, peak $(printf '%s\n' "${wine_mem[@]}" | median) x file size"
+echo "native, last run:          $native_stages"
+echo "$arch under Wine, last run: $wine_stages"
+echo "$arch under Wine:            $w s, $(awk -v n="$w" -v c="$lines" 'BEGIN { printf "%.0f", c / n }') lines/s, peak $(printf '%s\n' "${wine_mem[@]}" | median) x file size"
 echo "lnav (same file):          $l s, peak $(awk -v m="$lm" -v s="$size" 'BEGIN { printf "%.2f", m * 1024 / s }') x file size (max RSS)"
 echo "lnav / native:             $(awk -v a="$l" -v b="$n" 'BEGIN { printf "%.2f", a / b }')"
 echo "SortRecordRows 200000 rows: column 0 $(printf '%s\n' "${sort0[@]}" | median) s, column 1 $(printf '%s\n' "${sort1[@]}" | median) s (native)"

@@ -62,19 +62,19 @@ void FillTree(const CDiagnoseIndex& index, win::TreeView& tree, bool byComputer,
         return found != names.end() ? found->second
                                     : names.emplace(named, GetTraceClassName(named)).first->second;
     };
-    auto host = [](const std::wstring& name) -> const std::wstring& { return name; };
+    auto host = [](std::wstring_view name) { return std::wstring(name); };
     if (byComputer) {
         FillGroups(
             tree, index.GetByHost(), host, className,
-            [](const std::wstring& name, const uint16_t* cls) {
-                return GroupKey{name, cls ? *cls : uint16_t(0)};
+            [](std::wstring_view name, const uint16_t* cls) {
+                return GroupKey{std::wstring(name), cls ? *cls : uint16_t(0)};
             },
             sink);
     } else {
         FillGroups(
             tree, index.GetByTraceClass(), className, host,
-            [](uint16_t cls, const std::wstring* name) {
-                return GroupKey{name ? *name : std::wstring(), cls};
+            [](uint16_t cls, const std::wstring_view* name) {
+                return GroupKey{name ? std::wstring(*name) : std::wstring(), cls};
             },
             sink);
     }

@@ -113,6 +113,8 @@ CDiagnoseIndex::CDiagnoseIndex() = default;
 CDiagnoseIndex::~CDiagnoseIndex() = default;
 
 void CDiagnoseIndex::SetFile(const std::wstring& path) {
+    if (path != m_path)
+        Clear(); // another file starts from empty, not from where the one held was read to
     m_path = path;
     Load();
 }
@@ -157,7 +159,7 @@ diagnose::ReadResult CDiagnoseIndex::Load() {
         m_readError = ::GetLastError();
         return result;
     }
-    result = Read(*m_file, std::max(size, End()), true, win::LoadResString(IDS_UNKNOWN));
+    result = Read(*m_file, std::max(size, End()), true, Unknown());
     m_readError = ErrorOf(result);
     return result;
 }
@@ -168,14 +170,22 @@ diagnose::ReadResult CDiagnoseIndex::ReadAppended() {
     uint64_t size = 0;
     if (!m_file || !m_file->Size(size) || size <= End())
         return result;
-    result = Read(*m_file, size, false, win::LoadResString(IDS_UNKNOWN));
+    result = Read(*m_file, size, false, Unknown());
     m_readError = ErrorOf(result);
     return result;
 }
 
 void CDiagnoseIndex::AddLine(const std::wstring& line) {
     RecordStore::AddLine(std::u16string_view(reinterpret_cast<const char16_t*>(line.data()), line.size()),
-                         win::LoadResString(IDS_UNKNOWN));
+                         Unknown());
+}
+
+// Taken once: a later read may run in another language (another viewer's call, a message box's
+// loop delivering the follow timer), and its lines would file under a second computer.
+const std::wstring& CDiagnoseIndex::Unknown() {
+    if (!m_unknown)
+        m_unknown = win::LoadResString(IDS_UNKNOWN);
+    return *m_unknown;
 }
 
 void CDiagnoseIndex::Clear() {

@@ -7,6 +7,7 @@
 #include "win/UniqueHandle.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 using diagnose::RecordId;
@@ -14,7 +15,7 @@ using diagnose::RecordList;
 
 // Records are compact (see RecordStore); MakeRecord reads a line again for the details.
 // Absent computers and processes file under the unknown text of the language resources that
-// are current when the lines are read.
+// are current at the first read, for the index's life.
 class CDiagnoseIndex : public diagnose::RecordStore {
 public:
     CDiagnoseIndex();
@@ -59,9 +60,11 @@ public:
 private:
     class FileSource;
     void Open();
+    const std::wstring& Unknown();
 
     std::wstring m_path;
     std::unique_ptr<FileSource> m_file;
+    std::optional<std::wstring> m_unknown;
     mutable diagnose::MemorySource m_noFile; // the source of an index of added lines only
     DWORD m_readError = 0;
     mutable bool m_stale = false;

@@ -6,6 +6,7 @@
 
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
+#include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
 
 #include <cstdint>
@@ -20,14 +21,10 @@
 
 namespace diagnose {
 
-// A record's number: its position in file order.
-using RecordId = uint32_t;
-// Records of one computer and one trace class, in file order.
-using RecordList = std::vector<RecordId>;
-
-// Both groupings lead to the same lists; a list lives as long as the store holds records.
-using ByTraceClass = std::map<uint16_t, std::map<std::wstring, const RecordList*>>;
-using ByHost = std::map<std::wstring, std::map<uint16_t, const RecordList*>>;
+// Both groupings lead to the same lists; a list lives as long as the store holds records. The
+// names are the store's own, held once (GetHost gives the same text).
+using ByTraceClass = std::map<uint16_t, std::map<std::wstring_view, const RecordList*>>;
+using ByHost = std::map<std::wstring_view, std::map<uint16_t, const RecordList*>>;
 
 // The trace class a record files under when its line has none.
 constexpr uint16_t kNoTraceClass = 0xFFFF;
@@ -40,6 +37,16 @@ struct ReadResult {
     uint32_t firstNew = 0;     // the first record the read filed (or would have): all from here on are new
     bool replacedTail = false; // the provisional last record of the earlier read was taken back
     bool ok() const { return status == Complete; }
+};
+
+struct PartScan;
+
+// Where the time of a read went, in seconds, for the benchmarks: reading the source (on the
+// filing thread, read-ahead included), waiting for the crew to finish a batch, filing, the
+// workers' scanning added up over the parts, and the whole read.
+struct ReadStages {
+    double read = 0, wait = 0, file = 0, scan = 0, total = 0;
+    uint32_t batches = 0;
 };
 
 // What reading a line again found.
@@ -57,9 +64,13 @@ struct KeyHash {
 };
 template <typename Value> using KeyMap = std::unordered_map<uint64_t, Value, KeyHash>;
 
+// The longest line read whole; a longer one is a record of its own with the fields of its first
+// this many bytes. A 32-bit host keeps it within reach of its address space.
+constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t(2) << 30;
+
 class RecordStore {
 public:
-    RecordStore();
+    explicit RecordStore(size_t maxLineBytes = kMaxLineBytes);
     ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
@@ -84,7 +95,7 @@ public:
     // Where the indexed text ends, and where the lines that ended with LF end.
     uint64_t End() const;
     uint64_t CompleteEnd() const { return m_completeEnd; }
-    bool HasTail() const { return m_tail != nullptr; }
+    bool HasTail() const { return m_tail && m_tail->filed; }
     const TextDecoder& Decoder() const { return m_decoder; }
 
     uint32_t RecordCount() const { return static_cast<uint32_t>(m_entries.size()); }
@@ -125,12 +136,15 @@ public:
                              const LineBytesVisitor& visit) const;
     void DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const;
 
+    // Where the time of the last Read went.
+    const ReadStages& LastReadStages() const { return m_stages; }
     // Bytes the index holds, for the benchmarks' account.
     size_t MemoryBytes() const;
 
     // Called by a load at points where an allocation may fail; tests throw from it.
     using FaultHook = void (*)(const char* where);
     static void SetFaultHook(FaultHook hook);
+    static void MayFail(const char* where);
 
 private:
     struct Entry {
@@ -146,6 +160,7 @@ private:
         uint64_t end = 0;  // where the last line ends
         uint32_t hash = 0;
         bool memory = false;
+        bool clipped = false; // one line longer than the limit: its first m_maxLineBytes stand for it
     };
     struct Group {
         uint32_t host, process;
@@ -159,20 +174,24 @@ private:
     };
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, inexact = 0, names = 0, dates = 0, groups = 0, leaves = 0, memoryLines = 0;
+        size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, groups = 0, leaves = 0,
+               memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
     };
+    // A load's last line without LF, or half a UTF-16 unit after the last LF (no record then).
     struct Tail {
         Checkpoint before;
         uint64_t end;
+        bool filed;
     };
-    struct PartScan;
-
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
+    std::vector<std::u16string> TakeBackTail();
+    void DetectAgain(ByteSource& source, uint64_t to);
+    bool FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end, const std::wstring& unknown);
     bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown);
-    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, uint32_t group, uint32_t date,
-                      uint64_t time);
+    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t group,
+                      uint32_t date, uint64_t time);
     Checkpoint Mark() const;
     void Rollback(const Checkpoint& mark);
     uint32_t NameId(const std::wstring& name);
@@ -180,6 +199,8 @@ private:
     uint32_t GroupId(uint32_t host, uint32_t process, uint16_t traceClass);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
     size_t BlockIndexOf(RecordId id) const;
+    uint64_t ReadEnd(const Block& block) const;
+    size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
     bool BlockMatches(const Block& block, const char* bytes) const;
@@ -190,16 +211,29 @@ private:
     };
     LineBytes BytesOf(const Block& block, const char* blockBytes, RecordId id) const;
 
+    size_t m_maxLineBytes;
     TextDecoder m_decoder;
+    TextDecoder m_eightBit;   // for text without a mark, while the encoding is detected again
+    bool m_detect = false;    // detected from the bytes, and again on each read until a line is complete
+    uint64_t m_textStart = 0; // where the lines begin: after a byte-order mark
     uint64_t m_completeEnd = 0;
     ChunkedArray<Entry> m_entries;
     ChunkedArray<uint64_t> m_times;
     ChunkedArray<Block, 12> m_blocks;
-    std::vector<std::pair<RecordId, std::wstring>> m_inexactTimes;
-    std::vector<std::wstring> m_names;
-    std::unordered_map<std::wstring, uint32_t> m_nameIds;
-    std::vector<std::wstring> m_dates;
-    std::unordered_map<std::wstring, uint32_t> m_dateIds;
+    // Times the key cannot hold: their texts' units one after another, found by record.
+    struct InexactTime {
+        RecordId id;
+        uint32_t length;
+        uint64_t at;
+    };
+    ChunkedArray<InexactTime, 10> m_inexactTimes;
+    ChunkedArray<wchar_t, 12> m_inexactUnits;
+    // Distinct texts, each held once: the tables look them up by views of them, and a deque
+    // never moves what it holds.
+    std::deque<std::wstring> m_names;
+    std::unordered_map<std::wstring_view, uint32_t> m_nameIds;
+    std::deque<std::wstring> m_dates;
+    std::unordered_map<std::wstring_view, uint32_t> m_dateIds;
     std::vector<Group> m_groups;
     KeyMap<uint32_t> m_groupIds;
     std::deque<Leaf> m_leaves;
@@ -209,6 +243,7 @@ private:
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;
     std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
+    ReadStages m_stages;
 };
 
 } // namespace diagnose

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Read in two steps, as a log that grows under the viewer.
     store.Read(source, size / 2, false, unknown);
     Require(store.Read(source, size, true, unknown).ok());
-    Require(store.End() == size || store.Decoder().form == diagnose::TextForm::Utf16);
+    Require(store.End() == size);
     store.AddLine(std::u16string(reinterpret_cast<const char16_t*>(data), size / 2), unknown);
 
     size_t byClass = 0, byHost = 0;

@@ -4,6 +4,8 @@
 #include "Logs.h"
 #include "TestSupport.h"
 #include "diagnose/DiagnoseIndex.h"
+#include "resource.h"
+#include "win/ResourceModule.h"
 
 #include <algorithm>
 
@@ -111,4 +113,29 @@ TEST(DiagnoseIndexFile, AnsiTextBinaryAndHugeLines) {
     EXPECT_EQ(index.MakeRecord(big)->GetAttributes().at(L"Text").size(), 50u << 20);
     EXPECT_EQ(index.GetHost(big + 1), L"Next");
     EXPECT_FALSE(index.MakeRecord(big + 2));
+}
+
+TEST(DiagnoseIndexFile, AnotherPathStartsFromEmptyAndTheUnknownTextIsTakenAtTheFirstLoad) {
+    TempDirectory dir;
+    const std::wstring other = dir.Path() + L"other.log", path = dir.Path() + L"x.log";
+    ASSERT_TRUE(WriteBytes(other, fixtures::kThreeLinePc1));
+    ASSERT_TRUE(WriteBytes(path, "Host=\"B\"\n"));
+    CDiagnoseIndex index;
+    index.SetFile(other);
+    index.SetFile(path);
+    ASSERT_EQ(index.RecordCount(), 1u);
+    EXPECT_EQ(index.GetHost(0), L"B");
+
+    // Another language current at a later read (another viewer's call, a message box's loop
+    // delivering the follow timer): lines without a computer still file under the first text.
+    ASSERT_TRUE(WriteBytes(path, "Host=\"B\"\nno computer\n"));
+    win::UniqueModule english(
+        ::LoadLibraryExW((testing_support::BinDirectory() + L"ZtServiceMsgENU.LNG").c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(english);
+    win::ScopedResourceHandle language(english.get());
+    ASSERT_EQ(win::LoadResString(IDS_UNKNOWN), L"Unknown");
+    index.ReadAppended();
+    index.AddLine(L"from memory");
+    EXPECT_EQ(index.GetHost(1) + L"," + index.GetHost(2), L"Unbekannt,Unbekannt");
 }

@@ -1,0 +1,210 @@
+// The batch reader: batches of whole lines read, scanned by the crew, and handed on for filing.
+#include "diagnose/BatchReader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+namespace diagnose {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A batch of a sixty-fourth of the read keeps what is read but not filed yet (two batches at a
+// time) small beside the index; 16 MiB keeps the batches of a large log few. Every batch but a
+// small last one is scanned in parallel.
+constexpr size_t kMinBatchBytes = size_t(1) << 20;
+constexpr size_t kMaxBatchBytes = size_t(16) << 20;
+constexpr uint64_t kBatchShare = 64;
+constexpr size_t kParallelBytes = kMinBatchBytes / 2;
+
+} // namespace
+
+BatchReader::BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes,
+                         ReadStages& stages)
+    : m_source(source), m_decoder(decoder), m_unit(UnitBytes(decoder.form)), m_maxLineBytes(maxLineBytes),
+      m_stages(stages) {}
+
+BatchReader::~BatchReader() = default;
+
+// Reads [at, at + size) into `bytes`. A source that ends sooner than it said has all there is:
+// the read ends there, and SourceEnd() moves back to it.
+bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result) {
+    struct Account { // however the read ends
+        double& seconds;
+        Clock::time_point start;
+        ~Account() { seconds += Since(start); }
+    } account{m_stages.read, Clock::now()};
+    bytes.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        size_t got = 0;
+        uint32_t error = 0;
+        if (!m_source.Read(at + done, bytes.data() + done, size - done, got, error)) {
+            result = {ReadResult::ReadFailed, error};
+            return false;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    if (done < size) {
+        m_end = at + done - done % m_unit;
+        bytes.resize(static_cast<size_t>(m_end - at));
+    }
+    return true;
+}
+
+// Parts are more than workers: the filing thread scans what is left once it is done.
+void BatchReader::StartScan(Batch& batch) {
+    const unsigned parallel = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
+    if (!m_crew)
+        m_crew.emplace(m_end - batch.at < kParallelBytes ? 1u : parallel);
+    batch.bounds = SplitAtLines(batch.bytes.data(), batch.lines, m_unit,
+                                batch.lines < kParallelBytes ? 1u : parallel * 2);
+    batch.parts.resize(batch.bounds.size() - 1);
+    for (PartScan& part : batch.parts)
+        part.Clear();
+    m_crew->Start(
+        [this, &batch](size_t k) {
+            try {
+                const Clock::time_point start = Clock::now();
+                ScanPart(batch.bytes.data(), batch.bounds[k], batch.bounds[k + 1], m_decoder, batch.parts[k]);
+                batch.parts[k].seconds = Since(start);
+            } catch (...) {
+                batch.parts[k].failure = std::current_exception();
+            }
+        },
+        batch.parts.size());
+}
+
+void BatchReader::JoinScan(Batch& batch) {
+    const Clock::time_point start = Clock::now();
+    m_crew->Wait();
+    m_stages.wait += Since(start);
+    ++m_stages.batches;
+    for (const PartScan& part : batch.parts)
+        m_stages.scan += part.seconds;
+    for (const PartScan& part : batch.parts)
+        if (part.failure)
+            std::rethrow_exception(part.failure);
+    RecordStore::MayFail("scanned");
+}
+
+ReadResult BatchReader::FileScanned(Filer& filer) {
+    if (!m_scanned)
+        return {};
+    const Clock::time_point start = Clock::now();
+    const ReadResult filed = filer.batch(m_scanned->parts, m_scanned->at, m_scanned->at + m_scanned->lines);
+    m_stages.file += Since(start);
+    if (!filed.ok())
+        return filed;
+    m_spare = std::move(m_scanned);
+    return {};
+}
+
+// The bytes of the batch after the one being scanned, read meanwhile: reading is this thread's,
+// and the workers would otherwise wait for it. A read that fails here is left for the loop to
+// read again and answer.
+void BatchReader::ReadAhead(uint64_t at) {
+    if (at >= m_end || !m_spare)
+        return;
+    m_ahead = std::move(m_spare);
+    ReadResult failed;
+    const bool read = ReadInto(m_ahead->bytes, at,
+                               static_cast<size_t>(std::min<uint64_t>(m_batchBytes, m_end - at)), failed);
+    m_ahead->at = read ? at : UINT64_MAX;
+}
+
+// Where the line that runs on past `from` ends: after its LF, or 0 when the source ends first.
+bool BatchReader::FindLineEnd(uint64_t from, uint64_t& lineEnd, ReadResult& result) {
+    std::string chunk;
+    for (uint64_t at = from; at < m_end; at += chunk.size()) {
+        if (!ReadInto(chunk, at, static_cast<size_t>(std::min<uint64_t>(m_batchBytes, m_end - at)), result))
+            return false;
+        if (const size_t lineFeed = FindLineFeed(chunk.data(), 0, chunk.size(), m_unit);
+            lineFeed < chunk.size()) {
+            lineEnd = at + lineFeed + m_unit;
+            return true;
+        }
+    }
+    lineEnd = 0;
+    return true;
+}
+
+ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
+    m_at = from;
+    m_end = to;
+    m_batchBytes =
+        static_cast<size_t>(std::clamp<uint64_t>((to - from) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
+    ReadResult result;
+    try {
+        size_t want = m_batchBytes;
+        while (m_at < m_end) {
+            const size_t size = static_cast<size_t>(std::min<uint64_t>(want, m_end - m_at));
+            if (!m_next)
+                m_next = m_ahead   ? std::move(m_ahead)
+                         : m_spare ? std::move(m_spare)
+                                   : std::make_unique<Batch>();
+            if (m_next->at != m_at || m_next->bytes.size() != size) { // not read ahead, or not as wanted
+                if (!ReadInto(m_next->bytes, m_at, size, result)) {
+                    const ReadResult filed = FileScanned(filer); // what was read before the failure stays
+                    return filed.ok() ? result : filed;
+                }
+                m_next->at = m_at;
+            }
+            const size_t lastLineFeed = FindLastLineFeed(m_next->bytes.data(), m_next->bytes.size(), m_unit);
+            if (lastLineFeed != SIZE_MAX) {
+                m_next->lines = lastLineFeed + m_unit;
+                StartScan(*m_next);
+                const ReadResult filed = FileScanned(filer);
+                ReadAhead(filed.ok() ? m_next->at + m_next->lines : m_end);
+                JoinScan(*m_next);
+                if (!filed.ok())
+                    return filed;
+                m_at = m_next->at + m_next->lines;
+                m_scanned = std::move(m_next);
+                want = m_batchBytes;
+                continue;
+            }
+            if (m_at + m_next->bytes.size() >= m_end)
+                break; // the rest is the last line, without LF
+            if (want < m_maxLineBytes) {
+                want *= 2;
+                continue;
+            }
+            // A line longer than the limit: a record of its own, with what fits.
+            if (const ReadResult filed = FileScanned(filer); !filed.ok())
+                return filed;
+            uint64_t lineEnd = 0;
+            if (!FindLineEnd(m_at + m_next->bytes.size(), lineEnd, result))
+                return result;
+            if (lineEnd == 0)
+                break; // it is the last line
+            const size_t clip = std::min(m_next->bytes.size(), m_maxLineBytes & ~(m_unit - 1));
+            if (const ReadResult filed = filer.longLine(m_next->bytes.data(), clip, m_at, lineEnd);
+                !filed.ok())
+                return filed;
+            m_at = lineEnd;
+            m_next.reset(); // a buffer as large as the limit is not kept for the batches after it
+            want = m_batchBytes;
+        }
+        if (const ReadResult filed = FileScanned(filer); !filed.ok())
+            return filed;
+    } catch (const std::bad_alloc&) {
+        return {ReadResult::OutOfMemory, 0};
+    }
+    return result;
+}
+
+bool BatchReader::ReadRest(std::string& bytes, size_t limit, ReadResult& result) {
+    bytes.clear();
+    const uint64_t size = std::min<uint64_t>(m_end - m_at, limit & ~(m_unit - 1));
+    return size == 0 || ReadInto(bytes, m_at, static_cast<size_t>(size), result);
+}
+
+} // namespace diagnose

@@ -1,0 +1,76 @@
+// The batch reader: one read of a log's lines in batches of whole lines. It owns the buffers,
+// the read position and the scan crew: each batch is scanned by the crew while the caller
+// files the one before and the reader reads the one after.
+#pragma once
+
+#include "diagnose/ByteSource.h"
+#include "diagnose/LineScan.h"
+#include "diagnose/RecordStore.h"
+#include "diagnose/ScanCrew.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace diagnose {
+
+class BatchReader {
+public:
+    // Where what was read goes; each call files all of it or, when memory runs out, none.
+    struct Filer {
+        // The scanned lines of [at, end), a batch of whole lines.
+        std::function<ReadResult(std::vector<PartScan>& parts, uint64_t at, uint64_t end)> batch;
+        // One line [start, end) longer than the limit, of which `prefix` holds the first `size` bytes.
+        std::function<ReadResult(const char* prefix, size_t size, uint64_t start, uint64_t end)> longLine;
+    };
+
+    // Adds where its time goes to `stages`.
+    BatchReader(ByteSource& source, const TextDecoder& decoder, size_t maxLineBytes, ReadStages& stages);
+    ~BatchReader();
+    BatchReader(const BatchReader&) = delete;
+    BatchReader& operator=(const BatchReader&) = delete;
+
+    // Reads the lines that end with LF in [from, to), unit-aligned, into `filer`, in order. A
+    // read that fails keeps what was filed before it; the line it cut off is not filed.
+    ReadResult ReadLines(uint64_t from, uint64_t to, Filer& filer);
+    // Where the whole lines read end, and where the source ends: `to`, or sooner when the source
+    // turned out shorter than it said.
+    uint64_t Position() const { return m_at; }
+    uint64_t SourceEnd() const { return m_end; }
+    // The first bytes of [Position(), SourceEnd()), as many as a line may have: the last line.
+    bool ReadRest(std::string& bytes, size_t limit, ReadResult& result);
+
+private:
+    struct Batch {
+        std::string bytes;
+        uint64_t at = UINT64_MAX;
+        size_t lines = 0;           // the bytes of its whole lines
+        std::vector<size_t> bounds; // of the parts
+        std::vector<PartScan> parts;
+    };
+    bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result);
+    void StartScan(Batch& batch);
+    void JoinScan(Batch& batch);
+    ReadResult FileScanned(Filer& filer);
+    void ReadAhead(uint64_t at);
+    bool FindLineEnd(uint64_t from, uint64_t& lineEnd, ReadResult& result);
+
+    ByteSource& m_source;
+    const TextDecoder& m_decoder;
+    const size_t m_unit;
+    const size_t m_maxLineBytes;
+    ReadStages& m_stages;
+    size_t m_batchBytes = 0;
+    uint64_t m_at = 0;
+    uint64_t m_end = 0;
+    std::unique_ptr<Batch> m_scanned; // scanned, not filed yet
+    std::unique_ptr<Batch> m_next;    // being read and scanned
+    std::unique_ptr<Batch> m_ahead;   // the one after, read while the crew scans
+    std::unique_ptr<Batch> m_spare;   // filed; its buffer takes the next batch, without new pages
+    // Declared after the batches, so that it ends, having run what it was given, before they go.
+    std::optional<ScanCrew> m_crew;
+};
+
+} // namespace diagnose

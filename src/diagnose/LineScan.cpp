@@ -1,0 +1,333 @@
+// The line scan: lines into places, hashes, interned names and dates, and time keys.
+#include "diagnose/LineScan.h"
+
+#include "diagnose/LineScanner.h"
+#include "diagnose/RecordStore.h"
+#include "diagnose/TimeKey.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace diagnose {
+
+// A fast hash of a line's bytes; it only has to notice that a line is not what was indexed.
+// Two independent lanes keep the multiplications from waiting on each other. A multiply alone
+// carries a flip of the top bit through unchanged, so two such flips would cancel: each step
+// folds the high half down before the next word comes in.
+uint32_t HashBytes(const char* data, size_t size) {
+    uint64_t a = 0x9E3779B97F4A7C15ull ^ size, b = 0xC2B2AE3D27D4EB4Full;
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        uint64_t first, second;
+        std::memcpy(&first, data + i, 8);
+        std::memcpy(&second, data + i + 8, 8);
+        a = (a ^ first) * 0xFF51AFD7ED558CCDull;
+        b = (b ^ second) * 0xC4CEB9FE1A85EC53ull;
+        a ^= a >> 32;
+        b ^= b >> 32;
+    }
+    uint64_t rest[2] = {0, 0};
+    std::memcpy(rest, data + i, size - i);
+    a = (a ^ rest[0]) * 0xFF51AFD7ED558CCDull;
+    b = (b ^ rest[1]) * 0xC4CEB9FE1A85EC53ull;
+    uint64_t h = a ^ (b >> 31 | b << 33);
+    h ^= h >> 29;
+    h *= 0x94D049BB133111EBull;
+    h ^= h >> 32;
+    return static_cast<uint32_t>(h);
+}
+
+void AppendUnits(std::wstring& out, const char* s, size_t n, const TextDecoder& decoder) {
+    if (decoder.form == TextForm::Utf8)
+        AppendUtf8(out, s, n);
+    else
+        AppendAnsi(out, s, n, decoder.ansiTable.empty() ? Latin1Table() : decoder.ansiTable.data());
+}
+
+size_t UnitBytes(TextForm form) {
+    return form == TextForm::Utf16 ? 2 : 1;
+}
+
+// Where the unit-aligned line feeds of raw text are, for any form.
+size_t FindLineFeed(const char* raw, size_t from, size_t size, size_t unit) {
+    if (unit == 1) {
+        const void* found = std::memchr(raw + from, '\n', size - from);
+        return found ? static_cast<size_t>(static_cast<const char*>(found) - raw) : size;
+    }
+    for (size_t i = from; i + 1 < size; i += 2)
+        if (raw[i] == '\n' && raw[i + 1] == 0)
+            return i;
+    return size;
+}
+
+size_t FindLastLineFeed(const char* raw, size_t size, size_t unit) {
+    if (unit == 1) {
+        for (size_t i = size; i-- > 0;)
+            if (raw[i] == '\n')
+                return i;
+        return SIZE_MAX;
+    }
+    for (size_t i = size & ~size_t(1); i >= 2; i -= 2)
+        if (raw[i - 2] == '\n' && raw[i - 1] == 0)
+            return i - 2;
+    return SIZE_MAX;
+}
+
+size_t TextUnits(const char* raw, size_t begin, size_t end, size_t unit) {
+    size_t n = (end - begin) / unit;
+    auto unitAt = [&](size_t i) {
+        return unit == 1 ? static_cast<unsigned char>(raw[begin + i])
+                         : static_cast<unsigned>(static_cast<unsigned char>(raw[begin + 2 * i]) |
+                                                 static_cast<unsigned char>(raw[begin + 2 * i + 1]) << 8);
+    };
+    if (n > 0 && unitAt(n - 1) == '\n')
+        --n;
+    if (n > 0 && unitAt(n - 1) == '\r')
+        --n;
+    return n;
+}
+
+// Starts of parts of about equal size, each at the start of a line.
+std::vector<size_t> SplitAtLines(const char* raw, size_t size, size_t unit, unsigned parts) {
+    std::vector<size_t> bounds{0};
+    for (unsigned k = 1; k < parts; ++k) {
+        size_t at = std::max(bounds.back(), (size / parts * k) & ~(unit - 1));
+        const size_t lineFeed = FindLineFeed(raw, at, size, unit);
+        bounds.push_back(lineFeed < size ? lineFeed + unit : size);
+    }
+    bounds.push_back(size);
+    return bounds;
+}
+
+namespace {
+
+void AppendUnits(std::wstring& out, const char16_t* s, size_t n, const TextDecoder&) {
+    AppendUtf16(out, s, n);
+}
+
+// Raw spans of one text interned without building a string per line: most lines of a log
+// repeat a handful of hosts, processes and dates.
+template <typename Unit> class SpanInterner {
+public:
+    explicit SpanInterner(const Unit* text) : m_text(text), m_slots(64) {}
+
+    // The local number of the span [begin, end); `add` makes the number of a new one.
+    template <typename Add> uint32_t Intern(size_t begin, size_t end, Add&& add) {
+        uint32_t hash = 2166136261u;
+        for (size_t i = begin; i < end; ++i)
+            hash = (hash ^ UnitClasses<Unit>::Code(m_text[i])) * 16777619u;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = m_slots[at];
+            if (slot.id == kAbsent) {
+                const uint32_t id = add();
+                slot = Slot{begin, end - begin, hash, id};
+                if (++m_used * 2 > m_slots.size())
+                    Grow();
+                return id;
+            }
+            if (slot.hash == hash && slot.length == end - begin &&
+                std::equal(m_text + begin, m_text + end, m_text + slot.begin))
+                return slot.id;
+        }
+    }
+
+private:
+    struct Slot {
+        size_t begin = 0, length = 0;
+        uint32_t hash = 0, id = kAbsent;
+    };
+    void Grow() {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.id == kAbsent)
+                continue;
+            size_t at = slot.hash & mask;
+            while (m_slots[at].id != kAbsent)
+                at = (at + 1) & mask;
+            m_slots[at] = slot;
+        }
+    }
+
+    const Unit* m_text;
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
+template <typename Unit, size_t N>
+bool SpanIs(const Unit* s, size_t begin, size_t end, const char (&literal)[N]) {
+    if (end - begin != N - 1)
+        return false;
+    for (size_t i = 0; i < N - 1; ++i)
+        if (UnitClasses<Unit>::Code(s[begin + i]) != static_cast<unsigned char>(literal[i]))
+            return false;
+    return true;
+}
+
+// The distinct (host, process, trace class) triples of one part, numbered as they appear, in an
+// open-addressing table: a part of a log with many computers holds hundreds of thousands.
+class TripleTable {
+public:
+    template <typename Triple> uint32_t Intern(std::vector<Triple>& triples, const Triple& triple) {
+        if ((triples.size() + 1) * 2 > m_slots.size())
+            Grow(triples);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = Hash(triple) & mask;; at = (at + 1) & mask) {
+            if (m_slots[at] == 0) {
+                triples.push_back(triple);
+                m_slots[at] = static_cast<uint32_t>(triples.size());
+                return m_slots[at] - 1;
+            }
+            const Triple& other = triples[m_slots[at] - 1];
+            if (other.host == triple.host && other.process == triple.process &&
+                other.traceClass == triple.traceClass)
+                return m_slots[at] - 1;
+        }
+    }
+
+private:
+    template <typename Triple> static size_t Hash(const Triple& t) {
+        return KeyHash()(uint64_t(t.host) << 32 ^ t.process ^ uint64_t(t.traceClass) << 47);
+    }
+    template <typename Triple> void Grow(const std::vector<Triple>& triples) {
+        std::vector<uint32_t>(std::max<size_t>(64, m_slots.size() * 2)).swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (uint32_t i = 0; i < triples.size(); ++i) {
+            size_t at = Hash(triples[i]) & mask;
+            while (m_slots[at] != 0)
+                at = (at + 1) & mask;
+            m_slots[at] = i + 1;
+        }
+    }
+    std::vector<uint32_t> m_slots; // triple number + 1; 0 is free
+};
+
+// Scans the lines of one part: `text` holds the units the spans of `lines` index.
+template <typename Unit, bool Utf8>
+void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
+               const TextDecoder& decoder, PartScan& out) {
+    SpanInterner<Unit> names(text), dates(text);
+    TripleTable triples;
+    uint32_t lastTriple = 0;
+    std::pair<size_t, size_t> lastDate{0, 0}; // where in `text`, and how long
+    uint32_t lastDateId = 0;
+    bool haveDate = false;
+    out.lines.reserve(lines.size());
+    for (const LineSpan& span : lines) {
+        const Unit* line = text + span.textBegin;
+        const size_t length = span.textLength;
+        const HeaderSpans header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
+        size_t host[2] = {}, process[2] = {}, traceClass[2] = {};
+        bool hasHost = false, hasProcess = false, hasTraceClass = false;
+        ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
+            if (SpanIs(line, a.nameBegin, a.nameEnd, "Host"))
+                hasHost = true, host[0] = a.valueBegin, host[1] = a.valueEnd;
+            else if (SpanIs(line, a.nameBegin, a.nameEnd, "Process"))
+                hasProcess = true, process[0] = a.valueBegin, process[1] = a.valueEnd;
+            else if (SpanIs(line, a.nameBegin, a.nameEnd, "Traceclass"))
+                hasTraceClass = true, traceClass[0] = a.valueBegin, traceClass[1] = a.valueEnd;
+        });
+        auto intern = [&](SpanInterner<Unit>& interner, std::vector<std::wstring>& decoded, size_t begin,
+                          size_t end) {
+            const size_t at = span.textBegin;
+            return interner.Intern(at + begin, at + end, [&] {
+                decoded.emplace_back();
+                AppendUnits(decoded.back(), line + begin, end - begin, decoder);
+                return static_cast<uint32_t>(decoded.size() - 1);
+            });
+        };
+        const uint32_t hostId = hasHost ? intern(names, out.names, host[0], host[1]) : kAbsent;
+        const uint32_t processId = hasProcess ? intern(names, out.names, process[0], process[1]) : kAbsent;
+        const uint16_t cls =
+            hasTraceClass
+                ? static_cast<uint16_t>(ReadDecimal(line + traceClass[0], traceClass[1] - traceClass[0]))
+                : kNoTraceClass;
+        if (out.triples.empty() || hostId != out.triples[lastTriple].host ||
+            processId != out.triples[lastTriple].process || cls != out.triples[lastTriple].traceClass)
+            lastTriple = triples.Intern(out.triples, {hostId, processId, cls});
+        // Neighbouring lines mostly share their date: the last one is tried before the table.
+        const size_t dateLength = header.dateEnd - header.dateBegin;
+        if (!(lastDate.second == dateLength && haveDate &&
+              std::equal(line + header.dateBegin, line + header.dateEnd, text + lastDate.first))) {
+            lastDateId = intern(dates, out.dates, header.dateBegin, header.dateEnd);
+            lastDate = {span.textBegin + header.dateBegin, dateLength};
+            haveDate = true;
+        }
+        const uint32_t date = lastDateId;
+        const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
+        if (time == kInexactTime) {
+            out.inexact.emplace_back(out.lines.size(), std::wstring());
+            AppendUnits(out.inexact.back().second, line + header.timeBegin, header.timeEnd - header.timeBegin,
+                        decoder);
+        }
+        out.lines.push_back({span.rawBegin, span.rawEnd,
+                             HashBytes(raw + span.rawBegin, span.rawEnd - span.rawBegin), lastTriple, date,
+                             time});
+    }
+}
+
+} // namespace
+
+// Splits raw text [begin, end) into lines and scans them in the decoder's form.
+void PartScan::Clear() {
+    lines.clear();
+    names.clear();
+    dates.clear();
+    triples.clear();
+    inexact.clear();
+    clipped = false;
+    seconds = 0;
+    failure = nullptr;
+    spans.clear();
+}
+
+void ScanPart(const char* raw, size_t begin, size_t end, const TextDecoder& decoder, PartScan& out) {
+    const bool mayHoldLineFeeds = false;
+    const size_t unit = UnitBytes(decoder.form);
+    std::vector<LineSpan>& lines = out.spans;
+    lines.clear();
+    for (size_t at = begin; at < end;) {
+        const size_t lineFeed = FindLineFeed(raw, at, end, unit);
+        const size_t next = lineFeed < end ? lineFeed + unit : end;
+        lines.push_back({at, next, at / unit, TextUnits(raw, at, next, unit)});
+        at = next;
+    }
+    switch (decoder.form) {
+    case TextForm::Utf16:
+        ScanLines<char16_t, false>(reinterpret_cast<const char16_t*>(raw), raw, lines, mayHoldLineFeeds,
+                                   decoder, out);
+        break;
+    case TextForm::Utf8:
+        ScanLines<char, true>(raw, raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    case TextForm::Ansi8:
+        ScanLines<char, false>(raw, raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    case TextForm::AnsiMultiByte: {
+        // Trail bytes may look like ASCII: each line is widened before it is scanned.
+        std::u16string text, line;
+        for (LineSpan& span : lines) {
+            line.clear();
+            if (decoder.widen && span.textLength > 0)
+                decoder.widen(raw + span.rawBegin, span.textLength, line);
+            span.textBegin = text.size();
+            span.textLength = line.size();
+            text += line;
+        }
+        ScanLines<char16_t, false>(text.data(), raw, lines, mayHoldLineFeeds, decoder, out);
+        break;
+    }
+    }
+}
+
+void ScanMemoryLine(std::u16string_view line, PartScan& out) {
+    TextDecoder utf16;
+    utf16.form = TextForm::Utf16;
+    const std::vector<LineSpan> spans{{0, line.size() * 2, 0, line.size()}};
+    ScanLines<char16_t, false>(line.data(), reinterpret_cast<const char*>(line.data()), spans, true, utf16,
+                               out);
+}
+
+} // namespace diagnose

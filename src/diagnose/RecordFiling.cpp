@@ -1,0 +1,429 @@
+// Filing: lines become records, interned into names, dates and groups, a batch at a time, with
+// the rollback that takes a batch (or a provisional last line) back whole.
+#include "diagnose/BatchReader.h"
+#include "diagnose/LineScan.h"
+#include "diagnose/RecordStore.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <numeric>
+
+namespace diagnose {
+namespace {
+
+constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
+constexpr uint32_t kBlockRecords = 64;
+constexpr uint64_t kBlockBytes = 256 << 10;
+constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
+
+std::atomic<RecordStore::FaultHook> g_faultHook{nullptr};
+
+} // namespace
+
+void RecordStore::MayFail(const char* where) {
+    if (FaultHook hook = g_faultHook.load())
+        hook(where);
+}
+
+RecordStore::RecordStore(size_t maxLineBytes) : m_maxLineBytes(maxLineBytes) {}
+RecordStore::~RecordStore() = default;
+
+void RecordStore::SetFaultHook(FaultHook hook) {
+    g_faultHook = hook;
+}
+
+void RecordStore::Begin(TextDecoder decoder, uint64_t start) {
+    Clear();
+    m_decoder = std::move(decoder);
+    m_completeEnd = m_textStart = start;
+}
+
+namespace {
+TextDecoder DecoderOf(const DetectedEncoding& detected, const TextDecoder& eightBit) {
+    if (detected.form == TextForm::Ansi8)
+        return eightBit;
+    TextDecoder decoder;
+    decoder.form = detected.form;
+    return decoder;
+}
+} // namespace
+
+void RecordStore::BeginDetected(const char* head, size_t size, const TextDecoder& eightBit) {
+    const DetectedEncoding detected = DetectEncoding(reinterpret_cast<const unsigned char*>(head), size);
+    Begin(DecoderOf(detected, eightBit), detected.bomLength);
+    m_eightBit = eightBit;
+    m_detect = true;
+}
+
+// An empty log, or one holding no complete line yet, says little of its encoding: the suite's
+// writer makes the file before it writes a line. Until a line is complete it is asked again.
+void RecordStore::DetectAgain(ByteSource& source, uint64_t to) {
+    std::string head(static_cast<size_t>(std::min<uint64_t>(to, kDetectBytes)), '\0');
+    size_t got = 0;
+    uint32_t error = 0;
+    if (!source.Read(0, head.data(), head.size(), got, error))
+        return;
+    const DetectedEncoding detected =
+        DetectEncoding(reinterpret_cast<const unsigned char*>(head.data()), got);
+    m_decoder = DecoderOf(detected, m_eightBit);
+    m_completeEnd = m_textStart = detected.bomLength;
+}
+
+uint64_t RecordStore::End() const {
+    return m_tail ? m_tail->end : m_completeEnd;
+}
+
+ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    bool replacedTail = false;
+    std::vector<std::u16string> laterLines;
+    if (m_tail) {
+        if (to <= m_tail->end) {
+            ReadResult nothing;
+            nothing.firstNew = RecordCount();
+            return nothing;
+        }
+        // The provisional last line has grown: it is filed again with what followed it.
+        replacedTail = m_tail->filed;
+        laterLines = TakeBackTail();
+        fileTail = true;
+    }
+    if (m_detect && m_completeEnd == m_textStart)
+        DetectAgain(source, to);
+    const RecordId firstNew = RecordCount();
+    ReadResult result = ReadLines(source, to, fileTail, unknown);
+    result.firstNew = firstNew;
+    result.replacedTail = replacedTail;
+    for (const std::u16string& line : laterLines)
+        AddLine(line, unknown);
+    return result;
+}
+
+// Takes back the provisional last line; the lines added from memory after it are given back,
+// to be filed again after what takes its place.
+std::vector<std::u16string> RecordStore::TakeBackTail() {
+    std::vector<std::u16string> later;
+    for (size_t i = m_tail->before.memoryLines; i < m_memoryLines.size(); ++i)
+        later.push_back(std::move(m_memoryLines[i]));
+    Rollback(m_tail->before);
+    m_tail.reset();
+    return later;
+}
+
+ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail,
+                                  const std::wstring& unknown) {
+    const uint64_t wanted = to;
+    if (to > m_completeEnd)
+        to -= (to - m_completeEnd) % UnitBytes(m_decoder.form); // half a unit at the end is no text yet
+    const auto began = std::chrono::steady_clock::now();
+    m_stages = {};
+    struct Account { // however the read ends
+        double& seconds;
+        std::chrono::steady_clock::time_point start;
+        ~Account() {
+            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    } account{m_stages.total, began};
+    BatchReader reader(source, m_decoder, m_maxLineBytes, m_stages);
+    BatchReader::Filer filer;
+    filer.batch = [&](std::vector<PartScan>& parts, uint64_t at, uint64_t end) {
+        const size_t lines = std::accumulate(parts.begin(), parts.end(), size_t(0),
+                                             [](size_t n, const PartScan& p) { return n + p.lines.size(); });
+        if (RecordCount() + lines > kMaxRecords)
+            return ReadResult{ReadResult::TooLarge, 0};
+        if (!File(parts, at, false, unknown))
+            return ReadResult{ReadResult::OutOfMemory, 0};
+        m_completeEnd = end;
+        return ReadResult{};
+    };
+    filer.longLine = [&](const char* prefix, size_t size, uint64_t start, uint64_t end) {
+        if (RecordCount() >= kMaxRecords)
+            return ReadResult{ReadResult::TooLarge, 0};
+        if (!FileLine(prefix, size, start, end, unknown))
+            return ReadResult{ReadResult::OutOfMemory, 0};
+        m_completeEnd = end;
+        return ReadResult{};
+    };
+    ReadResult result = reader.ReadLines(m_completeEnd, to, filer);
+    if (!result.ok() || !fileTail || m_completeEnd >= wanted)
+        return result;
+    // The text after the last LF: a provisional record, taken back when more arrives.
+    const Checkpoint before = Mark();
+    try {
+        std::string bytes;
+        if (!reader.ReadRest(bytes, m_maxLineBytes, result))
+            return result;
+        if (!bytes.empty() &&
+            (RecordCount() >= kMaxRecords ||
+             !FileLine(bytes.data(), bytes.size(), m_completeEnd, reader.SourceEnd(), unknown)))
+            return {RecordCount() >= kMaxRecords ? ReadResult::TooLarge : ReadResult::OutOfMemory, 0};
+        // Half a unit after the last line is held too, so that it is not read again.
+        const uint64_t end = reader.SourceEnd() == to ? wanted : reader.SourceEnd();
+        m_tail = std::make_unique<Tail>(Tail{before, end, !bytes.empty()});
+    } catch (const std::bad_alloc&) {
+        Rollback(before);
+        return {ReadResult::OutOfMemory, 0};
+    }
+    return result;
+}
+
+// Files one line at [start, end) whose first `size` bytes are at `prefix`: the whole line, or,
+// when it is longer than the limit, the part that stands for it.
+bool RecordStore::FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end,
+                           const std::wstring& unknown) {
+    std::vector<PartScan> parts(1);
+    ScanPart(prefix, 0, size, m_decoder, parts[0]);
+    parts[0].lines.resize(1);
+    parts[0].lines[0].end = static_cast<size_t>(end - start);
+    parts[0].clipped = size < end - start;
+    return File(parts, start, false, unknown);
+}
+
+void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown) {
+    if (RecordCount() >= kMaxRecords)
+        return;
+    std::vector<PartScan> parts(1);
+    PartScan& part = parts[0];
+    const Checkpoint before = Mark();
+    try {
+        ScanMemoryLine(line, part);
+        m_memoryLines.emplace_back(line);
+    } catch (const std::bad_alloc&) {
+        return; // nothing was filed yet
+    }
+    part.lines[0].start = 0;
+    part.lines[0].end = 1;
+    if (!File(parts, m_memoryLines.size() - 1, true, unknown))
+        Rollback(before);
+}
+
+// Files the scanned lines of a batch at `base`: all of them, or, when memory runs out, none.
+bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
+                       const std::wstring& unknown) {
+    const Checkpoint before = Mark();
+    try {
+        const uint32_t unknownId = NameId(unknown);
+        for (PartScan& part : parts) {
+            std::vector<uint32_t> names(part.names.size()), dates(part.dates.size()),
+                groups(part.triples.size());
+            for (size_t i = 0; i < names.size(); ++i)
+                names[i] = NameId(part.names[i]);
+            for (size_t i = 0; i < dates.size(); ++i)
+                dates[i] = DateId(part.dates[i]);
+            for (size_t i = 0; i < groups.size(); ++i) {
+                const PartScan::Triple& t = part.triples[i];
+                groups[i] = GroupId(t.host == kAbsent ? unknownId : names[t.host],
+                                    t.process == kAbsent ? unknownId : names[t.process], t.traceClass);
+            }
+            const RecordId first = RecordCount();
+            auto inexact = part.inexact.begin();
+            for (size_t i = 0; i < part.lines.size(); ++i) {
+                const PartScan::Line& line = part.lines[i];
+                if (inexact != part.inexact.end() && inexact->first == i) {
+                    const std::wstring& text = inexact->second;
+                    m_inexactTimes.push_back({first + static_cast<RecordId>(i),
+                                              static_cast<uint32_t>(text.size()), m_inexactUnits.size()});
+                    for (wchar_t unit : text)
+                        m_inexactUnits.push_back(unit);
+                    ++inexact;
+                }
+                AppendRecord(base + line.start, base + line.end, line.hash, memory, part.clipped,
+                             groups[line.triple], dates[line.date], line.time);
+            }
+            MayFail("filed");
+        }
+    } catch (const std::bad_alloc&) {
+        Rollback(before);
+        return false;
+    }
+    return true;
+}
+
+void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped,
+                               uint32_t group, uint32_t date, uint64_t time) {
+    const RecordId id = RecordCount();
+    RecordList& list = m_leaves[m_groups[group].leaf].records;
+    list.push_back(id); // first: the one step here that allocates most
+    bool opened = false;
+    try {
+        if (m_blocks.empty() || m_blocks.back().memory != memory || m_blocks.back().count >= kBlockRecords ||
+            m_blocks.back().end != start || start - m_blocks.back().base >= kBlockBytes || clipped ||
+            m_blocks.back().clipped) {
+            m_blocks.push_back(Block{id, 0, start, start, 0, memory, clipped});
+            opened = true;
+        }
+        m_times.push_back(time);
+        m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), group, date});
+    } catch (...) {
+        list.pop_back();
+        if (opened)
+            m_blocks.truncate(m_blocks.size() - 1);
+        m_times.truncate(id);
+        throw;
+    }
+    Block& block = m_blocks.back();
+    ++block.count;
+    block.end = end;
+    block.hash = CombineHash(block.hash, hash);
+}
+
+RecordStore::Checkpoint RecordStore::Mark() const {
+    Checkpoint mark;
+    mark.records = RecordCount();
+    mark.blocks = m_blocks.size();
+    if (!m_blocks.empty())
+        mark.lastBlock = m_blocks[m_blocks.size() - 1];
+    mark.inexact = m_inexactTimes.size();
+    mark.inexactUnits = m_inexactUnits.size();
+    mark.names = m_names.size();
+    mark.dates = m_dates.size();
+    mark.groups = m_groups.size();
+    mark.leaves = m_leaves.size();
+    mark.memoryLines = m_memoryLines.size();
+    mark.completeEnd = m_completeEnd;
+    return mark;
+}
+
+// Takes back everything filed since `mark`. Nothing here allocates.
+void RecordStore::Rollback(const Checkpoint& mark) {
+    for (RecordId id = RecordCount(); id-- > mark.records;)
+        m_leaves[m_groups[m_entries[id].group].leaf].records.pop_back();
+    m_entries.truncate(mark.records);
+    m_times.truncate(mark.records);
+    m_blocks.truncate(mark.blocks);
+    if (mark.blocks > 0)
+        m_blocks.back() = mark.lastBlock;
+    m_inexactTimes.truncate(mark.inexact);
+    m_inexactUnits.truncate(mark.inexactUnits);
+    while (m_leaves.size() > mark.leaves) {
+        const Leaf& leaf = m_leaves.back();
+        m_leafIds.erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
+        const std::wstring& host = m_names[leaf.host];
+        if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
+            classes->second.erase(leaf.traceClass);
+            if (classes->second.empty()) {
+                m_byHost.erase(classes);
+                if (leaf.host < m_hostEntries.size())
+                    m_hostEntries[leaf.host] = m_byHost.end();
+            }
+        }
+        if (auto hosts = m_byTraceClass.find(leaf.traceClass); hosts != m_byTraceClass.end()) {
+            hosts->second.erase(host);
+            if (hosts->second.empty())
+                m_byTraceClass.erase(hosts);
+        }
+        m_leaves.pop_back();
+    }
+    while (m_groups.size() > mark.groups) {
+        const Group& g = m_groups.back();
+        m_groupIds.erase(uint64_t(g.leaf) << 32 | g.process);
+        m_groups.pop_back();
+    }
+    while (m_names.size() > mark.names) {
+        m_nameIds.erase(m_names.back());
+        m_names.pop_back();
+    }
+    while (m_dates.size() > mark.dates) {
+        m_dateIds.erase(m_dates.back());
+        m_dates.pop_back();
+    }
+    m_memoryLines.resize(mark.memoryLines);
+    m_completeEnd = mark.completeEnd;
+}
+
+namespace {
+// The number of `text` in a table of distinct texts, entered when it is new.
+uint32_t Intern(std::deque<std::wstring>& texts, std::unordered_map<std::wstring_view, uint32_t>& ids,
+                const std::wstring& text) {
+    if (auto found = ids.find(text); found != ids.end())
+        return found->second;
+    const auto id = static_cast<uint32_t>(texts.size());
+    texts.push_back(text);
+    try {
+        ids.emplace(texts.back(), id);
+    } catch (...) {
+        texts.pop_back();
+        throw;
+    }
+    return id;
+}
+} // namespace
+
+uint32_t RecordStore::NameId(const std::wstring& name) {
+    return Intern(m_names, m_nameIds, name);
+}
+
+uint32_t RecordStore::DateId(const std::wstring& date) {
+    return Intern(m_dates, m_dateIds, date);
+}
+
+// A group is a process within the list of one computer and one trace class.
+uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceClass) {
+    const uint32_t leaf = LeafId(host, traceClass);
+    const uint64_t key = uint64_t(leaf) << 32 | process;
+    if (auto found = m_groupIds.find(key); found != m_groupIds.end())
+        return found->second;
+    const auto id = static_cast<uint32_t>(m_groups.size());
+    m_groups.push_back(Group{host, process, traceClass, leaf});
+    try {
+        m_groupIds.emplace(key, id);
+    } catch (...) {
+        m_groups.pop_back();
+        throw;
+    }
+    return id;
+}
+
+// The list of (host, trace class), made and entered into both groupings on first use. A failure
+// part-way leaves a leaf that the caller's rollback takes out of both.
+uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
+    const uint64_t key = uint64_t(host) << 16 | traceClass;
+    if (auto found = m_leafIds.find(key); found != m_leafIds.end())
+        return found->second;
+    const auto id = static_cast<uint32_t>(m_leaves.size());
+    m_leaves.push_back(Leaf{{}, host, traceClass});
+    const RecordList* list = &m_leaves.back().records;
+    const std::wstring& name = m_names[host];
+    // A computer's entry is looked up by its name once; its later lists find it by number.
+    if (m_hostEntries.size() <= host)
+        m_hostEntries.resize(m_names.size(), m_byHost.end());
+    if (m_hostEntries[host] == m_byHost.end())
+        m_hostEntries[host] = m_byHost.try_emplace(name).first;
+    m_hostEntries[host]->second[traceClass] = list;
+    m_byTraceClass[traceClass][name] = list;
+    m_leafIds.emplace(key, id);
+    return id;
+}
+
+void RecordStore::Clear() {
+    m_byTraceClass.clear();
+    m_byHost.clear();
+    m_leaves.clear();
+    m_leafIds.clear();
+    std::vector<ByHost::iterator>().swap(m_hostEntries);
+    m_entries.clear();
+    m_times.clear();
+    m_blocks.clear();
+    m_inexactTimes.clear();
+    m_inexactUnits.clear();
+    std::vector<Group>().swap(m_groups);
+    m_groupIds.clear();
+    std::deque<std::wstring>().swap(m_names);
+    m_nameIds.clear();
+    std::deque<std::wstring>().swap(m_dates);
+    m_dateIds.clear();
+    std::vector<std::u16string>().swap(m_memoryLines);
+    m_tail.reset();
+    m_completeEnd = m_textStart = 0;
+}
+
+size_t RecordStore::MemoryBytes() const {
+    size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
+    for (const Leaf& leaf : m_leaves)
+        bytes += leaf.records.MemoryBytes() + sizeof(Leaf);
+    bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
+    bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
+    return bytes;
+}
+
+} // namespace diagnose

@@ -1,0 +1,51 @@
+// The line scan: every encoding of a log gives the same records.
+#include "RecordStoreTestSupport.h"
+
+#include <tuple>
+
+using namespace record_store_test;
+
+TEST(LineScan, EveryEncodingGivesTheSameRecords) {
+    const std::u16string text = u"01.01.2026 08:00:00   Host=\"R\u00E4chner\" Process=\"\u20ACx\"\r\n"
+                                u"02.01.2026 09:00:00.5   Host=\"X\"\r\n";
+    diagnose::TextDecoder cp1252;
+    cp1252.ansiTable.assign(diagnose::Latin1Table(), 256);
+    cp1252.ansiTable[0x80] = u'\u20AC';
+    diagnose::TextDecoder multiByte;
+    multiByte.form = diagnose::TextForm::AnsiMultiByte;
+    // A stand-in for a double-byte page: 0x81 leads a pair whose trail may be any byte, and
+    // "\x81\x22" is the Euro sign, so a plain byte scan would see a quote there.
+    multiByte.widen = [](const char* s, size_t n, std::u16string& out) {
+        out.clear();
+        for (size_t i = 0; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(s[i]);
+            if (b == 0x81 && i + 1 < n)
+                out += u'\u20AC', ++i;
+            else
+                out += static_cast<char16_t>(b);
+        }
+    };
+    const std::string ansi = "01.01.2026 08:00:00   Host=\"R\xE4"
+                             "chner\" Process=\"\x80x\"\r\n02.01.2026 09:00:00.5   Host=\"X\"\r\n";
+    std::string doubleByte = ansi;
+    doubleByte.replace(doubleByte.find('\x80'), 1, "\x81\x22");
+    for (auto [name, bytes, eightBit] :
+         {std::tuple{"UTF-16 with mark", Utf16Bytes(text, true), diagnose::TextDecoder{}},
+          std::tuple{"UTF-16 without mark", Utf16Bytes(text, false), diagnose::TextDecoder{}},
+          std::tuple{
+              "UTF-8 with mark",
+              std::string("\xEF\xBB\xBF"
+                          "01.01.2026 08:00:00   Host=\"R\xC3\xA4"
+                          "chner\" Process=\"\xE2\x82\xACx\"\r\n02.01.2026 09:00:00.5   Host=\"X\"\r\n"),
+              diagnose::TextDecoder{}},
+          std::tuple{"ANSI", ansi, cp1252}, std::tuple{"double-byte ANSI", doubleByte, multiByte}}) {
+        Log log(bytes, eightBit);
+        ASSERT_EQ(log.store.RecordCount(), 2u) << name;
+        EXPECT_EQ(log.store.GetHost(0), L"R\x00E4"
+                                        L"chner")
+            << name;
+        EXPECT_EQ(log.store.GetProcess(0), L"\x20ACx") << name;
+        EXPECT_EQ(log.store.RowText(1, 0), L"02.01.2026 09:00:00.5") << name;
+        EXPECT_EQ(log.Line(1), L"02.01.2026 09:00:00.5   Host=\"X\"") << name;
+    }
+}

@@ -1,0 +1,36 @@
+// Sorting: a group's rows by a column's text, with the keys the index keeps.
+#include "RecordStoreTestSupport.h"
+
+using namespace record_store_test;
+
+TEST(SortRecordRows, TextOrderStableAndReversible) {
+    Log log("31.01.2026 08:00:00   Process=\"b\"\n"
+            "01.02.2026 08:00:00   Process=\"a\"\n"
+            "31.01.2026 08:00:00   Process=\"a\"\n"
+            "01.02.2026 08:00:00   Process=\"b\"\n"
+            "01.02.2026 07:59:59\tand more   Process=\"a\"\n"
+            "01.02.2026 08:00:00.5   Process=\"a\"\n"
+            "no header at all\n");
+    std::vector<RecordId> rows{0, 1, 2, 3, 4, 5, 6};
+    SortRecordRows(log.store, rows, 0, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 4, 1, 3, 5, 0, 2}))
+        << "text order, equal texts keep their order";
+    SortRecordRows(log.store, rows, 0, false);
+    EXPECT_EQ(rows, (std::vector<RecordId>{0, 2, 5, 1, 3, 4, 6}));
+    SortRecordRows(log.store, rows, 1, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 2, 5, 1, 4, 0, 3}))
+        << "\"Unbekannt\" before \"a\" by code unit";
+    SortRecordRows(log.store, rows, 7, true);
+    EXPECT_EQ(rows, (std::vector<RecordId>{6, 2, 5, 1, 4, 0, 3})) << "a column without texts changes nothing";
+
+    // Records arriving later go where sorting again would put them, after their equals.
+    log.source.bytes += "01.02.2026 08:00:00   Process=\"a\"\n31.01.2026 08:00:00   Process=\"0\"\n";
+    ASSERT_TRUE(log.ReadOn().ok());
+    std::vector<RecordId> byDate{0, 2, 5, 1, 3, 4, 6};
+    EXPECT_EQ(InsertSortedRow(log.store, byDate, 7, 0, false), 5u);
+    EXPECT_EQ(InsertSortedRow(log.store, byDate, 8, 0, false), 2u);
+    EXPECT_EQ(byDate, (std::vector<RecordId>{0, 2, 8, 5, 1, 3, 7, 4, 6}));
+    std::vector<RecordId> byProcess{6, 2, 5, 1, 4, 0, 3};
+    EXPECT_EQ(InsertSortedRow(log.store, byProcess, 8, 1, true), 0u) << "\"0\" before \"Unbekannt\"";
+    EXPECT_EQ(InsertSortedRow(log.store, byProcess, 7, 1, true), 6u);
+}
