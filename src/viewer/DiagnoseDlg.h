@@ -122,7 +122,7 @@ private:
     void Request(viewer::Work work);
     void PostWakeUp();
     void RunDeferredWork(bool wakeUp);
-    static bool PlatformLoopRuns();
+    bool PlatformLoopRuns() const;
     // Following the log (ViewerFollow.cpp)
     void OnFollowTimer();
     void ReadOn();

@@ -19,15 +19,16 @@ void CDiagnoseDlg::PostWakeUp() {
 }
 
 // A menu (the system menu, a host's) or a keyboard move or size runs its own loop, which
-// dispatches our messages; the work waits until it has ended. So does a control that holds the
-// mouse (a scroll bar's thumb, a header's divider).
-bool CDiagnoseDlg::PlatformLoopRuns() {
+// dispatches our messages; the work waits until it has ended. So does a control of ours that
+// holds the mouse (a scroll bar's thumb, a header's divider): its loop may be on the stack.
+bool CDiagnoseDlg::PlatformLoopRuns() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info))
         return false;
+    HWND capture = info.hwndCapture;
     return (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0 ||
-           info.hwndCapture != nullptr;
+           (capture && (capture == m_hwnd || ::IsChild(m_hwnd, capture)));
 }
 
 void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
