@@ -1,10 +1,29 @@
 // What the viewer benches do as a host: pump the thread's messages and find the viewer.
 #pragma once
 
+#include "win/TreeView.h"
+
 #include <windows.h>
 #include <string>
 
 namespace bench {
+
+// The entry with the largest count, "NAME (COUNT)", and that count.
+inline HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {
+    HTREEITEM best = nullptr;
+    largest = -1;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
+        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
+            const std::wstring text = tree.GetItemText(child);
+            const size_t open = text.rfind(L'(');
+            const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
+            if (count > largest) {
+                largest = count;
+                best = child;
+            }
+        }
+    return best;
+}
 
 inline void Pump() {
     MSG message;

@@ -35,23 +35,6 @@ double Megabytes(SIZE_T bytes) {
     return double(bytes) / 1048576.0;
 }
 
-// The entry with the largest count, "NAME (COUNT)".
-HTREEITEM LargestGroup(const win::TreeView& tree) {
-    HTREEITEM best = nullptr;
-    int largest = -1;
-    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
-        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
-            const std::wstring text = tree.GetItemText(child);
-            const size_t open = text.rfind(L'(');
-            const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
-            if (count > largest) {
-                largest = count;
-                best = child;
-            }
-        }
-    return best;
-}
-
 HWND TimelineWindow() {
     return ::FindWindowW(nullptr, L"Vistral Diagnose - Zeitverlauf");
 }
@@ -89,7 +72,8 @@ int wmain(int argc, wchar_t** argv) {
     const PROCESS_MEMORY_COUNTERS after = Memory();
 
     win::TreeView tree(::GetDlgItem(viewer, 1002));
-    tree.SelectItem(LargestGroup(tree));
+    int largest = 0;
+    tree.SelectItem(bench::LargestGroup(tree, largest));
     const LARGE_INTEGER groupStart = Now();
     bench::Pump(); // the timeline counts from its posted message
     ::RedrawWindow(timeline, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);

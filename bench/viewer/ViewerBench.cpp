@@ -26,23 +26,6 @@ LARGE_INTEGER Now() {
     return now;
 }
 
-// The entry with the largest count, "NAME (COUNT)".
-HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {
-    HTREEITEM best = nullptr;
-    largest = -1;
-    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
-        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
-            const std::wstring text = tree.GetItemText(child);
-            const size_t open = text.rfind(L'(');
-            const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
-            if (count > largest) {
-                largest = count;
-                best = child;
-            }
-        }
-    return best;
-}
-
 PROCESS_MEMORY_COUNTERS Memory() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
@@ -79,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     const LARGE_INTEGER painted = Now();
 
     int largest = 0;
-    HTREEITEM group = LargestGroup(tree, largest);
+    HTREEITEM group = bench::LargestGroup(tree, largest);
     const LARGE_INTEGER selectStart = Now();
     tree.SelectItem(group);
     ::UpdateWindow(list);
