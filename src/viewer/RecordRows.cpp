@@ -30,13 +30,14 @@ bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordI
 void RecordRows::Show(const diagnose::RecordList* group) {
     m_group = group;
     m_sortColumn = -1;
-    m_rows.clear();
-    if (!group)
-        return;
-    // Room for the lines that arrive: a fresh block of the group's size each time would cost
-    // a host under Wine more than the merge itself.
-    m_rows.reserve(group->size() + group->size() / 8 + 1024);
-    m_rows.assign(group->begin(), group->end());
+    std::vector<RecordId> rows; // the last group's room goes with it
+    if (group) {
+        // Room for the lines that arrive: a fresh block of the group's size at every follow
+        // tick would cost a host under Wine more than the merge itself.
+        rows.reserve(group->size() + group->size() / 8 + 1024);
+        rows.assign(group->begin(), group->end());
+    }
+    m_rows.swap(rows);
 }
 
 RecordId RecordRows::At(long row) const {
