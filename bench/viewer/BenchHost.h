@@ -4,9 +4,29 @@
 #include "win/TreeView.h"
 
 #include <windows.h>
+#include <psapi.h>
 #include <string>
 
 namespace bench {
+
+inline double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+inline LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+
+inline PROCESS_MEMORY_COUNTERS Memory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
+}
 
 // The entry with the largest count, "NAME (COUNT)", and that count.
 inline HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {

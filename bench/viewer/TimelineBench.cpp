@@ -12,25 +12,6 @@
 
 namespace {
 
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
-
-PROCESS_MEMORY_COUNTERS Memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
-
 double Megabytes(SIZE_T bytes) {
     return double(bytes) / 1048576.0;
 }
@@ -48,18 +29,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     char path[MAX_PATH * 2] = {};
     ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof(path), nullptr, nullptr);
-    const LARGE_INTEGER start = Now();
+    const LARGE_INTEGER start = bench::Now();
     CreateDiagnoseDlg(0x0407, path);
-    const LARGE_INTEGER opened = Now();
+    const LARGE_INTEGER opened = bench::Now();
     HWND viewer = bench::FindThreadDialog();
     if (!viewer) {
         std::fwprintf(stderr, L"timeline_bench: no viewer window\n");
         return 1;
     }
     bench::Pump();
-    const PROCESS_MEMORY_COUNTERS before = Memory();
+    const PROCESS_MEMORY_COUNTERS before = bench::Memory();
 
-    const LARGE_INTEGER timelineStart = Now();
+    const LARGE_INTEGER timelineStart = bench::Now();
     ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
     HWND timeline = TimelineWindow();
     if (!timeline) {
@@ -67,26 +48,26 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     ::RedrawWindow(timeline, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const LARGE_INTEGER timelineShown = Now();
+    const LARGE_INTEGER timelineShown = bench::Now();
     bench::Pump();
-    const PROCESS_MEMORY_COUNTERS after = Memory();
+    const PROCESS_MEMORY_COUNTERS after = bench::Memory();
 
     win::TreeView tree(::GetDlgItem(viewer, 1002));
     int largest = 0;
     tree.SelectItem(bench::LargestGroup(tree, largest));
-    const LARGE_INTEGER groupStart = Now();
+    const LARGE_INTEGER groupStart = bench::Now();
     bench::Pump(); // the timeline counts from its posted message
     ::RedrawWindow(timeline, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const LARGE_INTEGER groupShown = Now();
-    const PROCESS_MEMORY_COUNTERS last = Memory();
+    const LARGE_INTEGER groupShown = bench::Now();
+    const PROCESS_MEMORY_COUNTERS last = bench::Memory();
 
     wchar_t subtitle[256] = {};
     ::GetDlgItemTextW(timeline, 1020, subtitle, 256);
-    std::wprintf(L"tree filled: %.3f s\n", Seconds(start, opened));
+    std::wprintf(L"tree filled: %.3f s\n", bench::Seconds(start, opened));
     std::wprintf(L"timeline of the whole log, counted and painted: %.3f s\n",
-                 Seconds(timelineStart, timelineShown));
+                 bench::Seconds(timelineStart, timelineShown));
     std::wprintf(L"timeline of the largest group (%ls), after the list: %.3f s\n", subtitle,
-                 Seconds(groupStart, groupShown));
+                 bench::Seconds(groupStart, groupShown));
     std::wprintf(L"added by the window: working set %+.2f MB, private bytes %+.2f MB (%+.2f MB with the "
                  L"viewer's rows of the group)\n",
                  Megabytes(after.WorkingSetSize) - Megabytes(before.WorkingSetSize),

@@ -12,28 +12,7 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
-
-PROCESS_MEMORY_COUNTERS Memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
-
-} // namespace
+namespace {} // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
@@ -47,10 +26,10 @@ int wmain(int argc, wchar_t** argv) {
     const double fileMb =
         (double(attributes.nFileSizeHigh) * 4294967296.0 + attributes.nFileSizeLow) / 1048576.0;
 
-    const double before = Memory().WorkingSetSize / 1048576.0;
-    const LARGE_INTEGER start = Now();
+    const double before = bench::Memory().WorkingSetSize / 1048576.0;
+    const LARGE_INTEGER start = bench::Now();
     CreateDiagnoseDlg(0x0407, path);
-    const LARGE_INTEGER opened = Now();
+    const LARGE_INTEGER opened = bench::Now();
     HWND viewer = bench::FindThreadDialog();
     if (!viewer) {
         std::fwprintf(stderr, L"viewer_bench: no viewer window\n");
@@ -59,31 +38,31 @@ int wmain(int argc, wchar_t** argv) {
     win::TreeView tree(::GetDlgItem(viewer, 1002));
     HWND list = ::GetDlgItem(viewer, 1003);
     bench::Pump();
-    const LARGE_INTEGER painted = Now();
+    const LARGE_INTEGER painted = bench::Now();
 
     int largest = 0;
     HTREEITEM group = bench::LargestGroup(tree, largest);
-    const LARGE_INTEGER selectStart = Now();
+    const LARGE_INTEGER selectStart = bench::Now();
     tree.SelectItem(group);
     ::UpdateWindow(list);
-    const LARGE_INTEGER selected = Now();
+    const LARGE_INTEGER selected = bench::Now();
 
     NMLISTVIEW click{};
     click.hdr = {list, 1003, LVN_COLUMNCLICK};
     click.iSubItem = 0;
-    const LARGE_INTEGER sortStart = Now();
+    const LARGE_INTEGER sortStart = bench::Now();
     ::SendMessageW(viewer, WM_NOTIFY, 1003, reinterpret_cast<LPARAM>(&click));
     ::UpdateWindow(list);
-    const LARGE_INTEGER sorted = Now();
+    const LARGE_INTEGER sorted = bench::Now();
     bench::Pump();
 
     std::wprintf(L"log: %.1f MB, %d records in the largest group\n", fileMb, largest);
     std::wprintf(L"CreateDiagnoseDlg returned (tree filled): %.3f s; first paint done: %.3f s\n",
-                 Seconds(start, opened), Seconds(start, painted));
+                 bench::Seconds(start, opened), bench::Seconds(start, painted));
     std::wprintf(L"select the largest group (list filled and painted): %.3f s\n",
-                 Seconds(selectStart, selected));
-    std::wprintf(L"header click (sorted and painted): %.3f s\n", Seconds(sortStart, sorted));
-    const double peak = Memory().PeakWorkingSetSize / 1048576.0;
+                 bench::Seconds(selectStart, selected));
+    std::wprintf(L"header click (sorted and painted): %.3f s\n", bench::Seconds(sortStart, sorted));
+    const double peak = bench::Memory().PeakWorkingSetSize / 1048576.0;
     std::wprintf(L"peak working set: %.1f MB, %.1f MB before the call: %.2f x the file more\n", peak, before,
                  (peak - before) / fileMb);
     DestroyOpenDlg();
