@@ -6,76 +6,155 @@
 #include <numeric>
 #include <unordered_map>
 
+namespace {
+using diagnose::RecordId;
+
+// The date (column 0) or process (column 1) of each row, numbered in text order. Dates and
+// processes are interned: equal texts are one object, and neighbouring rows mostly share theirs,
+// so a row's number is mostly its neighbour's, and no number is kept per row.
+class TextRanks {
+public:
+    TextRanks(const diagnose::RecordStore& store, int column) : m_store(store), m_column(column) {}
+
+    // Numbers the texts of `rows` and counts the rows of each.
+    std::vector<size_t> Count(const std::vector<RecordId>& rows) {
+        std::vector<size_t> counts;
+        for (RecordId id : rows) {
+            const uint32_t number = NumberOf(id);
+            if (number == counts.size())
+                counts.push_back(0);
+            ++counts[number];
+        }
+        std::vector<uint32_t> byText(m_distinct.size());
+        std::iota(byText.begin(), byText.end(), 0u);
+        std::sort(byText.begin(), byText.end(),
+                  [&](uint32_t a, uint32_t b) { return *m_distinct[a] < *m_distinct[b]; });
+        m_ranks.resize(byText.size());
+        std::vector<size_t> ranked(counts.size());
+        for (uint32_t r = 0; r < byText.size(); ++r) {
+            m_ranks[byText[r]] = r;
+            ranked[r] = counts[byText[r]];
+        }
+        return ranked;
+    }
+    // The rank of a row's text among those Count numbered.
+    uint32_t RankOf(RecordId id) { return m_ranks[NumberOf(id)]; }
+
+private:
+    uint32_t NumberOf(RecordId id) {
+        const std::wstring* text = m_column == 0 ? &m_store.GetDate(id) : &m_store.GetProcess(id);
+        if (text != m_last) {
+            const auto [at, added] = m_numbers.try_emplace(text, static_cast<uint32_t>(m_distinct.size()));
+            if (added)
+                m_distinct.push_back(text);
+            m_last = text;
+            m_lastNumber = at->second;
+        }
+        return m_lastNumber;
+    }
+
+    const diagnose::RecordStore& m_store;
+    int m_column;
+    std::vector<const std::wstring*> m_distinct;
+    std::unordered_map<const std::wstring*, uint32_t> m_numbers;
+    std::vector<uint32_t> m_ranks; // by number
+    const std::wstring* m_last = nullptr;
+    uint32_t m_lastNumber = 0;
+};
+
+// Orders a run of rows that share one date by their times, keeping equal times in their order.
+// A run in file order is mostly in order already: it is then only looked at. Otherwise a radix
+// sort by the time keys, through `scratch` (as long as the run), over the bits in which the keys
+// differ; times the key cannot hold are compared as texts.
+void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last, RecordId* scratch,
+                bool ascending) {
+    const size_t n = static_cast<size_t>(last - first);
+    if (n < 2)
+        return;
+    bool inOrder = true, inexact = false;
+    const uint64_t firstKey = store.GetTimeKey(first[0]);
+    uint64_t previous = firstKey, differing = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t key = store.GetTimeKey(first[i]);
+        inexact |= key == diagnose::kInexactTime;
+        if (ascending ? key < previous : previous < key)
+            inOrder = false;
+        previous = key;
+        differing |= key ^ firstKey;
+    }
+    if (inexact) {
+        auto less = [&](RecordId a, RecordId b) {
+            const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
+            if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
+                return timeA < timeB;
+            return store.GetTime(a) < store.GetTime(b);
+        };
+        auto before = [&](RecordId a, RecordId b) { return ascending ? less(a, b) : less(b, a); };
+        if (!std::is_sorted(first, last, before))
+            std::stable_sort(first, last, before);
+        return;
+    }
+    if (inOrder)
+        return;
+    int low = 0, high = 63;
+    while (!(differing >> low & 1))
+        ++low;
+    while (!(differing >> high & 1))
+        --high;
+    constexpr int kDigitBits = 13;
+    constexpr uint32_t kBins = 1u << kDigitBits;
+    std::vector<uint32_t> bins(kBins);
+    RecordId *from = first, *to = scratch;
+    for (int shift = low; shift <= high; shift += kDigitBits) {
+        auto digit = [&](RecordId id) { return (store.GetTimeKey(id) >> shift) & (kBins - 1); };
+        std::fill(bins.begin(), bins.end(), 0u);
+        for (size_t i = 0; i < n; ++i)
+            ++bins[digit(from[i])];
+        uint32_t at = 0;
+        for (uint32_t b = 0; b < kBins; ++b) {
+            uint32_t& bin = bins[ascending ? b : kBins - 1 - b];
+            const uint32_t count = bin;
+            bin = at;
+            at += count;
+        }
+        for (size_t i = 0; i < n; ++i)
+            to[bins[digit(from[i])]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != first)
+        std::copy(from, from + n, first);
+}
+} // namespace
+
+// A stable counting sort by the rank of the date or process, then a radix sort by the times
+// within each date: linear in the rows, and four bytes a row on top of the rows themselves, so
+// that a group of many millions sorts within a 32-bit host.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending) {
-    using diagnose::RecordId;
     if (column != 0 && column != 1)
         return; // every text is empty: all rows compare equal and keep their order
-    const size_t n = rows.size();
-    struct Key {
-        uint32_t rank;
-        uint32_t inexact; // index into `times`, or none
-        uint64_t time;
-    };
-    constexpr uint32_t kNone = 0xFFFFFFFFu;
-    std::vector<Key> keys(n);
-    // Dates and processes are interned: equal texts are one object, and neighbouring rows mostly
-    // share theirs. Each distinct object is numbered once, in one pass, and ranked by its text.
-    std::vector<const std::wstring*> distinct;
-    std::unordered_map<const std::wstring*, uint32_t> numbers;
-    const std::wstring* last = nullptr;
-    uint32_t lastNumber = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const std::wstring* text = column == 0 ? &store.GetDate(rows[i]) : &store.GetProcess(rows[i]);
-        if (text != last) {
-            const auto [at, added] = numbers.try_emplace(text, static_cast<uint32_t>(distinct.size()));
-            if (added)
-                distinct.push_back(text);
-            last = text;
-            lastNumber = at->second;
-        }
-        keys[i].rank = lastNumber;
+    TextRanks ranks(store, column);
+    const std::vector<size_t> counts = ranks.Count(rows);
+    // Descending takes the ranks from the last: equal texts still keep their order.
+    const size_t distinct = counts.size();
+    auto bucket = [&](size_t rank) { return ascending ? rank : distinct - 1 - rank; };
+    std::vector<size_t> starts(distinct + 1);
+    for (size_t rank = 0; rank < distinct; ++rank)
+        starts[bucket(rank) + 1] = counts[rank];
+    for (size_t b = 1; b < starts.size(); ++b)
+        starts[b] += starts[b - 1];
+    std::vector<RecordId> sorted(rows.size());
+    {
+        std::vector<size_t> next(starts.begin(), starts.end() - 1);
+        for (RecordId id : rows)
+            sorted[next[bucket(ranks.RankOf(id))]++] = id;
     }
-    std::vector<uint32_t> byText(distinct.size()), rank(distinct.size());
-    std::iota(byText.begin(), byText.end(), 0u);
-    std::sort(byText.begin(), byText.end(),
-              [&](uint32_t a, uint32_t b) { return *distinct[a] < *distinct[b]; });
-    for (uint32_t r = 0; r < byText.size(); ++r)
-        rank[byText[r]] = r;
-
-    std::vector<std::wstring> times;
-    for (size_t i = 0; i < n; ++i) {
-        keys[i].rank = rank[keys[i].rank];
-        keys[i].time = column == 0 ? store.GetTimeKey(rows[i]) : 0;
-        keys[i].inexact = kNone;
-        if (keys[i].time == diagnose::kInexactTime) {
-            keys[i].inexact = static_cast<uint32_t>(times.size());
-            times.push_back(store.GetTime(rows[i]));
-        }
-    }
-    auto timeText = [&](const Key& key) {
-        if (key.inexact != kNone)
-            return times[key.inexact];
-        std::wstring text;
-        diagnose::AppendTime(text, key.time);
-        return text;
-    };
-    auto less = [&](const Key& a, const Key& b) {
-        if (a.rank != b.rank)
-            return a.rank < b.rank;
-        if (a.inexact == kNone && b.inexact == kNone)
-            return a.time < b.time;
-        return timeText(a) < timeText(b);
-    };
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return ascending ? less(keys[a], keys[b]) : less(keys[b], keys[a]);
-    });
-    std::vector<RecordId> sorted(n);
-    for (size_t i = 0; i < n; ++i)
-        sorted[i] = rows[order[i]];
-    rows.swap(sorted);
+    // Copied back rather than swapped: the rows keep the room they hold for arriving lines.
+    std::copy(sorted.begin(), sorted.end(), rows.begin());
+    if (column == 0)
+        for (size_t b = 0; b < distinct; ++b)
+            SortByTime(store, rows.data() + starts[b], rows.data() + starts[b + 1], sorted.data() + starts[b],
+                       ascending);
 }
 
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -1,7 +1,8 @@
 // Writes a diagnostic log of realistic lines: date, time, three blanks and 4 to 8 attributes,
 // several computers and processes, every trace class, and a share of malformed lines.
-//   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--utf16]
-// --hosts N draws the computers from N names (PC00001...) instead of a handful; --utf16 writes
+//   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--utf16]
+// --hosts N draws the computers from N names (PC00001...) instead of a handful; --traceclass N
+// gives every line that trace class (with --hosts 1: the whole log in one group); --utf16 writes
 // UTF-16LE without a byte-order mark, as the suite's own Events.log is. The same arguments
 // always give the same bytes (CR LF line ends).
 #include <cstdint>
@@ -59,7 +60,8 @@ template <typename T, size_t N> constexpr uint32_t Count(const T (&)[N]) {
 
 class Generator {
 public:
-    Generator(uint32_t seed, uint32_t hosts) : m_random(seed), m_hosts(hosts) {}
+    Generator(uint32_t seed, uint32_t hosts, int traceClass)
+        : m_random(seed), m_hosts(hosts), m_traceClass(traceClass) {}
 
     void Line(std::string& out, uint64_t n) {
         const uint32_t kind = Pick(1000);
@@ -86,7 +88,8 @@ public:
         out += header;
         Attribute(out, "Host", Host());
         Attribute(out, "Process", kProcesses[Pick(Count(kProcesses))]);
-        Attribute(out, "Traceclass", std::to_string(kTraceClasses[Pick(Count(kTraceClasses))]));
+        const int traceClass = kTraceClasses[Pick(Count(kTraceClasses))];
+        Attribute(out, "Traceclass", std::to_string(m_traceClass < 0 ? traceClass : m_traceClass));
         const uint32_t extra = 1 + Pick(5); // 4 to 8 attributes in all
         for (uint32_t i = 0; i < extra; ++i) {
             switch (Pick(6)) {
@@ -138,6 +141,7 @@ private:
     }
     std::mt19937 m_random;
     uint32_t m_hosts;
+    int m_traceClass; // negative: drawn per line
 };
 
 // The bytes of 8-bit text as UTF-16LE (the generator's text is Latin-1).
@@ -152,11 +156,12 @@ std::string Utf16(const std::string& text) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--utf16]\n");
+        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--utf16]\n");
         return 2;
     }
     const uint64_t lines = std::strtoull(argv[2], nullptr, 10);
     uint32_t seed = 1, hosts = 0;
+    int traceClass = -1;
     bool utf16 = false;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -164,10 +169,12 @@ int main(int argc, char** argv) {
             utf16 = true;
         else if (arg == "--hosts" && i + 1 < argc)
             hosts = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else if (arg == "--traceclass" && i + 1 < argc)
+            traceClass = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
         else
             seed = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
     }
-    Generator generator(seed, hosts);
+    Generator generator(seed, hosts, traceClass);
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);
