@@ -297,7 +297,7 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_inexactUnits.truncate(mark.inexactUnits);
     while (m_leaves.size() > mark.leaves) {
         const Leaf& leaf = m_leaves.back();
-        m_leafIds.erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
+        m_leafIds.Erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
         const std::wstring& host = m_names[leaf.host];
         if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
             classes->second.erase(leaf.traceClass);
@@ -307,16 +307,11 @@ void RecordStore::Rollback(const Checkpoint& mark) {
                     m_hostEntries[leaf.host] = m_byHost.end();
             }
         }
-        if (auto hosts = m_byTraceClass.find(leaf.traceClass); hosts != m_byTraceClass.end()) {
-            hosts->second.erase(host);
-            if (hosts->second.empty())
-                m_byTraceClass.erase(hosts);
-        }
         m_leaves.pop_back();
     }
     while (m_groups.size() > mark.groups) {
         const Group& g = m_groups.back();
-        m_groupIds.erase(uint64_t(g.leaf) << 32 | g.process);
+        m_groupIds.Erase(uint64_t(g.leaf) << 32 | g.process);
         m_groups.pop_back();
     }
     while (m_names.size() > mark.names) {
@@ -361,12 +356,12 @@ uint32_t RecordStore::DateId(const std::wstring& date) {
 uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceClass) {
     const uint32_t leaf = LeafId(host, traceClass);
     const uint64_t key = uint64_t(leaf) << 32 | process;
-    if (auto found = m_groupIds.find(key); found != m_groupIds.end())
-        return found->second;
+    if (const uint32_t* found = m_groupIds.Find(key))
+        return *found;
     const auto id = static_cast<uint32_t>(m_groups.size());
     m_groups.push_back(Group{host, process, traceClass, leaf});
     try {
-        m_groupIds.emplace(key, id);
+        m_groupIds.Insert(key, id);
     } catch (...) {
         m_groups.pop_back();
         throw;
@@ -374,12 +369,12 @@ uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceCla
     return id;
 }
 
-// The list of (host, trace class), made and entered into both groupings on first use. A failure
-// part-way leaves a leaf that the caller's rollback takes out of both.
+// The list of (host, trace class), made and entered into the grouping by computer on first use.
+// A failure part-way leaves a leaf that the caller's rollback takes out again.
 uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
     const uint64_t key = uint64_t(host) << 16 | traceClass;
-    if (auto found = m_leafIds.find(key); found != m_leafIds.end())
-        return found->second;
+    if (const uint32_t* found = m_leafIds.Find(key))
+        return *found;
     const auto id = static_cast<uint32_t>(m_leaves.size());
     m_leaves.push_back(Leaf{{}, host, traceClass});
     const RecordList* list = &m_leaves.back().records;
@@ -390,16 +385,25 @@ uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
     if (m_hostEntries[host] == m_byHost.end())
         m_hostEntries[host] = m_byHost.try_emplace(name).first;
     m_hostEntries[host]->second[traceClass] = list;
-    m_byTraceClass[traceClass][name] = list;
-    m_leafIds.emplace(key, id);
+    m_leafIds.Insert(key, id);
     return id;
 }
 
+ByTraceClass RecordStore::GetByTraceClass() const {
+    ByTraceClass byTraceClass;
+    // The computers come in order: each goes in at the end of its trace class's map.
+    for (const auto& [host, classes] : m_byHost)
+        for (const auto& [traceClass, list] : classes) {
+            auto& hosts = byTraceClass[traceClass];
+            hosts.emplace_hint(hosts.end(), host, list);
+        }
+    return byTraceClass;
+}
+
 void RecordStore::Clear() {
-    m_byTraceClass.clear();
     m_byHost.clear();
     m_leaves.clear();
-    m_leafIds.clear();
+    m_leafIds.Clear();
     std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
     m_times.clear();
@@ -407,7 +411,7 @@ void RecordStore::Clear() {
     m_inexactTimes.clear();
     m_inexactUnits.clear();
     std::vector<Group>().swap(m_groups);
-    m_groupIds.clear();
+    m_groupIds.Clear();
     std::deque<std::wstring>().swap(m_names);
     m_nameIds.clear();
     std::deque<std::wstring>().swap(m_dates);
@@ -421,6 +425,7 @@ size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
     for (const Leaf& leaf : m_leaves)
         bytes += leaf.records.MemoryBytes() + sizeof(Leaf);
+    bytes += m_leafIds.MemoryBytes() + m_groupIds.MemoryBytes();
     bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
     bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
     return bytes;

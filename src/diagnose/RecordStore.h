@@ -6,6 +6,7 @@
 
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
+#include "diagnose/FlatKeyMap.h"
 #include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
 
@@ -62,7 +63,6 @@ struct KeyHash {
         return static_cast<size_t>(key);
     }
 };
-template <typename Value> using KeyMap = std::unordered_map<uint64_t, Value, KeyHash>;
 
 // The longest line read whole; a longer one is a record of its own with the fields of its first
 // this many bytes. A 32-bit host keeps it within reach of its address space.
@@ -101,7 +101,10 @@ public:
     uint32_t RecordCount() const { return static_cast<uint32_t>(m_entries.size()); }
     bool IsRecord(RecordId id) const { return id < m_entries.size(); }
 
-    const ByTraceClass& GetByTraceClass() const { return m_byTraceClass; }
+    // The grouping by trace class is made from the one by computer when asked for (the tree
+    // asks once per fill): kept beside it, it cost every new list a search of a map of all
+    // computers, the largest part of filing a log of very many computers.
+    ByTraceClass GetByTraceClass() const;
     const ByHost& GetByHost() const { return m_byHost; }
     // The list a record is filed in; null for an id that is not one.
     const RecordList* ListOf(RecordId id) const;
@@ -235,11 +238,10 @@ private:
     std::deque<std::wstring> m_dates;
     std::unordered_map<std::wstring_view, uint32_t> m_dateIds;
     std::vector<Group> m_groups;
-    KeyMap<uint32_t> m_groupIds;
+    FlatKeyMap m_groupIds;
     std::deque<Leaf> m_leaves;
-    KeyMap<uint32_t> m_leafIds;
+    FlatKeyMap m_leafIds;
     std::vector<ByHost::iterator> m_hostEntries; // by name number; end() where there is none
-    ByTraceClass m_byTraceClass;
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;
     std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
