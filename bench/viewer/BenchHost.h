@@ -28,12 +28,19 @@ inline PROCESS_MEMORY_COUNTERS Memory() {
     return counters;
 }
 
-// The entry with the largest count, "NAME (COUNT)", and that count.
+// The entry with the largest count, "NAME (COUNT)", and that count. A closed heading is opened
+// first, as the operator opens it: a large tree makes its entries then. Only the first 20,000
+// entries are looked at: Wine's tree looks up every item a message names among all its items,
+// so walking a million of them takes minutes.
 inline HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {
     HTREEITEM best = nullptr;
     largest = -1;
-    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
-        for (HTREEITEM child = tree.GetChildItem(root); child; child = tree.GetNextSiblingItem(child)) {
+    int looked = 0;
+    for (HTREEITEM root = tree.GetRootItem(); root && looked < 20000; root = tree.GetNextSiblingItem(root)) {
+        if (!tree.GetChildItem(root))
+            tree.Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+        for (HTREEITEM child = tree.GetChildItem(root); child && looked++ < 20000;
+             child = tree.GetNextSiblingItem(child)) {
             const std::wstring text = tree.GetItemText(child);
             const size_t open = text.rfind(L'(');
             const int count = open == std::wstring::npos ? 0 : _wtoi(text.c_str() + open + 1);
@@ -42,6 +49,7 @@ inline HTREEITEM LargestGroup(const win::TreeView& tree, int& largest) {
                 best = child;
             }
         }
+    }
     return best;
 }
 

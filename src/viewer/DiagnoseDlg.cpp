@@ -191,7 +191,7 @@ void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
 bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
     if (!m_index.IsRecord(record))
         return false;
-    HTREEITEM entry = m_groups.ItemOf({m_index.GetHost(record), m_index.GetTraceClass(record)}, true);
+    HTREEITEM entry = m_groups.EntryItem({m_index.GetHost(record), m_index.GetTraceClass(record)});
     if (!entry)
         return false;
     ShowMatch(entry, record);
@@ -335,6 +335,12 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
         switch (header->code) {
         case TVN_SELCHANGEDW:
             OnTreeSelectionChanged(*reinterpret_cast<NMTREEVIEWW*>(header));
+            return true;
+        case TVN_ITEMEXPANDINGW:
+            // Items go in beneath the heading being opened, before the tree lays it out: the
+            // notification's intended use.
+            if (reinterpret_cast<NMTREEVIEWW*>(header)->action & TVE_EXPAND)
+                m_groups.OnExpanding(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
             return true;
         case NM_DBLCLK:
             OnTreeDoubleClick();

@@ -2,6 +2,7 @@
 #include "viewer/GroupTree.h"
 
 #include <iterator>
+#include <set>
 
 namespace {
 const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) {
@@ -11,25 +12,118 @@ const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) 
     auto list = classes->second.find(key.traceClass);
     return list != classes->second.end() ? list->second : nullptr;
 }
+
+size_t EntryCount(const CDiagnoseIndex& index) {
+    size_t count = 0;
+    for (const auto& [host, classes] : index.GetByHost())
+        count += classes.size();
+    return count;
+}
 } // namespace
 
 void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
+    m_index = &index;
     m_byComputer = byComputer;
     m_headings = Headings(KeyOrder{byComputer});
     m_items.clear();
+    m_closed = EntryCount(index) > kOpenEntries;
     {
         // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
         win::ScopedRedrawOff redrawOff(m_tree.Handle());
-        FillTree(index, m_tree, byComputer, this);
-        for (const auto& [key, heading] : m_headings) {
-            m_tree.SetItemState(heading.item, TVIS_BOLD, TVIS_BOLD);
-            m_tree.Expand(heading.item, TVE_EXPAND);
+        if (m_closed) {
+            FillClosed();
+        } else {
+            FillTree(index, m_tree, byComputer, this);
+            for (const auto& [key, heading] : m_headings) {
+                m_tree.SetItemState(heading.item, TVIS_BOLD, TVIS_BOLD);
+                m_tree.Expand(heading.item, TVE_EXPAND);
+            }
         }
     }
     // Expanding may scroll the tree down to the last heading: start at the top.
     if (!m_headings.empty())
         m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE,
                     reinterpret_cast<LPARAM>(m_headings.begin()->second.item));
+}
+
+void GroupTree::FillClosed() {
+    m_tree.DeleteAllItems();
+    if (m_byComputer) {
+        for (const auto& [host, classes] : m_index->GetByHost())
+            AddClosedHeading({std::wstring(host), 0});
+        return;
+    }
+    std::set<uint16_t> traceClasses;
+    for (const auto& [host, classes] : m_index->GetByHost())
+        for (const auto& [traceClass, list] : classes)
+            traceClasses.insert(traceClass);
+    for (uint16_t traceClass : traceClasses)
+        AddClosedHeading({std::wstring(), traceClass});
+}
+
+// A closed heading in its place. Made at the end with TVI_LAST and its state in the one message:
+// the platform's tree may look up every item a message names among all items (Wine's does).
+void GroupTree::AddClosedHeading(const GroupKey& key) {
+    auto at = m_headings.lower_bound(key);
+    HTREEITEM after = at == m_headings.end()     ? TVI_LAST
+                      : at == m_headings.begin() ? TVI_FIRST
+                                                 : std::prev(at)->second.item;
+    HTREEITEM item = m_tree.InsertClosedItem(HeadingText(key), TVI_ROOT, after, TVIS_BOLD);
+    m_items[item] = {key, false};
+    m_headings.emplace_hint(
+        at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer}), false});
+}
+
+// Calls visit(host, trace class, list) for the lists under a heading, in the order of its entries.
+template <typename Visit> void GroupTree::VisitLists(const GroupKey& headingKey, Visit&& visit) const {
+    const auto& byHost = m_index->GetByHost();
+    if (m_byComputer) {
+        auto classes = byHost.find(headingKey.host);
+        if (classes != byHost.end())
+            for (const auto& [traceClass, list] : classes->second)
+                visit(classes->first, traceClass, list);
+        return;
+    }
+    for (const auto& [host, classes] : byHost)
+        if (auto list = classes.find(headingKey.traceClass); list != classes.end())
+            visit(host, list->first, list->second);
+}
+
+void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
+    heading.made = true;
+    // The heading is closed: its new children are neither laid out nor drawn.
+    VisitLists(headingKey, [&](std::wstring_view host, uint16_t traceClass, const RecordList* list) {
+        const GroupKey key{std::wstring(host), traceClass};
+        HTREEITEM item = m_tree.InsertItem(CountLabel(EntryText(key), list->size()), heading.item, TVI_LAST,
+                                           reinterpret_cast<LPARAM>(list));
+        heading.entries.emplace_hint(heading.entries.end(), key, Entry{item, list->size(), list});
+        m_items[item] = {key, true};
+    });
+}
+
+void GroupTree::OnExpanding(HTREEITEM item) {
+    auto found = m_items.find(item);
+    if (found == m_items.end() || found->second.entry)
+        return;
+    auto heading = m_headings.find(found->second.key);
+    if (heading != m_headings.end() && !heading->second.made)
+        MakeEntries(heading->second, heading->first);
+}
+
+HTREEITEM GroupTree::EntryItem(const GroupKey& key) {
+    auto heading = m_headings.find(key);
+    if (heading == m_headings.end())
+        return nullptr;
+    if (!heading->second.made)
+        MakeEntries(heading->second, heading->first);
+    return ItemOf(key, true);
+}
+
+HTREEITEM GroupTree::EntryItem(const RecordList* list) {
+    if (!list || list->empty() || !m_index)
+        return nullptr;
+    const RecordId first = (*list)[0];
+    return EntryItem({m_index->GetHost(first), m_index->GetTraceClass(first)});
 }
 
 void GroupTree::OnHeading(const GroupKey& key, HTREEITEM item) {
@@ -68,8 +162,24 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
     for (const GroupKey& key : changed) {
         const RecordList* list = ListInIndex(index, key);
+        if (auto known = m_headings.find(key); known != m_headings.end() && !known->second.made) {
+            // Its entries are made when it is opened; it goes when its last list has gone.
+            bool any = list != nullptr;
+            if (!any)
+                VisitLists(known->first, [&](std::wstring_view, uint16_t, const RecordList*) { any = true; });
+            if (!any) {
+                m_items.erase(known->second.item);
+                m_tree.DeleteItem(known->second.item);
+                m_headings.erase(known);
+            }
+            continue;
+        }
         if (!list) {
             Remove(key);
+            continue;
+        }
+        if (m_closed && m_headings.find(key) == m_headings.end()) {
+            AddClosedHeading(key);
             continue;
         }
         Heading& heading = AddHeading(key);
@@ -144,8 +254,16 @@ const RecordList* GroupTree::ListOf(HTREEITEM item) const {
 
 std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
     std::vector<Place> places;
-    for (const auto& [key, heading] : m_headings)
+    for (const auto& [key, heading] : m_headings) {
+        if (!heading.made) {
+            HTREEITEM headingItem = heading.item;
+            VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
+                places.push_back({nullptr, headingItem, list});
+            });
+            continue;
+        }
         for (const auto& [entryKey, entry] : heading.entries)
             places.push_back({entry.item, heading.item, entry.list});
+    }
     return places;
 }

@@ -11,13 +11,25 @@
 
 class GroupTree : private TreeFillSink {
 public:
+    // A tree of more entries than this is made with closed headings, and the entries of a heading
+    // when it is first opened: every entry an item of the platform's tree cost a log of 200,000
+    // computers seconds and hundreds of megabytes, for a tree no one reads open.
+    static constexpr size_t kOpenEntries = 20000;
+
     void Attach(HWND tree) { m_tree.Attach(tree); }
     win::TreeView& Tree() { return m_tree; }
     const win::TreeView& Tree() const { return m_tree; }
     bool ByComputer() const { return m_byComputer; }
 
-    // Empties the tree and fills it in a grouping, its headings bold and expanded.
+    // Empties the tree and fills it in a grouping, its headings bold and expanded; with more than
+    // kOpenEntries entries, its headings bold and closed. The index must outlive the items.
     void Fill(const CDiagnoseIndex& index, bool byComputer);
+    // A heading is being opened (TVN_ITEMEXPANDING): its entries are made if they were not yet.
+    void OnExpanding(HTREEITEM item);
+    // The item of a group's entry, its heading's entries made first when they were not yet; null
+    // when there is no such group.
+    HTREEITEM EntryItem(const GroupKey& key);
+    HTREEITEM EntryItem(const RecordList* list);
     // Brings the items of the groups named in `changed` in step with the index: a count that
     // changed relabels its entry, a new group gets its entry (and heading) in the place the
     // grouping puts it, a group that is gone loses them. Expanded states stay as they are.
@@ -25,11 +37,13 @@ public:
 
     // The group an item stands for; false for an item the tree does not know.
     bool KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const;
-    // The item of a group: an entry for `entry`, else the heading; null when there is none.
+    // The item of a group: an entry for `entry`, else the heading; null when there is none, or
+    // when its heading's entries were not made yet.
     HTREEITEM ItemOf(const GroupKey& key, bool entry) const;
     // The records of an entry; null for a heading or an item the tree does not know.
     const RecordList* ListOf(HTREEITEM item) const;
-    // The entries in the order the tree shows them, with their headings and records.
+    // The entries in the order the tree shows them, with their headings and records; `item` is
+    // null for an entry whose heading's entries were not made yet (EntryItem makes them).
     struct Place {
         HTREEITEM item;
         HTREEITEM heading;
@@ -53,6 +67,7 @@ private:
     struct Heading {
         HTREEITEM item = nullptr;
         std::map<GroupKey, Entry, KeyOrder> entries;
+        bool made = true; // its entries are items
     };
     using Headings = std::map<GroupKey, Heading, KeyOrder>;
 
@@ -62,7 +77,13 @@ private:
     std::wstring EntryText(const GroupKey& key) const;
     Heading& AddHeading(const GroupKey& key);
     void Remove(const GroupKey& key);
+    void FillClosed();
+    void AddClosedHeading(const GroupKey& key);
+    void MakeEntries(Heading& heading, const GroupKey& key);
+    template <typename Visit> void VisitLists(const GroupKey& headingKey, Visit&& visit) const;
 
+    const CDiagnoseIndex* m_index = nullptr;
+    bool m_closed = false; // headings closed, entries made when opened
     win::TreeView m_tree;
     bool m_byComputer = false;
     Headings m_headings{KeyOrder{false}};

@@ -149,7 +149,7 @@ void CDiagnoseDlg::Reload() {
     m_readFailure = 0;
     m_find.ForgetFrom(0);
     m_groups.Fill(m_index, m_groupByComputer);
-    HTREEITEM item = hadSelection ? m_groups.ItemOf(key, entry) : nullptr;
+    HTREEITEM item = !hadSelection ? nullptr : entry ? m_groups.EntryItem(key) : m_groups.ItemOf(key, false);
     if (item)
         m_groups.Tree().SelectItem(item); // fills the list and the caption
     else

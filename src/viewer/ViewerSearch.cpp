@@ -73,7 +73,8 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
         viewer::FindNextMatch(entries, start, down, [&](diagnose::RecordId id) { return marks.Marked(id); });
     if (!hit.Found())
         return false;
-    ShowMatch(places[static_cast<size_t>(hit.entry)].item, hit.record);
+    const GroupTree::Place& place = places[static_cast<size_t>(hit.entry)];
+    ShowMatch(place.item ? place.item : m_groups.EntryItem(place.list), hit.record);
     return true;
 }
 

@@ -65,6 +65,18 @@ public:
         insert.item.lParam = data;
         return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
+    // An item shown with a button before any child is made (its children come when it is first
+    // opened); `state` set as well, such as TVIS_BOLD.
+    HTREEITEM InsertClosedItem(const std::wstring& text, HTREEITEM parent, HTREEITEM after, UINT state) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = after;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
+        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+        insert.item.cChildren = 1;
+        insert.item.state = insert.item.stateMask = state;
+        return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
     bool SetItemText(HTREEITEM item, const std::wstring& text) {
         TVITEMW tvi{};
         tvi.mask = TVIF_TEXT;

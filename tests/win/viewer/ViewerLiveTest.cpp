@@ -4,6 +4,7 @@
 
 #include "win/UniqueHandle.h"
 
+#include <cstdio>
 #include <fstream>
 
 using namespace testing_support;
@@ -182,4 +183,55 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
         EXPECT_EQ(TreeView_GetCount(tree) + ListView_GetItemCount(list), 0u);
         DestroyOpenDlg();
     }
+}
+
+// More entries than the tree shows open: closed headings whose entries are made when a heading
+// opens or when Find lands in it, in either grouping; a new computer joins as a closed heading.
+TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 20001; ++i) { // one entry a computer, odd ones "Warnung"
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "05.12.2026 08:00:00   Host=\"PC%05d\" Process=\"P%d\" Traceclass=\"%d\"%s", i, i,
+                      i % 2, i == 15000 ? " Text=\"Nadel\"" : "");
+        lines.push_back(line);
+    }
+    const std::wstring path = WriteLog(lines);
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    auto roots = ReadTree(tree);
+    ASSERT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"Information", L"Warnung"}));
+    for (const TreeNode& root : roots)
+        EXPECT_TRUE(root.bold && !root.expanded && root.children.empty() && root.data == 0)
+            << Ansi(root.text);
+
+    TreeView_Expand(tree, roots[1].item, TVE_EXPAND);
+    roots = ReadTree(tree);
+    ASSERT_EQ(roots[1].children.size(), 10001u);
+    EXPECT_EQ(roots[1].children.front().text, L"PC00001 (1)");
+    EXPECT_EQ(roots[1].children.back().text, L"PC20001 (1)");
+    EXPECT_TRUE(roots[1].expanded && roots[1].children.back().data != 0);
+    EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
+
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    wchar_t what[] = L"Nadel";
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC15000 (1)"), std::wstring(L"P15000")))
+        << "found under the closed heading, which now has its entries";
+
+    Command(IDC_GROUP_BY_COMPUTER);
+    EXPECT_EQ(TreeView_GetCount(tree), 20001u) << "headings only";
+    AppendFromAnotherProcess(path,
+                             "05.12.2026 08:00:01   Host=\"PC00000\" Process=\"Neu\" Traceclass=\"2\"\r\n",
+                             dir.Path() + L"more.txt");
+    ASSERT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) == 20002u; }, 3000)) << "following";
+    const HTREEITEM first = TreeView_GetRoot(tree);
+    EXPECT_EQ(ReadTree(tree).front().text, L"PC00000") << "in its place";
+    EXPECT_EQ(TreeView_GetChild(tree, first), nullptr) << "closed";
+    TreeView_SelectItem(tree, first);
+    TreeView_Expand(tree, first, TVE_EXPAND);
+    EXPECT_EQ(ChildTexts(ReadTree(tree).front()), (std::vector<std::wstring>{L"Fehler (1)"}));
 }
