@@ -16,7 +16,7 @@ class TextRanks {
 public:
     TextRanks(const diagnose::RecordStore& store, int column) : m_store(store), m_column(column) {}
 
-    // Numbers the texts of `rows` and counts the rows of each.
+    // Numbers the texts of `rows`; answers how many rows each has, in text order.
     std::vector<size_t> Count(const std::vector<RecordId>& rows) {
         std::vector<size_t> counts;
         for (RecordId id : rows) {
