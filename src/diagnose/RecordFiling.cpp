@@ -297,10 +297,9 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_inexactUnits.truncate(mark.inexactUnits);
     while (m_leaves.size() > mark.leaves) {
         const Leaf& leaf = m_leaves.back();
-        m_leafIds.Erase(uint64_t(leaf.host) << 16 | leaf.traceClass);
         const std::wstring& host = m_names[leaf.host];
         if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
-            classes->second.erase(leaf.traceClass);
+            classes->second.Erase(leaf.traceClass);
             if (classes->second.empty()) {
                 m_byHost.erase(classes);
                 if (leaf.host < m_hostEntries.size())
@@ -369,23 +368,23 @@ uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceCla
     return id;
 }
 
-// The list of (host, trace class), made and entered into the grouping by computer on first use.
-// A failure part-way leaves a leaf that the caller's rollback takes out again.
+// The list of (host, trace class), made and entered into the grouping by computer on first use:
+// found through the computer's entry, which is looked up by its name once and found by number
+// after. A failure once the leaf is made leaves it to the caller's rollback, which takes it out
+// of the grouping again, and the computer's entry with it when that is left empty.
 uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
-    const uint64_t key = uint64_t(host) << 16 | traceClass;
-    if (const uint32_t* found = m_leafIds.Find(key))
-        return *found;
-    const auto id = static_cast<uint32_t>(m_leaves.size());
-    m_leaves.push_back(Leaf{{}, host, traceClass});
-    const RecordList* list = &m_leaves.back().records;
-    const std::wstring& name = m_names[host];
-    // A computer's entry is looked up by its name once; its later lists find it by number.
     if (m_hostEntries.size() <= host)
         m_hostEntries.resize(m_names.size(), m_byHost.end());
+    if (m_hostEntries[host] != m_byHost.end()) {
+        const ClassLists& classes = m_hostEntries[host]->second;
+        if (auto found = classes.find(traceClass); found != classes.end())
+            return LeafOf(found->second).id;
+    }
+    const auto id = static_cast<uint32_t>(m_leaves.size());
+    m_leaves.push_back(Leaf{{}, host, traceClass, id});
     if (m_hostEntries[host] == m_byHost.end())
-        m_hostEntries[host] = m_byHost.try_emplace(name).first;
-    m_hostEntries[host]->second[traceClass] = list;
-    m_leafIds.Insert(key, id);
+        m_hostEntries[host] = m_byHost.try_emplace(m_names[host]).first;
+    m_hostEntries[host]->second.Add(traceClass, &m_leaves.back().records);
     return id;
 }
 
@@ -403,7 +402,6 @@ ByTraceClass RecordStore::GetByTraceClass() const {
 void RecordStore::Clear() {
     m_byHost.clear();
     m_leaves.clear();
-    m_leafIds.Clear();
     std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
     m_times.clear();
@@ -425,7 +423,7 @@ size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
     for (const Leaf& leaf : m_leaves)
         bytes += leaf.records.MemoryBytes() + sizeof(Leaf);
-    bytes += m_leafIds.MemoryBytes() + m_groupIds.MemoryBytes();
+    bytes += m_groupIds.MemoryBytes() + m_byHost.size() * 96;
     bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
     bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
     return bytes;

@@ -6,6 +6,7 @@
 
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
+#include "diagnose/ClassLists.h"
 #include "diagnose/FlatKeyMap.h"
 #include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -25,7 +27,7 @@ namespace diagnose {
 // Both groupings lead to the same lists; a list lives as long as the store holds records. The
 // names are the store's own, held once (GetHost gives the same text).
 using ByTraceClass = std::map<uint16_t, std::map<std::wstring_view, const RecordList*>>;
-using ByHost = std::map<std::wstring_view, std::map<uint16_t, const RecordList*>>;
+using ByHost = std::map<std::wstring_view, ClassLists>;
 
 // The trace class a record files under when its line has none.
 constexpr uint16_t kNoTraceClass = 0xFFFF;
@@ -170,11 +172,16 @@ private:
         uint16_t traceClass;
         uint32_t leaf;
     };
+    // A list with what it is the list of. `records` comes first: the groupings hand out its
+    // address, and filing finds the leaf from it (LeafOf).
     struct Leaf {
         RecordList records;
         uint32_t host;
         uint16_t traceClass;
+        uint32_t id; // its place in m_leaves
     };
+    static_assert(std::is_standard_layout_v<Leaf>, "a list's address is its leaf's");
+    static const Leaf& LeafOf(const RecordList* list) { return *reinterpret_cast<const Leaf*>(list); }
     struct Checkpoint {
         uint32_t records = 0;
         size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, groups = 0, leaves = 0,
@@ -240,7 +247,6 @@ private:
     std::vector<Group> m_groups;
     FlatKeyMap m_groupIds;
     std::deque<Leaf> m_leaves;
-    FlatKeyMap m_leafIds;
     std::vector<ByHost::iterator> m_hostEntries; // by name number; end() where there is none
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;
