@@ -316,13 +316,14 @@ void CDiagnoseDlg::Close() {
 bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     BusyScope busy(*this);
+    if (const int column = m_list.ClickedColumn(*header); column >= 0) {
+        OnColumnClick(column);
+        return true;
+    }
     if (header->hwndFrom == m_list.Handle()) {
         switch (header->code) {
         case LVN_GETDISPINFOW:
             AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
-            return true;
-        case LVN_COLUMNCLICK:
-            OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
             return true;
         case NM_DBLCLK:
             OnListDoubleClick(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
@@ -348,11 +349,6 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
         default:
             return false;
         }
-    }
-    if ((header->code == HDN_ITEMCLICKW || header->code == HDN_ITEMCLICKA) &&
-        header->hwndFrom == m_list.GetHeader()) {
-        OnColumnClick(reinterpret_cast<NMHEADERW*>(header)->iItem);
-        return true;
     }
     return false;
 }

@@ -66,6 +66,16 @@ public:
         Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, static_cast<LPARAM>(style));
     }
     HWND GetHeader() const { return reinterpret_cast<HWND>(Send(LVM_GETHEADER)); }
+    // The column a notification asks to sort by: the list's LVN_COLUMNCLICK, or a click its
+    // header reports itself (HDN_ITEMCLICK); -1 for any other notification.
+    int ClickedColumn(const NMHDR& header) const {
+        if (header.code == LVN_COLUMNCLICK && header.hwndFrom == m_hwnd)
+            return reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
+        if ((header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA) &&
+            header.hwndFrom == GetHeader())
+            return reinterpret_cast<const NMHEADERW&>(header).iItem;
+        return -1;
+    }
     int GetColumnCount() const {
         HWND header = GetHeader();
         return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
