@@ -162,7 +162,8 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
     for (const GroupKey& key : changed) {
         const RecordList* list = ListInIndex(index, key);
-        if (auto known = m_headings.find(key); known != m_headings.end() && !known->second.made) {
+        const auto known = m_headings.find(key);
+        if (known != m_headings.end() && !known->second.made) {
             // Its entries are made when it is opened; it goes when its last list has gone.
             bool any = list != nullptr;
             if (!any)
@@ -178,7 +179,7 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             Remove(key);
             continue;
         }
-        if (m_closed && m_headings.find(key) == m_headings.end()) {
+        if (m_closed && known == m_headings.end()) {
             AddClosedHeading(key);
             continue;
         }
