@@ -1,30 +1,77 @@
 // The lists of one computer by trace class. A computer has a few (one per trace class it writes),
-// so they are a small sorted array, not a tree of nodes: a log of 200,000 computers kept a map
-// node of 64 bytes for each of its 800,000 lists.
+// so they are a chain through the lists themselves, in order of trace class: a log of 200,000
+// computers kept a map node of 64 bytes for each of its 800,000 lists, and then an array each.
 #pragma once
 
-#include <algorithm>
+#include "diagnose/RecordList.h"
+
 #include <cstdint>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 namespace diagnose {
 
-class RecordList;
+// A list with the trace class it holds and the computer's list of the next trace class. It never
+// moves: the chain and the groupings hold its address.
+struct ClassList {
+    explicit ClassList(uint16_t traceClass) : traceClass(traceClass) {}
+    ClassList(const ClassList&) = delete;
+    ClassList& operator=(const ClassList&) = delete;
+
+    RecordList records;
+    ClassList* next = nullptr;
+    uint16_t traceClass;
+};
 
 class ClassLists {
 public:
     using value_type = std::pair<uint16_t, const RecordList*>;
-    using const_iterator = std::vector<value_type>::const_iterator;
 
-    const_iterator begin() const { return m_lists.begin(); }
-    const_iterator end() const { return m_lists.end(); }
-    size_t size() const { return m_lists.size(); }
-    bool empty() const { return m_lists.empty(); }
+    // Reads the chain; what it hands out is its own copy, valid until it moves on.
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = ClassLists::value_type;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const value_type*;
+        using reference = const value_type&;
+
+        const_iterator() = default;
+        explicit const_iterator(const ClassList* at) : m_at(at) { Load(); }
+        reference operator*() const { return m_value; }
+        pointer operator->() const { return &m_value; }
+        const_iterator& operator++() {
+            m_at = m_at->next;
+            Load();
+            return *this;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.m_at == b.m_at; }
+        friend bool operator!=(const const_iterator& a, const const_iterator& b) { return a.m_at != b.m_at; }
+
+    private:
+        void Load() {
+            if (m_at)
+                m_value = {m_at->traceClass, &m_at->records};
+        }
+        const ClassList* m_at = nullptr;
+        value_type m_value{};
+    };
+
+    const_iterator begin() const { return const_iterator(m_first); }
+    const_iterator end() const { return const_iterator(); }
+    size_t size() const {
+        size_t count = 0;
+        for (const ClassList* at = m_first; at; at = at->next)
+            ++count;
+        return count;
+    }
+    bool empty() const { return m_first == nullptr; }
     const_iterator find(uint16_t traceClass) const {
-        auto at = LowerBound(traceClass);
-        return at != m_lists.end() && at->first == traceClass ? at : m_lists.end();
+        const ClassList* at = m_first;
+        while (at && at->traceClass < traceClass)
+            at = at->next;
+        return const_iterator(at && at->traceClass == traceClass ? at : nullptr);
     }
     const RecordList* at(uint16_t traceClass) const {
         auto found = find(traceClass);
@@ -33,23 +80,25 @@ public:
         return found->second;
     }
 
-    // Enters the list of a trace class the computer has none of yet. Strong guarantee.
-    void Add(uint16_t traceClass, const RecordList* list) {
-        m_lists.insert(LowerBound(traceClass), {traceClass, list});
+    // Enters a list of a trace class the computer has none of yet, in its place; never allocates.
+    void Add(ClassList& list) {
+        ClassList** link = &m_first;
+        while (*link && (*link)->traceClass < list.traceClass)
+            link = &(*link)->next;
+        list.next = *link;
+        *link = &list;
     }
     // Never allocates.
     void Erase(uint16_t traceClass) {
-        auto found = find(traceClass);
-        if (found != m_lists.end())
-            m_lists.erase(found);
+        for (ClassList** link = &m_first; *link; link = &(*link)->next)
+            if ((*link)->traceClass == traceClass) {
+                *link = (*link)->next;
+                return;
+            }
     }
 
 private:
-    const_iterator LowerBound(uint16_t traceClass) const {
-        return std::lower_bound(m_lists.begin(), m_lists.end(), traceClass,
-                                [](const value_type& entry, uint16_t key) { return entry.first < key; });
-    }
-    std::vector<value_type> m_lists;
+    ClassList* m_first = nullptr;
 };
 
 } // namespace diagnose

@@ -1,4 +1,4 @@
-// Filing: lines become records, interned into names, dates and groups, a batch at a time, with
+// Filing: lines become records, interned into names, dates and lists, a batch at a time, with
 // the rollback that takes a batch (or a provisional last line) back whole.
 #include "diagnose/BatchReader.h"
 #include "diagnose/LineScan.h"
@@ -205,15 +205,15 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
         const uint32_t unknownId = NameId(unknown);
         for (PartScan& part : parts) {
             std::vector<uint32_t> names(part.names.size()), dates(part.dates.size()),
-                groups(part.triples.size());
+                leaves(part.triples.size()), processes(part.triples.size());
             for (size_t i = 0; i < names.size(); ++i)
                 names[i] = NameId(part.names[i]);
             for (size_t i = 0; i < dates.size(); ++i)
                 dates[i] = DateId(part.dates[i]);
-            for (size_t i = 0; i < groups.size(); ++i) {
+            for (size_t i = 0; i < leaves.size(); ++i) {
                 const PartScan::Triple& t = part.triples[i];
-                groups[i] = GroupId(t.host == kAbsent ? unknownId : names[t.host],
-                                    t.process == kAbsent ? unknownId : names[t.process], t.traceClass);
+                leaves[i] = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
+                processes[i] = t.process == kAbsent ? unknownId : names[t.process];
             }
             const RecordId first = RecordCount();
             auto inexact = part.inexact.begin();
@@ -228,7 +228,7 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
                     ++inexact;
                 }
                 AppendRecord(base + line.start, base + line.end, line.hash, memory, part.clipped,
-                             groups[line.triple], dates[line.date], line.time);
+                             leaves[line.triple], processes[line.triple], dates[line.date], line.time);
             }
             MayFail("filed");
         }
@@ -240,9 +240,9 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
 }
 
 void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped,
-                               uint32_t group, uint32_t date, uint64_t time) {
+                               uint32_t leaf, uint32_t process, uint32_t date, uint64_t time) {
     const RecordId id = RecordCount();
-    RecordList& list = m_leaves[m_groups[group].leaf].records;
+    RecordList& list = m_leaves[leaf].list.records;
     list.push_back(id); // first: the one step here that allocates most
     bool opened = false;
     try {
@@ -253,7 +253,7 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
             opened = true;
         }
         m_times.push_back(time);
-        m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), group, date});
+        m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), leaf, process, date});
     } catch (...) {
         list.pop_back();
         if (opened)
@@ -277,7 +277,6 @@ RecordStore::Checkpoint RecordStore::Mark() const {
     mark.inexactUnits = m_inexactUnits.size();
     mark.names = m_names.size();
     mark.dates = m_dates.size();
-    mark.groups = m_groups.size();
     mark.leaves = m_leaves.size();
     mark.memoryLines = m_memoryLines.size();
     mark.completeEnd = m_completeEnd;
@@ -287,7 +286,7 @@ RecordStore::Checkpoint RecordStore::Mark() const {
 // Takes back everything filed since `mark`. Nothing here allocates.
 void RecordStore::Rollback(const Checkpoint& mark) {
     for (RecordId id = RecordCount(); id-- > mark.records;)
-        m_leaves[m_groups[m_entries[id].group].leaf].records.pop_back();
+        m_leaves[m_entries[id].leaf].list.records.pop_back();
     m_entries.truncate(mark.records);
     m_times.truncate(mark.records);
     m_blocks.truncate(mark.blocks);
@@ -299,7 +298,7 @@ void RecordStore::Rollback(const Checkpoint& mark) {
         const Leaf& leaf = m_leaves.back();
         const std::wstring& host = m_names[leaf.host];
         if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
-            classes->second.Erase(leaf.traceClass);
+            classes->second.Erase(leaf.list.traceClass);
             if (classes->second.empty()) {
                 m_byHost.erase(classes);
                 if (leaf.host < m_hostEntries.size())
@@ -308,64 +307,18 @@ void RecordStore::Rollback(const Checkpoint& mark) {
         }
         m_leaves.pop_back();
     }
-    while (m_groups.size() > mark.groups) {
-        const Group& g = m_groups.back();
-        m_groupIds.Erase(uint64_t(g.leaf) << 32 | g.process);
-        m_groups.pop_back();
-    }
-    while (m_names.size() > mark.names) {
-        m_nameIds.erase(m_names.back());
-        m_names.pop_back();
-    }
-    while (m_dates.size() > mark.dates) {
-        m_dateIds.erase(m_dates.back());
-        m_dates.pop_back();
-    }
+    m_names.Truncate(mark.names);
+    m_dates.Truncate(mark.dates);
     m_memoryLines.resize(mark.memoryLines);
     m_completeEnd = mark.completeEnd;
 }
 
-namespace {
-// The number of `text` in a table of distinct texts, entered when it is new.
-uint32_t Intern(std::deque<std::wstring>& texts, std::unordered_map<std::wstring_view, uint32_t>& ids,
-                const std::wstring& text) {
-    if (auto found = ids.find(text); found != ids.end())
-        return found->second;
-    const auto id = static_cast<uint32_t>(texts.size());
-    texts.push_back(text);
-    try {
-        ids.emplace(texts.back(), id);
-    } catch (...) {
-        texts.pop_back();
-        throw;
-    }
-    return id;
-}
-} // namespace
-
 uint32_t RecordStore::NameId(const std::wstring& name) {
-    return Intern(m_names, m_nameIds, name);
+    return m_names.Intern(name);
 }
 
 uint32_t RecordStore::DateId(const std::wstring& date) {
-    return Intern(m_dates, m_dateIds, date);
-}
-
-// A group is a process within the list of one computer and one trace class.
-uint32_t RecordStore::GroupId(uint32_t host, uint32_t process, uint16_t traceClass) {
-    const uint32_t leaf = LeafId(host, traceClass);
-    const uint64_t key = uint64_t(leaf) << 32 | process;
-    if (const uint32_t* found = m_groupIds.Find(key))
-        return *found;
-    const auto id = static_cast<uint32_t>(m_groups.size());
-    m_groups.push_back(Group{host, process, traceClass, leaf});
-    try {
-        m_groupIds.Insert(key, id);
-    } catch (...) {
-        m_groups.pop_back();
-        throw;
-    }
-    return id;
+    return m_dates.Intern(date);
 }
 
 // The list of (host, trace class), made and entered into the grouping by computer on first use:
@@ -381,10 +334,10 @@ uint32_t RecordStore::LeafId(uint32_t host, uint16_t traceClass) {
             return LeafOf(found->second).id;
     }
     const auto id = static_cast<uint32_t>(m_leaves.size());
-    m_leaves.push_back(Leaf{{}, host, traceClass, id});
+    m_leaves.emplace_back(host, traceClass, id);
     if (m_hostEntries[host] == m_byHost.end())
         m_hostEntries[host] = m_byHost.try_emplace(m_names[host]).first;
-    m_hostEntries[host]->second.Add(traceClass, &m_leaves.back().records);
+    m_hostEntries[host]->second.Add(m_leaves.back().list);
     return id;
 }
 
@@ -408,12 +361,8 @@ void RecordStore::Clear() {
     m_blocks.clear();
     m_inexactTimes.clear();
     m_inexactUnits.clear();
-    std::vector<Group>().swap(m_groups);
-    m_groupIds.Clear();
-    std::deque<std::wstring>().swap(m_names);
-    m_nameIds.clear();
-    std::deque<std::wstring>().swap(m_dates);
-    m_dateIds.clear();
+    m_names.Clear();
+    m_dates.Clear();
     std::vector<std::u16string>().swap(m_memoryLines);
     m_tail.reset();
     m_completeEnd = m_textStart = 0;
@@ -422,9 +371,9 @@ void RecordStore::Clear() {
 size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
     for (const Leaf& leaf : m_leaves)
-        bytes += leaf.records.MemoryBytes() + sizeof(Leaf);
-    bytes += m_groupIds.MemoryBytes() + m_byHost.size() * 96;
-    bytes += m_groups.capacity() * sizeof(Group) + m_names.size() * 64 + m_dates.size() * 64;
+        bytes += leaf.list.records.MemoryBytes() + sizeof(Leaf);
+    bytes += m_byHost.size() * 64 + m_hostEntries.capacity() * sizeof(ByHost::iterator);
+    bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();
     bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
     return bytes;
 }

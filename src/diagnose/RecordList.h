@@ -1,6 +1,7 @@
 // The records of one computer and one trace class, in file order, in fixed blocks: a group of
 // many millions of records never needs one piece of the address space as large as itself, nor
-// twice that while it grows. A small list is one small array.
+// twice that while it grows. A small list is one small array, and a list of a record or two
+// needs none.
 #pragma once
 
 #include <algorithm>
@@ -70,14 +71,17 @@ public:
             push_back(*first);
     }
     RecordList(const RecordList& other) : RecordList(other.begin(), other.end()) {}
-    RecordList(RecordList&&) = default;
-    RecordList& operator=(RecordList&&) = default;
+    RecordList& operator=(const RecordList&) = delete;
+    ~RecordList() { Free(); }
 
     size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
     const RecordId& operator[](size_t i) const {
+        if (m_capacity == 0)
+            return m_at.ids[i & (kInline - 1)]; // i < kInline here; the mask says so to the compiler
         const size_t block = i >> kBlockBits;
-        return block < m_full.size() ? m_full[block][i & (kBlockSize - 1)] : m_last[i & (kBlockSize - 1)];
+        return block < FullBlocks() ? (*m_at.heap.full)[block][i & (kBlockSize - 1)]
+                                    : m_at.heap.last[i & (kBlockSize - 1)];
     }
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, m_size}; }
@@ -87,29 +91,49 @@ public:
 
     // Strong guarantee: a failed allocation leaves the list as it was.
     void push_back(RecordId id) {
-        if (m_last.size() == kBlockSize) {
-            // The last block is full: it moves into a fixed block, and the array keeps its room.
-            std::unique_ptr<RecordId[]> block(new RecordId[kBlockSize]);
-            m_full.reserve(m_full.size() + 1);
-            std::copy(m_last.begin(), m_last.end(), block.get());
-            m_full.push_back(std::move(block));
-            m_last.clear();
+        if (m_capacity == 0 && m_size < kInline) {
+            m_at.ids[m_size++] = id;
+            return;
         }
-        m_last.push_back(id);
+        if (m_capacity == 0)
+            Grow(); // out of the list object into an array of its own
+        size_t inLast = m_size - FullBlocks() * kBlockSize;
+        if (inLast == m_capacity) {
+            if (m_capacity < kBlockSize) {
+                Grow();
+            } else {
+                // The last block is full: it joins the table of full blocks, and a new one begins.
+                std::unique_ptr<RecordId[]> fresh(new RecordId[kBlockSize]);
+                std::unique_ptr<Blocks> made(m_at.heap.full ? nullptr : new Blocks);
+                Blocks& blocks = made ? *made : *m_at.heap.full;
+                blocks.reserve(blocks.size() + 1);
+                blocks.emplace_back(m_at.heap.last);
+                if (made)
+                    m_at.heap.full = made.release();
+                m_at.heap.last = fresh.release();
+                inLast = 0;
+            }
+        }
+        m_at.heap.last[inLast] = id;
         ++m_size;
     }
-    // Never allocates: the array of the last block has kept room for a whole block.
+    // Never allocates: an emptied last block gives way to the last full one.
     void pop_back() {
-        if (m_last.empty()) {
-            m_last.assign(m_full.back().get(), m_full.back().get() + kBlockSize);
-            m_full.pop_back();
+        if (m_capacity != 0 && FullBlocks() > 0 && m_size == FullBlocks() * kBlockSize) {
+            delete[] m_at.heap.last;
+            m_at.heap.last = m_at.heap.full->back().release();
+            m_at.heap.full->pop_back();
         }
-        m_last.pop_back();
         --m_size;
     }
     size_t MemoryBytes() const {
-        return m_full.size() * (kBlockSize * sizeof(RecordId) + sizeof(void*)) +
-               m_last.capacity() * sizeof(RecordId);
+        if (m_capacity == 0)
+            return 0;
+        size_t bytes = m_capacity * sizeof(RecordId);
+        if (const Blocks* full = m_at.heap.full)
+            bytes += sizeof(Blocks) + full->capacity() * sizeof(void*) +
+                     full->size() * kBlockSize * sizeof(RecordId);
+        return bytes;
     }
 
     friend bool operator==(const RecordList& a, const RecordList& b) {
@@ -118,9 +142,43 @@ public:
     friend bool operator!=(const RecordList& a, const RecordList& b) { return !(a == b); }
 
 private:
-    std::vector<std::unique_ptr<RecordId[]>> m_full; // full blocks
-    std::vector<RecordId> m_last;                    // the last block, grown as a small array is
-    size_t m_size = 0;
+    using Blocks = std::vector<std::unique_ptr<RecordId[]>>;
+    // Ids kept in the room of the two pointers: a log of very many computers has hundreds of
+    // thousands of lists, most of them of a record or two, and a heap block each cost more than
+    // its records.
+    static constexpr uint32_t kInline = 2 * sizeof(void*) / sizeof(RecordId);
+
+    size_t FullBlocks() const { return m_at.heap.full ? m_at.heap.full->size() : 0; }
+    // A last array twice as large (the first one when the ids are still in the object).
+    void Grow() {
+        const uint32_t capacity = m_capacity == 0 ? 2 * kInline : 2 * m_capacity;
+        RecordId* grown = new RecordId[capacity];
+        if (m_capacity == 0) {
+            std::copy(m_at.ids, m_at.ids + m_size, grown);
+            m_at.heap.full = nullptr;
+        } else {
+            std::copy(m_at.heap.last, m_at.heap.last + m_size, grown);
+            delete[] m_at.heap.last;
+        }
+        m_at.heap.last = grown;
+        m_capacity = capacity;
+    }
+    void Free() {
+        if (m_capacity == 0)
+            return;
+        delete[] m_at.heap.last;
+        delete m_at.heap.full;
+    }
+
+    uint32_t m_size = 0;
+    uint32_t m_capacity = 0; // of the last array; 0 while the ids are in the object
+    union Storage {
+        RecordId ids[kInline];
+        struct {
+            RecordId* last;
+            Blocks* full; // null until a block is full
+        } heap;
+    } m_at{};
 };
 
 } // namespace diagnose

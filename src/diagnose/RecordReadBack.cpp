@@ -17,19 +17,19 @@ const std::wstring& EmptyText() {
 } // namespace
 
 const RecordList* RecordStore::ListOf(RecordId id) const {
-    return IsRecord(id) ? &m_leaves[m_groups[m_entries[id].group].leaf].records : nullptr;
+    return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
 }
 
 const std::wstring& RecordStore::GetHost(RecordId id) const {
-    return IsRecord(id) ? m_names[m_groups[m_entries[id].group].host] : EmptyText();
+    return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : EmptyText();
 }
 
 const std::wstring& RecordStore::GetProcess(RecordId id) const {
-    return IsRecord(id) ? m_names[m_groups[m_entries[id].group].process] : EmptyText();
+    return IsRecord(id) ? m_names[m_entries[id].process] : EmptyText();
 }
 
 uint16_t RecordStore::GetTraceClass(RecordId id) const {
-    return IsRecord(id) ? m_groups[m_entries[id].group].traceClass : kNoTraceClass;
+    return IsRecord(id) ? m_leaves[m_entries[id].leaf].list.traceClass : kNoTraceClass;
 }
 
 uint64_t RecordStore::GetTimeKey(RecordId id) const {

@@ -1,5 +1,5 @@
 // The diagnose model without the platform: an index of the log's lines, not their text. Per
-// record it keeps where the line starts, its group (computer, process, trace class) and the
+// record it keeps where the line starts, its list (computer and trace class), its process and the
 // sort keys of the two list columns; line texts are read again from the source when they are
 // needed, and checked against what was indexed.
 #pragma once
@@ -7,9 +7,9 @@
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
 #include "diagnose/ClassLists.h"
-#include "diagnose/FlatKeyMap.h"
 #include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
+#include "diagnose/TextTable.h"
 
 #include <cstdint>
 #include <deque>
@@ -19,7 +19,6 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <vector>
 
 namespace diagnose {
@@ -154,7 +153,8 @@ public:
 private:
     struct Entry {
         uint32_t offset; // from its block's base
-        uint32_t group;
+        uint32_t leaf;
+        uint32_t process; // its name's number
         uint32_t date;
     };
     // Consecutive records whose lines are read and checked together.
@@ -167,25 +167,19 @@ private:
         bool memory = false;
         bool clipped = false; // one line longer than the limit: its first m_maxLineBytes stand for it
     };
-    struct Group {
-        uint32_t host, process;
-        uint16_t traceClass;
-        uint32_t leaf;
-    };
-    // A list with what it is the list of. `records` comes first: the groupings hand out its
+    // A list with what it is the list of. Its records come first: the groupings hand out their
     // address, and filing finds the leaf from it (LeafOf).
     struct Leaf {
-        RecordList records;
+        Leaf(uint32_t host, uint16_t traceClass, uint32_t id) : list(traceClass), host(host), id(id) {}
+        ClassList list;
         uint32_t host;
-        uint16_t traceClass;
         uint32_t id; // its place in m_leaves
     };
     static_assert(std::is_standard_layout_v<Leaf>, "a list's address is its leaf's");
     static const Leaf& LeafOf(const RecordList* list) { return *reinterpret_cast<const Leaf*>(list); }
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, groups = 0, leaves = 0,
-               memoryLines = 0;
+        size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
     };
@@ -200,13 +194,12 @@ private:
     void DetectAgain(ByteSource& source, uint64_t to);
     bool FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end, const std::wstring& unknown);
     bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown);
-    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t group,
-                      uint32_t date, uint64_t time);
+    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t leaf,
+                      uint32_t process, uint32_t date, uint64_t time);
     Checkpoint Mark() const;
     void Rollback(const Checkpoint& mark);
     uint32_t NameId(const std::wstring& name);
     uint32_t DateId(const std::wstring& date);
-    uint32_t GroupId(uint32_t host, uint32_t process, uint16_t traceClass);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
     size_t BlockIndexOf(RecordId id) const;
     uint64_t ReadEnd(const Block& block) const;
@@ -238,14 +231,9 @@ private:
     };
     ChunkedArray<InexactTime, 10> m_inexactTimes;
     ChunkedArray<wchar_t, 12> m_inexactUnits;
-    // Distinct texts, each held once: the tables look them up by views of them, and a deque
-    // never moves what it holds.
-    std::deque<std::wstring> m_names;
-    std::unordered_map<std::wstring_view, uint32_t> m_nameIds;
-    std::deque<std::wstring> m_dates;
-    std::unordered_map<std::wstring_view, uint32_t> m_dateIds;
-    std::vector<Group> m_groups;
-    FlatKeyMap m_groupIds;
+    // The names of computers and processes, and the dates, each held once.
+    TextTable m_names;
+    TextTable m_dates;
     std::deque<Leaf> m_leaves;
     std::vector<ByHost::iterator> m_hostEntries; // by name number; end() where there is none
     ByHost m_byHost;

@@ -112,13 +112,15 @@ TEST(RecordFiling, MemoryRunningOutPartWayLeavesTheIndexAsItWas) {
     for (const char* point : {"scanned", "filed"}) {
         Log log(fixtures::kThreeLinePc1);
         log.source.bytes += "01.01.2026 09:00:00   Host=\"PC2\" Traceclass=\"1\"\n"
-                            "01.01.2026 09:00:01   Host=\"PC1\" Traceclass=\"0\"\n";
+                            "01.01.2026 09:00:01   Host=\"PC1\" Traceclass=\"0\"\n"
+                            "01.01.2026 09:00:02   Host=\"PC1\" Traceclass=\"1\"\n"; // between PC1's two
         g_failAt = point;
         EXPECT_EQ(log.ReadOn().status, diagnose::ReadResult::OutOfMemory) << point;
         g_failAt = nullptr;
         EXPECT_EQ(log.store.RecordCount(), 3u) << point;
         EXPECT_EQ(log.store.GetByHost().size(), 1u) << point << ": no empty group is left";
         EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 0), (RecordList{0, 2})) << point;
+        EXPECT_EQ(log.store.GetByHost().at(L"PC1").size(), 2u) << point;
         EXPECT_EQ(log.store.End(), std::string(fixtures::kThreeLinePc1).size()) << point;
         EXPECT_TRUE(log.ReadOn().ok()) << point << ": a later read files what failed";
         EXPECT_EQ(List(log.store.GetByHost(), L"PC1", 0), (RecordList{0, 2, 4})) << point;
