@@ -7,14 +7,11 @@
 #include <algorithm>
 
 namespace diagnose {
-namespace {
 
-const std::wstring& EmptyText() {
+const std::wstring& RecordStore::EmptyText() {
     static const std::wstring empty;
     return empty;
 }
-
-} // namespace
 
 const RecordList* RecordStore::ListOf(RecordId id) const {
     return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
@@ -24,20 +21,8 @@ const std::wstring& RecordStore::GetHost(RecordId id) const {
     return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : EmptyText();
 }
 
-const std::wstring& RecordStore::GetProcess(RecordId id) const {
-    return IsRecord(id) ? m_names[m_entries[id].process] : EmptyText();
-}
-
 uint16_t RecordStore::GetTraceClass(RecordId id) const {
     return IsRecord(id) ? m_leaves[m_entries[id].leaf].list.traceClass : kNoTraceClass;
-}
-
-uint64_t RecordStore::GetTimeKey(RecordId id) const {
-    return IsRecord(id) ? m_times[id] : 0;
-}
-
-const std::wstring& RecordStore::GetDate(RecordId id) const {
-    return IsRecord(id) ? m_dates[m_entries[id].date] : EmptyText();
 }
 
 std::wstring RecordStore::GetTime(RecordId id) const {

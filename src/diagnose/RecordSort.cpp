@@ -19,11 +19,15 @@ public:
     // Numbers the texts of `rows`; answers how many rows each has, in text order.
     std::vector<size_t> Count(const std::vector<RecordId>& rows) {
         std::vector<size_t> counts;
+        uint32_t previous = 0;
         for (RecordId id : rows) {
             const uint32_t number = NumberOf(id);
             if (number == counts.size())
                 counts.push_back(0);
+            else if (number != previous)
+                m_runs = false;
             ++counts[number];
+            previous = number;
         }
         std::vector<uint32_t> byText(m_distinct.size());
         std::iota(byText.begin(), byText.end(), 0u);
@@ -39,6 +43,10 @@ public:
     }
     // The rank of a row's text among those Count numbered.
     uint32_t RankOf(RecordId id) { return m_ranks[NumberOf(id)]; }
+    // Whether the rows of each text came in one run: the runs are then the texts in the order
+    // of their numbers (a log in file order, by date).
+    bool InRuns() const { return m_runs; }
+    uint32_t RankOfNumber(uint32_t number) const { return m_ranks[number]; }
 
 private:
     uint32_t NumberOf(RecordId id) {
@@ -60,18 +68,20 @@ private:
     std::vector<uint32_t> m_ranks; // by number
     const std::wstring* m_last = nullptr;
     uint32_t m_lastNumber = 0;
+    bool m_runs = true;
 };
 
 // Orders a run of rows that share one date by their times, keeping equal times in their order.
-// A run in file order is mostly in order already: it is then only looked at. Otherwise a radix
-// sort by the time keys, through `scratch` (as long as the run), over the bits in which the keys
-// differ; times the key cannot hold are compared as texts.
-void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last, RecordId* scratch,
-                bool ascending) {
+// A run in file order is mostly in order already: it is then only looked at, or reversed when it
+// is wanted the other way. Otherwise a radix sort by the time keys, through `scratch` (made as
+// long as the run), over the bits in which the keys differ; times the key cannot hold are
+// compared as texts.
+void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last,
+                std::vector<RecordId>& scratch, bool ascending) {
     const size_t n = static_cast<size_t>(last - first);
     if (n < 2)
         return;
-    bool inOrder = true, inexact = false;
+    bool inOrder = true, inReverse = true, inexact = false;
     const uint64_t firstKey = store.GetTimeKey(first[0]);
     uint64_t previous = firstKey, differing = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -79,6 +89,8 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         inexact |= key == diagnose::kInexactTime;
         if (ascending ? key < previous : previous < key)
             inOrder = false;
+        if (ascending ? previous < key : key < previous)
+            inReverse = false;
         previous = key;
         differing |= key ^ firstKey;
     }
@@ -96,6 +108,20 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
     }
     if (inOrder)
         return;
+    if (inReverse) {
+        // A date in file order sorted the other way: reversed, and each run of equal times
+        // turned back, so that equal times keep their order.
+        std::reverse(first, last);
+        for (RecordId* run = first; run != last;) {
+            const uint64_t key = store.GetTimeKey(*run);
+            RecordId* end = run + 1;
+            while (end != last && store.GetTimeKey(*end) == key)
+                ++end;
+            std::reverse(run, end);
+            run = end;
+        }
+        return;
+    }
     int low = 0, high = 63;
     while (!(differing >> low & 1))
         ++low;
@@ -104,7 +130,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
     constexpr int kDigitBits = 13;
     constexpr uint32_t kBins = 1u << kDigitBits;
     std::vector<uint32_t> bins(kBins);
-    RecordId *from = first, *to = scratch;
+    if (scratch.size() < n)
+        scratch.resize(n);
+    RecordId *from = first, *to = scratch.data();
     for (int shift = low; shift <= high; shift += kDigitBits) {
         auto digit = [&](RecordId id) { return (store.GetTimeKey(id) >> shift) & (kBins - 1); };
         std::fill(bins.begin(), bins.end(), 0u);
@@ -127,8 +155,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
 } // namespace
 
 // A stable counting sort by the rank of the date or process, then a radix sort by the times
-// within each date: linear in the rows, and four bytes a row on top of the rows themselves, so
-// that a group of many millions sorts within a 32-bit host.
+// within each date: linear in the rows, and at most four bytes a row on top of the rows
+// themselves, so that a group of many millions sorts within a 32-bit host. Rows in file order of
+// a log written in time order need none: their dates come in runs, and their times in order.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending) {
     if (column != 0 && column != 1)
@@ -143,18 +172,38 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
         starts[bucket(rank) + 1] = counts[rank];
     for (size_t b = 1; b < starts.size(); ++b)
         starts[b] += starts[b - 1];
-    std::vector<RecordId> sorted(rows.size());
-    {
+    // Room for the rows as they are placed, taken only when a sort needs it.
+    std::vector<RecordId> scratch;
+    if (ranks.InRuns()) {
+        // Each text's rows are one run (a log in file order, by date): the runs move whole, or
+        // stay where they are.
+        auto runAt = [&](size_t number, size_t& count) {
+            const uint32_t rank = ranks.RankOfNumber(static_cast<uint32_t>(number));
+            count = counts[rank];
+            return starts[bucket(rank)];
+        };
+        bool moved = false;
+        for (size_t number = 0, from = 0, count = 0; number < distinct && !moved; ++number, from += count)
+            moved = runAt(number, count) != from;
+        if (moved) {
+            scratch.resize(rows.size());
+            for (size_t number = 0, from = 0, count = 0; number < distinct; ++number, from += count) {
+                const size_t to = runAt(number, count);
+                std::copy(rows.begin() + from, rows.begin() + from + count, scratch.begin() + to);
+            }
+            std::copy(scratch.begin(), scratch.end(), rows.begin());
+        }
+    } else {
+        scratch.resize(rows.size());
         std::vector<size_t> next(starts.begin(), starts.end() - 1);
         for (RecordId id : rows)
-            sorted[next[bucket(ranks.RankOf(id))]++] = id;
+            scratch[next[bucket(ranks.RankOf(id))]++] = id;
+        // Copied back rather than swapped: the rows keep the room they hold for arriving lines.
+        std::copy(scratch.begin(), scratch.end(), rows.begin());
     }
-    // Copied back rather than swapped: the rows keep the room they hold for arriving lines.
-    std::copy(sorted.begin(), sorted.end(), rows.begin());
     if (column == 0)
         for (size_t b = 0; b < distinct; ++b)
-            SortByTime(store, rows.data() + starts[b], rows.data() + starts[b + 1], sorted.data() + starts[b],
-                       ascending);
+            SortByTime(store, rows.data() + starts[b], rows.data() + starts[b + 1], scratch, ascending);
 }
 
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -112,11 +112,17 @@ public:
 
     // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one.
     const std::wstring& GetHost(RecordId id) const;
-    const std::wstring& GetProcess(RecordId id) const;
+    // Inline, as the time key: a sort reads the date or process of every row.
+    const std::wstring& GetProcess(RecordId id) const {
+        return IsRecord(id) ? m_names[m_entries[id].process] : EmptyText();
+    }
     uint16_t GetTraceClass(RecordId id) const;
-    const std::wstring& GetDate(RecordId id) const;
+    const std::wstring& GetDate(RecordId id) const {
+        return IsRecord(id) ? m_dates[m_entries[id].date] : EmptyText();
+    }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
-    uint64_t GetTimeKey(RecordId id) const;
+    // Inline: a sort reads it for every row, several times.
+    uint64_t GetTimeKey(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
     std::wstring GetTime(RecordId id) const;
     // The text a record's row shows: column 0 date, a blank and time; column 1 the process;
     // other columns empty.
@@ -189,6 +195,7 @@ private:
         uint64_t end;
         bool filed;
     };
+    static const std::wstring& EmptyText();
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     std::vector<std::u16string> TakeBackTail();
     void DetectAgain(ByteSource& source, uint64_t to);

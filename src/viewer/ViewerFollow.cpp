@@ -106,8 +106,17 @@ void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
 }
 
 viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
-    return {m_list.GetNextItem(-1, LVNI_SELECTED), m_list.GetNextItem(-1, LVNI_FOCUSED),
-            static_cast<long>(m_list.Send(LVM_GETTOPINDEX))};
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    // Searching for the selected row asks every row before it, one by one under Wine: in a
+    // group of millions that took longer than sorting it. The count and the focused row mostly
+    // answer without a search.
+    int selected = -1;
+    if (const int count = m_list.GetSelectedCount();
+        count == 1 && focused >= 0 && m_list.GetItemState(focused, LVIS_SELECTED))
+        selected = focused;
+    else if (count > 0)
+        selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+    return {selected, focused, static_cast<long>(m_list.Send(LVM_GETTOPINDEX))};
 }
 
 void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after) {

@@ -35,8 +35,9 @@ TEST(SortRecordRows, TextOrderStableAndReversible) {
     EXPECT_EQ(InsertSortedRow(log.store, byProcess, 7, 1, true), 6u);
 }
 
-// Rows in any order, several dates each out of time order, with and without times the key
-// cannot hold: the same order as a stable sort by the row texts, both ways.
+// Rows in any order (scrambled, or already by date either way, its equal times in runs), several
+// dates each out of time order, with and without times the key cannot hold: the same order as a
+// stable sort by the row texts, both ways.
 TEST(SortRecordRows, AnyStartingOrderGivesTheStableTextOrder) {
     for (bool inexactTimes : {false, true}) {
         std::string text;
@@ -45,21 +46,25 @@ TEST(SortRecordRows, AnyStartingOrderGivesTheStableTextOrder) {
                     std::to_string(i % 6) + ":00" + (inexactTimes && i % 9 == 0 ? ".12345678901" : "") +
                     "   Process=\"p" + std::to_string(i % 5) + "\"\n";
         Log log(text);
-        std::vector<RecordId> rows(log.store.RecordCount());
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = static_cast<RecordId>(i * 173 % rows.size()); // 173 and 400 share no factor
-        for (int column : {0, 1})
-            for (bool ascending : {true, false}) {
-                std::vector<RecordId> expected = rows;
-                std::stable_sort(expected.begin(), expected.end(), [&](RecordId a, RecordId b) {
-                    const std::wstring ta = log.store.RowText(a, column), tb = log.store.RowText(b, column);
-                    return ascending ? ta < tb : tb < ta;
-                });
-                std::vector<RecordId> sorted = rows;
-                SortRecordRows(log.store, sorted, column, ascending);
-                EXPECT_EQ(sorted, expected)
-                    << "column " << column << (ascending ? " ascending" : " descending")
-                    << (inexactTimes ? ", inexact times" : "");
-            }
+        auto stableSorted = [&](std::vector<RecordId> rows, int column, bool ascending) {
+            std::stable_sort(rows.begin(), rows.end(), [&](RecordId a, RecordId b) {
+                const std::wstring ta = log.store.RowText(a, column), tb = log.store.RowText(b, column);
+                return ascending ? ta < tb : tb < ta;
+            });
+            return rows;
+        };
+        std::vector<RecordId> scrambled(log.store.RecordCount());
+        for (size_t i = 0; i < scrambled.size(); ++i)
+            scrambled[i] = static_cast<RecordId>(i * 173 % scrambled.size()); // 173 and 400 share no factor
+        for (const auto& rows :
+             {scrambled, stableSorted(scrambled, 0, true), stableSorted(scrambled, 0, false)})
+            for (int column : {0, 1})
+                for (bool ascending : {true, false}) {
+                    std::vector<RecordId> sorted = rows;
+                    SortRecordRows(log.store, sorted, column, ascending);
+                    EXPECT_EQ(sorted, stableSorted(rows, column, ascending))
+                        << "column " << column << (ascending ? " ascending" : " descending")
+                        << (inexactTimes ? ", inexact times" : "") << ", from " << rows[0] << ", " << rows[1];
+                }
     }
 }
