@@ -24,8 +24,8 @@ size_t EntryCount(const CDiagnoseIndex& index) {
 void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
     m_index = &index;
     m_byComputer = byComputer;
+    m_items.clear(); // first: it points into the headings
     m_headings = Headings(KeyOrder{byComputer});
-    m_items.clear();
     m_closed = EntryCount(index) > kOpenEntries;
     {
         // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
@@ -69,9 +69,9 @@ void GroupTree::AddClosedHeading(const GroupKey& key) {
                       : at == m_headings.begin() ? TVI_FIRST
                                                  : std::prev(at)->second.item;
     HTREEITEM item = m_tree.InsertClosedItem(HeadingText(key), TVI_ROOT, after, TVIS_BOLD);
-    m_items[item] = {key, false};
-    m_headings.emplace_hint(
+    const auto made = m_headings.emplace_hint(
         at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer}), false});
+    m_items[item] = {&made->first, false};
 }
 
 // Calls visit(host, trace class, list) for the lists under a heading, in the order of its entries.
@@ -96,8 +96,9 @@ void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
         const GroupKey key{std::wstring(host), traceClass};
         HTREEITEM item = m_tree.InsertItem(CountLabel(EntryText(key), list->size()), heading.item, TVI_LAST,
                                            reinterpret_cast<LPARAM>(list));
-        heading.entries.emplace_hint(heading.entries.end(), key, Entry{item, list->size(), list});
-        m_items[item] = {key, true};
+        const auto made =
+            heading.entries.emplace_hint(heading.entries.end(), key, Entry{item, list->size(), list});
+        m_items[item] = {&made->first, true};
     });
 }
 
@@ -105,7 +106,7 @@ void GroupTree::OnExpanding(HTREEITEM item) {
     auto found = m_items.find(item);
     if (found == m_items.end() || found->second.entry)
         return;
-    auto heading = m_headings.find(found->second.key);
+    auto heading = m_headings.find(*found->second.key);
     if (heading != m_headings.end() && !heading->second.made)
         MakeEntries(heading->second, heading->first);
 }
@@ -127,15 +128,15 @@ HTREEITEM GroupTree::EntryItem(const RecordList* list) {
 }
 
 void GroupTree::OnHeading(const GroupKey& key, HTREEITEM item) {
-    m_headings.emplace_hint(m_headings.end(), key,
-                            Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
-    m_items[item] = {key, false};
+    const auto made = m_headings.emplace_hint(
+        m_headings.end(), key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
+    m_items[item] = {&made->first, false};
 }
 
 void GroupTree::OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) {
     auto& entries = m_headings.find(key)->second.entries;
-    entries.emplace_hint(entries.end(), key, Entry{item, records->size(), records});
-    m_items[item] = {key, true};
+    const auto made = entries.emplace_hint(entries.end(), key, Entry{item, records->size(), records});
+    m_items[item] = {&made->first, true};
 }
 
 std::wstring GroupTree::HeadingText(const GroupKey& key) const {
@@ -153,10 +154,10 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
     HTREEITEM after = at == m_headings.begin() ? TVI_FIRST : std::prev(at)->second.item;
     HTREEITEM item = m_tree.InsertItem(HeadingText(key), TVI_ROOT, after);
     m_tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD);
-    m_items[item] = {key, false};
-    return m_headings
-        .emplace_hint(at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})})
-        ->second;
+    const auto made = m_headings.emplace_hint(
+        at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
+    m_items[item] = {&made->first, false};
+    return made->second;
 }
 
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
@@ -199,8 +200,8 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
         }
         HTREEITEM after = at == entries.begin() ? TVI_FIRST : std::prev(at)->second.item;
         HTREEITEM item = m_tree.InsertItem(label, heading.item, after, reinterpret_cast<LPARAM>(list));
-        entries.emplace_hint(at, key, Entry{item, list->size(), list});
-        m_items[item] = {key, true};
+        const auto made = entries.emplace_hint(at, key, Entry{item, list->size(), list});
+        m_items[item] = {&made->first, true};
         if (entries.size() == 1)
             m_tree.Expand(heading.item, TVE_EXPAND); // a new heading opens like those made at the start
     }
@@ -228,7 +229,7 @@ bool GroupTree::KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const {
     auto found = m_items.find(item);
     if (found == m_items.end())
         return false;
-    key = found->second.key;
+    key = *found->second.key;
     entry = found->second.entry;
     return true;
 }

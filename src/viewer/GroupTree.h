@@ -87,8 +87,10 @@ private:
     win::TreeView m_tree;
     bool m_byComputer = false;
     Headings m_headings{KeyOrder{false}};
+    // The key of the heading's or entry's map node: a tree of a hundred thousand items kept a
+    // copy of each name here too.
     struct ItemKey {
-        GroupKey key;
+        const GroupKey* key;
         bool entry;
     };
     std::unordered_map<HTREEITEM, ItemKey> m_items;
