@@ -69,9 +69,7 @@ void GroupTree::AddClosedHeading(const GroupKey& key) {
                       : at == m_headings.begin() ? TVI_FIRST
                                                  : std::prev(at)->second.item;
     HTREEITEM item = m_tree.InsertClosedItem(HeadingText(key), TVI_ROOT, after, TVIS_BOLD);
-    const auto made = m_headings.emplace_hint(
-        at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer}), false});
-    m_items[item] = {&made->first, false};
+    AddHeadingItem(at, key, item, false);
 }
 
 // Calls visit(host, trace class, list) for the lists under a heading, in the order of its entries.
@@ -128,9 +126,25 @@ HTREEITEM GroupTree::EntryItem(const RecordList* list) {
 }
 
 void GroupTree::OnHeading(const GroupKey& key, HTREEITEM item) {
-    const auto made = m_headings.emplace_hint(
-        m_headings.end(), key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
-    m_items[item] = {&made->first, false};
+    AddHeadingItem(m_headings.end(), key, item, true);
+}
+
+// A heading's item entered in the headings and in the table of items, which points at its key.
+GroupTree::Heading& GroupTree::AddHeadingItem(Headings::iterator hint, const GroupKey& key, HTREEITEM item,
+                                              bool made) {
+    const auto added = m_headings.emplace_hint(
+        hint, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer}), made});
+    m_items[item] = {&added->first, false};
+    return added->second;
+}
+
+// A heading taken out of the tree and of both tables, with any entries it still has.
+void GroupTree::EraseHeading(Headings::iterator heading) {
+    for (const auto& [key, entry] : heading->second.entries)
+        m_items.erase(entry.item);
+    m_items.erase(heading->second.item);
+    m_tree.DeleteItem(heading->second.item);
+    m_headings.erase(heading);
 }
 
 void GroupTree::OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) {
@@ -154,10 +168,7 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
     HTREEITEM after = at == m_headings.begin() ? TVI_FIRST : std::prev(at)->second.item;
     HTREEITEM item = m_tree.InsertItem(HeadingText(key), TVI_ROOT, after);
     m_tree.SetItemState(item, TVIS_BOLD, TVIS_BOLD);
-    const auto made = m_headings.emplace_hint(
-        at, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer})});
-    m_items[item] = {&made->first, false};
-    return made->second;
+    return AddHeadingItem(at, key, item, true);
 }
 
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
@@ -169,11 +180,8 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             bool any = list != nullptr;
             if (!any)
                 VisitLists(known->first, [&](std::wstring_view, uint16_t, const RecordList*) { any = true; });
-            if (!any) {
-                m_items.erase(known->second.item);
-                m_tree.DeleteItem(known->second.item);
-                m_headings.erase(known);
-            }
+            if (!any)
+                EraseHeading(known);
             continue;
         }
         if (!list) {
@@ -218,11 +226,8 @@ void GroupTree::Remove(const GroupKey& key) {
         m_tree.DeleteItem(entry->second.item);
         entries.erase(entry);
     }
-    if (entries.empty()) {
-        m_items.erase(heading->second.item);
-        m_tree.DeleteItem(heading->second.item);
-        m_headings.erase(heading);
-    }
+    if (entries.empty())
+        EraseHeading(heading);
 }
 
 bool GroupTree::KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const {

@@ -76,6 +76,8 @@ private:
     std::wstring HeadingText(const GroupKey& key) const;
     std::wstring EntryText(const GroupKey& key) const;
     Heading& AddHeading(const GroupKey& key);
+    Heading& AddHeadingItem(Headings::iterator hint, const GroupKey& key, HTREEITEM item, bool made);
+    void EraseHeading(Headings::iterator heading);
     void Remove(const GroupKey& key);
     void FillClosed();
     void AddClosedHeading(const GroupKey& key);
