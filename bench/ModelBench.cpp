@@ -3,7 +3,7 @@
 // Prints one "name: value" line per figure.
 #include "diagnose/LineScan.h"
 #include "diagnose/RecordStore.h"
-#include "viewer/TextMatcher.h"
+#include "viewer/find/TextMatcher.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // The diagnostics viewer.
 #include "viewer/DiagnoseDlg.h"
 
-#include "viewer/DiagnoseDetailsDlg.h"
-#include "viewer/MatchWindow.h"
+#include "viewer/details/DiagnoseDetailsDlg.h"
+#include "viewer/matches/MatchWindow.h"
 #include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"

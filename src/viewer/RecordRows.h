@@ -3,7 +3,7 @@
 #pragma once
 
 #include "diagnose/RecordStore.h"
-#include "viewer/NeighbourQuery.h"
+#include "viewer/details/NeighbourQuery.h"
 
 #include <vector>
 

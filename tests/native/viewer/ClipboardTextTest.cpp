@@ -1,5 +1,5 @@
 // The clipboard text of the details dialog.
-#include "viewer/ClipboardText.h"
+#include "viewer/details/ClipboardText.h"
 
 #include <gtest/gtest.h>
 

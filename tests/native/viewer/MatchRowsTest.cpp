@@ -1,6 +1,6 @@
 // The match window's rows (order, sort, following) and title, and records' lines read again
 // for a copy, as the clipboard gets them.
-#include "viewer/MatchRows.h"
+#include "viewer/matches/MatchRows.h"
 #include "viewer/RecordsText.h"
 
 #include <gtest/gtest.h>

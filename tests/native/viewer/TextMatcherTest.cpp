@@ -1,5 +1,5 @@
 // Finding text in a record's line as the Find dialog asks for it.
-#include "viewer/TextMatcher.h"
+#include "viewer/find/TextMatcher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The timeline's counts: dates and times read in the log's form, the slot length for spans from
 // seconds to years, counts per type and slot, records without a time, and following a log.
-#include "viewer/LogTime.h"
-#include "viewer/TimelineBins.h"
+#include "viewer/timeline/LogTime.h"
+#include "viewer/timeline/TimelineBins.h"
 
 #include "diagnose/TimeKey.h"
 

@@ -1,9 +1,9 @@
 // The viewer's state without windows: its rows as groups grow and sort, the order "find next"
 // searches in, which records a search covers as lines arrive, and when deferred work runs.
 #include "viewer/DeferredWork.h"
-#include "viewer/MatchMarks.h"
+#include "viewer/find/MatchMarks.h"
 #include "viewer/RecordRows.h"
-#include "viewer/SearchOrder.h"
+#include "viewer/find/SearchOrder.h"
 
 #include <gtest/gtest.h>
 

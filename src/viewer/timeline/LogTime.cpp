@@ -1,5 +1,5 @@
 // Reading and writing the log's date and time form.
-#include "viewer/LogTime.h"
+#include "viewer/timeline/LogTime.h"
 
 #include "diagnose/TimeKey.h"
 

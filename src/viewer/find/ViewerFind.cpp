@@ -1,5 +1,5 @@
 // The viewer's search state and the Find dialog.
-#include "viewer/ViewerFind.h"
+#include "viewer/find/ViewerFind.h"
 
 #include <iterator>
 

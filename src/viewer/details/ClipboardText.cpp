@@ -1,5 +1,5 @@
 // The text the details dialog puts on the clipboard.
-#include "viewer/ClipboardText.h"
+#include "viewer/details/ClipboardText.h"
 
 namespace viewer {
 

@@ -2,7 +2,7 @@
 // double-buffered with GDI+; hovering a bar shows its slot and counts, a click reports its slot.
 #pragma once
 
-#include "viewer/TimelineBins.h"
+#include "viewer/timeline/TimelineBins.h"
 #include "win/SubclassedWindow.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
 // Text search in record lines.
-#include "viewer/TextMatcher.h"
+#include "viewer/find/TextMatcher.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "diagnose/RecordStore.h"
-#include "viewer/TextMatcher.h"
+#include "viewer/find/TextMatcher.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // The details dialog of the diagnostics viewer.
-#include "viewer/DiagnoseDetailsDlg.h"
+#include "viewer/details/DiagnoseDetailsDlg.h"
 
-#include "viewer/ClipboardText.h"
+#include "viewer/details/ClipboardText.h"
 #include "viewer/DiagnoseDlg.h"
 #include "viewer/ViewerLayout.h"
 #include "resource.h"

@@ -2,8 +2,8 @@
 // selected tree entry, or of the whole log, happened, as stacked bars per time slot.
 #pragma once
 
-#include "viewer/TimelineBins.h"
-#include "viewer/TimelineChart.h"
+#include "viewer/timeline/TimelineBins.h"
+#include "viewer/timeline/TimelineChart.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 

@@ -2,7 +2,7 @@
 // search, filling it again when the Find dialog's search changes, and Ctrl+C in the list.
 #include "viewer/DiagnoseDlg.h"
 
-#include "viewer/MatchWindow.h"
+#include "viewer/matches/MatchWindow.h"
 #include "viewer/RecordsText.h"
 #include "win/Clipboard.h"
 

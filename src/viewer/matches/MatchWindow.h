@@ -2,7 +2,7 @@
 // every group, following the log; Enter or a double-click selects a row's record in the viewer.
 #pragma once
 
-#include "viewer/MatchRows.h"
+#include "viewer/matches/MatchRows.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"

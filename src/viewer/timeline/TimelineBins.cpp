@@ -1,8 +1,8 @@
 // Splitting a set of records into time slots and counting them.
-#include "viewer/TimelineBins.h"
+#include "viewer/timeline/TimelineBins.h"
 
 #include "diagnose/TimeKey.h"
-#include "viewer/LogTime.h"
+#include "viewer/timeline/LogTime.h"
 
 #include <algorithm>
 

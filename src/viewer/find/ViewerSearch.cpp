@@ -5,7 +5,7 @@
 #include "resource.h"
 #include "win/ResourceModule.h"
 
-#include "viewer/SearchOrder.h"
+#include "viewer/find/SearchOrder.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The rows of the match window.
-#include "viewer/MatchRows.h"
+#include "viewer/matches/MatchRows.h"
 
 #include "diagnose/LineScanner.h"
 

@@ -1,11 +1,11 @@
 // The viewer's timeline window.
-#include "viewer/TimelineWindow.h"
+#include "viewer/timeline/TimelineWindow.h"
 
 #include "viewer/ViewerText.h"
 
 #include "frame/ZtServiceMsgApp.h"
 #include "viewer/DiagnoseDlg.h"
-#include "viewer/LogTime.h"
+#include "viewer/timeline/LogTime.h"
 #include "resource.h"
 #include "win/ActivationContext.h"
 #include "win/ResourceModule.h"

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "diagnose/DiagnoseIndex.h"
-#include "viewer/MatchMarks.h"
-#include "viewer/TextMatcher.h"
+#include "viewer/find/MatchMarks.h"
+#include "viewer/find/TextMatcher.h"
 
 #include <windows.h>
 #include <commdlg.h>

@@ -1,5 +1,5 @@
 // Which records hold the search text.
-#include "viewer/MatchMarks.h"
+#include "viewer/find/MatchMarks.h"
 
 namespace viewer {
 

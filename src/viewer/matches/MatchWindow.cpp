@@ -1,5 +1,5 @@
 // The match window.
-#include "viewer/MatchWindow.h"
+#include "viewer/matches/MatchWindow.h"
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"

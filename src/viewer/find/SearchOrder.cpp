@@ -1,5 +1,5 @@
 // Where "find next" goes.
-#include "viewer/SearchOrder.h"
+#include "viewer/find/SearchOrder.h"
 
 #include <algorithm>
 

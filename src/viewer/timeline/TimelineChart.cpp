@@ -1,7 +1,7 @@
 // Painting the timeline, its tooltip and its clicks.
-#include "viewer/TimelineChart.h"
+#include "viewer/timeline/TimelineChart.h"
 
-#include "viewer/LogTime.h"
+#include "viewer/timeline/LogTime.h"
 #include "win/ResourceModule.h"
 
 #include <commctrl.h>
