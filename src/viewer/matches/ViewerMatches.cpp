@@ -27,11 +27,21 @@ void CDiagnoseDlg::OnSearchTaken() {
     ShowAllMatches(false);
 }
 
-void CDiagnoseDlg::CopySelectedRecords() {
+std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
+    if (const size_t selected = static_cast<size_t>(m_list.GetSelectedCount());
+        selected == 0 || selected == m_rows.Count())
+        return m_rows.Ids(); // no search for the selected rows when all are
     std::vector<diagnose::RecordId> records;
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); m_rows.At(row) != NeighbourQuery::kNoRecord;
          row = m_list.GetNextItem(row, LVNI_SELECTED))
         records.push_back(m_rows.At(row));
+    return records;
+}
+
+void CDiagnoseDlg::CopySelectedRecords() {
+    if (!m_list.GetSelectedCount())
+        return;
+    const std::vector<diagnose::RecordId> records = RecordsToSave();
     std::vector<std::wstring> lines;
     if (records.empty() ||
         viewer::ReadRecordLines(m_index, m_index.Source(), records, lines) != diagnose::Recheck::Same)
