@@ -1,6 +1,8 @@
 // Opening the viewer for a test and reading its controls back.
 #include "ViewerFixture.h"
 
+#include "viewer/ViewerSettings.h"
+
 #include <fstream>
 
 using namespace testing_support;
@@ -161,9 +163,14 @@ std::wstring ClipboardText() {
     return text;
 }
 
+void ForgetChoices() {
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, viewer::kChoicesKey);
+}
+
 Viewer::~Viewer() {
     DestroyOpenDlg();
     PumpMessages(20);
+    ForgetChoices(); // the next program's viewers open as new
 }
 
 std::wstring Viewer::WriteLog(const std::vector<std::string>& lines, const wchar_t* name) {

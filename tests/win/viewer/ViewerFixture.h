@@ -51,8 +51,12 @@ std::string Ansi(const std::wstring& text);
 // The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
 std::wstring ClipboardText();
 
+// Removes the operator's kept choices, so that a viewer opens as it does the first time.
+void ForgetChoices();
+
 class Viewer : public ::testing::Test {
 protected:
+    Viewer() { ForgetChoices(); }
     ~Viewer() override;
 
     // Writes `lines` (CR LF separated) to a file in the test's directory; answers its path.

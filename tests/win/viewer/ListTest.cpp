@@ -1,0 +1,221 @@
+// The record list through the real viewer: the message column, the date column's width, the
+// keys, records saved to a file (through the platform's save dialog and directly, whole or not
+// at all), and the operator's choices kept from one viewer to the next.
+#include "ViewerFixture.h"
+#include "viewer/ViewerSettings.h"
+
+#include <fstream>
+#include <sstream>
+
+using namespace testing_support;
+using namespace viewer_tests;
+
+namespace {
+
+const std::vector<std::string> kLog = {
+    R"(05.12.2026 08:00:03   Host="PC1" Process="Alpha" Traceclass="0" Text="Ventil zu")",
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="0" TextID="5001")",
+    R"(05.12.2026 08:00:02   Host="PC1" Process="Gamma" Traceclass="0")",
+    R"(05.12.2026 08:00:04   Host="PC1" Process="Delta" Traceclass="0" Text="Ventil auf")",
+};
+
+std::string FileText(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The files of `dir` whose names match `pattern`.
+int CountFiles(const std::wstring& dir, const wchar_t* pattern) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = ::FindFirstFileW((dir + pattern).c_str(), &data);
+    int count = 0;
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
+        ++count;
+    if (find != INVALID_HANDLE_VALUE)
+        ::FindClose(find);
+    return count;
+}
+
+class List : public Viewer {
+protected:
+    void SetUp() override {
+        Open(WriteLog(kLog));
+        ASSERT_NE(viewer, nullptr);
+        SelectTreeItem(L"PC1 (4)");
+    }
+};
+
+} // namespace
+
+TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShowsWhole) {
+    EXPECT_EQ(ListText(list, 0, 2), L"Ventil zu");
+    EXPECT_EQ(ListText(list, 1, 2), L"Ein Fehler ist aufgetreten.") << "the TextID named";
+    EXPECT_EQ(ListText(list, 2, 2), L"");
+    wchar_t heading[32] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = heading;
+    column.cchTextMax = 32;
+    ListView_GetColumn(list, 2, &column);
+    EXPECT_STREQ(heading, L"Meldung");
+    // The list insets a cell's text by six pixels on either side.
+    EXPECT_GE(ListView_GetColumnWidth(list, 0), ListView_GetStringWidth(list, L"05.12.2026 08:00:04") + 12);
+
+    ListView_SetItemState(list, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = 2;
+    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
+    PumpMessages(20);
+    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Delta", L"Alpha"}));
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "the selection follows its record";
+
+    // Ctrl+A selects every row; Ctrl+C copies them in the list's order; Enter opens the focused
+    // record's details.
+    PressCtrlKey(list, 'A');
+    PumpMessages(50);
+    PressCtrlKey(list, 'C');
+    PumpMessages(50);
+    ReleaseCtrl();
+    EXPECT_EQ(ListView_GetSelectedCount(list), 4u);
+    std::wstring copied;
+    for (int line : {2, 1, 3, 0})
+        copied += std::wstring(kLog[line].begin(), kLog[line].end()) + L"\r\n";
+    EXPECT_EQ(ClipboardText(), copied + std::wstring(1, L'\0'));
+    ListView_SetItemState(list, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    WithDetails([&] { PostKey(list, VK_RETURN); },
+                [](HWND details) {
+                    HWND attributes = ::GetDlgItem(details, IDC_DETAILS_LIST);
+                    bool beta = false;
+                    for (int row = 0; row < ListView_GetItemCount(attributes); ++row)
+                        beta |= ListText(attributes, row, 1) == L"Beta";
+                    EXPECT_TRUE(beta) << "the focused record's";
+                });
+    EXPECT_EQ(OpenViewer(), viewer) << "Enter on a record is no OK";
+}
+
+TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) {
+    // Ctrl+S: the platform's save dialog, ended whatever it shows; a CSV name gives CSV.
+    const std::wstring csv = dir.Path() + L"Liste.csv";
+    bool named = false;
+    AfterDelay(300, [&] {
+        HWND dialog = FindThreadDialog();
+        if (!dialog || dialog == window)
+            return;
+        named = ::SetDlgItemTextW(dialog, 1148 /* cmb13 */, csv.c_str()) ||
+                ::SetDlgItemTextW(dialog, 1152 /* edt1 */, csv.c_str());
+        ::PostMessageW(dialog, WM_COMMAND, named ? IDOK : IDCANCEL, 0);
+    });
+    PressCtrlKey(list, 'S');
+    PumpMessages(50);
+    ReleaseCtrl();
+    EXPECT_TRUE(named) << "the save dialog did not come up";
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
+    wchar_t separator[8] = {};
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
+    const std::string sep(separator, separator + std::wcslen(separator));
+    EXPECT_EQ(FileText(csv), "\xEF\xBB\xBF"
+                             "Datum und Uhrzeit" +
+                                 sep + "Rechner" + sep + "Diagnosetyp" + sep + "Prozess" + sep +
+                                 "Meldung\r\n05.12.2026 08:00:03" + sep + "PC1" + sep + "Information" + sep +
+                                 "Alpha" + sep + "Ventil zu\r\n05.12.2026 08:00:01" + sep + "PC1" + sep +
+                                 "Information" + sep + "Beta" + sep +
+                                 "Ein Fehler ist aufgetreten.\r\n05.12.2026 08:00:02" + sep + "PC1" + sep +
+                                 "Information" + sep + "Gamma" + sep + "\r\n05.12.2026 08:00:04" + sep +
+                                 "PC1" + sep + "Information" + sep + "Delta" + sep + "Ventil auf\r\n");
+
+    // A name that is taken keeps its file until the new one is whole: cancelled, or the move
+    // refused (a folder stands under the name), the old one stays.
+    const std::wstring text = dir.Path() + L"Liste.txt";
+    std::ofstream(text.c_str(), std::ios::binary) << "alt";
+    ASSERT_TRUE(viewer->StartSave(window, text, viewer::SaveFormat::Text, {3}));
+    viewer->CancelSave();
+    EXPECT_EQ(FileText(text), "alt");
+    const std::wstring folder = dir.Path() + L"Ordner";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    SeenMessageBox refused;
+    ReadAndCloseNextMessageBox(refused);
+    ASSERT_TRUE(viewer->StartSave(window, folder, viewer::SaveFormat::Text, {3}));
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving() && refused.shown; }, 5000));
+    EXPECT_EQ(refused.text.rfind(L"Die Datei kann nicht gespeichert werden: ", 0), 0u) << Ansi(refused.text);
+    EXPECT_EQ(::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    ASSERT_TRUE(viewer->StartSave(window, text, viewer::SaveFormat::Text, {3, 0}));
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
+    EXPECT_EQ(FileText(text), "\xEF\xBB\xBF" + kLog[3] + "\r\n" + kLog[0] + "\r\n") << "replaced when whole";
+
+    // A folder for a name: said why, nothing made.
+    SeenMessageBox failed;
+    ReadAndCloseNextMessageBox(failed);
+    EXPECT_FALSE(
+        viewer->StartSave(window, dir.Path() + L"no such folder\\x.txt", viewer::SaveFormat::Text, {0}));
+    EXPECT_TRUE(failed.shown);
+
+    std::ofstream(text.c_str(), std::ios::binary) << "alt";
+    ASSERT_TRUE(viewer->StartSave(window, text, viewer::SaveFormat::Text, {3}));
+    DestroyOpenDlg(); // the save's thread ends with the viewer, its file with it
+    EXPECT_EQ(OpenViewer(), nullptr);
+    EXPECT_EQ(FileText(text), "alt");
+    EXPECT_EQ(CountFiles(dir.Path(), L"zts*.tmp"), 0) << "no temporary file is left";
+}
+
+TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
+    const std::wstring path = WriteLog(kLog);
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    RECT centred{};
+    ::GetWindowRect(window, &centred);
+    EXPECT_EQ(RootTexts(tree).front(), L"Information") << "grouped by type the first time";
+    Command(IDC_GROUP_BY_COMPUTER);
+    ::SetWindowPos(window, nullptr, 40, 30, 900, 600, SWP_NOZORDER);
+    ListView_SetColumnWidth(list, 1, 150);
+    wchar_t what[] = L"Ventil";
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what;
+    request.Flags = FR_DOWN;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    DestroyOpenDlg();
+
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    RECT kept{};
+    ::GetWindowRect(window, &kept);
+    EXPECT_EQ(std::make_tuple(kept.left, kept.top, kept.right, kept.bottom),
+              std::make_tuple(40L, 30L, 940L, 630L));
+    EXPECT_EQ(RootTexts(tree).front(), L"PC1") << "grouped by computer";
+    EXPECT_EQ(ListView_GetColumnWidth(list, 1), 150);
+    EXPECT_EQ(viewer->Find().Text(), L"Ventil");
+    DestroyOpenDlg();
+    HKEY parent = nullptr;
+    DWORD values = 1;
+    ASSERT_EQ(
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Morvane\\Vistral\\ZtServiceMsg", 0, KEY_READ, &parent),
+        ERROR_SUCCESS);
+    ::RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                       nullptr, nullptr, nullptr);
+    ::RegCloseKey(parent);
+    EXPECT_EQ(values, 0u) << "nothing is written outside the viewer's key";
+
+    // Damaged values, and a place on a monitor that is gone: the defaults.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, viewer::kChoicesKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const DWORD seven = 7;
+    const int gone[5] = {5000, 5000, 5900, 5600, 0};
+    ::RegSetValueExW(key, L"GroupByComputer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegSetValueExW(key, L"Placement", 0, REG_BINARY, reinterpret_cast<const BYTE*>(gone), sizeof gone);
+    ::RegSetValueExW(key, L"ColumnWidths", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"150"), 8);
+    ::RegSetValueExW(key, L"SearchText", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegCloseKey(key);
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    RECT opened{};
+    ::GetWindowRect(window, &opened);
+    EXPECT_EQ(std::make_tuple(opened.left, opened.top), std::make_tuple(centred.left, centred.top))
+        << "centred";
+    EXPECT_EQ(RootTexts(tree).front(), L"Information");
+    EXPECT_NE(ListView_GetColumnWidth(list, 1), 150);
+    EXPECT_FALSE(viewer->Find().HasText());
+}
