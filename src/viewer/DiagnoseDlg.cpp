@@ -248,7 +248,8 @@ void CDiagnoseDlg::OnColumnClick(int column) {
     // Nothing would clear the flag if the post failed, and sorting would stop for good.
     m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
     // The message column's keys come from the log: without them its order stays as it is.
-    if (column == viewer::kMessageColumn && !ReadMessageKeys(0))
+    if (column == viewer::kMessageColumn &&
+        !ReadMessageKeys(m_messageKeys.Group() == m_rows.Group() ? m_messageKeys.Count() : 0))
         return;
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.

@@ -27,6 +27,10 @@ MessageKeys::Result MessageKeys::Read(const diagnose::RecordStore& store, diagno
     m_group = &group;
     m_keys.resize(from);
     const std::vector<diagnose::RecordId> records(group.begin() + static_cast<long>(from), group.end());
+    if (BytesToRead(store, records) > m_maxBytes) {
+        Clear();
+        return Result::TooLarge;
+    }
     m_keys.resize(group.size(), 0);
     bool tooLarge = false;
     const diagnose::Recheck check =

@@ -54,7 +54,7 @@ long RecordRows::RowOf(RecordId record) const {
 }
 
 RecordRows::Marked RecordRows::Mark(const ListPlaces& places) const {
-    Marked marked{At(places.selected), At(places.focused), At(places.top), {}};
+    Marked marked{At(places.selected), At(places.focused), At(places.top), {}, places.allSelected};
     marked.also.reserve(places.alsoSelected.size());
     for (long row : places.alsoSelected)
         marked.also.push_back(At(row));
@@ -63,6 +63,7 @@ RecordRows::Marked RecordRows::Mark(const ListPlaces& places) const {
 
 ListPlaces RecordRows::Follow(const Marked& marked) const {
     ListPlaces places(RowOf(marked.selected), RowOf(marked.focused), RowOf(marked.top));
+    places.allSelected = marked.all;
     if (marked.also.empty())
         return places;
     // One pass over the rows for all of them, not a search each.

@@ -22,6 +22,8 @@ struct ListPlaces {
     // More rows are selected than are listed: after a change that moves rows, only those listed
     // stay selected.
     bool moreSelected = false;
+    // Every row is selected (none is listed): so it stays, whatever moves.
+    bool allSelected = false;
 };
 
 // A selection of more rows follows only its first row across a sort or a merge: finding each
@@ -72,6 +74,7 @@ private:
     struct Marked {
         diagnose::RecordId selected, focused, top;
         std::vector<diagnose::RecordId> also;
+        bool all;
     };
     Marked Mark(const ListPlaces& places) const;
     ListPlaces Follow(const Marked& marked) const;

@@ -55,6 +55,19 @@ diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose:
     return diagnose::Recheck::Same;
 }
 
+uint64_t BytesToRead(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& records) {
+    uint64_t bytes = 0;
+    for (size_t first = 0, i = 1; i <= records.size(); ++i) {
+        if (i < records.size() && records[i] > records[i - 1] && records[i] - records[i - 1] <= kRunGap)
+            continue; // the run goes on
+        if (i > first)
+            bytes += store.LineStart(records[i - 1]) -
+                     std::min(store.LineStart(records[first]), store.LineStart(records[i - 1]));
+        first = i;
+    }
+    return bytes;
+}
+
 diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                   const std::vector<diagnose::RecordId>& records,
                                   std::vector<std::wstring>& lines) {

@@ -20,6 +20,10 @@ diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose:
                                    const std::vector<diagnose::RecordId>& records,
                                    const RecordLineVisitor& visit);
 
+// About how many bytes of the log VisitRecordLines reads for `records` in file order: for each
+// run of nearby records, from its first line's start to its last line's.
+uint64_t BytesToRead(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& records);
+
 // The lines of `records` in the order given. Anything but Same leaves `lines` empty.
 diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                   const std::vector<diagnose::RecordId>& records,

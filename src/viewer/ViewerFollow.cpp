@@ -104,6 +104,8 @@ void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
         const diagnose::RecordList& group = *m_rows.Group();
         ReadMessageKeys(
             static_cast<size_t>(std::lower_bound(group.begin(), group.end(), firstNew) - group.begin()));
+    } else if (dropped) {
+        m_messageKeys.Clear(); // the last line's key may no longer be its message's
     }
     bool changed = false;
     const viewer::ListPlaces after = m_rows.TakeNew(m_index, firstNew, dropped, before, changed);
@@ -124,9 +126,10 @@ viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
         places.selected = focused;
     } else if (count > 0) {
         places.selected = m_list.GetNextItem(-1, LVNI_SELECTED);
-        places.moreSelected = static_cast<size_t>(count) > viewer::kFollowedSelection;
-        for (int row = places.selected;
-             !places.moreSelected && row >= 0 && places.alsoSelected.size() + 1 < static_cast<size_t>(count);)
+        places.allSelected = count > 1 && count == m_list.GetItemCount();
+        places.moreSelected = !places.allSelected && static_cast<size_t>(count) > viewer::kFollowedSelection;
+        for (int row = places.selected; !places.moreSelected && !places.allSelected && row >= 0 &&
+                                        places.alsoSelected.size() + 1 < static_cast<size_t>(count);)
             if ((row = m_list.GetNextItem(row, LVNI_SELECTED)) >= 0)
                 places.alsoSelected.push_back(row);
     }
@@ -137,7 +140,7 @@ void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::L
     // Only the rows that had the states: clearing every row's (item -1) visits each of a
     // million rows, one by one, under Wine. A selection too large to follow row by row is the
     // exception, and only when rows moved.
-    if (before.moreSelected && !after.moreSelected)
+    if ((before.moreSelected || before.allSelected) && !after.moreSelected && !after.allSelected)
         m_list.SetItemState(-1, 0, LVIS_SELECTED);
     if (before.selected >= 0 && before.selected != after.selected)
         m_list.SetItemState(before.selected, 0, LVIS_SELECTED);
@@ -151,6 +154,8 @@ void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::L
         m_list.SetItemState(after.focused, LVIS_FOCUSED, LVIS_FOCUSED);
     if (after.selected >= 0)
         m_list.SetItemState(after.selected, LVIS_SELECTED, LVIS_SELECTED);
+    if (after.allSelected && m_list.GetSelectedCount() != m_list.GetItemCount())
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); // new rows went in among them
     // Rows that went in above the top one would push what is shown down: scroll it back.
     if (before.top >= 0 && after.top > before.top) {
         RECT item{};

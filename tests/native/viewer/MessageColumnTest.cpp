@@ -43,4 +43,10 @@ TEST(MessageColumn, SortsByTheLinesMessagesStablyAndMergesNewRecordsByTheirOwn) 
     MessageKeys small(3); // room for one one-unit message and its end
     EXPECT_EQ(small.Read(log.store, log.source, group, 0, kMessageOf), MessageKeys::Result::TooLarge);
     EXPECT_EQ(small.Group(), nullptr) << "nothing half read is kept";
+    const uint64_t span = log.store.LineStart(5) - log.store.LineStart(0);
+    EXPECT_EQ(MessageKeys(1000, span - 1).Read(log.store, log.source, group, 0, kMessageOf),
+              MessageKeys::Result::TooLarge)
+        << "the lines span a byte more than allowed";
+    EXPECT_EQ(MessageKeys(1000, span).Read(log.store, log.source, group, 0, kMessageOf),
+              MessageKeys::Result::Done);
 }
