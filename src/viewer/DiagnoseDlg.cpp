@@ -393,10 +393,11 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         CancelSave();
         return true;
     case WM_TIMER:
-        if (wParam != kFollowTimer)
-            return false;
-        OnFollowTimer();
-        return true;
+        if (wParam == kSaveEndTimer)
+            OnSaveProgress();
+        else if (wParam == kFollowTimer)
+            OnFollowTimer();
+        return wParam == kSaveEndTimer || wParam == kFollowTimer;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;

@@ -139,6 +139,7 @@ private:
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
     static constexpr UINT kSaveProgress = WM_APP + 3;
     static constexpr UINT kSaveCancel = WM_APP + 4;
+    static constexpr UINT_PTR kSaveEndTimer = 2; // the end of a save, told once nothing of ours runs
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();

@@ -40,8 +40,10 @@ void CDiagnoseDlg::SetupColumns() {
     std::vector<int> widths = m_choices.columnWidths;
     if (widths.size() != 3) {
         const int dpi = DotsPerInch(m_list.Handle());
-        widths = viewer::DefaultRecordColumns(viewer::FittingColumnWidth(DateTextWidth(m_list), dpi),
-                                              m_list.ClientRect().right, dpi);
+        widths =
+            viewer::DefaultRecordColumns(viewer::FittingColumnWidth(DateTextWidth(m_list), dpi),
+                                         // room kept for the scroll bar a longer group brings
+                                         m_list.ClientRect().right - ::GetSystemMetrics(SM_CXVSCROLL), dpi);
     }
     const UINT headings[] = {IDS_COLUMN_DATE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE};
     for (int column = 0; column < 3; ++column)

@@ -56,7 +56,7 @@ int FittingColumnWidth(int textWidth, int dpi) {
 std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi) {
     const int process = Scaled(120, dpi);
     const int message = listWidth - dateWidth - process;
-    return {dateWidth, process, message > Scaled(200, dpi) ? message : Scaled(200, dpi)};
+    return {dateWidth, process, message > Scaled(120, dpi) ? message : Scaled(120, dpi)};
 }
 
 } // namespace viewer

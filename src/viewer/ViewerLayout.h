@@ -43,7 +43,7 @@ int FittingColumnWidth(int textWidth, int dpi);
 
 // The record list's column widths when the operator has chosen none: date and time whole
 // (`dateWidth`), the process 120 pixels at 96 DPI, the message the rest of the list's client
-// width `listWidth`, but at least 200 pixels at 96 DPI.
+// width `listWidth`, but at least 120 pixels at 96 DPI.
 std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi);
 
 // The smallest track size of the viewer, in pixels.

@@ -119,18 +119,19 @@ bool PutPlace(HWND window, const WindowPlace& place) {
     return ::SetWindowPlacement(window, &placement) != FALSE;
 }
 
+namespace {
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<ScreenRect>*>(areas)->push_back(ToScreenRect(info.rcWork));
+    return TRUE;
+}
+} // namespace
+
 std::vector<ScreenRect> MonitorWorkAreas() {
     std::vector<ScreenRect> areas;
-    ::EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            if (::GetMonitorInfoW(monitor, &info))
-                reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(ToScreenRect(info.rcWork));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&areas));
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
     return areas;
 }
 

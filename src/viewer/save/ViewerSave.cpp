@@ -33,6 +33,23 @@ viewer::SaveContent ContentFor(viewer::SaveFormat format) {
     return content;
 }
 
+// The viewer's own windows: a dialog they own that is none of them is the platform's.
+struct OwnWindows {
+    std::vector<HWND> windows;
+    bool Has(HWND window) const {
+        return window && std::find(windows.begin(), windows.end(), window) != windows.end();
+    }
+};
+
+BOOL CALLBACK CancelPlatformDialog(HWND window, LPARAM data) {
+    const auto& own = *reinterpret_cast<const OwnWindows*>(data);
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (own.Has(::GetWindow(window, GW_OWNER)) && !own.Has(window) && std::wstring(name) == L"#32770")
+        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
 std::wstring WithText(UINT format, const std::wstring& what) {
     std::wstring text = ViewerText(format);
     const size_t at = text.find(L"%s");
@@ -105,6 +122,13 @@ void CDiagnoseDlg::CancelSave() {
 void CDiagnoseDlg::OnSaveProgress() {
     if (!m_saver || !m_saver->Update())
         return;
+    // The end is told from the viewer's own queue, not inside the details, a menu or a message
+    // box: its message would stand over theirs. It is looked at again shortly.
+    if (m_work.Busy() || PlatformLoopRuns()) {
+        ::SetTimer(m_hwnd, kSaveEndTimer, 100, nullptr);
+        return;
+    }
+    ::KillTimer(m_hwnd, kSaveEndTimer);
     DWORD error = 0;
     const RecordsSaver::Outcome outcome = m_saver->Finish(error);
     HWND owner = m_saver->ProgressWindow() ? ::GetWindow(m_saver->ProgressWindow(), GW_OWNER) : m_hwnd;
@@ -138,23 +162,7 @@ void CDiagnoseDlg::OnSaveEnded() {
 // The platform's modal dialogs of ours (the save dialog, a message box) end as Cancel ends them;
 // their loops then return, and the close waiting in the queue runs.
 void CDiagnoseDlg::EndPlatformDialogs() {
-    struct Search {
-        std::vector<HWND> own;
-    } search{{m_hwnd, m_find.Dialog(), m_matches ? m_matches->Handle() : nullptr,
-              m_saver ? m_saver->ProgressWindow() : nullptr}};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            HWND owner = ::GetWindow(window, GW_OWNER);
-            const auto isOwn = [&](HWND w) {
-                return w && std::find(search.own.begin(), search.own.end(), w) != search.own.end();
-            };
-            wchar_t name[16] = {};
-            ::GetClassNameW(window, name, 16);
-            if (owner && isOwn(owner) && !isOwn(window) && std::wstring(name) == L"#32770")
-                ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OwnWindows own{{m_hwnd, m_find.Dialog(), m_matches ? m_matches->Handle() : nullptr,
+                    m_saver ? m_saver->ProgressWindow() : nullptr}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CancelPlatformDialog, reinterpret_cast<LPARAM>(&own));
 }

@@ -27,9 +27,12 @@ TEST(MessageColumn, SortsByTheLinesMessagesStablyAndMergesNewRecordsByTheirOwn) 
     rows.SetMessageKeys(&keys);
     rows.Show(&group);
     ASSERT_EQ(keys.Read(log.store, log.source, group, 0, kMessageOf), MessageKeys::Result::Done);
-    ListPlaces places = rows.SortBy(log.store, kMessageColumn, ListPlaces(2, 2, 0));
+    ListPlaces selection(2, 2, 0);
+    selection.alsoSelected = {0, 3};
+    ListPlaces places = rows.SortBy(log.store, kMessageColumn, selection);
     EXPECT_EQ(rows.Ids(), (std::vector<RecordId>{1, 3, 0, 2})) << "ascending, equal texts in file order";
-    EXPECT_EQ(places.selected, 3) << "the selection follows its record";
+    EXPECT_EQ(places.selected, 3) << "the selection follows its records";
+    EXPECT_EQ(places.alsoSelected, (std::vector<long>{2, 1}));
     rows.SortBy(log.store, kMessageColumn, {});
     EXPECT_EQ(rows.Ids(), (std::vector<RecordId>{2, 0, 1, 3})) << "descending";
 

@@ -99,18 +99,25 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
 TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) {
     // Ctrl+S: the platform's save dialog, ended whatever it shows; a CSV name gives CSV.
     const std::wstring csv = dir.Path() + L"Liste.csv";
-    bool named = false;
-    AfterDelay(300, [&] {
+    bool named = false, looked = false;
+    std::function<void(int)> nameIt = [&](int tries) {
         HWND dialog = FindThreadDialog();
-        if (!dialog || dialog == window)
+        if (!dialog || ::GetWindow(dialog, GW_OWNER) != window) {
+            if (tries > 0) // not up yet: looked for again, so that a late dialog never waits
+                AfterDelay(200, [&nameIt, tries] { nameIt(tries - 1); });
+            looked = tries == 0;
             return;
+        }
+        looked = true;
         named = ::SetDlgItemTextW(dialog, 1148 /* cmb13 */, csv.c_str()) ||
                 ::SetDlgItemTextW(dialog, 1152 /* edt1 */, csv.c_str());
         ::PostMessageW(dialog, WM_COMMAND, named ? IDOK : IDCANCEL, 0);
-    });
+    };
+    AfterDelay(300, [&] { nameIt(20); });
     PressCtrlKey(list, 'S');
     PumpMessages(50);
     ReleaseCtrl();
+    PumpUntil([&] { return looked; }, 6000); // no look is left waiting when the test ends
     EXPECT_TRUE(named) << "the save dialog did not come up";
     EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
     wchar_t separator[8] = {};
