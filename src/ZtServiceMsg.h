@@ -1,13 +1,23 @@
 /* ZtServiceMsg.dll: the exported interface, for host processes of the suite, in C or C++, with
    MSVC or MinGW. Link with ZtServiceMsg.lib (MSVC) or libZtServiceMsg.dll.a (MinGW), or load the
-   DLL and look the functions up by these undecorated names (the PFN_ types below).
-   All four are cdecl, run on the calling thread, which must be the host's UI thread with a
-   message loop, never report failure and always answer 0. Texts come from ZtServiceMsg<ABBR>.LNG
-   beside the DLL for the language `lcid`; German is built in. */
+   DLL by its full path and look the functions up by these undecorated names (the PFN_ types).
+   All four are cdecl, run on the calling thread, which must be the host's user-interface thread
+   with a message loop, never report failure and always answer 0. Texts come from
+   ZtServiceMsg<ABBR>.LNG beside the DLL for the language `lcid`; German is built in.
+   INTEGRATION.md is the whole contract; sample/host.c shows it in use. */
 #ifndef ZTSERVICEMSG_H
 #define ZTSERVICEMSG_H
 
 #include <windows.h>
+
+/* The version of this header, and of the DLL and language libraries it came with. The DLL a
+   host finds at run time may be another one: read its version resource (VS_FIXEDFILEINFO's
+   dwFileVersionMS holds major and minor, dwFileVersionLS patch and build; ReadModuleVersion in
+   sample/host.c shows how) and use it only when the major version is the same and the minor
+   version at least this one. */
+#define ZTSERVICEMSG_VERSION_MAJOR 5
+#define ZTSERVICEMSG_VERSION_MINOR 0
+#define ZTSERVICEMSG_VERSION_PATCH 0
 
 #ifdef __cplusplus
 extern "C" {
