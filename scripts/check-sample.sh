@@ -20,22 +20,24 @@ cp "$root/samples/Events.log" "$work/Events.log"
 
 # clang compiles for the MinGW target (this machine has MinGW's headers, not the Windows SDK);
 # lld-link links in the MSVC way, reading the kit's .lib, with MinGW's C runtime in place of
-# the MSVC one. Without LOAD_AT_RUN_TIME the program takes the module from the import library.
+# the MSVC one. That runtime names the image base as GNU ld does, and its 32-bit objects carry
+# no safe exception handler tables. With LOAD_AT_RUN_TIME the program needs no import library.
 lld_link_build() { # ARCH TRIPLE OUTPUT [DEFINE]
-  local arch=$1 triple=$2 out=$3 define=${4:-} underscore="" import=$1/ZtServiceMsg.lib
-  local crt=/usr/$triple/lib gcclib
+  local arch=$1 triple=$2 out=$3 define=${4:-} import=$1/ZtServiceMsg.lib x86=()
+  local crt=/usr/$triple/lib gcclib image_base=__ImageBase
   gcclib=$(dirname "$("$triple-gcc" -print-libgcc-file-name)")
-  [ "$arch" = x86 ] && underscore=_
+  [ "$arch" = x86 ] && image_base=___ImageBase && x86=(/safeseh:no)
   [ -n "$define" ] && import=""
   clang --target="$triple" -std=c99 -Wall -Wextra -Werror -O2 -Iinclude ${define:+-D$define} \
     -c sample/host.c -o "$out.o"
-  lld-link /nologo /out:"$out" /subsystem:console /entry:mainCRTStartup \
-    /alternatename:"${underscore}__image_base__=${underscore}__ImageBase" /libpath:"$crt" /libpath:"$gcclib" \
+  lld-link /nologo /out:"$out" /subsystem:console /entry:mainCRTStartup "${x86[@]}" \
+    /alternatename:__image_base__=$image_base /libpath:"$crt" /libpath:"$gcclib" \
     "$crt/crt2.o" "$gcclib/crtbegin.o" "$out.o" ${import:+"$import"} \
     libmingw32.a libgcc.a libgcc_eh.a libmoldname.a libmingwex.a libmsvcrt.a \
     libversion.a libshell32.a libole32.a libuser32.a libkernel32.a "$gcclib/crtend.o"
 }
 
+log=$("$env" run "$state" winepath -w "$work/Events.log" | tr -d '\r')
 failures=0
 for arch in x64 x86; do
   triple=$([ $arch = x64 ] && echo x86_64-w64-mingw32 || echo i686-w64-mingw32)
@@ -49,7 +51,6 @@ for arch in x64 x86; do
       echo "sample: $arch/$program.exe built; skipped"
       continue
     fi
-    log=$("$env" run "$state" winepath -w "$work/Events.log" | tr -d '\r')
     if output=$(cd "$out" && timeout 60 "$env" run "$state" "./$program.exe" "$log" 2>&1); then
       echo "sample: $arch/$program.exe passed: $(echo "$output" | tr -d '\r' | paste -sd ' ')"
     else
