@@ -111,7 +111,8 @@ static BOOL ReadModuleVersion(HMODULE module, WORD version[4]) {
 /* Same major version, and at least the minor version this program was built against. */
 static BOOL IsCompatible(const WORD version[4]) {
     return version[0] == ZTSERVICEMSG_VERSION_MAJOR &&
-           MAKELONG(version[1], version[0]) >= MAKELONG(ZTSERVICEMSG_VERSION_MINOR, ZTSERVICEMSG_VERSION_MAJOR);
+           MAKELONG(version[1], version[0]) >=
+               MAKELONG(ZTSERVICEMSG_VERSION_MINOR, ZTSERVICEMSG_VERSION_MAJOR);
 }
 
 /* The path goes to the module as ANSI text. A character that this system's ANSI code page

@@ -15,9 +15,9 @@ TEST(VersionResource, EveryKitFileNamesMakerProductVersionAndLanguage) {
                                                      {L"ZtServiceMsgENU.LNG", 0x0409},
                                                      {L"ZtGenericEventLogx.dll", 0x0409},
                                                      {L"zthost.exe", 0x0409}};
-    const std::wstring version = std::to_wstring(ZTSERVICEMSG_VERSION_MAJOR) + L"." +
-                                 std::to_wstring(ZTSERVICEMSG_VERSION_MINOR) + L"." +
-                                 std::to_wstring(ZTSERVICEMSG_VERSION_PATCH) + L"." + std::to_wstring(ZT_VERSION_BUILD);
+    const std::wstring version =
+        std::to_wstring(ZTSERVICEMSG_VERSION_MAJOR) + L"." + std::to_wstring(ZTSERVICEMSG_VERSION_MINOR) +
+        L"." + std::to_wstring(ZTSERVICEMSG_VERSION_PATCH) + L"." + std::to_wstring(ZT_VERSION_BUILD);
     const DWORD high = MAKELONG(ZTSERVICEMSG_VERSION_MINOR, ZTSERVICEMSG_VERSION_MAJOR);
     const DWORD low = MAKELONG(ZT_VERSION_BUILD, ZTSERVICEMSG_VERSION_PATCH);
     for (const auto& [file, language] : files) {
