@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64
-  wine wine32:i386 wine64 xvfb xauth clang-format ninja-build python3 llvm)
+  wine wine32:i386 wine64 xvfb xauth clang-format ninja-build python3 llvm lld)
 
 missing=()
 for p in "${packages[@]}"; do

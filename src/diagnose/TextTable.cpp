@@ -22,7 +22,7 @@ uint32_t TextTable::Intern(std::wstring_view text) {
     if ((m_texts.size() + 1) * 4 > m_capacity * 3)
         Grow();
     const auto number = static_cast<uint32_t>(m_texts.size());
-    m_texts.emplace_back(text);
+    m_texts.push_back(std::wstring(text)); // nothing changes when this fails
     size_t at = Home(hash);
     while (m_slots[at].number != kFree)
         at = Next(at);
@@ -64,12 +64,13 @@ void TextTable::Truncate(size_t count) {
             }
         }
         m_slots[gap].number = kFree;
-        m_texts.pop_back();
+        m_texts.back() = std::wstring(); // its room goes back; the block stays for the next text
+        m_texts.truncate(number);
     }
 }
 
 void TextTable::Clear() {
-    std::deque<std::wstring>().swap(m_texts);
+    m_texts.clear();
     m_slots.reset();
     m_capacity = 0;
 }

@@ -3,9 +3,10 @@
 // for each name, and a look-up chased a pointer to it.
 #pragma once
 
+#include "diagnose/ChunkedArray.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,7 +16,8 @@ namespace diagnose {
 class TextTable {
 public:
     size_t size() const { return m_texts.size(); }
-    // A text never moves while it is in the table.
+    // A text never moves while it is in the table. Other threads may read the texts below a
+    // count they were given while this one enters more (see ChunkedArray).
     const std::wstring& operator[](size_t number) const { return m_texts[number]; }
 
     // The number of `text`, entered when it is new. Strong guarantee.
@@ -40,7 +42,7 @@ private:
     size_t Home(uint32_t hash) const { return hash & (m_capacity - 1); }
     void Grow();
 
-    std::deque<std::wstring> m_texts;
+    ChunkedArray<std::wstring, 8> m_texts;
     std::unique_ptr<Slot[]> m_slots;
     size_t m_capacity = 0; // a power of two, or 0
 };

@@ -8,6 +8,7 @@
 #include "win/ResourceModule.h"
 
 #include <map>
+#include <thread>
 #include <tuple>
 
 using diagnose_test::ControlHost;
@@ -57,6 +58,11 @@ TEST_F(ErrorTextComponent, AskedInTheRequestedLanguageTheSystemOnlyWhenItDecline
     EXPECT_EQ(win32.substr(0, 13), L"[0x80070002] ");
     EXPECT_GT(win32.size(), 13u);
     EXPECT_EQ(resolver.GetErrorText(1), L"") << "a positive answer leaves no text";
+    // A host thread without COM cannot reach the component: the system's text, without a word.
+    std::wstring withoutCom;
+    std::thread([&] { withoutCom = resolver.GetErrorText(-2147467259); }).join();
+    EXPECT_EQ(withoutCom.substr(0, 13), L"[0x80004005] ");
+    EXPECT_EQ(withoutCom.find(L"Component"), std::wstring::npos) << "the component answered";
 
     // Swiss German has no library of its own and German is held shut, so English is loaded;
     // the component is still asked in the language the caller asked for.

@@ -1,5 +1,7 @@
-// What Explorer and installers read from every file of the kit: maker, product, version, language.
+// What Explorer, installers and hosts read from every file of the kit: maker, product, language,
+// and the version that the header's macros name.
 #include "TestSupport.h"
+#include "ZtServiceMsg.h"
 #include "ZtVersion.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +15,11 @@ TEST(VersionResource, EveryKitFileNamesMakerProductVersionAndLanguage) {
                                                      {L"ZtServiceMsgENU.LNG", 0x0409},
                                                      {L"ZtGenericEventLogx.dll", 0x0409},
                                                      {L"zthost.exe", 0x0409}};
-    const std::wstring version = L"5.0.0." + std::to_wstring(ZT_VERSION_BUILD);
+    const std::wstring version =
+        std::to_wstring(ZTSERVICEMSG_VERSION_MAJOR) + L"." + std::to_wstring(ZTSERVICEMSG_VERSION_MINOR) +
+        L"." + std::to_wstring(ZTSERVICEMSG_VERSION_PATCH) + L"." + std::to_wstring(ZT_VERSION_BUILD);
+    const DWORD high = MAKELONG(ZTSERVICEMSG_VERSION_MINOR, ZTSERVICEMSG_VERSION_MAJOR);
+    const DWORD low = MAKELONG(ZT_VERSION_BUILD, ZTSERVICEMSG_VERSION_PATCH);
     for (const auto& [file, language] : files) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(language) << " " << file);
         const std::wstring path = BinDirectory() + file;
@@ -26,7 +32,7 @@ TEST(VersionResource, EveryKitFileNamesMakerProductVersionAndLanguage) {
         ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
         EXPECT_EQ(std::tuple(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
                              fixed->dwProductVersionLS),
-                  std::tuple(0x00050000ul, DWORD{ZT_VERSION_BUILD}, 0x00050000ul, DWORD{ZT_VERSION_BUILD}));
+                  std::tuple(high, low, high, low));
         ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
                                      reinterpret_cast<void**>(&translation), &length));
         EXPECT_EQ(translation[0], MAKELONG(language, 1200));

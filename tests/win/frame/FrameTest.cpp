@@ -6,6 +6,7 @@
 #include "frame/ModuleState.h"
 #include "resource.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/ViewerText.h"
 #include "win/ResourceModule.h"
 #include "TestSupport.h"
 
@@ -62,6 +63,20 @@ TEST(LanguageSelection, FallsBackLooksOncePerLanguageKeepsWhatLoadedLastAndRunsN
     product.CloseOpenDialogs();
     EXPECT_EQ(product.CloseMessage(), ::RegisterWindowMessageW(L"B424407D-3EDF-4AF5-842B-D35991C5583E"))
         << "the close message is registered also with nothing open";
+}
+
+// A language library of another release is used as it is, whatever its version: what it has
+// shows, the viewer's texts and any dialog it lacks come from the module's German, and a row a
+// host names that it lacks is empty text.
+TEST(LanguageSelection, ALibraryOfAnotherReleaseGivesWhatItHasAndTheModulesGermanTheRest) {
+    win::UniqueModule english(::LoadLibraryExW((BinDirectory() + L"fixtures\\ZtFixtureENU.LNG").c_str(),
+                                               nullptr,
+                                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(english);
+    win::ScopedResourceHandle source(english.get());
+    EXPECT_EQ(std::tuple(ViewerText(IDS_DIAGNOSE_TITLE), ViewerText(IDS_MENU_FIND), win::LoadResString(5000),
+                         win::FindResourceHandle(MAKEINTRESOURCEW(IDD_DIAGNOSE), MAKEINTRESOURCEW(5))),
+              std::tuple(L"ENU fixture", L"&Suchen...\tStrg+F", L"", win::ThisModule()));
 }
 
 namespace {

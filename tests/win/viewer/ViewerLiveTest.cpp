@@ -173,14 +173,20 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
     EXPECT_EQ(caption.rfind(L"Vistral Diagnose - ", 0), 0u);
     EXPECT_GT(caption.size(), 25u) << "the platform's text for the sharing violation";
     EXPECT_EQ(TreeView_GetCount(tree), 0u);
-    DestroyOpenDlg();
     exclusive.reset();
+    EXPECT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) > 0; }, 5000)) << "read once it can be";
+    DestroyOpenDlg();
 
     for (const std::wstring& missing : {dir.Path() + L"missing.log", std::wstring()}) {
         Open(missing);
         ASSERT_NE(viewer, nullptr);
         EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose");
         EXPECT_EQ(TreeView_GetCount(tree) + ListView_GetItemCount(list), 0u);
+        if (!missing.empty()) {
+            WriteLog({R"(05.12.2026 08:00:01   Host="PC1")"}, L"missing.log");
+            EXPECT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) > 0; }, 5000))
+                << "read once it is there";
+        }
         DestroyOpenDlg();
     }
 }

@@ -149,7 +149,10 @@ TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
     EXPECT_EQ(FindTreeItem(tree, L"OTHER (1)"), nullptr) << "the open viewer keeps its log";
 
     const std::function<void(HWND)> ways[] = {
-        [](HWND) { EXPECT_EQ(DestroyOpenDlg(), 0); },
+        [](HWND w) { // from the host's own loop: gone before the call returns
+            EXPECT_EQ(DestroyOpenDlg(), 0);
+            EXPECT_FALSE(::IsWindow(w));
+        },
         [](HWND w) { ::SendMessageW(::GetDlgItem(w, IDOK), BM_CLICK, 0, 0); },
         [](HWND w) { ::SendMessageW(::GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); },
         [](HWND w) { PostKey(::GetDlgItem(w, IDC_DIAGNOSE_TREE), VK_ESCAPE); },
