@@ -2,6 +2,7 @@
 // log for the rows on screen only and whose sort reads the shown group's lines once.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/ListColumns.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerLayout.h"
 #include "resource.h"
@@ -11,39 +12,15 @@
 namespace {
 // Messages kept for the rows on screen; more are forgotten at once (a page holds a few dozen).
 constexpr size_t kKeptMessages = 2048;
-
-// The width of a date and time at the list's font: every digit the widest one.
-int DateTextWidth(const win::ListView& list) {
-    int widest = 0;
-    wchar_t digit = L'0';
-    for (wchar_t d = L'0'; d <= L'9'; ++d) {
-        const wchar_t text[2] = {d, 0};
-        const int width = static_cast<int>(list.Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
-        if (width > widest)
-            widest = width, digit = d;
-    }
-    std::wstring sample = L"00.00.0000 00:00:00";
-    std::replace(sample.begin(), sample.end(), L'0', digit);
-    return static_cast<int>(list.Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(sample.c_str())));
-}
-
-int DotsPerInch(HWND window) {
-    HDC dc = ::GetDC(window);
-    const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc)
-        ::ReleaseDC(window, dc);
-    return dpi;
-}
 } // namespace
 
 void CDiagnoseDlg::SetupColumns() {
     std::vector<int> widths = m_choices.columnWidths;
     if (widths.size() != 3) {
         const int dpi = DotsPerInch(m_list.Handle());
-        widths =
-            viewer::DefaultRecordColumns(viewer::FittingColumnWidth(DateTextWidth(m_list), dpi),
-                                         // room kept for the scroll bar a longer group brings
-                                         m_list.ClientRect().right - ::GetSystemMetrics(SM_CXVSCROLL), dpi);
+        // Room is kept for the scroll bar that a longer group brings.
+        widths = viewer::DefaultRecordColumns(
+            DateColumnWidth(m_list), m_list.ClientRect().right - ::GetSystemMetrics(SM_CXVSCROLL), dpi);
     }
     const UINT headings[] = {IDS_COLUMN_DATE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE};
     for (int column = 0; column < 3; ++column)
