@@ -12,11 +12,13 @@ RecordsSaver::~RecordsSaver() {
 }
 
 DWORD RecordsSaver::Start(const CDiagnoseIndex& index, std::vector<diagnose::RecordId> records,
-                          const std::wstring& path, viewer::SaveContent content, HWND owner) {
+                          const std::wstring& path, viewer::SaveContent content, HWND asker) {
     if (const DWORD error = m_file.Create(path))
         return error;
+    m_asker = asker;
+    // Owned by the viewer, which outlives the save: a window the save was asked from may close.
     m_progress = std::make_unique<SaveProgressDlg>(m_notify, m_cancelMessage, path);
-    if (!m_progress->Open(owner))
+    if (!m_progress->Open(m_notify))
         m_progress.reset(); // the save goes on without a window to show it
     else
         m_progress->ShowProgress(0, records.size());

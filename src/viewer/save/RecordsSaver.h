@@ -26,9 +26,10 @@ public:
 
     // Makes the temporary file beside `path` and starts writing; 0, or the platform's code of
     // why the file could not be made (nothing runs then). The index must not change until the
-    // saver has ended.
+    // saver has ended. `asker` is the window the save was asked from (told of its end).
     DWORD Start(const CDiagnoseIndex& index, std::vector<diagnose::RecordId> records,
-                const std::wstring& path, viewer::SaveContent content, HWND owner);
+                const std::wstring& path, viewer::SaveContent content, HWND asker);
+    HWND Asker() const { return m_asker; }
     // On the progress message: shows how far the save has come; true once its thread has ended.
     bool Update();
     enum class Outcome { Saved, Cancelled, LogChanged, Failed };
@@ -53,6 +54,7 @@ private:
     };
 
     HWND m_notify;
+    HWND m_asker = nullptr;
     UINT m_progressMessage;
     UINT m_cancelMessage;
     std::atomic<bool> m_posted{false};

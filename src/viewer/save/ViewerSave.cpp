@@ -131,7 +131,7 @@ void CDiagnoseDlg::OnSaveProgress() {
     ::KillTimer(m_hwnd, kSaveEndTimer);
     DWORD error = 0;
     const RecordsSaver::Outcome outcome = m_saver->Finish(error);
-    HWND owner = m_saver->ProgressWindow() ? ::GetWindow(m_saver->ProgressWindow(), GW_OWNER) : m_hwnd;
+    HWND owner = m_saver->Asker();
     m_saver.reset();
     OnSaveEnded();
     if (m_closing)
