@@ -35,10 +35,8 @@ void CDiagnoseDlg::FindNext(bool down) {
         return;
     const std::wstring text = readError ? FormatText(IDS_READ_FAILED, SystemErrorText(readError))
                                         : FormatText(IDS_FIND_NOT_FOUND, m_find.Text());
-    HWND owner = m_find.Dialog() ? m_find.Dialog() : m_hwnd;
-    BusyScope busy(*this); // the message box's loop
-    ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(),
-                  MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
+    ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd, text,
+                MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 // Answers whether a match was shown (a log that changed under the search counts: it is read
