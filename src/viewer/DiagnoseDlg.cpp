@@ -295,6 +295,13 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
         OnColumnClick(column);
         return true;
     }
+    std::wstring typed;
+    long start = 0;
+    bool wrap = false;
+    if (m_list.TypedSearch(*header, typed, start, wrap)) {
+        result = viewer::FindRowByDateText(m_index, m_rows.Ids(), start, typed, wrap);
+        return true;
+    }
     if (header->hwndFrom == m_list.Handle()) {
         switch (header->code) {
         case LVN_GETDISPINFOW:

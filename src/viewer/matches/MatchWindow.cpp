@@ -3,6 +3,7 @@
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/RecordRows.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
 #include "resource.h"
@@ -267,6 +268,13 @@ bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
         OnColumnClick(column);
+        return true;
+    }
+    std::wstring typed;
+    long start = 0;
+    bool wrap = false;
+    if (m_list.TypedSearch(*header, typed, start, wrap)) {
+        result = viewer::FindRowByDateText(m_viewer.Index(), m_rows.Rows(), start, typed, wrap);
         return true;
     }
     if (header->hwndFrom == m_list.Handle()) {
