@@ -63,6 +63,8 @@ public:
     // exists). Asked for every second while following is on, and by F5; runs from the queue.
     void Refresh();
     bool IsFollowing() const { return m_follow && !m_readFailure; }
+    // Why the log could not be read on, or else in full when it was opened; 0 when it could.
+    DWORD ReadFailure() const { return m_readFailure ? m_readFailure : m_openError; }
 
     const CDiagnoseIndex& Index() const { return m_index; }
     const std::wstring& CaptionText() const { return m_caption.Text(); }

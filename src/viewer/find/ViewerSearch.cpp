@@ -19,7 +19,11 @@ std::wstring FormatText(UINT id, const std::wstring& what) {
 } // namespace
 
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
-    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
+    if (!m_find.Take(request)) {
+        m_matchesOnFindNext = false; // the Find dialog that was to fill it went without a search
+        return;
+    }
+    if ((request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
         OnSearchTaken();
         FindNext(m_find.Down());
     }

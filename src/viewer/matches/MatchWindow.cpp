@@ -46,7 +46,7 @@ void CMatchWindow::Show(bool activate) {
         m_viewer.AddObserver(this);
     }
     Fill();
-    ::ShowWindow(m_hwnd, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    ::ShowWindow(m_hwnd, ::IsIconic(m_hwnd) ? SW_RESTORE : activate ? SW_SHOW : SW_SHOWNOACTIVATE);
     if (activate) {
         ::SetActiveWindow(m_hwnd);
         ::SetFocus(m_list.Handle());
@@ -74,7 +74,7 @@ bool CMatchWindow::OnInitDialog() {
 
 void CMatchWindow::Fill() {
     m_text = m_viewer.Find().Text();
-    m_readError = 0;
+    m_searchError = 0;
     const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
     const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
     // Emptied first: the platform's list clears a selection row by row over all its rows, and
@@ -88,7 +88,7 @@ void CMatchWindow::Fill() {
         if (check == diagnose::Recheck::Changed)
             ::PostMessageW(m_hwnd, kReloadViewer, 0, 0); // the rows come with the reload
         else
-            m_readError =
+            m_searchError =
                 m_viewer.Find().Marks().Error() ? m_viewer.Find().Marks().Error() : ERROR_READ_FAULT;
     }
     m_list.SetItemCount(static_cast<int>(m_rows.Rows().size()));
@@ -138,10 +138,11 @@ void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
     }
     if (check == diagnose::Recheck::Failed) {
         const uint32_t error = m_viewer.Find().Marks().Error();
-        OnReadError(error ? error : ERROR_READ_FAULT);
+        m_searchError = error ? error : ERROR_READ_FAULT;
+        ShowTitle();
         return;
     }
-    m_readError = 0;
+    m_searchError = 0;
     ChangeRows([&] {
         m_rows.TakeNew(*marks, firstNew,
                        [this](int column, const auto& rows, auto& texts) { TextsOf(column, rows, texts); });
@@ -150,19 +151,18 @@ void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
 
 void CMatchWindow::OnReloaded() {
     Fill();
-    if (const DWORD error = m_viewer.Index().ReadError())
-        OnReadError(error);
 }
 
-void CMatchWindow::OnReadError(uint32_t error) {
-    m_readError = error;
+void CMatchWindow::OnReadError(uint32_t) {
     ShowTitle();
 }
 
+// The search's own read failure first; else why the viewer could not read its log on (or in
+// full when it was opened), which records of the same read do not take back.
 void CMatchWindow::ShowTitle() {
     std::wstring title = viewer::MatchesTitle(ViewerText(IDS_MATCHES_TITLE), m_text, m_rows.Rows().size());
-    if (m_readError)
-        title += L" - " + SystemErrorText(m_readError);
+    if (const uint32_t error = m_searchError ? m_searchError : m_viewer.ReadFailure())
+        title += L" - " + SystemErrorText(error);
     SetText(title);
 }
 

@@ -56,7 +56,7 @@ private:
     CDiagnoseDlg& m_viewer;
     win::ListView m_list;
     viewer::MatchRows m_rows;
-    std::wstring m_text;      // the search text the rows are of
-    uint32_t m_readError = 0; // why the log could not be read on; 0 when it could
+    std::wstring m_text;        // the search text the rows are of
+    uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
 };

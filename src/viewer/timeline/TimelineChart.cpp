@@ -136,22 +136,27 @@ LRESULT TimelineChart::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_trackingLeave = false;
         Hover(SIZE_MAX);
         return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: { // the static class has double-clicks: a quick second click comes so
+    case WM_LBUTTONDBLCLK:
+        // The second click of a double-click, at the place of the first: that one selected its
+        // slot's record, and the chart may have been counted anew for the record's entry since,
+        // so that another slot stands under the pointer now.
+        return 0;
+    case WM_LBUTTONDOWN: {
         size_t slot = 0;
         if (SlotAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}, slot) &&
             m_bins->Slots()[slot].first != viewer::kNoRecord && onSlotClicked)
             onSlotClicked(slot);
         return 0;
     }
-    case WM_NCDESTROY:
-        m_tip = nullptr; // its owner destroys it
-        m_hover = SIZE_MAX;
-        m_trackingLeave = false;
-        return DefaultProc(message, wParam, lParam);
     default:
         return DefaultProc(message, wParam, lParam);
     }
+}
+
+void TimelineChart::OnWindowGone() {
+    m_tip = nullptr; // its owner destroys it
+    m_hover = SIZE_MAX;
+    m_trackingLeave = false;
 }
 
 void TimelineChart::OnMouseMove(POINT point) {

@@ -26,6 +26,7 @@ public:
 
 protected:
     void PreSubclassWindow() override;
+    void OnWindowGone() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

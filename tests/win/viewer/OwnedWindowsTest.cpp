@@ -1,0 +1,122 @@
+// The viewer's match window and timeline at their edges: opened only when asked, brought back
+// from the taskbar, a read error kept beside the records of the same read, a double-click that
+// is one click, a hover that goes with its window.
+#include "ViewerFixture.h"
+
+#include <fstream>
+
+using namespace testing_support;
+using namespace viewer_tests;
+
+namespace {
+
+// The viewer's visible owned dialog with the given control, or null.
+HWND OwnedDialog(HWND viewer, int control) {
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(w, GW_OWNER) == viewer && ::IsWindowVisible(w) &&
+            (!control || ::GetDlgItem(w, control)))
+            return w;
+    return nullptr;
+}
+
+void CtrlKey(HWND target, WORD key, bool shift = false) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PressCtrlKey(target, key);
+    PumpMessages(50);
+    ReleaseCtrl();
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+// A timeline tooltip of this thread that is showing.
+bool TipShows() {
+    for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+        if (::IsWindowVisible(tip) && ::GetWindowThreadProcessId(tip, nullptr) == ::GetCurrentThreadId())
+            return true;
+    return false;
+}
+
+int g_scans = 0;
+
+} // namespace
+
+TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsAReadError) {
+    const std::wstring path =
+        WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")"});
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    CtrlKey(tree, 'F', true); // no text yet: the Find dialog asks, and is cancelled
+    HWND find = OwnedDialog(window, 0);
+    ASSERT_NE(find, nullptr);
+    ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
+    CtrlKey(tree, 'F');
+    find = OwnedDialog(window, 0);
+    ASSERT_NE(find, nullptr);
+    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"Alpha");
+    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
+    PumpMessages(50);
+    ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(OwnedDialog(window, IDC_MATCHES_LIST), nullptr) << "the cancelled request is forgotten";
+
+    CtrlKey(tree, 'F', true);
+    HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
+    ASSERT_NE(matches, nullptr);
+    ::ShowWindow(matches, SW_MINIMIZE);
+    CtrlKey(tree, 'F', true);
+    EXPECT_FALSE(::IsIconic(matches)) << "Ctrl+Shift+F brings it back";
+
+    // One read files a first batch of matching lines and runs out of memory in the second.
+    {
+        std::ofstream file(path.c_str(), std::ios::binary | std::ios::app);
+        for (int i = 0; i < 40000; ++i)
+            file << "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" Text=\"more\"\r\n";
+    }
+    g_scans = 0;
+    diagnose::RecordStore::SetFaultHook([](const char* where) {
+        if (std::string(where) == "scanned" && ++g_scans > 1)
+            throw std::bad_alloc();
+    });
+    Command(ID_VIEWER_REFRESH);
+    diagnose::RecordStore::SetFaultHook(nullptr);
+    ASSERT_FALSE(viewer->IsFollowing());
+    const std::wstring title = WindowText(matches);
+    EXPECT_NE(title.find(L"\" ("), std::wstring::npos);
+    EXPECT_EQ(title.find(L"(1)"), std::wstring::npos) << "the first batch's matches joined";
+    EXPECT_NE(title.find(L") - "), std::wstring::npos) << "and the error stays in the title: " << Ansi(title);
+}
+
+TEST_F(Viewer, TimelineTakesADoubleClickAsOneAndItsHoverGoesWithItsWindow) {
+    // PC1's records one a minute from 08:00 to 08:10, PC2's one at 08:20: the whole log has 21
+    // slots, PC1's entry 11.
+    std::vector<std::string> lines;
+    for (int minute = 0; minute <= 10; ++minute)
+        lines.push_back("05.12.2026 08:" + std::string(minute < 10 ? "0" : "") + std::to_string(minute) +
+                        ":00   Host=\"PC1\" Process=\"P" + std::to_string(minute) + "\" Traceclass=\"2\"");
+    lines.push_back(R"(05.12.2026 08:20:00   Host="PC2" Process="Late" Traceclass="2")");
+    Open(WriteLog(lines));
+    ASSERT_NE(viewer, nullptr);
+    Command(ID_VIEWER_TIMELINE);
+    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    ASSERT_NE(timeline, nullptr);
+    HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
+    RECT client{};
+    ::GetClientRect(chart, &client);
+    const int left = 44, right = client.right - 12; // the plot's margins
+    // The middle of the 08:06 slot of 21: in PC1's chart of 11 it is the 08:03 slot.
+    const POINT at{left + (right - left) * 13 / 42, client.bottom / 2};
+    ClickAt(chart, at, true);
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (11)"), std::wstring(L"P6")));
+
+    ::SetCursorPos(0, 0);
+    ClickAt(chart, at); // the pointer rests on a bar: its tooltip shows
+    ASSERT_TRUE(TipShows());
+    PostKey(timeline, VK_ESCAPE);
+    PumpMessages(50);
+    ::SetCursorPos(0, 0);
+    Command(ID_VIEWER_TIMELINE);
+    PumpMessages(50);
+    EXPECT_FALSE(TipShows()) << "no tooltip of the window that went";
+}
