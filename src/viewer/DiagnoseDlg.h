@@ -84,6 +84,9 @@ public:
     void RemoveObserver(ViewerObserver* observer);
     // Reads the log again from the start: a window the viewer owns found a line changed.
     void ReadLogAgain();
+    // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF;
+    // says so over `owner` when they cannot go there.
+    void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
 
 protected:
     bool OnInitDialog() override;

@@ -9,15 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-// A text of the viewer with "%s" replaced.
-std::wstring FormatText(UINT id, const std::wstring& what) {
-    std::wstring format = ViewerText(id);
-    const size_t at = format.find(L"%s");
-    return at == std::wstring::npos ? format : format.replace(at, 2, what);
-}
-} // namespace
-
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
     if (!m_find.Take(request)) {
         m_matchesOnFindNext = false; // the Find dialog that was to fill it went without a search
@@ -37,8 +28,8 @@ void CDiagnoseDlg::FindNext(bool down) {
     DWORD readError = 0;
     if (FindFrom(down, readError))
         return;
-    const std::wstring text = readError ? FormatText(IDS_READ_FAILED, SystemErrorText(readError))
-                                        : FormatText(IDS_FIND_NOT_FOUND, m_find.Text());
+    const std::wstring text = readError ? ViewerTextWith(IDS_READ_FAILED, SystemErrorText(readError))
+                                        : ViewerTextWith(IDS_FIND_NOT_FOUND, m_find.Text());
     ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd, text,
                 MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }

@@ -7,7 +7,7 @@
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
 #include "resource.h"
-#include "win/Clipboard.h"
+#include "win/PopupMenu.h"
 
 #include <algorithm>
 #include <map>
@@ -254,14 +254,42 @@ void CMatchWindow::OnOK() {
     ShowInViewer(m_list.GetNextItem(-1, LVNI_FOCUSED));
 }
 
-void CMatchWindow::CopySelection() {
-    const CDiagnoseIndex& index = m_viewer.Index();
-    std::vector<std::wstring> lines;
-    const std::vector<diagnose::RecordId> records = SelectedRecords();
-    if (records.empty() ||
-        viewer::ReadRecordLines(index, index.Source(), records, lines) != diagnose::Recheck::Same)
-        return;
-    win::PutClipboardText(m_hwnd, viewer::ComposeRecordsText(lines));
+// The keys, the context menu and Enter all come here, from the window's queue: the copy may say
+// in a message box why it failed.
+bool CMatchWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
+    switch (id) {
+    case ID_VIEWER_COPY:
+        m_viewer.CopyRecords(m_hwnd, SelectedRecords());
+        return true;
+    case ID_SELECT_ALL:
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        return true;
+    case ID_SHOW_IN_VIEWER:
+        OnOK();
+        return true;
+    default:
+        return Dialog::OnCommand(notifyCode, id, control);
+    }
+}
+
+// The one place that builds the window's context menu; from the keyboard it opens at the
+// focused row.
+void CMatchWindow::ShowContextMenu(LPARAM position) {
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (focused < 0 ||
+        !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
+        row = {};
+    const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
+    const UINT command = win::PopupMenu()
+                             .Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
+                             .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
+                             .Separator()
+                             .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+                             .Run(m_hwnd, at);
+    if (command && m_hwnd)
+        OnCommand(0, static_cast<WORD>(command), nullptr);
 }
 
 bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
@@ -308,6 +336,9 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kReloadViewer:
         m_viewer.ReadLogAgain();
         return true;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(lParam);
+        return true;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             ::MoveWindow(m_list.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -320,20 +351,17 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
 }
 
-// The keys of the window and its list; the framework passes no others.
+// The keys of the window and its list; the framework passes no others. They run inside whatever
+// loop takes them: they only become commands posted to the window.
 bool CMatchWindow::PreTranslateMessage(MSG& message) {
     if (message.message == WM_KEYDOWN && message.hwnd == m_list.Handle()) {
         const bool control = ::GetKeyState(VK_CONTROL) < 0;
-        if (message.wParam == VK_RETURN) {
-            OnOK();
-            return true;
-        }
-        if (control && message.wParam == 'A') {
-            m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-            return true;
-        }
-        if (control && message.wParam == 'C') {
-            CopySelection();
+        const WORD command = message.wParam == VK_RETURN        ? ID_SHOW_IN_VIEWER
+                             : control && message.wParam == 'A' ? ID_SELECT_ALL
+                             : control && message.wParam == 'C' ? ID_VIEWER_COPY
+                                                                : 0;
+        if (command) {
+            ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;
         }
     }

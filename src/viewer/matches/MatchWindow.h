@@ -28,6 +28,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
     void OnOK() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -51,7 +52,7 @@ private:
     void OnColumnClick(int column);
     std::vector<diagnose::RecordId> SelectedRecords() const;
     void ShowInViewer(int row);
-    void CopySelection();
+    void ShowContextMenu(LPARAM position);
 
     CDiagnoseDlg& m_viewer;
     win::ListView m_list;

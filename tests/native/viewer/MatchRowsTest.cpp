@@ -67,17 +67,19 @@ TEST(RecordsText, LinesAsTheyStandInTheLogInTheOrderGivenEndedByCrLf) {
     store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
     ASSERT_TRUE(store.Read(source, source.bytes.size(), true, L"?").ok());
 
-    std::vector<std::wstring> lines;
-    ASSERT_EQ(viewer::ReadRecordLines(store, source, {150, 3, 70, 999}, lines), diagnose::Recheck::Same);
-    EXPECT_EQ(viewer::ComposeRecordsText(lines),
-              std::wstring(L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
-                           L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"
-                           L"01.01.2026 08:00:00   Host=\"PC70\" Text=\"Grüße\"\r\n"
-                           L"\r\n") +
-                  L'\0')
+    std::wstring text;
+    auto take = [&](const std::wstring& line) { return (text += line + L"\r\n").size() < 150; };
+    ASSERT_EQ(viewer::ForEachRecordLine(store, source, {150, 3, 70, 999}, take, 3), diagnose::Recheck::Same);
+    EXPECT_EQ(text, L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
+                    L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"
+                    L"01.01.2026 08:00:00   Host=\"PC70\" Text=\"Grüße\"\r\n")
+        << "in batches of three, until the taker has enough";
+    text.clear();
+    ASSERT_EQ(viewer::ForEachRecordLine(store, source, {150, 999}, take, 1), diagnose::Recheck::Same);
+    EXPECT_EQ(text, L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n\r\n")
         << "an id that is no record gives an empty line";
-    EXPECT_EQ(viewer::ComposeRecordsText({}), std::wstring(1, L'\0'));
 
+    std::vector<std::wstring> lines;
     source.bytes[source.bytes.find("PC70")] = 'X'; // rewritten under the viewer
     EXPECT_EQ(viewer::ReadRecordLines(store, source, {3, 70}, lines), diagnose::Recheck::Changed);
     EXPECT_TRUE(lines.empty());

@@ -13,7 +13,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
-#include <string>
 
 using namespace testing_support;
 
@@ -50,10 +49,9 @@ HWND OwnedWindow(HWND owner, const std::wstring& title) {
     return nullptr;
 }
 
-// A key as a keyboard move or a menu takes it: for the thread, not for a window of the viewer,
-// whose dialog keys would take an arrow before the loop has begun.
-void PostThreadKey(UINT key) {
-    PostKey(nullptr, key);
+void PostOk(const std::wstring& title) {
+    ::PostMessageW(OwnedWindow(nullptr, title) ? OwnedWindow(nullptr, title) : FindThreadDialog(), WM_COMMAND,
+                   IDOK, 0);
 }
 
 void Mouse(DWORD flags) {
@@ -63,8 +61,7 @@ void Mouse(DWORD flags) {
     ::SendInput(1, &input, sizeof input);
 }
 
-void SendFindNext(HWND viewer, const wchar_t* text) {
-    std::wstring what = text;
+void FindNext(HWND viewer, std::wstring what) {
     FINDREPLACEW request{};
     request.lStructSize = sizeof request;
     request.lpstrFindWhat = what.data();
@@ -72,79 +69,60 @@ void SendFindNext(HWND viewer, const wchar_t* text) {
     ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
 }
 
-// The viewer as a host sees it: its window, its tree and list, its owned windows.
-struct Screen {
-    HWND viewer = nullptr;
-    HWND Tree() const { return ::GetDlgItem(viewer, IDC_DIAGNOSE_TREE); }
-    HWND List() const { return ::GetDlgItem(viewer, IDC_DIAGNOSE_LIST); }
-    void Command(WORD id) const { ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    void SelectFirstEntry() const {
-        HTREEITEM heading = TreeView_GetRoot(Tree());
-        TreeView_SelectItem(Tree(), TreeView_GetChild(Tree(), heading));
-        PumpMessages(20);
-    }
-    HWND Matches() const {
-        Command(ID_VIEWER_ALL_MATCHES); // no text yet: opens the Find dialog, whose Find Next fills it
-        SendFindNext(viewer, L"Alpha");
-        PumpMessages(50);
-        return OwnedWindow(viewer, L"Vistral Diagnose - Treffer");
-    }
-    HWND Timeline() const {
-        Command(ID_VIEWER_TIMELINE);
-        PumpMessages(50);
-        return OwnedWindow(viewer, L"Vistral Diagnose - Zeitverlauf");
-    }
-};
+HWND Command(HWND viewer, WORD id, const wchar_t* window) {
+    ::SendMessageW(viewer, WM_COMMAND, id, 0);
+    if (id == ID_VIEWER_ALL_MATCHES) // no text yet: the Find dialog opens, and its Find Next fills
+        FindNext(viewer, L"Alpha");
+    PumpMessages(50);
+    return OwnedWindow(viewer, window);
+}
 
-struct Loop {
-    const char* name;
-    // Opens what the loop needs and answers the window it runs on.
-    std::function<HWND(const Screen&)> prepare;
-    // Runs the loop on that window and returns when it has ended; `end` ends it from inside,
-    // after the host's close.
-    std::function<void(HWND)> run;
-    std::function<void()> end;
-};
+HWND WithEntrySelected(HWND viewer) {
+    HWND tree = ::GetDlgItem(viewer, IDC_DIAGNOSE_TREE);
+    TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    return viewer;
+}
 
-void KeyboardMoveOrSize(HWND window, WPARAM command) {
-    PostThreadKey(VK_LEFT); // the first arrow starts the keyboard move or size
+// A keyboard move or size: the first arrow starts it, Enter ends it. The keys are the thread's,
+// as the loop takes them, not a window's of the viewer, whose dialog keys would take an arrow.
+void KeyboardLoop(HWND window, WPARAM command) {
+    PostKey(nullptr, VK_LEFT);
     ::SendMessageW(window, WM_SYSCOMMAND, command, 0);
 }
 
-void PostOk(const wchar_t* title) {
-    for (HWND window : ThreadWindows())
-        if (::IsWindowVisible(window) && WindowText(window) == title)
-            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+struct Loop {
+    const char* name;
+    std::function<HWND(HWND viewer)> prepare; // answers the window the loop runs on
+    std::function<void(HWND)> run;            // returns when the loop has ended
+    std::function<void()> end;                // ends it from inside, after the host's close
+};
+
+void PrintTo(const Loop& loop, std::ostream* out) {
+    *out << loop.name;
 }
 
-HWND TheViewer(const Screen& s) {
-    return s.viewer;
-}
-
-HWND FirstEntrySelected(const Screen& s) {
-    s.SelectFirstEntry();
-    return s.viewer;
-}
+const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
+const auto kViewer = [](HWND viewer) { return viewer; };
 
 const Loop kLoops[] = {
-    {"keyboard move of the viewer", TheViewer, [](HWND w) { KeyboardMoveOrSize(w, SC_MOVE); },
-     [] { PostThreadKey(VK_RETURN); }},
-    {"keyboard move of the match window", [](const Screen& s) { return s.Matches(); },
-     [](HWND w) { KeyboardMoveOrSize(w, SC_MOVE); }, [] { PostThreadKey(VK_RETURN); }},
-    {"keyboard size of the timeline", [](const Screen& s) { return s.Timeline(); },
-     [](HWND w) { KeyboardMoveOrSize(w, SC_SIZE); }, [] { PostThreadKey(VK_RETURN); }},
-    {"system menu of the timeline", [](const Screen& s) { return s.Timeline(); },
+    {"keyboard move of the viewer", kViewer, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard move of the match window",
+     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
+     [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard size of the timeline",
+     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
+     [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
+    {"system menu of the timeline",
+     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
      [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, [] { ::EndMenu(); }},
-    {"context menu of the viewer", TheViewer,
-     [](HWND w) {
-         HWND list = ::GetDlgItem(w, IDC_DIAGNOSE_LIST);
-         RECT area{};
-         ::GetWindowRect(list, &area);
-         ::SendMessageW(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
-                        MAKELPARAM(area.left + 20, area.top + 40));
-     },
+    {"context menu of the viewer", kViewer,
+     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_DIAGNOSE_LIST), -1); },
      [] { ::EndMenu(); }},
-    {"scroll-bar drag in the viewer's list", FirstEntrySelected,
+    {"context menu of the match window",
+     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
+     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_MATCHES_LIST), -1); },
+     [] { ::EndMenu(); }},
+    {"scroll-bar drag in the viewer's list", WithEntrySelected,
      [](HWND w) {
          SCROLLBARINFO bar{};
          bar.cbSize = sizeof bar;
@@ -156,9 +134,9 @@ const Loop kLoops[] = {
          PumpMessages(900); // the drag's loop runs inside
      },
      [] { Mouse(MOUSEEVENTF_LEFTUP); }},
-    {"message box of the viewer", TheViewer, [](HWND w) { SendFindNext(w, L"nirgends"); },
+    {"message box of the viewer", kViewer, [](HWND w) { FindNext(w, L"nirgends"); },
      [] { PostOk(L"Vistral Diagnose"); }},
-    {"details", FirstEntrySelected,
+    {"details", WithEntrySelected,
      [](HWND w) {
          NMITEMACTIVATE activate{};
          activate.hdr = {::GetDlgItem(w, IDC_DIAGNOSE_LIST), IDC_DIAGNOSE_LIST, NM_DBLCLK};
@@ -167,10 +145,6 @@ const Loop kLoops[] = {
      [] { PostOk(L"Vistral Diagnose-Details"); }},
 };
 
-void PrintTo(const Loop& loop, std::ostream* out) {
-    *out << loop.name;
-}
-
 class CloseInLoop : public ::testing::TestWithParam<Loop> {};
 
 } // namespace
@@ -178,12 +152,11 @@ class CloseInLoop : public ::testing::TestWithParam<Loop> {};
 TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     TempDirectory dir;
     const std::wstring log = dir.Path() + L"Events.log";
-    {
-        std::ofstream file(log.c_str(), std::ios::binary);
-        for (int i = 0; i < 200; ++i) // enough rows for the list's scroll bar
-            file << "05.12.2026 08:00:" << (10 + i % 50)
-                 << "   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\"\r\n";
-    }
+    std::ofstream file(log.c_str(), std::ios::binary);
+    for (int i = 0; i < 200; ++i) // enough rows for the list's scroll bar
+        file << "05.12.2026 08:00:" << (10 + i % 50)
+             << "   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\"\r\n";
+    file.close();
     ::DestroyWindow(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
                                       nullptr)); // what the platform makes for a thread's first window
     const std::set<HWND> before = ThreadWindows();
@@ -194,12 +167,11 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
         reinterpret_cast<void*>(::GetProcAddress(module, "CreateDiagnoseDlg")));
     auto destroy = reinterpret_cast<PFN_DestroyOpenDlg>(
         reinterpret_cast<void*>(::GetProcAddress(module, "DestroyOpenDlg")));
-    std::string ansiLog(log.begin(), log.end());
-    ASSERT_EQ(create(0x0407, ansiLog.c_str()), 0);
+    ASSERT_EQ(create(0x0407, std::string(log.begin(), log.end()).c_str()), 0);
     PumpMessages(50);
-    Screen screen{OwnedWindow(nullptr, L"Vistral Diagnose")};
-    ASSERT_NE(screen.viewer, nullptr);
-    HWND loopWindow = GetParam().prepare(screen);
+    HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
+    ASSERT_NE(viewer, nullptr);
+    HWND loopWindow = GetParam().prepare(viewer);
     ASSERT_NE(loopWindow, nullptr);
     // The platform's libraries that the module's dialogs brought in may keep threads of their own.
     const size_t threads = ProcessThreads();
@@ -207,24 +179,17 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     bool hiddenAtOnce = false;
     AfterDelay(300, [&] {
         destroy();
-        hiddenAtOnce = !::IsWindowVisible(screen.viewer);
+        hiddenAtOnce = !::IsWindowVisible(viewer);
     });
     AfterDelay(700, GetParam().end);
     GetParam().run(loopWindow);
     PumpMessages(400);
     EXPECT_TRUE(hiddenAtOnce) << "off the screen while the loop runs";
-
-    std::set<HWND> left;
+    size_t left = 0;
     for (HWND window : ThreadWindows())
-        if (!before.count(window))
-            left.insert(window);
-    if (!left.empty()) {
-        // Freeing the module now would leave its windows' procedures behind.
-        const std::wstring title = WindowText(*left.begin());
-        ADD_FAILURE() << left.size() << " windows of the module were left, the first titled \""
-                      << std::string(title.begin(), title.end()) << "\"";
-        return;
-    }
+        left += !before.count(window);
+    // Freeing the module with its windows left would leave their procedures behind.
+    ASSERT_EQ(left, 0u) << "windows of the module were left";
     EXPECT_EQ(ProcessThreads(), threads) << "no thread of the module is left";
     ASSERT_TRUE(::FreeLibrary(module));
     EXPECT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing holds the module";

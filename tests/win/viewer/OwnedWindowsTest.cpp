@@ -3,7 +3,10 @@
 // is one click, a hover that goes with its window.
 #include "ViewerFixture.h"
 
+#include <algorithm>
 #include <fstream>
+#include <memory>
+#include <thread>
 
 using namespace testing_support;
 using namespace viewer_tests;
@@ -40,6 +43,20 @@ bool TipShows() {
 }
 
 int g_scans = 0;
+
+// Opens `window`'s context menu from the keyboard for `control` and chooses the item whose
+// mnemonic is `key`.
+void ChooseFromMenu(HWND window, HWND control, WORD key) {
+    auto open = std::make_shared<bool>(true);
+    AfterDelay(150, [control, key] { PostKey(control, key); });
+    AfterDelay(1000, [open] { // whatever the key did; not a later test's menu
+        if (*open)
+            ::EndMenu();
+    });
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), -1);
+    *open = false;
+    PumpMessages(50);
+}
 
 } // namespace
 
@@ -119,4 +136,83 @@ TEST_F(Viewer, TimelineTakesADoubleClickAsOneAndItsHoverGoesWithItsWindow) {
     Command(ID_VIEWER_TIMELINE);
     PumpMessages(50);
     EXPECT_FALSE(TipShows()) << "no tooltip of the window that went";
+}
+
+TEST_F(Viewer, TimelineChartTakesTheKeysAndItsMenuShowsASlotOrTheWholeLog) {
+    Open(WriteLog({R"(05.12.2026 08:00:10   Host="PC1" Process="Alpha" Traceclass="2")",
+                   R"(05.12.2026 08:01:20   Host="PC2" Process="Beta" Traceclass="1")",
+                   R"(05.12.2026 08:02:30   Host="PC2" Process="Gamma" Traceclass="2")"}));
+    ASSERT_NE(viewer, nullptr);
+    Command(ID_VIEWER_TIMELINE);
+    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    ASSERT_NE(timeline, nullptr);
+    HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
+    EXPECT_TRUE(::GetWindowLongW(chart, GWL_STYLE) & WS_TABSTOP) << "Tab reaches it";
+    ::SetFocus(chart);
+    PostKey(chart, VK_END);
+    PumpMessages(50);
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_FOCUS),
+              L"05.12.2026 08:02 - 08:03: Fehler: 1, Warnung: 0, Information: 0, Unbekannt: 0");
+    EXPECT_EQ(WindowText(chart), ChildText(timeline, IDC_TIMELINE_FOCUS)) << "what a screen reader reads";
+    PostKey(chart, VK_LEFT);
+    PostKey(chart, VK_RETURN);
+    PumpMessages(50);
+    EXPECT_EQ(Where().second, L"Beta");
+    ASSERT_TRUE(::IsWindow(timeline)) << "Enter does not close it";
+
+    ChooseFromMenu(timeline, chart, 'G'); // the whole log, whatever entry is selected
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"Alle Einträge (3) - ein Balken je 1 min");
+    PostKey(chart, VK_HOME);
+    PumpMessages(50);
+    ChooseFromMenu(timeline, chart, 'V'); // its focused slot in the viewer
+    EXPECT_EQ(Where().second, L"Alpha");
+}
+
+TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld) {
+    Open(WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
+                   R"(05.12.2026 08:00:02   Host="PC2" Process="Alpha" Traceclass="1")"}));
+    ASSERT_NE(viewer, nullptr);
+    Command(ID_VIEWER_ALL_MATCHES);
+    wchar_t what[] = L"Alpha";
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
+    HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
+    ASSERT_NE(matches, nullptr);
+    HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
+    ListView_SetItemState(rows, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
+    ::SetForegroundWindow(matches); // as the operator's click or key in it does
+    ::SetFocus(rows);
+    ChooseFromMenu(matches, rows, 'A');
+    EXPECT_EQ(ListView_GetSelectedCount(rows), 2u) << "Select all";
+    ChooseFromMenu(matches, rows, 'K');
+    const std::wstring copied = ClipboardText();
+    EXPECT_EQ(copied.size() > 2 ? copied.substr(copied.size() - 3) : L"", std::wstring(L"\r\n") + L'\0');
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), 2) << "Copy";
+    ChooseFromMenu(matches, rows, 'V');
+    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC2 (1)"), std::wstring(L"Alpha"))) << "Show in viewer";
+
+    // Another program holds the clipboard: the copy says so.
+    HANDLE held = ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
+           done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        ::OpenClipboard(nullptr);
+        ::SetEvent(held);
+        ::WaitForSingleObject(done, 5000);
+        ::CloseClipboard();
+    });
+    ::WaitForSingleObject(held, 5000);
+    SeenMessageBox seen;
+    ReadAndCloseNextMessageBox(seen);
+    CtrlKey(rows, 'C');
+    PumpMessages(300);
+    ::SetEvent(done);
+    holder.join();
+    ::CloseHandle(held);
+    ::CloseHandle(done);
+    EXPECT_EQ(seen.text.rfind(L"Die Einträge konnten nicht in die Zwischenablage kopiert werden: ", 0), 0u)
+        << Ansi(seen.text);
 }
