@@ -68,7 +68,7 @@ bool CMatchWindow::OnInitDialog() {
         m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
     const RECT client = ClientRect();
     ::MoveWindow(m_list.Handle(), 0, 0, client.right, client.bottom, FALSE);
-    CenterOnScreen();
+    m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
     return true;
 }
 
@@ -339,6 +339,9 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_CONTEXTMENU:
         ShowContextMenu(lParam);
         return true;
+    case WM_DESTROY:
+        m_place.Remember(m_hwnd);
+        return false;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             ::MoveWindow(m_list.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "viewer/matches/MatchRows.h"
+#include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
@@ -60,4 +61,7 @@ private:
     std::wstring m_text;        // the search text the rows are of
     uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
+    // Wide: under the viewer first.
+    OwnedPlacement m_place{
+        {viewer::Side::Below, viewer::Side::Above, viewer::Side::Right, viewer::Side::Left}};
 };

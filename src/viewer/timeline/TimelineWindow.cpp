@@ -79,12 +79,7 @@ bool TimelineWindow::OnInitDialog() {
         ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 1, 1, m_hwnd,
                           reinterpret_cast<HMENU>(IDC_TIMELINE_FOCUS), win::ThisModule(), nullptr);
     ::SendDlgItemMessageW(m_hwnd, IDC_TIMELINE_FOCUS, WM_SETFONT, Send(WM_GETFONT), FALSE);
-    // Over the middle of the viewer.
-    const RECT owner = m_viewer.WindowRect();
-    const RECT mine = WindowRect();
-    ::SetWindowPos(m_hwnd, nullptr, (owner.left + owner.right - (mine.right - mine.left)) / 2,
-                   (owner.top + owner.bottom - (mine.bottom - mine.top)) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
     return true;
@@ -219,6 +214,9 @@ bool TimelineWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case kClose:
         ::DestroyWindow(m_hwnd);
         return true;
+    case WM_DESTROY:
+        m_place.Remember(m_hwnd);
+        return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;

@@ -4,6 +4,7 @@
 
 #include "viewer/timeline/TimelineCounts.h"
 #include "viewer/timeline/TimelineChart.h"
+#include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 
@@ -48,4 +49,6 @@ private:
     TimelineChart m_chart;
     bool m_countPosted = false;
     bool m_wholeLog = false; // the operator chose the whole log whatever entry is selected
+    OwnedPlacement m_place{
+        {viewer::Side::Right, viewer::Side::Left, viewer::Side::Below, viewer::Side::Above}};
 };

@@ -68,7 +68,7 @@ TEST(RecordsText, LinesAsTheyStandInTheLogInTheOrderGivenEndedByCrLf) {
     ASSERT_TRUE(store.Read(source, source.bytes.size(), true, L"?").ok());
 
     std::wstring text;
-    auto take = [&](const std::wstring& line) { return (text += line + L"\r\n").size() < 150; };
+    auto take = [&](const std::wstring& line) { return (text += line + L"\r\n").size() < 140; };
     ASSERT_EQ(viewer::ForEachRecordLine(store, source, {150, 3, 70, 999}, take, 3), diagnose::Recheck::Same);
     EXPECT_EQ(text, L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
                     L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"

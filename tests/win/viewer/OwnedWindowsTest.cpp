@@ -13,27 +13,6 @@ using namespace viewer_tests;
 
 namespace {
 
-// The viewer's visible owned dialog with the given control, or null.
-HWND OwnedDialog(HWND viewer, int control) {
-    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-        if (::GetWindow(w, GW_OWNER) == viewer && ::IsWindowVisible(w) &&
-            (!control || ::GetDlgItem(w, control)))
-            return w;
-    return nullptr;
-}
-
-void CtrlKey(HWND target, WORD key, bool shift = false) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(keys);
-    PressCtrlKey(target, key);
-    PumpMessages(50);
-    ReleaseCtrl();
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
-}
-
 // A timeline tooltip of this thread that is showing.
 bool TipShows() {
     for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
@@ -147,6 +126,10 @@ TEST_F(Viewer, TimelineChartTakesTheKeysAndItsMenuShowsASlotOrTheWholeLog) {
     HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
     ASSERT_NE(timeline, nullptr);
     HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
+    RECT mine{}, rows{}, both{};
+    ::GetWindowRect(timeline, &mine);
+    ::GetWindowRect(list, &rows);
+    EXPECT_FALSE(::IntersectRect(&both, &mine, &rows)) << "beside the viewer, off its list";
     EXPECT_TRUE(::GetWindowLongW(chart, GWL_STYLE) & WS_TABSTOP) << "Tab reaches it";
     ::SetFocus(chart);
     PostKey(chart, VK_END);
@@ -166,6 +149,12 @@ TEST_F(Viewer, TimelineChartTakesTheKeysAndItsMenuShowsASlotOrTheWholeLog) {
     PumpMessages(50);
     ChooseFromMenu(timeline, chart, 'V'); // its focused slot in the viewer
     EXPECT_EQ(Where().second, L"Alpha");
+    ::SetWindowPos(timeline, nullptr, 5, 6, 400, 300, SWP_NOZORDER);
+    PostKey(timeline, VK_ESCAPE);
+    PumpMessages(50);
+    Command(ID_VIEWER_TIMELINE);
+    ::GetWindowRect(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), &mine);
+    EXPECT_EQ(std::make_pair(mine.left, mine.bottom), std::make_pair(5L, 306L)) << "it keeps its place";
 }
 
 TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld) {
@@ -182,6 +171,10 @@ TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
+    RECT mine{}, viewerRows{}, both{};
+    ::GetWindowRect(matches, &mine);
+    ::GetWindowRect(list, &viewerRows);
+    EXPECT_FALSE(::IntersectRect(&both, &mine, &viewerRows)) << "beside or below the viewer, off its list";
     ListView_SetItemState(rows, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
     ::SetForegroundWindow(matches); // as the operator's click or key in it does

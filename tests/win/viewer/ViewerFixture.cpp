@@ -120,6 +120,27 @@ void ReleaseCtrl() {
     ::SetKeyboardState(keys);
 }
 
+void CtrlKey(HWND target, WORD key, bool shift) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PressCtrlKey(target, key);
+    PumpMessages(50);
+    ReleaseCtrl();
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+HWND OwnedDialog(HWND viewer, int control) {
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(w, GW_OWNER) == viewer && ::IsWindowVisible(w) &&
+            (!control || ::GetDlgItem(w, control)))
+            return w;
+    return nullptr;
+}
+
 void PressKey(HWND target, WORD key, bool shift) {
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);

@@ -42,6 +42,10 @@ void ClickAt(HWND window, POINT client, bool twice = false);
 // reach it.)
 void PressCtrlKey(HWND target, WORD key);
 void ReleaseCtrl();
+// Ctrl+key (with Shift when asked) pressed and released on `target`, its messages pumped.
+void CtrlKey(HWND target, WORD key, bool shift = false);
+// The visible dialog `viewer` owns that holds the control `control` (any dialog for 0), or null.
+HWND OwnedDialog(HWND viewer, int control);
 // A key as the keyboard gives it, with Shift held or not; the messages it makes are pumped.
 void PressKey(HWND target, WORD key, bool shift = false);
 // Pumps until `done` holds, at most `ms`.
