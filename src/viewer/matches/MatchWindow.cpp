@@ -81,6 +81,8 @@ void CMatchWindow::Fill() {
     // an empty list has none.
     m_list.SetItemCount(0);
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_selected.Clear();
+    m_selectedKnown = true;
     if (check == diagnose::Recheck::Same) {
         m_rows.Fill(*marks);
     } else {
@@ -126,7 +128,61 @@ template <typename Change> void CMatchWindow::ChangeRows(Change&& change) {
             m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
     }
     m_list.Invalidate(false);
+    m_selectedKnown = false; // rows moved under the notifications
     ShowTitle();
+}
+
+void CMatchWindow::TakeNewRows(const std::vector<bool>& marks, diagnose::RecordId firstNew) {
+    auto texts = [this](int column, const auto& rows, auto& out) { TextsOf(column, rows, out); };
+    if (m_rows.TakesBack(firstNew)) { // the provisional last line filed again: rare, and by record
+        ChangeRows([&] { m_rows.TakeNew(marks, firstNew, texts); });
+        return;
+    }
+    if (!m_selectedKnown || m_selected.Count() != static_cast<size_t>(m_list.GetSelectedCount()))
+        ReadSelection();
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    const viewer::RowChange change = m_rows.TakeNew(marks, firstNew, texts);
+    if (change.inserted.empty())
+        return ShowTitle();
+    auto moved = [&](long row) { // where a row stands after the new ones went in
+        for (size_t at : change.inserted)
+            row += static_cast<long>(at) <= row;
+        return row;
+    };
+    m_list.Send(LVM_SETITEMCOUNT, m_rows.Rows().size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    for (const auto& [row, selected] : m_selected.Insert(change.inserted))
+        m_list.SetItemState(static_cast<int>(row), selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    if (focused >= 0 && moved(focused) != focused) {
+        m_list.SetItemState(focused, 0, LVIS_FOCUSED);
+        m_list.SetItemState(static_cast<int>(moved(focused)), LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    // Rows that went in above the top one would push what is shown down: scroll it back.
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (top >= 0 && moved(top) > top && m_list.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(moved(top) - top) * (item.bottom - item.top));
+    m_list.Invalidate(false);
+    ShowTitle();
+}
+
+// The list's selection row by row: only when the ranges kept of it do not add up.
+void CMatchWindow::ReadSelection() {
+    m_selected.Clear();
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        m_selected.Set(row, row + 1, true);
+    m_selectedKnown = true;
+}
+
+void CMatchWindow::OnItemChanged(const NMLISTVIEW& change) {
+    if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+        return;
+    const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0) // every row
+        m_selected.Set(0, static_cast<long>(m_rows.Rows().size()), selected);
+    else
+        m_selected.Set(change.iItem, change.iItem + 1, selected);
 }
 
 void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
@@ -143,10 +199,7 @@ void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
         return;
     }
     m_searchError = 0;
-    ChangeRows([&] {
-        m_rows.TakeNew(*marks, firstNew,
-                       [this](int column, const auto& rows, auto& texts) { TextsOf(column, rows, texts); });
-    });
+    TakeNewRows(*marks, firstNew);
 }
 
 void CMatchWindow::OnReloaded() {
@@ -310,6 +363,12 @@ bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
         case LVN_GETDISPINFOW:
             AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
             return true;
+        case LVN_ITEMCHANGED:
+            OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(header));
+            return false;
+        case LVN_ODSTATECHANGED: // a range, whose states the platforms report differently
+            m_selectedKnown = false;
+            return false;
         case NM_DBLCLK: {
             const int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
             if (row >= 0 && static_cast<size_t>(row) < m_rows.Rows().size())

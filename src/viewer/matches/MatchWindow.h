@@ -43,8 +43,14 @@ private:
     void OnReadError(uint32_t error) override;
 
     void Fill();
-    // Runs `change` on the rows and shows them again, the selected records still selected.
+    // Runs `change` on the rows and shows them again, the selected records still selected: for
+    // a new order, where every row may move.
     template <typename Change> void ChangeRows(Change&& change);
+    // New matches join; selection, focus and top row stay with their records at a cost that
+    // follows what arrived.
+    void TakeNewRows(const std::vector<bool>& marks, diagnose::RecordId firstNew);
+    void ReadSelection();
+    void OnItemChanged(const NMLISTVIEW& change);
     void ShowTitle();
     void TextsOf(int column, const std::vector<diagnose::RecordId>& rows,
                  std::vector<std::wstring>& texts) const;
@@ -58,8 +64,10 @@ private:
     CDiagnoseDlg& m_viewer;
     win::ListView m_list;
     viewer::MatchRows m_rows;
-    std::wstring m_text;        // the search text the rows are of
-    uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
+    viewer::SelectedRows m_selected; // as the list reports it
+    bool m_selectedKnown = true;     // false once the list reported a range it changed
+    std::wstring m_text;             // the search text the rows are of
+    uint32_t m_searchError = 0;      // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
     // Wide: under the viewer first.
     OwnedPlacement m_place{
