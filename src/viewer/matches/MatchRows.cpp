@@ -8,16 +8,21 @@
 
 namespace viewer {
 
-void MatchRows::Fill(const std::vector<bool>& marks) {
+void MatchRows::Fill(const std::vector<bool>& marks, const ColumnTexts* sorted) {
     m_end = marks.size();
-    m_sortColumn = -1;
-    m_ascending = false;
+    if (!sorted || m_sortColumn < 0) {
+        m_sortColumn = -1;
+        m_ascending = false;
+        sorted = nullptr;
+    }
     std::vector<diagnose::RecordId> rows;
     rows.reserve(static_cast<size_t>(std::count(marks.begin(), marks.end(), true)));
     for (size_t id = 0; id < marks.size(); ++id)
         if (marks[id])
             rows.push_back(static_cast<diagnose::RecordId>(id));
     m_rows.swap(rows);
+    if (sorted)
+        Sort(*sorted);
 }
 
 RowChange MatchRows::TakeNew(const std::vector<bool>& marks, diagnose::RecordId firstNew,

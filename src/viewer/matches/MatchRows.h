@@ -25,9 +25,10 @@ struct RowChange {
 
 class MatchRows {
 public:
-    // The records marked in `marks`, in file order; a sort is forgotten. The rows take four
-    // bytes per match and no more: they are counted before they are stored.
-    void Fill(const std::vector<bool>& marks);
+    // The records marked in `marks`, in file order, or sorted as they were when `sorted` is
+    // given (the same search read again); else a sort is forgotten. The rows take four bytes per
+    // match and no more: they are counted before they are stored.
+    void Fill(const std::vector<bool>& marks, const ColumnTexts* sorted = nullptr);
     // Records from `firstNew` on were filed (or filed again): the rows at or after it go, and
     // the marked ones from there join, at the end in file order, or where sorting would put
     // them (after the rows of equal text) when the rows are sorted: one stable merge, which asks

@@ -45,7 +45,13 @@ void CMatchWindow::Show(bool activate) {
         TranslateInHostLoop();
         m_viewer.AddObserver(this);
     }
-    Fill();
+    // Find Next with the search it shows already leaves it as the operator arranged it.
+    const ViewerFind& find = m_viewer.Find();
+    const std::wstring search =
+        find.Text() + (find.MatchCase() ? L"\1" : L"\0") + (find.WholeWord() ? L"\1" : L"\0");
+    if (search != m_search || m_searchError || !::IsWindowVisible(m_hwnd))
+        Fill();
+    m_search = search;
     ::ShowWindow(m_hwnd, ::IsIconic(m_hwnd) ? SW_RESTORE : activate ? SW_SHOW : SW_SHOWNOACTIVATE);
     if (activate) {
         ::SetActiveWindow(m_hwnd);
@@ -72,7 +78,7 @@ bool CMatchWindow::OnInitDialog() {
     return true;
 }
 
-void CMatchWindow::Fill() {
+void CMatchWindow::Fill(bool again) {
     m_text = m_viewer.Find().Text();
     m_searchError = 0;
     const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
@@ -84,7 +90,10 @@ void CMatchWindow::Fill() {
     m_selected.Clear();
     m_selectedKnown = true;
     if (check == diagnose::Recheck::Same) {
-        m_rows.Fill(*marks);
+        const viewer::ColumnTexts texts = [this](int column, const auto& rows, auto& out) {
+            TextsOf(column, rows, out);
+        };
+        m_rows.Fill(*marks, again ? &texts : nullptr);
     } else {
         m_rows.Clear();
         if (check == diagnose::Recheck::Changed)
@@ -202,8 +211,45 @@ void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
     TakeNewRows(*marks, firstNew);
 }
 
+void CMatchWindow::OnReloading() {
+    ReadSelection();
+    m_keptSelection.clear();
+    for (const auto& [first, last] : m_selected.Ranges())
+        for (long row = first; row < last && m_keptSelection.size() < 100000; ++row)
+            m_keptSelection.push_back(KeyOf(m_rows.Rows()[static_cast<size_t>(row)]));
+    std::sort(m_keptSelection.begin(), m_keptSelection.end());
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    m_keptFocus = focused >= 0 ? KeyOf(m_rows.Rows()[static_cast<size_t>(focused)]) : std::wstring();
+    m_keptTop = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+}
+
+// The log read again (a cut, a new file): the same search, in the same order, with the rows of
+// the records that were selected selected again and the list scrolled where it was.
 void CMatchWindow::OnReloaded() {
-    Fill();
+    Fill(true);
+    const auto& rows = m_rows.Rows();
+    for (size_t row = 0; row < rows.size() && (!m_keptSelection.empty() || !m_keptFocus.empty()); ++row) {
+        const std::wstring key = KeyOf(rows[row]);
+        if (std::binary_search(m_keptSelection.begin(), m_keptSelection.end(), key))
+            m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+        if (key == m_keptFocus) {
+            m_list.SetItemState(static_cast<int>(row), LVIS_FOCUSED, LVIS_FOCUSED);
+            m_keptFocus.clear();
+        }
+    }
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    if (m_keptTop >= 0 && m_keptTop != top &&
+        m_list.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(m_keptTop - top) * (item.bottom - item.top));
+    m_keptSelection.clear();
+    m_keptTop = -1;
+}
+
+std::wstring CMatchWindow::KeyOf(diagnose::RecordId record) const {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    return index.RowText(record, 0) + L'\t' + index.GetHost(record) + L'\t' + index.GetProcess(record);
 }
 
 void CMatchWindow::OnReadError(uint32_t) {

@@ -38,11 +38,14 @@ protected:
 
 private:
     void OnRecordsAdded(diagnose::RecordId firstNew) override;
+    void OnReloading() override;
     void OnReloaded() override;
     void OnSelectionChanged() override {}
     void OnReadError(uint32_t error) override;
 
-    void Fill();
+    // `again`: the same search read anew, whose sort, selection and scroll stay.
+    void Fill(bool again = false);
+    std::wstring KeyOf(diagnose::RecordId record) const;
     // Runs `change` on the rows and shows them again, the selected records still selected: for
     // a new order, where every row may move.
     template <typename Change> void ChangeRows(Change&& change);
@@ -66,8 +69,14 @@ private:
     viewer::MatchRows m_rows;
     viewer::SelectedRows m_selected; // as the list reports it
     bool m_selectedKnown = true;     // false once the list reported a range it changed
-    std::wstring m_text;             // the search text the rows are of
-    uint32_t m_searchError = 0;      // why the search could not read the log; 0 when it could
+    // The search the rows are of, and across a reload what the operator looked at, by the
+    // records' date, time, computer and process (their ids change).
+    std::wstring m_search;
+    std::vector<std::wstring> m_keptSelection;
+    std::wstring m_keptFocus;
+    long m_keptTop = -1;
+    std::wstring m_text;        // the search text the rows are of
+    uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
     // Wide: under the viewer first.
     OwnedPlacement m_place{

@@ -23,13 +23,6 @@ protected:
         Open(path);
         ASSERT_NE(viewer, nullptr);
     }
-    void ClickHeader(HWND matches, int column) {
-        NMLISTVIEW click{};
-        click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
-        click.iSubItem = column;
-        ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
-        PumpMessages(20);
-    }
     std::wstring path;
 };
 
@@ -126,12 +119,7 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     // English texts from the English library.
     Open(path, 0x0409);
     Command(ID_VIEWER_ALL_MATCHES);
-    wchar_t what[] = L"zugriff";
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    SearchFor(L"zugriff");
     matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"zugriff\" (4)");

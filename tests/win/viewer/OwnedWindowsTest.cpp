@@ -4,6 +4,7 @@
 #include "ViewerFixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -162,12 +163,7 @@ TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld
                    R"(05.12.2026 08:00:02   Host="PC2" Process="Alpha" Traceclass="1")"}));
     ASSERT_NE(viewer, nullptr);
     Command(ID_VIEWER_ALL_MATCHES);
-    wchar_t what[] = L"Alpha";
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
+    SearchFor(L"Alpha");
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
@@ -177,35 +173,57 @@ TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld
     EXPECT_FALSE(::IntersectRect(&both, &mine, &viewerRows)) << "beside or below the viewer, off its list";
     ListView_SetItemState(rows, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
-    ::SetForegroundWindow(matches); // as the operator's click or key in it does
-    ::SetFocus(rows);
     ChooseFromMenu(matches, rows, 'A');
     EXPECT_EQ(ListView_GetSelectedCount(rows), 2u) << "Select all";
     ChooseFromMenu(matches, rows, 'K');
     const std::wstring copied = ClipboardText();
-    EXPECT_EQ(copied.size() > 2 ? copied.substr(copied.size() - 3) : L"", std::wstring(L"\r\n") + L'\0');
     EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), 2) << "Copy";
     ChooseFromMenu(matches, rows, 'V');
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC2 (1)"), std::wstring(L"Alpha"))) << "Show in viewer";
 
     // Another program holds the clipboard: the copy says so.
-    HANDLE held = ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
-           done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<int> step{0}; // 1: the clipboard is held; 2: let it go
     std::thread holder([&] {
-        ::OpenClipboard(nullptr);
-        ::SetEvent(held);
-        ::WaitForSingleObject(done, 5000);
+        step = ::OpenClipboard(nullptr) ? 1 : 2;
+        for (int waited = 0; step != 2 && waited < 5000; waited += 10)
+            ::Sleep(10);
         ::CloseClipboard();
     });
-    ::WaitForSingleObject(held, 5000);
+    ASSERT_TRUE(PumpUntil([&] { return step != 0; }, 5000));
     SeenMessageBox seen;
     ReadAndCloseNextMessageBox(seen);
     CtrlKey(rows, 'C');
     PumpMessages(300);
-    ::SetEvent(done);
+    step = 2;
     holder.join();
-    ::CloseHandle(held);
-    ::CloseHandle(done);
     EXPECT_EQ(seen.text.rfind(L"Die Einträge konnten nicht in die Zwischenablage kopiert werden: ", 0), 0u)
         << Ansi(seen.text);
+}
+
+TEST_F(Viewer, MatchWindowKeepsSortSelectionAndScrollOverAnUnchangedSearchAndACut) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i)
+        lines.push_back("05.12.2026 08:00:" + std::to_string(10 + i % 50) + "   Host=\"PC1\" Process=\"P" +
+                        std::to_string(100 + i) + "\" Traceclass=\"0\"");
+    const std::wstring path = WriteLog(lines);
+    Open(path);
+    ASSERT_NE(viewer, nullptr);
+    Command(ID_VIEWER_ALL_MATCHES);
+    SearchFor(L"Host");
+    HWND rows = ::GetDlgItem(OwnedDialog(window, IDC_MATCHES_LIST), IDC_MATCHES_LIST);
+    ClickHeader(::GetParent(rows), 3);
+    ClickHeader(::GetParent(rows), 3); // by process, descending
+    ListView_SetItemState(rows, 40, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(rows, 59, FALSE);
+    const int top = ListView_GetTopIndex(rows);
+    SearchFor(L"Host");                            // the same search
+    lines.erase(lines.begin(), lines.begin() + 5); // the log cut to its newest part
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc);
+    WriteLog(lines);
+    Command(ID_VIEWER_REFRESH);
+    PumpMessages(50);
+    EXPECT_EQ(ListText(rows, 0, 3), L"P199") << "still by process, descending";
+    const int selected = ListView_GetNextItem(rows, -1, LVNI_SELECTED);
+    EXPECT_EQ(selected < 0 ? L"" : ListText(rows, selected, 3), L"P159");
+    EXPECT_EQ(ListView_GetTopIndex(rows), top);
 }

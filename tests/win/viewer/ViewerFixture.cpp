@@ -152,6 +152,14 @@ void PressKey(HWND target, WORD key, bool shift) {
     ::SetKeyboardState(keys);
 }
 
+void ClickHeader(HWND matches, int column) {
+    NMLISTVIEW click{};
+    click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = column;
+    ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
+    PumpMessages(20);
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
         if (done())
@@ -231,6 +239,15 @@ void Viewer::Command(int id) {
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     PumpMessages(20);
+}
+
+void Viewer::SearchFor(const wchar_t* text) {
+    std::wstring what = text;
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
 }
 
 void Viewer::DoubleClickRow(int row) {

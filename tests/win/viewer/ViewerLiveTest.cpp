@@ -213,12 +213,7 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     EXPECT_TRUE(roots[1].expanded && roots[1].children.back().data != 0);
     EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
 
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    wchar_t what[] = L"Nadel";
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    SearchFor(L"Nadel");
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC15000 (1)"), std::wstring(L"P15000")))
         << "found under the closed heading, which now has its entries";
 
@@ -254,12 +249,7 @@ TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
         DestroyOpenDlg();
         Open(path);
         ASSERT_NE(viewer, nullptr);
-        wchar_t what[] = L"äRGER ÜBER öL";
-        FINDREPLACEW request{};
-        request.lStructSize = sizeof request;
-        request.lpstrFindWhat = what;
-        request.Flags = FR_FINDNEXT | FR_DOWN;
-        ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
+        SearchFor(L"äRGER ÜBER öL");
         EXPECT_EQ(Where().second, L"Beta") << (utf16 ? "UTF-16" : "8-bit");
     }
 }
