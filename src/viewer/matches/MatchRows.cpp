@@ -98,27 +98,30 @@ std::vector<size_t> MatchRows::Merge(std::vector<diagnose::RecordId> fresh, cons
     return inserted;
 }
 
+// Only the ranges that touch [first, last) are replaced: the list reports its rows one by one,
+// in order, so most calls end at the last range.
 void SelectedRows::Set(long first, long last, bool selected) {
-    std::vector<std::pair<long, long>> ranges;
-    for (const auto& range : m_ranges) {
-        if (range.second < first || range.first > last) { // apart: kept as it is
-            ranges.push_back(range);
-            continue;
+    if (first >= last)
+        return;
+    const auto begin =
+        std::lower_bound(m_ranges.begin(), m_ranges.end(), first,
+                         [](const std::pair<long, long>& range, long row) { return range.second < row; });
+    const auto end =
+        std::upper_bound(begin, m_ranges.end(), last,
+                         [](long row, const std::pair<long, long>& range) { return row < range.first; });
+    std::vector<std::pair<long, long>> replaced;
+    if (selected) { // joined with what touches it
+        replaced.push_back({begin != end ? std::min(first, begin->first) : first,
+                            begin != end ? std::max(last, (end - 1)->second) : last});
+    } else {
+        for (auto range = begin; range != end; ++range) {
+            if (range->first < first)
+                replaced.push_back({range->first, first});
+            if (range->second > last)
+                replaced.push_back({last, range->second});
         }
-        if (selected) { // touching or overlapping: joined
-            first = std::min(first, range.first);
-            last = std::max(last, range.second);
-            continue;
-        }
-        if (range.first < first)
-            ranges.push_back({range.first, first});
-        if (range.second > last)
-            ranges.push_back({last, range.second});
     }
-    if (selected && first < last)
-        ranges.push_back({first, last});
-    std::sort(ranges.begin(), ranges.end());
-    m_ranges.swap(ranges);
+    m_ranges.insert(m_ranges.erase(begin, end), replaced.begin(), replaced.end());
 }
 
 size_t SelectedRows::Count() const {

@@ -48,7 +48,7 @@ void CMatchWindow::Show(bool activate) {
     // Find Next with the search it shows already leaves it as the operator arranged it.
     const ViewerFind& find = m_viewer.Find();
     const std::wstring search =
-        find.Text() + (find.MatchCase() ? L"\1" : L"\0") + (find.WholeWord() ? L"\1" : L"\0");
+        std::wstring(find.MatchCase() ? L"C" : L"c") + (find.WholeWord() ? L"W" : L"w") + find.Text();
     if (search != m_search || m_searchError || !::IsWindowVisible(m_hwnd))
         Fill();
     m_search = search;
