@@ -23,6 +23,7 @@
 #define IDC_TIMELINE_SUBTITLE 1020
 #define IDC_TIMELINE_CHART 1021
 #define IDC_TIMELINE_UNTIMED 1022
+#define IDC_TIMELINE_FOCUS 1023
 
 // Commands of the details accelerators
 #define ID_DETAILS_SELECT_ALL 32771
@@ -35,6 +36,11 @@
 #define ID_VIEWER_ALL_MATCHES 32785
 #define ID_VIEWER_TIMELINE 32786
 #define ID_VIEWER_COPY 32787
+// Commands of the context menus of the match window and the timeline
+#define ID_SELECT_ALL 32788
+#define ID_SHOW_IN_VIEWER 32789
+#define ID_TIMELINE_WHOLE_LOG 32790
+#define ID_TIMELINE_SELECTED_ENTRY 32791
 
 // String table
 #define IDS_DIAGNOSE_TITLE 129
@@ -55,6 +61,15 @@
 #define IDS_MENU_FOLLOW 143
 #define IDS_FIND_NOT_FOUND 144
 #define IDS_READ_FAILED 145
+// Context menus and copying: 146 to 149 and 155 to 159
+#define IDS_MENU_COPY 146
+#define IDS_MENU_SELECT_ALL 147
+#define IDS_MENU_SHOW_IN_VIEWER 148
+#define IDS_COPY_FAILED 149
+#define IDS_COPY_TOO_LARGE 155
+#define IDS_LOG_CHANGED 156
+#define IDS_MENU_WHOLE_LOG 157
+#define IDS_MENU_SELECTED_ENTRY 158
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151
