@@ -17,8 +17,6 @@ namespace {
 // click arrive before it.
 constexpr UINT kColumnClickDone = WM_APP + 1;
 
-// Looks at the log for new lines while following is on.
-constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowMilliseconds = 1000;
 
 UINT CloseMessage() {
@@ -302,38 +300,18 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
         Request(viewer::Work::Reload);
 }
 
-// Gone for the host at once: the slot is empty (a CreateDiagnoseDlg in the same handler makes
-// a new viewer) and the window hidden; it is destroyed once nothing of the viewer's runs.
-void CDiagnoseDlg::Close() {
-    if (!m_closing) {
-        KeepChoices(); // before the window is hidden: its place is that of a shown window
-        m_closing = true;
-        if (m_slot && *m_slot == this)
-            *m_slot = nullptr;
-        ::KillTimer(m_hwnd, kFollowTimer);
-        CancelSave(); // its thread has ended before the window goes
-        ::ShowWindow(m_hwnd, SW_HIDE);
-        if (m_details)
-            m_details->EndDialog(IDCANCEL);
-        if (m_work.Busy()) {
-            ::EndMenu();          // ours, when it is open: it holds the thread in its loop
-            EndPlatformDialogs(); // the save dialog, a message box
-        }
-    }
-    // Nothing of ours on the stack: gone before the call returns, so that a host may free the
-    // module right after DestroyOpenDlg.
-    if (!m_work.Busy() && !PlatformLoopRuns()) {
-        ::DestroyWindow(m_hwnd); // deletes this
-        return;
-    }
-    Request(viewer::Work::Close);
-}
-
 bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     BusyScope busy(*this);
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
         OnColumnClick(column);
+        return true;
+    }
+    std::wstring typed;
+    long start = 0;
+    bool wrap = false;
+    if (m_list.TypedSearch(*header, typed, start, wrap)) {
+        result = viewer::FindRowByDateText(m_index, m_rows.Ids(), start, typed, wrap);
         return true;
     }
     if (header->hwndFrom == m_list.Handle()) {
@@ -393,11 +371,13 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         CancelSave();
         return true;
     case WM_TIMER:
-        if (wParam == kSaveEndTimer)
-            OnSaveProgress();
-        else if (wParam == kFollowTimer)
+        if (wParam == kFollowTimer)
             OnFollowTimer();
-        return wParam == kSaveEndTimer || wParam == kFollowTimer;
+        else if (wParam == kSaveEndTimer)
+            OnSaveProgress();
+        else
+            return OnCloseTimer(wParam);
+        return true;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;

@@ -51,9 +51,14 @@ public:
     bool Create();
     // Shows the window and brings it to the front, restoring it when it is minimised.
     void BringToFront();
-    // Leaves the slot and the screen at once and closes as soon as nothing of the viewer's is
-    // on the stack (the details are ended, an open menu too).
+    // Leaves the slot and the screen at once, ends the loops of its windows that can be ended
+    // (the details, a message box, a menu, a held mouse), and destroys its windows as soon as
+    // no loop on one of them holds the thread (ViewerClose.cpp).
     void Close();
+    // A message box over `owner` (the viewer or a window it owns), which a close ends.
+    int ShowMessage(HWND owner, const std::wstring& text, UINT style);
+    // The viewer, its controls and the windows it owns, directly or through another of them.
+    bool IsOurs(HWND window) const;
 
     // The record above or below one, in the list as it is ordered now.
     void FindNeighbour(NeighbourQuery& query) const { m_rows.FindNeighbour(query); }
@@ -63,6 +68,8 @@ public:
     // exists). Asked for every second while following is on, and by F5; runs from the queue.
     void Refresh();
     bool IsFollowing() const { return m_follow && !m_readFailure; }
+    // Why the log could not be read on, or else in full when it was opened; 0 when it could.
+    DWORD ReadFailure() const { return m_readFailure ? m_readFailure : m_openError; }
 
     const CDiagnoseIndex& Index() const { return m_index; }
     const std::wstring& CaptionText() const { return m_caption.Text(); }
@@ -82,6 +89,9 @@ public:
     void RemoveObserver(ViewerObserver* observer);
     // Reads the log again from the start: a window the viewer owns found a line changed.
     void ReadLogAgain();
+    // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF;
+    // says so over `owner` when they cannot go there.
+    void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
 
     // The message column's text of `record`: its line read again (for the rows on screen only).
     std::wstring MessageText(diagnose::RecordId record);
@@ -139,12 +149,19 @@ private:
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
     static constexpr UINT kSaveProgress = WM_APP + 3;
     static constexpr UINT kSaveCancel = WM_APP + 4;
-    static constexpr UINT_PTR kSaveEndTimer = 2; // the end of a save, told once nothing of ours runs
+    // Looks at the log for new lines while following is on.
+    static constexpr UINT_PTR kFollowTimer = 1;
+    // The end of a save, told once nothing of ours runs (2 is the close's).
+    static constexpr UINT_PTR kSaveEndTimer = 3;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
     void RunDeferredWork(bool wakeUp);
+    // Closing (ViewerClose.cpp)
     bool PlatformLoopRuns() const;
+    bool OnCloseTimer(UINT_PTR timer);
+    void EndLoopsOfOurs();
+    std::vector<HWND> OwnedTopLevelWindows() const;
     // Following the log (ViewerFollow.cpp)
     void OnFollowTimer();
     void ReadOn();
@@ -178,7 +195,6 @@ private:
     // Saving records (save/ViewerSave.cpp)
     void OnSaveProgress();
     void OnSaveEnded();
-    void EndPlatformDialogs();
 
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
@@ -191,7 +207,8 @@ private:
     bool m_columnClickSeen = false; // one header click sorts once, however delivered
     CDiagnoseDetailsDlg* m_details = nullptr;
     viewer::DeferredWork m_work;
-    bool m_closing = false; // Close was asked: out of the slot and hidden, destroyed from the queue
+    bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue
+    HWND m_messageOwner = nullptr; // while a message box or the save dialog of ours runs: its owner
     bool m_follow = true;
     DWORD m_openError = 0;   // why the log could not be read in full when it was opened
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file

@@ -26,7 +26,59 @@ bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordI
         return timeA < timeB;
     return store.GetTime(a) < store.GetTime(b);
 }
+bool SameText(const wchar_t* a, const wchar_t* b, size_t count) {
+    auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c; };
+    for (size_t i = 0; i < count; ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}
+
+// Whether "date time" begins with `typed`; rows mostly share their interned date, whose answer
+// is kept while the typed text ends within it.
+class DateTextMatch {
+public:
+    DateTextMatch(const diagnose::RecordStore& store, const std::wstring& typed)
+        : m_store(store), m_typed(typed) {}
+    bool operator()(RecordId id) {
+        const std::wstring& date = m_store.GetDate(id);
+        if (&date != m_date) {
+            m_date = &date;
+            m_head = SameText(date.data(), m_typed.data(), std::min(date.size(), m_typed.size()));
+        }
+        if (!m_head || m_typed.size() <= date.size())
+            return m_head;
+        if (m_typed[date.size()] != L' ')
+            return false;
+        const std::wstring time = m_store.GetTime(id);
+        const size_t rest = m_typed.size() - date.size() - 1;
+        return rest <= time.size() && SameText(time.data(), m_typed.data() + date.size() + 1, rest);
+    }
+
+private:
+    const diagnose::RecordStore& m_store;
+    const std::wstring& m_typed;
+    const std::wstring* m_date = nullptr;
+    bool m_head = false;
+};
+
 } // namespace
+
+long FindRowByDateText(const diagnose::RecordStore& store, const std::vector<RecordId>& rows, long start,
+                       const std::wstring& typed, bool wrap) {
+    const long count = static_cast<long>(rows.size());
+    if (typed.empty() || count == 0)
+        return -1;
+    start = start >= 0 && start < count ? start : 0;
+    DateTextMatch matches(store, typed);
+    for (long row = start; row < count; ++row)
+        if (matches(rows[static_cast<size_t>(row)]))
+            return row;
+    for (long row = 0; wrap && row < start; ++row)
+        if (matches(rows[static_cast<size_t>(row)]))
+            return row;
+    return -1;
+}
 
 void RecordRows::Show(const diagnose::RecordList* group) {
     m_group = group;

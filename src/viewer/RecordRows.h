@@ -88,4 +88,10 @@ private:
     const MessageKeys* m_messages = nullptr;
 };
 
+// The list's type-ahead: the first of `rows` from `start` on (around past the last to the first
+// when `wrap`) whose first column, date and time, begins with `typed` (ASCII letters compared
+// without regard to case); -1 when none does, so that the list keeps its selection.
+long FindRowByDateText(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& rows,
+                       long start, const std::wstring& typed, bool wrap);
+
 } // namespace viewer

@@ -1,4 +1,4 @@
-// Records' lines read again, and the clipboard text of them.
+// Records' lines read again.
 #include "viewer/RecordsText.h"
 
 #include <algorithm>
@@ -82,14 +82,22 @@ diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::
     return check;
 }
 
-std::wstring ComposeRecordsText(const std::vector<std::wstring>& lines) {
-    std::wstring text;
-    for (const std::wstring& line : lines) {
-        text += line;
-        text += L"\r\n";
+diagnose::Recheck ForEachRecordLine(const diagnose::RecordStore& store, diagnose::ByteSource& source,
+                                    const std::vector<diagnose::RecordId>& records,
+                                    const std::function<bool(const std::wstring& line)>& take, size_t batch) {
+    std::vector<std::wstring> lines;
+    for (size_t first = 0; first < records.size(); first += batch) {
+        const auto begin = records.begin() + static_cast<long>(first);
+        const std::vector<diagnose::RecordId> part(
+            begin, begin + static_cast<long>(std::min(batch, records.size() - first)));
+        const diagnose::Recheck check = ReadRecordLines(store, source, part, lines);
+        if (check != diagnose::Recheck::Same)
+            return check;
+        for (const std::wstring& line : lines)
+            if (!take(line))
+                return diagnose::Recheck::Same;
     }
-    text += L'\0';
-    return text;
+    return diagnose::Recheck::Same;
 }
 
 } // namespace viewer

@@ -1,5 +1,5 @@
-// Records' lines as they stand in the log, read again for a copy, a save or a sort, and the text
-// a copy puts on the clipboard. No platform headers.
+// Records' lines as they stand in the log, read again for a copy, a save or a sort. No platform
+// headers.
 #pragma once
 
 #include "diagnose/RecordStore.h"
@@ -24,13 +24,19 @@ diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose:
 // run of nearby records, from its first line's start to its last line's.
 uint64_t BytesToRead(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& records);
 
-// The lines of `records` in the order given. Anything but Same leaves `lines` empty.
+// The lines of `records` in the order given. Anything but Same leaves `lines` empty: a log
+// that changed under the viewer gives none of its lines as a record's.
 diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                   const std::vector<diagnose::RecordId>& records,
                                   std::vector<std::wstring>& lines);
 
-// Each line ended by CR LF, in the order given, then one terminating NUL: exactly the
-// characters that go to the clipboard.
-std::wstring ComposeRecordsText(const std::vector<std::wstring>& lines);
+// The lines of `records` in the order given, each handed to `take` (an id that is no record
+// gives an empty line), read `batch` records at a time: a copy of a million records holds one
+// batch's lines, not all of them. Stops, answering Same, when `take` answers false; anything
+// but Same once a log changed under the viewer or could not be read.
+diagnose::Recheck ForEachRecordLine(const diagnose::RecordStore& store, diagnose::ByteSource& source,
+                                    const std::vector<diagnose::RecordId>& records,
+                                    const std::function<bool(const std::wstring& line)>& take,
+                                    size_t batch = 4096);
 
 } // namespace viewer

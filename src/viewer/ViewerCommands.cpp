@@ -3,47 +3,30 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
+#include "win/PopupMenu.h"
 #include "win/ResourceModule.h"
 
-namespace {
-
-struct MenuDeleter {
-    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
-};
-
-} // namespace
-
+// The one place that builds the viewer's context menu; from the keyboard it opens at the
+// control's top left corner.
 void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     if (control != m_list.Handle() && control != m_groups.Tree().Handle())
         return;
-    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    if (position == -1) {
-        // From the keyboard: at the control's top left corner.
-        at = {0, 0};
-        ::ClientToScreen(control, &at);
-    }
-    std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter> menu(::CreatePopupMenu());
-    if (!menu)
-        return;
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND).c_str());
-    ::AppendMenuW(menu.get(), MF_STRING | (m_find.HasText() ? 0 : MF_GRAYED), ID_VIEWER_FIND_NEXT,
-                  ViewerText(IDS_MENU_FIND_NEXT).c_str());
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES).c_str());
-    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH).c_str());
-    ::AppendMenuW(menu.get(), MF_STRING | (m_follow ? MF_CHECKED : 0), ID_VIEWER_FOLLOW,
-                  ViewerText(IDS_MENU_FOLLOW).c_str());
-    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu.get(), MF_STRING, ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE).c_str());
-    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu.get(), MF_STRING | (m_rows.Count() ? 0 : MF_GRAYED), ID_VIEWER_SAVE_AS,
-                  ViewerText(IDS_MENU_SAVE_AS).c_str());
+    win::PopupMenu menu;
+    menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
+        .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_find.HasText())
+        .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))
+        .Separator()
+        .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
+        .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_follow)
+        .Separator()
+        .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
+        .Separator()
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0);
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
         BusyScope busy(*this);
-        command = static_cast<UINT>(
-            ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr));
+        command = menu.Run(m_hwnd, win::PopupMenu::Where(control, position));
     }
     if (command && !m_closing)
         OnViewerCommand(static_cast<WORD>(command));

@@ -173,6 +173,7 @@ void CDiagnoseDlg::Reload() {
     GroupKey key;
     bool entry = false;
     const bool hadSelection = m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry);
+    Notify([](ViewerObserver& observer) { observer.OnReloading(); });
     // Nothing selected before the lists go: the tree would hand the freed list of its selected
     // item to the selection change that emptying it makes.
     m_groups.Tree().SelectItem(nullptr);

@@ -1,6 +1,8 @@
 // Where the viewer's and the details dialog's controls go for a client size.
 #include "viewer/ViewerLayout.h"
 
+#include <algorithm>
+
 namespace viewer {
 
 ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons) {
@@ -36,6 +38,40 @@ DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons
     layout.list = {10, 10, cx - 20, cy - 30 - buttons.ok.height};
     layout.columnWidth = columns > 0 ? (cx - 20) / columns - 2 : 0;
     return layout;
+}
+
+Box PlaceBesideViewer(const Box& viewer, const Box& list, Size window, const Box& workArea,
+                      const Side (&sides)[4]) {
+    const int areaRight = workArea.x + workArea.width, areaBottom = workArea.y + workArea.height;
+    auto clamp = [](int value, int low, int high) { return value < low ? low : value > high ? high : value; };
+    // Along the side it touches, the window starts where the viewer does, shifted into the area.
+    const int alongX = clamp(viewer.x, workArea.x, areaRight - window.width);
+    const int alongY = clamp(viewer.y, workArea.y, areaBottom - window.height);
+    for (Side side : sides) {
+        switch (side) {
+        case Side::Right:
+            if (viewer.x + viewer.width + window.width <= areaRight)
+                return {viewer.x + viewer.width, alongY, window.width, window.height};
+            break;
+        case Side::Left:
+            if (viewer.x - window.width >= workArea.x)
+                return {viewer.x - window.width, alongY, window.width, window.height};
+            break;
+        case Side::Below:
+            if (viewer.y + viewer.height + window.height <= areaBottom)
+                return {alongX, viewer.y + viewer.height, window.width, window.height};
+            break;
+        case Side::Above:
+            if (viewer.y - window.height >= workArea.y)
+                return {alongX, viewer.y - window.height, window.width, window.height};
+            break;
+        }
+    }
+    const bool listLeft = list.x + list.width / 2 < workArea.x + workArea.width / 2;
+    const bool listHigh = list.y + list.height / 2 < workArea.y + workArea.height / 2;
+    return {listLeft ? std::max(workArea.x, areaRight - window.width) : workArea.x,
+            listHigh ? std::max(workArea.y, areaBottom - window.height) : workArea.y, window.width,
+            window.height};
 }
 
 } // namespace viewer

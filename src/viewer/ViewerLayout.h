@@ -67,4 +67,13 @@ struct DetailsLayout {
 // list fills the dialog above the buttons, all columns equally wide.
 DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns);
 
+// Where a window of the viewer's opens, in screen pixels: in the work area of the viewer's
+// monitor, touching the viewer and off it, on the first side that has room, in the order
+// `sides` gives (the timeline beside it, right then left, then below and above; the wide match
+// window below it first). Where no side has room it goes to the work area's corner farthest
+// from the viewer's list, kept inside the work area.
+enum class Side : unsigned char { Right, Left, Below, Above };
+Box PlaceBesideViewer(const Box& viewer, const Box& list, Size window, const Box& workArea,
+                      const Side (&sides)[4]);
+
 } // namespace viewer

@@ -15,6 +15,8 @@ class ViewerObserver {
 public:
     // Records from `firstNew` on were filed (or filed again: the provisional last line grew).
     virtual void OnRecordsAdded(diagnose::RecordId firstNew) = 0;
+    // The log is about to be read again: the records are still those of the last read.
+    virtual void OnReloading() {}
     // The index was emptied and the log read again: earlier record ids mean nothing now.
     virtual void OnReloaded() = 0;
     // Another tree item was selected, or the tree was filled in the other grouping.

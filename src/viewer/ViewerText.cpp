@@ -39,3 +39,13 @@ std::wstring SystemErrorText(DWORD error) {
     }
     return L"0x" + std::to_wstring(error);
 }
+
+std::wstring ViewerTextWith(UINT id, const std::wstring& value) {
+    std::wstring text = ViewerText(id);
+    for (const wchar_t* placeholder : {L"%s", L"%u"}) {
+        const size_t at = text.find(placeholder);
+        if (at != std::wstring::npos)
+            return text.replace(at, 2, value);
+    }
+    return text;
+}

@@ -16,3 +16,6 @@ viewer::MessageOfLine MessageReader();
 // The platform's text for an error, in the language of the resources where the platform has
 // it there; its number when it has none.
 std::wstring SystemErrorText(DWORD error);
+// The viewer's text `id` with its placeholder (%s or %u) replaced by `value`. The text is never
+// used as a format, so a language library's text cannot make it read arguments that are not there.
+std::wstring ViewerTextWith(UINT id, const std::wstring& value);

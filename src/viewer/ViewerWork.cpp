@@ -20,19 +20,6 @@ void CDiagnoseDlg::PostWakeUp() {
     m_work.Posted(m_hwnd && ::PostMessageW(m_hwnd, kRunDeferredWork, 0, 0));
 }
 
-// A menu (the system menu, a host's) or a keyboard move or size runs its own loop, which
-// dispatches our messages; the work waits until it has ended. So does a control of ours that
-// holds the mouse (a scroll bar's thumb, a header's divider): its loop may be on the stack.
-bool CDiagnoseDlg::PlatformLoopRuns() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info))
-        return false;
-    HWND capture = info.hwndCapture;
-    return (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0 ||
-           (capture && (capture == m_hwnd || ::IsChild(m_hwnd, capture)));
-}
-
 void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
     const bool canRun = !PlatformLoopRuns();
     for (viewer::Work work; (work = m_work.Next(wakeUp, canRun)) != viewer::Work{}; wakeUp = false) {

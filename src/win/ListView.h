@@ -76,6 +76,18 @@ public:
             return reinterpret_cast<const NMHEADERW&>(header).iItem;
         return -1;
     }
+    // For a list with LVS_OWNERDATA: what the operator typed, when `header` is the list's
+    // LVN_ODFINDITEM asking for a row whose text begins with it, with the row to start at and
+    // whether to go around. The owner answers the row, or -1 to leave the selection as it is.
+    bool TypedSearch(const NMHDR& header, std::wstring& typed, long& start, bool& wrap) const {
+        if (header.code != LVN_ODFINDITEMW || header.hwndFrom != m_hwnd)
+            return false;
+        const LVFINDINFOW& find = reinterpret_cast<const NMLVFINDITEMW&>(header).lvfi;
+        typed = (find.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.psz ? find.psz : L"";
+        start = reinterpret_cast<const NMLVFINDITEMW&>(header).iStart;
+        wrap = (find.flags & LVFI_WRAP) != 0;
+        return true;
+    }
     int GetColumnCount() const {
         HWND header = GetHeader();
         return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;

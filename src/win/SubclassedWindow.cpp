@@ -8,16 +8,21 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x5A74; // one subclass of ours per window
 }
 
-SubclassedWindow::~SubclassedWindow() { UnsubclassWindow(); }
+SubclassedWindow::~SubclassedWindow() {
+    UnsubclassWindow();
+}
 
-bool SubclassedWindow::SubclassDlgItem(int id, HWND parent) { return SubclassWindow(::GetDlgItem(parent, id)); }
+bool SubclassedWindow::SubclassDlgItem(int id, HWND parent) {
+    return SubclassWindow(::GetDlgItem(parent, id));
+}
 
 bool SubclassedWindow::SubclassWindow(HWND hwnd) {
     if (!hwnd || m_hwnd)
         return false;
     m_hwnd = hwnd;
     PreSubclassWindow();
-    if (!::SetWindowSubclass(hwnd, &SubclassedWindow::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!::SetWindowSubclass(hwnd, &SubclassedWindow::SubclassProc, kSubclassId,
+                             reinterpret_cast<DWORD_PTR>(this))) {
         m_hwnd = nullptr;
         return false;
     }
@@ -38,10 +43,14 @@ LRESULT SubclassedWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam
     return ::DefSubclassProc(m_hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK SubclassedWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                DWORD_PTR self) {
+LRESULT CALLBACK SubclassedWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                                UINT_PTR, DWORD_PTR self) {
     auto* window = reinterpret_cast<SubclassedWindow*>(self);
     if (message == WM_NCDESTROY) {
+        try {
+            window->OnWindowGone();
+        } catch (...) {
+        }
         ::RemoveWindowSubclass(hwnd, &SubclassedWindow::SubclassProc, kSubclassId);
         window->m_hwnd = nullptr;
         return ::DefSubclassProc(hwnd, message, wParam, lParam);

@@ -23,6 +23,9 @@ public:
 protected:
     // Runs once the window is bound, before any message reaches WindowProc.
     virtual void PreSubclassWindow() {}
+    // Runs at WM_NCDESTROY, before the object lets go of the window: what belonged to that
+    // window goes here, so that the object is fresh when it is bound to another.
+    virtual void OnWindowGone() {}
     // Answers a message; the default passes it to the control's own procedure.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,17 +9,12 @@
 
 #include <algorithm>
 
-namespace {
-// A text of the viewer with "%s" replaced.
-std::wstring FormatText(UINT id, const std::wstring& what) {
-    std::wstring format = ViewerText(id);
-    const size_t at = format.find(L"%s");
-    return at == std::wstring::npos ? format : format.replace(at, 2, what);
-}
-} // namespace
-
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
-    if (m_find.Take(request) && (request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
+    if (!m_find.Take(request)) {
+        m_matchesOnFindNext = false; // the Find dialog that was to fill it went without a search
+        return;
+    }
+    if ((request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
         OnSearchTaken();
         FindNext(m_find.Down());
     }
@@ -33,12 +28,10 @@ void CDiagnoseDlg::FindNext(bool down) {
     DWORD readError = 0;
     if (FindFrom(down, readError))
         return;
-    const std::wstring text = readError ? FormatText(IDS_READ_FAILED, SystemErrorText(readError))
-                                        : FormatText(IDS_FIND_NOT_FOUND, m_find.Text());
-    HWND owner = m_find.Dialog() ? m_find.Dialog() : m_hwnd;
-    BusyScope busy(*this); // the message box's loop
-    ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(),
-                  MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
+    const std::wstring text = readError ? ViewerTextWith(IDS_READ_FAILED, SystemErrorText(readError))
+                                        : ViewerTextWith(IDS_FIND_NOT_FOUND, m_find.Text());
+    ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd, text,
+                MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 // Answers whether a match was shown (a log that changed under the search counts: it is read

@@ -3,10 +3,11 @@
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/RecordRows.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
 #include "resource.h"
-#include "win/Clipboard.h"
+#include "win/PopupMenu.h"
 
 #include <algorithm>
 #include <map>
@@ -44,8 +45,14 @@ void CMatchWindow::Show(bool activate) {
         TranslateInHostLoop();
         m_viewer.AddObserver(this);
     }
-    Fill();
-    ::ShowWindow(m_hwnd, activate ? SW_SHOW : SW_SHOWNOACTIVATE);
+    // Find Next with the search it shows already leaves it as the operator arranged it.
+    const ViewerFind& find = m_viewer.Find();
+    const std::wstring search =
+        std::wstring(find.MatchCase() ? L"C" : L"c") + (find.WholeWord() ? L"W" : L"w") + find.Text();
+    if (search != m_search || m_searchError || !::IsWindowVisible(m_hwnd))
+        Fill();
+    m_search = search;
+    ::ShowWindow(m_hwnd, ::IsIconic(m_hwnd) ? SW_RESTORE : activate ? SW_SHOW : SW_SHOWNOACTIVATE);
     if (activate) {
         ::SetActiveWindow(m_hwnd);
         ::SetFocus(m_list.Handle());
@@ -67,27 +74,32 @@ bool CMatchWindow::OnInitDialog() {
         m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
     const RECT client = ClientRect();
     ::MoveWindow(m_list.Handle(), 0, 0, client.right, client.bottom, FALSE);
-    CenterOnScreen();
+    m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
     return true;
 }
 
-void CMatchWindow::Fill() {
+void CMatchWindow::Fill(bool again) {
     m_text = m_viewer.Find().Text();
-    m_readError = 0;
+    m_searchError = 0;
     const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
     const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
     // Emptied first: the platform's list clears a selection row by row over all its rows, and
     // an empty list has none.
     m_list.SetItemCount(0);
     m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_selected.Clear();
+    m_selectedKnown = true;
     if (check == diagnose::Recheck::Same) {
-        m_rows.Fill(*marks);
+        const viewer::ColumnTexts texts = [this](int column, const auto& rows, auto& out) {
+            TextsOf(column, rows, out);
+        };
+        m_rows.Fill(*marks, again ? &texts : nullptr);
     } else {
         m_rows.Clear();
         if (check == diagnose::Recheck::Changed)
             ::PostMessageW(m_hwnd, kReloadViewer, 0, 0); // the rows come with the reload
         else
-            m_readError =
+            m_searchError =
                 m_viewer.Find().Marks().Error() ? m_viewer.Find().Marks().Error() : ERROR_READ_FAULT;
     }
     m_list.SetItemCount(static_cast<int>(m_rows.Rows().size()));
@@ -125,7 +137,61 @@ template <typename Change> void CMatchWindow::ChangeRows(Change&& change) {
             m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
     }
     m_list.Invalidate(false);
+    m_selectedKnown = false; // rows moved under the notifications
     ShowTitle();
+}
+
+void CMatchWindow::TakeNewRows(const std::vector<bool>& marks, diagnose::RecordId firstNew) {
+    auto texts = [this](int column, const auto& rows, auto& out) { TextsOf(column, rows, out); };
+    if (m_rows.TakesBack(firstNew)) { // the provisional last line filed again: rare, and by record
+        ChangeRows([&] { m_rows.TakeNew(marks, firstNew, texts); });
+        return;
+    }
+    if (!m_selectedKnown || m_selected.Count() != static_cast<size_t>(m_list.GetSelectedCount()))
+        ReadSelection();
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    const viewer::RowChange change = m_rows.TakeNew(marks, firstNew, texts);
+    if (change.inserted.empty())
+        return ShowTitle();
+    auto moved = [&](long row) { // where a row stands after the new ones went in
+        for (size_t at : change.inserted)
+            row += static_cast<long>(at) <= row;
+        return row;
+    };
+    m_list.Send(LVM_SETITEMCOUNT, m_rows.Rows().size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    for (const auto& [row, selected] : m_selected.Insert(change.inserted))
+        m_list.SetItemState(static_cast<int>(row), selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    if (focused >= 0 && moved(focused) != focused) {
+        m_list.SetItemState(focused, 0, LVIS_FOCUSED);
+        m_list.SetItemState(static_cast<int>(moved(focused)), LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    // Rows that went in above the top one would push what is shown down: scroll it back.
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (top >= 0 && moved(top) > top && m_list.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(moved(top) - top) * (item.bottom - item.top));
+    m_list.Invalidate(false);
+    ShowTitle();
+}
+
+// The list's selection row by row: only when the ranges kept of it do not add up.
+void CMatchWindow::ReadSelection() {
+    m_selected.Clear();
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        m_selected.Set(row, row + 1, true);
+    m_selectedKnown = true;
+}
+
+void CMatchWindow::OnItemChanged(const NMLISTVIEW& change) {
+    if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+        return;
+    const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+    if (change.iItem < 0) // every row
+        m_selected.Set(0, static_cast<long>(m_rows.Rows().size()), selected);
+    else
+        m_selected.Set(change.iItem, change.iItem + 1, selected);
 }
 
 void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
@@ -137,31 +203,65 @@ void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
     }
     if (check == diagnose::Recheck::Failed) {
         const uint32_t error = m_viewer.Find().Marks().Error();
-        OnReadError(error ? error : ERROR_READ_FAULT);
+        m_searchError = error ? error : ERROR_READ_FAULT;
+        ShowTitle();
         return;
     }
-    m_readError = 0;
-    ChangeRows([&] {
-        m_rows.TakeNew(*marks, firstNew,
-                       [this](int column, const auto& rows, auto& texts) { TextsOf(column, rows, texts); });
-    });
+    m_searchError = 0;
+    TakeNewRows(*marks, firstNew);
 }
 
+void CMatchWindow::OnReloading() {
+    ReadSelection();
+    m_keptSelection.clear();
+    for (const auto& [first, last] : m_selected.Ranges())
+        for (long row = first; row < last && m_keptSelection.size() < 100000; ++row)
+            m_keptSelection.push_back(KeyOf(m_rows.Rows()[static_cast<size_t>(row)]));
+    std::sort(m_keptSelection.begin(), m_keptSelection.end());
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    m_keptFocus = focused >= 0 ? KeyOf(m_rows.Rows()[static_cast<size_t>(focused)]) : std::wstring();
+    m_keptTop = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+}
+
+// The log read again (a cut, a new file): the same search, in the same order, with the rows of
+// the records that were selected selected again and the list scrolled where it was.
 void CMatchWindow::OnReloaded() {
-    Fill();
-    if (const DWORD error = m_viewer.Index().ReadError())
-        OnReadError(error);
+    Fill(true);
+    const auto& rows = m_rows.Rows();
+    for (size_t row = 0; row < rows.size() && (!m_keptSelection.empty() || !m_keptFocus.empty()); ++row) {
+        const std::wstring key = KeyOf(rows[row]);
+        if (std::binary_search(m_keptSelection.begin(), m_keptSelection.end(), key))
+            m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+        if (key == m_keptFocus) {
+            m_list.SetItemState(static_cast<int>(row), LVIS_FOCUSED, LVIS_FOCUSED);
+            m_keptFocus.clear();
+        }
+    }
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    if (m_keptTop >= 0 && m_keptTop != top &&
+        m_list.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(m_keptTop - top) * (item.bottom - item.top));
+    m_keptSelection.clear();
+    m_keptTop = -1;
 }
 
-void CMatchWindow::OnReadError(uint32_t error) {
-    m_readError = error;
+std::wstring CMatchWindow::KeyOf(diagnose::RecordId record) const {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    return index.RowText(record, 0) + L'\t' + index.GetHost(record) + L'\t' + index.GetProcess(record);
+}
+
+void CMatchWindow::OnReadError(uint32_t) {
     ShowTitle();
 }
 
+// The search's own read failure first; else why the viewer could not read its log on (or in
+// full when it was opened), which records of the same read do not take back.
 void CMatchWindow::ShowTitle() {
     std::wstring title = viewer::MatchesTitle(ViewerText(IDS_MATCHES_TITLE), m_text, m_rows.Rows().size());
-    if (m_readError)
-        title += L" - " + SystemErrorText(m_readError);
+    if (const uint32_t error = m_searchError ? m_searchError : m_viewer.ReadFailure())
+        title += L" - " + SystemErrorText(error);
     SetText(title);
 }
 
@@ -253,14 +353,42 @@ void CMatchWindow::OnOK() {
     ShowInViewer(m_list.GetNextItem(-1, LVNI_FOCUSED));
 }
 
-void CMatchWindow::CopySelection() {
-    const CDiagnoseIndex& index = m_viewer.Index();
-    std::vector<std::wstring> lines;
-    const std::vector<diagnose::RecordId> records = SelectedRecords();
-    if (records.empty() ||
-        viewer::ReadRecordLines(index, index.Source(), records, lines) != diagnose::Recheck::Same)
-        return;
-    win::PutClipboardText(m_hwnd, viewer::ComposeRecordsText(lines));
+// The keys, the context menu and Enter all come here, from the window's queue: the copy may say
+// in a message box why it failed.
+bool CMatchWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
+    switch (id) {
+    case ID_VIEWER_COPY:
+        m_viewer.CopyRecords(m_hwnd, SelectedRecords());
+        return true;
+    case ID_SELECT_ALL:
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        return true;
+    case ID_SHOW_IN_VIEWER:
+        OnOK();
+        return true;
+    default:
+        return Dialog::OnCommand(notifyCode, id, control);
+    }
+}
+
+// The one place that builds the window's context menu; from the keyboard it opens at the
+// focused row.
+void CMatchWindow::ShowContextMenu(LPARAM position) {
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (focused < 0 ||
+        !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
+        row = {};
+    const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
+    const UINT command = win::PopupMenu()
+                             .Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
+                             .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
+                             .Separator()
+                             .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+                             .Run(m_hwnd, at);
+    if (command && m_hwnd)
+        OnCommand(0, static_cast<WORD>(command), nullptr);
 }
 
 bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
@@ -269,11 +397,24 @@ bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
         OnColumnClick(column);
         return true;
     }
+    std::wstring typed;
+    long start = 0;
+    bool wrap = false;
+    if (m_list.TypedSearch(*header, typed, start, wrap)) {
+        result = viewer::FindRowByDateText(m_viewer.Index(), m_rows.Rows(), start, typed, wrap);
+        return true;
+    }
     if (header->hwndFrom == m_list.Handle()) {
         switch (header->code) {
         case LVN_GETDISPINFOW:
             AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
             return true;
+        case LVN_ITEMCHANGED:
+            OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(header));
+            return false;
+        case LVN_ODSTATECHANGED: // a range, whose states the platforms report differently
+            m_selectedKnown = false;
+            return false;
         case NM_DBLCLK: {
             const int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
             if (row >= 0 && static_cast<size_t>(row) < m_rows.Rows().size())
@@ -300,6 +441,12 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kReloadViewer:
         m_viewer.ReadLogAgain();
         return true;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(lParam);
+        return true;
+    case WM_DESTROY:
+        m_place.Remember(m_hwnd);
+        return false;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             ::MoveWindow(m_list.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -312,20 +459,17 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
 }
 
-// The keys of the window and its list; the framework passes no others.
+// The keys of the window and its list; the framework passes no others. They run inside whatever
+// loop takes them: they only become commands posted to the window.
 bool CMatchWindow::PreTranslateMessage(MSG& message) {
     if (message.message == WM_KEYDOWN && message.hwnd == m_list.Handle()) {
         const bool control = ::GetKeyState(VK_CONTROL) < 0;
-        if (message.wParam == VK_RETURN) {
-            OnOK();
-            return true;
-        }
-        if (control && message.wParam == 'A') {
-            m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-            return true;
-        }
-        if (control && message.wParam == 'C') {
-            CopySelection();
+        const WORD command = message.wParam == VK_RETURN        ? ID_SHOW_IN_VIEWER
+                             : control && message.wParam == 'A' ? ID_SELECT_ALL
+                             : control && message.wParam == 'C' ? ID_VIEWER_COPY
+                                                                : 0;
+        if (command) {
+            ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "viewer/matches/MatchRows.h"
+#include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
@@ -28,6 +29,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
     void OnOK() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -36,13 +38,22 @@ protected:
 
 private:
     void OnRecordsAdded(diagnose::RecordId firstNew) override;
+    void OnReloading() override;
     void OnReloaded() override;
     void OnSelectionChanged() override {}
     void OnReadError(uint32_t error) override;
 
-    void Fill();
-    // Runs `change` on the rows and shows them again, the selected records still selected.
+    // `again`: the same search read anew, whose sort, selection and scroll stay.
+    void Fill(bool again = false);
+    std::wstring KeyOf(diagnose::RecordId record) const;
+    // Runs `change` on the rows and shows them again, the selected records still selected: for
+    // a new order, where every row may move.
     template <typename Change> void ChangeRows(Change&& change);
+    // New matches join; selection, focus and top row stay with their records at a cost that
+    // follows what arrived.
+    void TakeNewRows(const std::vector<bool>& marks, diagnose::RecordId firstNew);
+    void ReadSelection();
+    void OnItemChanged(const NMLISTVIEW& change);
     void ShowTitle();
     void TextsOf(int column, const std::vector<diagnose::RecordId>& rows,
                  std::vector<std::wstring>& texts) const;
@@ -51,12 +62,23 @@ private:
     void OnColumnClick(int column);
     std::vector<diagnose::RecordId> SelectedRecords() const;
     void ShowInViewer(int row);
-    void CopySelection();
+    void ShowContextMenu(LPARAM position);
 
     CDiagnoseDlg& m_viewer;
     win::ListView m_list;
     viewer::MatchRows m_rows;
-    std::wstring m_text;      // the search text the rows are of
-    uint32_t m_readError = 0; // why the log could not be read on; 0 when it could
+    viewer::SelectedRows m_selected; // as the list reports it
+    bool m_selectedKnown = true;     // false once the list reported a range it changed
+    // The search the rows are of, and across a reload what the operator looked at, by the
+    // records' date, time, computer and process (their ids change).
+    std::wstring m_search;
+    std::vector<std::wstring> m_keptSelection;
+    std::wstring m_keptFocus;
+    long m_keptTop = -1;
+    std::wstring m_text;        // the search text the rows are of
+    uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
+    // Wide: under the viewer first.
+    OwnedPlacement m_place{
+        {viewer::Side::Below, viewer::Side::Above, viewer::Side::Right, viewer::Side::Left}};
 };

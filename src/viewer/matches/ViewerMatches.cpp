@@ -1,9 +1,10 @@
 // The viewer's side of the match window and of copying records: opening the window on the
-// search, filling it again when the Find dialog's search changes, and Ctrl+C in the list.
+// search, filling it again when the Find dialog's search changes, and copying records' lines.
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/matches/MatchWindow.h"
 #include "viewer/RecordsText.h"
+#include "resource.h"
 #include "win/Clipboard.h"
 
 void CDiagnoseDlg::ShowAllMatches(bool activate) {
@@ -39,14 +40,34 @@ std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
 }
 
 void CDiagnoseDlg::CopySelectedRecords() {
-    if (!m_list.GetSelectedCount())
+    if (m_list.GetSelectedCount())
+        CopyRecords(m_hwnd, RecordsToSave());
+}
+
+// The lines go into the clipboard's block as they are read, a batch of records at a time, up to
+// a limit that a 32-bit host can spare; whatever keeps them from the clipboard is said.
+void CDiagnoseDlg::CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
+    if (records.empty() || m_closing)
         return;
-    const std::vector<diagnose::RecordId> records = RecordsToSave();
-    std::vector<std::wstring> lines;
-    if (records.empty() ||
-        viewer::ReadRecordLines(m_index, m_index.Source(), records, lines) != diagnose::Recheck::Same)
-        return;
-    win::PutClipboardText(m_hwnd, viewer::ComposeRecordsText(lines));
+    constexpr size_t kLimitBytes = (sizeof(void*) == 4 ? size_t(256) : size_t(1024)) << 20;
+    win::ClipboardText text(kLimitBytes);
+    const diagnose::Recheck check =
+        viewer::ForEachRecordLine(m_index, m_index.Source(), records, [&](const std::wstring& line) {
+            return text.Append(line) && text.Append(L"\r\n");
+        });
+    std::wstring failure;
+    if (check == diagnose::Recheck::Changed) {
+        Request(viewer::Work::Reload);
+        failure = ViewerText(IDS_LOG_CHANGED);
+    } else if (check == diagnose::Recheck::Failed) {
+        failure = ViewerTextWith(IDS_READ_FAILED, SystemErrorText(ERROR_READ_FAULT));
+    } else if (text.TooLarge()) {
+        failure = ViewerTextWith(IDS_COPY_TOO_LARGE, std::to_wstring(kLimitBytes >> 20));
+    } else if (const DWORD error = text.Put(owner)) {
+        failure = ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(error));
+    }
+    if (!failure.empty())
+        ShowMessage(owner, failure, MB_OK | MB_ICONWARNING);
 }
 
 void CDiagnoseDlg::ReadLogAgain() {

@@ -74,31 +74,32 @@ SaveJob::State SaveJob::WriteAll() {
         AppendCsvRow(text, m_content.headings, m_content.separator);
     if (!Put(text))
         return State::WriteFailed;
-    std::vector<std::wstring> lines;
-    for (size_t first = 0; first < m_records.size(); first += kBatch) {
-        const std::vector<diagnose::RecordId> batch(
-            m_records.begin() + static_cast<long>(first),
-            m_records.begin() + static_cast<long>(std::min(first + kBatch, m_records.size())));
-        lines.assign(batch.size(), std::wstring());
-        const diagnose::Recheck check =
-            VisitRecordLines(m_store, m_source, batch, [&](size_t at, const std::wstring& line) {
-                lines[at] = line;
-                return !m_stop.load();
-            });
-        if (m_stop)
-            return State::Cancelled;
-        if (check != diagnose::Recheck::Same)
-            return check == diagnose::Recheck::Changed ? State::LogChanged : State::ReadFailed;
-        text.clear();
-        for (size_t i = 0; i < batch.size(); ++i)
-            AppendRecord(text, batch[i], lines[i]);
-        if (!Put(text))
-            return State::WriteFailed;
-        m_written = first + batch.size();
-        if (m_told)
-            m_told();
-    }
-    return State::Done;
+    text.clear();
+    size_t next = 0;
+    bool written = true;
+    const diagnose::Recheck check = ForEachRecordLine(
+        m_store, m_source, m_records,
+        [&](const std::wstring& line) {
+            if (m_stop)
+                return false;
+            AppendRecord(text, m_records[next++], line);
+            if (next % kBatch != 0 && next != m_records.size())
+                return true;
+            written = Put(text);
+            text.clear();
+            if (!written)
+                return false;
+            m_written = next;
+            if (m_told)
+                m_told();
+            return true;
+        },
+        kBatch);
+    if (m_stop)
+        return State::Cancelled;
+    if (check != diagnose::Recheck::Same)
+        return check == diagnose::Recheck::Changed ? State::LogChanged : State::ReadFailed;
+    return written ? State::Done : State::WriteFailed;
 }
 
 } // namespace viewer

@@ -2,12 +2,10 @@
 // and what the operator is told at its end.
 #include "viewer/DiagnoseDlg.h"
 
-#include "viewer/matches/MatchWindow.h"
 #include "viewer/save/RecordsSaver.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 
-#include <algorithm>
 #include <commdlg.h>
 #include <cwchar>
 
@@ -31,29 +29,6 @@ viewer::SaveContent ContentFor(viewer::SaveFormat format) {
     content.otherType = GetTraceClassName(diagnose::kNoTraceClass);
     content.messageOf = MessageReader();
     return content;
-}
-
-// The viewer's own windows: a dialog they own that is none of them is the platform's.
-struct OwnWindows {
-    std::vector<HWND> windows;
-    bool Has(HWND window) const {
-        return window && std::find(windows.begin(), windows.end(), window) != windows.end();
-    }
-};
-
-BOOL CALLBACK CancelPlatformDialog(HWND window, LPARAM data) {
-    const auto& own = *reinterpret_cast<const OwnWindows*>(data);
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (own.Has(::GetWindow(window, GW_OWNER)) && !own.Has(window) && std::wstring(name) == L"#32770")
-        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return TRUE;
-}
-
-std::wstring WithText(UINT format, const std::wstring& what) {
-    std::wstring text = ViewerText(format);
-    const size_t at = text.find(L"%s");
-    return at == std::wstring::npos ? text : text.replace(at, 2, what);
 }
 
 } // namespace
@@ -86,9 +61,11 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
     BOOL chosen = FALSE;
     {
         // The dialog's loop dispatches our messages: the work they ask for waits until it ends,
-        // and a close ends the dialog (EndPlatformDialogs).
+        // and a close ends the dialog as it ends a message box (EndLoopsOfOurs).
         BusyScope busy(*this);
+        m_messageOwner = owner;
         chosen = ::GetSaveFileNameW(&request);
+        m_messageOwner = nullptr;
     }
     if (!chosen || m_closing || !::IsWindow(owner))
         return;
@@ -104,9 +81,7 @@ bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveF
     m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
     if (const DWORD error = m_saver->Start(m_index, std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();
-        BusyScope busy(*this);
-        ::MessageBoxW(owner, WithText(IDS_SAVE_FAILED, SystemErrorText(error)).c_str(),
-                      ViewerText(IDS_DIAGNOSE_TITLE).c_str(), MB_OK | MB_ICONWARNING);
+        ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)), MB_OK | MB_ICONWARNING);
         return false;
     }
     return true;
@@ -141,13 +116,10 @@ void CDiagnoseDlg::OnSaveProgress() {
         text = ViewerText(IDS_SAVE_LOG_CHANGED);
         Request(viewer::Work::Reload);
     } else if (outcome == RecordsSaver::Outcome::Failed) {
-        text = WithText(IDS_SAVE_FAILED, SystemErrorText(error));
+        text = ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error));
     }
-    if (text.empty())
-        return;
-    BusyScope busy(*this); // the message box's loop
-    ::MessageBoxW(owner && ::IsWindow(owner) ? owner : m_hwnd, text.c_str(),
-                  ViewerText(IDS_DIAGNOSE_TITLE).c_str(), MB_OK | MB_ICONWARNING);
+    if (!text.empty())
+        ShowMessage(owner && ::IsWindow(owner) ? owner : m_hwnd, text, MB_OK | MB_ICONWARNING);
 }
 
 // What waited for the save's thread to let go of the index runs now.
@@ -157,12 +129,4 @@ void CDiagnoseDlg::OnSaveEnded() {
     for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
         if (waiting & static_cast<uint8_t>(work))
             Request(work);
-}
-
-// The platform's modal dialogs of ours (the save dialog, a message box) end as Cancel ends them;
-// their loops then return, and the close waiting in the queue runs.
-void CDiagnoseDlg::EndPlatformDialogs() {
-    OwnWindows own{{m_hwnd, m_find.Dialog(), m_matches ? m_matches->Handle() : nullptr,
-                    m_saver ? m_saver->ProgressWindow() : nullptr}};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CancelPlatformDialog, reinterpret_cast<LPARAM>(&own));
 }

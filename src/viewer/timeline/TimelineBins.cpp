@@ -123,6 +123,7 @@ void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::Recor
     RecordClock clock(store);
     const RecordKinds kinds(store, records);
     const size_t size = SetSize(store, records);
+    m_looked += size > from ? size - from : 0;
     bool regrid = false;
     for (size_t i = from; i < size; ++i) {
         const diagnose::RecordId id = At(records, i);
@@ -196,6 +197,7 @@ void TimelineBins::Regrid(const diagnose::RecordStore& store, const diagnose::Re
     RecordClock clock(store);
     const RecordKinds kinds(store, records);
     const size_t size = SetSize(store, records);
+    m_looked += size;
     for (size_t i = 0; i < size; ++i) {
         const diagnose::RecordId id = At(records, i);
         int64_t seconds = 0;

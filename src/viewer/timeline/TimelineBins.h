@@ -46,6 +46,8 @@ public:
     uint32_t Untimed() const { return m_untimed; }
     uint32_t Total(TraceKind kind) const { return m_totals[kind]; }
     uint32_t Tallest() const;
+    // Records looked at by every count so far.
+    uint64_t RecordsLookedAt() const { return m_looked; }
 
 private:
     void Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from);
@@ -64,6 +66,7 @@ private:
     int64_t m_latest = 0;
     const diagnose::RecordList* m_records = nullptr; // compared only, never read: the set counted
     diagnose::RecordId m_end = 0;                    // the store's record count when last counted
+    uint64_t m_looked = 0;
 };
 
 } // namespace viewer

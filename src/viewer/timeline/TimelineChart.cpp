@@ -63,6 +63,14 @@ struct TimelineChart::Geometry {
 void TimelineChart::Show(const viewer::TimelineBins* bins, Texts texts) {
     m_bins = bins;
     m_texts = std::move(texts);
+    if (m_focus != SIZE_MAX) {
+        // The slot that holds the focused time now, or the nearest end.
+        const size_t count = m_bins ? m_bins->Slots().size() : 0;
+        const int64_t length = count ? m_bins->SlotSeconds() : 1;
+        const int64_t index = count ? (m_focusStart - m_bins->SlotStart(0)) / length : 0;
+        m_focus = count ? static_cast<size_t>(std::clamp<int64_t>(index, 0, int64_t(count) - 1)) : SIZE_MAX;
+        MoveFocus(m_focus);
+    }
     const size_t hover = m_hover;
     m_hover = SIZE_MAX;
     if (hover != SIZE_MAX)
@@ -99,7 +107,73 @@ std::wstring TimelineChart::SlotText(size_t slot) const {
     return text;
 }
 
+RECT TimelineChart::SlotBox(size_t slot) const {
+    const Geometry g = Measure();
+    if (slot >= g.slots)
+        return {};
+    const float left = g.left + float(slot) * g.slotWidth;
+    return {static_cast<LONG>(left), static_cast<LONG>(g.top),
+            static_cast<LONG>(std::ceil(left + g.slotWidth)), static_cast<LONG>(g.bottom)};
+}
+
+std::wstring TimelineChart::FocusText() const {
+    std::wstring text = SlotText(m_focus);
+    const wchar_t* separator = L": "; // after the time; between the counts ", "
+    for (size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos; separator = L", ")
+        text.replace(at, 2, separator);
+    return text;
+}
+
+void TimelineChart::MoveFocus(size_t slot) {
+    const size_t count = m_bins ? m_bins->Slots().size() : 0;
+    m_focus = count ? std::min(slot, count - 1) : SIZE_MAX;
+    if (m_focus != SIZE_MAX)
+        m_focusStart = m_bins->SlotStart(m_focus);
+    // Screen readers read a static control's text as its name.
+    ::SetWindowTextW(m_hwnd, FocusText().c_str());
+    Invalidate(false);
+    if (onFocusMoved)
+        onFocusMoved();
+}
+
+bool TimelineChart::OnKey(WPARAM key) {
+    const size_t count = m_bins ? m_bins->Slots().size() : 0;
+    if (!count)
+        return false;
+    const size_t at = m_focus == SIZE_MAX ? 0 : m_focus, page = std::max<size_t>(count / 10, 1);
+    switch (key) {
+    case VK_LEFT:
+    case VK_UP:
+        MoveFocus(at ? at - 1 : 0);
+        return true;
+    case VK_RIGHT:
+    case VK_DOWN:
+        MoveFocus(at + 1);
+        return true;
+    case VK_HOME:
+        MoveFocus(0);
+        return true;
+    case VK_END:
+        MoveFocus(count - 1);
+        return true;
+    case VK_PRIOR:
+        MoveFocus(at > page ? at - page : 0);
+        return true;
+    case VK_NEXT:
+        MoveFocus(at + page);
+        return true;
+    case VK_RETURN:
+        if (m_focus != SIZE_MAX && m_bins->Slots()[m_focus].first != viewer::kNoRecord && onSlotClicked)
+            onSlotClicked(m_focus);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TimelineChart::PreSubclassWindow() {
+    // Tab reaches the chart whatever template the language library holds.
+    ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) | WS_TABSTOP);
     // Made by the timeline window (its owner) while the module's controls context is active.
     m_tip =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -136,22 +210,46 @@ LRESULT TimelineChart::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_trackingLeave = false;
         Hover(SIZE_MAX);
         return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: { // the static class has double-clicks: a quick second click comes so
+    case WM_LBUTTONDBLCLK:
+        // The second click of a double-click, at the place of the first: that one selected its
+        // slot's record, and the chart may have been counted anew for the record's entry since,
+        // so that another slot stands under the pointer now.
+        return 0;
+    case WM_LBUTTONDOWN: {
         size_t slot = 0;
-        if (SlotAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}, slot) &&
-            m_bins->Slots()[slot].first != viewer::kNoRecord && onSlotClicked)
+        if (!SlotAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}, slot))
+            return 0;
+        MoveFocus(slot);
+        if (m_bins->Slots()[slot].first != viewer::kNoRecord && onSlotClicked)
             onSlotClicked(slot);
         return 0;
     }
-    case WM_NCDESTROY:
-        m_tip = nullptr; // its owner destroys it
-        m_hover = SIZE_MAX;
-        m_trackingLeave = false;
+    case WM_GETDLGCODE: {
+        // The arrows move the focus over the slots and Enter selects; Tab and Escape stay the dialog's.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        return DLGC_WANTARROWS |
+               (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+        return OnKey(wParam) ? 0 : DefaultProc(message, wParam, lParam);
+    case WM_SETFOCUS:
+        if (m_focus == SIZE_MAX)
+            MoveFocus(0);
+        Invalidate(false);
+        return DefaultProc(message, wParam, lParam);
+    case WM_KILLFOCUS:
+        Invalidate(false);
         return DefaultProc(message, wParam, lParam);
     default:
         return DefaultProc(message, wParam, lParam);
     }
+}
+
+void TimelineChart::OnWindowGone() {
+    m_tip = nullptr; // its owner destroys it
+    m_hover = SIZE_MAX;
+    m_trackingLeave = false;
+    m_focus = SIZE_MAX;
 }
 
 void TimelineChart::OnMouseMove(POINT point) {
@@ -253,6 +351,13 @@ void TimelineChart::Paint() {
                 graphics.FillRectangle(&brush, g.left + float(i) * g.slotWidth, upper, barWidth,
                                        std::max(lower - upper, 1.0f));
             }
+        }
+
+        if (m_focus < g.slots && ::GetFocus() == m_hwnd) {
+            Gdiplus::Pen focus{Gdiplus::Color(kText)};
+            focus.SetDashStyle(Gdiplus::DashStyleDot);
+            graphics.DrawRectangle(&focus, g.left + float(m_focus) * g.slotWidth, g.top,
+                                   std::max(g.slotWidth - 1, 1.0f), height - 1);
         }
 
         // Time labels at whole multiples of a step, in the log's own form; the date under the

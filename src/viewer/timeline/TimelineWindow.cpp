@@ -8,6 +8,7 @@
 #include "viewer/timeline/LogTime.h"
 #include "resource.h"
 #include "win/ActivationContext.h"
+#include "win/PopupMenu.h"
 #include "win/ResourceModule.h"
 
 #include <algorithm>
@@ -20,18 +21,6 @@ constexpr UINT kCount = WM_APP + 1;
 constexpr UINT kClose = WM_APP + 2;
 constexpr int kMargin = 8;
 constexpr SIZE kMinimumSize = {360, 240};
-
-// The text `id` with its placeholder (%u or %s) replaced; the text is never used as a format,
-// so a language library's text cannot make it read arguments that are not there.
-std::wstring TextWith(UINT id, const std::wstring& value) {
-    std::wstring text = ViewerText(id);
-    for (const wchar_t* placeholder : {L"%u", L"%s"}) {
-        const size_t at = text.find(placeholder);
-        if (at != std::wstring::npos)
-            return text.replace(at, 2, value);
-    }
-    return text;
-}
 
 std::wstring SlotLengthText(int64_t seconds) {
     if (seconds < 3600)
@@ -54,6 +43,7 @@ int Height(HWND window) {
 
 TimelineWindow::TimelineWindow(CDiagnoseDlg& viewer) : Dialog(IDD_VIEWER_TIMELINE), m_viewer(viewer) {
     m_chart.onSlotClicked = [this](size_t slot) { OnSlotClicked(slot); };
+    m_chart.onFocusMoved = [this] { ShowFocusText(); };
 }
 
 TimelineWindow::~TimelineWindow() {
@@ -78,19 +68,18 @@ void TimelineWindow::Open() {
     }
     TranslateInHostLoop();
     m_viewer.AddObserver(this);
-    m_countAll = true;
+    m_counts.Reloaded(); // what happened while the window was closed was not followed
     CountNow();
     ::ShowWindow(m_hwnd, SW_SHOW);
 }
 
 bool TimelineWindow::OnInitDialog() {
     m_chart.SubclassDlgItem(IDC_TIMELINE_CHART, m_hwnd);
-    // Over the middle of the viewer.
-    const RECT owner = m_viewer.WindowRect();
-    const RECT mine = WindowRect();
-    ::SetWindowPos(m_hwnd, nullptr, (owner.left + owner.right - (mine.right - mine.left)) / 2,
-                   (owner.top + owner.bottom - (mine.bottom - mine.top)) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!Item(IDC_TIMELINE_FOCUS)) // a language library made before the line existed
+        ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 1, 1, m_hwnd,
+                          reinterpret_cast<HMENU>(IDC_TIMELINE_FOCUS), win::ThisModule(), nullptr);
+    ::SendDlgItemMessageW(m_hwnd, IDC_TIMELINE_FOCUS, WM_SETFONT, Send(WM_GETFONT), FALSE);
+    m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
     return true;
@@ -100,35 +89,40 @@ void TimelineWindow::OnCancel() {
     ::PostMessageW(m_hwnd, kClose, 0, 0);
 }
 
+// The subtitle above the chart; under it the focused slot's time and counts, and the records
+// without a time.
 void TimelineWindow::Layout(int cx, int cy) {
     HWND subtitle = Item(IDC_TIMELINE_SUBTITLE);
     HWND untimed = Item(IDC_TIMELINE_UNTIMED);
-    if (!subtitle || !untimed || !m_chart.Handle())
+    HWND focus = Item(IDC_TIMELINE_FOCUS);
+    if (!subtitle || !untimed || !focus || !m_chart.Handle())
         return;
     const int width = std::max(cx - 2 * kMargin, 1);
     const int top = Height(subtitle);
-    const int bottom = Height(untimed);
+    const int line = Height(untimed);
     ::SetWindowPos(subtitle, nullptr, kMargin, kMargin / 2, width, top, SWP_NOZORDER | SWP_NOACTIVATE);
     const int chartTop = kMargin / 2 + top + 4;
-    const int chartBottom = std::max(cy - kMargin / 2 - bottom - 4, chartTop + 1);
+    const int chartBottom = std::max(cy - kMargin / 2 - 2 * line - 6, chartTop + 1);
     ::SetWindowPos(m_chart.Handle(), nullptr, kMargin, chartTop, width, chartBottom - chartTop,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(untimed, nullptr, kMargin, chartBottom + 4, width, bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(focus, nullptr, kMargin, chartBottom + 4, width, line, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(untimed, nullptr, kMargin, chartBottom + 6 + line, width, line,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TimelineWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
-    m_firstNew = std::min(m_firstNew, firstNew);
+    m_counts.RecordsAdded(firstNew);
     ScheduleCount();
 }
 
 void TimelineWindow::OnReloaded() {
-    m_countAll = true;
+    m_counts.Reloaded();
     ScheduleCount();
 }
 
 void TimelineWindow::OnSelectionChanged() {
-    m_countAll = true;
-    ScheduleCount();
+    if (!m_wholeLog)
+        ScheduleCount();
 }
 
 void TimelineWindow::ScheduleCount() {
@@ -139,36 +133,76 @@ void TimelineWindow::ScheduleCount() {
 // Counts the viewer's shown set (its selected entry's records, or the whole log) and shows it.
 void TimelineWindow::CountNow() {
     m_countPosted = false;
-    const diagnose::RecordList* records = m_viewer.SelectedRecords();
-    if (m_countAll)
-        m_bins.Build(m_viewer.Index(), records);
-    else if (m_firstNew != viewer::kNoRecord)
-        m_bins.Update(m_viewer.Index(), records, m_firstNew);
-    m_countAll = false;
-    m_firstNew = viewer::kNoRecord;
+    const diagnose::RecordList* records = m_wholeLog ? nullptr : m_viewer.SelectedRecords();
+    m_shown = &m_counts.Of(m_viewer.Index(), records);
 
     std::wstring subtitle =
         records ? m_viewer.SelectedLabel()
-                : TextWith(IDS_TIMELINE_ALL_RECORDS, std::to_wstring(m_viewer.Index().RecordCount()));
-    if (!m_bins.Slots().empty())
-        subtitle += L" - " + TextWith(IDS_TIMELINE_SLOT, SlotLengthText(m_bins.SlotSeconds()));
+                : ViewerTextWith(IDS_TIMELINE_ALL_RECORDS, std::to_wstring(m_viewer.Index().RecordCount()));
+    if (!m_shown->Slots().empty())
+        subtitle += L" - " + ViewerTextWith(IDS_TIMELINE_SLOT, SlotLengthText(m_shown->SlotSeconds()));
     ::SetDlgItemTextW(m_hwnd, IDC_TIMELINE_SUBTITLE, subtitle.c_str());
     ::SetDlgItemTextW(m_hwnd, IDC_TIMELINE_UNTIMED,
-                      TextWith(IDS_TIMELINE_UNTIMED, std::to_wstring(m_bins.Untimed())).c_str());
-    m_chart.Show(&m_bins, {{ViewerText(IDS_TRACE_ERROR), ViewerText(IDS_TRACE_WARNING),
+                      ViewerTextWith(IDS_TIMELINE_UNTIMED, std::to_wstring(m_shown->Untimed())).c_str());
+    m_chart.Show(m_shown, {{ViewerText(IDS_TRACE_ERROR), ViewerText(IDS_TRACE_WARNING),
                             ViewerText(IDS_TRACE_INFORMATION), ViewerText(IDS_UNKNOWN)},
                            ViewerText(IDS_TIMELINE_NO_TIMES)});
+    ShowFocusText();
+}
+
+void TimelineWindow::ShowFocusText() {
+    ::SetDlgItemTextW(m_hwnd, IDC_TIMELINE_FOCUS, m_chart.FocusText().c_str());
 }
 
 void TimelineWindow::OnSlotClicked(size_t slot) {
     // While the viewer runs a modal dialog (its details) its list is not ours to change; while
     // a count is on its way the slots may stand for records that are gone.
-    if (!::IsWindowEnabled(m_viewer.Handle()) || m_countPosted || slot >= m_bins.Slots().size())
+    if (!::IsWindowEnabled(m_viewer.Handle()) || m_countPosted || !m_shown ||
+        slot >= m_shown->Slots().size() || m_shown->Slots()[slot].first == viewer::kNoRecord)
         return;
-    m_viewer.ShowRecord(m_bins.Slots()[slot].first);
+    m_viewer.ShowRecord(m_shown->Slots()[slot].first);
 }
 
-bool TimelineWindow::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) {
+// The one place that builds the timeline's context menu: the slot under the pointer (from the
+// keyboard, the focused one) to show in the viewer, and what the chart counts.
+void TimelineWindow::ShowContextMenu(HWND control, LPARAM position) {
+    size_t slot = SIZE_MAX;
+    POINT at{};
+    if (position == -1) {
+        slot = m_chart.Focus();
+        const RECT box = m_chart.SlotBox(slot);
+        at = win::PopupMenu::Where(m_chart.Handle(), position, {(box.left + box.right) / 2, box.bottom});
+    } else {
+        at = win::PopupMenu::Where(control, position);
+        POINT inChart = at;
+        ::ScreenToClient(m_chart.Handle(), &inChart);
+        if (!m_chart.SlotAt(inChart, slot))
+            slot = SIZE_MAX;
+    }
+    const bool hasRecord = m_shown && slot < m_shown->Slots().size() &&
+                           m_shown->Slots()[slot].first != viewer::kNoRecord && !m_countPosted;
+    const UINT command =
+        win::PopupMenu()
+            .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), hasRecord)
+            .Separator()
+            .Choice(ID_TIMELINE_WHOLE_LOG, ViewerText(IDS_MENU_WHOLE_LOG), m_wholeLog)
+            .Choice(ID_TIMELINE_SELECTED_ENTRY, ViewerText(IDS_MENU_SELECTED_ENTRY), !m_wholeLog)
+            .Run(m_hwnd, at);
+    if (command == ID_SHOW_IN_VIEWER)
+        OnSlotClicked(slot);
+    else if (command)
+        OnCommand(0, static_cast<WORD>(command), nullptr);
+}
+
+bool TimelineWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
+    if (id != ID_TIMELINE_WHOLE_LOG && id != ID_TIMELINE_SELECTED_ENTRY)
+        return Dialog::OnCommand(notifyCode, id, control);
+    m_wholeLog = id == ID_TIMELINE_WHOLE_LOG;
+    ScheduleCount();
+    return true;
+}
+
+bool TimelineWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
     switch (message) {
     case kCount:
         if (m_countPosted)
@@ -179,6 +213,12 @@ bool TimelineWindow::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) {
         return true;
     case kClose:
         ::DestroyWindow(m_hwnd);
+        return true;
+    case WM_DESTROY:
+        m_place.Remember(m_hwnd);
+        return false;
+    case WM_CONTEXTMENU:
+        ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;
     case WM_SIZE:
         Layout(LOWORD(lParam), HIWORD(lParam));

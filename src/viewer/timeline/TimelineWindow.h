@@ -2,8 +2,9 @@
 // selected tree entry, or of the whole log, happened, as stacked bars per time slot.
 #pragma once
 
-#include "viewer/timeline/TimelineBins.h"
+#include "viewer/timeline/TimelineCounts.h"
 #include "viewer/timeline/TimelineChart.h"
+#include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "win/Dialog.h"
 
@@ -23,6 +24,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
     void OnOK() override {} // Enter is no reason to close a picture
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -38,11 +40,15 @@ private:
     void CountNow();
     void Layout(int cx, int cy);
     void OnSlotClicked(size_t slot);
+    void ShowFocusText();
+    void ShowContextMenu(HWND control, LPARAM position);
 
     CDiagnoseDlg& m_viewer;
-    viewer::TimelineBins m_bins;
+    viewer::TimelineCounts m_counts;
+    const viewer::TimelineBins* m_shown = nullptr; // of m_counts: what the chart shows
     TimelineChart m_chart;
     bool m_countPosted = false;
-    bool m_countAll = true;                            // the set changed: count it anew
-    diagnose::RecordId m_firstNew = viewer::kNoRecord; // else the first record filed since
+    bool m_wholeLog = false; // the operator chose the whole log whatever entry is selected
+    OwnedPlacement m_place{
+        {viewer::Side::Right, viewer::Side::Left, viewer::Side::Below, viewer::Side::Above}};
 };

@@ -39,6 +39,35 @@ TEST(MatchRows, FileOrderThenStableSortsThatToggleAndNewMatchesWhereTheyBelong) 
     rows.TakeNew(marks, 9, texts);
     EXPECT_EQ(rows.Rows(), (Rows{0, 2, 3, 6, 8, 9})) << "a new search forgets the sort; new rows at the end";
     EXPECT_EQ(rows.SortColumn(), -1);
+
+    // A batch of new matches costs its own texts and a search in the sorted rows, not a sort of all.
+    std::vector<bool> many(200, true);
+    for (RecordId id = 0; id <= 200; ++id)
+        text[id] = id % 2 ? L"b" : L"a";
+    rows.Fill(many);
+    rows.SortBy(3, texts);
+    many.push_back(true);
+    size_t looked = 0;
+    const viewer::ColumnTexts counting = [&](int column, const Rows& asked, std::vector<std::wstring>& out) {
+        looked += asked.size();
+        texts(column, asked, out);
+    };
+    EXPECT_EQ(rows.TakeNew(many, 200, counting).inserted, (std::vector<size_t>{100}))
+        << "after the equal texts";
+    EXPECT_EQ(rows.Rows()[100], 200u);
+    EXPECT_LE(looked, 10u);
+}
+
+TEST(SelectedRows, RowsThatGoInBetweenMoveTheSelectionAndOnlyItsEdgesChange) {
+    viewer::SelectedRows selected;
+    selected.Set(2, 5, true);
+    selected.Set(8, 9, true);
+    // New rows 0 and 4 (in the new numbering): rows 2, 3, 4 and 8 become 3, 5, 6 and 10.
+    const auto changed = selected.Insert({0, 4});
+    EXPECT_EQ(selected.Ranges(), (std::vector<std::pair<long, long>>{{3, 4}, {5, 7}, {10, 11}}));
+    EXPECT_EQ(changed, (std::vector<std::pair<long, bool>>{
+                           {2, false}, {4, false}, {5, true}, {6, true}, {8, false}, {10, true}}));
+    EXPECT_EQ(selected.Count(), 4u);
 }
 
 TEST(MatchRows, TheTextColumnShowsTheLineAfterItsHeaderAndTheTitleItsCount) {
@@ -67,17 +96,19 @@ TEST(RecordsText, LinesAsTheyStandInTheLogInTheOrderGivenEndedByCrLf) {
     store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
     ASSERT_TRUE(store.Read(source, source.bytes.size(), true, L"?").ok());
 
-    std::vector<std::wstring> lines;
-    ASSERT_EQ(viewer::ReadRecordLines(store, source, {150, 3, 70, 999}, lines), diagnose::Recheck::Same);
-    EXPECT_EQ(viewer::ComposeRecordsText(lines),
-              std::wstring(L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
-                           L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"
-                           L"01.01.2026 08:00:00   Host=\"PC70\" Text=\"Grüße\"\r\n"
-                           L"\r\n") +
-                  L'\0')
+    std::wstring text;
+    auto take = [&](const std::wstring& line) { return (text += line + L"\r\n").size() < 140; };
+    ASSERT_EQ(viewer::ForEachRecordLine(store, source, {150, 3, 70, 999}, take, 3), diagnose::Recheck::Same);
+    EXPECT_EQ(text, L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n"
+                    L"01.01.2026 08:00:00   Host=\"PC3\" Text=\"Grüße\"\r\n"
+                    L"01.01.2026 08:00:00   Host=\"PC70\" Text=\"Grüße\"\r\n")
+        << "in batches of three, until the taker has enough";
+    text.clear();
+    ASSERT_EQ(viewer::ForEachRecordLine(store, source, {150, 999}, take, 1), diagnose::Recheck::Same);
+    EXPECT_EQ(text, L"01.01.2026 08:00:00   Host=\"PC150\" Text=\"Grüße\"\r\n\r\n")
         << "an id that is no record gives an empty line";
-    EXPECT_EQ(viewer::ComposeRecordsText({}), std::wstring(1, L'\0'));
 
+    std::vector<std::wstring> lines;
     source.bytes[source.bytes.find("PC70")] = 'X'; // rewritten under the viewer
     EXPECT_EQ(viewer::ReadRecordLines(store, source, {3, 70}, lines), diagnose::Recheck::Changed);
     EXPECT_TRUE(lines.empty());

@@ -25,6 +25,7 @@ TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
              Case{L"long text", false, false, L"long", false},
          }) {
         EXPECT_EQ(viewer::TextMatcher(c.what, c.matchCase, c.wholeWord, tables).Matches(c.line), c.expected)
-            << testing::PrintToString(std::wstring(c.what)) << " in " << testing::PrintToString(std::wstring(c.line));
+            << testing::PrintToString(std::wstring(c.what)) << " in "
+            << testing::PrintToString(std::wstring(c.line));
     }
 }

@@ -2,6 +2,7 @@
 // seconds to years, counts per type and slot, records without a time, and following a log.
 #include "viewer/timeline/LogTime.h"
 #include "viewer/timeline/TimelineBins.h"
+#include "viewer/timeline/TimelineCounts.h"
 
 #include "diagnose/TimeKey.h"
 
@@ -179,4 +180,26 @@ TEST(TimelineBins, FollowingALogAddsToItsSlotsAndCountsAnewWhenTheLengthChanges)
     group.Update(log.store, pc1Errors, firstNew);
     EXPECT_EQ(Slots(group),
               (std::vector<std::vector<int64_t>>{{1, 0, 0, 0, 0}, {0, 0, 0, 0, -1}, {1, 0, 0, 0, 5}}));
+}
+
+TEST(TimelineCounts, TheWholeLogIsCountedOnceAndThenOnlyWhatArrives) {
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += Line("05.12.2026 08:00:00", i % 3, i % 2 ? "PC1" : "PC2");
+    Log log(text);
+    const diagnose::RecordList* pc1Errors = log.store.GetByHost().at(L"PC1").at(2);
+    viewer::TimelineCounts counts;
+    EXPECT_EQ(counts.Of(log.store, nullptr).Total(viewer::kTraceError), 33u);
+    EXPECT_EQ(counts.Of(log.store, pc1Errors).Total(viewer::kTraceError), 16u);
+    EXPECT_EQ(counts.RecordsLookedAt(), 116u);
+    counts.Of(log.store, nullptr); // back to the whole log: nothing to count again
+    EXPECT_EQ(counts.RecordsLookedAt(), 116u);
+
+    counts.RecordsAdded(log.Append(Line("05.12.2026 08:01:00", 2, "PC1")));
+    EXPECT_EQ(counts.Of(log.store, pc1Errors).Total(viewer::kTraceError), 17u);
+    EXPECT_EQ(counts.Of(log.store, nullptr).Total(viewer::kTraceError), 34u) << "what arrived meanwhile";
+    EXPECT_EQ(counts.RecordsLookedAt(), 118u);
+    counts.Reloaded();
+    counts.Of(log.store, nullptr);
+    EXPECT_EQ(counts.RecordsLookedAt(), 219u);
 }

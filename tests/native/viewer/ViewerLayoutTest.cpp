@@ -45,3 +45,25 @@ TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {
     EXPECT_EQ(Details(421, 3), (Row{336, 267, 10, 265, 100, 269, 10, 10, 401, 247, 131}));
     EXPECT_EQ(Details(420, 0).back(), 0) << "no columns, no width";
 }
+
+TEST(ViewerLayout, OwnedWindowsOpenOnTheFirstSideWithRoomElseInTheCornerAwayFromTheList) {
+    using viewer::Side;
+    const viewer::Box area{0, 0, 1280, 1000}, list{400, 300, 300, 300};
+    const Side beside[4] = {Side::Right, Side::Left, Side::Below, Side::Above};
+    const Side under[4] = {Side::Below, Side::Above, Side::Right, Side::Left};
+    const struct {
+        viewer::Box viewer;
+        const Side (&sides)[4];
+        int x, y;
+    } cases[] = {
+        {{200, 300, 500, 400}, beside, 700, 300}, // right, level with the viewer
+        {{700, 300, 500, 400}, beside, 300, 300}, // no room on the right: left
+        {{200, 300, 500, 400}, under, 200, 700},  // below, where the viewer starts
+        {{900, 50, 500, 900}, under, 500, 50},    // the first side in its order with room
+        {{0, 0, 1280, 1000}, beside, 880, 700},   // no side has room: the corner away from the list
+    };
+    for (const auto& c : cases) {
+        const viewer::Box at = viewer::PlaceBesideViewer(c.viewer, list, {400, 300}, area, c.sides);
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << c.viewer.x << "," << c.viewer.y;
+    }
+}

@@ -16,41 +16,12 @@ const std::vector<std::string> kLog = {
     R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
 };
 
-// The viewer's owned dialog that shows the matches, or null.
-HWND MatchWindow(HWND viewer) {
-    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
-        if (::GetWindow(window, GW_OWNER) == viewer && ::IsWindowVisible(window) &&
-            ::GetDlgItem(window, IDC_MATCHES_LIST))
-            return window;
-    return nullptr;
-}
-
-void PressCtrl(HWND target, WORD key, bool shift = false) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(keys);
-    PressCtrlKey(target, key);
-    PumpMessages(50);
-    ReleaseCtrl();
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
-}
-
 class Matches : public Viewer {
 protected:
     void SetUp() override {
         path = WriteLog(kLog);
         Open(path);
         ASSERT_NE(viewer, nullptr);
-    }
-    void ClickHeader(HWND matches, int column) {
-        NMLISTVIEW click{};
-        click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
-        click.iSubItem = column;
-        ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
-        PumpMessages(20);
     }
     std::wstring path;
 };
@@ -59,17 +30,14 @@ protected:
 
 TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollowed) {
     // Without a search text, Ctrl+Shift+F asks for one first; the Find dialog's Find Next fills.
-    PressCtrl(tree, 'F', true);
-    HWND find = nullptr;
-    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-        if (::GetWindow(w, GW_OWNER) == window && ::IsWindowVisible(w))
-            find = w;
+    CtrlKey(tree, 'F', true);
+    HWND find = OwnedDialog(window, 0);
     ASSERT_NE(find, nullptr) << "the Find dialog";
     ::SetDlgItemTextW(find, 1152 /* edt1 */, L"zugriff");
     ::SendMessageW(find, WM_COMMAND, IDOK, 0);
     PumpMessages(50);
     ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
-    HWND matches = MatchWindow(window);
+    HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (3)");
@@ -91,15 +59,16 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     PostKey(rows, VK_RETURN);
     PumpMessages(50);
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"Information (1)"), std::wstring(L"Alpha")));
-    EXPECT_EQ(MatchWindow(window), matches) << "it stays open";
+    EXPECT_EQ(OwnedDialog(window, IDC_MATCHES_LIST), matches) << "it stays open";
 
     // Sorted by process: ascending, then descending; Ctrl+A, Ctrl+C copy the lines in that order.
     ClickHeader(matches, 3);
     EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Alpha", L"Delta", L"Gamma"}));
     ClickHeader(matches, 3);
     EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Gamma", L"Delta", L"Alpha"}));
-    PressCtrl(rows, 'A');
-    PressCtrl(rows, 'C');
+    CtrlKey(rows, 'A');
+    ::SendMessageW(rows, WM_CHAR, L'q', 1); // no row starts with it: the selection stays
+    CtrlKey(rows, 'C');
     EXPECT_EQ(ClipboardText(), L"05.12.2026 08:00:03   Host=\"PC1\" Process=\"Gamma\" Traceclass=\"2\" "
                                L"Text=\"zugriffsfehler\"\r\n"
                                L"05.12.2026 08:00:04   Host=\"PC2\" Process=\"Delta\" Traceclass=\"2\" "
@@ -108,7 +77,7 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
                                L"Text=\"Zugriff verweigert\"\r\n" +
                                    std::wstring(1, L'\0'));
     // The viewer's list copies its selected record the same way.
-    PressCtrl(list, 'C');
+    CtrlKey(list, 'C');
     EXPECT_EQ(ClipboardText(), L"05.12.2026 08:00:01   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" "
                                L"Text=\"Zugriff verweigert\"\r\n" +
                                    std::wstring(1, L'\0'));
@@ -116,7 +85,7 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     // The host's own windows keep their keys.
     HWND edit = ::CreateWindowExW(0, L"EDIT", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
                                   nullptr, nullptr);
-    PressCtrl(edit, 'C');
+    CtrlKey(edit, 'C');
     ::DestroyWindow(edit);
     EXPECT_EQ(ClipboardText().find(L"Gamma"), std::wstring::npos);
 
@@ -134,8 +103,8 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     PostKey(rows, VK_ESCAPE);
     PumpMessages(50);
     EXPECT_FALSE(::IsWindow(matches));
-    PressCtrl(list, 'F', true);
-    matches = MatchWindow(window);
+    CtrlKey(list, 'F', true);
+    matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(Column(::GetDlgItem(matches, IDC_MATCHES_LIST), 3),
               (std::vector<std::wstring>{L"Alpha", L"Gamma", L"Delta", L"Epsilon"}));
@@ -150,13 +119,8 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     // English texts from the English library.
     Open(path, 0x0409);
     Command(ID_VIEWER_ALL_MATCHES);
-    wchar_t what[] = L"zugriff";
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
-    matches = MatchWindow(window);
+    SearchFor(L"zugriff");
+    matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"zugriff\" (4)");
     std::wstring headers;

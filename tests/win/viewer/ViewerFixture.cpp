@@ -122,6 +122,27 @@ void ReleaseCtrl() {
     ::SetKeyboardState(keys);
 }
 
+void CtrlKey(HWND target, WORD key, bool shift) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    PressCtrlKey(target, key);
+    PumpMessages(50);
+    ReleaseCtrl();
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
+HWND OwnedDialog(HWND viewer, int control) {
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindow(w, GW_OWNER) == viewer && ::IsWindowVisible(w) &&
+            (!control || ::GetDlgItem(w, control)))
+            return w;
+    return nullptr;
+}
+
 void PressKey(HWND target, WORD key, bool shift) {
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
@@ -131,6 +152,14 @@ void PressKey(HWND target, WORD key, bool shift) {
     PumpMessages(50);
     keys[VK_SHIFT] = 0;
     ::SetKeyboardState(keys);
+}
+
+void ClickHeader(HWND matches, int column) {
+    NMLISTVIEW click{};
+    click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = column;
+    ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
+    PumpMessages(20);
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
@@ -217,6 +246,15 @@ void Viewer::Command(int id) {
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     PumpMessages(20);
+}
+
+void Viewer::SearchFor(const wchar_t* text) {
+    std::wstring what = text;
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
 }
 
 void Viewer::DoubleClickRow(int row) {

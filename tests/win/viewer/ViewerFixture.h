@@ -42,8 +42,14 @@ void ClickAt(HWND window, POINT client, bool twice = false);
 // reach it.)
 void PressCtrlKey(HWND target, WORD key);
 void ReleaseCtrl();
+// Ctrl+key (with Shift when asked) pressed and released on `target`, its messages pumped.
+void CtrlKey(HWND target, WORD key, bool shift = false);
+// The visible dialog `viewer` owns that holds the control `control` (any dialog for 0), or null.
+HWND OwnedDialog(HWND viewer, int control);
 // A key as the keyboard gives it, with Shift held or not; the messages it makes are pumped.
 void PressKey(HWND target, WORD key, bool shift = false);
+// A click on the header of the match window's column `column`, as the window gets it.
+void ClickHeader(HWND matches, int column);
 // Pumps until `done` holds, at most `ms`.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
@@ -68,6 +74,8 @@ protected:
     // The tree's selected item's text and the process of the list's selected row.
     std::pair<std::wstring, std::wstring> Where() const;
     void Command(int id);
+    // The Find dialog's Find Next with `text`, as the viewer gets it.
+    void SearchFor(const wchar_t* text);
     // The list's notification of a double-click on a row, as the viewer gets it.
     void DoubleClickRow(int row);
     // Runs `inspect` against the details dialog opened by `open`, then closes the details.

@@ -219,12 +219,7 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     EXPECT_TRUE(roots[1].expanded && roots[1].children.back().data != 0);
     EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
 
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    wchar_t what[] = L"Nadel";
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    SearchFor(L"Nadel");
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC15000 (1)"), std::wstring(L"P15000")))
         << "found under the closed heading, which now has its entries";
 
@@ -240,4 +235,27 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     TreeView_SelectItem(tree, first);
     TreeView_Expand(tree, first, TVE_EXPAND);
     EXPECT_EQ(ChildTexts(ReadTree(tree).front()), (std::vector<std::wstring>{L"Fehler (1)"}));
+}
+
+// The search's case folding of ä/Ä, ö/Ö and ü/Ü on the paths that read a log as it is stored:
+// 8-bit text through its code page, UTF-16 without widening.
+TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
+    const std::wstring lines[] = {
+        L"05.12.2026 08:00:01   Host=\"PC1\" Process=\"Alpha\" Text=\"nichts\"",
+        L"05.12.2026 08:00:02   Host=\"PC1\" Process=\"Beta\" Text=\"Ärger über Öl\""};
+    for (const bool utf16 : {false, true}) {
+        std::string bytes = utf16 ? "\xFF\xFE" : "";
+        for (const std::wstring& line : lines) {
+            const std::wstring text = line + L"\r\n";
+            bytes +=
+                utf16 ? std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2) : Ansi(text);
+        }
+        const std::wstring path = dir.Path() + (utf16 ? L"utf16.log" : L"ansi.log");
+        std::ofstream(path.c_str(), std::ios::binary) << bytes;
+        DestroyOpenDlg();
+        Open(path);
+        ASSERT_NE(viewer, nullptr);
+        SearchFor(L"äRGER ÜBER öL");
+        EXPECT_EQ(Where().second, L"Beta") << (utf16 ? "UTF-16" : "8-bit");
+    }
 }

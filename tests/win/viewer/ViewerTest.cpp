@@ -91,6 +91,12 @@ TEST_F(Viewer, HeaderClicksSortOnceEachWithOneSharedFlagAndTheSelectionFollows) 
                                                           L"31.01.2026 08:00:00"}))
         << "ascending by the date column's text, not by time";
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "the selection follows its record";
+    ::SendMessageW(list, WM_CHAR, L'x', 1);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "no row starts with a typed letter";
+    PumpMessages(apart); // the list's type-ahead starts a new text
+    for (wchar_t typed : {L'1', L'5'})
+        ::SendMessageW(list, WM_CHAR, typed, 1);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 1) << "the row whose date starts with 15";
     PumpMessages(apart);
     ClickAt(header, {(date.left + date.right) / 2, (date.top + date.bottom) / 2});
     EXPECT_EQ(Column(list, 0).front(), L"31.01.2026 08:00:00") << "descending";

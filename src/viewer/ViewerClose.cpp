@@ -1,0 +1,129 @@
+// Closing the viewer: gone for the host at once, and destroyed, with every window it owns, as
+// soon as no loop of its own or of the platform's on one of its windows holds the thread.
+#include "viewer/DiagnoseDlg.h"
+
+#include "viewer/details/DiagnoseDetailsDlg.h"
+#include "resource.h"
+#include "win/ResourceModule.h"
+
+namespace {
+
+// While a close waits for a loop to end, the viewer looks this often whether it has.
+constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kCloseLookMilliseconds = 50;
+
+GUITHREADINFO ThreadInfo() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info)) {
+        info = {};
+        info.cbSize = sizeof info;
+    }
+    return info;
+}
+
+// Whether `window` is `viewer`, one of its controls, or a top-level window it owns, directly or
+// through another such window.
+bool OwnedBy(HWND window, HWND viewer) {
+    for (HWND top = window ? ::GetAncestor(window, GA_ROOT) : nullptr; top; top = ::GetWindow(top, GW_OWNER))
+        if (top == viewer)
+            return true;
+    return false;
+}
+
+struct OwnedWindows {
+    HWND viewer;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM parameter) {
+    auto* owned = reinterpret_cast<OwnedWindows*>(parameter);
+    if (window != owned->viewer && OwnedBy(window, owned->viewer))
+        owned->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+// Gone for the host at once: the slot is empty (a CreateDiagnoseDlg in the same handler makes a
+// new viewer), the windows hidden, every loop of ours asked to end. The window is destroyed now
+// when nothing of ours runs, so that a host may free the module right after DestroyOpenDlg;
+// else once the last loop has ended. A platform's loop dispatches the wake-up and it finds the
+// loop still running; the follow timer is stopped: so the close keeps a timer of its own, which
+// goes with the window.
+void CDiagnoseDlg::Close() {
+    if (!m_closing) {
+        KeepChoices(); // before the windows are hidden: their places are those of shown windows
+        m_closing = true;
+        if (m_slot && *m_slot == this)
+            *m_slot = nullptr;
+        ::KillTimer(m_hwnd, kFollowTimer);
+        CancelSave(); // its thread has ended before the window goes
+        for (HWND owned : OwnedTopLevelWindows())
+            ::ShowWindow(owned, SW_HIDE);
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        EndLoopsOfOurs();
+    }
+    if (!m_work.Busy() && !PlatformLoopRuns()) {
+        ::DestroyWindow(m_hwnd); // deletes this
+        return;
+    }
+    Request(viewer::Work::Close);
+    ::SetTimer(m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
+}
+
+bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
+    if (timer != kCloseTimer)
+        return false;
+    RunDeferredWork(false);
+    return true;
+}
+
+// The details, a message box and the save dialog end their loops; a menu or a mouse capture (a scroll bar's
+// thumb, a header's divider) of a window of ours is ended too: the window is hidden. A move or
+// size runs on until the operator ends it.
+void CDiagnoseDlg::EndLoopsOfOurs() {
+    if (m_details)
+        m_details->EndDialog(IDCANCEL);
+    if (m_messageOwner) {
+        for (HWND owned : OwnedTopLevelWindows())
+            if (::GetWindow(owned, GW_OWNER) == m_messageOwner && owned != m_find.Dialog() &&
+                ::IsWindowEnabled(owned)) {
+                wchar_t name[16] = {};
+                if (::GetClassNameW(owned, name, 16) && std::wstring(name) == L"#32770")
+                    ::EndDialog(owned, IDCANCEL);
+            }
+    }
+    const GUITHREADINFO info = ThreadInfo();
+    if (IsOurs(info.hwndMenuOwner))
+        ::EndMenu();
+    if (IsOurs(info.hwndCapture) && !info.hwndMoveSize)
+        ::ReleaseCapture();
+}
+
+bool CDiagnoseDlg::IsOurs(HWND window) const {
+    return m_hwnd && OwnedBy(window, m_hwnd);
+}
+
+std::vector<HWND> CDiagnoseDlg::OwnedTopLevelWindows() const {
+    OwnedWindows owned{m_hwnd, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOwned, reinterpret_cast<LPARAM>(&owned));
+    return owned.found;
+}
+
+// A menu, a keyboard move or size, or a control that holds the mouse, on a window of ours: their
+// loops dispatch our messages, and the windows they work on must stay until they have ended.
+// Loops on the host's windows are no reason to wait: they do not touch ours.
+bool CDiagnoseDlg::PlatformLoopRuns() const {
+    const GUITHREADINFO info = ThreadInfo();
+    return IsOurs(info.hwndMenuOwner) || IsOurs(info.hwndMoveSize) || IsOurs(info.hwndCapture);
+}
+
+int CDiagnoseDlg::ShowMessage(HWND owner, const std::wstring& text, UINT style) {
+    BusyScope busy(*this); // the message box's loop
+    m_messageOwner = owner;
+    const int answer =
+        ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(), style);
+    m_messageOwner = nullptr;
+    return answer;
+}

@@ -1,0 +1,199 @@
+// DestroyOpenDlg from the host's timer while a loop of the platform holds the thread on a window
+// of the module's: whatever the loop, every window of the module is gone once it has ended, and
+// the host may then free the module (no hook, timer, posted message or thread of it is left).
+#include "ZtServiceMsg.h"
+#include "resource.h"
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <tlhelp32.h>
+
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace testing_support;
+
+namespace {
+
+BOOL CALLBACK Collect(HWND window, LPARAM found) {
+    reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> ThreadWindows() {
+    std::set<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+size_t ProcessThreads() {
+    size_t count = 0;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// A visible top-level window of this thread owned by `owner` whose title starts with `title`.
+HWND OwnedWindow(HWND owner, const std::wstring& title) {
+    for (HWND window : ThreadWindows())
+        if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window) &&
+            WindowText(window).rfind(title, 0) == 0)
+            return window;
+    return nullptr;
+}
+
+void PostOk(const std::wstring& title) {
+    ::PostMessageW(OwnedWindow(nullptr, title) ? OwnedWindow(nullptr, title) : FindThreadDialog(), WM_COMMAND,
+                   IDOK, 0);
+}
+
+void Mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void FindNext(HWND viewer, std::wstring what) {
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+}
+
+HWND Command(HWND viewer, WORD id, const wchar_t* window) {
+    ::SendMessageW(viewer, WM_COMMAND, id, 0);
+    if (id == ID_VIEWER_ALL_MATCHES) // no text yet: the Find dialog opens, and its Find Next fills
+        FindNext(viewer, L"Alpha");
+    PumpMessages(50);
+    return OwnedWindow(viewer, window);
+}
+
+HWND WithEntrySelected(HWND viewer) {
+    HWND tree = ::GetDlgItem(viewer, IDC_DIAGNOSE_TREE);
+    TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+    return viewer;
+}
+
+// A keyboard move or size: the first arrow starts it, Enter ends it. The keys are the thread's,
+// as the loop takes them, not a window's of the viewer, whose dialog keys would take an arrow.
+void KeyboardLoop(HWND window, WPARAM command) {
+    PostKey(nullptr, VK_LEFT);
+    ::SendMessageW(window, WM_SYSCOMMAND, command, 0);
+}
+
+struct Loop {
+    const char* name;
+    std::function<HWND(HWND viewer)> prepare; // answers the window the loop runs on
+    std::function<void(HWND)> run;            // returns when the loop has ended
+    std::function<void()> end;                // ends it from inside, after the host's close
+};
+
+void PrintTo(const Loop& loop, std::ostream* out) {
+    *out << loop.name;
+}
+
+const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
+const auto kViewer = [](HWND viewer) { return viewer; };
+
+const Loop kLoops[] = {
+    {"keyboard move of the viewer", kViewer, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard move of the match window",
+     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
+     [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard size of the timeline",
+     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
+     [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
+    {"system menu of the timeline",
+     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
+     [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, [] { ::EndMenu(); }},
+    {"context menu of the viewer", kViewer,
+     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_DIAGNOSE_LIST), -1); },
+     [] { ::EndMenu(); }},
+    {"context menu of the match window",
+     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
+     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_MATCHES_LIST), -1); },
+     [] { ::EndMenu(); }},
+    {"scroll-bar drag in the viewer's list", WithEntrySelected,
+     [](HWND w) {
+         SCROLLBARINFO bar{};
+         bar.cbSize = sizeof bar;
+         ASSERT_TRUE(::GetScrollBarInfo(::GetDlgItem(w, IDC_DIAGNOSE_LIST), OBJID_VSCROLL, &bar));
+         ::SetCursorPos((bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
+                        bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2);
+         PumpMessages(30);
+         Mouse(MOUSEEVENTF_LEFTDOWN);
+         PumpMessages(900); // the drag's loop runs inside
+     },
+     [] { Mouse(MOUSEEVENTF_LEFTUP); }},
+    {"message box of the viewer", kViewer, [](HWND w) { FindNext(w, L"nirgends"); },
+     [] { PostOk(L"Vistral Diagnose"); }},
+    {"details", WithEntrySelected,
+     [](HWND w) {
+         NMITEMACTIVATE activate{};
+         activate.hdr = {::GetDlgItem(w, IDC_DIAGNOSE_LIST), IDC_DIAGNOSE_LIST, NM_DBLCLK};
+         ::SendMessageW(w, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+     },
+     [] { PostOk(L"Vistral Diagnose-Details"); }},
+};
+
+class CloseInLoop : public ::testing::TestWithParam<Loop> {};
+
+} // namespace
+
+TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
+    TempDirectory dir;
+    const std::wstring log = dir.Path() + L"Events.log";
+    std::ofstream file(log.c_str(), std::ios::binary);
+    for (int i = 0; i < 200; ++i) // enough rows for the list's scroll bar
+        file << "05.12.2026 08:00:" << (10 + i % 50)
+             << "   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\"\r\n";
+    file.close();
+    ::DestroyWindow(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                      nullptr)); // what the platform makes for a thread's first window
+    const std::set<HWND> before = ThreadWindows();
+    const std::wstring path = BinDirectory() + L"ZtServiceMsg.dll";
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr);
+    auto create = reinterpret_cast<PFN_CreateDiagnoseDlg>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "CreateDiagnoseDlg")));
+    auto destroy = reinterpret_cast<PFN_DestroyOpenDlg>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DestroyOpenDlg")));
+    ASSERT_EQ(create(0x0407, std::string(log.begin(), log.end()).c_str()), 0);
+    PumpMessages(50);
+    HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
+    ASSERT_NE(viewer, nullptr);
+    HWND loopWindow = GetParam().prepare(viewer);
+    ASSERT_NE(loopWindow, nullptr);
+    // The platform's libraries that the module's dialogs brought in may keep threads of their own.
+    const size_t threads = ProcessThreads();
+
+    bool hiddenAtOnce = false;
+    AfterDelay(300, [&] {
+        destroy();
+        hiddenAtOnce = !::IsWindowVisible(viewer);
+    });
+    AfterDelay(700, GetParam().end);
+    GetParam().run(loopWindow);
+    PumpMessages(400);
+    EXPECT_TRUE(hiddenAtOnce) << "off the screen while the loop runs";
+    size_t left = 0;
+    for (HWND window : ThreadWindows())
+        left += !before.count(window);
+    // Freeing the module with its windows left would leave their procedures behind.
+    ASSERT_EQ(left, 0u) << "windows of the module were left";
+    EXPECT_EQ(ProcessThreads(), threads) << "no thread of the module is left";
+    ASSERT_TRUE(::FreeLibrary(module));
+    EXPECT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing holds the module";
+    PumpMessages(300); // a hook, timer or message of the freed module would run here and fault
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, CloseInLoop, ::testing::ValuesIn(kLoops));
