@@ -93,6 +93,8 @@ public:
     // says so over `owner` when they cannot go there.
     void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
 
+    // The operator's choices kept from earlier viewers (where the owned windows stood).
+    const viewer::ViewerChoices& Choices() const { return m_choices; }
     // The message column's text of `record`: its line read again (for the rows on screen only).
     std::wstring MessageText(diagnose::RecordId record);
     // Asks for a file in the platform's save dialog, owned by `owner` (the viewer or a window

@@ -2,6 +2,7 @@
 // when it closes, per user and under the viewer's own key only.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/matches/MatchWindow.h"
 #include "viewer/ViewerSettings.h"
 
 #include <algorithm>
@@ -24,5 +25,9 @@ void CDiagnoseDlg::KeepChoices() {
             std::clamp(m_list.GetColumnWidth(column), viewer::kMinColumnWidth, viewer::kMaxColumnWidth));
     if (m_find.HasText())
         m_choices.searchText = m_find.Text();
+    if (const auto place = m_matches ? m_matches->Place() : std::nullopt)
+        m_choices.matches = place;
+    if (const auto place = m_timeline ? m_timeline->Place() : std::nullopt)
+        m_choices.timeline = place;
     viewer::SaveChoices(m_choices);
 }

@@ -38,6 +38,47 @@ int CountFiles(const std::wstring& dir, const wchar_t* pattern) {
     return count;
 }
 
+// The matches window and the timeline, opened (or brought forward) through the viewer's commands.
+std::pair<HWND, HWND> OwnedWindows(HWND viewer) {
+    ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
+    ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_TIMELINE, 0);
+    PumpMessages(50);
+    return {FindThreadWindow(L"Vistral Diagnose - Treffer: \"Ventil\" (2)"),
+            FindThreadWindow(L"Vistral Diagnose - Zeitverlauf")};
+}
+
+std::tuple<LONG, LONG, LONG, LONG> Place(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// Ctrl+S on `keys`, and `path` given to the save dialog that `owner` owns, as an operator types
+// it; the dialog is ended whatever it shows, and no look for it is left waiting. Answers whether
+// the name went in.
+bool SaveWithCtrlS(HWND keys, HWND owner, const std::wstring& path) {
+    bool named = false, looked = false;
+    std::function<void(int)> nameIt = [&](int tries) {
+        HWND dialog = FindThreadDialog();
+        if (!dialog || ::GetWindow(dialog, GW_OWNER) != owner) {
+            if (tries > 0) // not up yet: looked for again, so that a late dialog never waits
+                AfterDelay(200, [&nameIt, tries] { nameIt(tries - 1); });
+            looked = tries == 0;
+            return;
+        }
+        looked = true;
+        named = ::SetDlgItemTextW(dialog, 1148 /* cmb13 */, path.c_str()) ||
+                ::SetDlgItemTextW(dialog, 1152 /* edt1 */, path.c_str());
+        ::PostMessageW(dialog, WM_COMMAND, named ? IDOK : IDCANCEL, 0);
+    };
+    AfterDelay(300, [&] { nameIt(20); });
+    PressCtrlKey(keys, 'S');
+    PumpMessages(50);
+    ReleaseCtrl();
+    PumpUntil([&] { return looked; }, 6000);
+    return named;
+}
+
 class List : public Viewer {
 protected:
     void SetUp() override {
@@ -97,28 +138,9 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
 }
 
 TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) {
-    // Ctrl+S: the platform's save dialog, ended whatever it shows; a CSV name gives CSV.
+    // Ctrl+S: the platform's save dialog; a CSV name gives CSV.
     const std::wstring csv = dir.Path() + L"Liste.csv";
-    bool named = false, looked = false;
-    std::function<void(int)> nameIt = [&](int tries) {
-        HWND dialog = FindThreadDialog();
-        if (!dialog || ::GetWindow(dialog, GW_OWNER) != window) {
-            if (tries > 0) // not up yet: looked for again, so that a late dialog never waits
-                AfterDelay(200, [&nameIt, tries] { nameIt(tries - 1); });
-            looked = tries == 0;
-            return;
-        }
-        looked = true;
-        named = ::SetDlgItemTextW(dialog, 1148 /* cmb13 */, csv.c_str()) ||
-                ::SetDlgItemTextW(dialog, 1152 /* edt1 */, csv.c_str());
-        ::PostMessageW(dialog, WM_COMMAND, named ? IDOK : IDCANCEL, 0);
-    };
-    AfterDelay(300, [&] { nameIt(20); });
-    PressCtrlKey(list, 'S');
-    PumpMessages(50);
-    ReleaseCtrl();
-    PumpUntil([&] { return looked; }, 6000); // no look is left waiting when the test ends
-    EXPECT_TRUE(named) << "the save dialog did not come up";
+    EXPECT_TRUE(SaveWithCtrlS(list, window, csv)) << "the save dialog did not come up";
     EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
     wchar_t separator[8] = {};
     ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
@@ -132,6 +154,23 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
                                  "Ein Fehler ist aufgetreten.\r\n05.12.2026 08:00:02" + sep + "PC1" + sep +
                                  "Information" + sep + "Gamma" + sep + "\r\n05.12.2026 08:00:04" + sep +
                                  "PC1" + sep + "Information" + sep + "Delta" + sep + "Ventil auf\r\n");
+
+    // From the match window: its selected match.
+    wchar_t what[] = L"Ventil";
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what;
+    request.Flags = FR_FINDNEXT | FR_DOWN;
+    ::SendMessageW(window, WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    HWND matches = FindThreadWindow(L"Vistral Diagnose - Treffer: \"Ventil\" (2)");
+    ASSERT_NE(matches, nullptr);
+    HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
+    ListView_SetItemState(rows, 1, LVIS_SELECTED, LVIS_SELECTED);
+    const std::wstring one = dir.Path() + L"Treffer.txt";
+    EXPECT_TRUE(SaveWithCtrlS(rows, matches, one));
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
+    EXPECT_EQ(FileText(one), "\xEF\xBB\xBF" + kLog[3] + "\r\n");
 
     // A name that is taken keeps its file until the new one is whole: cancelled, or the move
     // refused (a folder stands under the name), the old one stays.
@@ -184,6 +223,10 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     request.lpstrFindWhat = what;
     request.Flags = FR_DOWN;
     ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    auto [matches, timeline] = OwnedWindows(window);
+    ASSERT_TRUE(matches && timeline);
+    ::SetWindowPos(matches, nullptr, 300, 640, 500, 260, SWP_NOZORDER);
+    ::SetWindowPos(timeline, nullptr, 800, 100, 400, 300, SWP_NOZORDER);
     DestroyOpenDlg();
 
     Open(path);
@@ -195,6 +238,9 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     EXPECT_EQ(RootTexts(tree).front(), L"PC1") << "grouped by computer";
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), 150);
     EXPECT_EQ(viewer->Find().Text(), L"Ventil");
+    std::tie(matches, timeline) = OwnedWindows(window);
+    EXPECT_EQ(Place(matches), std::make_tuple(300L, 640L, 800L, 900L));
+    EXPECT_EQ(Place(timeline), std::make_tuple(800L, 100L, 1200L, 400L));
     DestroyOpenDlg();
     HKEY parent = nullptr;
     DWORD values = 1;
@@ -211,6 +257,7 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, viewer::kChoicesKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     const DWORD seven = 7;
     const int gone[5] = {5000, 5000, 5900, 5600, 0};
+    ::RegSetValueExW(key, L"TimelinePlacement", 0, REG_BINARY, reinterpret_cast<const BYTE*>(gone), 16);
     ::RegSetValueExW(key, L"GroupByComputer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
     ::RegSetValueExW(key, L"Placement", 0, REG_BINARY, reinterpret_cast<const BYTE*>(gone), sizeof gone);
     ::RegSetValueExW(key, L"ColumnWidths", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"150"), 8);
@@ -225,4 +272,7 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     EXPECT_EQ(RootTexts(tree).front(), L"Information");
     EXPECT_NE(ListView_GetColumnWidth(list, 1), 150);
     EXPECT_FALSE(viewer->Find().HasText());
+    Command(ID_VIEWER_TIMELINE);
+    EXPECT_LT(std::get<0>(Place(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"))), 1280L)
+        << "beside the viewer";
 }
