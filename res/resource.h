@@ -55,6 +55,8 @@
 #define IDS_MENU_FOLLOW 143
 #define IDS_FIND_NOT_FOUND 144
 #define IDS_READ_FAILED 145
+#define IDS_LINES_CLIPPED 146
+#define IDS_LOG_UNREACHABLE 147
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

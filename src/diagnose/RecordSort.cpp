@@ -71,6 +71,41 @@ private:
     bool m_runs = true;
 };
 
+// Orders rows of one date of which some have times the key cannot hold: by what the index keeps
+// of each time, then each run whose kept parts tie and are not whole by the texts read again.
+// The rows' kept times are held while they sort: more than four bytes a row, for these dates only.
+void SortByKeptTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last, bool ascending) {
+    struct Row {
+        diagnose::KeptTime time;
+        RecordId id;
+    };
+    std::vector<Row> rows;
+    rows.reserve(static_cast<size_t>(last - first));
+    for (const RecordId* id = first; id != last; ++id)
+        rows.push_back({store.KeptTimeOf(*id), *id});
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        return (ascending ? a.time.Compare(b.time) : b.time.Compare(a.time)) < 0;
+    });
+    std::vector<std::pair<std::wstring, RecordId>> texts;
+    for (size_t run = 0, end = 0; run < rows.size(); run = end) {
+        bool whole = rows[run].time.whole;
+        for (end = run + 1; end < rows.size() && rows[end].time.Compare(rows[run].time) == 0; ++end)
+            whole &= rows[end].time.whole;
+        if (whole)
+            continue;
+        texts.clear();
+        for (size_t i = run; i < end; ++i)
+            texts.emplace_back(store.GetTime(rows[i].id), rows[i].id);
+        std::stable_sort(texts.begin(), texts.end(), [&](const auto& a, const auto& b) {
+            return ascending ? a.first < b.first : b.first < a.first;
+        });
+        for (size_t i = run; i < end; ++i)
+            rows[i].id = texts[i - run].second;
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        first[i] = rows[i].id;
+}
+
 // Orders a run of rows that share one date by their times, keeping equal times in their order.
 // A run in file order is mostly in order already: it is then only looked at, or reversed when it
 // is wanted the other way. Otherwise a radix sort by the time keys, through `scratch` (made as
@@ -95,15 +130,7 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         differing |= key ^ firstKey;
     }
     if (inexact) {
-        auto less = [&](RecordId a, RecordId b) {
-            const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
-            if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
-                return timeA < timeB;
-            return store.GetTime(a) < store.GetTime(b);
-        };
-        auto before = [&](RecordId a, RecordId b) { return ascending ? less(a, b) : less(b, a); };
-        if (!std::is_sorted(first, last, before))
-            std::stable_sort(first, last, before);
+        SortByKeptTime(store, first, last, ascending);
         return;
     }
     if (inOrder)

@@ -53,4 +53,17 @@ template <typename Unit> uint64_t PackTime(const Unit* text, size_t length) {
 // Appends the text an exact key stands for.
 void AppendTime(std::wstring& out, uint64_t key);
 
+// What the index keeps of a time text the key cannot hold: its first units, and whether that is
+// all of it. The order of kept parts is the order of the texts, except where they are equal and
+// not whole: the texts then decide.
+struct KeptTime {
+    static constexpr size_t kUnits = 8;
+    wchar_t units[kUnits] = {};
+    uint8_t length = 0;
+    bool whole = true;
+    // From the start of a time text (at least kUnits + 1 units of it, where it has them).
+    static KeptTime Of(const std::wstring& start, bool complete);
+    int Compare(const KeptTime& other) const;
+};
+
 } // namespace diagnose

@@ -23,7 +23,7 @@ bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordI
     const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
     if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
         return timeA < timeB;
-    return store.GetTime(a) < store.GetTime(b);
+    return store.CompareTimes(a, b) < 0;
 }
 } // namespace
 

@@ -37,7 +37,15 @@ void CDiagnoseDlg::OnFollowTimer() {
 void CDiagnoseDlg::Refresh() {
     if (!m_hwnd || m_closing)
         return;
-    switch (m_index.Look()) {
+    const CDiagnoseIndex::FileState state = m_index.Look();
+    // A log that cannot be reached keeps its index and the caption says so until it can be.
+    if (const DWORD unreachable = state == CDiagnoseIndex::FileState::Unreachable ? m_index.LookError() : 0;
+        unreachable != m_unreachable) {
+        m_unreachable = unreachable;
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
+    switch (state) {
+    case CDiagnoseIndex::FileState::Unreachable:
     case CDiagnoseIndex::FileState::Unchanged:
         return;
     case CDiagnoseIndex::FileState::Grown:
