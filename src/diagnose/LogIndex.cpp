@@ -26,8 +26,13 @@ LogIndex::~LogIndex() = default;
 void LogIndex::SetFile(const std::wstring& path) {
     if (path != m_path)
         Clear(); // another file starts from empty, not from where the one held was read to
-    m_path = path;
-    Unknown(); // now, in the language of the call that set the file, even when it is missing
+    try {
+        m_path = path;
+        Unknown(); // now, in the language of the call that set the file, even when it is missing
+    } catch (const std::bad_alloc&) {
+        m_readError = error_code::kNotEnoughMemory;
+        return;
+    }
     Load();
 }
 
@@ -51,6 +56,18 @@ void LogIndex::Open() {
 // A read overtaken by a writer that cut the log in place starts over, from a file opened anew;
 // one overtaken every time leaves the index stale, and the next look reads it again.
 ReadResult LogIndex::Load() {
+    try {
+        return LoadOnce();
+    } catch (const std::bad_alloc&) { // opening the file, or the text it files under
+        m_readError = error_code::kNotEnoughMemory;
+        ReadResult result;
+        result.status = ReadResult::OutOfMemory;
+        result.firstNew = RecordCount();
+        return result;
+    }
+}
+
+ReadResult LogIndex::LoadOnce() {
     constexpr int kAttempts = 3;
     ReadResult result;
     result.firstNew = RecordCount();

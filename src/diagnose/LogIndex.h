@@ -56,6 +56,7 @@ protected:
 
 private:
     void Open();
+    ReadResult LoadOnce();
 
     FileLayer& m_layer;
     TextDecoder m_eightBit;

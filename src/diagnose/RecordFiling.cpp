@@ -74,7 +74,20 @@ uint64_t RecordStore::End() const {
     return m_tail ? m_tail->end : m_completeEnd;
 }
 
+// Memory that runs out anywhere in a read ends it with what was filed whole before: no exception
+// leaves it.
 ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    try {
+        return ReadOn(source, to, fileTail, unknown);
+    } catch (const std::bad_alloc&) {
+        ReadResult result;
+        result.status = ReadResult::OutOfMemory;
+        result.firstNew = RecordCount();
+        return result;
+    }
+}
+
+ReadResult RecordStore::ReadOn(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
     ReadResult nothing;
     nothing.firstNew = RecordCount();
     if (m_tail && to <= m_tail->end)

@@ -214,6 +214,7 @@ private:
         bool filed;
     };
     static const std::wstring& EmptyText();
+    ReadResult ReadOn(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     std::vector<std::u16string> TakeBackTail();
     void DetectAgain(ByteSource& source, uint64_t to);

@@ -68,8 +68,9 @@ void TextTable::Truncate(size_t count) {
     }
 }
 
+// Nothing here allocates: an index is emptied when memory has run out too.
 void TextTable::Clear() {
-    std::deque<std::wstring>().swap(m_texts);
+    m_texts.clear();
     m_slots.reset();
     m_capacity = 0;
 }

@@ -1,5 +1,6 @@
 // The index of a file through a file layer that tests control: a writer that cuts the log in
 // place while it is read, looks that cost a few kilobytes, shares that go away and come back.
+#include "AllocationWatch.h"
 #include "FakeFiles.h"
 #include "RecordStoreTestSupport.h"
 
@@ -116,4 +117,29 @@ TEST(LogIndex, TheUnknownTextIsTakenWhenTheFileIsSetEvenWhenItIsMissing) {
     index.Clear();
     index.SetFile(L"Events.log");
     EXPECT_EQ(index.GetHost(0), L"Unbekannt");
+}
+
+// Each allocation of a read, and of a follow read, fails in turn: the read never throws, and
+// reading on gives the index that a fresh read gives.
+TEST(LogIndex, EveryAllocationOfAReadFailingInTurnLeavesAnIndexThatReadsOnRight) {
+    const std::string text = Lines(0, 30) + "01.01.2026 08:00:00   Host=\"PC9\" Text=\"a   b\"\n" + Lines(30, 2) + "tail";
+    for (bool follow : {false, true})
+        for (long n = 1, failed = 1; failed; ++n) {
+            FakeFiles files;
+            FakeFile& file = files.Make(L"Events.log", text.substr(0, follow ? text.size() / 2 : text.size()));
+            LogIndex index(files, {});
+            const std::wstring path = L"Events.log";
+            if (follow)
+                index.SetFile(path), file.bytes = text;
+            allocation_watch::failIn = n;
+            try {
+                follow ? void(index.ReadAppended()) : index.SetFile(path);
+            } catch (...) {
+                ADD_FAILURE() << "the read threw at allocation " << n << (follow ? " following" : "");
+            }
+            failed = allocation_watch::failIn == 0;
+            allocation_watch::Reset();
+            index.SetFile(path);
+            ExpectFresh(index, text);
+        }
 }
