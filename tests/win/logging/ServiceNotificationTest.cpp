@@ -119,3 +119,15 @@ TEST_F(ServiceNotification, TwoProcessesStartingTogetherOnAMissingEventsLogLoseA
     }
     EXPECT_EQ(failed, 0) << "rounds that lost or tore an entry";
 }
+
+// The installation directory stored as REG_EXPAND_SZ is read as the string it is, unexpanded.
+TEST_F(ServiceNotification, AnInstallationPathStoredAsAnExpandableStringIsTakenAsItStands) {
+    m_controller.SetNumber(L"Mode", 1);
+    for (const std::wstring& install : {Install(), std::wstring(L"%TEMP%")}) {
+        m_setup.Set(L"Inst_Path", REG_EXPAND_SZ, install.c_str(), (install.size() + 1) * sizeof(wchar_t));
+        EXPECT_FALSE(Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK).shown);
+    }
+    EXPECT_EQ(Bodies(EventsLog()), std::vector<std::wstring>{kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten.")});
+    EXPECT_EQ(Bodies(DefaultLog()).back(), kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten."))
+        << "%TEMP% is no directory until it is expanded";
+}

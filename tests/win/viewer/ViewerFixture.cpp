@@ -219,6 +219,24 @@ void Viewer::DoubleClickRow(int row) {
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
 }
 
+std::wstring Viewer::Find(std::wstring what, DWORD flags) {
+    std::wstring box;
+    AfterDelay(100, [&box] {
+        for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr;)
+            if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() && ::GetDlgItem(found, 0xFFFF)) {
+                box = ChildText(found, 0xFFFF);
+                ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+            }
+    });
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | flags;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    PumpMessages(150); // the closer has looked by now, whether or not a box came
+    return box;
+}
+
 void Viewer::WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {
     bool seen = false;
     AfterDelay(150, [&] {

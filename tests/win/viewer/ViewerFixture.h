@@ -66,6 +66,9 @@ protected:
     void Command(int id);
     // The list's notification of a double-click on a row, as the viewer gets it.
     void DoubleClickRow(int row);
+    // Asks the viewer to find `what` as its Find dialog does. A message box that comes instead
+    // is closed at once: its text is the answer (empty when none came).
+    std::wstring Find(std::wstring what, DWORD flags = FR_DOWN);
     // Runs `inspect` against the details dialog opened by `open`, then closes the details.
     void WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
 
