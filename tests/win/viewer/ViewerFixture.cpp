@@ -161,7 +161,32 @@ std::wstring ClipboardText() {
     return text;
 }
 
+namespace {
+// A message box of this thread: its text is the child 0xFFFF (the Find dialog's label is too, but
+// it has an edit field).
+HWND ThreadMessageBox() {
+    for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() && ::GetDlgItem(found, 0xFFFF) &&
+            !::GetDlgItem(found, 1152))
+            return found;
+    return nullptr;
+}
+
+HWND g_boxSeen = nullptr;
+void CALLBACK CloseStayingMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = ThreadMessageBox();
+    if (box && box == g_boxSeen) {
+        ADD_FAILURE() << "a message box did not go: " << Ansi(ChildText(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    g_boxSeen = box;
+}
+} // namespace
+
+Viewer::Viewer() : m_boxWatch(::SetTimer(nullptr, 0, 600, CloseStayingMessageBox)) {}
+
 Viewer::~Viewer() {
+    ::KillTimer(nullptr, m_boxWatch);
     DestroyOpenDlg();
     PumpMessages(20);
 }
@@ -222,11 +247,10 @@ void Viewer::DoubleClickRow(int row) {
 std::wstring Viewer::Find(std::wstring what, DWORD flags) {
     std::wstring box;
     AfterDelay(100, [&box] {
-        for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr;)
-            if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() && ::GetDlgItem(found, 0xFFFF)) {
-                box = ChildText(found, 0xFFFF);
-                ::PostMessageW(found, WM_COMMAND, IDOK, 0);
-            }
+        if (HWND found = ThreadMessageBox()) {
+            box = ChildText(found, 0xFFFF);
+            ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+        }
     });
     FINDREPLACEW request{};
     request.lStructSize = sizeof request;

@@ -51,8 +51,11 @@ std::string Ansi(const std::wstring& text);
 // The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
 std::wstring ClipboardText();
 
+// A message box that no test closes (a find that found nothing where it should have) is closed
+// within a second and fails the test, from whatever loop runs: the run never waits on it.
 class Viewer : public ::testing::Test {
 protected:
+    Viewer();
     ~Viewer() override;
 
     // Writes `lines` (CR LF separated) to a file in the test's directory; answers its path.
@@ -72,6 +75,7 @@ protected:
     // Runs `inspect` against the details dialog opened by `open`, then closes the details.
     void WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
 
+    UINT_PTR m_boxWatch = 0;
     testing_support::TempDirectory dir;
     CDiagnoseDlg* viewer = nullptr;
     HWND window = nullptr;
