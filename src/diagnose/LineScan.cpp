@@ -215,7 +215,6 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
     std::pair<size_t, size_t> lastDate{0, 0}; // where in `text`, and how long
     uint32_t lastDateId = 0;
     bool haveDate = false;
-    std::wstring timeText;
     out.lines.reserve(lines.size());
     for (const LineSpan& span : lines) {
         const Unit* line = text + span.textBegin;
@@ -258,15 +257,10 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
             haveDate = true;
         }
         const uint32_t date = lastDateId;
-        const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
-        if (time == kInexactTime) {
-            // Only its start: enough units for the kept part, whatever a unit's length.
-            const size_t length = header.timeEnd - header.timeBegin;
-            const size_t start = std::min(length, (KeptTime::kUnits + 1) * (sizeof(Unit) == 1 ? 4 : 2));
-            timeText.clear();
-            AppendUnits(timeText, line + header.timeBegin, start, decoder);
-            out.inexact.emplace_back(out.lines.size(), KeptTime::Of(timeText, start == length));
-        }
+        bool whole = false;
+        uint64_t time = PackTimeStart(line + header.timeBegin, header.timeEnd - header.timeBegin, whole);
+        if (!whole)
+            time |= kStartOnly; // its text is found again in the line when it is shown
         out.lines.push_back({span.rawBegin, span.rawEnd,
                              HashBytes(raw + span.rawBegin, span.rawEnd - span.rawBegin), lastTriple, date,
                              time});
@@ -281,7 +275,6 @@ void PartScan::Clear() {
     names.clear();
     dates.clear();
     triples.clear();
-    inexact.clear();
     clipped = false;
     seconds = 0;
     failure = nullptr;

@@ -246,14 +246,8 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
                 leaves[i] = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
                 processes[i] = t.process == kAbsent ? unknownId : names[t.process];
             }
-            const RecordId first = RecordCount();
-            auto inexact = part.inexact.begin();
             for (size_t i = 0; i < part.lines.size(); ++i) {
                 const PartScan::Line& line = part.lines[i];
-                if (inexact != part.inexact.end() && inexact->first == i) {
-                    m_inexactTimes.push_back({first + static_cast<RecordId>(i), inexact->second});
-                    ++inexact;
-                }
                 AppendRecord(base + line.start, lineEnd ? lineEnd : base + line.end, line.hash, memory,
                              part.clipped, leaves[line.triple], processes[line.triple], dates[line.date],
                              line.time);
@@ -302,7 +296,6 @@ RecordStore::Checkpoint RecordStore::Mark() const {
     mark.blocks = m_blocks.size();
     if (!m_blocks.empty())
         mark.lastBlock = m_blocks[m_blocks.size() - 1];
-    mark.inexact = m_inexactTimes.size();
     mark.names = m_names.size();
     mark.dates = m_dates.size();
     mark.leaves = m_leaves.size();
@@ -321,7 +314,6 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
-    m_inexactTimes.truncate(mark.inexact);
     while (m_leaves.size() > mark.leaves) {
         const Leaf& leaf = m_leaves.back();
         const std::wstring& host = m_names[leaf.host];
@@ -390,7 +382,6 @@ void RecordStore::Clear() {
     m_entries.clear();
     m_times.clear();
     m_blocks.clear();
-    m_inexactTimes.clear();
     m_names.Clear();
     m_dates.Clear();
     std::vector<std::u16string>().swap(m_memoryLines);
@@ -408,7 +399,6 @@ size_t RecordStore::MemoryBytes() const {
         bytes += leaf.list.records.MemoryBytes() + sizeof(Leaf);
     bytes += m_byHost.size() * 64 + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();
-    bytes += m_inexactTimes.MemoryBytes();
     return bytes;
 }
 

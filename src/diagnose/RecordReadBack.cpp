@@ -26,35 +26,14 @@ uint16_t RecordStore::GetTraceClass(RecordId id) const {
     return IsRecord(id) ? m_leaves[m_entries[id].leaf].list.traceClass : kNoTraceClass;
 }
 
-const RecordStore::InexactTime* RecordStore::FindInexact(RecordId id) const {
-    size_t lo = 0, hi = m_inexactTimes.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        if (m_inexactTimes[mid].id < id)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo < m_inexactTimes.size() && m_inexactTimes[lo].id == id ? &m_inexactTimes[lo] : nullptr;
-}
-
-KeptTime RecordStore::KeptTimeOf(RecordId id) const {
-    const uint64_t key = GetTimeKey(id);
-    if (key != kInexactTime) {
-        std::wstring text;
-        AppendTime(text, key);
-        return KeptTime::Of(text, true);
-    }
-    const InexactTime* inexact = IsRecord(id) ? FindInexact(id) : nullptr;
-    return inexact ? inexact->kept : KeptTime{};
-}
-
-// A time the key cannot hold is found again in its line: the header scanned anew.
+// A time the key cannot hold is found again in its line: the header scanned anew. Where the line
+// cannot be read as indexed, the start the key holds stands for it.
 std::wstring RecordStore::GetTime(RecordId id) const {
     std::wstring text;
     if (!IsRecord(id))
         return text;
-    if (const uint64_t key = m_times[id]; key != kInexactTime) {
+    const uint64_t key = m_times[id];
+    if (!(key & kStartOnly)) {
         AppendTime(text, key);
         return text;
     }
@@ -64,18 +43,14 @@ std::wstring RecordStore::GetTime(RecordId id) const {
         const HeaderSpans header = ScanHeader(line.data(), line.size());
         return line.substr(header.timeBegin, header.timeEnd - header.timeBegin);
     }
-    const KeptTime kept = KeptTimeOf(id);
-    return std::wstring(kept.units, kept.length);
+    AppendTime(text, key & ~kStartOnly);
+    return text;
 }
 
 int RecordStore::CompareTimes(RecordId a, RecordId b) const {
-    const uint64_t keyA = GetTimeKey(a), keyB = GetTimeKey(b);
-    if (keyA != kInexactTime && keyB != kInexactTime)
-        return keyA < keyB ? -1 : keyA > keyB;
-    const KeptTime keptA = KeptTimeOf(a), keptB = KeptTimeOf(b);
-    if (const int order = keptA.Compare(keptB); order != 0 || (keptA.whole && keptB.whole))
-        return order;
-    return GetTime(a).compare(GetTime(b));
+    bool decided = false;
+    const int order = CompareKeptTimes(KeptTime(a), KeptTime(b), decided);
+    return decided ? order : GetTime(a).compare(GetTime(b));
 }
 
 std::wstring RecordStore::RowText(RecordId id, int column) const {

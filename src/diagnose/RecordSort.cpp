@@ -71,39 +71,35 @@ private:
     bool m_runs = true;
 };
 
-// Orders rows of one date of which some have times the key cannot hold: by what the index keeps
-// of each time, then each run whose kept parts tie and are not whole by the texts read again.
-// The rows' kept times are held while they sort: more than four bytes a row, for these dates only.
+// Orders rows of one date of which some have times the key cannot hold: by their kept keys, in
+// which every key that begins with the start of a time that is not whole lies in one range of
+// keys; the rows of each such range are then ordered by their texts, read again.
 void SortByKeptTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last, bool ascending) {
-    struct Row {
-        diagnose::KeptTime time;
-        RecordId id;
-    };
-    std::vector<Row> rows;
-    rows.reserve(static_cast<size_t>(last - first));
-    for (const RecordId* id = first; id != last; ++id)
-        rows.push_back({store.KeptTimeOf(*id), *id});
-    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-        return (ascending ? a.time.Compare(b.time) : b.time.Compare(a.time)) < 0;
-    });
+    auto key = [&](RecordId id) { return store.KeptTime(id) & ~diagnose::kStartOnly; };
+    std::stable_sort(first, last,
+                     [&](RecordId a, RecordId b) { return ascending ? key(a) < key(b) : key(b) < key(a); });
     std::vector<std::pair<std::wstring, RecordId>> texts;
-    for (size_t run = 0, end = 0; run < rows.size(); run = end) {
-        bool whole = rows[run].time.whole;
-        for (end = run + 1; end < rows.size() && rows[end].time.Compare(rows[run].time) == 0; ++end)
-            whole &= rows[end].time.whole;
-        if (whole)
+    const ptrdiff_t n = last - first;
+    for (ptrdiff_t at = 0, end = 0; at < n; at = std::max(at + 1, end)) {
+        if (!(store.KeptTime(first[at]) & diagnose::kStartOnly))
             continue;
+        uint64_t low = 0, high = 0;
+        diagnose::KeysBeginningWith(store.KeptTime(first[at]), low, high);
+        auto inRange = [&](ptrdiff_t k) { return key(first[k]) >= low && key(first[k]) <= high; };
+        ptrdiff_t begin = at;
+        while (begin > 0 && inRange(begin - 1))
+            --begin;
+        for (end = at + 1; end < n && inRange(end);)
+            ++end;
         texts.clear();
-        for (size_t i = run; i < end; ++i)
-            texts.emplace_back(store.GetTime(rows[i].id), rows[i].id);
+        for (ptrdiff_t k = begin; k < end; ++k)
+            texts.emplace_back(store.GetTime(first[k]), first[k]);
         std::stable_sort(texts.begin(), texts.end(), [&](const auto& a, const auto& b) {
             return ascending ? a.first < b.first : b.first < a.first;
         });
-        for (size_t i = run; i < end; ++i)
-            rows[i].id = texts[i - run].second;
+        for (ptrdiff_t k = begin; k < end; ++k)
+            first[k] = texts[static_cast<size_t>(k - begin)].second;
     }
-    for (size_t i = 0; i < rows.size(); ++i)
-        first[i] = rows[i].id;
 }
 
 // Orders a run of rows that share one date by their times, keeping equal times in their order.

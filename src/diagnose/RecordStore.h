@@ -131,13 +131,15 @@ public:
     }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
     // Inline: a sort reads it for every row, several times.
-    uint64_t GetTimeKey(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
+    uint64_t GetTimeKey(RecordId id) const {
+        return !IsRecord(id) ? 0 : m_times[id] & kStartOnly ? kInexactTime : m_times[id];
+    }
     // The time text: from its key, or, for one the key cannot hold, read again from the source
     // of the last read (what is kept of it when the line cannot be read or has changed).
     std::wstring GetTime(RecordId id) const;
-    // What is kept of a record's time text; its text read again decides between equal kept parts
-    // that are not whole.
-    KeptTime KeptTimeOf(RecordId id) const;
+    // What is kept of a record's time text (TimeKey.h: CompareKeptTimes); the texts read again
+    // decide where that cannot.
+    uint64_t KeptTime(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
     // The order of two records' time texts (<0, 0, >0), read again only when what is kept ties.
     int CompareTimes(RecordId a, RecordId b) const;
     // The text a record's row shows: column 0 date, a blank and time; column 1 the process;
@@ -202,7 +204,7 @@ private:
     static const Leaf& LeafOf(const RecordList* list) { return *reinterpret_cast<const Leaf*>(list); }
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, inexact = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
+        size_t blocks = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
         uint32_t clippedLines = 0;
@@ -256,15 +258,9 @@ private:
     ChunkedArray<Entry> m_entries;
     ChunkedArray<uint64_t> m_times;
     ChunkedArray<Block, 12> m_blocks;
-    // Times the key cannot hold, found by record: what is kept of them. Their texts are not: one
-    // of a line with a value holding three blanks runs to that value (the grammar), and a copy
-    // per record made the index larger than the log.
-    struct InexactTime {
-        RecordId id;
-        KeptTime kept;
-    };
-    ChunkedArray<InexactTime, 10> m_inexactTimes;
-    const InexactTime* FindInexact(RecordId id) const;
+    // Times the key cannot hold keep the key of their start only (kStartOnly), not their text:
+    // the time of a line with a value that holds three blanks runs to that value (the grammar),
+    // and a copy per record made the index larger than the log.
     ByteSource* m_readBack = nullptr; // the source of the last read, where time texts are read again
     // The names of computers and processes, and the dates, each held once.
     TextTable m_names;

@@ -15,19 +15,28 @@ void AppendTime(std::wstring& out, uint64_t key) {
     }
 }
 
-KeptTime KeptTime::Of(const std::wstring& start, bool complete) {
-    KeptTime kept;
-    kept.length = static_cast<uint8_t>(std::min(start.size(), kUnits));
-    std::copy(start.begin(), start.begin() + kept.length, kept.units);
-    kept.whole = complete && start.size() <= kUnits;
-    return kept;
+void KeysBeginningWith(uint64_t kept, uint64_t& low, uint64_t& high) {
+    low = kept & ~kStartOnly;
+    size_t symbols = 0;
+    while (symbols < time_key::kSymbols &&
+           (low >> (time_key::kBits * (time_key::kSymbols - 1 - symbols)) & 31u) != 0)
+        ++symbols;
+    high = low | ((uint64_t(1) << (time_key::kBits * (time_key::kSymbols - symbols))) - 1);
 }
 
-int KeptTime::Compare(const KeptTime& other) const {
-    for (size_t i = 0; i < length && i < other.length; ++i)
-        if (units[i] != other.units[i])
-            return units[i] < other.units[i] ? -1 : 1;
-    return length == other.length ? 0 : length < other.length ? -1 : 1;
+int CompareKeptTimes(uint64_t a, uint64_t b, bool& decided) {
+    decided = true;
+    for (const uint64_t start : {a, b}) {
+        if (!(start & kStartOnly))
+            continue;
+        uint64_t low = 0, high = 0;
+        KeysBeginningWith(start, low, high);
+        const uint64_t other = (start == a ? b : a) & ~kStartOnly;
+        if (low <= other && other <= high)
+            decided = false; // the other begins with this one's start
+    }
+    const uint64_t keyA = a & ~kStartOnly, keyB = b & ~kStartOnly;
+    return keyA < keyB ? -1 : keyA > keyB;
 }
 
 } // namespace diagnose

@@ -151,9 +151,12 @@ TEST(DiagnoseIndexFile, ALineOfMoreThanFourGigabytesKeepsItsEndOnA32BitHost) {
         const std::string head = "Host=\"Big\" Text=\"", next = "\nHost=\"N\"\n";
         bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
             error = 0;
-            got = static_cast<size_t>(std::min<uint64_t>(size, lineFeed + next.size() - std::min(offset, lineFeed + next.size())));
+            got = static_cast<size_t>(
+                std::min<uint64_t>(size, lineFeed + next.size() - std::min(offset, lineFeed + next.size())));
             char* out = static_cast<char*>(buffer);
-            std::memset(out, 'x', static_cast<size_t>(std::min<uint64_t>(got, (128u << 20) - std::min<uint64_t>(offset, 128u << 20))));
+            std::memset(out, 'x',
+                        static_cast<size_t>(
+                            std::min<uint64_t>(got, (128u << 20) - std::min<uint64_t>(offset, 128u << 20))));
             for (size_t i = 0; offset < head.size() && i < got && offset + i < head.size(); ++i)
                 out[i] = head[static_cast<size_t>(offset + i)];
             for (uint64_t at = std::max(offset, lineFeed); at < offset + got; ++at)

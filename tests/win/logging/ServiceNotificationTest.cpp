@@ -127,7 +127,10 @@ TEST_F(ServiceNotification, AnInstallationPathStoredAsAnExpandableStringIsTakenA
         m_setup.Set(L"Inst_Path", REG_EXPAND_SZ, install.c_str(), (install.size() + 1) * sizeof(wchar_t));
         EXPECT_FALSE(Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK).shown);
     }
-    EXPECT_EQ(Bodies(EventsLog()), std::vector<std::wstring>{kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten.")});
-    EXPECT_EQ(Bodies(DefaultLog()).back(), kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten."))
+    EXPECT_EQ(Bodies(EventsLog()),
+              std::vector<std::wstring>{
+                  kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten.")});
+    EXPECT_EQ(Bodies(DefaultLog()).back(),
+              kErrorHead + std::wstring(L"Vistral Projektmanager - Ein Fehler ist aufgetreten."))
         << "%TEMP% is no directory until it is expanded";
 }

@@ -42,8 +42,8 @@ private:
                     return TRUE;
                 },
                 reinterpret_cast<LPARAM>(&windows));
-            std::fprintf(stderr, "[  HUNG    ] %s: still running after %lu s; open windows:%s\n", m_name.c_str(),
-                         kHungAfterMs / 1000, windows.empty() ? " none" : windows.c_str());
+            std::fprintf(stderr, "[  HUNG    ] %s: still running after %lu s; open windows:%s\n",
+                         m_name.c_str(), kHungAfterMs / 1000, windows.empty() ? " none" : windows.c_str());
             std::fflush(stderr);
             ::TerminateProcess(::GetCurrentProcess(), 1);
         }

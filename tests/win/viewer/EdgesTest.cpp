@@ -22,8 +22,9 @@ std::wstring g_cutPath; // the log the writer cuts from inside the viewer's read
 TEST_F(Viewer, ALogCutInPlaceByTheSuitesWriterWhileItIsReadShowsTheLinesOfTheCutLog) {
     std::vector<std::string> lines;
     for (int i = 0; i < 40000; ++i)
-        lines.push_back("05.12.2026 08:00:00   Host=\"PC" + std::to_string(i % 5) + "\" Traceclass=\"0\" Text=\"line " +
-                        std::to_string(i) + ", padded to about a hundred bytes\"");
+        lines.push_back("05.12.2026 08:00:00   Host=\"PC" + std::to_string(i % 5) +
+                        "\" Traceclass=\"0\" Text=\"line " + std::to_string(i) +
+                        ", padded to about a hundred bytes\"");
     g_cutPath = WriteLog(lines);
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) != "scanned" || g_cutPath.empty())
@@ -64,10 +65,12 @@ TEST_F(Viewer, AReloadThatThrowsLeavesNoTreeItemOnAFreedList) {
 }
 
 TEST_F(Viewer, FindWrapsRoundInsideTheShownGroupFoldsCaseAndSeesALastLineFiledAgain) {
-    const std::wstring path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
-                                        R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0")",
-                                        R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="0")"});
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << R"(05.12.2026 08:00:04   Host="PC2" Text="halb)";
+    const std::wstring path =
+        WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
+                  R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0")",
+                  R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="0")"});
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
+        << R"(05.12.2026 08:00:04   Host="PC2" Text="halb)";
     Open(path);
     ASSERT_NE(viewer, nullptr);
     SelectTreeItem(L"PC1 (2)");

@@ -166,8 +166,8 @@ namespace {
 // it has an edit field).
 HWND ThreadMessageBox() {
     for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr;)
-        if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() && ::GetDlgItem(found, 0xFFFF) &&
-            !::GetDlgItem(found, 1152))
+        if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() &&
+            ::GetDlgItem(found, 0xFFFF) && !::GetDlgItem(found, 1152))
             return found;
     return nullptr;
 }
