@@ -3,6 +3,7 @@
 
 #include "diagnose/LogIndex.h"
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,7 +13,6 @@ namespace record_store_test {
 struct FakeFile {
     std::string bytes;
     diagnose::FileId id;
-    bool deletePending = false;
     uint32_t sizeError = 0, readError = 0;           // not 0: Size, Read fail with it
     std::function<void(uint64_t offset)> beforeRead; // a writer at work between the reader's reads
     uint64_t bytesRead = 0;                          // what all reads asked for
@@ -21,11 +21,8 @@ struct FakeFile {
 class FakeFiles : public diagnose::FileLayer {
 public:
     FakeFile& Make(const std::wstring& path, std::string bytes) {
-        auto file = std::make_shared<FakeFile>();
-        file->bytes = std::move(bytes);
-        file->id.index = ++m_made;
-        names[path] = file;
-        return *file;
+        names[path] = std::make_shared<FakeFile>(FakeFile{std::move(bytes), {0, ++m_made}});
+        return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {
         auto file = Find(path, error);
@@ -36,7 +33,7 @@ public:
         return file && (id = file->id, true);
     }
     std::map<std::wstring, std::shared_ptr<FakeFile>> names;
-    uint32_t nameError = 0; // not 0: the name cannot be resolved (a share that went away)
+    uint32_t nameError = 0; // not 0: no name resolves (a share that went away)
 
 private:
     std::shared_ptr<FakeFile> Find(const std::wstring& path, uint32_t& error) {
@@ -50,19 +47,16 @@ private:
             if (file->beforeRead)
                 file->beforeRead(offset);
             file->bytesRead += size;
-            error = file->readError;
-            const std::string& bytes = file->bytes;
-            got = offset < bytes.size() ? static_cast<size_t>(std::min<uint64_t>(size, bytes.size() - offset))
-                                        : 0;
-            std::memcpy(buffer, bytes.data() + std::min<uint64_t>(offset, bytes.size()), error ? 0 : got);
-            return !error;
+            const uint64_t at = std::min<uint64_t>(offset, file->bytes.size());
+            got = static_cast<size_t>(std::min<uint64_t>(size, file->bytes.size() - at));
+            std::memcpy(buffer, file->bytes.data() + at, got);
+            return !(error = file->readError);
         }
         bool Size(uint64_t& size, uint32_t& error) override {
-            error = file->sizeError;
             size = file->bytes.size();
-            return !error;
+            return !(error = file->sizeError);
         }
-        bool DeletePending() override { return file->deletePending; }
+        bool DeletePending() override { return false; }
         diagnose::FileId Id() const override { return file->id; }
         std::shared_ptr<FakeFile> file;
     };
@@ -72,8 +66,7 @@ private:
 // The suite's writer at its size limit: the newest `keep` bytes copied to the start in pieces of
 // 4 KiB, then the end of the file set.
 inline void CutInPlace(std::string& bytes, size_t keep) {
-    const size_t from = bytes.size() - keep;
-    for (size_t at = 0; at < keep; at += 4096)
+    for (size_t at = 0, from = bytes.size() - keep; at < keep; at += 4096)
         bytes.replace(at, std::min<size_t>(4096, keep - at), bytes, from + at,
                       std::min<size_t>(4096, keep - at));
     bytes.resize(keep);

@@ -3,21 +3,18 @@
 #include <cstdlib>
 #include <new>
 
-namespace allocation_watch {
-std::atomic<long> failIn{0};
-std::atomic<size_t> largest{0};
-} // namespace allocation_watch
+std::atomic<long> allocation_watch::failIn{0};
+std::atomic<size_t> allocation_watch::largest{0};
 
 namespace {
-void* Allocate(size_t size) {
+void* Allocate(size_t size, bool nothrow = false) {
     using namespace allocation_watch;
-    if (failIn > 0 && --failIn == 0)
-        throw std::bad_alloc();
     for (size_t seen = largest; size > seen && !largest.compare_exchange_weak(seen, size);) {
     }
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
+    void* memory = failIn > 0 && --failIn == 0 ? nullptr : std::malloc(size ? size : 1);
+    if (!memory && !nothrow)
+        throw std::bad_alloc();
+    return memory;
 }
 } // namespace
 
@@ -26,6 +23,12 @@ void* operator new(size_t size) {
 }
 void* operator new[](size_t size) {
     return Allocate(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size, true);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size, true);
 }
 void operator delete(void* memory) noexcept {
     std::free(memory);
@@ -38,16 +41,6 @@ void operator delete(void* memory, size_t) noexcept {
 }
 void operator delete[](void* memory, size_t) noexcept {
     std::free(memory);
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](size_t size, const std::nothrow_t& nothrow) noexcept {
-    return operator new(size, nothrow);
 }
 void operator delete(void* memory, const std::nothrow_t&) noexcept {
     std::free(memory);

@@ -1,17 +1,14 @@
-// The test program's own operator new: it can fail the nth allocation from now, and it tells the
-// largest allocation made since it was asked last.
+// The test program's own operator new: it fails the nth allocation from now (on any thread) and
+// tells the largest one made since Reset.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 
 namespace allocation_watch {
-// Greater than 0: the allocation this many from now throws std::bad_alloc (on any thread).
-extern std::atomic<long> failIn;
-// The largest size asked for since the last Reset.
+extern std::atomic<long> failIn; // > 0: the allocation this many from now throws std::bad_alloc
 extern std::atomic<size_t> largest;
 inline void Reset() {
-    failIn = 0;
-    largest = 0;
+    failIn = 0, largest = 0;
 }
 } // namespace allocation_watch
