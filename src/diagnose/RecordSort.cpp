@@ -17,7 +17,7 @@ public:
     TextRanks(const diagnose::RecordStore& store, int column) : m_store(store), m_column(column) {}
 
     // Numbers the texts of `rows`; answers how many rows each has, in text order.
-    std::vector<size_t> Count(const std::vector<RecordId>& rows) {
+    template <typename Rows> std::vector<size_t> Count(const Rows& rows) {
         std::vector<size_t> counts;
         uint32_t previous = 0;
         for (RecordId id : rows) {
@@ -74,7 +74,8 @@ private:
 // Orders rows of one date of which some have times the key cannot hold: by their kept keys, in
 // which every key that begins with the start of a time that is not whole lies in one range of
 // keys; the rows of each such range are then ordered by their texts, read again.
-void SortByKeptTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last, bool ascending) {
+template <typename It>
+void SortByKeptTime(const diagnose::RecordStore& store, It first, It last, bool ascending) {
     auto key = [&](RecordId id) { return store.KeptTime(id) & ~diagnose::kStartOnly; };
     std::stable_sort(first, last,
                      [&](RecordId a, RecordId b) { return ascending ? key(a) < key(b) : key(b) < key(a); });
@@ -107,8 +108,8 @@ void SortByKeptTime(const diagnose::RecordStore& store, RecordId* first, RecordI
 // is wanted the other way. Otherwise a radix sort by the time keys, through `scratch` (made as
 // long as the run), over the bits in which the keys differ; times the key cannot hold are
 // compared as texts.
-void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last,
-                std::vector<RecordId>& scratch, bool ascending) {
+template <typename It, typename Rows>
+void SortByTime(const diagnose::RecordStore& store, It first, It last, Rows& scratch, bool ascending) {
     const size_t n = static_cast<size_t>(last - first);
     if (n < 2)
         return;
@@ -135,9 +136,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         // A date in file order sorted the other way: reversed, and each run of equal times
         // turned back, so that equal times keep their order.
         std::reverse(first, last);
-        for (RecordId* run = first; run != last;) {
+        for (It run = first; run != last;) {
             const uint64_t key = store.GetTimeKey(*run);
-            RecordId* end = run + 1;
+            It end = run + 1;
             while (end != last && store.GetTimeKey(*end) == key)
                 ++end;
             std::reverse(run, end);
@@ -155,7 +156,8 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
     std::vector<uint32_t> bins(kBins);
     if (scratch.size() < n)
         scratch.resize(n);
-    RecordId *from = first, *to = scratch.data();
+    It from = first, to = scratch.begin();
+    bool inScratch = false;
     for (int shift = low; shift <= high; shift += kDigitBits) {
         auto digit = [&](RecordId id) { return (store.GetTimeKey(id) >> shift) & (kBins - 1); };
         std::fill(bins.begin(), bins.end(), 0u);
@@ -171,9 +173,10 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         for (size_t i = 0; i < n; ++i)
             to[bins[digit(from[i])]++] = from[i];
         std::swap(from, to);
+        inScratch = !inScratch;
     }
-    if (from != first)
-        std::copy(from, from + n, first);
+    if (inScratch)
+        std::copy(from, from + static_cast<std::ptrdiff_t>(n), first);
 }
 } // namespace
 
@@ -181,8 +184,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
 // within each date: linear in the rows, and at most four bytes a row on top of the rows
 // themselves, so that a group of many millions sorts within a 32-bit host. Rows in file order of
 // a log written in time order need none: their dates come in runs, and their times in order.
-void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
-                    bool ascending) {
+namespace {
+template <typename Rows>
+void SortRows(const diagnose::RecordStore& store, Rows& rows, int column, bool ascending) {
     if (column != 0 && column != 1)
         return; // every text is empty: all rows compare equal and keep their order
     TextRanks ranks(store, column);
@@ -195,8 +199,8 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
         starts[bucket(rank) + 1] = counts[rank];
     for (size_t b = 1; b < starts.size(); ++b)
         starts[b] += starts[b - 1];
-    // Room for the rows as they are placed, taken only when a sort needs it.
-    std::vector<RecordId> scratch;
+    // Room for the rows as they are placed, taken only when a sort needs it, in the rows' form.
+    Rows scratch;
     if (ranks.InRuns()) {
         // Each text's rows are one run (a log in file order, by date): the runs move whole, or
         // stay where they are.
@@ -212,7 +216,10 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
             scratch.resize(rows.size());
             for (size_t number = 0, from = 0, count = 0; number < distinct; ++number, from += count) {
                 const size_t to = runAt(number, count);
-                std::copy(rows.begin() + from, rows.begin() + from + count, scratch.begin() + to);
+                const auto at = [](auto& array, size_t i) {
+                    return array.begin() + static_cast<std::ptrdiff_t>(i);
+                };
+                std::copy(at(rows, from), at(rows, from + count), at(scratch, to));
             }
             std::copy(scratch.begin(), scratch.end(), rows.begin());
         }
@@ -226,7 +233,19 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
     }
     if (column == 0)
         for (size_t b = 0; b < distinct; ++b)
-            SortByTime(store, rows.data() + starts[b], rows.data() + starts[b + 1], scratch, ascending);
+            SortByTime(store, rows.begin() + static_cast<std::ptrdiff_t>(starts[b]),
+                       rows.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]), scratch, ascending);
+}
+} // namespace
+
+void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
+                    bool ascending) {
+    SortRows(store, rows, column, ascending);
+}
+
+void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
+                    bool ascending) {
+    SortRows(store, rows, column, ascending);
 }
 
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -286,10 +286,18 @@ private:
 
 } // namespace diagnose
 
+namespace diagnose {
+// Rows of records in blocks, as the index keeps its lists: no piece as large as all of them.
+using RecordRowBlocks = ChunkedArray<RecordId, 16>;
+} // namespace diagnose
+
 // Orders `rows` by the row text of `column` (UTF-16 code-unit order), keeping rows with equal
 // texts in their current relative order; descending reverses the comparison, not the result.
-// Uses the keys the store keeps: no line is read.
+// Uses the keys the store keeps (a time the key cannot hold is read again where they leave the
+// order open). The room it takes while it sorts comes in the rows' form.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
+                    bool ascending);
+void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
                     bool ascending);
 // Puts a new record into rows that SortRecordRows ordered, where sorting them again with the
 // record appended would put it: after the rows whose text equals its own. Answers the row.
