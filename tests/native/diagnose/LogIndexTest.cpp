@@ -108,6 +108,9 @@ TEST(LogIndex, TheUnknownTextIsTakenWhenTheFileIsSetEvenWhenItIsMissing) {
     EXPECT_EQ(index.Look(), State::Replaced);
     index.Clear(), index.SetFile(L"Events.log");
     EXPECT_EQ(index.GetHost(0), L"Unbekannt");
+    files.Make(L"B.log", "Host=\"B\"\n");
+    index.SetFile(L"B.log");
+    EXPECT_EQ(index.RecordCount(), 1u) << "another path starts from empty";
 }
 
 // Each allocation of a read, and of a follow read, fails in turn: the read never throws, and

@@ -115,31 +115,6 @@ TEST(DiagnoseIndexFile, AnsiTextBinaryAndHugeLines) {
     EXPECT_FALSE(index.MakeRecord(big + 2));
 }
 
-TEST(DiagnoseIndexFile, AnotherPathStartsFromEmptyAndTheUnknownTextIsTakenAtTheFirstLoad) {
-    TempDirectory dir;
-    const std::wstring other = dir.Path() + L"other.log", path = dir.Path() + L"x.log";
-    ASSERT_TRUE(WriteBytes(other, fixtures::kThreeLinePc1));
-    ASSERT_TRUE(WriteBytes(path, "Host=\"B\"\n"));
-    CDiagnoseIndex index;
-    index.SetFile(other);
-    index.SetFile(path);
-    ASSERT_EQ(index.RecordCount(), 1u);
-    EXPECT_EQ(index.GetHost(0), L"B");
-
-    // Another language current at a later read (another viewer's call, a message box's loop
-    // delivering the follow timer): lines without a computer still file under the first text.
-    ASSERT_TRUE(WriteBytes(path, "Host=\"B\"\nno computer\n"));
-    win::UniqueModule english(
-        ::LoadLibraryExW((testing_support::BinDirectory() + L"ZtServiceMsgENU.LNG").c_str(), nullptr,
-                         LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(english);
-    win::ScopedResourceHandle language(english.get());
-    ASSERT_EQ(win::LoadResString(IDS_UNKNOWN), L"Unknown");
-    index.ReadAppended();
-    index.AddLine(L"from memory");
-    EXPECT_EQ(index.GetHost(1) + L"," + index.GetHost(2), L"Unbekannt,Unbekannt");
-}
-
 // A line of more than 4 GiB, from a source that makes its bytes up (past its first 128 MiB it
 // leaves the reader's buffer as it is: no line feed): its end, beyond what a 32-bit length
 // holds, stays where it is, and the line and its block read back as indexed.
