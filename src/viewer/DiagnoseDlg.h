@@ -176,6 +176,7 @@ private:
     bool m_follow = true;
     DWORD m_openError = 0;   // why the log could not be read in full when it was opened
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
+    DWORD m_unreachable = 0; // why the last look could not reach the log; it is looked at again
     ViewerFind m_find;
     std::vector<ViewerObserver*> m_observers;
     std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes

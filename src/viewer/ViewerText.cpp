@@ -13,6 +13,12 @@ std::wstring ViewerText(UINT id) {
     return win::LoadResString(id);
 }
 
+std::wstring ViewerText(UINT id, const std::wstring& insert) {
+    std::wstring text = ViewerText(id);
+    const size_t at = text.find(L"%s");
+    return at == std::wstring::npos ? text : text.replace(at, 2, insert);
+}
+
 std::wstring SystemErrorText(DWORD error) {
     const LANGID language = LANGIDFROMLCID(TheModule().CurrentLanguage());
     for (LANGID tried : {language, LANGID(0)}) {

@@ -6,6 +6,8 @@
 #include <string>
 
 std::wstring ViewerText(UINT id);
+// The same with its "%s" replaced by `insert`.
+std::wstring ViewerText(UINT id, const std::wstring& insert);
 
 // The platform's text for an error, in the language of the resources where the platform has
 // it there; its number when it has none.
