@@ -4,6 +4,7 @@
 // Prints one "name: value" line per figure.
 #include "viewer/RecordRows.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     const diagnose::RecordId firstNew = store.RecordCount();
     AppendLines(source.bytes, fresh, 7);
     store.Read(source, source.bytes.size(), false, L"?");
-    std::vector<diagnose::RecordId> oneByOne = shown.Ids();
+    std::vector<diagnose::RecordId> oneByOne(shown.Ids().begin(), shown.Ids().end());
     bool changed = false;
     start = Since();
     shown.TakeNew(store, firstNew, false, {0, 0, 0}, changed);
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     for (diagnose::RecordId id = firstNew; id < store.RecordCount(); ++id)
         InsertSortedRow(store, oneByOne, id, 0, shown.Ascending());
     std::printf("the same, a row at a time: %s\n", Milliseconds(start).c_str());
-    std::printf("same order: %s\n", oneByOne == shown.Ids() ? "yes" : "NO");
-    return oneByOne == shown.Ids() ? 0 : 1;
+    const bool same = std::equal(oneByOne.begin(), oneByOne.end(), shown.Ids().begin(), shown.Ids().end());
+    std::printf("same order: %s\n", same ? "yes" : "NO");
+    return same ? 0 : 1;
 }

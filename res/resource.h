@@ -76,6 +76,9 @@
 #define IDS_LOG_CHANGED 156
 #define IDS_MENU_WHOLE_LOG 157
 #define IDS_MENU_SELECTED_ENTRY 158
+// What the caption band says of reading: 190 to 199
+#define IDS_LINES_CLIPPED 190
+#define IDS_LOG_UNREACHABLE 191
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

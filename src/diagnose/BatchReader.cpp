@@ -31,16 +31,22 @@ BatchReader::BatchReader(ByteSource& source, const TextDecoder& decoder, size_t 
 
 BatchReader::~BatchReader() = default;
 
-// Reads [at, at + size) into `bytes`. A source that ends sooner than it said has all there is:
-// the read ends there, and SourceEnd() moves back to it.
-bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result) {
+// Reads [at, at + size) into `bytes`, of which the first `kept` are there already. A source
+// that ends sooner than it said has all there is: the read ends there, and SourceEnd() moves
+// back to it.
+bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result, size_t kept) {
     struct Account { // however the read ends
         double& seconds;
         Clock::time_point start;
         ~Account() { seconds += Since(start); }
     } account{m_stages.read, Clock::now()};
+    if (bytes.capacity() < size) { // as much room as asked for: growing a string doubles its room
+        std::string room(size, '\0');
+        room.replace(0, std::min(kept, bytes.size()), bytes, 0, std::min(kept, bytes.size()));
+        bytes.swap(room);
+    }
     bytes.resize(size);
-    size_t done = 0;
+    size_t done = std::min(kept, size);
     while (done < size) {
         size_t got = 0;
         uint32_t error = 0;
@@ -103,7 +109,10 @@ ReadResult BatchReader::FileScanned(Filer& filer) {
     m_stages.file += Since(start);
     if (!filed.ok())
         return filed;
-    m_spare = std::move(m_scanned);
+    // A batch grown for a long line is given back, not kept for the batches after it.
+    if (m_scanned->bytes.capacity() <= 2 * m_batchBytes)
+        m_spare = std::move(m_scanned);
+    m_scanned.reset();
     return {};
 }
 
@@ -151,7 +160,9 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
                          : m_spare ? std::move(m_spare)
                                    : std::make_unique<Batch>();
             if (m_next->at != m_at || m_next->bytes.size() != size) { // not read ahead, or not as wanted
-                if (!ReadInto(m_next->bytes, m_at, size, result)) {
+                // A batch grown for a long line keeps what it has read of it.
+                const size_t kept = m_next->at == m_at ? std::min(m_next->bytes.size(), size) : 0;
+                if (!ReadInto(m_next->bytes, m_at, size, result, kept)) {
                     const ReadResult filed = FileScanned(filer); // what was read before the failure stays
                     return filed.ok() ? result : filed;
                 }
@@ -174,7 +185,7 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             if (m_at + m_next->bytes.size() >= m_end)
                 break; // the rest is the last line, without LF
             if (want < m_maxLineBytes) {
-                want *= 2;
+                want = std::min(want * 2, m_maxLineBytes); // never a buffer beyond the line limit
                 continue;
             }
             // A line longer than the limit: a record of its own, with what fits.
@@ -195,6 +206,8 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
         }
         if (const ReadResult filed = FileScanned(filer); !filed.ok())
             return filed;
+        for (const auto* batch : {&m_scanned, &m_next, &m_ahead, &m_spare})
+            m_stages.heldBytes += *batch ? (*batch)->bytes.capacity() : 0;
     } catch (const std::bad_alloc&) {
         return {ReadResult::OutOfMemory, 0};
     }

@@ -50,7 +50,7 @@ private:
         std::vector<size_t> bounds; // of the parts
         std::vector<PartScan> parts;
     };
-    bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result);
+    bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result, size_t kept = 0);
     void StartScan(Batch& batch);
     void JoinScan(Batch& batch);
     ReadResult FileScanned(Filer& filer);

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <iterator>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,65 @@ public:
     ChunkedArray() = default;
     ChunkedArray(const ChunkedArray&) = delete;
     ChunkedArray& operator=(const ChunkedArray&) = delete;
+    // Like clear(), only while no other thread reads either array.
+    ChunkedArray(ChunkedArray&& other) noexcept { swap(other); }
+    ChunkedArray& operator=(ChunkedArray&& other) noexcept {
+        ChunkedArray(std::move(other)).swap(*this);
+        return *this;
+    }
+    void swap(ChunkedArray& other) noexcept {
+        T* const* table = m_table.load(std::memory_order_relaxed);
+        m_table.store(other.m_table.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        other.m_table.store(table, std::memory_order_relaxed);
+        m_blocks.swap(other.m_blocks);
+        m_tables.swap(other.m_tables);
+        std::swap(m_capacity, other.m_capacity);
+        std::swap(m_size, other.m_size);
+    }
+
+    // A random-access iterator over the elements (const when `Const`).
+    template <bool Const> class Iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using Array = std::conditional_t<Const, const ChunkedArray, ChunkedArray>;
+        using reference = std::conditional_t<Const, const T&, T&>;
+        using pointer = std::conditional_t<Const, const T*, T*>;
+        Iterator() = default;
+        Iterator(Array* array, size_t at) : m_array(array), m_at(at) {}
+        reference operator*() const { return (*m_array)[m_at]; }
+        pointer operator->() const { return &(*m_array)[m_at]; }
+        reference operator[](difference_type n) const { return (*m_array)[m_at + n]; }
+        Iterator& operator++() { return ++m_at, *this; }
+        Iterator& operator--() { return --m_at, *this; }
+        Iterator operator++(int) { return {m_array, m_at++}; }
+        Iterator operator--(int) { return {m_array, m_at--}; }
+        Iterator& operator+=(difference_type n) { return m_at += n, *this; }
+        Iterator& operator-=(difference_type n) { return m_at -= n, *this; }
+        friend Iterator operator+(Iterator i, difference_type n) { return i += n; }
+        friend Iterator operator+(difference_type n, Iterator i) { return i += n; }
+        friend Iterator operator-(Iterator i, difference_type n) { return i -= n; }
+        friend difference_type operator-(const Iterator& a, const Iterator& b) {
+            return static_cast<difference_type>(a.m_at) - static_cast<difference_type>(b.m_at);
+        }
+        friend bool operator==(const Iterator& a, const Iterator& b) { return a.m_at == b.m_at; }
+        friend bool operator!=(const Iterator& a, const Iterator& b) { return a.m_at != b.m_at; }
+        friend bool operator<(const Iterator& a, const Iterator& b) { return a.m_at < b.m_at; }
+        friend bool operator>(const Iterator& a, const Iterator& b) { return a.m_at > b.m_at; }
+        friend bool operator<=(const Iterator& a, const Iterator& b) { return a.m_at <= b.m_at; }
+        friend bool operator>=(const Iterator& a, const Iterator& b) { return a.m_at >= b.m_at; }
+
+    private:
+        Array* m_array = nullptr;
+        size_t m_at = 0;
+    };
+    using iterator = Iterator<false>;
+    using const_iterator = Iterator<true>;
+    iterator begin() { return {this, 0}; }
+    iterator end() { return {this, m_size}; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, m_size}; }
 
     size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
@@ -36,6 +97,14 @@ public:
             AddBlock();
         (*this)[m_size] = std::move(value);
         ++m_size;
+    }
+    // Grows to `count` elements (the new ones not written yet), or shrinks as truncate does.
+    void resize(size_t count) {
+        if (count <= m_size)
+            return truncate(count);
+        while ((m_blocks.size() << BlockBits) < count)
+            AddBlock();
+        m_size = count;
     }
     // Shrinks to `count` elements and gives back the blocks no longer used; never allocates.
     void truncate(size_t count) {

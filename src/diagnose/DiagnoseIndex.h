@@ -3,69 +3,40 @@
 #pragma once
 
 #include "diagnose/DiagnoseData.h"
-#include "diagnose/RecordStore.h"
-#include "win/UniqueHandle.h"
+#include "diagnose/LogIndex.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 using diagnose::RecordId;
 using diagnose::RecordList;
 
-// Records are compact (see RecordStore); MakeRecord reads a line again for the details.
-// Absent computers and processes file under the unknown text of the language resources that
-// are current at the first read, for the index's life.
-class CDiagnoseIndex : public diagnose::RecordStore {
+// The platform's file layer: a log held open with read, write and delete sharing, so that
+// writers go on writing and lines are read again from the same file.
+class PlatformFileLayer : public diagnose::FileLayer {
 public:
-    CDiagnoseIndex();
+    std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override;
+    bool Identify(const std::wstring& path, diagnose::FileId& id, uint32_t& error) override;
+};
+
+// Records are compact (see RecordStore); MakeRecord reads a line again for the details. 8-bit
+// text without a mark is read in the ANSI code page. Absent computers and processes file under
+// the unknown text of the language resources that are current when the file is first set, for
+// the index's life.
+class CDiagnoseIndex : public diagnose::LogIndex {
+public:
+    // The platform's files, or `layer` (tests), which outlives the index.
+    explicit CDiagnoseIndex(diagnose::FileLayer* layer = nullptr);
     ~CDiagnoseIndex();
 
-    // Stores the path and loads it.
-    void SetFile(const std::wstring& path);
-    const std::wstring& GetFile() const { return m_path; }
-
-    // Reads the lines of the file not read yet: all of them the first time, the last one with
-    // or without a line end. The file is held open with read, write and delete sharing, so
-    // that writers go on writing and lines are read again from the same file. A byte-order
-    // mark (UTF-8, UTF-16LE) decides the encoding, unmarked UTF-16LE is recognised, anything
-    // else is ANSI text. A file that cannot be opened or read further ends the load with the
-    // lines read so far; ReadError tells why.
-    diagnose::ReadResult Load();
-    // Reads the complete lines that were appended since the last read.
-    diagnose::ReadResult ReadAppended();
     void AddLine(const std::wstring& line);
-    // Empties the index and lets go of the file.
-    void Clear();
-
-    // The platform's code of why the file could not be read in full; 0 when it was read, or
-    // does not exist, or no path is set.
-    DWORD ReadError() const { return m_readError; }
-
-    // What a look at the file found since the last read.
-    enum class FileState { Unchanged, Grown, Replaced };
-    // Replaced: it was cut to its newest part, rewritten, deleted, or replaced by another file;
-    // the lines indexed no longer stand where they were.
-    FileState Look();
-    // Whether a line read again did not match what was indexed: the file is Replaced.
-    bool IsStale() const { return m_stale; }
-
     // The record of `id` as the details dialog shows it, read again from the file; null for an
     // id that is not one, or when the file no longer holds the line (IsStale is then true).
     std::unique_ptr<CDiagnoseData> MakeRecord(RecordId id) const;
-    // A record's line read again; false as MakeRecord.
-    bool ReadLineText(RecordId id, std::wstring& text) const;
-    diagnose::ByteSource& Source() const;
 
-private:
-    class FileSource;
-    void Open();
-    const std::wstring& Unknown();
-
-    std::wstring m_path;
-    std::unique_ptr<FileSource> m_file;
-    std::optional<std::wstring> m_unknown;
-    mutable diagnose::MemorySource m_noFile; // the source of an index of added lines only
-    DWORD m_readError = 0;
-    mutable bool m_stale = false;
+protected:
+    std::wstring UnknownText() const override;
 };
+
+// How 8-bit text without a mark is read here: the ANSI code page.
+diagnose::TextDecoder AnsiDecoder();

@@ -12,8 +12,9 @@ namespace diagnose {
 
 // A fast hash of a line's bytes; it only has to notice that a line is not what was indexed.
 // Two independent lanes keep the multiplications from waiting on each other. A multiply alone
-// carries a flip of the top bit through unchanged, so two such flips would cancel: each step
-// folds the high half down before the next word comes in.
+// carries a flip of the top bit through unchanged, and folding the high half down after it
+// leaves two bits that the next word can flip back: each word is mixed fully (multiply, fold,
+// multiply) before the next comes in.
 uint32_t HashBytes(const char* data, size_t size) {
     uint64_t a = 0x9E3779B97F4A7C15ull ^ size, b = 0xC2B2AE3D27D4EB4Full;
     size_t i = 0;
@@ -23,8 +24,8 @@ uint32_t HashBytes(const char* data, size_t size) {
         std::memcpy(&second, data + i + 8, 8);
         a = (a ^ first) * 0xFF51AFD7ED558CCDull;
         b = (b ^ second) * 0xC4CEB9FE1A85EC53ull;
-        a ^= a >> 32;
-        b ^= b >> 32;
+        a = (a ^ a >> 32) * 0x9E3779B97F4A7C15ull;
+        b = (b ^ b >> 32) * 0x94D049BB133111EBull;
     }
     uint64_t rest[2] = {0, 0};
     std::memcpy(rest, data + i, size - i);
@@ -256,12 +257,10 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
             haveDate = true;
         }
         const uint32_t date = lastDateId;
-        const uint64_t time = PackTime(line + header.timeBegin, header.timeEnd - header.timeBegin);
-        if (time == kInexactTime) {
-            out.inexact.emplace_back(out.lines.size(), std::wstring());
-            AppendUnits(out.inexact.back().second, line + header.timeBegin, header.timeEnd - header.timeBegin,
-                        decoder);
-        }
+        bool whole = false;
+        uint64_t time = PackTimeStart(line + header.timeBegin, header.timeEnd - header.timeBegin, whole);
+        if (!whole)
+            time |= kStartOnly; // its text is found again in the line when it is shown
         out.lines.push_back({span.rawBegin, span.rawEnd,
                              HashBytes(raw + span.rawBegin, span.rawEnd - span.rawBegin), lastTriple, date,
                              time});
@@ -276,7 +275,6 @@ void PartScan::Clear() {
     names.clear();
     dates.clear();
     triples.clear();
-    inexact.clear();
     clipped = false;
     seconds = 0;
     failure = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "diagnose/TextEncoding.h"
+#include "diagnose/TimeKey.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,7 +44,6 @@ struct PartScan {
     std::vector<std::wstring> names;
     std::vector<std::wstring> dates;
     std::vector<Triple> triples;
-    std::vector<std::pair<size_t, std::wstring>> inexact; // line index, time text
     bool clipped = false; // its one line is longer than the limit; the scan saw its first part
     double seconds = 0;   // how long the scan took
     std::exception_ptr failure;

@@ -74,16 +74,41 @@ uint64_t RecordStore::End() const {
     return m_tail ? m_tail->end : m_completeEnd;
 }
 
+// Memory that runs out anywhere in a read ends it with what was filed whole before: no exception
+// leaves it.
 ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    try {
+        return ReadOn(source, to, fileTail, unknown);
+    } catch (const std::bad_alloc&) {
+        ReadResult result;
+        result.status = ReadResult::OutOfMemory;
+        result.firstNew = RecordCount();
+        return result;
+    }
+}
+
+ReadResult RecordStore::ReadOn(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown) {
+    ReadResult nothing;
+    nothing.firstNew = RecordCount();
+    if (m_tail && to <= m_tail->end)
+        return nothing;
+    // A last line without its end is not read again for every byte it grows by: only what came
+    // after is looked at for a line feed, and the line waits for it as it stands.
+    if ((m_tail || !fileTail) && m_noLineFeed.from == m_completeEnd && m_noLineFeed.until > m_completeEnd &&
+        to > m_noLineFeed.until) {
+        const uint64_t until = to - (to - m_completeEnd) % UnitBytes(m_decoder.form);
+        bool found = false;
+        if (!LineFeedAfter(source, m_noLineFeed.until, until, found, nothing))
+            return nothing;
+        if (!found) {
+            m_noLineFeed.until = until;
+            return nothing;
+        }
+    }
     bool replacedTail = false;
     std::vector<std::u16string> laterLines;
     if (m_tail) {
-        if (to <= m_tail->end) {
-            ReadResult nothing;
-            nothing.firstNew = RecordCount();
-            return nothing;
-        }
-        // The provisional last line has grown: it is filed again with what followed it.
+        // The provisional last line has ended: it is filed again with what followed it.
         replacedTail = m_tail->filed;
         laterLines = TakeBackTail();
         fileTail = true;
@@ -91,11 +116,15 @@ ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, con
     if (m_detect && m_completeEnd == m_textStart)
         DetectAgain(source, to);
     const RecordId firstNew = RecordCount();
+    m_readBack = &source;
     ReadResult result = ReadLines(source, to, fileTail, unknown);
     result.firstNew = firstNew;
     result.replacedTail = replacedTail;
     for (const std::u16string& line : laterLines)
         AddLine(line, unknown);
+    // A writer that cut the log in place under the read changed its first or its last lines.
+    if (result.ok() && (RecordCount() != firstNew || replacedTail) && SettleEdges(source) == Recheck::Changed)
+        result.overtaken = true;
     return result;
 }
 
@@ -145,6 +174,9 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         return ReadResult{};
     };
     ReadResult result = reader.ReadLines(m_completeEnd, to, filer);
+    result.overtaken = reader.SourceEnd() < to;
+    if (result.ok() && m_completeEnd < reader.SourceEnd())
+        m_noLineFeed = {m_completeEnd, reader.SourceEnd()};
     if (!result.ok() || !fileTail || m_completeEnd >= wanted)
         return result;
     // The text after the last LF: a provisional record, taken back when more arrives.
@@ -174,9 +206,8 @@ bool RecordStore::FileLine(const char* prefix, size_t size, uint64_t start, uint
     std::vector<PartScan> parts(1);
     ScanPart(prefix, 0, size, m_decoder, parts[0]);
     parts[0].lines.resize(1);
-    parts[0].lines[0].end = static_cast<size_t>(end - start);
     parts[0].clipped = size < end - start;
-    return File(parts, start, false, unknown);
+    return File(parts, start, false, unknown, end); // its end as it is: a line may pass 4 GiB
 }
 
 void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown) {
@@ -198,8 +229,8 @@ void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown)
 }
 
 // Files the scanned lines of a batch at `base`: all of them, or, when memory runs out, none.
-bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
-                       const std::wstring& unknown) {
+bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown,
+                       uint64_t lineEnd) {
     const Checkpoint before = Mark();
     try {
         const uint32_t unknownId = NameId(unknown);
@@ -215,20 +246,11 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
                 leaves[i] = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
                 processes[i] = t.process == kAbsent ? unknownId : names[t.process];
             }
-            const RecordId first = RecordCount();
-            auto inexact = part.inexact.begin();
             for (size_t i = 0; i < part.lines.size(); ++i) {
                 const PartScan::Line& line = part.lines[i];
-                if (inexact != part.inexact.end() && inexact->first == i) {
-                    const std::wstring& text = inexact->second;
-                    m_inexactTimes.push_back({first + static_cast<RecordId>(i),
-                                              static_cast<uint32_t>(text.size()), m_inexactUnits.size()});
-                    for (wchar_t unit : text)
-                        m_inexactUnits.push_back(unit);
-                    ++inexact;
-                }
-                AppendRecord(base + line.start, base + line.end, line.hash, memory, part.clipped,
-                             leaves[line.triple], processes[line.triple], dates[line.date], line.time);
+                AppendRecord(base + line.start, lineEnd ? lineEnd : base + line.end, line.hash, memory,
+                             part.clipped, leaves[line.triple], processes[line.triple], dates[line.date],
+                             line.time);
             }
             MayFail("filed");
         }
@@ -262,6 +284,7 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
         throw;
     }
     Block& block = m_blocks.back();
+    m_clippedLines += clipped;
     ++block.count;
     block.end = end;
     block.hash = CombineHash(block.hash, hash);
@@ -273,13 +296,12 @@ RecordStore::Checkpoint RecordStore::Mark() const {
     mark.blocks = m_blocks.size();
     if (!m_blocks.empty())
         mark.lastBlock = m_blocks[m_blocks.size() - 1];
-    mark.inexact = m_inexactTimes.size();
-    mark.inexactUnits = m_inexactUnits.size();
     mark.names = m_names.size();
     mark.dates = m_dates.size();
     mark.leaves = m_leaves.size();
     mark.memoryLines = m_memoryLines.size();
     mark.completeEnd = m_completeEnd;
+    mark.clippedLines = m_clippedLines;
     return mark;
 }
 
@@ -292,8 +314,6 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
-    m_inexactTimes.truncate(mark.inexact);
-    m_inexactUnits.truncate(mark.inexactUnits);
     while (m_leaves.size() > mark.leaves) {
         const Leaf& leaf = m_leaves.back();
         const std::wstring& host = m_names[leaf.host];
@@ -311,6 +331,9 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_dates.Truncate(mark.dates);
     m_memoryLines.resize(mark.memoryLines);
     m_completeEnd = mark.completeEnd;
+    m_clippedLines = mark.clippedLines;
+    if (mark.records == 0)
+        m_headProbe = {};
 }
 
 uint32_t RecordStore::NameId(const std::wstring& name) {
@@ -359,13 +382,15 @@ void RecordStore::Clear() {
     m_entries.clear();
     m_times.clear();
     m_blocks.clear();
-    m_inexactTimes.clear();
-    m_inexactUnits.clear();
     m_names.Clear();
     m_dates.Clear();
     std::vector<std::u16string>().swap(m_memoryLines);
     m_tail.reset();
     m_completeEnd = m_textStart = 0;
+    m_clippedLines = 0;
+    m_readBack = nullptr;
+    m_noLineFeed = {};
+    m_headProbe = m_tailProbe = {};
 }
 
 size_t RecordStore::MemoryBytes() const {
@@ -374,7 +399,6 @@ size_t RecordStore::MemoryBytes() const {
         bytes += leaf.list.records.MemoryBytes() + sizeof(Leaf);
     bytes += m_byHost.size() * 64 + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();
-    bytes += m_inexactTimes.MemoryBytes() + m_inexactUnits.MemoryBytes();
     return bytes;
 }
 

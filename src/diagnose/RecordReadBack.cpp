@@ -1,6 +1,7 @@
 // Read-back: a record's line read again from the source, its block checked against what was
 // indexed, and decoded; the fields the index keeps.
 #include "diagnose/LineScan.h"
+#include "diagnose/LineScanner.h"
 #include "diagnose/RecordStore.h"
 #include "diagnose/TimeKey.h"
 
@@ -25,27 +26,31 @@ uint16_t RecordStore::GetTraceClass(RecordId id) const {
     return IsRecord(id) ? m_leaves[m_entries[id].leaf].list.traceClass : kNoTraceClass;
 }
 
+// A time the key cannot hold is found again in its line: the header scanned anew. Where the line
+// cannot be read as indexed, the start the key holds stands for it.
 std::wstring RecordStore::GetTime(RecordId id) const {
     std::wstring text;
     if (!IsRecord(id))
         return text;
     const uint64_t key = m_times[id];
-    if (key != kInexactTime) {
+    if (!(key & kStartOnly)) {
         AppendTime(text, key);
         return text;
     }
-    size_t lo = 0, hi = m_inexactTimes.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        if (m_inexactTimes[mid].id < id)
-            lo = mid + 1;
-        else
-            hi = mid;
+    std::wstring line;
+    MemorySource none;
+    if (ReadLine(m_readBack ? *m_readBack : none, id, line) == Recheck::Same) {
+        const HeaderSpans header = ScanHeader(line.data(), line.size());
+        return line.substr(header.timeBegin, header.timeEnd - header.timeBegin);
     }
-    if (lo < m_inexactTimes.size() && m_inexactTimes[lo].id == id)
-        for (uint32_t k = 0; k < m_inexactTimes[lo].length; ++k)
-            text += m_inexactUnits[static_cast<size_t>(m_inexactTimes[lo].at + k)];
+    AppendTime(text, key & ~kStartOnly);
     return text;
+}
+
+int RecordStore::CompareTimes(RecordId a, RecordId b) const {
+    bool decided = false;
+    const int order = CompareKeptTimes(KeptTime(a), KeptTime(b), decided);
+    return decided ? order : GetTime(a).compare(GetTime(b));
 }
 
 std::wstring RecordStore::RowText(RecordId id, int column) const {
@@ -82,8 +87,10 @@ uint64_t RecordStore::StartOf(const Block& block, RecordId id) const {
 
 // Reads a block's bytes and checks them against its hash.
 namespace {
-// Reads [base, base + size) whole; Changed when the source is shorter now.
-Recheck ReadSpan(ByteSource& source, uint64_t base, size_t size, std::string& bytes) {
+// Reads [base, base + size) whole; Changed when the source is shorter now, Failed with its code
+// in `error` when it could not be read.
+Recheck ReadSpan(ByteSource& source, uint64_t base, size_t size, std::string& bytes,
+                 uint32_t* failure = nullptr) {
     try {
         bytes.resize(size);
     } catch (const std::bad_alloc&) {
@@ -93,8 +100,11 @@ Recheck ReadSpan(ByteSource& source, uint64_t base, size_t size, std::string& by
     while (done < size) {
         size_t got = 0;
         uint32_t error = 0;
-        if (!source.Read(base + done, bytes.data() + done, size - done, got, error))
+        if (!source.Read(base + done, bytes.data() + done, size - done, got, error)) {
+            if (failure)
+                *failure = error;
             return Recheck::Failed;
+        }
         if (got == 0)
             return Recheck::Changed;
         done += got;
@@ -180,15 +190,78 @@ Recheck RecordStore::ReadLine(ByteSource& source, RecordId id, std::wstring& tex
     return Recheck::Same;
 }
 
-Recheck RecordStore::CheckEnd(ByteSource& source) const {
-    // The last file block: the newest lines, which a cut or a replaced file changes first.
-    for (size_t i = m_blocks.size(); i-- > 0;) {
-        if (m_blocks[i].memory)
-            continue;
-        std::string bytes;
-        return ReadBlock(source, m_blocks[i], bytes);
+// A probe's few kilobytes as they stand in the source now.
+Recheck RecordStore::CheckProbe(ByteSource& source, const Probe& probe, uint32_t* error) const {
+    std::string bytes;
+    if (probe.size == 0)
+        return Recheck::Same;
+    if (const Recheck read = ReadSpan(source, probe.at, probe.size, bytes, error); read != Recheck::Same)
+        return read;
+    return HashBytes(bytes.data(), bytes.size()) == probe.hash ? Recheck::Same : Recheck::Changed;
+}
+
+Recheck RecordStore::CheckEdges(ByteSource& source, uint32_t* error) const {
+    const Recheck head = CheckProbe(source, m_headProbe, error);
+    return head != Recheck::Same ? head : CheckProbe(source, m_tailProbe, error);
+}
+
+// After a read: the last file block is read whole and checked, and the first one too unless its
+// probe is whole already (its bytes never change once filed); the probes are taken from the
+// bytes checked. Changed when the source no longer holds what was indexed there.
+Recheck RecordStore::SettleEdges(ByteSource& source) {
+    constexpr uint64_t kProbeBytes = 4096;
+    size_t first = m_blocks.size(), last = m_blocks.size();
+    for (size_t i = 0; i < m_blocks.size() && first == m_blocks.size(); ++i)
+        first = m_blocks[i].memory ? first : i;
+    for (size_t i = m_blocks.size(); i-- > 0 && last == m_blocks.size();)
+        last = m_blocks[i].memory ? last : i;
+    if (last == m_blocks.size())
+        return Recheck::Same;
+    std::string bytes;
+    auto take = [&](const Block& block, bool head) {
+        const uint64_t end = ReadEnd(block);
+        const uint64_t size = std::min<uint64_t>(kProbeBytes, end - block.base);
+        const size_t at = static_cast<size_t>(head ? 0 : end - block.base - size);
+        (head ? m_headProbe : m_tailProbe) = {block.base + at, static_cast<uint32_t>(size),
+                                              HashBytes(bytes.data() + at, static_cast<size_t>(size))};
+    };
+    const Block& head = m_blocks[first];
+    if (m_headProbe.size < std::min<uint64_t>(kProbeBytes, ReadEnd(head) - head.base) || first == last) {
+        if (const Recheck check = ReadBlock(source, head, bytes); check != Recheck::Same)
+            return check;
+        take(head, true);
+    } else if (const Recheck check = CheckProbe(source, m_headProbe); check != Recheck::Same) {
+        return check;
     }
+    if (first != last)
+        if (const Recheck check = ReadBlock(source, m_blocks[last], bytes); check != Recheck::Same)
+            return check;
+    take(m_blocks[last], false);
     return Recheck::Same;
+}
+
+// Whether a unit-aligned LF stands in [from, to) of the source, read in small pieces.
+bool RecordStore::LineFeedAfter(ByteSource& source, uint64_t from, uint64_t to, bool& found,
+                                ReadResult& result) const {
+    const size_t unit = UnitBytes(m_decoder.form);
+    std::string chunk(64 << 10, '\0');
+    found = false;
+    for (uint64_t at = from; at < to && !found;) {
+        size_t got = 0;
+        uint32_t error = 0;
+        if (!source.Read(at, chunk.data(), static_cast<size_t>(std::min<uint64_t>(chunk.size(), to - at)),
+                         got, error)) {
+            result.status = ReadResult::ReadFailed;
+            result.error = error;
+            return false;
+        }
+        got -= got % unit;
+        if (got == 0)
+            break;
+        found = FindLineFeed(chunk.data(), 0, got, unit) < got;
+        at += got;
+    }
+    return true;
 }
 
 Recheck RecordStore::ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,

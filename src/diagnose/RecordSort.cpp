@@ -17,7 +17,7 @@ public:
     TextRanks(const diagnose::RecordStore& store, int column) : m_store(store), m_column(column) {}
 
     // Numbers the texts of `rows`; answers how many rows each has, in text order.
-    std::vector<size_t> Count(const std::vector<RecordId>& rows) {
+    template <typename Rows> std::vector<size_t> Count(const Rows& rows) {
         std::vector<size_t> counts;
         uint32_t previous = 0;
         for (RecordId id : rows) {
@@ -71,13 +71,45 @@ private:
     bool m_runs = true;
 };
 
+// Orders rows of one date of which some have times the key cannot hold: by their kept keys, in
+// which every key that begins with the start of a time that is not whole lies in one range of
+// keys; the rows of each such range are then ordered by their texts, read again.
+template <typename It>
+void SortByKeptTime(const diagnose::RecordStore& store, It first, It last, bool ascending) {
+    auto key = [&](RecordId id) { return store.KeptTime(id) & ~diagnose::kStartOnly; };
+    std::stable_sort(first, last,
+                     [&](RecordId a, RecordId b) { return ascending ? key(a) < key(b) : key(b) < key(a); });
+    std::vector<std::pair<std::wstring, RecordId>> texts;
+    const ptrdiff_t n = last - first;
+    for (ptrdiff_t at = 0, end = 0; at < n; at = std::max(at + 1, end)) {
+        if (!(store.KeptTime(first[at]) & diagnose::kStartOnly))
+            continue;
+        uint64_t low = 0, high = 0;
+        diagnose::KeysBeginningWith(store.KeptTime(first[at]), low, high);
+        auto inRange = [&](ptrdiff_t k) { return key(first[k]) >= low && key(first[k]) <= high; };
+        ptrdiff_t begin = at;
+        while (begin > 0 && inRange(begin - 1))
+            --begin;
+        for (end = at + 1; end < n && inRange(end);)
+            ++end;
+        texts.clear();
+        for (ptrdiff_t k = begin; k < end; ++k)
+            texts.emplace_back(store.GetTime(first[k]), first[k]);
+        std::stable_sort(texts.begin(), texts.end(), [&](const auto& a, const auto& b) {
+            return ascending ? a.first < b.first : b.first < a.first;
+        });
+        for (ptrdiff_t k = begin; k < end; ++k)
+            first[k] = texts[static_cast<size_t>(k - begin)].second;
+    }
+}
+
 // Orders a run of rows that share one date by their times, keeping equal times in their order.
 // A run in file order is mostly in order already: it is then only looked at, or reversed when it
 // is wanted the other way. Otherwise a radix sort by the time keys, through `scratch` (made as
 // long as the run), over the bits in which the keys differ; times the key cannot hold are
 // compared as texts.
-void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* last,
-                std::vector<RecordId>& scratch, bool ascending) {
+template <typename It, typename Rows>
+void SortByTime(const diagnose::RecordStore& store, It first, It last, Rows& scratch, bool ascending) {
     const size_t n = static_cast<size_t>(last - first);
     if (n < 2)
         return;
@@ -95,15 +127,7 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         differing |= key ^ firstKey;
     }
     if (inexact) {
-        auto less = [&](RecordId a, RecordId b) {
-            const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
-            if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
-                return timeA < timeB;
-            return store.GetTime(a) < store.GetTime(b);
-        };
-        auto before = [&](RecordId a, RecordId b) { return ascending ? less(a, b) : less(b, a); };
-        if (!std::is_sorted(first, last, before))
-            std::stable_sort(first, last, before);
+        SortByKeptTime(store, first, last, ascending);
         return;
     }
     if (inOrder)
@@ -112,9 +136,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         // A date in file order sorted the other way: reversed, and each run of equal times
         // turned back, so that equal times keep their order.
         std::reverse(first, last);
-        for (RecordId* run = first; run != last;) {
+        for (It run = first; run != last;) {
             const uint64_t key = store.GetTimeKey(*run);
-            RecordId* end = run + 1;
+            It end = run + 1;
             while (end != last && store.GetTimeKey(*end) == key)
                 ++end;
             std::reverse(run, end);
@@ -132,7 +156,8 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
     std::vector<uint32_t> bins(kBins);
     if (scratch.size() < n)
         scratch.resize(n);
-    RecordId *from = first, *to = scratch.data();
+    It from = first, to = scratch.begin();
+    bool inScratch = false;
     for (int shift = low; shift <= high; shift += kDigitBits) {
         auto digit = [&](RecordId id) { return (store.GetTimeKey(id) >> shift) & (kBins - 1); };
         std::fill(bins.begin(), bins.end(), 0u);
@@ -148,9 +173,10 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
         for (size_t i = 0; i < n; ++i)
             to[bins[digit(from[i])]++] = from[i];
         std::swap(from, to);
+        inScratch = !inScratch;
     }
-    if (from != first)
-        std::copy(from, from + n, first);
+    if (inScratch)
+        std::copy(from, from + static_cast<std::ptrdiff_t>(n), first);
 }
 } // namespace
 
@@ -158,8 +184,9 @@ void SortByTime(const diagnose::RecordStore& store, RecordId* first, RecordId* l
 // within each date: linear in the rows, and at most four bytes a row on top of the rows
 // themselves, so that a group of many millions sorts within a 32-bit host. Rows in file order of
 // a log written in time order need none: their dates come in runs, and their times in order.
-void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
-                    bool ascending) {
+namespace {
+template <typename Rows>
+void SortRows(const diagnose::RecordStore& store, Rows& rows, int column, bool ascending) {
     if (column != 0 && column != 1)
         return; // every text is empty: all rows compare equal and keep their order
     TextRanks ranks(store, column);
@@ -172,8 +199,8 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
         starts[bucket(rank) + 1] = counts[rank];
     for (size_t b = 1; b < starts.size(); ++b)
         starts[b] += starts[b - 1];
-    // Room for the rows as they are placed, taken only when a sort needs it.
-    std::vector<RecordId> scratch;
+    // Room for the rows as they are placed, taken only when a sort needs it, in the rows' form.
+    Rows scratch;
     if (ranks.InRuns()) {
         // Each text's rows are one run (a log in file order, by date): the runs move whole, or
         // stay where they are.
@@ -189,7 +216,10 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
             scratch.resize(rows.size());
             for (size_t number = 0, from = 0, count = 0; number < distinct; ++number, from += count) {
                 const size_t to = runAt(number, count);
-                std::copy(rows.begin() + from, rows.begin() + from + count, scratch.begin() + to);
+                const auto at = [](auto& array, size_t i) {
+                    return array.begin() + static_cast<std::ptrdiff_t>(i);
+                };
+                std::copy(at(rows, from), at(rows, from + count), at(scratch, to));
             }
             std::copy(scratch.begin(), scratch.end(), rows.begin());
         }
@@ -203,7 +233,19 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
     }
     if (column == 0)
         for (size_t b = 0; b < distinct; ++b)
-            SortByTime(store, rows.data() + starts[b], rows.data() + starts[b + 1], scratch, ascending);
+            SortByTime(store, rows.begin() + static_cast<std::ptrdiff_t>(starts[b]),
+                       rows.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]), scratch, ascending);
+}
+} // namespace
+
+void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
+                    bool ascending) {
+    SortRows(store, rows, column, ascending);
+}
+
+void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
+                    bool ascending) {
+    SortRows(store, rows, column, ascending);
 }
 
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -10,6 +10,7 @@
 #include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
 #include "diagnose/TextTable.h"
+#include "diagnose/TimeKey.h"
 
 #include <cstdint>
 #include <deque>
@@ -38,6 +39,10 @@ struct ReadResult {
     uint32_t error = 0;        // the source's error code when the read failed
     uint32_t firstNew = 0;     // the first record the read filed (or would have): all from here on are new
     bool replacedTail = false; // the provisional last record of the earlier read was taken back
+    // The source changed under the read (a writer cut the log in place): it ended before `to`,
+    // or its first or last lines are no longer those the read filed. Its lines may mix old text
+    // and new; the read is to start over.
+    bool overtaken = false;
     bool ok() const { return status == Complete; }
 };
 
@@ -49,6 +54,7 @@ struct PartScan;
 struct ReadStages {
     double read = 0, wait = 0, file = 0, scan = 0, total = 0;
     uint32_t batches = 0;
+    size_t heldBytes = 0; // what the batch buffers held when the read ended
 };
 
 // What reading a line again found.
@@ -97,6 +103,9 @@ public:
     uint64_t End() const;
     uint64_t CompleteEnd() const { return m_completeEnd; }
     bool HasTail() const { return m_tail && m_tail->filed; }
+    // How many records stand for lines longer than the limit, of which only the first part
+    // was read.
+    uint32_t ClippedLines() const { return m_clippedLines; }
     const TextDecoder& Decoder() const { return m_decoder; }
 
     uint32_t RecordCount() const { return static_cast<uint32_t>(m_entries.size()); }
@@ -122,8 +131,17 @@ public:
     }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
     // Inline: a sort reads it for every row, several times.
-    uint64_t GetTimeKey(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
+    uint64_t GetTimeKey(RecordId id) const {
+        return !IsRecord(id) ? 0 : m_times[id] & kStartOnly ? kInexactTime : m_times[id];
+    }
+    // The time text: from its key, or, for one the key cannot hold, read again from the source
+    // of the last read (what is kept of it when the line cannot be read or has changed).
     std::wstring GetTime(RecordId id) const;
+    // What is kept of a record's time text (TimeKey.h: CompareKeptTimes); the texts read again
+    // decide where that cannot.
+    uint64_t KeptTime(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
+    // The order of two records' time texts (<0, 0, >0), read again only when what is kept ties.
+    int CompareTimes(RecordId a, RecordId b) const;
     // The text a record's row shows: column 0 date, a blank and time; column 1 the process;
     // other columns empty.
     std::wstring RowText(RecordId id, int column) const;
@@ -134,9 +152,10 @@ public:
     // the lines around it in the source are no longer those that were indexed; `text` is then
     // empty.
     Recheck ReadLine(ByteSource& source, RecordId id, std::wstring& text) const;
-    // Whether the end of the index still stands in the source as it was indexed; cheap, for a
-    // look at a file before reading on.
-    Recheck CheckEnd(ByteSource& source) const;
+    // Whether the first and the last few kilobytes of the indexed text still stand in the source
+    // as they were indexed: a look at a file before reading on, a few kilobytes read. Failed
+    // with the source's code in `error` when it could not be read.
+    Recheck CheckEdges(ByteSource& source, uint32_t* error = nullptr) const;
     // Calls `visit(id, line)` for the records [first, last) in file order, with their lines read
     // and checked block by block, until `visit` answers false.
     using LineVisitor = std::function<bool(RecordId, const std::wstring&)>;
@@ -187,9 +206,10 @@ private:
     static const Leaf& LeafOf(const RecordList* list) { return *reinterpret_cast<const Leaf*>(list); }
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, inexact = 0, inexactUnits = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
+        size_t blocks = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
+        uint32_t clippedLines = 0;
     };
     // A load's last line without LF, or half a UTF-16 unit after the last LF (no record then).
     struct Tail {
@@ -198,11 +218,14 @@ private:
         bool filed;
     };
     static const std::wstring& EmptyText();
+    ReadResult ReadOn(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     std::vector<std::u16string> TakeBackTail();
     void DetectAgain(ByteSource& source, uint64_t to);
     bool FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end, const std::wstring& unknown);
-    bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown);
+    // `lineEnd`, when not 0, is where the one line of `parts` ends.
+    bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown,
+              uint64_t lineEnd = 0);
     void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t leaf,
                       uint32_t process, uint32_t date, uint64_t time);
     Checkpoint Mark() const;
@@ -215,6 +238,10 @@ private:
     size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
+    Recheck SettleEdges(ByteSource& source);
+    struct Probe;
+    Recheck CheckProbe(ByteSource& source, const Probe& probe, uint32_t* error = nullptr) const;
+    bool LineFeedAfter(ByteSource& source, uint64_t from, uint64_t to, bool& found, ReadResult& result) const;
     bool BlockMatches(const Block& block, const char* bytes) const;
     struct LineBytes {
         const char* data;
@@ -229,17 +256,14 @@ private:
     bool m_detect = false;    // detected from the bytes, and again on each read until a line is complete
     uint64_t m_textStart = 0; // where the lines begin: after a byte-order mark
     uint64_t m_completeEnd = 0;
+    uint32_t m_clippedLines = 0;
     ChunkedArray<Entry> m_entries;
     ChunkedArray<uint64_t> m_times;
     ChunkedArray<Block, 12> m_blocks;
-    // Times the key cannot hold: their texts' units one after another, found by record.
-    struct InexactTime {
-        RecordId id;
-        uint32_t length;
-        uint64_t at;
-    };
-    ChunkedArray<InexactTime, 10> m_inexactTimes;
-    ChunkedArray<wchar_t, 12> m_inexactUnits;
+    // Times the key cannot hold keep the key of their start only (kStartOnly), not their text:
+    // the time of a line with a value that holds three blanks runs to that value (the grammar),
+    // and a copy per record made the index larger than the log.
+    ByteSource* m_readBack = nullptr; // the source of the last read, where time texts are read again
     // The names of computers and processes, and the dates, each held once.
     TextTable m_names;
     TextTable m_dates;
@@ -248,15 +272,34 @@ private:
     ByHost m_byHost;
     std::vector<std::u16string> m_memoryLines;
     std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
+    // The text after the last LF was read up to `until` without one while the complete lines
+    // ended at `from`: a read looks for its end in what came after, not in all of it again.
+    struct NoLineFeed {
+        uint64_t from = 0, until = 0;
+    } m_noLineFeed;
+    // A few kilobytes at the start and at the end of the indexed text, taken from blocks checked
+    // whole after each read: a look reads these, not a whole block.
+    struct Probe {
+        uint64_t at = 0;
+        uint32_t size = 0, hash = 0;
+    } m_headProbe, m_tailProbe;
     ReadStages m_stages;
 };
 
 } // namespace diagnose
 
+namespace diagnose {
+// Rows of records in blocks, as the index keeps its lists: no piece as large as all of them.
+using RecordRowBlocks = ChunkedArray<RecordId, 16>;
+} // namespace diagnose
+
 // Orders `rows` by the row text of `column` (UTF-16 code-unit order), keeping rows with equal
 // texts in their current relative order; descending reverses the comparison, not the result.
-// Uses the keys the store keeps: no line is read.
+// Uses the keys the store keeps (a time the key cannot hold is read again where they leave the
+// order open). The room it takes while it sorts comes in the rows' form.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
+                    bool ascending);
+void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
                     bool ascending);
 // Puts a new record into rows that SortRecordRows ordered, where sorting them again with the
 // record appended would put it: after the rows whose text equals its own. Answers the row.

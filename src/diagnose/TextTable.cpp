@@ -69,6 +69,7 @@ void TextTable::Truncate(size_t count) {
     }
 }
 
+// Nothing here allocates: an index is emptied when memory has run out too.
 void TextTable::Clear() {
     m_texts.clear();
     m_slots.reset();

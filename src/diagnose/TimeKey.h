@@ -28,29 +28,43 @@ struct SymbolTable {
 inline constexpr SymbolTable kSymbolTable{};
 } // namespace time_key
 
-// The key of a time text given as code units; kInexactTime when it does not fit.
-template <typename Unit> uint64_t PackTime(const Unit* text, size_t length) {
-    if (length > time_key::kSymbols)
-        return kInexactTime;
+// The key of the longest start of a time text (at most twelve units) that the symbols spell: the
+// whole text's key when it fits, and in any case an order-keeping key of that start.
+template <typename Unit> uint64_t PackTimeStart(const Unit* text, size_t length, bool& whole) {
     uint64_t key = 0;
-    for (size_t i = 0; i < time_key::kSymbols; ++i) {
-        uint8_t symbol = 0;
-        if (i < length) {
-            uint32_t unit;
-            if constexpr (sizeof(Unit) == 1)
-                unit = static_cast<unsigned char>(text[i]);
-            else
-                unit = static_cast<uint32_t>(text[i]);
-            symbol = unit < 0x80 ? time_key::kSymbolTable.symbols[unit] : 0;
-            if (symbol == 0)
-                return kInexactTime;
-        }
+    size_t i = 0;
+    for (; i < time_key::kSymbols && i < length; ++i) {
+        uint32_t unit;
+        if constexpr (sizeof(Unit) == 1)
+            unit = static_cast<unsigned char>(text[i]);
+        else
+            unit = static_cast<uint32_t>(text[i]);
+        const uint8_t symbol = unit < 0x80 ? time_key::kSymbolTable.symbols[unit] : 0;
+        if (symbol == 0)
+            break;
         key = (key << time_key::kBits) | symbol;
     }
-    return key;
+    whole = i == length;
+    return key << (time_key::kBits * (time_key::kSymbols - i));
+}
+
+// The key of a time text given as code units; kInexactTime when it does not fit.
+template <typename Unit> uint64_t PackTime(const Unit* text, size_t length) {
+    bool whole = false;
+    const uint64_t key = PackTimeStart(text, length, whole);
+    return whole ? key : kInexactTime;
 }
 
 // Appends the text an exact key stands for.
 void AppendTime(std::wstring& out, uint64_t key);
+
+// What the index keeps of a time text: the key of the whole text, or, for one the key cannot
+// hold, the key of its start with the top bit set. Kept keys order as their texts do, except
+// where the start of one that is not whole begins the other: the texts then decide.
+constexpr uint64_t kStartOnly = uint64_t(1) << 63;
+// Negative, 0 or positive as the texts order; `decided` false when only the texts can tell.
+int CompareKeptTimes(uint64_t a, uint64_t b, bool& decided);
+// The keys that begin with the start a not-whole kept key holds: [low, high].
+void KeysBeginningWith(uint64_t kept, uint64_t& low, uint64_t& high);
 
 } // namespace diagnose

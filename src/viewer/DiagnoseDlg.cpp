@@ -237,6 +237,10 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     }
     if (m_readFailure)
         caption += L" - " + SystemErrorText(m_readFailure);
+    if (m_unreachable)
+        caption += L" - " + ViewerText(IDS_LOG_UNREACHABLE, SystemErrorText(m_unreachable));
+    if (const uint32_t clipped = m_index.ClippedLines())
+        caption += L" - " + ViewerText(IDS_LINES_CLIPPED, std::to_wstring(clipped));
     m_caption.SetText(caption);
 }
 

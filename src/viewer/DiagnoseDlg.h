@@ -214,6 +214,7 @@ private:
     bool m_follow = true;
     DWORD m_openError = 0;   // why the log could not be read in full when it was opened
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
+    DWORD m_unreachable = 0; // why the last look could not reach the log; it is looked at again
     ViewerFind m_find;
     viewer::ViewerChoices m_choices;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.

@@ -73,6 +73,14 @@ bool MessageKeys::Less(diagnose::RecordId a, diagnose::RecordId b) const {
 }
 
 void MessageKeys::Sort(std::vector<diagnose::RecordId>& rows, bool ascending) const {
+    SortRows(rows, ascending);
+}
+
+void MessageKeys::Sort(diagnose::RecordRowBlocks& rows, bool ascending) const {
+    SortRows(rows, ascending);
+}
+
+template <typename Rows> void MessageKeys::SortRows(Rows& rows, bool ascending) const {
     if (!m_group || m_texts.empty())
         return;
     // Each distinct text's place in text order, then the rows counted into their places: one
@@ -84,14 +92,17 @@ void MessageKeys::Sort(std::vector<diagnose::RecordId>& rows, bool ascending) co
     std::vector<uint32_t> rank(m_texts.size());
     for (uint32_t place = 0; place < byText.size(); ++place) // the texts are distinct
         rank[byText[place]] = ascending ? place : static_cast<uint32_t>(byText.size()) - 1 - place;
-    std::vector<uint32_t> rowRank(rows.size());
+    // The rows' room in the rows' own form: blocks for the viewer's, as its other sorts take.
+    diagnose::ChunkedArray<uint32_t, 16> rowRank;
+    rowRank.resize(rows.size());
     std::vector<size_t> start(m_texts.size() + 1, 0);
     for (size_t i = 0; i < rows.size(); ++i) {
         rowRank[i] = rank[KeyOf(rows[i])];
         ++start[rowRank[i] + 1];
     }
     std::partial_sum(start.begin(), start.end(), start.begin());
-    std::vector<diagnose::RecordId> sorted(rows.size());
+    Rows sorted;
+    sorted.resize(rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         sorted[start[rowRank[i]]++] = rows[i];
     rows.swap(sorted);

@@ -47,9 +47,11 @@ public:
     // Orders `rows` (records of the group) by message, stably; descending reverses the
     // comparison, not the result.
     void Sort(std::vector<diagnose::RecordId>& rows, bool ascending) const;
+    void Sort(diagnose::RecordRowBlocks& rows, bool ascending) const;
 
 private:
     uint32_t KeyOf(diagnose::RecordId id) const;
+    template <typename Rows> void SortRows(Rows& rows, bool ascending) const;
 
     size_t m_budget;
     uint64_t m_maxBytes;

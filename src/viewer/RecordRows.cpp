@@ -24,7 +24,7 @@ bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordI
     const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
     if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
         return timeA < timeB;
-    return store.GetTime(a) < store.GetTime(b);
+    return store.CompareTimes(a, b) < 0;
 }
 bool SameText(const wchar_t* a, const wchar_t* b, size_t count) {
     auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c; };
@@ -64,7 +64,8 @@ private:
 
 } // namespace
 
-long FindRowByDateText(const diagnose::RecordStore& store, const std::vector<RecordId>& rows, long start,
+template <typename Rows>
+long FindRowByDateText(const diagnose::RecordStore& store, const Rows& rows, long start,
                        const std::wstring& typed, bool wrap) {
     const long count = static_cast<long>(rows.size());
     if (typed.empty() || count == 0)
@@ -79,18 +80,18 @@ long FindRowByDateText(const diagnose::RecordStore& store, const std::vector<Rec
             return row;
     return -1;
 }
+template long FindRowByDateText(const diagnose::RecordStore&, const diagnose::RecordRowBlocks&, long,
+                                const std::wstring&, bool);
+template long FindRowByDateText(const diagnose::RecordStore&, const std::vector<RecordId>&, long,
+                                const std::wstring&, bool);
 
 void RecordRows::Show(const diagnose::RecordList* group) {
     m_group = group;
     m_sortColumn = -1;
-    std::vector<RecordId> rows; // the last group's room goes with it
-    if (group) {
-        // Room for the lines that arrive: a fresh block of the group's size at every follow
-        // tick would cost a host under Wine more than the merge itself.
-        rows.reserve(group->size() + group->size() / 8 + 1024);
-        rows.assign(group->begin(), group->end());
-    }
-    m_rows.swap(rows);
+    m_rows.clear(); // the last group's room goes with it
+    if (group)
+        for (RecordId id : *group)
+            m_rows.push_back(id);
 }
 
 RecordId RecordRows::At(long row) const {
@@ -131,7 +132,7 @@ ListPlaces RecordRows::Follow(const Marked& marked) const {
     return places;
 }
 
-void RecordRows::Sort(const diagnose::RecordStore& store, std::vector<RecordId>& rows) const {
+template <typename Rows> void RecordRows::Sort(const diagnose::RecordStore& store, Rows& rows) const {
     if (m_sortColumn != kMessageColumn)
         SortRecordRows(store, rows, m_sortColumn, m_ascending);
     else if (m_messages)
@@ -163,15 +164,16 @@ ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firs
     const Marked marked = Mark(before);
     const size_t count = m_rows.size();
     if (dropped)
-        m_rows.erase(
-            std::remove_if(m_rows.begin(), m_rows.end(), [&](RecordId id) { return id >= firstNew; }),
-            m_rows.end());
+        m_rows.truncate(static_cast<size_t>(
+            std::remove_if(m_rows.begin(), m_rows.end(), [&](RecordId id) { return id >= firstNew; }) -
+            m_rows.begin()));
     std::vector<RecordId> fresh(std::lower_bound(m_group->begin(), m_group->end(), firstNew), m_group->end());
     if (fresh.empty() && m_rows.size() == count)
         return before;
     changed = true;
     if (m_sortColumn < 0) {
-        m_rows.insert(m_rows.end(), fresh.begin(), fresh.end());
+        for (RecordId id : fresh)
+            m_rows.push_back(id);
         return dropped ? Follow(marked) : before; // appended: no row moved
     }
     // One stable merge for the whole batch, in place: a row at a time would move the rows after

@@ -48,7 +48,9 @@ public:
     const diagnose::RecordList* Group() const { return m_group; }
 
     size_t Count() const { return m_rows.size(); }
-    const std::vector<diagnose::RecordId>& Ids() const { return m_rows; }
+    // In blocks, as the index keeps its lists: a group of millions needs no piece of memory as
+    // large as its rows, nor twice that when rows arrive or while it sorts.
+    const diagnose::RecordRowBlocks& Ids() const { return m_rows; }
     // The record in `row`; kNoRecord outside the rows.
     diagnose::RecordId At(long row) const;
     // The row of `record`; -1 when it is not shown.
@@ -78,11 +80,11 @@ private:
     };
     Marked Mark(const ListPlaces& places) const;
     ListPlaces Follow(const Marked& marked) const;
-    void Sort(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows) const;
+    template <typename Rows> void Sort(const diagnose::RecordStore& store, Rows& rows) const;
     bool Less(const diagnose::RecordStore& store, diagnose::RecordId a, diagnose::RecordId b) const;
 
     const diagnose::RecordList* m_group = nullptr;
-    std::vector<diagnose::RecordId> m_rows;
+    diagnose::RecordRowBlocks m_rows;
     int m_sortColumn = -1;
     bool m_ascending = false;
     const MessageKeys* m_messages = nullptr;
@@ -91,7 +93,9 @@ private:
 // The list's type-ahead: the first of `rows` from `start` on (around past the last to the first
 // when `wrap`) whose first column, date and time, begins with `typed` (ASCII letters compared
 // without regard to case); -1 when none does, so that the list keeps its selection.
-long FindRowByDateText(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& rows,
-                       long start, const std::wstring& typed, bool wrap);
+// For the viewer's rows and the match window's.
+template <typename Rows>
+long FindRowByDateText(const diagnose::RecordStore& store, const Rows& rows, long start,
+                       const std::wstring& typed, bool wrap);
 
 } // namespace viewer

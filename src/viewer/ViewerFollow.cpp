@@ -37,7 +37,15 @@ void CDiagnoseDlg::OnFollowTimer() {
 void CDiagnoseDlg::Refresh() {
     if (!m_hwnd || m_closing)
         return;
-    switch (m_index.Look()) {
+    const CDiagnoseIndex::FileState state = m_index.Look();
+    // A log that cannot be reached keeps its index and the caption says so until it can be.
+    if (const DWORD unreachable = state == CDiagnoseIndex::FileState::Unreachable ? m_index.LookError() : 0;
+        unreachable != m_unreachable) {
+        m_unreachable = unreachable;
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
+    switch (state) {
+    case CDiagnoseIndex::FileState::Unreachable:
     case CDiagnoseIndex::FileState::Unchanged:
         return;
     case CDiagnoseIndex::FileState::Grown:
@@ -181,9 +189,16 @@ void CDiagnoseDlg::Reload() {
     const std::wstring path = m_index.GetFile();
     ForgetMessages();
     m_index.Clear();
-    m_index.SetFile(path);
+    // The tree is filled from the index below whatever the read does: its items must never be
+    // left on the lists that Clear freed.
+    bool thrown = false;
+    try {
+        m_index.SetFile(path);
+    } catch (...) {
+        thrown = true;
+    }
     m_openError = m_index.ReadError();
-    m_readFailure = 0;
+    m_readFailure = thrown ? ERROR_READ_FAULT : 0;
     m_find.ForgetFrom(0);
     m_groups.Fill(m_index, m_groupByComputer);
     HTREEITEM item = !hadSelection ? nullptr : entry ? m_groups.EntryItem(key) : m_groups.ItemOf(key, false);

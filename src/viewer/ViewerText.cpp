@@ -22,6 +22,12 @@ viewer::MessageOfLine MessageReader() {
     return [lookup](const std::wstring& line) { return diagnose::MessageOf(line, lookup); };
 }
 
+std::wstring ViewerText(UINT id, const std::wstring& insert) {
+    std::wstring text = ViewerText(id);
+    const size_t at = text.find(L"%s");
+    return at == std::wstring::npos ? text : text.replace(at, 2, insert);
+}
+
 std::wstring SystemErrorText(DWORD error) {
     const LANGID language = LANGIDFROMLCID(TheModule().CurrentLanguage());
     for (LANGID tried : {language, LANGID(0)}) {

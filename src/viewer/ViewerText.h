@@ -8,6 +8,8 @@
 #include <string>
 
 std::wstring ViewerText(UINT id);
+// The same with its "%s" replaced by `insert`.
+std::wstring ViewerText(UINT id, const std::wstring& insert);
 
 // The message of a line as the list shows it, its TextID named from the current language
 // resources; the resource source is taken now, so that a save's thread may call it.

@@ -1,9 +1,10 @@
 // Writes a diagnostic log of realistic lines: date, time, three blanks and 4 to 8 attributes,
 // several computers and processes, every trace class, and a share of malformed lines.
-//   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] [--utf16]
+//   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] [--blank-runs] [--utf16]
 // --hosts N draws the computers from N names (PC00001...) instead of a handful; --traceclass N
 // gives every line that trace class (with --hosts 1: the whole log in one group); --bare writes
-// only the three attributes that file a line (computer, process, trace class); --utf16 writes
+// only the three attributes that file a line (computer, process, trace class); --blank-runs ends
+// every line in a value that holds runs of three blanks, so that its time text runs to it; --utf16 writes
 // UTF-16LE without a byte-order mark, as the suite's own Events.log is. The same arguments
 // always give the same bytes (CR LF line ends).
 #include <cstdint>
@@ -61,8 +62,8 @@ template <typename T, size_t N> constexpr uint32_t Count(const T (&)[N]) {
 
 class Generator {
 public:
-    Generator(uint32_t seed, uint32_t hosts, int traceClass, bool bare)
-        : m_random(seed), m_hosts(hosts), m_traceClass(traceClass), m_bare(bare) {}
+    Generator(uint32_t seed, uint32_t hosts, int traceClass, bool bare, bool blankRuns)
+        : m_random(seed), m_hosts(hosts), m_traceClass(traceClass), m_bare(bare), m_blankRuns(blankRuns) {}
 
     void Line(std::string& out, uint64_t n) {
         const uint32_t kind = Pick(1000);
@@ -119,7 +120,7 @@ public:
             }
             }
         }
-        if (!m_bare && Pick(500) == 0)
+        if (m_blankRuns || (!m_bare && Pick(500) == 0))
             out += "Text=\"Wert   mit drei Leerzeichen\" ";
         out.back() = '\r';
         out += '\n';
@@ -144,6 +145,7 @@ private:
     uint32_t m_hosts;
     int m_traceClass; // negative: drawn per line
     bool m_bare;
+    bool m_blankRuns; // every line ends in a value with runs of three blanks: its time runs to it
 };
 
 // The bytes of 8-bit text as UTF-16LE (the generator's text is Latin-1).
@@ -158,19 +160,22 @@ std::string Utf16(const std::string& text) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] [--utf16]\n");
+        std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] "
+                             "[--blank-runs] [--utf16]\n");
         return 2;
     }
     const uint64_t lines = std::strtoull(argv[2], nullptr, 10);
     uint32_t seed = 1, hosts = 0;
     int traceClass = -1;
-    bool utf16 = false, bare = false;
+    bool utf16 = false, bare = false, blankRuns = false;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--utf16")
             utf16 = true;
         else if (arg == "--bare")
             bare = true;
+        else if (arg == "--blank-runs")
+            blankRuns = true;
         else if (arg == "--hosts" && i + 1 < argc)
             hosts = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (arg == "--traceclass" && i + 1 < argc)
@@ -178,7 +183,7 @@ int main(int argc, char** argv) {
         else
             seed = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
     }
-    Generator generator(seed, hosts, traceClass, bare);
+    Generator generator(seed, hosts, traceClass, bare, blankRuns);
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);

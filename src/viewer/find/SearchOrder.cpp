@@ -17,7 +17,7 @@ SearchHit FindNextMatch(const std::vector<const diagnose::RecordList*>& entries,
 
     // The shown rows in [from, to), walked in the search's direction.
     auto searchRows = [&](long from, long to) -> SearchHit {
-        const std::vector<RecordId>& rows = *start.rows;
+        const diagnose::RecordRowBlocks& rows = *start.rows;
         for (long row = down ? from : to - 1; down ? row < to : row >= from; row += step)
             if (matches(rows[static_cast<size_t>(row)]))
                 return {start.shownEntry, rows[static_cast<size_t>(row)]};

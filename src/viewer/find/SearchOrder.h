@@ -17,7 +17,7 @@ struct SearchStart {
     // With a heading selected: the place of its first entry; -1 with nothing selected.
     long headingEntry = -1;
     // The list's rows in the order shown (for the shown entry) and the selected row, -1 for none.
-    const std::vector<diagnose::RecordId>* rows = nullptr;
+    const diagnose::RecordRowBlocks* rows = nullptr;
     long selectedRow = -1;
 };
 

@@ -31,7 +31,7 @@ void CDiagnoseDlg::OnSearchTaken() {
 std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
     if (const size_t selected = static_cast<size_t>(m_list.GetSelectedCount());
         selected == 0 || selected == m_rows.Count())
-        return m_rows.Ids(); // no search for the selected rows when all are
+        return {m_rows.Ids().begin(), m_rows.Ids().end()}; // no search for the rows when all are
     std::vector<diagnose::RecordId> records;
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); m_rows.At(row) != NeighbourQuery::kNoRecord;
          row = m_list.GetNextItem(row, LVNI_SELECTED))

@@ -1,5 +1,6 @@
 // The batch reader: logs read in batches, in one go or in pieces, with failing reads and lines
 // longer than the limit.
+#include "AllocationWatch.h"
 #include "RecordStoreTestSupport.h"
 
 using namespace record_store_test;
@@ -13,6 +14,7 @@ TEST(BatchReader, ALineLongerThanTheLimitIsARecordOfItsOwnAndTheReadGoesOn) {
         EXPECT_TRUE(store.Read(source, source.bytes.size(), true, kUnknown).ok());
         ASSERT_EQ(store.RecordCount(), end.empty() ? 2u : 3u);
         EXPECT_EQ(store.GetHost(1), L"Long") << "its fields from what fits";
+        EXPECT_EQ(store.ClippedLines(), 1u) << "and the operator is told";
         EXPECT_EQ(store.GetHost(store.RecordCount() - 1), end.empty() ? L"Long" : L"B");
         EXPECT_EQ(store.End(), source.bytes.size());
         std::wstring text;
@@ -97,4 +99,19 @@ TEST(BatchReader, BigLogsReadInOneGoOrInPiecesGiveTheSameIndex) {
     EXPECT_EQ(pieces.ForEachLine(growing, 0, pieces.RecordCount(),
                                  [](RecordId, const std::wstring&) { return true; }),
               Recheck::Changed);
+}
+
+TEST(BatchReader, ALongLineGrowsTheBatchToTheLimitAtMostAndItsBufferIsGivenBackAfterIt) {
+    std::string text = "Host=\"Long\" Text=\"" + std::string(5 << 19, 'x') + "\"\n";
+    while (text.size() < (9u << 20))
+        text += "01.01.2026 08:00:00   Host=\"PC1\" Text=\"short\"\n";
+    MemorySource source(text);
+    RecordStore store(3 << 20);
+    store.BeginDetected(text.data(), text.size(), {});
+    allocation_watch::Reset();
+    EXPECT_TRUE(store.Read(source, text.size(), true, kUnknown).ok());
+    EXPECT_EQ(store.GetHost(0), L"Long");
+    EXPECT_LE(allocation_watch::largest, (3u << 20) + 1) << "not a doubling past the limit";
+    EXPECT_LT(store.LastReadStages().heldBytes, 3u << 20)
+        << "the grown buffer is not kept for the batches after";
 }

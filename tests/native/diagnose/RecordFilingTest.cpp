@@ -128,3 +128,20 @@ TEST(RecordFiling, MemoryRunningOutPartWayLeavesTheIndexAsItWas) {
     }
     RecordStore::SetFaultHook(nullptr);
 }
+
+// A value with a run of three blanks pulls the pairs before it into the time text (the grammar):
+// the index keeps what sorting needs of it within a bound, and the text is read back to be shown.
+TEST(RecordFiling, TimeTextsThatSwallowTheLineCostTheIndexTheSameWhateverTheirLength) {
+    size_t bytes[2] = {};
+    for (size_t length : {30u, 1000u}) {
+        std::string text;
+        for (int i = 0; i < 2000; ++i)
+            text += "01.01.2026 08:00:0" + std::to_string(i % 10) + "   Host=\"PC1\" Text=\"" +
+                    std::string(length, 'x') + "   y\"\n";
+        Log log(text);
+        bytes[length > 30] = log.store.MemoryBytes();
+        EXPECT_EQ(log.store.RowText(3, 0),
+                  L"01.01.2026 08:00:03   Host=\"PC1\" Text=\"" + std::wstring(length, L'x'));
+    }
+    EXPECT_EQ(bytes[0], bytes[1]);
+}

@@ -44,7 +44,8 @@ TEST(SortRecordRows, AnyStartingOrderGivesTheStableTextOrder) {
         for (int i = 0; i < 400; ++i)
             text += std::to_string(10 + i % 3) + ".02.2026 " + std::to_string(10 + i * 7 % 13) + ":0" +
                     std::to_string(i % 6) + ":00" + (inexactTimes && i % 9 == 0 ? ".12345678901" : "") +
-                    "   Process=\"p" + std::to_string(i % 5) + "\"\n";
+                    "   Process=\"p" + std::to_string(i % 5) + "\"" +
+                    (inexactTimes && i % 4 == 1 ? " Text=\"v" + std::to_string(i % 3) + "   w\"" : "") + "\n";
         Log log(text);
         auto stableSorted = [&](std::vector<RecordId> rows, int column, bool ascending) {
             std::stable_sort(rows.begin(), rows.end(), [&](RecordId a, RecordId b) {

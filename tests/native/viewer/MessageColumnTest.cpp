@@ -26,22 +26,23 @@ TEST(MessageColumn, SortsByTheLinesMessagesStablyAndMergesNewRecordsByTheirOwn) 
     RecordRows rows;
     rows.SetMessageKeys(&keys);
     rows.Show(&group);
+    const auto ids = [&] { return std::vector<RecordId>(rows.Ids().begin(), rows.Ids().end()); };
     ASSERT_EQ(keys.Read(log.store, log.source, group, 0, kMessageOf), MessageKeys::Result::Done);
     ListPlaces selection(2, 2, 0);
     selection.alsoSelected = {0, 3};
     ListPlaces places = rows.SortBy(log.store, kMessageColumn, selection);
-    EXPECT_EQ(rows.Ids(), (std::vector<RecordId>{1, 3, 0, 2})) << "ascending, equal texts in file order";
+    EXPECT_EQ(ids(), (std::vector<RecordId>{1, 3, 0, 2})) << "ascending, equal texts in file order";
     EXPECT_EQ(places.selected, 3) << "the selection follows its records";
     EXPECT_EQ(places.alsoSelected, (std::vector<long>{2, 1}));
     rows.SortBy(log.store, kMessageColumn, {});
-    EXPECT_EQ(rows.Ids(), (std::vector<RecordId>{2, 0, 1, 3})) << "descending";
+    EXPECT_EQ(ids(), (std::vector<RecordId>{2, 0, 1, 3})) << "descending";
 
     log.source.bytes += Line("b") + Line("d");
     log.ReadOn();
     ASSERT_EQ(keys.Read(log.store, log.source, group, 4, kMessageOf), MessageKeys::Result::Done);
     bool changed = false;
     rows.TakeNew(log.store, 4, false, {}, changed);
-    EXPECT_EQ(rows.Ids(), (std::vector<RecordId>{5, 2, 0, 4, 1, 3})) << "after the rows of equal text";
+    EXPECT_EQ(ids(), (std::vector<RecordId>{5, 2, 0, 4, 1, 3})) << "after the rows of equal text";
 
     MessageKeys small(3); // room for one one-unit message and its end
     EXPECT_EQ(small.Read(log.store, log.source, group, 0, kMessageOf), MessageKeys::Result::TooLarge);

@@ -1,5 +1,6 @@
 // The viewer's state without windows: its rows as groups grow and sort, the order "find next"
 // searches in, which records a search covers as lines arrive, and when deferred work runs.
+#include "AllocationWatch.h"
 #include "viewer/DeferredWork.h"
 #include "viewer/find/MatchMarks.h"
 #include "viewer/RecordRows.h"
@@ -73,7 +74,13 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
     // Three entries; the first is shown with its rows sorted the other way round. Matches: 1, 4, 7, 8.
     const RecordList a{0, 1, 2}, b{3, 4, 5}, c{6, 7, 8};
     const std::vector<const RecordList*> entries{&a, nullptr, &b, &c};
-    const std::vector<RecordId> shown{2, 1, 0};
+    const auto blocks = [](std::initializer_list<RecordId> ids) {
+        diagnose::RecordRowBlocks rows;
+        for (RecordId id : ids)
+            rows.push_back(id);
+        return rows;
+    };
+    const diagnose::RecordRowBlocks shown = blocks({2, 1, 0}), own = blocks({6, 7, 8});
     const auto matches = [](RecordId id) { return id == 1 || id == 4 || id == 7 || id == 8; };
     struct Case {
         long shownEntry, headingEntry, selectedRow;
@@ -96,7 +103,6 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
     };
     for (const Case& c : cases) {
         SearchStart start{c.shownEntry, c.headingEntry, &shown, c.selectedRow};
-        const std::vector<RecordId> own{6, 7, 8};
         if (c.shownEntry == 3)
             start.rows = &own;
         const SearchHit hit = FindNextMatch(entries, start, c.down, matches);
@@ -164,4 +170,23 @@ TEST(DeferredWork, OneWakeUpAtATimeNothingWhileBusyTheMostSweepingWorkFirst) {
     work.Request(Work::Close);
     EXPECT_EQ(work.Next(true, true), Work::Close);
     EXPECT_FALSE(work.AnyPending()) << "closing makes the rest unnecessary";
+}
+
+// The rows of a group of many records are held in blocks, as the index keeps its lists: showing,
+// sorting and taking new rows in need no piece of memory as large as all rows, nor twice that.
+TEST(RecordRows, AGroupOfManyRowsIsHeldInBlocks) {
+    Group group{};
+    for (int i = 0; i < 150000; ++i)
+        group.source.bytes += std::to_string(10 + i % 17) + ".01.2026 08:00:" + std::to_string(10 + i % 43) +
+                              "   Host=\"PC1\" Traceclass=\"0\"\n";
+    group.Add({});
+    RecordRows rows;
+    allocation_watch::Reset();
+    rows.Show(&group.List());
+    rows.SortBy(group.store, 0, {});
+    group.Add({1, 2, 3});
+    bool changed = false;
+    rows.TakeNew(group.store, 150000, false, {}, changed);
+    EXPECT_EQ(rows.Count(), 150003u);
+    EXPECT_LE(allocation_watch::largest, (256u << 10) + 64);
 }

@@ -50,6 +50,8 @@ protected:
 
 TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
     m_controller.SetNumber(L"Mode", 1);
+    // The installation directory stored as REG_EXPAND_SZ is read as the string it is.
+    m_setup.Set(L"Inst_Path", REG_EXPAND_SZ, Install().c_str(), (Install().size() + 1) * sizeof(wchar_t));
     EXPECT_FALSE(Notify(IDS_ERROR_OCCURRED, IDS_PROJECT_MANAGER, MB_OK | MB_ICONERROR).shown);
     EXPECT_FALSE(Notify(4711, 4712, MB_OK).shown) << "rows that do not exist";
     ReportServiceError(L"100% %s %n");

@@ -74,6 +74,7 @@ TEST_F(VistralLog, UnusableInstallationPathsFallBackToTheDefaultLog) {
         {L"no value", [] {}},
         {L"a number", [this] { m_setup.SetNumber(L"Inst_Path", 1); }},
         {L"no such directory", [this] { m_setup.SetString(L"Inst_Path", m_temp.Path() + L"missing"); }},
+        {L"%TEMP%, not expanded", [this] { m_setup.Set(L"Inst_Path", REG_EXPAND_SZ, L"%TEMP%", 16); }},
         {L"too long for Events.log", [&] { m_setup.SetString(L"Inst_Path", longDir); }},
     };
     for (const auto& [what, set] : cases) {

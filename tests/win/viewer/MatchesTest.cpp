@@ -119,7 +119,7 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     // English texts from the English library.
     Open(path, 0x0409);
     Command(ID_VIEWER_ALL_MATCHES);
-    SearchFor(L"zugriff");
+    Find(L"zugriff");
     matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"zugriff\" (4)");

@@ -163,7 +163,7 @@ TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld
                    R"(05.12.2026 08:00:02   Host="PC2" Process="Alpha" Traceclass="1")"}));
     ASSERT_NE(viewer, nullptr);
     Command(ID_VIEWER_ALL_MATCHES);
-    SearchFor(L"Alpha");
+    Find(L"Alpha");
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
@@ -209,14 +209,14 @@ TEST_F(Viewer, MatchWindowKeepsSortSelectionAndScrollOverAnUnchangedSearchAndACu
     Open(path);
     ASSERT_NE(viewer, nullptr);
     Command(ID_VIEWER_ALL_MATCHES);
-    SearchFor(L"Host");
+    Find(L"Host");
     HWND rows = ::GetDlgItem(OwnedDialog(window, IDC_MATCHES_LIST), IDC_MATCHES_LIST);
     ClickHeader(::GetParent(rows), 3);
     ClickHeader(::GetParent(rows), 3); // by process, descending
     ListView_SetItemState(rows, 40, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(rows, 59, FALSE);
     const int top = ListView_GetTopIndex(rows);
-    SearchFor(L"Host");                            // the same search
+    Find(L"Host");                            // the same search
     lines.erase(lines.begin(), lines.begin() + 5); // the log cut to its newest part
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc);
     WriteLog(lines);

@@ -196,7 +196,34 @@ void ForgetChoices() {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, viewer::kChoicesKey);
 }
 
+namespace {
+// A message box of this thread: its text is the child 0xFFFF (the Find dialog's label is too, but
+// it has an edit field).
+HWND ThreadMessageBox() {
+    for (HWND found = nullptr; (found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(found, nullptr) == ::GetCurrentThreadId() &&
+            ::GetDlgItem(found, 0xFFFF) && !::GetDlgItem(found, 1152))
+            return found;
+    return nullptr;
+}
+
+HWND g_boxSeen = nullptr;
+void CALLBACK CloseStayingMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = ThreadMessageBox();
+    if (box && box == g_boxSeen) {
+        ADD_FAILURE() << "a message box did not go: " << Ansi(ChildText(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    g_boxSeen = box;
+}
+} // namespace
+
+Viewer::Viewer() : m_boxWatch(::SetTimer(nullptr, 0, 600, CloseStayingMessageBox)) {
+    ForgetChoices();
+}
+
 Viewer::~Viewer() {
+    ::KillTimer(nullptr, m_boxWatch);
     DestroyOpenDlg();
     PumpMessages(20);
     ForgetChoices(); // the next program's viewers open as new
@@ -248,20 +275,28 @@ void Viewer::Command(int id) {
     PumpMessages(20);
 }
 
-void Viewer::SearchFor(const wchar_t* text) {
-    std::wstring what = text;
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    request.lpstrFindWhat = what.data();
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, ViewerFind::Message(), 0, reinterpret_cast<LPARAM>(&request));
-}
-
 void Viewer::DoubleClickRow(int row) {
     NMITEMACTIVATE activate{};
     activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
     activate.iItem = row;
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
+std::wstring Viewer::Find(std::wstring what, DWORD flags) {
+    std::wstring box;
+    AfterDelay(100, [&box] {
+        if (HWND found = ThreadMessageBox()) {
+            box = ChildText(found, 0xFFFF);
+            ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+        }
+    });
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | flags;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+    PumpMessages(150); // the closer has looked by now, whether or not a box came
+    return box;
 }
 
 void Viewer::WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect) {

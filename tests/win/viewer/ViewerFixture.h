@@ -60,9 +60,11 @@ std::wstring ClipboardText();
 // Removes the operator's kept choices, so that a viewer opens as it does the first time.
 void ForgetChoices();
 
+// A message box that no test closes (a find that found nothing where it should have) is closed
+// within a second and fails the test, from whatever loop runs: the run never waits on it.
 class Viewer : public ::testing::Test {
 protected:
-    Viewer() { ForgetChoices(); }
+    Viewer();
     ~Viewer() override;
 
     // Writes `lines` (CR LF separated) to a file in the test's directory; answers its path.
@@ -74,13 +76,15 @@ protected:
     // The tree's selected item's text and the process of the list's selected row.
     std::pair<std::wstring, std::wstring> Where() const;
     void Command(int id);
-    // The Find dialog's Find Next with `text`, as the viewer gets it.
-    void SearchFor(const wchar_t* text);
     // The list's notification of a double-click on a row, as the viewer gets it.
     void DoubleClickRow(int row);
+    // Asks the viewer to find `what` as its Find dialog does. A message box that comes instead
+    // is closed at once: its text is the answer (empty when none came).
+    std::wstring Find(std::wstring what, DWORD flags = FR_DOWN);
     // Runs `inspect` against the details dialog opened by `open`, then closes the details.
     void WithDetails(const std::function<void()>& open, const std::function<void(HWND)>& inspect);
 
+    UINT_PTR m_boxWatch = 0;
     testing_support::TempDirectory dir;
     CDiagnoseDlg* viewer = nullptr;
     HWND window = nullptr;

@@ -142,24 +142,11 @@ TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
 
     // Match case and whole words, through the dialog's own message.
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    wchar_t what[32] = L"Zugriff";
-    request.lpstrFindWhat = what;
-    request.Flags = FR_FINDNEXT | FR_DOWN | FR_MATCHCASE;
-    const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
-    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
+    Find(L"Zugriff", FR_DOWN | FR_MATCHCASE);
     EXPECT_EQ(Where().second, L"Alpha") << "only Alpha writes it so";
-    request.Flags = FR_FINDNEXT | FR_DOWN | FR_WHOLEWORD;
-    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
+    Find(L"Zugriff", FR_DOWN | FR_WHOLEWORD);
     EXPECT_EQ(Where().second, L"Delta") << "zugriffsfehler is no whole word";
-
-    SeenMessageBox seen;
-    ReadAndCloseNextMessageBox(seen);
-    wcscpy(what, L"nirgends");
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&request));
-    EXPECT_EQ(seen.text, L"\"nirgends\" wurde nicht gefunden.");
+    EXPECT_EQ(Find(L"nirgends"), L"\"nirgends\" wurde nicht gefunden.");
     EXPECT_EQ(Where().second, L"Delta") << "nothing found, nothing moved";
 }
 
@@ -219,7 +206,7 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     EXPECT_TRUE(roots[1].expanded && roots[1].children.back().data != 0);
     EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
 
-    SearchFor(L"Nadel");
+    EXPECT_EQ(Find(L"Nadel"), L"");
     EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC15000 (1)"), std::wstring(L"P15000")))
         << "found under the closed heading, which now has its entries";
 
@@ -255,7 +242,7 @@ TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
         DestroyOpenDlg();
         Open(path);
         ASSERT_NE(viewer, nullptr);
-        SearchFor(L"äRGER ÜBER öL");
+        Find(L"äRGER ÜBER öL");
         EXPECT_EQ(Where().second, L"Beta") << (utf16 ? "UTF-16" : "8-bit");
     }
 }

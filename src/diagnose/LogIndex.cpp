@@ -1,0 +1,182 @@
+// The index of one log file through a file layer.
+#include "diagnose/LogIndex.h"
+
+#include <algorithm>
+
+namespace diagnose {
+
+uint32_t ErrorOf(const ReadResult& result) {
+    switch (result.status) {
+    case ReadResult::ReadFailed:
+        return result.error ? result.error : error_code::kReadFault;
+    case ReadResult::OutOfMemory:
+        return error_code::kNotEnoughMemory;
+    case ReadResult::TooLarge:
+        return error_code::kFileTooLarge;
+    default:
+        return 0;
+    }
+}
+
+LogIndex::LogIndex(FileLayer& layer, TextDecoder eightBit, size_t maxLineBytes)
+    : RecordStore(maxLineBytes), m_layer(layer), m_eightBit(std::move(eightBit)) {}
+
+LogIndex::~LogIndex() = default;
+
+void LogIndex::SetFile(const std::wstring& path) {
+    if (path != m_path)
+        Clear(); // another file starts from empty, not from where the one held was read to
+    try {
+        m_path = path;
+        Unknown(); // now, in the language of the call that set the file, even when it is missing
+    } catch (const std::bad_alloc&) {
+        m_readError = error_code::kNotEnoughMemory;
+        return;
+    }
+    Load();
+}
+
+void LogIndex::Open() {
+    uint32_t error = 0;
+    std::unique_ptr<LogFile> file = m_layer.Open(m_path, error);
+    if (!file) {
+        m_readError = IsMissing(error) ? 0 : error;
+        return;
+    }
+    char head[65536];
+    size_t got = 0;
+    if (!file->Read(0, head, sizeof head, got, error)) {
+        m_readError = error;
+        return;
+    }
+    m_file = std::move(file);
+    BeginDetected(head, got, m_eightBit);
+}
+
+// A read overtaken by a writer that cut the log in place starts over, from a file opened anew;
+// one overtaken every time leaves the index stale, and the next look reads it again.
+ReadResult LogIndex::Load() {
+    try {
+        return LoadOnce();
+    } catch (const std::bad_alloc&) { // opening the file, or the text it files under
+        m_readError = error_code::kNotEnoughMemory;
+        ReadResult result;
+        result.status = ReadResult::OutOfMemory;
+        result.firstNew = RecordCount();
+        return result;
+    }
+}
+
+ReadResult LogIndex::LoadOnce() {
+    constexpr int kAttempts = 3;
+    ReadResult result;
+    result.firstNew = RecordCount();
+    for (int attempt = 1; !m_path.empty(); ++attempt) {
+        if (!m_file) {
+            Open();
+            if (!m_file)
+                return result;
+        }
+        uint64_t size = 0;
+        uint32_t error = 0;
+        if (!m_file->Size(size, error)) {
+            m_readError = error;
+            return result;
+        }
+        result = Read(*m_file, std::max(size, End()), true, Unknown());
+        m_readError = ErrorOf(result);
+        if (!result.overtaken)
+            break;
+        if (attempt == kAttempts) {
+            m_stale = true;
+            break;
+        }
+        Clear();
+    }
+    return result;
+}
+
+ReadResult LogIndex::ReadAppended() {
+    ReadResult result;
+    result.firstNew = RecordCount();
+    uint64_t size = 0;
+    uint32_t error = 0;
+    if (!m_file || !m_file->Size(size, error) || size <= End())
+        return result;
+    result = Read(*m_file, size, false, Unknown());
+    m_readError = ErrorOf(result);
+    m_stale |= result.overtaken;
+    return result;
+}
+
+// Taken once: a later read may run in another language (another viewer's call, a message box's
+// loop delivering the follow timer), and its lines would file under a second computer.
+const std::wstring& LogIndex::Unknown() {
+    if (!m_unknown)
+        m_unknown = UnknownText();
+    return *m_unknown;
+}
+
+void LogIndex::Clear() {
+    RecordStore::Clear();
+    m_file.reset();
+    m_readError = 0;
+    m_stale = false;
+}
+
+// A name that cannot be looked up (other than a missing one), a size that cannot be had, or
+// edges that cannot be read are a passing failure: Unreachable, and the index stays.
+LogIndex::FileState LogIndex::Look() {
+    if (m_stale)
+        return FileState::Replaced;
+    FileId id;
+    uint32_t error = 0;
+    auto unreachable = [&] {
+        m_lookError = error ? error : error_code::kReadFault;
+        return FileState::Unreachable;
+    };
+    m_lookError = 0;
+    if (!m_file) {
+        // A log that was missing (or could not be opened) may be there now.
+        if (m_path.empty())
+            return FileState::Unchanged;
+        if (m_layer.Identify(m_path, id, error))
+            return FileState::Replaced;
+        return IsMissing(error) ? FileState::Unchanged : unreachable();
+    }
+    // Deleted: the name goes when the last handle does, so this one must go for the file to be
+    // made anew. Deleted and made again: the name leads to another file than the one held.
+    if (m_file->DeletePending())
+        return FileState::Replaced;
+    if (!m_layer.Identify(m_path, id, error))
+        return IsMissing(error) ? FileState::Replaced : unreachable();
+    if (!(id == m_file->Id()))
+        return FileState::Replaced;
+    uint64_t size = 0;
+    if (!m_file->Size(size, error))
+        return unreachable();
+    if (size < End())
+        return FileState::Replaced;
+    switch (CheckEdges(*m_file, &error)) {
+    case Recheck::Changed:
+        return FileState::Replaced;
+    case Recheck::Failed:
+        return unreachable();
+    case Recheck::Same:
+        break;
+    }
+    return size > End() ? FileState::Grown : FileState::Unchanged;
+}
+
+ByteSource& LogIndex::Source() const {
+    return m_file ? static_cast<ByteSource&>(*m_file) : m_noFile;
+}
+
+bool LogIndex::ReadLineText(RecordId id, std::wstring& text) const {
+    const Recheck check = ReadLine(Source(), id, text);
+    if (check == Recheck::Changed)
+        m_stale = true;
+    return check == Recheck::Same;
+}
+
+} // namespace diagnose

@@ -1,0 +1,75 @@
+// The index of one log file through a file layer: open, load, follow, and what became of the
+// file (Look). No platform headers and no windows: the viewer's CDiagnoseIndex gives it the
+// platform's layer and texts, tests a layer of their own, and a reading thread may own it.
+#pragma once
+
+#include "diagnose/LogFile.h"
+#include "diagnose/RecordStore.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace diagnose {
+
+class LogIndex : public RecordStore {
+public:
+    // `layer` outlives the index. `eightBit` reads 8-bit text without a mark.
+    LogIndex(FileLayer& layer, TextDecoder eightBit, size_t maxLineBytes = kMaxLineBytes);
+    ~LogIndex();
+
+    // Stores the path and loads it; another path starts from an empty index.
+    void SetFile(const std::wstring& path);
+    const std::wstring& GetFile() const { return m_path; }
+
+    // Reads the lines of the file not read yet: all of them the first time, the last one with
+    // or without a line end. A file that cannot be opened or read further ends the load with
+    // the lines read so far; ReadError tells why.
+    ReadResult Load();
+    // Reads the complete lines that were appended since the last read.
+    ReadResult ReadAppended();
+    // Empties the index and lets go of the file.
+    void Clear();
+
+    // The platform's code of why the file could not be read in full; 0 when it was read, or
+    // does not exist, or no path is set.
+    uint32_t ReadError() const { return m_readError; }
+
+    // What a look at the file found since the last read.
+    enum class FileState { Unchanged, Grown, Replaced, Unreachable };
+    // Replaced: it was cut to its newest part, rewritten, deleted, or replaced by another file;
+    // the lines indexed no longer stand where they were. Unreachable: neither it nor its name
+    // can be looked at now (a share that went away); the index stays, and LookError says why.
+    FileState Look();
+    uint32_t LookError() const { return m_lookError; }
+    // Whether a line read again did not match what was indexed: the file is Replaced.
+    bool IsStale() const { return m_stale; }
+
+    // A record's line read again; false when it could not be, or no longer matches (IsStale).
+    bool ReadLineText(RecordId id, std::wstring& text) const;
+    ByteSource& Source() const;
+
+protected:
+    // The text computers and processes file under when a line has none; asked once.
+    virtual std::wstring UnknownText() const { return L"Unbekannt"; }
+    const std::wstring& Unknown();
+
+private:
+    void Open();
+    ReadResult LoadOnce();
+
+    FileLayer& m_layer;
+    TextDecoder m_eightBit;
+    std::wstring m_path;
+    std::unique_ptr<LogFile> m_file;
+    std::optional<std::wstring> m_unknown;
+    mutable MemorySource m_noFile; // the source of an index of added lines only
+    uint32_t m_readError = 0;
+    uint32_t m_lookError = 0;
+    mutable bool m_stale = false;
+};
+
+// The platform's code for how a read ended: 0 when it was read whole.
+uint32_t ErrorOf(const ReadResult& result);
+
+} // namespace diagnose
