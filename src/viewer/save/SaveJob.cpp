@@ -1,6 +1,8 @@
 // Writing records to a file on a thread of its own.
 #include "viewer/save/SaveJob.h"
 
+#include "diagnose/LineScanner.h"
+#include "diagnose/TimeKey.h"
 #include "viewer/RecordsText.h"
 
 #include <algorithm>
@@ -10,13 +12,21 @@ namespace viewer {
 namespace {
 // Records a batch: read together, composed and written in one go, then counted as written.
 constexpr size_t kBatch = 1024;
+
+// The records the store held when the job started: the job reads nothing of the index beyond them.
+std::vector<diagnose::RecordId> Below(diagnose::RecordId count, std::vector<diagnose::RecordId> records) {
+    records.erase(
+        std::remove_if(records.begin(), records.end(), [&](diagnose::RecordId id) { return id >= count; }),
+        records.end());
+    return records;
+}
 } // namespace
 
 SaveJob::SaveJob(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                  std::vector<diagnose::RecordId> records, ByteSink& sink, SaveContent content,
                  std::function<void()> told)
-    : m_store(store), m_source(source), m_records(std::move(records)), m_sink(sink),
-      m_content(std::move(content)), m_told(std::move(told)), m_thread([this] { Run(); }) {}
+    : m_store(store), m_source(source), m_records(Below(store.RecordCount(), std::move(records))),
+      m_sink(sink), m_content(std::move(content)), m_told(std::move(told)), m_thread([this] { Run(); }) {}
 
 SaveJob::~SaveJob() {
     Stop();
@@ -59,7 +69,13 @@ void SaveJob::AppendRecord(std::wstring& out, diagnose::RecordId id, const std::
         return;
     }
     const std::wstring& date = m_store.GetDate(id);
-    const std::wstring time = m_store.GetTime(id);
+    std::wstring time;
+    if (m_store.GetTimeKey(id) != diagnose::kInexactTime) {
+        time = m_store.GetTime(id);
+    } else { // a time the key cannot hold: from the line in hand, not read once more
+        const diagnose::HeaderSpans header = diagnose::ScanHeader(line.data(), line.size());
+        time = line.substr(header.timeBegin, header.timeEnd - header.timeBegin);
+    }
     const auto type = m_content.typeNames.find(m_store.GetTraceClass(id));
     AppendCsvRow(out,
                  {date.empty() && time.empty() ? std::wstring() : date + L' ' + time, m_store.GetHost(id),

@@ -36,8 +36,10 @@ struct SaveContent {
     MessageOfLine messageOf;                    // called on the job's thread
 };
 
-// One save. The store and the source must stay as they are until the job has ended: their
-// owner lets nothing file or read again meanwhile. Destroying the job stops it first.
+// One save. Its thread reads only the records below the store's count when it starts, and never
+// a window. The store and the source must stay as they are until the job has ended: their owner
+// lets nothing file or read again meanwhile (a read changes the last block of line starts and may
+// take back the last record, which the job may be reading). Destroying the job stops it first.
 class SaveJob {
 public:
     enum class State { Running, Done, Cancelled, LogChanged, ReadFailed, WriteFailed, OutOfMemory };

@@ -52,14 +52,17 @@ TEST(SaveRecords, CsvAndTextInTheOrderGivenWithQuotesSeparatorsUmlautsAndFreeTex
             "05.12.2026 08:00:01   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"2\" Text=\"Größe; neu\"\n"
             "05.12.2026 08:00:02   Ventil \"V1\" geöffnet\n"
             "Zeile ohne Kopf\n"
-            "05.12.2026 08:00:03   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"0\" Text=\" eingerückt\"\n");
-    EXPECT_EQ(Saved(log, {1, 0, 2, 3}, SaveFormat::Csv),
+            "05.12.2026 08:00:03   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"0\" Text=\" eingerückt\"\n"
+            "05.12.2026 08:00:04.12345678901   Host=\"PC1\" Traceclass=\"1\"\n");
+    // 999 is no record: the job reads nothing beyond the records the index held when it started.
+    EXPECT_EQ(Saved(log, {1, 0, 2, 3, 999, 4}, SaveFormat::Csv),
               "\xEF\xBB\xBF"
               "Datum und Uhrzeit;Rechner;Diagnosetyp;Prozess;Meldung\r\n"
               "05.12.2026 08:00:02;Unbekannt;Unbekannt;Unbekannt;\"Ventil \"\"V1\"\" geöffnet\"\r\n"
               "05.12.2026 08:00:01;PC1;Fehler;Dienst;\"Größe; neu\"\r\n"
               ";Unbekannt;Unbekannt;Unbekannt;Zeile ohne Kopf\r\n"
-              "05.12.2026 08:00:03;PC1;Information;Dienst;\" eingerückt\"\r\n");
+              "05.12.2026 08:00:03;PC1;Information;Dienst;\" eingerückt\"\r\n"
+              "05.12.2026 08:00:04.12345678901;PC1;Warnung;Unbekannt;\r\n");
     EXPECT_EQ(
         Saved(log, {3, 1}, SaveFormat::Text),
         "\xEF\xBB\xBF"
