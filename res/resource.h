@@ -7,6 +7,7 @@
 #define IDD_VIEWER_TIMELINE 140
 #define IDD_VISTRAL_INFO 3216
 #define IDD_MATCHES 150
+#define IDD_SAVE_PROGRESS 160
 
 // Controls
 #define IDC_INFO_DETAILS 300
@@ -24,6 +25,8 @@
 #define IDC_TIMELINE_CHART 1021
 #define IDC_TIMELINE_UNTIMED 1022
 #define IDC_TIMELINE_FOCUS 1023
+#define IDC_SAVE_TEXT 1030
+#define IDC_SAVE_PROGRESS 1031
 
 // Commands of the details accelerators
 #define ID_DETAILS_SELECT_ALL 32771
@@ -36,6 +39,9 @@
 #define ID_VIEWER_ALL_MATCHES 32785
 #define ID_VIEWER_TIMELINE 32786
 #define ID_VIEWER_COPY 32787
+#define ID_VIEWER_SAVE_AS 32792
+#define ID_VIEWER_SELECT_ALL 32793
+#define ID_VIEWER_DETAILS 32794
 // Commands of the context menus of the match window and the timeline
 #define ID_SELECT_ALL 32788
 #define ID_SHOW_IN_VIEWER 32789
@@ -88,6 +94,15 @@
 #define IDS_TIMELINE_WEEK 166
 #define IDS_TIMELINE_WEEKS 167
 #define IDS_TIMELINE_NO_TIMES 168
+// The message column and saving records: 180 to 189
+#define IDS_COLUMN_MESSAGE 180
+#define IDS_MENU_SAVE_AS 181
+#define IDS_SAVE_FILTER 182
+#define IDS_SAVE_FAILED 183
+#define IDS_SAVE_PROGRESS 184
+#define IDS_SAVE_LOG_CHANGED 185
+#define IDS_SAVE_TITLE 186
+#define IDS_COLUMN_DATE_TIME 187
 #define IDS_PROJECT_MANAGER 5000
 #define IDS_ERROR_OCCURRED 5001
 

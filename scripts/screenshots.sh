@@ -24,7 +24,12 @@ unset DISPLAY # a private Xvfb: the same pictures on every machine
 
 winpath() { "$env" run "$state" winepath -w "$1" | tr -d '\r'; }
 sample=$(winpath "$root/samples/Events.log")
-host() { (cd "$build/bin" && "$env" run "$state" ./zthost.exe "$@"); }
+# Each picture from a viewer that opens as the first one does: the choices an earlier picture's
+# viewer kept (its grouping, its place) are removed first.
+host() {
+  "$env" run "$state" reg delete 'HKCU\Software\Morvane\Vistral\ZtServiceMsg\Viewer' /f >/dev/null 2>&1 || true
+  (cd "$build/bin" && "$env" run "$state" ./zthost.exe "$@")
+}
 
 host --close-after 1000 --screenshot "$(winpath "$images/info-de.png")" info 5000 5001 0x0407 Leitstand "Verbindung zum Server unterbrochen"
 host --close-after 1000 --screenshot "$(winpath "$images/info-en.png")" info 5000 5001 0x0409 "Control room" "Connection to the server lost"

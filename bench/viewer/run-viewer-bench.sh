@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The viewer on large logs under Wine (x86, the product, in a host that is not large-address-
 # aware): time from CreateDiagnoseDlg to a filled tree, filling the list with the largest
-# group, sorting it by a header click, and the working set the call adds. The logs:
+# group, sorting it by a header click on the date and on the message, saving it as CSV and
+# cancelling a save, and the working set the call adds. The logs:
 #   1,000,000 lines as generated, and the same with every line on one computer;
 #   2 GiB of 8-bit text (16,000,000 lines) and 2 GiB of UTF-16LE without a mark (8,000,000);
 #   200,000 lines on 20,000 computers and 1,000,000 lines on 200,000 computers.

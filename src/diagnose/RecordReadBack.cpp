@@ -167,6 +167,13 @@ RecordStore::LineBytes RecordStore::BytesOf(const Block& block, const char* bloc
     return {blockBytes + begin, TextUnits(blockBytes, begin, end, unit) * unit, m_decoder.form};
 }
 
+uint64_t RecordStore::LineStart(RecordId id) const {
+    if (!IsRecord(id))
+        return 0;
+    const Block& block = m_blocks[BlockIndexOf(id)];
+    return block.memory ? 0 : StartOf(block, id);
+}
+
 Recheck RecordStore::ReadLine(ByteSource& source, RecordId id, std::wstring& text) const {
     text.clear();
     if (!IsRecord(id))

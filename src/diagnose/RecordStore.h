@@ -146,6 +146,8 @@ public:
     // other columns empty.
     std::wstring RowText(RecordId id, int column) const;
 
+    // Where a record's line starts in the source; 0 for a line added from memory.
+    uint64_t LineStart(RecordId id) const;
     // The line of a record read again from `source` (memory lines from memory). Changed when
     // the lines around it in the source are no longer those that were indexed; `text` is then
     // empty.

@@ -3,6 +3,7 @@
 
 #include "viewer/details/DiagnoseDetailsDlg.h"
 #include "viewer/matches/MatchWindow.h"
+#include "viewer/save/RecordsSaver.h"
 #include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
@@ -88,12 +89,14 @@ bool CDiagnoseDlg::OnInitDialog() {
     ReplaceListWithVirtualList();
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
+    RestoreChoices();
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
-    CenterOnScreen();
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    SetupRecordColumns(m_list);
-    GroupBy(false);
+    SetupColumns();
+    m_rows.SetMessageKeys(&m_messageKeys);
+    m_groupByComputer = !m_choices.groupByComputer; // so that GroupBy fills the tree
+    GroupBy(m_choices.groupByComputer);
     ShowCaption(nullptr);
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
     return true;
@@ -108,7 +111,9 @@ void CDiagnoseDlg::ReplaceListWithVirtualList() {
     RECT rect = {};
     ::GetWindowRect(original, &rect);
     ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(original, GWL_STYLE)) | LVS_OWNERDATA;
+    // Several rows may be selected (Ctrl+A, Shift and Ctrl clicks), for a copy or a save.
+    const DWORD style =
+        (static_cast<DWORD>(::GetWindowLongW(original, GWL_STYLE)) | LVS_OWNERDATA) & ~LVS_SINGLESEL;
     const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(original, GWL_EXSTYLE));
     HWND list = ::CreateWindowExW(exStyle, WC_LISTVIEWW, L"", style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, m_hwnd,
@@ -173,6 +178,7 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
     ApplyPlaces(CurrentPlaces(), {});
+    m_messageKeys.Clear();
     m_rows.Show(records);
     m_list.SetItemCount(static_cast<int>(m_rows.Count()));
     if (m_rows.Count())
@@ -243,18 +249,24 @@ void CDiagnoseDlg::OnColumnClick(int column) {
         return;
     // Nothing would clear the flag if the post failed, and sorting would stop for good.
     m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
+    // The message column's keys come from the log: without them its order stays as it is.
+    if (column == viewer::kMessageColumn &&
+        !ReadMessageKeys(m_messageKeys.Group() == m_rows.Group() ? m_messageKeys.Count() : 0))
+        return;
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
     ApplyPlaces(before, m_rows.SortBy(m_index, column, before));
 }
 
-void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
+void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const diagnose::RecordId record = m_rows.At(item.iItem);
     if (record == NeighbourQuery::kNoRecord)
         return;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::wstring text = m_index.RowText(record, item.iSubItem);
+        const std::wstring text = item.iSubItem == viewer::kMessageColumn
+                                      ? MessageText(record)
+                                      : m_index.RowText(record, item.iSubItem);
         const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         text.copy(item.pszText, count);
         item.pszText[count] = L'\0';
@@ -356,10 +368,19 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kRunDeferredWork:
         RunDeferredWork(true);
         return true;
+    case kSaveProgress:
+        OnSaveProgress();
+        return true;
+    case kSaveCancel:
+        CancelSave();
+        return true;
     case WM_TIMER:
-        if (wParam != kFollowTimer)
+        if (wParam == kFollowTimer)
+            OnFollowTimer();
+        else if (wParam == kSaveEndTimer)
+            OnSaveProgress();
+        else
             return OnCloseTimer(wParam);
-        OnFollowTimer();
         return true;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
@@ -401,6 +422,7 @@ bool CDiagnoseDlg::PaintMinimised() {
 }
 
 void CDiagnoseDlg::OnFinalMessage() {
+    m_saver.reset(); // a window destroyed without Close (its host's end): the thread ends first
     if (m_slot && *m_slot == this)
         *m_slot = nullptr;
     delete this;

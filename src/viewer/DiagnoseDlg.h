@@ -6,8 +6,11 @@
 #include "viewer/GroupTree.h"
 #include "viewer/DeferredWork.h"
 #include "viewer/details/NeighbourQuery.h"
+#include "viewer/MessageKeys.h"
 #include "viewer/RecordRows.h"
+#include "viewer/save/RecordsFile.h"
 #include "viewer/timeline/TimelineWindow.h"
+#include "viewer/ViewerChoices.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerText.h"
 #include "viewer/find/ViewerFind.h"
@@ -21,10 +24,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CDiagnoseDetailsDlg;
 class CMatchWindow;
+class RecordsSaver;
 
 // Owns itself: it deletes itself (and with it the index and every record) after its window is
 // destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
@@ -88,6 +93,22 @@ public:
     // says so over `owner` when they cannot go there.
     void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
 
+    // The operator's choices kept from earlier viewers (where the owned windows stood).
+    const viewer::ViewerChoices& Choices() const { return m_choices; }
+    // The message column's text of `record`: its line read again (for the rows on screen only).
+    std::wstring MessageText(diagnose::RecordId record);
+    // Asks for a file in the platform's save dialog, owned by `owner` (the viewer or a window
+    // it owns), and writes `records` there in the order given, in the background. One save at a
+    // time: while one runs, its progress comes to the front instead.
+    void SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records);
+    // The second half of SaveRecordsAs, once a name is chosen; false, having said why, when the
+    // file cannot be made.
+    bool StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
+                   std::vector<diagnose::RecordId> records);
+    bool Saving() const { return m_saver != nullptr; }
+    // Stops a save that runs; no file is left under its name, and none was replaced.
+    void CancelSave();
+
 protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
@@ -122,14 +143,18 @@ private:
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
     void OpenDetails(diagnose::RecordId record);
-    void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    void AnswerDisplayInfo(NMLVDISPINFOW& info);
     bool PaintMinimised();
     void Notify(const std::function<void(ViewerObserver&)>& call);
 
-    // Posted to itself to run the deferred work.
+    // Posted to itself to run the deferred work; by a save's thread and its progress window.
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
+    static constexpr UINT kSaveProgress = WM_APP + 3;
+    static constexpr UINT kSaveCancel = WM_APP + 4;
     // Looks at the log for new lines while following is on.
     static constexpr UINT_PTR kFollowTimer = 1;
+    // The end of a save, told once nothing of ours runs (2 is the close's).
+    static constexpr UINT_PTR kSaveEndTimer = 3;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -159,6 +184,19 @@ private:
     void ShowAllMatches(bool activate);
     void OnSearchTaken();
     void CopySelectedRecords();
+    // The list's selected records in its order, or all its rows when none is selected.
+    std::vector<diagnose::RecordId> RecordsToSave() const;
+    // The list's columns and the message column (ViewerColumns.cpp)
+    void SetupColumns();
+    void ReadMessagesOnScreen(diagnose::RecordId wanted);
+    void ForgetMessages();
+    bool ReadMessageKeys(size_t from);
+    // The operator's choices kept (ViewerKept.cpp)
+    void RestoreChoices();
+    void KeepChoices();
+    // Saving records (save/ViewerSave.cpp)
+    void OnSaveProgress();
+    void OnSaveEnded();
 
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
@@ -172,12 +210,18 @@ private:
     CDiagnoseDetailsDlg* m_details = nullptr;
     viewer::DeferredWork m_work;
     bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue
-    HWND m_messageOwner = nullptr; // while a message box of the viewer's runs: its owner
+    HWND m_messageOwner = nullptr; // while a message box or the save dialog of ours runs: its owner
     bool m_follow = true;
     DWORD m_openError = 0;   // why the log could not be read in full when it was opened
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
     DWORD m_unreachable = 0; // why the last look could not reach the log; it is looked at again
     ViewerFind m_find;
+    viewer::ViewerChoices m_choices;
+    // The message column's texts of the rows on screen, and its sort keys when sorted by it.
+    std::unordered_map<diagnose::RecordId, std::wstring> m_messages;
+    viewer::MessageKeys m_messageKeys;
+    std::unique_ptr<RecordsSaver> m_saver; // after m_index, which its thread reads
+    uint8_t m_workAfterSave = 0;           // reading on or again waits while a save reads the index
     std::vector<ViewerObserver*> m_observers;
     std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes
     bool m_matchesOnFindNext = false;           // the Find dialog was opened to fill it

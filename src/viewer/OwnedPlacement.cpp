@@ -1,6 +1,8 @@
 // Placing the viewer's owned windows.
 #include "viewer/OwnedPlacement.h"
 
+#include "viewer/ViewerSettings.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -20,7 +22,7 @@ OwnedPlacement::OwnedPlacement(const viewer::Side (&sides)[4]) {
 }
 
 void OwnedPlacement::Place(HWND window, HWND viewer, HWND list) const {
-    if (m_kept) {
+    if (m_kept && viewer::ShownOnMonitors(viewer::ToScreenRect(m_last), viewer::MonitorWorkAreas())) {
         ::SetWindowPos(window, nullptr, m_last.left, m_last.top, m_last.right - m_last.left,
                        m_last.bottom - m_last.top, SWP_NOZORDER | SWP_NOACTIVATE);
         return;
@@ -34,6 +36,17 @@ void OwnedPlacement::Place(HWND window, HWND viewer, HWND list) const {
         viewer::PlaceBesideViewer(BoxOf(RectOf(viewer)), BoxOf(RectOf(list)), {mine.width, mine.height},
                                   BoxOf(monitor.rcWork), m_sides);
     ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OwnedPlacement::Keep(const viewer::ScreenRect& place) {
+    m_last = viewer::ToRect(place);
+    m_kept = true;
+}
+
+std::optional<viewer::ScreenRect> OwnedPlacement::Current(HWND window) const {
+    if (window && ::IsWindow(window) && !::IsIconic(window) && !::IsZoomed(window))
+        return viewer::ToScreenRect(RectOf(window));
+    return m_kept ? std::optional<viewer::ScreenRect>(viewer::ToScreenRect(m_last)) : std::nullopt;
 }
 
 void OwnedPlacement::Remember(HWND window) {

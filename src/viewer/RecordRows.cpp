@@ -4,6 +4,7 @@
 #include "diagnose/TimeKey.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace viewer {
 
@@ -106,18 +107,52 @@ long RecordRows::RowOf(RecordId record) const {
 }
 
 RecordRows::Marked RecordRows::Mark(const ListPlaces& places) const {
-    return {At(places.selected), At(places.focused), At(places.top)};
+    Marked marked{At(places.selected), At(places.focused), At(places.top), {}, places.allSelected};
+    marked.also.reserve(places.alsoSelected.size());
+    for (long row : places.alsoSelected)
+        marked.also.push_back(At(row));
+    return marked;
 }
 
 ListPlaces RecordRows::Follow(const Marked& marked) const {
-    return {RowOf(marked.selected), RowOf(marked.focused), RowOf(marked.top)};
+    ListPlaces places(RowOf(marked.selected), RowOf(marked.focused), RowOf(marked.top));
+    places.allSelected = marked.all;
+    if (marked.also.empty())
+        return places;
+    // One pass over the rows for all of them, not a search each.
+    std::unordered_map<RecordId, size_t> wanted;
+    for (size_t i = 0; i < marked.also.size(); ++i)
+        wanted.emplace(marked.also[i], i);
+    places.alsoSelected.assign(marked.also.size(), -1);
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        if (auto found = wanted.find(m_rows[row]); found != wanted.end())
+            places.alsoSelected[found->second] = static_cast<long>(row);
+    places.alsoSelected.erase(std::remove(places.alsoSelected.begin(), places.alsoSelected.end(), -1L),
+                              places.alsoSelected.end());
+    return places;
+}
+
+template <typename Rows> void RecordRows::Sort(const diagnose::RecordStore& store, Rows& rows) const {
+    if (m_sortColumn != kMessageColumn)
+        SortRecordRows(store, rows, m_sortColumn, m_ascending);
+    else if (m_messages)
+        m_messages->Sort(rows, m_ascending);
+}
+
+// The comparison of the sort, in its direction.
+bool RecordRows::Less(const diagnose::RecordStore& store, RecordId a, RecordId b) const {
+    if (!m_ascending)
+        std::swap(a, b);
+    if (m_sortColumn != kMessageColumn)
+        return RowLess(store, m_sortColumn, a, b);
+    return m_messages && m_messages->Less(a, b);
 }
 
 ListPlaces RecordRows::SortBy(const diagnose::RecordStore& store, int column, const ListPlaces& before) {
     const Marked marked = Mark(before);
     m_ascending = !m_ascending;
     m_sortColumn = column;
-    SortRecordRows(store, m_rows, column, m_ascending);
+    Sort(store, m_rows);
     return Follow(marked);
 }
 
@@ -139,21 +174,18 @@ ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firs
     if (m_sortColumn < 0) {
         for (RecordId id : fresh)
             m_rows.push_back(id);
-        return Follow(marked);
+        return dropped ? Follow(marked) : before; // appended: no row moved
     }
     // One stable merge for the whole batch, in place: a row at a time would move the rows after
     // it for every record, which in a group of a million rows freezes the host. Each new record
     // goes after the rows of equal text, as sorting all again would put it.
-    SortRecordRows(store, fresh, m_sortColumn, m_ascending);
+    Sort(store, fresh);
     std::vector<size_t> at(fresh.size());
     size_t from = 0;
     for (size_t i = 0; i < fresh.size(); ++i) {
         from = static_cast<size_t>(
             std::upper_bound(m_rows.begin() + static_cast<long>(from), m_rows.end(), fresh[i],
-                             [&](RecordId key, RecordId row) {
-                                 return m_ascending ? RowLess(store, m_sortColumn, key, row)
-                                                    : RowLess(store, m_sortColumn, row, key);
-                             }) -
+                             [&](RecordId key, RecordId row) { return Less(store, key, row); }) -
             m_rows.begin());
         at[i] = from;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "diagnose/RecordStore.h"
+#include "viewer/MessageKeys.h"
 #include "viewer/details/NeighbourQuery.h"
 
 #include <vector>
@@ -11,16 +12,37 @@ namespace viewer {
 
 // Rows the list keeps track of across a change, by row number; -1 for none.
 struct ListPlaces {
+    ListPlaces(long selected = -1, long focused = -1, long top = -1)
+        : selected(selected), focused(focused), top(top) {}
     long selected = -1;
     long focused = -1;
     long top = -1;
+    // The other selected rows of a selection of several (at most kFollowedSelection of them).
+    std::vector<long> alsoSelected;
+    // More rows are selected than are listed: after a change that moves rows, only those listed
+    // stay selected.
+    bool moreSelected = false;
+    // Every row is selected (none is listed): so it stays, whatever moves.
+    bool allSelected = false;
 };
+
+// A selection of more rows follows only its first row across a sort or a merge: finding each
+// row again, and setting its state in the platform's list, costs a message a row.
+constexpr size_t kFollowedSelection = 4096;
+
+// The list's columns: date and time, process, message.
+constexpr int kMessageColumn = 2;
 
 // The records of one group as the list shows them: in file order until a header click sorts
 // them (stably, by the column's text; each click turns the direction round). Records are found
-// by id, so what the operator looks at stays with its record whatever joins or moves.
+// by id, so what the operator looks at stays with its record whatever joins or moves. The
+// message column sorts by keys its owner reads from the log (SetMessageKeys); the others by
+// the index's.
 class RecordRows {
 public:
+    // The keys the message column sorts by; they must be of the shown group when it is sorted so.
+    void SetMessageKeys(const MessageKeys* keys) { m_messages = keys; }
+
     // Shows `group` (null: nothing) in file order.
     void Show(const diagnose::RecordList* group);
     const diagnose::RecordList* Group() const { return m_group; }
@@ -53,14 +75,19 @@ private:
     // The records that stood at a list's places before a change.
     struct Marked {
         diagnose::RecordId selected, focused, top;
+        std::vector<diagnose::RecordId> also;
+        bool all;
     };
     Marked Mark(const ListPlaces& places) const;
     ListPlaces Follow(const Marked& marked) const;
+    template <typename Rows> void Sort(const diagnose::RecordStore& store, Rows& rows) const;
+    bool Less(const diagnose::RecordStore& store, diagnose::RecordId a, diagnose::RecordId b) const;
 
     const diagnose::RecordList* m_group = nullptr;
     diagnose::RecordRowBlocks m_rows;
     int m_sortColumn = -1;
     bool m_ascending = false;
+    const MessageKeys* m_messages = nullptr;
 };
 
 // The list's type-ahead: the first of `rows` from `start` on (around past the last to the first

@@ -1,4 +1,5 @@
-// Records' lines as they stand in the log, read again for a copy or a sort. No platform headers.
+// Records' lines as they stand in the log, read again for a copy, a save or a sort. No platform
+// headers.
 #pragma once
 
 #include "diagnose/RecordStore.h"
@@ -9,9 +10,22 @@
 
 namespace viewer {
 
-// The lines of `records` in the order given, read in runs of nearby records rather than one
-// block per line. Anything but Same leaves `lines` empty: a log that changed under the viewer
-// gives none of its lines as a record's.
+// Told of one record's line: `position` is the record's place in the records given.
+using RecordLineVisitor = std::function<bool(size_t position, const std::wstring& line)>;
+
+// Calls `visit` for each of `records` that is one, in file order, reading runs of nearby
+// records together and decoding only their lines, until `visit` answers false. Anything but
+// Same stops there: a log that changed under the viewer gives none of its lines as a record's.
+diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
+                                   const std::vector<diagnose::RecordId>& records,
+                                   const RecordLineVisitor& visit);
+
+// About how many bytes of the log VisitRecordLines reads for `records` in file order: for each
+// run of nearby records, from its first line's start to its last line's.
+uint64_t BytesToRead(const diagnose::RecordStore& store, const std::vector<diagnose::RecordId>& records);
+
+// The lines of `records` in the order given. Anything but Same leaves `lines` empty: a log
+// that changed under the viewer gives none of its lines as a record's.
 diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                   const std::vector<diagnose::RecordId>& records,
                                   std::vector<std::wstring>& lines);

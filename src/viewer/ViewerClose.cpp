@@ -53,10 +53,12 @@ BOOL CALLBACK CollectOwned(HWND window, LPARAM parameter) {
 // goes with the window.
 void CDiagnoseDlg::Close() {
     if (!m_closing) {
+        KeepChoices(); // before the windows are hidden: their places are those of shown windows
         m_closing = true;
         if (m_slot && *m_slot == this)
             *m_slot = nullptr;
         ::KillTimer(m_hwnd, kFollowTimer);
+        CancelSave(); // its thread has ended before the window goes
         for (HWND owned : OwnedTopLevelWindows())
             ::ShowWindow(owned, SW_HIDE);
         ::ShowWindow(m_hwnd, SW_HIDE);
@@ -77,7 +79,7 @@ bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
     return true;
 }
 
-// The details and a message box end their loops; a menu or a mouse capture (a scroll bar's
+// The details, a message box and the save dialog end their loops; a menu or a mouse capture (a scroll bar's
 // thumb, a header's divider) of a window of ours is ended too: the window is hidden. A move or
 // size runs on until the operator ends it.
 void CDiagnoseDlg::EndLoopsOfOurs() {

@@ -1,4 +1,5 @@
-// The viewer's context menu and keys: find, find next, refresh, follow automatically.
+// The viewer's context menu and keys: find, find next, all matches, refresh, follow
+// automatically, the timeline, save as; in the list select all, copy and the details.
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
@@ -18,7 +19,9 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
         .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
         .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_follow)
         .Separator()
-        .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE));
+        .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
+        .Separator()
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0);
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
@@ -50,6 +53,18 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     case ID_VIEWER_COPY:
         if (free)
             CopySelectedRecords();
+        return true;
+    case ID_VIEWER_SELECT_ALL:
+        if (free)
+            m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        return true;
+    case ID_VIEWER_DETAILS:
+        if (free)
+            OnListDoubleClick(m_list.GetNextItem(-1, LVNI_FOCUSED));
+        return true;
+    case ID_VIEWER_SAVE_AS:
+        if (free)
+            SaveRecordsAs(m_hwnd, RecordsToSave());
         return true;
     case ID_VIEWER_REFRESH:
         StopOnReadFailure({}); // F5 tries again what failed
@@ -87,8 +102,17 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = shift ? ID_VIEWER_ALL_MATCHES : ID_VIEWER_FIND;
         else if (message.wParam == 'T' && control && !shift && !alt)
             command = ID_VIEWER_TIMELINE;
-        else if (message.wParam == 'C' && control && !shift && !alt && message.hwnd == m_list.Handle())
+        else if (message.wParam == 'S' && control && !shift && !alt)
+            command = ID_VIEWER_SAVE_AS;
+        else if (message.hwnd != m_list.Handle())
+            command = 0; // the keys below are the list's; elsewhere they are the control's own
+        else if (message.wParam == 'C' && control && !shift && !alt)
             command = ID_VIEWER_COPY;
+        else if (message.wParam == 'A' && control && !shift && !alt)
+            command = ID_VIEWER_SELECT_ALL;
+        else if (message.wParam == VK_RETURN && !control && !shift && !alt &&
+                 m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord)
+            command = ID_VIEWER_DETAILS; // the focused record's details; without one, OK
         if (command) {
             ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;

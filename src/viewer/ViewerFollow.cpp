@@ -79,6 +79,8 @@ void CDiagnoseDlg::ReadOn() {
                               }),
                   changed.end());
     m_find.ForgetFrom(result.firstNew);
+    if (result.replacedTail)
+        m_messages.clear(); // the last line was filed again: its message may differ now
     m_groups.Update(m_index, changed);
 
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
@@ -105,6 +107,14 @@ void CDiagnoseDlg::StopOnReadFailure(const diagnose::ReadResult& result) {
 // New records of the shown group join its rows; what the operator looks at stays where it is.
 void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
     const viewer::ListPlaces before = CurrentPlaces();
+    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group()) {
+        // Only the new records' lines are read; without their keys they join at the end.
+        const diagnose::RecordList& group = *m_rows.Group();
+        ReadMessageKeys(
+            static_cast<size_t>(std::lower_bound(group.begin(), group.end(), firstNew) - group.begin()));
+    } else if (dropped) {
+        m_messageKeys.Clear(); // the last line's key may no longer be its message's
+    }
     bool changed = false;
     const viewer::ListPlaces after = m_rows.TakeNew(m_index, firstNew, dropped, before, changed);
     if (!changed)
@@ -118,26 +128,42 @@ viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
     // Searching for the selected row asks every row before it, one by one under Wine: in a
     // group of millions that took longer than sorting it. The count and the focused row mostly
     // answer without a search.
-    int selected = -1;
-    if (const int count = m_list.GetSelectedCount();
-        count == 1 && focused >= 0 && m_list.GetItemState(focused, LVIS_SELECTED))
-        selected = focused;
-    else if (count > 0)
-        selected = m_list.GetNextItem(-1, LVNI_SELECTED);
-    return {selected, focused, static_cast<long>(m_list.Send(LVM_GETTOPINDEX))};
+    viewer::ListPlaces places(-1, focused, static_cast<long>(m_list.Send(LVM_GETTOPINDEX)));
+    const int count = m_list.GetSelectedCount();
+    if (count == 1 && focused >= 0 && m_list.GetItemState(focused, LVIS_SELECTED)) {
+        places.selected = focused;
+    } else if (count > 0) {
+        places.selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+        places.allSelected = count > 1 && count == m_list.GetItemCount();
+        places.moreSelected = !places.allSelected && static_cast<size_t>(count) > viewer::kFollowedSelection;
+        for (int row = places.selected; !places.moreSelected && !places.allSelected && row >= 0 &&
+                                        places.alsoSelected.size() + 1 < static_cast<size_t>(count);)
+            if ((row = m_list.GetNextItem(row, LVNI_SELECTED)) >= 0)
+                places.alsoSelected.push_back(row);
+    }
+    return places;
 }
 
 void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after) {
     // Only the rows that had the states: clearing every row's (item -1) visits each of a
-    // million rows, one by one, under Wine.
+    // million rows, one by one, under Wine. A selection too large to follow row by row is the
+    // exception, and only when rows moved.
+    if ((before.moreSelected || before.allSelected) && !after.moreSelected && !after.allSelected)
+        m_list.SetItemState(-1, 0, LVIS_SELECTED);
     if (before.selected >= 0 && before.selected != after.selected)
         m_list.SetItemState(before.selected, 0, LVIS_SELECTED);
+    for (long row : before.alsoSelected)
+        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    for (long row : after.alsoSelected)
+        m_list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
     if (before.focused >= 0 && before.focused != after.focused)
         m_list.SetItemState(before.focused, 0, LVIS_FOCUSED);
     if (after.focused >= 0)
         m_list.SetItemState(after.focused, LVIS_FOCUSED, LVIS_FOCUSED);
     if (after.selected >= 0)
         m_list.SetItemState(after.selected, LVIS_SELECTED, LVIS_SELECTED);
+    if (after.allSelected && m_list.GetSelectedCount() != m_list.GetItemCount())
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); // new rows went in among them
     // Rows that went in above the top one would push what is shown down: scroll it back.
     if (before.top >= 0 && after.top > before.top) {
         RECT item{};
@@ -161,6 +187,7 @@ void CDiagnoseDlg::Reload() {
     m_groups.Tree().SelectItem(nullptr);
     ShowRows(nullptr);
     const std::wstring path = m_index.GetFile();
+    ForgetMessages();
     m_index.Clear();
     // The tree is filled from the index below whatever the read does: its items must never be
     // left on the lists that Clear freed.

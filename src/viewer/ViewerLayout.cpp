@@ -75,3 +75,24 @@ Box PlaceBesideViewer(const Box& viewer, const Box& list, Size window, const Box
 }
 
 } // namespace viewer
+
+namespace viewer {
+namespace {
+int Scaled(int pixels, int dpi) {
+    return (pixels * (dpi > 0 ? dpi : 96) + 48) / 96;
+}
+} // namespace
+
+int FittingColumnWidth(int textWidth, int dpi) {
+    // The list insets a cell's text by six pixels on either side at 96 DPI; two more keep the
+    // last digit clear of the column's divider.
+    return textWidth + Scaled(14, dpi);
+}
+
+std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi) {
+    const int process = Scaled(120, dpi);
+    const int message = listWidth - dateWidth - process;
+    return {dateWidth, process, message > Scaled(120, dpi) ? message : Scaled(120, dpi)};
+}
+
+} // namespace viewer

@@ -2,6 +2,8 @@
 // so that it can be checked without windows; the dialogs only apply it.
 #pragma once
 
+#include <vector>
+
 namespace viewer {
 
 struct Size {
@@ -34,6 +36,15 @@ struct ViewerLayout {
 // the top, the grouping buttons under it, under them the tree in the left third and the list in
 // the right two thirds, Cancel and OK in the bottom right corner.
 ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons);
+
+// A list column wide enough to show text `textWidth` pixels wide whole: the cell's margins on
+// both sides added, at `dpi` dots per inch.
+int FittingColumnWidth(int textWidth, int dpi);
+
+// The record list's column widths when the operator has chosen none: date and time whole
+// (`dateWidth`), the process 120 pixels at 96 DPI, the message the rest of the list's client
+// width `listWidth`, but at least 120 pixels at 96 DPI.
+std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi);
 
 // The smallest track size of the viewer, in pixels.
 constexpr Size kViewerMinimumSize{700, 275};

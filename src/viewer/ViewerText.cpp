@@ -2,6 +2,7 @@
 // platform's texts of errors.
 #include "viewer/ViewerText.h"
 
+#include "diagnose/RecordMessage.h"
 #include "frame/ModuleState.h"
 #include "win/ResourceModule.h"
 
@@ -11,6 +12,14 @@ std::wstring ViewerText(UINT id) {
         return text;
     win::ScopedResourceHandle own(win::ThisModule());
     return win::LoadResString(id);
+}
+
+viewer::MessageOfLine MessageReader() {
+    const HINSTANCE resources = win::ResourceHandle();
+    const diagnose::TextIdLookup lookup = [resources](uint32_t id, std::wstring& text) {
+        return win::TryLoadResString(resources, id, text);
+    };
+    return [lookup](const std::wstring& line) { return diagnose::MessageOf(line, lookup); };
 }
 
 std::wstring ViewerText(UINT id, const std::wstring& insert) {

@@ -3,6 +3,8 @@
 // holds the thread.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/save/RecordsSaver.h"
+
 CDiagnoseDlg::BusyScope::~BusyScope() {
     if (m_viewer.m_work.Leave())
         m_viewer.PostWakeUp();
@@ -26,10 +28,15 @@ void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
             ::DestroyWindow(m_hwnd); // deletes this
             return;
         case viewer::Work::Reload:
-            Reload();
-            break;
         case viewer::Work::Refresh:
-            Refresh();
+            if (m_saver) { // its thread reads the index: it changes once the save has ended
+                m_workAfterSave |= static_cast<uint8_t>(work);
+                break;
+            }
+            if (work == viewer::Work::Reload)
+                Reload();
+            else
+                Refresh();
             break;
         }
     }

@@ -18,7 +18,8 @@ const wchar_t* FindStringRow(HINSTANCE module, UINT id, int& length) {
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          reinterpret_cast<LPCWSTR>(&ThisModule), &module);
     return module;
 }
@@ -38,9 +39,13 @@ std::wstring ModuleDirectory(HMODULE module) {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-HINSTANCE ResourceHandle() { return g_resourceHandle ? g_resourceHandle : ThisModule(); }
+HINSTANCE ResourceHandle() {
+    return g_resourceHandle ? g_resourceHandle : ThisModule();
+}
 
-void SetResourceHandle(HINSTANCE module) { g_resourceHandle = module; }
+void SetResourceHandle(HINSTANCE module) {
+    g_resourceHandle = module;
+}
 
 HINSTANCE FindResourceHandle(LPCWSTR name, LPCWSTR type) {
     HINSTANCE current = ResourceHandle();
@@ -53,8 +58,12 @@ HINSTANCE FindResourceHandle(LPCWSTR name, LPCWSTR type) {
 }
 
 bool TryLoadResString(UINT id, std::wstring& text) {
+    return TryLoadResString(ResourceHandle(), id, text);
+}
+
+bool TryLoadResString(HINSTANCE module, UINT id, std::wstring& text) {
     int length = 0;
-    const wchar_t* row = FindStringRow(ResourceHandle(), id, length);
+    const wchar_t* row = FindStringRow(module, id, length);
     if (!row)
         return false;
     text.assign(row, static_cast<size_t>(length));

@@ -15,7 +15,9 @@ HINSTANCE ThisModule();
 std::wstring ModuleDirectory(HMODULE module);
 
 // The directory of ThisModule(), ending in a backslash.
-inline std::wstring ThisModuleDirectory() { return ModuleDirectory(ThisModule()); }
+inline std::wstring ThisModuleDirectory() {
+    return ModuleDirectory(ThisModule());
+}
 
 // The current resource source; ThisModule() until someone selects another.
 HINSTANCE ResourceHandle();
@@ -30,11 +32,16 @@ std::wstring LoadResString(UINT id);
 
 // As LoadResString, but tells whether the row exists, and leaves `text` alone when it does not.
 bool TryLoadResString(UINT id, std::wstring& text);
+// The same from `module`, whatever the current resource source: for a thread of the module's
+// own, which must not follow the source another call selects meanwhile.
+bool TryLoadResString(HINSTANCE module, UINT id, std::wstring& text);
 
 // Puts the previous resource source back when the scope ends, whatever way it ends.
 class ScopedResourceHandle {
 public:
-    explicit ScopedResourceHandle(HINSTANCE module) : m_previous(ResourceHandle()) { SetResourceHandle(module); }
+    explicit ScopedResourceHandle(HINSTANCE module) : m_previous(ResourceHandle()) {
+        SetResourceHandle(module);
+    }
     ~ScopedResourceHandle() { SetResourceHandle(m_previous); }
     ScopedResourceHandle(const ScopedResourceHandle&) = delete;
     ScopedResourceHandle& operator=(const ScopedResourceHandle&) = delete;

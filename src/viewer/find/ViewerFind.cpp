@@ -47,6 +47,12 @@ void ViewerFind::Open(HWND owner) {
     m_dialog = ::FindTextW(&m_request);
 }
 
+void ViewerFind::SetText(const std::wstring& text) {
+    if (text != m_text)
+        m_marks.Clear();
+    m_text = text.substr(0, std::size(m_buffer) - 1);
+}
+
 void ViewerFind::Enable(bool enable) {
     if (m_dialog)
         ::EnableWindow(m_dialog, enable ? TRUE : FALSE);

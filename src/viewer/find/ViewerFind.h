@@ -28,6 +28,8 @@ public:
     // Takes text and options from the dialog's message; false when the dialog is closing.
     bool Take(const FINDREPLACEW& request);
 
+    // A search text kept from an earlier viewer: Find Next looks for it, the dialog offers it.
+    void SetText(const std::wstring& text);
     bool HasText() const { return !m_text.empty(); }
     const std::wstring& Text() const { return m_text; }
     bool MatchCase() const { return m_matchCase; }

@@ -3,6 +3,7 @@
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/ListColumns.h"
 #include "viewer/RecordRows.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
@@ -29,7 +30,10 @@ constexpr POINT kMinimumSize{320, 160};
 
 } // namespace
 
-CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {}
+CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {
+    if (const auto& kept = viewer.Choices().matches) // where an earlier viewer's stood
+        m_place.Keep(*kept);
+}
 
 CMatchWindow::~CMatchWindow() {
     // The window is gone by now (the viewer's went, and took it along); should it not be, the
@@ -65,7 +69,7 @@ bool CMatchWindow::OnInitDialog() {
     const struct {
         UINT text;
         int width;
-    } columns[kColumnCount] = {{IDS_COLUMN_DATE, 125},
+    } columns[kColumnCount] = {{IDS_COLUMN_DATE, DateColumnWidth(m_list)},
                                {IDS_COLUMN_COMPUTER, 100},
                                {IDS_COLUMN_TYPE, 90},
                                {IDS_COLUMN_PROCESS, 140},
@@ -366,6 +370,9 @@ bool CMatchWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
     case ID_SHOW_IN_VIEWER:
         OnOK();
         return true;
+    case ID_VIEWER_SAVE_AS: // the selected matches, or all of them
+        m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() ? SelectedRecords() : m_rows.Rows());
+        return true;
     default:
         return Dialog::OnCommand(notifyCode, id, control);
     }
@@ -386,6 +393,8 @@ void CMatchWindow::ShowContextMenu(LPARAM position) {
                              .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
                              .Separator()
                              .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+                             .Separator()
+                             .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), !m_rows.Rows().empty())
                              .Run(m_hwnd, at);
     if (command && m_hwnd)
         OnCommand(0, static_cast<WORD>(command), nullptr);
@@ -467,6 +476,7 @@ bool CMatchWindow::PreTranslateMessage(MSG& message) {
         const WORD command = message.wParam == VK_RETURN        ? ID_SHOW_IN_VIEWER
                              : control && message.wParam == 'A' ? ID_SELECT_ALL
                              : control && message.wParam == 'C' ? ID_VIEWER_COPY
+                             : control && message.wParam == 'S' ? ID_VIEWER_SAVE_AS
                                                                 : 0;
         if (command) {
             ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);

@@ -26,6 +26,8 @@ public:
     // when it is not open; `activate` gives it the keys (not when the Find dialog keeps them).
     void Show(bool activate);
     HWND List() const { return m_list.Handle(); }
+    // Where the window stands, or stood when it was last open; for the viewer to keep.
+    std::optional<viewer::ScreenRect> Place() const { return m_place.Current(m_hwnd); }
 
 protected:
     bool OnInitDialog() override;

@@ -28,12 +28,20 @@ void CDiagnoseDlg::OnSearchTaken() {
     ShowAllMatches(false);
 }
 
-void CDiagnoseDlg::CopySelectedRecords() {
+std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
+    if (const size_t selected = static_cast<size_t>(m_list.GetSelectedCount());
+        selected == 0 || selected == m_rows.Count())
+        return {m_rows.Ids().begin(), m_rows.Ids().end()}; // no search for the rows when all are
     std::vector<diagnose::RecordId> records;
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); m_rows.At(row) != NeighbourQuery::kNoRecord;
          row = m_list.GetNextItem(row, LVNI_SELECTED))
         records.push_back(m_rows.At(row));
-    CopyRecords(m_hwnd, records);
+    return records;
+}
+
+void CDiagnoseDlg::CopySelectedRecords() {
+    if (m_list.GetSelectedCount())
+        CopyRecords(m_hwnd, RecordsToSave());
 }
 
 // The lines go into the clipboard's block as they are read, a batch of records at a time, up to

@@ -44,6 +44,8 @@ int Height(HWND window) {
 TimelineWindow::TimelineWindow(CDiagnoseDlg& viewer) : Dialog(IDD_VIEWER_TIMELINE), m_viewer(viewer) {
     m_chart.onSlotClicked = [this](size_t slot) { OnSlotClicked(slot); };
     m_chart.onFocusMoved = [this] { ShowFocusText(); };
+    if (const auto& kept = viewer.Choices().timeline) // where an earlier viewer's stood
+        m_place.Keep(*kept);
 }
 
 TimelineWindow::~TimelineWindow() {

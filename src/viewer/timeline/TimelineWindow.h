@@ -21,6 +21,8 @@ public:
 
     // Creates the window, or brings it to the front when it is open.
     void Open();
+    // Where the window stands, or stood when it was last open; for the viewer to keep.
+    std::optional<viewer::ScreenRect> Place() const { return m_place.Current(m_hwnd); }
 
 protected:
     bool OnInitDialog() override;

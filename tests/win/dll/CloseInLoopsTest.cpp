@@ -136,6 +136,14 @@ const Loop kLoops[] = {
      [] { Mouse(MOUSEEVENTF_LEFTUP); }},
     {"message box of the viewer", kViewer, [](HWND w) { FindNext(w, L"nirgends"); },
      [] { PostOk(L"Vistral Diagnose"); }},
+    {"save dialog of the viewer",
+     [](HWND v) { // shown once before: the threads the platform's shell starts for it stay
+         AfterDelay(300, [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); });
+         ::SendMessageW(WithEntrySelected(v), WM_COMMAND, ID_VIEWER_SAVE_AS, 0);
+         return v;
+     },
+     [](HWND w) { ::SendMessageW(w, WM_COMMAND, ID_VIEWER_SAVE_AS, 0); },
+     [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); }},
     {"details", WithEntrySelected,
      [](HWND w) {
          NMITEMACTIVATE activate{};

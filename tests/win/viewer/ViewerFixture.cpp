@@ -1,6 +1,8 @@
 // Opening the viewer for a test and reading its controls back.
 #include "ViewerFixture.h"
 
+#include "viewer/ViewerSettings.h"
+
 #include <fstream>
 
 using namespace testing_support;
@@ -190,6 +192,10 @@ std::wstring ClipboardText() {
     return text;
 }
 
+void ForgetChoices() {
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, viewer::kChoicesKey);
+}
+
 namespace {
 // A message box of this thread: its text is the child 0xFFFF (the Find dialog's label is too, but
 // it has an edit field).
@@ -212,12 +218,15 @@ void CALLBACK CloseStayingMessageBox(HWND, UINT, UINT_PTR, DWORD) {
 }
 } // namespace
 
-Viewer::Viewer() : m_boxWatch(::SetTimer(nullptr, 0, 600, CloseStayingMessageBox)) {}
+Viewer::Viewer() : m_boxWatch(::SetTimer(nullptr, 0, 600, CloseStayingMessageBox)) {
+    ForgetChoices();
+}
 
 Viewer::~Viewer() {
     ::KillTimer(nullptr, m_boxWatch);
     DestroyOpenDlg();
     PumpMessages(20);
+    ForgetChoices(); // the next program's viewers open as new
 }
 
 std::wstring Viewer::WriteLog(const std::vector<std::string>& lines, const wchar_t* name) {

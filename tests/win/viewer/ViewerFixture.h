@@ -57,6 +57,9 @@ std::string Ansi(const std::wstring& text);
 // The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
 std::wstring ClipboardText();
 
+// Removes the operator's kept choices, so that a viewer opens as it does the first time.
+void ForgetChoices();
+
 // A message box that no test closes (a find that found nothing where it should have) is closed
 // within a second and fails the test, from whatever loop runs: the run never waits on it.
 class Viewer : public ::testing::Test {

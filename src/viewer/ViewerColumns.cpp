@@ -1,0 +1,80 @@
+// The viewer's record list: its columns, and the message column, whose texts are read from the
+// log for the rows on screen only and whose sort reads the shown group's lines once.
+#include "viewer/DiagnoseDlg.h"
+
+#include "viewer/ListColumns.h"
+#include "viewer/RecordsText.h"
+#include "viewer/ViewerLayout.h"
+#include "resource.h"
+
+#include <algorithm>
+
+namespace {
+// Messages kept for the rows on screen; more are forgotten at once (a page holds a few dozen).
+constexpr size_t kKeptMessages = 2048;
+} // namespace
+
+void CDiagnoseDlg::SetupColumns() {
+    std::vector<int> widths = m_choices.columnWidths;
+    if (widths.size() != 3) {
+        const int dpi = DotsPerInch(m_list.Handle());
+        // Room is kept for the scroll bar that a longer group brings.
+        widths = viewer::DefaultRecordColumns(
+            DateColumnWidth(m_list), m_list.ClientRect().right - ::GetSystemMetrics(SM_CXVSCROLL), dpi);
+    }
+    const UINT headings[] = {IDS_COLUMN_DATE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE};
+    for (int column = 0; column < 3; ++column)
+        m_list.InsertColumn(column, ViewerText(headings[column]), LVCFMT_LEFT,
+                            widths[static_cast<size_t>(column)]);
+}
+
+std::wstring CDiagnoseDlg::MessageText(diagnose::RecordId record) {
+    auto found = m_messages.find(record);
+    if (found == m_messages.end()) {
+        ReadMessagesOnScreen(record);
+        found = m_messages.find(record);
+    }
+    return found != m_messages.end() ? found->second : std::wstring();
+}
+
+// The lines of the rows the list shows now, and of `wanted`, read in one pass.
+void CDiagnoseDlg::ReadMessagesOnScreen(diagnose::RecordId wanted) {
+    if (m_messages.size() > kKeptMessages)
+        m_messages.clear();
+    std::vector<diagnose::RecordId> records{wanted};
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    const long page = static_cast<long>(m_list.Send(LVM_GETCOUNTPERPAGE)) + 1;
+    for (long row = std::max(top, 0L); row < top + page; ++row)
+        if (const diagnose::RecordId id = m_rows.At(row);
+            id != NeighbourQuery::kNoRecord && !m_messages.count(id))
+            records.push_back(id);
+    const viewer::MessageOfLine messageOf = MessageReader();
+    const diagnose::Recheck check = viewer::VisitRecordLines(m_index, m_index.Source(), records,
+                                                             [&](size_t at, const std::wstring& line) {
+                                                                 m_messages[records[at]] = messageOf(line);
+                                                                 return true;
+                                                             });
+    if (check == diagnose::Recheck::Changed)
+        Request(viewer::Work::Reload); // no line is shown as a record it no longer is
+    if (check != diagnose::Recheck::Same)
+        m_messages.emplace(wanted, std::wstring()); // not read again at every paint
+}
+
+void CDiagnoseDlg::ForgetMessages() {
+    m_messages.clear();
+    m_messageKeys.Clear();
+}
+
+// The sort keys of the shown group's records from its place `from` on. False when they cannot
+// be had: the log changed (it is read again), could not be read, or its messages are too many
+// and unlike to be held.
+bool CDiagnoseDlg::ReadMessageKeys(size_t from) {
+    const diagnose::RecordList* group = m_rows.Group();
+    if (!group)
+        return false;
+    const viewer::MessageKeys::Result result =
+        m_messageKeys.Read(m_index, m_index.Source(), *group, from, MessageReader());
+    if (result == viewer::MessageKeys::Result::Changed)
+        Request(viewer::Work::Reload);
+    return result == viewer::MessageKeys::Result::Done;
+}

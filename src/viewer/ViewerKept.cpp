@@ -1,0 +1,33 @@
+// The operator's choices kept from one viewer to the next: read when the viewer opens, written
+// when it closes, per user and under the viewer's own key only.
+#include "viewer/DiagnoseDlg.h"
+
+#include "viewer/matches/MatchWindow.h"
+#include "viewer/ViewerSettings.h"
+
+#include <algorithm>
+
+void CDiagnoseDlg::RestoreChoices() {
+    m_choices = viewer::LoadChoices(3);
+    // A place no monitor shows any more (one was taken away) is no place to open at.
+    if (!m_choices.viewer || !viewer::PutPlace(m_hwnd, *m_choices.viewer))
+        CenterOnScreen();
+    if (!m_choices.searchText.empty())
+        m_find.SetText(m_choices.searchText);
+}
+
+void CDiagnoseDlg::KeepChoices() {
+    m_choices.groupByComputer = m_groupByComputer;
+    m_choices.viewer = viewer::PlaceOf(m_hwnd);
+    m_choices.columnWidths.clear();
+    for (int column = 0; column < m_list.GetColumnCount(); ++column)
+        m_choices.columnWidths.push_back(
+            std::clamp(m_list.GetColumnWidth(column), viewer::kMinColumnWidth, viewer::kMaxColumnWidth));
+    if (m_find.HasText())
+        m_choices.searchText = m_find.Text();
+    if (const auto place = m_matches ? m_matches->Place() : std::nullopt)
+        m_choices.matches = place;
+    if (const auto place = m_timeline ? m_timeline->Place() : std::nullopt)
+        m_choices.timeline = place;
+    viewer::SaveChoices(m_choices);
+}

@@ -1,0 +1,132 @@
+// The viewer's side of saving records: the platform's save dialog, the save in the background,
+// and what the operator is told at its end.
+#include "viewer/DiagnoseDlg.h"
+
+#include "viewer/save/RecordsSaver.h"
+#include "resource.h"
+#include "win/ResourceModule.h"
+
+#include <commdlg.h>
+#include <cwchar>
+
+namespace {
+
+// The platform's list separator and decimal separator of the user's locale.
+std::wstring LocaleText(LCTYPE type) {
+    wchar_t text[16] = {};
+    return ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, 16) > 0 ? text : L"";
+}
+
+viewer::SaveContent ContentFor(viewer::SaveFormat format) {
+    viewer::SaveContent content;
+    content.format = format;
+    content.separator = viewer::CsvSeparator(LocaleText(LOCALE_SLIST), LocaleText(LOCALE_SDECIMAL));
+    for (UINT heading :
+         {IDS_COLUMN_DATE_TIME, IDS_COLUMN_COMPUTER, IDS_COLUMN_TYPE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE})
+        content.headings.push_back(ViewerText(heading));
+    for (uint16_t traceClass : {0, 1, 2})
+        content.typeNames[traceClass] = GetTraceClassName(traceClass);
+    content.otherType = GetTraceClassName(diagnose::kNoTraceClass);
+    content.messageOf = MessageReader();
+    return content;
+}
+
+} // namespace
+
+void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
+    if (m_closing || m_work.Busy())
+        return;
+    if (m_saver) {
+        m_saver->BringToFront();
+        return;
+    }
+    if (records.empty())
+        return;
+    std::wstring filter = ViewerText(IDS_SAVE_FILTER);
+    for (wchar_t& unit : filter)
+        if (unit == L'|')
+            unit = L'\0';
+    std::wstring file(4096, L'\0');
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = viewer::kTextFilter;
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrDefExt = L"txt";
+    // The host's current directory is the host's: the dialog must not move it.
+    request.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                    OFN_HIDEREADONLY | OFN_NOREADONLYRETURN;
+    BOOL chosen = FALSE;
+    {
+        // The dialog's loop dispatches our messages: the work they ask for waits until it ends,
+        // and a close ends the dialog as it ends a message box (EndLoopsOfOurs).
+        BusyScope busy(*this);
+        m_messageOwner = owner;
+        chosen = ::GetSaveFileNameW(&request);
+        m_messageOwner = nullptr;
+    }
+    if (!chosen || m_closing || !::IsWindow(owner))
+        return;
+    file.resize(std::wcslen(file.c_str()));
+    StartSave(owner, file, viewer::FormatFor(file, static_cast<int>(request.nFilterIndex)),
+              std::move(records));
+}
+
+bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
+                             std::vector<diagnose::RecordId> records) {
+    if (m_saver || m_closing)
+        return false;
+    m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
+    if (const DWORD error = m_saver->Start(m_index, std::move(records), path, ContentFor(format), owner)) {
+        m_saver.reset();
+        ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return true;
+}
+
+void CDiagnoseDlg::CancelSave() {
+    if (!m_saver)
+        return;
+    m_saver.reset(); // stops the thread and removes its file
+    OnSaveEnded();
+}
+
+void CDiagnoseDlg::OnSaveProgress() {
+    if (!m_saver || !m_saver->Update())
+        return;
+    // The end is told from the viewer's own queue, not inside the details, a menu or a message
+    // box: its message would stand over theirs. It is looked at again shortly.
+    if (m_work.Busy() || PlatformLoopRuns()) {
+        ::SetTimer(m_hwnd, kSaveEndTimer, 100, nullptr);
+        return;
+    }
+    ::KillTimer(m_hwnd, kSaveEndTimer);
+    DWORD error = 0;
+    const RecordsSaver::Outcome outcome = m_saver->Finish(error);
+    HWND owner = m_saver->Asker();
+    m_saver.reset();
+    OnSaveEnded();
+    if (m_closing)
+        return;
+    std::wstring text;
+    if (outcome == RecordsSaver::Outcome::LogChanged) {
+        text = ViewerText(IDS_SAVE_LOG_CHANGED);
+        Request(viewer::Work::Reload);
+    } else if (outcome == RecordsSaver::Outcome::Failed) {
+        text = ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error));
+    }
+    if (!text.empty())
+        ShowMessage(owner && ::IsWindow(owner) ? owner : m_hwnd, text, MB_OK | MB_ICONWARNING);
+}
+
+// What waited for the save's thread to let go of the index runs now.
+void CDiagnoseDlg::OnSaveEnded() {
+    const uint8_t waiting = m_workAfterSave;
+    m_workAfterSave = 0;
+    for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
+        if (waiting & static_cast<uint8_t>(work))
+            Request(work);
+}
