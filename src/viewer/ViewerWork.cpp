@@ -28,6 +28,9 @@ void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
         case viewer::Work::Reload:
             Reload();
             break;
+        case viewer::Work::TakeRead:
+            TakeRead();
+            break;
         case viewer::Work::Refresh:
             Refresh();
             break;

@@ -15,7 +15,9 @@ HINSTANCE ThisModule();
 std::wstring ModuleDirectory(HMODULE module);
 
 // The directory of ThisModule(), ending in a backslash.
-inline std::wstring ThisModuleDirectory() { return ModuleDirectory(ThisModule()); }
+inline std::wstring ThisModuleDirectory() {
+    return ModuleDirectory(ThisModule());
+}
 
 // The current resource source; ThisModule() until someone selects another.
 HINSTANCE ResourceHandle();
@@ -34,7 +36,9 @@ bool TryLoadResString(UINT id, std::wstring& text);
 // Puts the previous resource source back when the scope ends, whatever way it ends.
 class ScopedResourceHandle {
 public:
-    explicit ScopedResourceHandle(HINSTANCE module) : m_previous(ResourceHandle()) { SetResourceHandle(module); }
+    explicit ScopedResourceHandle(HINSTANCE module) : m_previous(ResourceHandle()) {
+        SetResourceHandle(module);
+    }
     ~ScopedResourceHandle() { SetResourceHandle(m_previous); }
     ScopedResourceHandle(const ScopedResourceHandle&) = delete;
     ScopedResourceHandle& operator=(const ScopedResourceHandle&) = delete;

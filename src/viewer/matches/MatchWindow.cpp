@@ -29,7 +29,9 @@ constexpr POINT kMinimumSize{320, 160};
 
 } // namespace
 
-CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {}
+CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {
+    HandleMessagesUnder(viewer.Gate());
+}
 
 CMatchWindow::~CMatchWindow() {
     // The window is gone by now (the viewer's went, and took it along); should it not be, the

@@ -73,6 +73,15 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
     });
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (done())
+            return true;
+        PumpMessages(50);
+    }
+    return done();
+}
+
 void PumpMessages(DWORD ms) {
     const DWORD end = ::GetTickCount() + ms;
     for (LONG left = static_cast<LONG>(ms);; left = static_cast<LONG>(end - ::GetTickCount())) {

@@ -49,6 +49,8 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs = 150);
 
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(DWORD ms);
+// Pumps until `done` holds, at most `ms`.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 // What a window shows on the screen, as 0x00RRGGBB pixels of its client area.
 struct Pixels {
