@@ -28,7 +28,7 @@ public:
     void Go() { m_stop = false; }
 
 private:
-    std::recursive_timed_mutex m_mutex;
+    std::recursive_mutex m_mutex;
     std::atomic<bool> m_stop{false};
     unsigned m_holds = 0; // the viewer's thread's, on it alone
 };

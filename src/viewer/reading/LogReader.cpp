@@ -10,6 +10,7 @@ LogReader::LogReader(diagnose::LogIndex& index, IndexGate& gate, std::function<v
     // The viewer's thread takes back a load overtaken by a cut: it must let go of the lists first.
     m_index.SetLoadStartsOver(false);
     m_index.SetWriteGate(&m_gate);
+    m_gate.Go(); // an earlier reader through the same gate stopped it as it went
     m_thread = std::thread([this] { Run(); });
 }
 

@@ -8,7 +8,9 @@
 
 namespace testing_support {
 
-std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
+std::wstring BinDirectory() {
+    return win::ModuleDirectory(nullptr);
+}
 
 TempDirectory::TempDirectory() {
     wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
@@ -130,6 +132,8 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-std::wstring ChildText(HWND window, int id) { return WindowText(::GetDlgItem(window, id)); }
+std::wstring ChildText(HWND window, int id) {
+    return WindowText(::GetDlgItem(window, id));
+}
 
 } // namespace testing_support
