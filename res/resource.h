@@ -79,6 +79,7 @@
 // What the caption band says of reading: 190 to 199
 #define IDS_LINES_CLIPPED 190
 #define IDS_LOG_UNREACHABLE 191
+#define IDS_READING_LOG 192
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

@@ -24,16 +24,21 @@ LogIndex::LogIndex(FileLayer& layer, TextDecoder eightBit, size_t maxLineBytes)
 LogIndex::~LogIndex() = default;
 
 void LogIndex::SetFile(const std::wstring& path) {
+    if (SetPath(path))
+        Load();
+}
+
+bool LogIndex::SetPath(const std::wstring& path) {
     if (path != m_path)
         Clear(); // another file starts from empty, not from where the one held was read to
     try {
         m_path = path;
         Unknown(); // now, in the language of the call that set the file, even when it is missing
+        return true;
     } catch (const std::bad_alloc&) {
         m_readError = error_code::kNotEnoughMemory;
-        return;
+        return false;
     }
-    Load();
 }
 
 void LogIndex::Open() {
@@ -49,6 +54,7 @@ void LogIndex::Open() {
         m_readError = error;
         return;
     }
+    GatedStep step(Gate());
     m_file = std::move(file);
     BeginDetected(head, got, m_eightBit);
 }
@@ -83,11 +89,12 @@ ReadResult LogIndex::LoadOnce() {
             m_readError = error;
             return result;
         }
-        result = Read(*m_file, std::max(size, End()), true, Unknown());
+        m_loadTarget = std::max(size, End());
+        result = Read(*m_file, m_loadTarget, true, Unknown());
         m_readError = ErrorOf(result);
         if (!result.overtaken)
             break;
-        if (attempt == kAttempts) {
+        if (attempt == kAttempts || !m_startsOver) {
             m_stale = true;
             break;
         }
@@ -105,7 +112,8 @@ ReadResult LogIndex::ReadAppended() {
         return result;
     result = Read(*m_file, size, false, Unknown());
     m_readError = ErrorOf(result);
-    m_stale |= result.overtaken;
+    if (result.overtaken)
+        m_stale = true;
     return result;
 }
 
@@ -118,6 +126,7 @@ const std::wstring& LogIndex::Unknown() {
 }
 
 void LogIndex::Clear() {
+    GatedStep step(Gate());
     RecordStore::Clear();
     m_file.reset();
     m_readError = 0;

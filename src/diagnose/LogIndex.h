@@ -6,6 +6,7 @@
 #include "diagnose/LogFile.h"
 #include "diagnose/RecordStore.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,15 @@ public:
 
     // Stores the path and loads it; another path starts from an empty index.
     void SetFile(const std::wstring& path);
+    // Stores the path only, for a load that comes later (on another thread); false when memory
+    // ran out (ReadError says so).
+    bool SetPath(const std::wstring& path);
+    // A load overtaken by a writer that cut the log starts over by itself (true), or ends and
+    // says so, for an owner whose reading thread may not empty the index on its own.
+    void SetLoadStartsOver(bool startsOver) { m_startsOver = startsOver; }
     const std::wstring& GetFile() const { return m_path; }
+    // Where the running (or last) load reads to: the file's size when it began.
+    uint64_t LoadTarget() const { return m_loadTarget.load(); }
 
     // Reads the lines of the file not read yet: all of them the first time, the last one with
     // or without a line end. A file that cannot be opened or read further ends the load with
@@ -33,7 +42,7 @@ public:
 
     // The platform's code of why the file could not be read in full; 0 when it was read, or
     // does not exist, or no path is set.
-    uint32_t ReadError() const { return m_readError; }
+    uint32_t ReadError() const { return m_readError.load(); }
 
     // What a look at the file found since the last read.
     enum class FileState { Unchanged, Grown, Replaced, Unreachable };
@@ -41,9 +50,9 @@ public:
     // the lines indexed no longer stand where they were. Unreachable: neither it nor its name
     // can be looked at now (a share that went away); the index stays, and LookError says why.
     FileState Look();
-    uint32_t LookError() const { return m_lookError; }
+    uint32_t LookError() const { return m_lookError.load(); }
     // Whether a line read again did not match what was indexed: the file is Replaced.
-    bool IsStale() const { return m_stale; }
+    bool IsStale() const { return m_stale.load(); }
 
     // A record's line read again; false when it could not be, or no longer matches (IsStale).
     bool ReadLineText(RecordId id, std::wstring& text) const;
@@ -64,9 +73,12 @@ private:
     std::unique_ptr<LogFile> m_file;
     std::optional<std::wstring> m_unknown;
     mutable MemorySource m_noFile; // the source of an index of added lines only
-    uint32_t m_readError = 0;
-    uint32_t m_lookError = 0;
-    mutable bool m_stale = false;
+    // Written by the reading thread, read by the viewer's, and the other way round for m_stale.
+    std::atomic<uint32_t> m_readError{0};
+    std::atomic<uint32_t> m_lookError{0};
+    mutable std::atomic<bool> m_stale{false};
+    bool m_startsOver = true;
+    std::atomic<uint64_t> m_loadTarget{0};
 };
 
 // The platform's code for how a read ended: 0 when it was read whole.

@@ -34,6 +34,7 @@ void RecordStore::SetFaultHook(FaultHook hook) {
 }
 
 void RecordStore::Begin(TextDecoder decoder, uint64_t start) {
+    GatedStep step(m_gate);
     Clear();
     m_decoder = std::move(decoder);
     m_completeEnd = m_textStart = start;
@@ -51,6 +52,7 @@ TextDecoder DecoderOf(const DetectedEncoding& detected, const TextDecoder& eight
 
 void RecordStore::BeginDetected(const char* head, size_t size, const TextDecoder& eightBit) {
     const DetectedEncoding detected = DetectEncoding(reinterpret_cast<const unsigned char*>(head), size);
+    GatedStep step(m_gate);
     Begin(DecoderOf(detected, eightBit), detected.bomLength);
     m_eightBit = eightBit;
     m_detect = true;
@@ -66,6 +68,7 @@ void RecordStore::DetectAgain(ByteSource& source, uint64_t to) {
         return;
     const DetectedEncoding detected =
         DetectEncoding(reinterpret_cast<const unsigned char*>(head.data()), got);
+    GatedStep step(m_gate);
     m_decoder = DecoderOf(detected, m_eightBit);
     m_completeEnd = m_textStart = detected.bomLength;
 }
@@ -82,6 +85,11 @@ ReadResult RecordStore::Read(ByteSource& source, uint64_t to, bool fileTail, con
     } catch (const std::bad_alloc&) {
         ReadResult result;
         result.status = ReadResult::OutOfMemory;
+        result.firstNew = RecordCount();
+        return result;
+    } catch (const WriteStopped&) {
+        ReadResult result;
+        result.status = ReadResult::Stopped;
         result.firstNew = RecordCount();
         return result;
     }
@@ -116,12 +124,17 @@ ReadResult RecordStore::ReadOn(ByteSource& source, uint64_t to, bool fileTail, c
     if (m_detect && m_completeEnd == m_textStart)
         DetectAgain(source, to);
     const RecordId firstNew = RecordCount();
-    m_readBack = &source;
+    {
+        GatedStep step(m_gate);
+        m_readBack = &source;
+    }
     ReadResult result = ReadLines(source, to, fileTail, unknown);
     result.firstNew = firstNew;
     result.replacedTail = replacedTail;
     for (const std::u16string& line : laterLines)
         AddLine(line, unknown);
+    if (replacedTail)
+        LeaveEmptyListsOut();
     // A writer that cut the log in place under the read changed its first or its last lines.
     if (result.ok() && (RecordCount() != firstNew || replacedTail) && SettleEdges(source) == Recheck::Changed)
         result.overtaken = true;
@@ -133,10 +146,24 @@ ReadResult RecordStore::ReadOn(ByteSource& source, uint64_t to, bool fileTail, c
 std::vector<std::u16string> RecordStore::TakeBackTail() {
     std::vector<std::u16string> later;
     for (size_t i = m_tail->before.memoryLines; i < m_memoryLines.size(); ++i)
-        later.push_back(std::move(m_memoryLines[i]));
-    Rollback(m_tail->before);
+        later.push_back(m_memoryLines[i]);
+    GatedStep step(m_gate);
+    // What the reading thread may hold stays: the lists and texts the line brought.
+    m_tailLists = m_tail->before.leaves;
+    Rollback(m_tail->before, true);
     m_tail.reset();
+    ++m_tailsTakenBack;
     return later;
+}
+
+// After a provisional last line was filed again: a list it alone filled and that no record
+// took up again leaves the groupings (the list itself stays for whoever still holds it).
+void RecordStore::LeaveEmptyListsOut() {
+    GatedStep step(m_gate);
+    for (size_t leaf = m_tailLists; leaf < m_leaves.size(); ++leaf)
+        if (m_leaves[leaf].list.records.size() == 0)
+            Ungroup(m_leaves[leaf]);
+    m_tailLists = m_leaves.size();
 }
 
 ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail,
@@ -160,6 +187,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
                                              [](size_t n, const PartScan& p) { return n + p.lines.size(); });
         if (RecordCount() + lines > kMaxRecords)
             return ReadResult{ReadResult::TooLarge, 0};
+        GatedStep step(m_gate);
         if (!File(parts, at, false, unknown))
             return ReadResult{ReadResult::OutOfMemory, 0};
         m_completeEnd = end;
@@ -168,7 +196,9 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     filer.longLine = [&](const char* prefix, size_t size, uint64_t start, uint64_t end) {
         if (RecordCount() >= kMaxRecords)
             return ReadResult{ReadResult::TooLarge, 0};
-        if (!FileLine(prefix, size, start, end, unknown))
+        std::vector<PartScan> parts = ScanLine(prefix, size, start, end);
+        GatedStep step(m_gate);
+        if (!File(parts, start, false, unknown, end)) // its end as it is: a line may pass 4 GiB
             return ReadResult{ReadResult::OutOfMemory, 0};
         m_completeEnd = end;
         return ReadResult{};
@@ -180,18 +210,22 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     if (!result.ok() || !fileTail || m_completeEnd >= wanted)
         return result;
     // The text after the last LF: a provisional record, taken back when more arrives.
+    std::string bytes;
+    if (!reader.ReadRest(bytes, m_maxLineBytes, result))
+        return result;
+    if (!bytes.empty() && RecordCount() >= kMaxRecords)
+        return {ReadResult::TooLarge, 0};
+    std::vector<PartScan> parts;
+    if (!bytes.empty())
+        parts = ScanLine(bytes.data(), bytes.size(), m_completeEnd, reader.SourceEnd());
+    // Half a unit after the last line is held too, so that it is not read again.
+    const uint64_t end = reader.SourceEnd() == to ? wanted : reader.SourceEnd();
+    GatedStep step(m_gate);
     const Checkpoint before = Mark();
     try {
-        std::string bytes;
-        if (!reader.ReadRest(bytes, m_maxLineBytes, result))
-            return result;
-        if (!bytes.empty() &&
-            (RecordCount() >= kMaxRecords ||
-             !FileLine(bytes.data(), bytes.size(), m_completeEnd, reader.SourceEnd(), unknown)))
-            return {RecordCount() >= kMaxRecords ? ReadResult::TooLarge : ReadResult::OutOfMemory, 0};
-        // Half a unit after the last line is held too, so that it is not read again.
-        const uint64_t end = reader.SourceEnd() == to ? wanted : reader.SourceEnd();
-        m_tail = std::make_unique<Tail>(Tail{before, end, !bytes.empty()});
+        if (!parts.empty() && !File(parts, m_completeEnd, false, unknown, reader.SourceEnd()))
+            return {ReadResult::OutOfMemory, 0};
+        m_tail = std::make_unique<Tail>(Tail{before, end, !parts.empty()});
     } catch (const std::bad_alloc&) {
         Rollback(before);
         return {ReadResult::OutOfMemory, 0};
@@ -199,20 +233,21 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     return result;
 }
 
-// Files one line at [start, end) whose first `size` bytes are at `prefix`: the whole line, or,
-// when it is longer than the limit, the part that stands for it.
-bool RecordStore::FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end,
-                           const std::wstring& unknown) {
+// One line at [start, end) whose first `size` bytes are at `prefix`, scanned for filing: the
+// whole line, or, when it is longer than the limit, the part that stands for it.
+std::vector<PartScan> RecordStore::ScanLine(const char* prefix, size_t size, uint64_t start,
+                                            uint64_t end) const {
     std::vector<PartScan> parts(1);
     ScanPart(prefix, 0, size, m_decoder, parts[0]);
     parts[0].lines.resize(1);
     parts[0].clipped = size < end - start;
-    return File(parts, start, false, unknown, end); // its end as it is: a line may pass 4 GiB
+    return parts;
 }
 
 void RecordStore::AddLine(std::u16string_view line, const std::wstring& unknown) {
     if (RecordCount() >= kMaxRecords)
         return;
+    GatedStep step(m_gate);
     std::vector<PartScan> parts(1);
     PartScan& part = parts[0];
     const Checkpoint before = Mark();
@@ -306,7 +341,7 @@ RecordStore::Checkpoint RecordStore::Mark() const {
 }
 
 // Takes back everything filed since `mark`. Nothing here allocates.
-void RecordStore::Rollback(const Checkpoint& mark) {
+void RecordStore::Rollback(const Checkpoint& mark, bool keepInterned) {
     for (RecordId id = RecordCount(); id-- > mark.records;)
         m_leaves[m_entries[id].leaf].list.records.pop_back();
     m_entries.truncate(mark.records);
@@ -314,26 +349,34 @@ void RecordStore::Rollback(const Checkpoint& mark) {
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
-    while (m_leaves.size() > mark.leaves) {
-        const Leaf& leaf = m_leaves.back();
-        const std::wstring& host = m_names[leaf.host];
-        if (auto classes = m_byHost.find(host); classes != m_byHost.end()) {
-            classes->second.Erase(leaf.list.traceClass);
-            if (classes->second.empty()) {
-                m_byHost.erase(classes);
-                if (leaf.host < m_hostEntries.size())
-                    m_hostEntries[leaf.host] = m_byHost.end();
-            }
-        }
-        m_leaves.pop_back();
+    if (!keepInterned) {
+        for (; m_leaves.size() > mark.leaves; m_leaves.pop_back())
+            Ungroup(m_leaves.back());
+        m_names.Truncate(mark.names);
+        m_dates.Truncate(mark.dates);
     }
-    m_names.Truncate(mark.names);
-    m_dates.Truncate(mark.dates);
     m_memoryLines.resize(mark.memoryLines);
     m_completeEnd = mark.completeEnd;
     m_clippedLines = mark.clippedLines;
     if (mark.records == 0)
         m_headProbe = {};
+}
+
+// Takes a list out of the grouping by computer, and the computer with it when it has no other.
+void RecordStore::Ungroup(const Leaf& leaf) {
+    const std::wstring& host = m_names[leaf.host];
+    auto classes = m_byHost.find(host);
+    if (classes == m_byHost.end())
+        return;
+    if (auto list = classes->second.find(leaf.list.traceClass);
+        list == classes->second.end() || &LeafOf(list->second) != &leaf)
+        return;
+    classes->second.Erase(leaf.list.traceClass);
+    if (classes->second.empty()) {
+        m_byHost.erase(classes);
+        if (leaf.host < m_hostEntries.size())
+            m_hostEntries[leaf.host] = m_byHost.end();
+    }
 }
 
 uint32_t RecordStore::NameId(const std::wstring& name) {
@@ -376,6 +419,7 @@ ByTraceClass RecordStore::GetByTraceClass() const {
 }
 
 void RecordStore::Clear() {
+    GatedStep step(m_gate);
     m_byHost.clear();
     m_leaves.clear();
     std::vector<ByHost::iterator>().swap(m_hostEntries);
@@ -391,6 +435,7 @@ void RecordStore::Clear() {
     m_readBack = nullptr;
     m_noLineFeed = {};
     m_headProbe = m_tailProbe = {};
+    m_tailLists = 0;
 }
 
 size_t RecordStore::MemoryBytes() const {

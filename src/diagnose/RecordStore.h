@@ -10,6 +10,7 @@
 #include "diagnose/RecordList.h"
 #include "diagnose/TextEncoding.h"
 #include "diagnose/TextTable.h"
+#include "diagnose/WriteGate.h"
 #include "diagnose/TimeKey.h"
 
 #include <cstdint>
@@ -34,7 +35,8 @@ constexpr uint16_t kNoTraceClass = 0xFFFF;
 
 // How reading the source ended. The records read before a failure stay.
 struct ReadResult {
-    enum Status { Complete, ReadFailed, OutOfMemory, TooLarge };
+    // Stopped: the writer was told to stop (WriteGate) before it could file all it read.
+    enum Status { Complete, ReadFailed, OutOfMemory, TooLarge, Stopped };
     Status status = Complete;
     uint32_t error = 0;        // the source's error code when the read failed
     uint32_t firstNew = 0;     // the first record the read filed (or would have): all from here on are new
@@ -82,6 +84,13 @@ public:
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
+    // Another thread reads the store while this one files into it: every change is made as one
+    // step of `gate` (null: no other thread reads). The reading thread may hold what it reads
+    // between steps: a list stays where it is until Clear, and a text until Clear, even when a
+    // provisional last line is taken back (its list may then be empty, and out of the groupings).
+    void SetWriteGate(WriteGate* gate) { m_gate = gate; }
+    WriteGate* Gate() const { return m_gate; }
+
     // Starts an empty index of a text in `decoder`'s form whose lines begin at `start` (after a
     // byte-order mark).
     void Begin(TextDecoder decoder, uint64_t start);
@@ -103,6 +112,9 @@ public:
     uint64_t End() const;
     uint64_t CompleteEnd() const { return m_completeEnd; }
     bool HasTail() const { return m_tail && m_tail->filed; }
+    // How often a provisional last record was taken back: its id may now stand for another
+    // record, or for none.
+    uint32_t TailsTakenBack() const { return m_tailsTakenBack; }
     // How many records stand for lines longer than the limit, of which only the first part
     // was read.
     uint32_t ClippedLines() const { return m_clippedLines; }
@@ -222,14 +234,18 @@ private:
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     std::vector<std::u16string> TakeBackTail();
     void DetectAgain(ByteSource& source, uint64_t to);
-    bool FileLine(const char* prefix, size_t size, uint64_t start, uint64_t end, const std::wstring& unknown);
     // `lineEnd`, when not 0, is where the one line of `parts` ends.
     bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown,
               uint64_t lineEnd = 0);
     void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t leaf,
                       uint32_t process, uint32_t date, uint64_t time);
     Checkpoint Mark() const;
-    void Rollback(const Checkpoint& mark);
+    // Takes back what was filed since `mark`; `keepInterned` leaves the lists and texts made
+    // since, which the reading thread may hold (the lists then hold no record).
+    void Rollback(const Checkpoint& mark, bool keepInterned = false);
+    void Ungroup(const Leaf& leaf);
+    void LeaveEmptyListsOut();
+    std::vector<PartScan> ScanLine(const char* prefix, size_t size, uint64_t start, uint64_t end) const;
     uint32_t NameId(const std::wstring& name);
     uint32_t DateId(const std::wstring& date);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
@@ -284,6 +300,9 @@ private:
         uint32_t size = 0, hash = 0;
     } m_headProbe, m_tailProbe;
     ReadStages m_stages;
+    WriteGate* m_gate = nullptr;
+    uint32_t m_tailsTakenBack = 0;
+    size_t m_tailLists = 0; // lists from here on came with a provisional last line taken back
 };
 
 } // namespace diagnose

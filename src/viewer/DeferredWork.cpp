@@ -34,12 +34,20 @@ Work DeferredWork::Next(bool wakeUp, bool canRun) {
         m_posted = false;
     if (m_depth > 0 || !canRun || !m_pending)
         return Work{};
-    // Closing makes the rest unnecessary; reading again takes in what a refresh would.
-    const uint8_t pending = m_pending;
-    m_pending = 0;
-    for (Work work : {Work::Close, Work::Reload, Work::Refresh})
-        if (pending & Bit(work))
-            return work;
+    // Closing makes the rest unnecessary; reading again takes in what a refresh would, and
+    // what the last read filed goes with the index it is read into.
+    for (Work work : {Work::Close, Work::Reload, Work::TakeRead, Work::Refresh}) {
+        if (!(m_pending & Bit(work)))
+            continue;
+        if (work == Work::Close)
+            m_pending = 0;
+        else if (work == Work::Reload)
+            m_pending &=
+                static_cast<uint8_t>(~(Bit(Work::Reload) | Bit(Work::Refresh) | Bit(Work::TakeRead)));
+        else
+            m_pending &= static_cast<uint8_t>(~Bit(work));
+        return work;
+    }
     return Work{};
 }
 

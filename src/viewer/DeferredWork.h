@@ -1,16 +1,17 @@
 // The viewer's work that must wait until none of its modal loops, menus or control
-// notifications is on the stack: reading the log on, reading it again, closing.
+// notifications is on the stack: taking in what was read, reading the log on, reading it
+// again, closing.
 #pragma once
 
 #include <cstdint>
 
 namespace viewer {
 
-enum class Work : uint8_t { Refresh = 1, Reload = 2, Close = 4 };
+enum class Work : uint8_t { Refresh = 1, Reload = 2, Close = 4, TakeRead = 8 };
 
 // One queue instead of a flag per kind of work. Requests are merged: a close makes everything
-// else unnecessary, a reload makes a refresh so. The work runs from one wake-up message in the
-// viewer's queue; the queue says when that message is to be posted, so that at most one is on
+// else unnecessary, a reload makes a refresh and taking in what was read so. The work runs from one wake-up
+// message in the viewer's queue; the queue says when that message is to be posted, so that at most one is on
 // its way, and none runs while a loop of ours is open (it is posted again when the last ends).
 class DeferredWork {
 public:

@@ -52,7 +52,9 @@ void MoveAndSize(HWND window, const viewer::Box& box) {
 } // namespace
 
 CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot)
-    : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {}
+    : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {
+    HandleMessagesUnder(m_gate);
+}
 
 CDiagnoseDlg::~CDiagnoseDlg() {
     if (m_slot && *m_slot == this)
@@ -60,8 +62,8 @@ CDiagnoseDlg::~CDiagnoseDlg() {
 }
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
-    m_index.SetFile(path);
-    m_openError = m_index.ReadError();
+    if (!m_index.SetPath(path))
+        m_openError = m_index.ReadError();
 }
 
 bool CDiagnoseDlg::Create() {
@@ -99,6 +101,8 @@ bool CDiagnoseDlg::OnInitDialog() {
     GroupBy(m_choices.groupByComputer);
     ShowCaption(nullptr);
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
+    if (!m_openError)
+        StartReading(viewer::LogReader::Job::Load);
     return true;
 }
 
@@ -241,6 +245,11 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         caption += L" - " + ViewerText(IDS_LOG_UNREACHABLE, SystemErrorText(m_unreachable));
     if (const uint32_t clipped = m_index.ClippedLines())
         caption += L" - " + ViewerText(IDS_LINES_CLIPPED, std::to_wstring(clipped));
+    if (m_loading) {
+        const uint64_t target = m_index.LoadTarget();
+        const uint64_t percent = target ? std::min<uint64_t>(100, m_index.CompleteEnd() * 100 / target) : 0;
+        caption += L" - " + ViewerText(IDS_READING_LOG, std::to_wstring(percent));
+    }
     m_caption.SetText(caption);
 }
 
@@ -293,6 +302,7 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     if (m_details || m_closing)
         return;
     BusyScope busy(*this);
+    viewer::OpenGate reading(*m_gate); // the reading thread goes on while the details are open
     CDiagnoseDetailsDlg details(this, record);
     m_details = &details;
     m_find.Enable(false);
@@ -374,14 +384,20 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kSaveCancel:
         CancelSave();
         return true;
+    case kReadEnded:
+        Request(viewer::Work::TakeRead);
+        return true;
     case WM_TIMER:
-        if (wParam == kFollowTimer)
+        if (wParam == kReadTimer)
+            Request(viewer::Work::TakeRead);
+        else if (wParam == kFollowTimer)
             OnFollowTimer();
-        else if (wParam == kSaveEndTimer)
-            OnSaveProgress();
         else
             return OnCloseTimer(wParam);
         return true;
+    case WM_DESTROY:
+        m_reader.reset(); // its thread has ended before the window goes
+        return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;

@@ -14,6 +14,8 @@
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerText.h"
 #include "viewer/find/ViewerFind.h"
+#include "viewer/reading/IndexGate.h"
+#include "viewer/reading/LogReader.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
@@ -23,6 +25,7 @@
 #include <commctrl.h>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -36,16 +39,20 @@ class RecordsSaver;
 // over the selected group's record ids, so groups of any size show at once; what the operator
 // sees (rows, texts, order after each header click, selection) is that of a filled list.
 //
-// What runs where: while a modal loop of the viewer (the details, a message box), its context
-// menu or one of its controls' notifications is on the stack, nothing replaces the rows, reads
-// the log on or again, or destroys the window. Such work is asked for (DeferredWork) and runs
-// from the viewer's message queue once the last of them has ended.
+// What runs where: the log is read on the viewer's reading thread (LogReader), which files into
+// the index a step at a time through the index's gate; every message of the viewer's windows is
+// handled with the gate held, so the index never changes under one. What the reading thread
+// filed joins tree and list from the queue (TakeRead). While a modal loop of the viewer (the
+// details, a message box), its context menu or one of its controls' notifications is on the
+// stack, nothing replaces the rows, takes in what was read, reads the log again, or destroys
+// the window. Such work is asked for (DeferredWork) and runs from the viewer's message queue
+// once the last of them has ended.
 class CDiagnoseDlg : public win::Dialog {
 public:
     explicit CDiagnoseDlg(win::Dialog** slot);
     ~CDiagnoseDlg() override;
 
-    // Reads and indexes the whole log file, before the window exists.
+    // Names the log; the reading thread reads it once the window exists.
     void SetSource(const std::wstring& path);
     // Creates the window; on success the dialog stands in its slot.
     bool Create();
@@ -63,10 +70,18 @@ public:
     // The record above or below one, in the list as it is ordered now.
     void FindNeighbour(NeighbourQuery& query) const { m_rows.FindNeighbour(query); }
 
-    // Reads what has arrived in the log since the last look: new lines are filed, a log that
-    // was cut, replaced or made anew is read again (keeping the selected group where it still
-    // exists). Asked for every second while following is on, and by F5; runs from the queue.
+    // Looks at the log on the reading thread: new lines are filed, a log that was cut, replaced
+    // or made anew is read again (keeping the selected group where it still exists). Asked for
+    // every second while following is on, and by F5; runs from the queue.
     void Refresh();
+    // Whether a read of the log is asked for or runs, or what it read has not joined tree and
+    // list yet.
+    bool Reading() const {
+        return (m_reader && m_reader->Busy()) || m_work.Pending(viewer::Work::TakeRead) ||
+               m_work.Pending(viewer::Work::Refresh) || m_work.Pending(viewer::Work::Reload);
+    }
+    // The gate every window of the viewer handles its messages under.
+    const std::shared_ptr<viewer::IndexGate>& Gate() const { return m_gate; }
     bool IsFollowing() const { return m_follow && !m_readFailure; }
     // Why the log could not be read on, or else in full when it was opened; 0 when it could.
     DWORD ReadFailure() const { return m_readFailure ? m_readFailure : m_openError; }
@@ -151,10 +166,14 @@ private:
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
     static constexpr UINT kSaveProgress = WM_APP + 3;
     static constexpr UINT kSaveCancel = WM_APP + 4;
+    // Posted by the reading thread when a job has ended.
+    static constexpr UINT kReadEnded = WM_APP + 5;
     // Looks at the log for new lines while following is on.
     static constexpr UINT_PTR kFollowTimer = 1;
     // The end of a save, told once nothing of ours runs (2 is the close's).
     static constexpr UINT_PTR kSaveEndTimer = 3;
+    // Takes in what the reading thread filed, a few times a second while it loads.
+    static constexpr UINT_PTR kReadTimer = 4;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -164,11 +183,18 @@ private:
     bool OnCloseTimer(UINT_PTR timer);
     void EndLoopsOfOurs();
     std::vector<HWND> OwnedTopLevelWindows() const;
-    // Following the log (ViewerFollow.cpp)
+    // Reading and following the log (ViewerReading.cpp, ViewerFollow.cpp)
+    void StartReading(viewer::LogReader::Job job);
+    void TakeRead();
+    void ShowNewRecords();
+    void UpdateTree(const std::vector<GroupKey>& changed);
+    void EndRead(const viewer::LogReader::Outcome& outcome);
+    void EndLoad(const viewer::LogReader::Outcome& outcome);
+    void EndLook(const viewer::LogReader::Outcome& outcome);
     void OnFollowTimer();
-    void ReadOn();
     void Reload();
     void StopOnReadFailure(const diagnose::ReadResult& result);
+    static DWORD FailureCode(const diagnose::ReadResult& result);
     void TakeNewRows(diagnose::RecordId firstNew, bool dropped);
     void ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after);
     viewer::ListPlaces CurrentPlaces() const;
@@ -198,11 +224,27 @@ private:
     void OnSaveProgress();
     void OnSaveEnded();
 
+    // First: it outlives the reading thread and every window, and a message being handled.
+    std::shared_ptr<viewer::IndexGate> m_gate = std::make_shared<viewer::IndexGate>();
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
     GroupTree m_groups;
     win::ListView m_list;
     CDiagnoseIndex m_index;
+    std::unique_ptr<viewer::LogReader> m_reader; // after the index: it ends before the index goes
+    // What tree and list know of: the records below m_shown, and the provisional last line then.
+    diagnose::RecordId m_shown = 0;
+    uint32_t m_tailsSeen = 0;
+    std::optional<GroupKey> m_tailGroup; // the provisional last line's group
+    bool m_loading = false;              // a load runs: the caption says how far it has come
+    // A load that reads the log again selects the group selected before, and then tells the
+    // windows the viewer owns.
+    struct ReloadSelection {
+        GroupKey key;
+        bool entry = false;
+    };
+    std::optional<ReloadSelection> m_reloadSelection;
+    bool m_reloading = false;
     bool m_groupByComputer = true;
     win::Dialog** m_slot;
     viewer::RecordRows m_rows;      // the list's rows

@@ -13,13 +13,14 @@ const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) 
     return list != classes->second.end() ? list->second : nullptr;
 }
 
-size_t EntryCount(const CDiagnoseIndex& index) {
+} // namespace
+
+size_t GroupTree::EntryCount(const CDiagnoseIndex& index) {
     size_t count = 0;
     for (const auto& [host, classes] : index.GetByHost())
         count += classes.size();
     return count;
 }
-} // namespace
 
 void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
     m_index = &index;

@@ -20,6 +20,10 @@ public:
     win::TreeView& Tree() { return m_tree; }
     const win::TreeView& Tree() const { return m_tree; }
     bool ByComputer() const { return m_byComputer; }
+    // Whether the headings are closed, their entries made when opened (a tree of many entries).
+    bool Closed() const { return m_closed; }
+    // The entries a tree of the index would have: one per computer and trace class.
+    static size_t EntryCount(const CDiagnoseIndex& index);
 
     // Empties the tree and fills it in a grouping, its headings bold and expanded; with more than
     // kOpenEntries entries, its headings bold and closed. The index must outlive the items.

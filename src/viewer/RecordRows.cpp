@@ -89,9 +89,12 @@ void RecordRows::Show(const diagnose::RecordList* group) {
     m_group = group;
     m_sortColumn = -1;
     m_rows.clear(); // the last group's room goes with it
+    m_taken = 0;
     if (group)
         for (RecordId id : *group)
             m_rows.push_back(id);
+    if (!m_rows.empty())
+        m_taken = m_rows.back() + 1;
 }
 
 RecordId RecordRows::At(long row) const {
@@ -167,7 +170,10 @@ ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firs
         m_rows.truncate(static_cast<size_t>(
             std::remove_if(m_rows.begin(), m_rows.end(), [&](RecordId id) { return id >= firstNew; }) -
             m_rows.begin()));
-    std::vector<RecordId> fresh(std::lower_bound(m_group->begin(), m_group->end(), firstNew), m_group->end());
+    // Records the rows took in already (the group grew before they were shown) join once.
+    const RecordId takeFrom = dropped ? firstNew : std::max(firstNew, m_taken);
+    std::vector<RecordId> fresh(std::lower_bound(m_group->begin(), m_group->end(), takeFrom), m_group->end());
+    m_taken = m_group->size() ? m_group->end()[-1] + 1 : 0;
     if (fresh.empty() && m_rows.size() == count)
         return before;
     changed = true;

@@ -85,6 +85,7 @@ private:
 
     const diagnose::RecordList* m_group = nullptr;
     diagnose::RecordRowBlocks m_rows;
+    diagnose::RecordId m_taken = 0; // the group's records below this are rows
     int m_sortColumn = -1;
     bool m_ascending = false;
     const MessageKeys* m_messages = nullptr;

@@ -58,7 +58,10 @@ void CDiagnoseDlg::Close() {
         if (m_slot && *m_slot == this)
             *m_slot = nullptr;
         ::KillTimer(m_hwnd, kFollowTimer);
-        CancelSave(); // its thread has ended before the window goes
+        ::KillTimer(m_hwnd, kReadTimer);
+        if (m_reader)
+            m_reader->Stop(); // the index stays as it is until the window goes
+        CancelSave();         // its thread has ended before the window goes
         for (HWND owned : OwnedTopLevelWindows())
             ::ShowWindow(owned, SW_HIDE);
         ::ShowWindow(m_hwnd, SW_HIDE);
@@ -121,6 +124,7 @@ bool CDiagnoseDlg::PlatformLoopRuns() const {
 
 int CDiagnoseDlg::ShowMessage(HWND owner, const std::wstring& text, UINT style) {
     BusyScope busy(*this); // the message box's loop
+    viewer::OpenGate reading(*m_gate);
     m_messageOwner = owner;
     const int answer =
         ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(), style);

@@ -21,7 +21,7 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
         .Separator()
         .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
         .Separator()
-        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0);
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0 && !m_loading);
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.

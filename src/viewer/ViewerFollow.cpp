@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <tuple>
 
-namespace {
 // The platform's code for why reading on stopped.
-DWORD FailureCode(const diagnose::ReadResult& result) {
+DWORD CDiagnoseDlg::FailureCode(const diagnose::ReadResult& result) {
     switch (result.status) {
     case diagnose::ReadResult::OutOfMemory:
         return ERROR_NOT_ENOUGH_MEMORY;
@@ -19,78 +18,21 @@ DWORD FailureCode(const diagnose::ReadResult& result) {
         return 0;
     }
 }
-} // namespace
 
-// Asks for a look at the log; while reading on has failed, only a log replaced since is read
-// (again, from its start): reading the same bytes every second would fail the same way.
 void CDiagnoseDlg::OnFollowTimer() {
-    if (m_readFailure) {
-        if (m_index.Look() == CDiagnoseIndex::FileState::Replaced)
-            Request(viewer::Work::Reload);
-    } else if (m_follow) {
+    if (m_readFailure || m_follow)
         Request(viewer::Work::Refresh);
-    }
     if (m_work.Remind())
         PostWakeUp(); // work that could not run at its wake-up
 }
 
+// While reading on has failed, only a log replaced since is read (again, from its start):
+// reading the same bytes every second would fail the same way. A look waits for the job that
+// runs; the next tick asks again.
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd || m_closing)
+    if (!m_hwnd || m_closing || Reading())
         return;
-    const CDiagnoseIndex::FileState state = m_index.Look();
-    // A log that cannot be reached keeps its index and the caption says so until it can be.
-    if (const DWORD unreachable = state == CDiagnoseIndex::FileState::Unreachable ? m_index.LookError() : 0;
-        unreachable != m_unreachable) {
-        m_unreachable = unreachable;
-        ShowCaption(m_groups.Tree().GetSelectedItem());
-    }
-    switch (state) {
-    case CDiagnoseIndex::FileState::Unreachable:
-    case CDiagnoseIndex::FileState::Unchanged:
-        return;
-    case CDiagnoseIndex::FileState::Grown:
-        ReadOn();
-        return;
-    case CDiagnoseIndex::FileState::Replaced:
-        Reload();
-        return;
-    }
-}
-
-void CDiagnoseDlg::ReadOn() {
-    const diagnose::RecordId count = m_index.RecordCount();
-    std::vector<GroupKey> changed;
-    if (m_index.HasTail() && count > 0)
-        changed.push_back({m_index.GetHost(count - 1), m_index.GetTraceClass(count - 1)});
-    const diagnose::ReadResult result = m_index.ReadAppended();
-    StopOnReadFailure(result);
-    if (!result.replacedTail)
-        changed.clear();
-    for (diagnose::RecordId id = result.firstNew; id < m_index.RecordCount(); ++id)
-        changed.push_back({m_index.GetHost(id), m_index.GetTraceClass(id)});
-    if (changed.empty())
-        return;
-    std::sort(changed.begin(), changed.end(), [](const GroupKey& a, const GroupKey& b) {
-        return std::tie(a.host, a.traceClass) < std::tie(b.host, b.traceClass);
-    });
-    changed.erase(std::unique(changed.begin(), changed.end(),
-                              [](const GroupKey& a, const GroupKey& b) {
-                                  return a.host == b.host && a.traceClass == b.traceClass;
-                              }),
-                  changed.end());
-    m_find.ForgetFrom(result.firstNew);
-    if (result.replacedTail)
-        m_messages.clear(); // the last line was filed again: its message may differ now
-    m_groups.Update(m_index, changed);
-
-    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
-    const diagnose::RecordList* list = m_groups.ListOf(selected);
-    if (list != m_rows.Group())
-        ShowRows(list); // the shown group was made anew (its only record was the last line, filed again)
-    else if (list)
-        TakeNewRows(result.firstNew, result.replacedTail);
-    ShowCaption(selected);
-    Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(result.firstNew); });
+    StartReading(m_readFailure ? viewer::LogReader::Job::Look : viewer::LogReader::Job::Refresh);
 }
 
 // A read that stopped part-way keeps what it filed; following stops and the caption says why,
@@ -175,36 +117,34 @@ void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::L
     m_list.Invalidate(false);
 }
 
+// The reading thread is stopped first: the index is the viewer's thread's alone while it is
+// emptied. The new load fills tree and list as it goes; the group selected before is selected
+// again when it has ended (EndLoad).
 void CDiagnoseDlg::Reload() {
     if (m_closing)
         return;
     GroupKey key;
     bool entry = false;
-    const bool hadSelection = m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry);
-    Notify([](ViewerObserver& observer) { observer.OnReloading(); });
+    if (m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry))
+        m_reloadSelection = ReloadSelection{key, entry};
+    if (!m_reloading)
+        Notify([](ViewerObserver& observer) { observer.OnReloading(); });
+    if (m_reader)
+        m_reader->Stop();
     // Nothing selected before the lists go: the tree would hand the freed list of its selected
     // item to the selection change that emptying it makes.
     m_groups.Tree().SelectItem(nullptr);
     ShowRows(nullptr);
-    const std::wstring path = m_index.GetFile();
     ForgetMessages();
     m_index.Clear();
+    m_shown = 0;
+    m_tailsSeen = m_index.TailsTakenBack();
+    m_tailGroup.reset();
+    m_openError = m_readFailure = 0;
+    m_find.ForgetFrom(0);
     // The tree is filled from the index below whatever the read does: its items must never be
     // left on the lists that Clear freed.
-    bool thrown = false;
-    try {
-        m_index.SetFile(path);
-    } catch (...) {
-        thrown = true;
-    }
-    m_openError = m_index.ReadError();
-    m_readFailure = thrown ? ERROR_READ_FAULT : 0;
-    m_find.ForgetFrom(0);
     m_groups.Fill(m_index, m_groupByComputer);
-    HTREEITEM item = !hadSelection ? nullptr : entry ? m_groups.EntryItem(key) : m_groups.ItemOf(key, false);
-    if (item)
-        m_groups.Tree().SelectItem(item); // fills the list and the caption
-    else
-        ShowCaption(nullptr);
-    Notify([](ViewerObserver& observer) { observer.OnReloaded(); });
+    m_reloading = true;
+    StartReading(viewer::LogReader::Job::Load);
 }

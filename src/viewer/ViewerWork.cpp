@@ -27,6 +27,9 @@ void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
         case viewer::Work::Close:
             ::DestroyWindow(m_hwnd); // deletes this
             return;
+        case viewer::Work::TakeRead:
+            TakeRead();
+            break;
         case viewer::Work::Reload:
         case viewer::Work::Refresh:
             if (m_saver) { // its thread reads the index: it changes once the save has ended

@@ -242,6 +242,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (!dialog)
         return FALSE;
     try {
+        LockedMessage locked(dialog->m_messageLock);
         return dialog->Dispatch(message, wParam, lParam);
     } catch (...) {
         // No exception may cross the window procedure into the platform.

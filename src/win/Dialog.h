@@ -2,7 +2,10 @@
 // and modeless runs that differ only in how they end.
 #pragma once
 
+#include "win/MessageLock.h"
 #include "win/Window.h"
+
+#include <memory>
 
 namespace win {
 
@@ -28,6 +31,11 @@ public:
     // inside a host's message loop that knows nothing of it, through a message hook on this
     // thread that lives as long as the window.
     void TranslateInHostLoop();
+
+    // Every message of the window is handled under `lock` (null: none); set before the window
+    // is made.
+    void HandleMessagesUnder(std::shared_ptr<MessageLock> lock) { m_messageLock = std::move(lock); }
+    const std::shared_ptr<MessageLock>& MessagesLock() const { return m_messageLock; }
 
     bool IsModal() const { return m_modal; }
     UINT TemplateId() const { return m_templateId; }
@@ -78,6 +86,7 @@ private:
     bool m_ended = false;
     bool m_inHostLoop = false;
     INT_PTR m_endCode = 0;
+    std::shared_ptr<MessageLock> m_messageLock;
 };
 
 } // namespace win

@@ -46,6 +46,7 @@ LRESULT SubclassedWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam
 LRESULT CALLBACK SubclassedWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                                 UINT_PTR, DWORD_PTR self) {
     auto* window = reinterpret_cast<SubclassedWindow*>(self);
+    LockedMessage locked(window->m_messageLock);
     if (message == WM_NCDESTROY) {
         try {
             window->OnWindowGone();

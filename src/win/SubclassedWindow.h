@@ -2,7 +2,10 @@
 // drawn buttons and painted statics need.
 #pragma once
 
+#include "win/MessageLock.h"
 #include "win/Window.h"
+
+#include <memory>
 
 namespace win {
 
@@ -19,6 +22,8 @@ public:
     bool SubclassDlgItem(int id, HWND parent);
     bool SubclassWindow(HWND hwnd);
     void UnsubclassWindow();
+    // Every message of the window is handled under `lock` (null: none).
+    void HandleMessagesUnder(std::shared_ptr<MessageLock> lock) { m_messageLock = std::move(lock); }
 
 protected:
     // Runs once the window is bound, before any message reaches WindowProc.
@@ -33,6 +38,8 @@ protected:
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
+
+    std::shared_ptr<MessageLock> m_messageLock;
 };
 
 } // namespace win

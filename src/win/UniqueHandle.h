@@ -9,8 +9,7 @@ namespace win {
 
 // Owns a handle of type T that Close releases; Invalid is the value that means "none".
 // HANDLE owners that use NULL and INVALID_HANDLE_VALUE as "none" are distinct types.
-template <typename T, auto Close, intptr_t Invalid>
-class UniqueHandle {
+template <typename T, auto Close, intptr_t Invalid> class UniqueHandle {
 public:
     UniqueHandle() = default;
     explicit UniqueHandle(T handle) : m_handle(handle) {}
@@ -53,13 +52,27 @@ private:
 };
 
 namespace detail {
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void FreeLibraryHandle(HMODULE h) { ::FreeLibrary(h); }
-inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void ReleaseActivationContext(HANDLE h) { ::ReleaseActCtx(h); }
-inline void FreeGlobal(HGLOBAL h) { ::GlobalFree(h); }
-inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
+inline void CloseKernelHandle(HANDLE h) {
+    ::CloseHandle(h);
+}
+inline void FreeLibraryHandle(HMODULE h) {
+    ::FreeLibrary(h);
+}
+inline void CloseRegKey(HKEY h) {
+    ::RegCloseKey(h);
+}
+inline void ReleaseActivationContext(HANDLE h) {
+    ::ReleaseActCtx(h);
+}
+inline void FreeGlobal(HGLOBAL h) {
+    ::GlobalFree(h);
+}
+inline void DeleteGdiObject(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
+inline void DestroyIconHandle(HICON h) {
+    ::DestroyIcon(h);
+}
 } // namespace detail
 
 using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, -1>;

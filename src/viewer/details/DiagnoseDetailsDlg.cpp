@@ -27,7 +27,10 @@ void MoveTo(HWND window, const viewer::Box& box) {
 } // namespace
 
 CDiagnoseDetailsDlg::CDiagnoseDetailsDlg(CDiagnoseDlg* parent, diagnose::RecordId record)
-    : Dialog(IDD_DIAGNOSE_DETAILS), m_parent(parent), m_record(record) {}
+    : Dialog(IDD_DIAGNOSE_DETAILS), m_parent(parent), m_record(record) {
+    if (m_parent)
+        HandleMessagesUnder(m_parent->Gate());
+}
 
 bool CDiagnoseDetailsDlg::OnInitDialog() {
     m_list.Attach(Item(IDC_DETAILS_LIST));

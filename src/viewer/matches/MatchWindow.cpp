@@ -31,6 +31,7 @@ constexpr POINT kMinimumSize{320, 160};
 } // namespace
 
 CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {
+    HandleMessagesUnder(viewer.Gate());
     if (const auto& kept = viewer.Choices().matches) // where an earlier viewer's stood
         m_place.Keep(*kept);
 }

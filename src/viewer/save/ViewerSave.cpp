@@ -36,6 +36,10 @@ viewer::SaveContent ContentFor(viewer::SaveFormat format) {
 void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
     if (m_closing || m_work.Busy())
         return;
+    if (m_loading) { // the records to save are still being filed
+        ::MessageBeep(MB_OK);
+        return;
+    }
     if (m_saver) {
         m_saver->BringToFront();
         return;
@@ -76,8 +80,12 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
 
 bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
                              std::vector<diagnose::RecordId> records) {
-    if (m_saver || m_closing)
+    if (m_saver || m_closing || m_loading)
         return false;
+    // The save's thread reads the index as it stands: a look that reads on stops here, and
+    // the next one after the save reads on from where it stopped.
+    if (m_reader)
+        m_reader->Stop();
     m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
     if (const DWORD error = m_saver->Start(m_index, std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();

@@ -42,6 +42,8 @@ int Height(HWND window) {
 } // namespace
 
 TimelineWindow::TimelineWindow(CDiagnoseDlg& viewer) : Dialog(IDD_VIEWER_TIMELINE), m_viewer(viewer) {
+    HandleMessagesUnder(viewer.Gate());
+    m_chart.HandleMessagesUnder(viewer.Gate());
     m_chart.onSlotClicked = [this](size_t slot) { OnSlotClicked(slot); };
     m_chart.onFocusMoved = [this] { ShowFocusText(); };
     if (const auto& kept = viewer.Choices().timeline) // where an earlier viewer's stood

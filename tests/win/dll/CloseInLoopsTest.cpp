@@ -181,7 +181,8 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     ASSERT_NE(viewer, nullptr);
     HWND loopWindow = GetParam().prepare(viewer);
     ASSERT_NE(loopWindow, nullptr);
-    // The platform's libraries that the module's dialogs brought in may keep threads of their own.
+    // The platform's libraries that the module's dialogs brought in may keep threads of their own;
+    // of the module's, the viewer's reading thread runs while the viewer lives.
     const size_t threads = ProcessThreads();
 
     bool hiddenAtOnce = false;
@@ -198,7 +199,7 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
         left += !before.count(window);
     // Freeing the module with its windows left would leave their procedures behind.
     ASSERT_EQ(left, 0u) << "windows of the module were left";
-    EXPECT_EQ(ProcessThreads(), threads) << "no thread of the module is left";
+    EXPECT_EQ(ProcessThreads(), threads - 1) << "no thread of the module is left";
     ASSERT_TRUE(::FreeLibrary(module));
     EXPECT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing holds the module";
     PumpMessages(300); // a hook, timer or message of the freed module would run here and fault

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace testing_support;
 
 namespace {
@@ -33,11 +35,23 @@ TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMapp
         EXPECT_EQ(
             Export<PFN_CreateInfoDlg>(module, "CreateInfoDlg")(0, 5000, 5001, 0x0409, 0, "unload", nullptr),
             0);
-        EXPECT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(0x0409, nullptr), 0);
+        // A log long enough to be read still when the viewer is closed: its reading thread must
+        // have ended, and let go of the file, before the host frees the module.
+        const std::wstring log = dir.Path() + L"Events.log";
+        {
+            std::ofstream file(log.c_str(), std::ios::binary);
+            for (int i = 0; i < 300000; ++i)
+                file << "05.12.2026 08:00:00   Host=\"PC" << i % 50
+                     << "\" Traceclass=\"0\" Text=\"a line\"\r\n";
+        }
+        EXPECT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(
+                      0x0409, std::string(log.begin(), log.end()).c_str()),
+                  0);
         EXPECT_EQ(calls(), before + 1);
         destroy(); // a host closes what the module shows before it lets the module go
-        PumpMessages(20);
         ::FreeLibrary(module);
+        PumpMessages(100); // a thread, timer or message of the freed module would run here and fault
+        EXPECT_TRUE(::DeleteFileW(log.c_str())) << "the log is held no longer";
         // Files still mapped into the process cannot be deleted.
         EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsg.dll").c_str())) << "the module stays loaded";
         EXPECT_TRUE(::DeleteFileW((dir.Path() + L"ZtServiceMsgENU.LNG").c_str()))

@@ -150,6 +150,7 @@ TEST_F(Exports, OpenViewerKeepsItsLanguageThroughACallInAnother) {
     EXPECT_EQ(CreateDiagnoseDlg(0x0409, std::string(path.begin(), path.end()).c_str()), 0);
     auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
     ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return !viewer->Reading(); }, 10000));
     const HINSTANCE english = win::ResourceHandle();
     EXPECT_EQ(win::LoadResString(IDS_DIAGNOSE_TITLE), L"Vistral Diagnostics")
         << "still selected after the call";

@@ -8,7 +8,9 @@
 
 namespace testing_support {
 
-std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
+std::wstring BinDirectory() {
+    return win::ModuleDirectory(nullptr);
+}
 
 TempDirectory::TempDirectory() {
     wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
@@ -73,6 +75,15 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs) {
     });
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (done())
+            return true;
+        PumpMessages(50);
+    }
+    return done();
+}
+
 void PumpMessages(DWORD ms) {
     const DWORD end = ::GetTickCount() + ms;
     for (LONG left = static_cast<LONG>(ms);; left = static_cast<LONG>(end - ::GetTickCount())) {
@@ -121,6 +132,8 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-std::wstring ChildText(HWND window, int id) { return WindowText(::GetDlgItem(window, id)); }
+std::wstring ChildText(HWND window, int id) {
+    return WindowText(::GetDlgItem(window, id));
+}
 
 } // namespace testing_support

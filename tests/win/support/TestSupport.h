@@ -27,7 +27,8 @@ private:
 };
 
 // Copies bin/fixtures/<name> into `directory` under `targetName` (the same name when empty).
-bool CopyFixture(const std::wstring& name, const std::wstring& directory, const std::wstring& targetName = {});
+bool CopyFixture(const std::wstring& name, const std::wstring& directory,
+                 const std::wstring& targetName = {});
 
 // Runs `action` once on this thread after `delayMs`, from whatever message loop is running
 // then (a modal dialog's, a message box's): the way to act on a window that a blocking call
@@ -49,6 +50,8 @@ void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs = 150);
 
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(DWORD ms);
+// Pumps until `done` holds, at most `ms`.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 // What a window shows on the screen, as 0x00RRGGBB pixels of its client area.
 struct Pixels {
@@ -57,9 +60,15 @@ struct Pixels {
     uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels CaptureClient(HWND window);
-inline int Red(uint32_t pixel) { return (pixel >> 16) & 0xFF; }
-inline int Green(uint32_t pixel) { return (pixel >> 8) & 0xFF; }
-inline int Blue(uint32_t pixel) { return pixel & 0xFF; }
+inline int Red(uint32_t pixel) {
+    return (pixel >> 16) & 0xFF;
+}
+inline int Green(uint32_t pixel) {
+    return (pixel >> 8) & 0xFF;
+}
+inline int Blue(uint32_t pixel) {
+    return pixel & 0xFF;
+}
 
 // Presses and releases a key as the keyboard would, through this thread's message queue, so
 // that it passes whatever message loop is running (a modal dialog's filter included).

@@ -80,7 +80,8 @@ TEST_F(Viewer, FindWrapsRoundInsideTheShownGroupFoldsCaseAndSeesALastLineFiledAg
     EXPECT_EQ(Find(L"halbfertig"), L"\"halbfertig\" wurde nicht gefunden.");
 
     std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << "fertig\"\r\n";
-    ASSERT_TRUE(PumpUntil([&] { return !viewer->Index().HasTail(); }, 3000)) << "following files it again";
+    ASSERT_TRUE(PumpUntil([&] { return !viewer->Reading() && !viewer->Index().HasTail(); }, 3000))
+        << "following files it again";
     EXPECT_EQ(Find(L"halbfertig"), L"") << "the search looks at the line filed again";
     EXPECT_EQ(Where().first, L"PC2 (1)");
 }

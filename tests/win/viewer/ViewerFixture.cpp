@@ -162,15 +162,6 @@ void ClickHeader(HWND matches, int column) {
     PumpMessages(20);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (done())
-            return true;
-        PumpMessages(50);
-    }
-    return done();
-}
-
 std::string Ansi(const std::wstring& text) {
     std::string result(text.size() * 2 + 1, '\0');
     const int length =
@@ -239,10 +230,10 @@ std::wstring Viewer::WriteLog(const std::vector<std::string>& lines, const wchar
 
 CDiagnoseDlg* Viewer::Open(const std::wstring& path, LCID lcid) {
     EXPECT_EQ(CreateDiagnoseDlg(lcid, Ansi(path).c_str()), 0);
-    PumpMessages(50);
     viewer = OpenViewer();
     EXPECT_NE(viewer, nullptr);
     if (viewer) {
+        Settle();
         window = viewer->Handle();
         tree = viewer->Tree();
         list = viewer->RecordList();
@@ -272,6 +263,18 @@ std::pair<std::wstring, std::wstring> Viewer::Where() const {
 void Viewer::Command(int id) {
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+    PumpMessages(20);
+    Settle();
+}
+
+void Viewer::Settle() const {
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            CDiagnoseDlg* open = OpenViewer();
+            return !open || !open->Reading();
+        },
+        10000))
+        << "the viewer's read ends";
     PumpMessages(20);
 }
 

@@ -50,8 +50,6 @@ HWND OwnedDialog(HWND viewer, int control);
 void PressKey(HWND target, WORD key, bool shift = false);
 // A click on the header of the match window's column `column`, as the window gets it.
 void ClickHeader(HWND matches, int column);
-// Pumps until `done` holds, at most `ms`.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 std::string Ansi(const std::wstring& text);
 // The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
@@ -75,7 +73,10 @@ protected:
     void SelectTreeItem(const std::wstring& text);
     // The tree's selected item's text and the process of the list's selected row.
     std::pair<std::wstring, std::wstring> Where() const;
+    // Sends the command and waits until the read it asked for, if any, has joined tree and list.
     void Command(int id);
+    // Waits until the open viewer's read has joined tree and list.
+    void Settle() const;
     // The list's notification of a double-click on a row, as the viewer gets it.
     void DoubleClickRow(int row);
     // Asks the viewer to find `what` as its Find dialog does. A message box that comes instead

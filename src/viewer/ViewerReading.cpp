@@ -1,0 +1,152 @@
+// The viewer's reading thread at work: it loads and reads on in the log while the host's thread
+// goes on; what it filed joins tree and list from the viewer's queue, a few times a second while
+// it loads and when a job ends.
+#include "viewer/DiagnoseDlg.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+constexpr UINT kReadTakeMilliseconds = 250;
+
+GroupKey KeyOf(const CDiagnoseIndex& index, diagnose::RecordId id) {
+    return {index.GetHost(id), index.GetTraceClass(id)};
+}
+
+} // namespace
+
+void CDiagnoseDlg::StartReading(viewer::LogReader::Job job) {
+    if (!m_reader) {
+        HWND viewer = m_hwnd;
+        m_reader = std::make_unique<viewer::LogReader>(
+            m_index, *m_gate, [viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
+    }
+    if (!m_reader->Start(job))
+        return;
+    if (job == viewer::LogReader::Job::Load) {
+        m_loading = true;
+        ::SetTimer(m_hwnd, kReadTimer, kReadTakeMilliseconds, nullptr);
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
+}
+
+// From the queue: the records filed since the last time join tree and list, and an ended job's
+// outcome is taken in. The outcome first: everything its job filed is in the index then.
+void CDiagnoseDlg::TakeRead() {
+    if (!m_reader || m_closing)
+        return;
+    const std::optional<viewer::LogReader::Outcome> outcome = m_reader->TakeOutcome();
+    ShowNewRecords();
+    if (outcome)
+        EndRead(*outcome);
+    else if (m_loading)
+        ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come
+}
+
+void CDiagnoseDlg::ShowNewRecords() {
+    const diagnose::RecordId count = m_index.RecordCount();
+    const uint32_t tails = m_index.TailsTakenBack();
+    const bool dropped = tails != m_tailsSeen;
+    if (!dropped && count == m_shown)
+        return;
+    // The provisional last line taken back was the last record shown; it may have been filed
+    // again under another group, or not at all.
+    diagnose::RecordId firstNew = m_shown;
+    std::vector<GroupKey> changed;
+    if (dropped && m_tailGroup) {
+        changed.push_back(*m_tailGroup);
+        firstNew = m_shown - 1;
+    }
+    for (diagnose::RecordId id = firstNew; id < count; ++id)
+        changed.push_back(KeyOf(m_index, id));
+    m_shown = count;
+    m_tailsSeen = tails;
+    m_tailGroup.reset();
+    if (m_index.HasTail() && count > 0)
+        m_tailGroup = KeyOf(m_index, count - 1);
+
+    std::sort(changed.begin(), changed.end(), [](const GroupKey& a, const GroupKey& b) {
+        return std::tie(a.host, a.traceClass) < std::tie(b.host, b.traceClass);
+    });
+    changed.erase(std::unique(changed.begin(), changed.end(),
+                              [](const GroupKey& a, const GroupKey& b) {
+                                  return a.host == b.host && a.traceClass == b.traceClass;
+                              }),
+                  changed.end());
+    m_find.ForgetFrom(firstNew);
+    if (dropped)
+        m_messages.clear(); // the last line was filed again: its message may differ now
+    UpdateTree(changed);
+
+    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
+    const diagnose::RecordList* list = m_groups.ListOf(selected);
+    if (list != m_rows.Group())
+        ShowRows(list); // the shown group was made anew (its only record was the last line, filed again)
+    else if (list)
+        TakeNewRows(firstNew, dropped);
+    ShowCaption(selected);
+    if (!m_reloading) // the windows the viewer owns take the log read again in one
+        Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(firstNew); });
+}
+
+// A tree that grows past the entries an open tree may hold is made again with closed headings,
+// in one go, instead of entry by entry; the selected group stays selected.
+void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
+    if (m_groups.Closed() || GroupTree::EntryCount(m_index) <= GroupTree::kOpenEntries) {
+        m_groups.Update(m_index, changed);
+        return;
+    }
+    GroupKey key;
+    bool entry = false;
+    const bool selected = m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry);
+    m_groups.Fill(m_index, m_groupByComputer);
+    if (HTREEITEM item = !selected ? nullptr : entry ? m_groups.EntryItem(key) : m_groups.ItemOf(key, false))
+        m_groups.Tree().SelectItem(item);
+}
+
+void CDiagnoseDlg::EndRead(const viewer::LogReader::Outcome& outcome) {
+    if (outcome.job == viewer::LogReader::Job::Load)
+        EndLoad(outcome);
+    else
+        EndLook(outcome);
+}
+
+// Why a load stopped part-way: the index says it for what it read; an exception of the reading
+// thread says it in the outcome alone.
+void CDiagnoseDlg::EndLoad(const viewer::LogReader::Outcome& outcome) {
+    m_loading = false;
+    ::KillTimer(m_hwnd, kReadTimer);
+    m_openError = m_index.ReadError();
+    if (!m_openError)
+        m_openError = FailureCode(outcome.result);
+    if (m_reloading) {
+        m_reloading = false;
+        HTREEITEM item = nullptr;
+        if (m_reloadSelection && !m_groups.Tree().GetSelectedItem())
+            item = m_reloadSelection->entry ? m_groups.EntryItem(m_reloadSelection->key)
+                                            : m_groups.ItemOf(m_reloadSelection->key, false);
+        m_reloadSelection.reset();
+        if (item)
+            m_groups.Tree().SelectItem(item); // fills the list and the caption
+        Notify([](ViewerObserver& observer) { observer.OnReloaded(); });
+    }
+    ShowCaption(m_groups.Tree().GetSelectedItem());
+    // A writer cut the log under the load: it is read again, from the queue.
+    if (m_index.IsStale())
+        Request(viewer::Work::Reload);
+}
+
+void CDiagnoseDlg::EndLook(const viewer::LogReader::Outcome& outcome) {
+    using FileState = CDiagnoseIndex::FileState;
+    // A log that cannot be reached keeps its index and the caption says so until it can be.
+    if (const DWORD unreachable = outcome.state == FileState::Unreachable ? m_index.LookError() : 0;
+        unreachable != m_unreachable) {
+        m_unreachable = unreachable;
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
+    if (outcome.state == FileState::Replaced)
+        Request(viewer::Work::Reload);
+    else if (outcome.job == viewer::LogReader::Job::Refresh && outcome.state == FileState::Grown)
+        StopOnReadFailure(outcome.result);
+}

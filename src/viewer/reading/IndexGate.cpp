@@ -1,0 +1,53 @@
+// The index's gate: one recursive mutex, held by the viewer's thread for each message it handles
+// and by the reading thread for each step of changes.
+#include "viewer/reading/IndexGate.h"
+
+#include <chrono>
+#include <thread>
+
+namespace viewer {
+
+void IndexGate::Lock() {
+    m_mutex.lock();
+    ++m_holds;
+}
+
+void IndexGate::Unlock() {
+    --m_holds;
+    m_mutex.unlock();
+}
+
+unsigned IndexGate::Suspend() {
+    const unsigned holds = m_holds;
+    for (; m_holds > 0; --m_holds)
+        m_mutex.unlock();
+    return holds;
+}
+
+void IndexGate::Resume(unsigned holds) {
+    for (; m_holds < holds; ++m_holds)
+        m_mutex.lock();
+}
+
+// Asked to stop, the reading thread gives up within a millisecond even while the viewer's
+// thread holds the gate: the viewer stops it and waits for its end from inside a message.
+// A timed lock would do the same, but the thread checker cannot see it taken.
+void IndexGate::Enter() {
+    for (;;) {
+        if (m_stop)
+            throw diagnose::WriteStopped{};
+        if (m_mutex.try_lock())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (m_stop) {
+        m_mutex.unlock();
+        throw diagnose::WriteStopped{};
+    }
+}
+
+void IndexGate::Leave() {
+    m_mutex.unlock();
+}
+
+} // namespace viewer

@@ -1,0 +1,110 @@
+// The viewer's reading thread.
+#include "viewer/reading/LogReader.h"
+
+#include <new>
+
+namespace viewer {
+
+LogReader::LogReader(diagnose::LogIndex& index, IndexGate& gate, std::function<void()> wake)
+    : m_index(index), m_gate(gate), m_wake(std::move(wake)) {
+    // The viewer's thread takes back a load overtaken by a cut: it must let go of the lists first.
+    m_index.SetLoadStartsOver(false);
+    m_index.SetWriteGate(&m_gate);
+    m_gate.Go(); // an earlier reader through the same gate stopped it as it went
+    m_thread = std::thread([this] { Run(); });
+}
+
+LogReader::~LogReader() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+        m_job.reset();
+    }
+    m_gate.Stop();
+    m_asked.notify_all();
+    m_thread.join();
+    m_index.SetWriteGate(nullptr);
+}
+
+bool LogReader::Start(Job job) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_job || m_running || m_outcome || m_quit)
+            return false;
+        m_job = job;
+    }
+    m_asked.notify_all();
+    return true;
+}
+
+bool LogReader::Busy() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_job || m_running || m_outcome;
+}
+
+std::optional<LogReader::Outcome> LogReader::TakeOutcome() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::optional<Outcome> outcome;
+    outcome.swap(m_outcome);
+    return outcome;
+}
+
+void LogReader::Stop() {
+    m_gate.Stop();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_job.reset();
+    m_asked.wait(lock, [this] { return !m_running; });
+    m_outcome.reset();
+    m_gate.Go();
+}
+
+void LogReader::Run() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_asked.wait(lock, [this] { return m_quit || m_job; });
+            if (m_quit)
+                return;
+            job = *m_job;
+            m_job.reset();
+            m_running = true;
+        }
+        Outcome outcome = RunJob(job);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_running = false;
+            if (outcome.result.status != diagnose::ReadResult::Stopped)
+                m_outcome = outcome;
+        }
+        m_asked.notify_all(); // Stop waits for the job's end
+        if (outcome.result.status != diagnose::ReadResult::Stopped)
+            m_wake();
+    }
+}
+
+// No exception leaves the thread: one that comes (memory that ran out outside a read's own
+// account) ends the job as a failed read.
+LogReader::Outcome LogReader::RunJob(Job job) {
+    Outcome outcome;
+    outcome.job = job;
+    outcome.result.firstNew = m_index.RecordCount();
+    try {
+        if (job == Job::Load) {
+            outcome.result = m_index.Load();
+        } else {
+            outcome.state = m_index.Look();
+            if (job == Job::Refresh && outcome.state == diagnose::LogIndex::FileState::Grown)
+                outcome.result = m_index.ReadAppended();
+        }
+    } catch (const diagnose::WriteStopped&) {
+        outcome.result.status = diagnose::ReadResult::Stopped;
+    } catch (const std::bad_alloc&) {
+        outcome.result.status = diagnose::ReadResult::OutOfMemory;
+    } catch (...) {
+        outcome.result.status = diagnose::ReadResult::ReadFailed;
+    }
+    return outcome;
+}
+
+} // namespace viewer

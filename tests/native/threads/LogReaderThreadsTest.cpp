@@ -1,0 +1,121 @@
+// The viewer's reading thread files into the index a step at a time while the viewer's thread
+// reads it between steps: whatever the viewer's thread sees under the gate is whole. A stop ends
+// a job within a step even while the viewer's thread holds the gate, and a failure on the
+// thread comes back as the job's outcome.
+#include "viewer/reading/LogReader.h"
+#include "FakeFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+using namespace record_store_test;
+using diagnose::LogIndex;
+using diagnose::ReadResult;
+using viewer::IndexGate;
+using viewer::LogReader;
+
+namespace {
+
+constexpr int kLines = 40000;
+
+std::string Lines(int from, int count) {
+    std::string text;
+    for (int i = from; i < from + count; ++i)
+        text += "01.01.2026 08:00:00   Host=\"PC" + std::to_string(i % 7) + "\" Traceclass=\"" +
+                std::to_string(i % 3) + "\" Text=\"line " + std::to_string(i) + "\"\r\n";
+    return text;
+}
+
+// Under the gate: every record is whole and stands in its group's list.
+void ExpectWhole(const LogIndex& index, diagnose::RecordId from) {
+    size_t listed = 0;
+    for (const auto& [host, classes] : index.GetByHost())
+        for (const auto& [traceClass, list] : classes)
+            listed += list->size();
+    ASSERT_EQ(listed, index.RecordCount());
+    for (diagnose::RecordId id = from; id < index.RecordCount(); ++id)
+        ASSERT_EQ(index.GetHost(id), L"PC" + std::to_wstring(id % 7)) << id;
+}
+
+// Takes the ended job's outcome as the viewer's thread does, reading what was filed meanwhile.
+LogReader::Outcome Watch(LogReader& reader, IndexGate& gate, const LogIndex& index) {
+    for (diagnose::RecordId seen = 0;;) {
+        gate.Lock();
+        ExpectWhole(index, seen);
+        seen = index.RecordCount();
+        std::optional<LogReader::Outcome> outcome = reader.TakeOutcome();
+        gate.Unlock();
+        if (outcome)
+            return *outcome;
+        std::this_thread::yield();
+    }
+}
+
+struct Reading : ::testing::Test {
+    FakeFiles files;
+    FakeFile& file = files.Make(L"Events.log", Lines(0, kLines));
+    LogIndex index{files, {}};
+    IndexGate gate;
+    std::atomic<int> woken{0};
+    Reading() { index.SetPath(L"Events.log"); }
+};
+
+TEST_F(Reading, TheViewersThreadSeesWholeStepsAndALoadThatWasStoppedStartsAgain) {
+    LogReader reader(index, gate, [&] { ++woken; });
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    EXPECT_FALSE(reader.Start(LogReader::Job::Refresh)) << "one job at a time";
+    // Stopped while the viewer's thread holds the gate, as a close from a message does.
+    while (gate.Lock(), index.RecordCount() == 0)
+        gate.Unlock();
+    reader.Stop();
+    gate.Unlock();
+    EXPECT_FALSE(reader.Busy());
+    EXPECT_FALSE(reader.TakeOutcome()) << "a stopped job's outcome is dropped";
+    EXPECT_LT(index.RecordCount(), static_cast<size_t>(kLines));
+
+    index.Clear();
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    const LogReader::Outcome loaded = Watch(reader, gate, index);
+    EXPECT_EQ(loaded.result.status, ReadResult::Complete);
+    EXPECT_EQ(index.RecordCount(), static_cast<size_t>(kLines));
+
+    file.bytes += Lines(kLines, 10);
+    ASSERT_TRUE(reader.Start(LogReader::Job::Refresh));
+    const LogReader::Outcome refreshed = Watch(reader, gate, index);
+    EXPECT_EQ(refreshed.state, LogIndex::FileState::Grown);
+    EXPECT_EQ(refreshed.result.firstNew, static_cast<diagnose::RecordId>(kLines));
+    EXPECT_EQ(index.RecordCount(), static_cast<size_t>(kLines + 10));
+    EXPECT_EQ(woken, 2) << "one wake-up for each job that ended, none for the stopped one";
+}
+
+TEST_F(Reading, AFailureOnTheThreadIsTheJobsOutcomeAndWhatWasFiledStays) {
+    for (bool outOfMemory : {false, true}) {
+        index.Clear();
+        file.beforeRead = [outOfMemory](uint64_t offset) {
+            if (offset > 0 && outOfMemory)
+                throw std::bad_alloc();
+            if (offset > 0)
+                throw std::runtime_error("a driver's failure");
+        };
+        LogReader reader(index, gate, [] {});
+        ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+        const LogReader::Outcome outcome = Watch(reader, gate, index);
+        EXPECT_EQ(outcome.result.status, outOfMemory ? ReadResult::OutOfMemory : ReadResult::ReadFailed);
+        EXPECT_LT(index.RecordCount(), static_cast<size_t>(kLines));
+    }
+}
+
+TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {
+    auto reader = std::make_unique<LogReader>(index, gate, [] {});
+    ASSERT_TRUE(reader->Start(LogReader::Job::Load));
+    gate.Lock(); // the viewer's window goes from one of its messages
+    reader.reset();
+    gate.Unlock();
+    EXPECT_EQ(index.Gate(), nullptr);
+}
+
+} // namespace
