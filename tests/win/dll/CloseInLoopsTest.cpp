@@ -102,26 +102,26 @@ void PrintTo(const Loop& loop, std::ostream* out) {
 }
 
 const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
+const auto kEndMenu = [] { ::EndMenu(); };
 const auto kViewer = [](HWND viewer) { return viewer; };
+const auto kMatches = [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); };
+const auto kTimeline = [](HWND v) {
+    return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf");
+};
+// The context menu of `window` for its child `list`, as the keyboard opens it.
+void ContextMenu(HWND window, int list) {
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(window, list)), -1);
+}
 
 const Loop kLoops[] = {
     {"keyboard move of the viewer", kViewer, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
-    {"keyboard move of the match window",
-     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
-     [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
-    {"keyboard size of the timeline",
-     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
-     [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
-    {"system menu of the timeline",
-     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
-     [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, [] { ::EndMenu(); }},
-    {"context menu of the viewer", kViewer,
-     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_DIAGNOSE_LIST), -1); },
-     [] { ::EndMenu(); }},
-    {"context menu of the match window",
-     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
-     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_MATCHES_LIST), -1); },
-     [] { ::EndMenu(); }},
+    {"keyboard move of the match window", kMatches, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard size of the timeline", kTimeline, [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
+    {"system menu of the timeline", kTimeline,
+     [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, kEndMenu},
+    {"context menu of the viewer", kViewer, [](HWND w) { ContextMenu(w, IDC_DIAGNOSE_LIST); }, kEndMenu},
+    {"context menu of the match window", kMatches, [](HWND w) { ContextMenu(w, IDC_MATCHES_LIST); },
+     kEndMenu},
     {"scroll-bar drag in the viewer's list", WithEntrySelected,
      [](HWND w) {
          SCROLLBARINFO bar{};
@@ -163,11 +163,10 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     const std::wstring path = BinDirectory() + L"ZtServiceMsg.dll";
     HMODULE module = ::LoadLibraryW(path.c_str());
     ASSERT_NE(module, nullptr);
-    auto create = reinterpret_cast<PFN_CreateDiagnoseDlg>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "CreateDiagnoseDlg")));
-    auto destroy = reinterpret_cast<PFN_DestroyOpenDlg>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "DestroyOpenDlg")));
-    ASSERT_EQ(create(0x0407, std::string(log.begin(), log.end()).c_str()), 0);
+    auto destroy = Export<PFN_DestroyOpenDlg>(module, "DestroyOpenDlg");
+    ASSERT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(
+                  0x0407, std::string(log.begin(), log.end()).c_str()),
+              0);
     PumpMessages(50);
     HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
     ASSERT_NE(viewer, nullptr);

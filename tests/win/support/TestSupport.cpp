@@ -8,7 +8,9 @@
 
 namespace testing_support {
 
-std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
+std::wstring BinDirectory() {
+    return win::ModuleDirectory(nullptr);
+}
 
 TempDirectory::TempDirectory() {
     wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
@@ -99,7 +101,9 @@ Pixels CaptureClient(HWND window) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, pixels.width, pixels.height, windowDc, 0, 0, SRCCOPY);
     ::SelectObject(memory, old);
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32}}; // top-down
+    // The negative height asks for the rows top-down.
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+                    {}};
     ::GetDIBits(memory, bitmap, 0, pixels.height, pixels.data.data(), &info, DIB_RGB_COLORS);
     for (auto& pixel : pixels.data)
         pixel &= 0x00FFFFFF;
@@ -121,6 +125,8 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-std::wstring ChildText(HWND window, int id) { return WindowText(::GetDlgItem(window, id)); }
+std::wstring ChildText(HWND window, int id) {
+    return WindowText(::GetDlgItem(window, id));
+}
 
 } // namespace testing_support

@@ -12,6 +12,11 @@ namespace testing_support {
 // The directory of the test program (bin/), ending in a backslash.
 std::wstring BinDirectory();
 
+// The export `name` of `module` as a function of type Fn (null when there is none).
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 // A fresh directory under the temporary path, removed with its files at scope end.
 class TempDirectory {
 public:
@@ -27,7 +32,8 @@ private:
 };
 
 // Copies bin/fixtures/<name> into `directory` under `targetName` (the same name when empty).
-bool CopyFixture(const std::wstring& name, const std::wstring& directory, const std::wstring& targetName = {});
+bool CopyFixture(const std::wstring& name, const std::wstring& directory,
+                 const std::wstring& targetName = {});
 
 // Runs `action` once on this thread after `delayMs`, from whatever message loop is running
 // then (a modal dialog's, a message box's): the way to act on a window that a blocking call
@@ -57,9 +63,15 @@ struct Pixels {
     uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels CaptureClient(HWND window);
-inline int Red(uint32_t pixel) { return (pixel >> 16) & 0xFF; }
-inline int Green(uint32_t pixel) { return (pixel >> 8) & 0xFF; }
-inline int Blue(uint32_t pixel) { return pixel & 0xFF; }
+inline int Red(uint32_t pixel) {
+    return (pixel >> 16) & 0xFF;
+}
+inline int Green(uint32_t pixel) {
+    return (pixel >> 8) & 0xFF;
+}
+inline int Blue(uint32_t pixel) {
+    return pixel & 0xFF;
+}
 
 // Presses and releases a key as the keyboard would, through this thread's message queue, so
 // that it passes whatever message loop is running (a modal dialog's filter included).

@@ -35,11 +35,10 @@ void Click(HWND details, int id) {
     ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0);
 }
 
-class Details : public Viewer {
+class Details : public ViewerOn<kFourRecords> {
 protected:
     void SetUp() override {
-        Open(WriteLog(kFourRecords));
-        ASSERT_NE(viewer, nullptr);
+        ViewerOn::SetUp();
         SelectTreeItem(L"PC1 (4)");
     }
 };
@@ -67,10 +66,7 @@ TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
                     EXPECT_EQ(State(details), Step(true, false, L"dritte")) << "the last row";
                 });
     // Sorted ascending by date, stepping follows the list's order, not the file's.
-    NMLISTVIEW click{};
-    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
-    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
-    PumpMessages(20);
+    ClickListHeader(0);
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) {
                     Click(details, IDC_DETAILS_NEXT);
@@ -101,8 +97,7 @@ TEST_F(Details, TreeDoubleClickOpensTheFirstRowAHeadingNothingAndTheOnlyRowSteps
     EXPECT_FALSE(opened);
 
     DestroyOpenDlg();
-    Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log"));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log")));
     SelectTreeItem(L"ONLY (1)");
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) { EXPECT_EQ(State(details), Step(false, false, L"x")); });

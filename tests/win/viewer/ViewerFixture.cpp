@@ -7,6 +7,14 @@ using namespace testing_support;
 
 namespace viewer_tests {
 
+const std::vector<std::string> kAccessLog = {
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0" Text="Zugriff verweigert")",
+    R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0" Text="alles gut")",
+    R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="2" Text="zugriffsfehler")",
+    R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
+    R"(05.12.2026 08:00:05   Host="PC1" Process="Epsilon" Traceclass="0" Text="noch einmal")",
+};
+
 namespace {
 TreeNode ReadNode(HWND tree, HTREEITEM item) {
     wchar_t text[512] = {};
@@ -45,15 +53,15 @@ std::vector<TreeNode> ReadTree(HWND tree) {
     return roots;
 }
 
-std::vector<std::wstring> RootTexts(HWND tree) {
-    std::vector<std::wstring> texts;
+Texts RootTexts(HWND tree) {
+    Texts texts;
     for (const TreeNode& root : ReadTree(tree))
         texts.push_back(root.text);
     return texts;
 }
 
-std::vector<std::wstring> ChildTexts(const TreeNode& root) {
-    std::vector<std::wstring> texts;
+Texts ChildTexts(const TreeNode& root) {
+    Texts texts;
     for (const TreeNode& child : root.children)
         texts.push_back(child.text);
     return texts;
@@ -72,12 +80,31 @@ std::wstring ListText(HWND list, int row, int column) {
     return text;
 }
 
-std::vector<std::wstring> Column(HWND list, int column) {
-    std::vector<std::wstring> texts;
+Texts Column(HWND list, int column) {
+    Texts texts;
     const int count = ListView_GetItemCount(list);
     for (int row = 0; row < count; ++row)
         texts.push_back(ListText(list, row, column));
     return texts;
+}
+
+std::wstring HeaderTexts(HWND list) {
+    std::wstring texts;
+    HWND header = ListView_GetHeader(list);
+    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+        wchar_t text[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        Header_GetItem(header, column, &item);
+        texts += text + std::wstring(L"|");
+    }
+    return texts;
+}
+
+void SelectRow(HWND list, int row) {
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 HWND FindThreadWindow(const std::wstring& title) {
@@ -86,6 +113,22 @@ HWND FindThreadWindow(const std::wstring& title) {
                    ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()
                ? window
                : nullptr;
+}
+
+HWND Timeline() {
+    return FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+}
+
+HWND HostEdit(const wchar_t* text) {
+    return ::CreateWindowExW(0, L"EDIT", text, WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 200, 30, nullptr,
+                             nullptr, nullptr, nullptr);
+}
+
+bool Overlap(HWND a, HWND b) {
+    RECT first{}, second{}, both{};
+    ::GetWindowRect(a, &first);
+    ::GetWindowRect(b, &second);
+    return ::IntersectRect(&both, &first, &second);
 }
 
 void ClickAt(HWND window, POINT client, bool twice) {
@@ -103,34 +146,29 @@ void ClickAt(HWND window, POINT client, bool twice) {
     PumpMessages(100);
 }
 
+void HoldKeys(std::initializer_list<BYTE> keys, bool down) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    for (BYTE key : keys)
+        state[key] = down ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
 void PressCtrlKey(HWND target, WORD key) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_CONTROL] |= 0x80;
-    keys[VK_LCONTROL] |= 0x80;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_CONTROL, VK_LCONTROL}, true);
     PostKey(target, key);
 }
 
 void ReleaseCtrl() {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_CONTROL] &= 0x7F;
-    keys[VK_LCONTROL] &= 0x7F;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_CONTROL, VK_LCONTROL}, false);
 }
 
 void CtrlKey(HWND target, WORD key, bool shift) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_SHIFT}, shift);
     PressCtrlKey(target, key);
     PumpMessages(50);
     ReleaseCtrl();
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_SHIFT}, false);
 }
 
 HWND OwnedDialog(HWND viewer, int control) {
@@ -141,15 +179,17 @@ HWND OwnedDialog(HWND viewer, int control) {
     return nullptr;
 }
 
+void FindInDialog(HWND find, const wchar_t* what) {
+    ::SetDlgItemTextW(find, 1152 /* edt1 */, what);
+    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
+    PumpMessages(50);
+}
+
 void PressKey(HWND target, WORD key, bool shift) {
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_SHIFT}, shift);
     PostKey(target, key);
     PumpMessages(50);
-    keys[VK_SHIFT] = 0;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_SHIFT}, false);
 }
 
 void ClickHeader(HWND matches, int column) {
@@ -248,16 +288,10 @@ void Viewer::SelectTreeItem(const std::wstring& text) {
     PumpMessages(20);
 }
 
-std::pair<std::wstring, std::wstring> Viewer::Where() const {
-    wchar_t text[64] = {};
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = TreeView_GetSelection(tree);
-    item.pszText = text;
-    item.cchTextMax = 64;
-    const bool named = item.hItem && TreeView_GetItem(tree, &item);
+Place Viewer::Where() const {
+    const HTREEITEM item = TreeView_GetSelection(tree);
     const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    return {named ? text : L"", row < 0 ? L"" : ListText(list, row, 1)};
+    return {item ? ReadNode(tree, item).text : L"", row < 0 ? L"" : ListText(list, row, 1)};
 }
 
 void Viewer::Command(int id) {
@@ -271,6 +305,14 @@ void Viewer::DoubleClickRow(int row) {
     activate.hdr = {list, IDC_DIAGNOSE_LIST, NM_DBLCLK};
     activate.iItem = row;
     ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&activate));
+}
+
+void Viewer::ClickListHeader(int column) {
+    NMLISTVIEW click{};
+    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = column;
+    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
+    PumpMessages(20);
 }
 
 std::wstring Viewer::Find(std::wstring what, DWORD flags) {
