@@ -5,36 +5,17 @@
 #include "viewer/timeline/TimelineCounts.h"
 
 #include "diagnose/TimeKey.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "RecordStoreTestSupport.h"
 
 using diagnose::RecordId;
+using record_store_test::Log;
 using viewer::TimelineBins;
 
 namespace {
 
-const std::wstring kUnknown = L"Unbekannt";
-
 std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
     return header + "   Host=\"" + host + "\" Traceclass=\"" + std::to_string(traceClass) + "\"\r\n";
 }
-
-// A log in memory and its index, read on the way the viewer follows a file.
-struct Log {
-    explicit Log(const std::string& text) : source(text) {
-        store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-        store.Read(source, source.bytes.size(), false, kUnknown);
-    }
-    RecordId Append(const std::string& text) {
-        source.bytes += text;
-        return store.Read(source, source.bytes.size(), false, kUnknown).firstNew;
-    }
-    diagnose::MemorySource source;
-    diagnose::RecordStore store;
-};
 
 // Each slot as {error, warning, information, unknown, first record}; -1 for no first record.
 std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {

@@ -5,8 +5,7 @@
 #include "viewer/find/MatchMarks.h"
 #include "viewer/RecordRows.h"
 #include "viewer/find/SearchOrder.h"
-
-#include <gtest/gtest.h>
+#include "RecordStoreTestSupport.h"
 
 using diagnose::RecordId;
 using diagnose::RecordList;
@@ -15,22 +14,20 @@ using namespace viewer;
 namespace {
 constexpr RecordId kNone = NeighbourQuery::kNoRecord;
 
-// Lines of one computer and class, "dd.01.2026 08:00:00" with the given days, each filed at once.
-struct Group {
-    explicit Group(std::initializer_list<int> days) { Add(days); }
-    void Add(std::initializer_list<int> days) {
-        for (int day : days) {
-            const std::string line = (day < 10 ? "0" : "") + std::to_string(day) +
-                                     ".01.2026 08:00:00   Host=\"PC1\" Traceclass=\"0\" Text=\"x\"\n";
-            source.bytes += line;
-        }
-        if (store.RecordCount() == 0)
-            store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-        store.Read(source, source.bytes.size(), false, L"?");
-    }
+// Lines of one computer and class, "dd.01.2026 08:00:00" with the given days.
+std::string DayLines(std::initializer_list<int> days) {
+    std::string text;
+    for (int day : days)
+        text += (day < 10 ? "0" : "") + std::to_string(day) +
+                ".01.2026 08:00:00   Host=\"PC1\" Traceclass=\"0\" Text=\"x\"\n";
+    return text;
+}
+
+// A group of those lines, each batch filed at once.
+struct Group : record_store_test::Log {
+    explicit Group(std::initializer_list<int> days) : Log(DayLines(days)) {}
+    void Add(std::initializer_list<int> days) { Append(DayLines(days)); }
     const RecordList& List() const { return *store.GetByHost().at(L"PC1").at(0); }
-    diagnose::MemorySource source;
-    diagnose::RecordStore store;
 };
 
 std::vector<int> Days(const Group& group, const RecordRows& rows) {
