@@ -30,7 +30,9 @@ struct Log {
     // Appends `text` and reads on as following does; answers the first record the read filed.
     RecordId Append(const std::string& text) {
         source.bytes += text;
-        return ReadOn().firstNew;
+        const diagnose::ReadResult read = ReadOn();
+        EXPECT_TRUE(read.ok());
+        return read.firstNew;
     }
     std::wstring Line(RecordId id) {
         std::wstring text;

@@ -79,12 +79,8 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
     };
     const diagnose::RecordRowBlocks shown = blocks({2, 1, 0}), own = blocks({6, 7, 8});
     const auto matches = [](RecordId id) { return id == 1 || id == 4 || id == 7 || id == 8; };
-    struct Case {
-        long shownEntry, headingEntry, selectedRow;
-        bool down;
-        long entry;
-        RecordId record;
-    };
+    // The shown entry, the selected heading, the selected row, the direction; the entry and record found.
+    using Case = std::tuple<long, long, long, bool, long, RecordId>;
     const Case cases[] = {
         {0, -1, -1, true, 0, 1}, // no row selected: the shown rows from the top
         {0, -1, 1, true, 2, 4},  // after the selected row, then the next entry, in file order
@@ -98,13 +94,11 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
         {-1, -1, -1, true, 0, 1}, // nothing selected: from the first entry
         {-1, -1, -1, false, 3, 8},
     };
-    for (const Case& c : cases) {
-        SearchStart start{c.shownEntry, c.headingEntry, &shown, c.selectedRow};
-        if (c.shownEntry == 3)
-            start.rows = &own;
-        const SearchHit hit = FindNextMatch(entries, start, c.down, matches);
-        EXPECT_EQ(std::make_pair(hit.entry, hit.record), std::make_pair(c.entry, c.record))
-            << c.shownEntry << " " << c.headingEntry << " " << c.selectedRow << " " << c.down;
+    for (const auto& [shownEntry, headingEntry, selectedRow, down, entry, record] : cases) {
+        const SearchStart start{shownEntry, headingEntry, shownEntry == 3 ? &own : &shown, selectedRow};
+        const SearchHit hit = FindNextMatch(entries, start, down, matches);
+        EXPECT_EQ(std::make_pair(hit.entry, hit.record), std::make_pair(entry, record))
+            << shownEntry << " " << headingEntry << " " << selectedRow << " " << down;
     }
     // The selected row is the last one looked at: the only match found again from itself.
     const auto onlyOne = [](RecordId id) { return id == 1; };

@@ -4,7 +4,6 @@
 
 #include <map>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {

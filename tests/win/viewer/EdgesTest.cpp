@@ -6,11 +6,9 @@
 #include "logging/LogFileIo.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {
@@ -66,8 +64,7 @@ TEST_F(Viewer, FindWrapsRoundInsideTheShownGroupFoldsCaseAndSeesALastLineFiledAg
     path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
                      R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0")",
                      R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="0")"});
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << R"(05.12.2026 08:00:04   Host="PC2" Text="halb)";
+    Append(R"(05.12.2026 08:00:04   Host="PC2" Text="halb)");
     ASSERT_TRUE(Open(path));
     SelectTreeItem(L"PC1 (2)");
     SelectRow(list, 1); // Gamma
@@ -75,7 +72,7 @@ TEST_F(Viewer, FindWrapsRoundInsideTheShownGroupFoldsCaseAndSeesALastLineFiledAg
     EXPECT_EQ(Where(), Place(L"PC1 (2)", L"Alpha"));
     EXPECT_EQ(Find(L"halbfertig"), L"\"halbfertig\" wurde nicht gefunden.");
 
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << "fertig\"\r\n";
+    Append("fertig\"\r\n");
     ASSERT_TRUE(PumpUntil([&] { return !viewer->Index().HasTail(); }, 3000)) << "following files it again";
     EXPECT_EQ(Find(L"halbfertig"), L"") << "the search looks at the line filed again";
     EXPECT_EQ(Where().first, L"PC2 (1)");

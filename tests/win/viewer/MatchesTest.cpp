@@ -2,14 +2,9 @@
 // the viewer in both groupings, sorting, copying, following the log, closing and opening again.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
 using Matches = ViewerOn<kAccessLog>;
-} // namespace
 
 TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollowed) {
     // Without a search text, Ctrl+Shift+F asks for one first; the Find dialog's Find Next fills.
@@ -70,9 +65,8 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     EXPECT_EQ(ClipboardText().find(L"Gamma"), std::wstring::npos);
 
     // Appended matching lines join in sort order, the others do not; the title counts them.
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << "05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
-           "05.12.2026 08:00:06   Host=\"PC3\" Process=\"Zeta\" Traceclass=\"1\" Text=\"nichts\"\r\n";
+    Append("05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
+           "05.12.2026 08:00:06   Host=\"PC3\" Process=\"Zeta\" Traceclass=\"1\" Text=\"nichts\"\r\n");
     for (int waited = 0; waited < 3000 && WindowText(matches).back() != L'4'; waited += 50)
         PumpMessages(50);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (4)");

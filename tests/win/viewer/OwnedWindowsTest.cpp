@@ -5,11 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <memory>
 #include <thread>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {
@@ -61,11 +59,10 @@ TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsARead
     EXPECT_FALSE(::IsIconic(matches)) << "Ctrl+Shift+F brings it back";
 
     // One read files a first batch of matching lines and runs out of memory in the second.
-    {
-        std::ofstream file(path.c_str(), std::ios::binary | std::ios::app);
-        for (int i = 0; i < 40000; ++i)
-            file << "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" Text=\"more\"\r\n";
-    }
+    std::string more;
+    for (int i = 0; i < 40000; ++i)
+        more += "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" Text=\"more\"\r\n";
+    Append(more);
     g_scans = 0;
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) == "scanned" && ++g_scans > 1)

@@ -3,9 +3,6 @@
 // details run, following held while the details run, and a log that cannot be read on.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {
@@ -29,16 +26,14 @@ const std::vector<std::string> kTwoLines = {
     R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0")",
     R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="0")"};
 
+const std::string kGamma = "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Gamma\" Traceclass=\"0\"\r\n";
+
 class Reentry : public ViewerOn<kTwoLines> {
 protected:
     void SetUp() override {
         ViewerOn::SetUp();
         SelectTreeItem(L"PC1 (2)");
         SelectRow(list, 0);
-    }
-    void AppendLine(const char* process) {
-        std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-            << "05.12.2026 08:00:02   Host=\"PC1\" Process=\"" << process << "\" Traceclass=\"0\"\r\n";
     }
     // Opens the list's context menu; `inMenu` runs inside its loop, which is ended a second
     // later whatever it did.
@@ -97,7 +92,7 @@ TEST_F(Reentry, TheDetailsStepThroughRowsThatStayWhatWaitedComesAfterAndAClosedV
     BOOL findEnabled = TRUE;
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND) {
-                    AppendLine("Gamma");
+                    Append(kGamma);
                     PumpMessages(1300); // the follow timer fires meanwhile
                     rowsDuring = ListView_GetItemCount(list);
                     findEnabled = ::IsWindowEnabled(find);
@@ -125,7 +120,7 @@ TEST_F(Reentry, TheDetailsStepThroughRowsThatStayWhatWaitedComesAfterAndAClosedV
 }
 
 TEST_F(Reentry, AReadThatFailsStopsFollowingSaysWhyAndIsNotTriedAgainUntilF5) {
-    AppendLine("Gamma");
+    Append(kGamma);
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) == "filed")
             throw std::bad_alloc();

@@ -2,9 +2,6 @@
 // picture and tooltip, following the viewer, a click selecting the slot's record, closing.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {
@@ -93,8 +90,7 @@ TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord)
     EXPECT_EQ(Where().second, L"Delta");
 
     // New lines of the log: the slots grow to 09:00.
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << "05.12.2026 09:00:00   Host=\"PC1\" Process=\"Zeta\" Traceclass=\"2\"\r\n";
+    Append("05.12.2026 09:00:00   Host=\"PC1\" Process=\"Zeta\" Traceclass=\"2\"\r\n");
     Command(ID_VIEWER_REFRESH);
     PumpMessages(50);
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"PC1 (3) - ein Balken je 1 min");

@@ -1,10 +1,6 @@
 // Opening the viewer for a test and reading its controls back.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
-
 namespace viewer_tests {
 
 const std::vector<std::string> kAccessLog = {
@@ -53,25 +49,15 @@ std::vector<TreeNode> ReadTree(HWND tree) {
     return roots;
 }
 
-Texts RootTexts(HWND tree) {
+Texts TextsOf(const std::vector<TreeNode>& nodes) {
     Texts texts;
-    for (const TreeNode& root : ReadTree(tree))
-        texts.push_back(root.text);
-    return texts;
-}
-
-Texts ChildTexts(const TreeNode& root) {
-    Texts texts;
-    for (const TreeNode& child : root.children)
-        texts.push_back(child.text);
+    for (const TreeNode& node : nodes)
+        texts.push_back(node.text);
     return texts;
 }
 
 HTREEITEM FindTreeItem(HWND tree, const std::wstring& text) {
-    for (const TreeNode& root : ReadTree(tree))
-        if (HTREEITEM found = Find(root, text))
-            return found;
-    return nullptr;
+    return Find({L"\n", 0, false, false, nullptr, ReadTree(tree)}, text); // under a root no item matches
 }
 
 std::wstring ListText(HWND list, int row, int column) {
@@ -103,20 +89,12 @@ std::wstring HeaderTexts(HWND list) {
     return texts;
 }
 
-void SelectRow(HWND list, int row) {
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
 HWND FindThreadWindow(const std::wstring& title) {
     HWND window = ::FindWindowW(nullptr, title.c_str());
     return window && ::IsWindowVisible(window) &&
                    ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()
                ? window
                : nullptr;
-}
-
-HWND Timeline() {
-    return FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
 }
 
 HWND HostEdit(const wchar_t* text) {
@@ -157,10 +135,6 @@ void HoldKeys(std::initializer_list<BYTE> keys, bool down) {
 void PressCtrlKey(HWND target, WORD key) {
     HoldKeys({VK_CONTROL, VK_LCONTROL}, true);
     PostKey(target, key);
-}
-
-void ReleaseCtrl() {
-    HoldKeys({VK_CONTROL, VK_LCONTROL}, false);
 }
 
 void CtrlKey(HWND target, WORD key, bool shift) {

@@ -9,12 +9,14 @@
 #include "TestSupport.h"
 
 #include <commctrl.h>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace viewer_tests {
+using namespace testing_support;
 
 using Texts = std::vector<std::wstring>;
 // The tree's selected item's text and the process of the list's selected row.
@@ -30,8 +32,9 @@ struct TreeNode {
 };
 
 std::vector<TreeNode> ReadTree(HWND tree);
-Texts RootTexts(HWND tree);
-Texts ChildTexts(const TreeNode& root);
+Texts TextsOf(const std::vector<TreeNode>& nodes);
+inline const auto RootTexts = [](HWND tree) { return TextsOf(ReadTree(tree)); };
+inline const auto ChildTexts = [](const TreeNode& root) { return TextsOf(root.children); };
 // The first item (depth first) whose text is `text`; null when there is none.
 HTREEITEM FindTreeItem(HWND tree, const std::wstring& text);
 std::wstring ListText(HWND list, int row, int column);
@@ -39,10 +42,12 @@ Texts Column(HWND list, int column);
 // The list view's column headings, each followed by "|".
 std::wstring HeaderTexts(HWND list);
 // Selects and focuses `row` of a list view (-1: every row).
-void SelectRow(HWND list, int row);
+inline const auto SelectRow = [](HWND list, int row) {
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+};
 // A top-level window of this thread with the given title, or null.
 HWND FindThreadWindow(const std::wstring& title);
-HWND Timeline(); // the German timeline window, or null
+inline const auto Timeline = [] { return FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"); }; // or null
 // A visible window of the host's own: an edit field with `text`, for keys the viewer must leave.
 HWND HostEdit(const wchar_t* text = L"");
 // Whether two windows overlap on the screen.
@@ -56,7 +61,7 @@ void HoldKeys(std::initializer_list<BYTE> keys, bool down);
 // manager to give our window the X keyboard focus, so synthesised hardware input would not
 // reach it.)
 void PressCtrlKey(HWND target, WORD key);
-void ReleaseCtrl();
+inline const auto ReleaseCtrl = [] { HoldKeys({VK_CONTROL, VK_LCONTROL}, false); };
 // Ctrl+key (with Shift when asked) pressed and released on `target`, its messages pumped.
 void CtrlKey(HWND target, WORD key, bool shift = false);
 // The visible dialog `viewer` owns that holds the control `control` (any dialog for 0), or null.
@@ -85,6 +90,10 @@ protected:
     std::wstring WriteLog(const std::vector<std::string>& lines, const wchar_t* name = L"Events.log");
     // Opens the viewer on `path`; fails the test when no viewer came up.
     CDiagnoseDlg* Open(const std::wstring& path, LCID lcid = 0x0407);
+    // Appends `text` to the log at `path`, as the suite's writer does.
+    void Append(const std::string& text) const {
+        std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << text;
+    }
     // Writes `lines` to `path` (Events.log) and opens the viewer on it.
     CDiagnoseDlg* OpenLog(const std::vector<std::string>& lines, LCID lcid = 0x0407) {
         return Open(path = WriteLog(lines), lcid);

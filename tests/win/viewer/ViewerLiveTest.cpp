@@ -5,9 +5,7 @@
 #include "win/UniqueHandle.h"
 
 #include <cstdio>
-#include <fstream>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
 namespace {
@@ -77,9 +75,8 @@ TEST_F(Live, ALogCutOrMadeAnewIsReadAgainKeepingTheSelectedGroup) {
 
     // Rewritten in place: the record's line is not its line any more, and the details show
     // nothing of it; the viewer reads the log again once they close.
-    std::string same = "06.12.2026 09:00:00   Host=\"PC2\" Process=\"Eta\" Traceclass=\"2\"";
-    same.replace(same.find("Eta"), 3, "Xyz");
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::in) << same;
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::in)
+        << R"(06.12.2026 09:00:00   Host="PC2" Process="Xyz" Traceclass="2")";
     WithDetails(
         [&] { DoubleClickRow(0); },
         [](HWND details) { EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(details, IDC_DETAILS_LIST)), 0); });

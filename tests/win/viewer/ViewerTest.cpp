@@ -2,7 +2,6 @@
 // layout, lifecycle and bad input, read back from the real controls.
 #include "ViewerFixture.h"
 
-using namespace testing_support;
 using namespace viewer_tests;
 
 static bool operator==(const RECT& a, const RECT& b) {
