@@ -8,9 +8,7 @@
 
 namespace testing_support {
 
-std::wstring BinDirectory() {
-    return win::ModuleDirectory(nullptr);
-}
+std::wstring BinDirectory() { return win::ModuleDirectory(nullptr); }
 
 TempDirectory::TempDirectory() {
     wchar_t base[MAX_PATH] = {}, name[MAX_PATH] = {};
@@ -31,13 +29,12 @@ bool CopyFixture(const std::wstring& name, const std::wstring& directory, const 
     return ::CopyFileW((BinDirectory() + L"fixtures\\" + name).c_str(), target.c_str(), FALSE) != FALSE;
 }
 
-namespace {
-std::map<UINT_PTR, std::function<void()>>& PendingActions() {
+static std::map<UINT_PTR, std::function<void()>>& PendingActions() {
     static std::map<UINT_PTR, std::function<void()>> actions;
     return actions;
 }
 
-void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+static void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     auto found = PendingActions().find(id);
     if (found == PendingActions().end())
@@ -46,8 +43,6 @@ void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     PendingActions().erase(found);
     action();
 }
-
-} // namespace
 
 void AfterDelay(UINT delayMs, std::function<void()> action) {
     PendingActions()[::SetTimer(nullptr, 0, delayMs, RunPendingAction)] = std::move(action);
@@ -119,14 +114,20 @@ void PostKey(HWND target, UINT virtualKey) {
     ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
 }
 
+void SendFindNext(HWND window, std::wstring what, DWORD flags) {
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | flags;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     ::GetWindowTextW(window, text, 1024);
     return text;
 }
 
-std::wstring ChildText(HWND window, int id) {
-    return WindowText(::GetDlgItem(window, id));
-}
+std::wstring ChildText(HWND window, int id) { return WindowText(::GetDlgItem(window, id)); }
 
 } // namespace testing_support

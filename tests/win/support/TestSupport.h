@@ -32,8 +32,7 @@ private:
 };
 
 // Copies bin/fixtures/<name> into `directory` under `targetName` (the same name when empty).
-bool CopyFixture(const std::wstring& name, const std::wstring& directory,
-                 const std::wstring& targetName = {});
+bool CopyFixture(const std::wstring& name, const std::wstring& directory, const std::wstring& targetName = {});
 
 // Runs `action` once on this thread after `delayMs`, from whatever message loop is running
 // then (a modal dialog's, a message box's): the way to act on a window that a blocking call
@@ -63,19 +62,16 @@ struct Pixels {
     uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels CaptureClient(HWND window);
-inline int Red(uint32_t pixel) {
-    return (pixel >> 16) & 0xFF;
-}
-inline int Green(uint32_t pixel) {
-    return (pixel >> 8) & 0xFF;
-}
-inline int Blue(uint32_t pixel) {
-    return pixel & 0xFF;
-}
+inline int Red(uint32_t pixel) { return (pixel >> 16) & 0xFF; }
+inline int Green(uint32_t pixel) { return (pixel >> 8) & 0xFF; }
+inline int Blue(uint32_t pixel) { return pixel & 0xFF; }
 
 // Presses and releases a key as the keyboard would, through this thread's message queue, so
 // that it passes whatever message loop is running (a modal dialog's filter included).
 void PostKey(HWND target, UINT virtualKey);
+
+// The Find dialog's "Find next" for `what`, as the window that opened the dialog gets it.
+void SendFindNext(HWND window, std::wstring what, DWORD flags = FR_DOWN);
 
 // The text of a window's child with the given identifier (for message boxes: 0xFFFF is the text).
 std::wstring ChildText(HWND window, int id);

@@ -11,9 +11,7 @@
 
 using namespace viewer_tests;
 
-namespace {
-std::wstring g_cutPath; // the log the writer cuts from inside the viewer's read
-} // namespace
+static std::wstring g_cutPath; // the log the writer cuts from inside the viewer's read
 
 // The writer cuts the log at its size limit once the viewer has read its first batch: the
 // newest bytes are copied to the start in pieces, then the end of the file is set.

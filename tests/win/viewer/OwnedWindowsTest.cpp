@@ -10,21 +10,27 @@
 
 using namespace viewer_tests;
 
-namespace {
-
 // A timeline tooltip of this thread that is showing.
-bool TipShows() {
+static bool TipShows() {
     for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
         if (::IsWindowVisible(tip) && ::GetWindowThreadProcessId(tip, nullptr) == ::GetCurrentThreadId())
             return true;
     return false;
 }
 
-int g_scans = 0;
+// Whether two windows overlap on the screen.
+static bool Overlap(HWND a, HWND b) {
+    RECT first{}, second{}, both{};
+    ::GetWindowRect(a, &first);
+    ::GetWindowRect(b, &second);
+    return ::IntersectRect(&both, &first, &second);
+}
+
+static int g_scans = 0;
 
 // Opens `window`'s context menu from the keyboard for `control` and chooses the item whose
 // mnemonic is `key`.
-void ChooseFromMenu(HWND window, HWND control, WORD key) {
+static void ChooseFromMenu(HWND window, HWND control, WORD key) {
     auto open = std::make_shared<bool>(true);
     AfterDelay(150, [control, key] { PostKey(control, key); });
     AfterDelay(1000, [open] { // whatever the key did; not a later test's menu
@@ -35,8 +41,6 @@ void ChooseFromMenu(HWND window, HWND control, WORD key) {
     *open = false;
     PumpMessages(50);
 }
-
-} // namespace
 
 TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsAReadError) {
     ASSERT_TRUE(OpenLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")"}));

@@ -5,13 +5,11 @@
 
 using namespace viewer_tests;
 
-namespace {
-
 // Set while the list handles a double-click; whether its window was destroyed meanwhile.
-bool g_inDoubleClick = false, g_destroyedInDoubleClick = false;
+static bool g_inDoubleClick = false, g_destroyedInDoubleClick = false;
 
-LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR) {
+static LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR) {
     if (message == WM_NCDESTROY)
         g_destroyedInDoubleClick = g_inDoubleClick;
     if (message != WM_LBUTTONDBLCLK)
@@ -47,8 +45,6 @@ protected:
         PumpMessages(50);
     }
 };
-
-} // namespace
 
 TEST_F(Reentry, MenuKeysAreTheMenusAndAHostClosingTheViewerEndsTheMenu) {
     WithMenu([&] {

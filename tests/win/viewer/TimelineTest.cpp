@@ -4,8 +4,6 @@
 
 using namespace viewer_tests;
 
-namespace {
-
 const std::vector<std::string> kLog = {
     R"(05.12.2026 08:00:10   Host="PC1" Process="Alpha" Traceclass="2")",
     R"(05.12.2026 08:01:20   Host="PC2" Process="Beta" Traceclass="1")",
@@ -15,14 +13,14 @@ const std::vector<std::string> kLog = {
 };
 
 // A point of the chart `fraction` of its width from the left, half-way down.
-POINT ChartPoint(HWND chart, double fraction) {
+static POINT ChartPoint(HWND chart, double fraction) {
     RECT client{};
     ::GetClientRect(chart, &client);
     return {static_cast<LONG>(client.right * fraction), client.bottom / 2};
 }
 
 // Pixels of the chart's client area in the colour, in [from, to) of its width.
-int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
+static int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
     int count = 0;
     for (int y = 0; y < pixels.height; ++y)
         for (int x = static_cast<int>(pixels.width * from); x < static_cast<int>(pixels.width * to); ++x)
@@ -30,7 +28,7 @@ int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
     return count;
 }
 
-std::wstring TipText(HWND timeline, HWND chart) {
+static std::wstring TipText(HWND timeline, HWND chart) {
     HWND tip = nullptr;
     while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) &&
            ::GetWindow(tip, GW_OWNER) != timeline) {
@@ -45,8 +43,6 @@ std::wstring TipText(HWND timeline, HWND chart) {
         ::SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     return text;
 }
-
-} // namespace
 
 TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord) {
     ASSERT_TRUE(OpenLog(kLog));

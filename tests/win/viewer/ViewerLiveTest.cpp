@@ -8,18 +8,14 @@
 
 using namespace viewer_tests;
 
-namespace {
-
 // Appends `text` to `path` from another process, as a suite process writes to the log.
-void AppendFromAnotherProcess(const std::wstring& path, const std::string& text) {
+static void AppendFromAnotherProcess(const std::wstring& path, const std::string& text) {
     const std::wstring part = path + L".part";
     std::ofstream(part.c_str(), std::ios::binary) << text;
     EXPECT_EQ(::_wsystem((L"type \"" + part + L"\" >> \"" + path + L"\"").c_str()), 0); // through cmd.exe
 }
 
 using Live = ViewerOn<kAccessLog>;
-
-} // namespace
 
 TEST_F(Live, AppendedLinesJoinTreeAndListWhereTheyBelong) {
     SelectTreeItem(L"PC1 (2)");

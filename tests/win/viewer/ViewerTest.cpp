@@ -8,8 +8,6 @@ static bool operator==(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-namespace {
-
 const std::vector<std::string> kLines = {
     R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0")",
     R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="2")",
@@ -20,14 +18,28 @@ const std::vector<std::string> kLines = {
     "",
 };
 
-RECT ChildRect(HWND parent, int id) {
+// The list view's column headings, each followed by "|".
+static std::wstring HeaderTexts(HWND list) {
+    std::wstring texts;
+    HWND header = ListView_GetHeader(list);
+    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+        wchar_t text[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        Header_GetItem(header, column, &item);
+        texts += text + std::wstring(L"|");
+    }
+    return texts;
+}
+
+static RECT ChildRect(HWND parent, int id) {
     RECT rect{};
     ::GetWindowRect(::GetDlgItem(parent, id), &rect);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
-
-} // namespace
 
 TEST_F(Viewer, OpensByTypeAndRegroupsByComputerWithCountsAndCaptions) {
     ASSERT_TRUE(OpenLog(kLines));
@@ -102,15 +114,8 @@ TEST_F(Viewer, HeaderClicksSortOnceEachWithOneSharedFlagAndTheSelectionFollows) 
 
 TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
     ASSERT_TRUE(OpenLog(kLines));
-    RECT frame{0, 0, 900, 600};
-    ::AdjustWindowRectEx(&frame, ::GetWindowLongW(window, GWL_STYLE), FALSE,
-                         ::GetWindowLongW(window, GWL_EXSTYLE));
-    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_EQ(SetClientSize(window, 900, 600), std::make_pair(900L, 600L));
     PumpMessages(20);
-    RECT client{};
-    ::GetClientRect(window, &client);
-    ASSERT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(900L, 600L));
     const RECT byComputer = ChildRect(window, IDC_GROUP_BY_COMPUTER), ok = ChildRect(window, IDOK);
     const RECT cancel = ChildRect(window, IDCANCEL), treeRect = ChildRect(window, IDC_DIAGNOSE_TREE);
     const RECT listRect = ChildRect(window, IDC_DIAGNOSE_LIST),
