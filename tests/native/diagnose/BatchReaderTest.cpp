@@ -19,7 +19,6 @@ TEST(BatchReader, ALineLongerThanTheLimitIsARecordOfItsOwnAndTheReadGoesOn) {
     }
 }
 
-namespace {
 // A source whose reads fail from a given offset on.
 struct FailingSource : MemorySource {
     using MemorySource::MemorySource;
@@ -32,7 +31,6 @@ struct FailingSource : MemorySource {
         return MemorySource::Read(offset, buffer, size, got, error);
     }
 };
-} // namespace
 
 TEST(BatchReader, AReadThatFailsPartWayKeepsWholeLinesOnly) {
     // Lines long enough that the read runs in several batches.

@@ -10,15 +10,13 @@
 
 using diagnose::ParseLine;
 
-namespace {
 // The attributes as "name=value;" in name order.
-std::wstring Pairs(const diagnose::LineFields& fields) {
+static std::wstring Pairs(const diagnose::LineFields& fields) {
     std::wstring text;
     for (const auto& [name, value] : fields.attributes)
         text += name + L"=" + value + L";";
     return text;
 }
-} // namespace
 
 TEST(LineGrammar, HeaderAndAttributesAsThePatternsGiveThem) {
     // The line, then its date, time and attributes, each followed by "|".
@@ -53,14 +51,11 @@ TEST(LineGrammar, HeaderAndAttributesAsThePatternsGiveThem) {
 }
 
 TEST(LineGrammar, NumbersAsTheRecordReadsThem) {
-    for (const auto& [text, value] :
-         std::initializer_list<std::pair<const char*, int32_t>>{{"1", 1},
-                                                                {"  -42x", -42},
-                                                                {"abc", 0},
-                                                                {"0x80004005", 0},
-                                                                {"4294967295", 2147483647},
-                                                                {"-99999999999", -2147483647 - 1},
-                                                                {"65537", 65537}})
+    const std::pair<const char*, int32_t> numbers[] = {
+        {"1", 1},          {"  -42x", -42},           {"abc", 0},
+        {"0x80004005", 0}, {"4294967295", INT32_MAX}, {"-99999999999", INT32_MIN},
+        {"65537", 65537}};
+    for (const auto& [text, value] : numbers)
         EXPECT_EQ(diagnose::ReadDecimal(text, std::strlen(text)), value) << text;
 }
 

@@ -89,14 +89,12 @@ TEST(RecordFiling, FollowingKeepsEncodingTailAndMemoryLinesRight) {
     EXPECT_EQ(tail.store.GetHost(1) + tail.store.GetHost(2), L"BM");
 }
 
-namespace {
 // Fails the load at the named point, as an allocation that runs out there would.
-const char* g_failAt = nullptr;
-void FailAt(const char* where) {
+static const char* g_failAt = nullptr;
+static void FailAt(const char* where) {
     if (g_failAt && std::string(where) == g_failAt)
         throw std::bad_alloc();
 }
-} // namespace
 
 TEST(RecordFiling, MemoryRunningOutPartWayLeavesTheIndexAsItWas) {
     RecordStore::SetFaultHook(&FailAt);

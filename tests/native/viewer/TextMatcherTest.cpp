@@ -5,8 +5,8 @@
 
 TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
     const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
-    using Case =
-        std::tuple<const wchar_t*, bool, bool, const wchar_t*, bool>; // what, case, words, line, match
+    // What is looked for, whether case and whole words count, the line, whether it matches.
+    using Case = std::tuple<const wchar_t*, bool, bool, const wchar_t*, bool>;
     for (const auto& [what, matchCase, wholeWord, line, expected] : {
              Case{L"zugriff", false, false, L"Text=\"Zugriff verweigert\"", true},
              Case{L"zugriff", true, false, L"Text=\"Zugriff verweigert\"", false},

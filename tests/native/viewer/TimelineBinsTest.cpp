@@ -11,14 +11,12 @@ using diagnose::RecordId;
 using record_store_test::Log;
 using viewer::TimelineBins;
 
-namespace {
-
-std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
+static std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
     return header + "   Host=\"" + host + "\" Traceclass=\"" + std::to_string(traceClass) + "\"\r\n";
 }
 
 // Each slot as {error, warning, information, unknown, first record}; -1 for no first record.
-std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
+static std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
     std::vector<std::vector<int64_t>> slots;
     for (const viewer::TimeSlot& slot : bins.Slots())
         slots.push_back({slot.counts[0], slot.counts[1], slot.counts[2], slot.counts[3],
@@ -26,42 +24,26 @@ std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
     return slots;
 }
 
-} // namespace
-
 TEST(LogTime, DatesAndTimesReadOnlyInTheLogsFormAndAreWrittenInIt) {
     // The date's days since 01.01.1970; -99: it does not read (and the days stay 0).
-    for (const auto& [text, expected] :
-         std::initializer_list<std::pair<const wchar_t*, int64_t>>{{L"01.01.1970", 0},
-                                                                   {L"31.12.1969", -1},
-                                                                   {L"01.03.2000", 11017},
-                                                                   {L"29.02.2000", 11016},
-                                                                   {L"29.02.2024", 19782},
-                                                                   {L"29.02.2023", -99},
-                                                                   {L"29.02.1900", -99},
-                                                                   {L"31.04.2026", -99},
-                                                                   {L"00.01.2026", -99},
-                                                                   {L"01.13.2026", -99},
-                                                                   {L"01.01.0000", -99},
-                                                                   {L"1.1.2026", -99},
-                                                                   {L"01-01-2026", -99},
-                                                                   {L"", -99}}) {
+    const std::pair<const wchar_t*, int64_t> dates[] = {{L"01.01.1970", 0},     {L"31.12.1969", -1},
+                                                        {L"01.03.2000", 11017}, {L"29.02.2000", 11016},
+                                                        {L"29.02.2024", 19782}, {L"29.02.2023", -99},
+                                                        {L"29.02.1900", -99},   {L"31.04.2026", -99},
+                                                        {L"00.01.2026", -99},   {L"01.13.2026", -99},
+                                                        {L"01.01.0000", -99},   {L"1.1.2026", -99},
+                                                        {L"01-01-2026", -99},   {L"", -99}};
+    for (const auto& [text, expected] : dates) {
         int64_t days = 0;
         const bool reads = viewer::ReadLogDate(text, days);
         EXPECT_EQ(reads ? days : days - 99, expected) << testing::PrintToString(std::wstring(text));
     }
     // The time's seconds since midnight; -1: it does not read.
-    for (const auto& [clock, expected] :
-         std::initializer_list<std::pair<std::wstring, int64_t>>{{L"08:15:59", 29759},
-                                                                 {L"23:59:59", 86399},
-                                                                 {L"00:00:00", 0},
-                                                                 {L"24:00:00", -1},
-                                                                 {L"08:60:00", -1},
-                                                                 {L"08:00:60", -1},
-                                                                 {L"8:15:59", -1},
-                                                                 {L"08:15:59.1", -1},
-                                                                 {L"08:15", -1},
-                                                                 {L"2:03:27 PM", -1},
-                                                                 {L"08.15.59", -1}}) {
+    const std::pair<std::wstring, int64_t> clocks[] = {
+        {L"08:15:59", 29759}, {L"23:59:59", 86399}, {L"00:00:00", 0}, {L"24:00:00", -1},
+        {L"08:60:00", -1},    {L"08:00:60", -1},    {L"8:15:59", -1}, {L"08:15:59.1", -1},
+        {L"08:15", -1},       {L"2:03:27 PM", -1},  {L"08.15.59", -1}};
+    for (const auto& [clock, expected] : clocks) {
         int64_t seconds = -1;
         const bool read = viewer::ReadLogTimeKey(diagnose::PackTime(clock.data(), clock.size()), seconds);
         EXPECT_EQ(read ? seconds : -1, expected) << testing::PrintToString(clock);

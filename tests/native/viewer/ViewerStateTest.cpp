@@ -11,11 +11,10 @@ using diagnose::RecordId;
 using diagnose::RecordList;
 using namespace viewer;
 
-namespace {
 constexpr RecordId kNone = NeighbourQuery::kNoRecord;
 
 // Lines of one computer and class, "dd.01.2026 08:00:00" with the given days.
-std::string DayLines(std::initializer_list<int> days) {
+static std::string DayLines(std::initializer_list<int> days) {
     std::string text;
     for (int day : days)
         text += (day < 10 ? "0" : "") + std::to_string(day) +
@@ -30,13 +29,12 @@ struct Group : record_store_test::Log {
     const RecordList& List() const { return *store.GetByHost().at(L"PC1").at(0); }
 };
 
-std::vector<int> Days(const Group& group, const RecordRows& rows) {
+static std::vector<int> Days(const Group& group, const RecordRows& rows) {
     std::vector<int> days;
     for (RecordId id : rows.Ids())
         days.push_back(std::stoi(group.store.GetDate(id).substr(0, 2)));
     return days;
 }
-} // namespace
 
 TEST(RecordRows, NewRecordsJoinSortedRowsInOneStableMergeAndThePlacesFollowTheirRecords) {
     Group group{5, 1, 5, 3};
