@@ -19,34 +19,37 @@ static std::wstring Pairs(const diagnose::LineFields& fields) {
 }
 
 TEST(LineGrammar, HeaderAndAttributesAsThePatternsGiveThem) {
-    // The line, then its date, time and attributes, each followed by "|".
-    for (const auto& [line, fields] : std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>{
-             {L"05.12.2026 12:32:28   Host=\"PC1\" Process=\"Service\" Traceclass=\"2\"",
-              L"05.12.2026|12:32:28|Host=PC1;Process=Service;Traceclass=2;|"},
+    struct Case {
+        const wchar_t *line, *date, *time, *pairs;
+    };
+    for (const Case& c : {
+             Case{L"05.12.2026 12:32:28   Host=\"PC1\" Process=\"Service\" Traceclass=\"2\"", L"05.12.2026",
+                  L"12:32:28", L"Host=PC1;Process=Service;Traceclass=2;"},
              // Four blanks after the time: the time keeps one of them.
-             {L"01.01.2026 08:00:00    Host=\"A\"", L"01.01.2026|08:00:00 |Host=A;|"},
+             Case{L"01.01.2026 08:00:00    Host=\"A\"", L"01.01.2026", L"08:00:00 ", L"Host=A;"},
              // A value holding three blanks pulls every pair that starts before them into the time.
-             {L"01.01.2026 08:00:00   Host=\"A\" Text=\"x   y\" Process=\"P\"",
-              L"01.01.2026|08:00:00   Host=\"A\" Text=\"x|Process=P;|"},
-             {L"", L"|||"},
-             {L"Host=\"X\" Traceclass=\"1\"", L"||Host=X;Traceclass=1;|"},
+             Case{L"01.01.2026 08:00:00   Host=\"A\" Text=\"x   y\" Process=\"P\"", L"01.01.2026",
+                  L"08:00:00   Host=\"A\" Text=\"x", L"Process=P;"},
+             Case{L"", L"", L"", L""},
+             Case{L"Host=\"X\" Traceclass=\"1\"", L"", L"", L"Host=X;Traceclass=1;"},
              // The header may start anywhere; its date may be empty.
-             {L"x 12:00   a=\"b\"", L"|12:00|a=b;|"},
+             Case{L"x 12:00   a=\"b\"", L"", L"12:00", L"a=b;"},
              // A line break ends the greedy time, but the three white-space units may include it.
-             {L"1 ab  \r cd   x=\"y\"", L"1|ab |x=y;|"},
-             {L"1 ab\x2028   cd", L"|||"},
+             Case{L"1 ab  \r cd   x=\"y\"", L"1", L"ab ", L"x=y;"},
+             Case{L"1 ab\x2028   cd", L"", L"", L""},
              // A value ends at its last word character; leading blanks and inner punctuation stay.
-             {L"Text=\"Error occurred.\" Path=\"C:\\Temp\\\" Lead=\"  a.b c\"",
-              L"||Lead=  a.b c;Path=C:\\Temp;Text=Error occurred;|"},
-             {L"a=\"\" b=\"...\" c=\"ok\"", L"||c=ok;|"},
+             Case{L"Text=\"Error occurred.\" Path=\"C:\\Temp\\\" Lead=\"  a.b c\"", L"", L"",
+                  L"Lead=  a.b c;Path=C:\\Temp;Text=Error occurred;"},
+             Case{L"a=\"\" b=\"...\" c=\"ok\"", L"", L"", L"c=ok;"},
              // The later pair wins; names are case-sensitive.
-             {L"Host=\"A\" host=\"b\" Host=\"C\"", L"||Host=C;host=b;|"},
+             Case{L"Host=\"A\" host=\"b\" Host=\"C\"", L"", L"", L"Host=C;host=b;"},
              // The value stops before `=`, which is then a word boundary with an empty name.
-             {L"x=\"abc=\"def\"", L"||=def;x=abc;|"},
+             Case{L"x=\"abc=\"def\"", L"", L"", L"=def;x=abc;"},
          }) {
-        const diagnose::LineFields f = ParseLine(line);
-        EXPECT_EQ(f.date + L"|" + f.time + L"|" + Pairs(f) + L"|", fields)
-            << testing::PrintToString(std::wstring(line));
+        const diagnose::LineFields f = ParseLine(c.line);
+        EXPECT_EQ(f.date, c.date) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(f.time, c.time) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(Pairs(f), c.pairs) << testing::PrintToString(std::wstring(c.line));
     }
 }
 
