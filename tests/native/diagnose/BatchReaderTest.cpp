@@ -8,22 +8,17 @@ using namespace record_store_test;
 TEST(BatchReader, ALineLongerThanTheLimitIsARecordOfItsOwnAndTheReadGoesOn) {
     const std::string longLine = "01.01.2026 08:00:00   Host=\"Long\" Text=\"" + std::string(3 << 20, 'x');
     for (const std::string& end : {std::string("\"\nHost=\"B\"\n"), std::string()}) {
-        MemorySource source("Host=\"A\"\n" + longLine + end);
-        RecordStore store(1 << 20);
-        store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-        EXPECT_TRUE(store.Read(source, source.bytes.size(), true, kUnknown).ok());
-        ASSERT_EQ(store.RecordCount(), end.empty() ? 2u : 3u);
-        EXPECT_EQ(store.GetHost(1), L"Long") << "its fields from what fits";
-        EXPECT_EQ(store.ClippedLines(), 1u) << "and the operator is told";
-        EXPECT_EQ(store.GetHost(store.RecordCount() - 1), end.empty() ? L"Long" : L"B");
-        EXPECT_EQ(store.End(), source.bytes.size());
-        std::wstring text;
-        EXPECT_EQ(store.ReadLine(source, 1, text), Recheck::Same);
-        EXPECT_EQ(text.size(), 1u << 20) << "read back as far as the limit";
+        Log log("Host=\"A\"\n" + longLine + end, {}, 1 << 20);
+        EXPECT_TRUE(log.result.ok());
+        ASSERT_EQ(log.store.RecordCount(), end.empty() ? 2u : 3u);
+        EXPECT_EQ(log.store.GetHost(1), L"Long") << "its fields from what fits";
+        EXPECT_EQ(log.store.ClippedLines(), 1u) << "and the operator is told";
+        EXPECT_EQ(log.store.GetHost(log.store.RecordCount() - 1), end.empty() ? L"Long" : L"B");
+        EXPECT_EQ(log.store.End(), log.source.bytes.size());
+        EXPECT_EQ(log.Line(1).size(), 1u << 20) << "read back as far as the limit";
     }
 }
 
-namespace {
 // A source whose reads fail from a given offset on.
 struct FailingSource : MemorySource {
     using MemorySource::MemorySource;
@@ -36,7 +31,6 @@ struct FailingSource : MemorySource {
         return MemorySource::Read(offset, buffer, size, got, error);
     }
 };
-} // namespace
 
 TEST(BatchReader, AReadThatFailsPartWayKeepsWholeLinesOnly) {
     // Lines long enough that the read runs in several batches.

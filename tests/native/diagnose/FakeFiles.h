@@ -21,7 +21,7 @@ struct FakeFile {
 class FakeFiles : public diagnose::FileLayer {
 public:
     FakeFile& Make(const std::wstring& path, std::string bytes) {
-        names[path] = std::make_shared<FakeFile>(FakeFile{std::move(bytes), {0, ++m_made}});
+        names[path] = std::make_shared<FakeFile>(FakeFile{std::move(bytes), {0, ++m_made}, 0, {}, 0});
         return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {

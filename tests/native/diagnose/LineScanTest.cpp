@@ -41,9 +41,7 @@ TEST(LineScan, EveryEncodingGivesTheSameRecords) {
           std::tuple{"ANSI", ansi, cp1252}, std::tuple{"double-byte ANSI", doubleByte, multiByte}}) {
         Log log(bytes, eightBit);
         ASSERT_EQ(log.store.RecordCount(), 2u) << name;
-        EXPECT_EQ(log.store.GetHost(0), L"R\x00E4"
-                                        L"chner")
-            << name;
+        EXPECT_EQ(log.store.GetHost(0), L"R\u00E4chner") << name;
         EXPECT_EQ(log.store.GetProcess(0), L"\x20ACx") << name;
         EXPECT_EQ(log.store.RowText(1, 0), L"02.01.2026 09:00:00.5") << name;
         EXPECT_EQ(log.Line(1), L"02.01.2026 09:00:00.5   Host=\"X\"") << name;

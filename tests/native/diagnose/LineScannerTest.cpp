@@ -10,15 +10,13 @@
 
 using diagnose::ParseLine;
 
-namespace {
 // The attributes as "name=value;" in name order.
-std::wstring Pairs(const diagnose::LineFields& fields) {
+static std::wstring Pairs(const diagnose::LineFields& fields) {
     std::wstring text;
     for (const auto& [name, value] : fields.attributes)
         text += name + L"=" + value + L";";
     return text;
 }
-} // namespace
 
 TEST(LineGrammar, HeaderAndAttributesAsThePatternsGiveThem) {
     struct Case {
@@ -56,14 +54,12 @@ TEST(LineGrammar, HeaderAndAttributesAsThePatternsGiveThem) {
 }
 
 TEST(LineGrammar, NumbersAsTheRecordReadsThem) {
-    struct Case {
-        const char* text;
-        int32_t value;
-    };
-    for (const Case& c :
-         {Case{"1", 1}, Case{"  -42x", -42}, Case{"abc", 0}, Case{"0x80004005", 0},
-          Case{"4294967295", 2147483647}, Case{"-99999999999", -2147483647 - 1}, Case{"65537", 65537}})
-        EXPECT_EQ(diagnose::ReadDecimal(c.text, std::strlen(c.text)), c.value) << c.text;
+    const std::pair<const char*, int32_t> numbers[] = {
+        {"1", 1},          {"  -42x", -42},           {"abc", 0},
+        {"0x80004005", 0}, {"4294967295", INT32_MAX}, {"-99999999999", INT32_MIN},
+        {"65537", 65537}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(diagnose::ReadDecimal(text, std::strlen(text)), value) << text;
 }
 
 TEST(LineGrammar, Utf8LineSeparatorEndsTheTimeAndLongLinesScanInLinearTime) {

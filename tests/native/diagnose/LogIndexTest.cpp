@@ -8,9 +8,8 @@ using namespace record_store_test;
 using diagnose::LogIndex;
 using State = LogIndex::FileState;
 
-namespace {
 // `count` lines of about 100 bytes from line `from` on, in seven computers and three classes.
-std::string Lines(int from, int count) {
+static std::string Lines(int from, int count) {
     std::string text;
     for (int i = from; i < from + count; ++i)
         text += "01.01.2026 08:" + std::to_string(10 + i % 50) + ":00   Host=\"PC" + std::to_string(i % 7) +
@@ -20,7 +19,7 @@ std::string Lines(int from, int count) {
 }
 
 // The index answers as a fresh read of the file's bytes now would.
-void ExpectFresh(const LogIndex& index, const std::string& bytes) {
+static void ExpectFresh(const LogIndex& index, const std::string& bytes) {
     Log fresh(bytes);
     ASSERT_EQ(index.RecordCount(), fresh.store.RecordCount());
     for (RecordId id = 0; id < index.RecordCount(); ++id)
@@ -28,7 +27,6 @@ void ExpectFresh(const LogIndex& index, const std::string& bytes) {
                   fresh.store.RowText(id, 0) + fresh.store.GetHost(id))
             << id;
 }
-} // namespace
 
 TEST(LogIndex, ALogCutInPlaceWhileItIsReadIsReadAgainAndALookSeesTheCut) {
     for (bool follow : {false, true}) {

@@ -6,8 +6,7 @@
 std::atomic<long> allocation_watch::failIn{0};
 std::atomic<size_t> allocation_watch::largest{0};
 
-namespace {
-void* Allocate(size_t size, bool nothrow = false) {
+static void* Allocate(size_t size, bool nothrow = false) {
     using namespace allocation_watch;
     for (size_t seen = largest; size > seen && !largest.compare_exchange_weak(seen, size);) {
     }
@@ -16,7 +15,6 @@ void* Allocate(size_t size, bool nothrow = false) {
         throw std::bad_alloc();
     return memory;
 }
-} // namespace
 
 void* operator new(size_t size) {
     return Allocate(size);

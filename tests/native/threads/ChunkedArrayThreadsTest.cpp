@@ -8,8 +8,6 @@
 #include <string>
 #include <thread>
 
-namespace {
-
 TEST(ChunkedArrayThreads, ElementsBelowAHandedCountStayWhileTheOwnerAppends) {
     diagnose::ChunkedArray<uint64_t, 4> numbers; // small blocks: the table is replaced often
     diagnose::ChunkedArray<std::wstring, 2> texts;
@@ -32,5 +30,3 @@ TEST(ChunkedArrayThreads, ElementsBelowAHandedCountStayWhileTheOwnerAppends) {
     reader.join();
     EXPECT_FALSE(wrong);
 }
-
-} // namespace

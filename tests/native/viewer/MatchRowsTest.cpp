@@ -2,8 +2,7 @@
 // for a copy, as the clipboard gets them.
 #include "viewer/matches/MatchRows.h"
 #include "viewer/RecordsText.h"
-
-#include <gtest/gtest.h>
+#include "RecordStoreTestSupport.h"
 
 #include <map>
 
@@ -91,10 +90,9 @@ TEST(RecordsText, LinesAsTheyStandInTheLogInTheOrderGivenEndedByCrLf) {
     for (int i = 0; i < 200; ++i)
         bytes +=
             "01.01.2026 08:00:00   Host=\"PC" + std::to_string(i) + "\" Text=\"Gr\xC3\xBC\xC3\x9F\x65\"\r\n";
-    diagnose::MemorySource source(bytes);
-    diagnose::RecordStore store;
-    store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-    ASSERT_TRUE(store.Read(source, source.bytes.size(), true, L"?").ok());
+    record_store_test::Log log(bytes);
+    ASSERT_TRUE(log.result.ok());
+    auto [source, store] = std::tie(log.source, log.store);
 
     std::wstring text;
     auto take = [&](const std::wstring& line) { return (text += line + L"\r\n").size() < 140; };

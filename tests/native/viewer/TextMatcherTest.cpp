@@ -5,13 +5,9 @@
 
 TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
     const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
-    struct Case {
-        const wchar_t* what;
-        bool matchCase, wholeWord;
-        const wchar_t* line;
-        bool expected;
-    };
-    for (const Case& c : {
+    // What is looked for, whether case and whole words count, the line, whether it matches.
+    using Case = std::tuple<const wchar_t*, bool, bool, const wchar_t*, bool>;
+    for (const auto& [what, matchCase, wholeWord, line, expected] : {
              Case{L"zugriff", false, false, L"Text=\"Zugriff verweigert\"", true},
              Case{L"zugriff", true, false, L"Text=\"Zugriff verweigert\"", false},
              Case{L"Zugriff", true, false, L"Text=\"Zugriff verweigert\"", true},
@@ -24,8 +20,8 @@ TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
              Case{L"", false, false, L"anything", false},
              Case{L"long text", false, false, L"long", false},
          }) {
-        EXPECT_EQ(viewer::TextMatcher(c.what, c.matchCase, c.wholeWord, tables).Matches(c.line), c.expected)
-            << testing::PrintToString(std::wstring(c.what)) << " in "
-            << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(viewer::TextMatcher(what, matchCase, wholeWord, tables).Matches(line), expected)
+            << testing::PrintToString(std::wstring(what)) << " in "
+            << testing::PrintToString(std::wstring(line));
     }
 }

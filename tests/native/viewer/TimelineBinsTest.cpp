@@ -5,39 +5,18 @@
 #include "viewer/timeline/TimelineCounts.h"
 
 #include "diagnose/TimeKey.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "RecordStoreTestSupport.h"
 
 using diagnose::RecordId;
+using record_store_test::Log;
 using viewer::TimelineBins;
 
-namespace {
-
-const std::wstring kUnknown = L"Unbekannt";
-
-std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
+static std::string Line(const std::string& header, int traceClass, const std::string& host = "PC1") {
     return header + "   Host=\"" + host + "\" Traceclass=\"" + std::to_string(traceClass) + "\"\r\n";
 }
 
-// A log in memory and its index, read on the way the viewer follows a file.
-struct Log {
-    explicit Log(const std::string& text) : source(text) {
-        store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-        store.Read(source, source.bytes.size(), false, kUnknown);
-    }
-    RecordId Append(const std::string& text) {
-        source.bytes += text;
-        return store.Read(source, source.bytes.size(), false, kUnknown).firstNew;
-    }
-    diagnose::MemorySource source;
-    diagnose::RecordStore store;
-};
-
 // Each slot as {error, warning, information, unknown, first record}; -1 for no first record.
-std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
+static std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
     std::vector<std::vector<int64_t>> slots;
     for (const viewer::TimeSlot& slot : bins.Slots())
         slots.push_back({slot.counts[0], slot.counts[1], slot.counts[2], slot.counts[3],
@@ -45,38 +24,29 @@ std::vector<std::vector<int64_t>> Slots(const TimelineBins& bins) {
     return slots;
 }
 
-} // namespace
-
 TEST(LogTime, DatesAndTimesReadOnlyInTheLogsFormAndAreWrittenInIt) {
-    struct DateCase {
-        const wchar_t* text;
-        bool reads;
-        int64_t days;
-    };
-    for (const DateCase& c : {DateCase{L"01.01.1970", true, 0}, DateCase{L"31.12.1969", true, -1},
-                              DateCase{L"01.03.2000", true, 11017}, DateCase{L"29.02.2000", true, 11016},
-                              DateCase{L"29.02.2024", true, 19782}, DateCase{L"29.02.2023", false, 0},
-                              DateCase{L"29.02.1900", false, 0}, DateCase{L"31.04.2026", false, 0},
-                              DateCase{L"00.01.2026", false, 0}, DateCase{L"01.13.2026", false, 0},
-                              DateCase{L"01.01.0000", false, 0}, DateCase{L"1.1.2026", false, 0},
-                              DateCase{L"01-01-2026", false, 0}, DateCase{L"", false, 0}}) {
+    // The date's days since 01.01.1970; -99: it does not read (and the days stay 0).
+    const std::pair<const wchar_t*, int64_t> dates[] = {{L"01.01.1970", 0},     {L"31.12.1969", -1},
+                                                        {L"01.03.2000", 11017}, {L"29.02.2000", 11016},
+                                                        {L"29.02.2024", 19782}, {L"29.02.2023", -99},
+                                                        {L"29.02.1900", -99},   {L"31.04.2026", -99},
+                                                        {L"00.01.2026", -99},   {L"01.13.2026", -99},
+                                                        {L"01.01.0000", -99},   {L"1.1.2026", -99},
+                                                        {L"01-01-2026", -99},   {L"", -99}};
+    for (const auto& [text, expected] : dates) {
         int64_t days = 0;
-        EXPECT_EQ(viewer::ReadLogDate(c.text, days), c.reads) << testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(days, c.days) << testing::PrintToString(std::wstring(c.text));
+        const bool reads = viewer::ReadLogDate(text, days);
+        EXPECT_EQ(reads ? days : days - 99, expected) << testing::PrintToString(std::wstring(text));
     }
-    struct TimeCase {
-        const wchar_t* text;
-        int64_t seconds; // -1: does not read
-    };
-    for (const TimeCase& c :
-         {TimeCase{L"08:15:59", 29759}, TimeCase{L"23:59:59", 86399}, TimeCase{L"00:00:00", 0},
-          TimeCase{L"24:00:00", -1}, TimeCase{L"08:60:00", -1}, TimeCase{L"08:00:60", -1},
-          TimeCase{L"8:15:59", -1}, TimeCase{L"08:15:59.1", -1}, TimeCase{L"08:15", -1},
-          TimeCase{L"2:03:27 PM", -1}, TimeCase{L"08.15.59", -1}}) {
-        const std::wstring text = c.text;
+    // The time's seconds since midnight; -1: it does not read.
+    const std::pair<std::wstring, int64_t> clocks[] = {
+        {L"08:15:59", 29759}, {L"23:59:59", 86399}, {L"00:00:00", 0}, {L"24:00:00", -1},
+        {L"08:60:00", -1},    {L"08:00:60", -1},    {L"8:15:59", -1}, {L"08:15:59.1", -1},
+        {L"08:15", -1},       {L"2:03:27 PM", -1},  {L"08.15.59", -1}};
+    for (const auto& [clock, expected] : clocks) {
         int64_t seconds = -1;
-        const bool read = viewer::ReadLogTimeKey(diagnose::PackTime(text.data(), text.size()), seconds);
-        EXPECT_EQ(read ? seconds : -1, c.seconds) << testing::PrintToString(text);
+        const bool read = viewer::ReadLogTimeKey(diagnose::PackTime(clock.data(), clock.size()), seconds);
+        EXPECT_EQ(read ? seconds : -1, expected) << testing::PrintToString(clock);
     }
     int64_t seconds = 0;
     EXPECT_FALSE(viewer::ReadLogTimeKey(diagnose::kInexactTime, seconds));
@@ -91,13 +61,9 @@ TEST(LogTime, DatesAndTimesReadOnlyInTheLogsFormAndAreWrittenInIt) {
 }
 
 TEST(TimelineBins, SlotLengthIsTheFirstGivingAtMost240SlotsFromSecondsToYears) {
-    struct Case {
-        const char* first;
-        const char* last;
-        int64_t slotSeconds;
-        size_t slots;
-    };
-    for (const Case& c : {
+    // The first and last time, the slot length (0: any) and the number of slots (at most, when any).
+    using Case = std::tuple<const char*, const char*, int64_t, size_t>;
+    for (const auto& [first, last, slotSeconds, slots] : {
              Case{"05.12.2026 08:00:07", "05.12.2026 08:00:59", 60, 1},
              Case{"05.12.2026 08:00:00", "05.12.2026 11:59:59", 60, 240},
              Case{"05.12.2026 08:00:00", "05.12.2026 12:00:00", 300, 49},
@@ -109,16 +75,15 @@ TEST(TimelineBins, SlotLengthIsTheFirstGivingAtMost240SlotsFromSecondsToYears) {
              Case{"01.01.2020 00:00:00", "01.01.2030 00:00:00", 3 * 604800, 175}, // beyond 240 weeks
              Case{"01.01.0001 00:00:00", "31.12.9999 23:59:59", 0, 240},
          }) {
-        Log log(Line(c.last, 2) + Line(c.first, 0)); // the later first: slots follow times, not lines
+        SCOPED_TRACE(std::string(first) + " to " + last);
+        Log log(Line(last, 2) + Line(first, 0)); // the later first: slots follow times, not lines
         TimelineBins bins;
         bins.Build(log.store, nullptr);
-        if (c.slotSeconds) {
-            EXPECT_EQ(bins.SlotSeconds(), c.slotSeconds) << c.first << " to " << c.last;
-        }
-        EXPECT_LE(bins.Slots().size(), c.slots) << c.first << " to " << c.last;
-        EXPECT_GE(bins.Slots().size(), c.slotSeconds ? c.slots : 200) << c.first << " to " << c.last;
-        EXPECT_EQ(bins.Slots().front().first, c.slots == 1 ? 0u : 1u);
-        EXPECT_EQ(bins.Slots().back().first, 0u);
+        EXPECT_EQ(slotSeconds ? bins.SlotSeconds() : 0, slotSeconds);
+        EXPECT_LE(bins.Slots().size(), slots);
+        EXPECT_GE(bins.Slots().size(), slotSeconds ? slots : 200);
+        EXPECT_EQ(std::pair(bins.Slots().front().first, bins.Slots().back().first),
+                  std::pair(RecordId(slots == 1 ? 0 : 1), RecordId(0)));
         EXPECT_EQ(bins.Untimed(), 0u);
     }
 }

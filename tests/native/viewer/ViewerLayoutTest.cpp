@@ -10,9 +10,8 @@
 using namespace viewer;
 using Row = std::vector<int>;
 
-namespace {
 // Caption size, the two grouping buttons' positions, tree and list boxes, Cancel's and OK's positions.
-Row Viewer(int cx, int cy, const ViewerButtons& buttons) {
+static Row Viewer(int cx, int cy, const ViewerButtons& buttons) {
     const ViewerLayout l = ComputeViewerLayout(cx, cy, buttons);
     Row row{l.caption.width, l.caption.height, l.groupByComputer.x, l.groupByComputer.y, l.groupByType.x};
     row.insert(row.end(), {l.groupByType.y, l.tree.x, l.tree.y, l.tree.width, l.tree.height, l.list.x});
@@ -22,12 +21,11 @@ Row Viewer(int cx, int cy, const ViewerButtons& buttons) {
 
 // With OK 75 x 23, Previous 80 x 25 and Next 70 x 21 in a client 300 high: OK's, Previous's and
 // Next's positions, the list's box, the width of every column.
-Row Details(int cx, int columns) {
+static Row Details(int cx, int columns) {
     const DetailsLayout l = ComputeDetailsLayout(cx, 300, {{75, 23}, {80, 25}, {70, 21}}, columns);
     return {l.ok.x,   l.ok.y,   l.previous.x, l.previous.y,  l.next.x,     l.next.y,
             l.list.x, l.list.y, l.list.width, l.list.height, l.columnWidth};
 }
-} // namespace
 
 TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
     // Grouping button 102 x 23, Cancel 75 x 26, OK 80 x 24; missing buttons count as 0 x 0.

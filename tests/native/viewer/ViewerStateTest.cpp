@@ -5,41 +5,36 @@
 #include "viewer/find/MatchMarks.h"
 #include "viewer/RecordRows.h"
 #include "viewer/find/SearchOrder.h"
-
-#include <gtest/gtest.h>
+#include "RecordStoreTestSupport.h"
 
 using diagnose::RecordId;
 using diagnose::RecordList;
 using namespace viewer;
 
-namespace {
 constexpr RecordId kNone = NeighbourQuery::kNoRecord;
 
-// Lines of one computer and class, "dd.01.2026 08:00:00" with the given days, each filed at once.
-struct Group {
-    explicit Group(std::initializer_list<int> days) { Add(days); }
-    void Add(std::initializer_list<int> days) {
-        for (int day : days) {
-            const std::string line = (day < 10 ? "0" : "") + std::to_string(day) +
-                                     ".01.2026 08:00:00   Host=\"PC1\" Traceclass=\"0\" Text=\"x\"\n";
-            source.bytes += line;
-        }
-        if (store.RecordCount() == 0)
-            store.BeginDetected(source.bytes.data(), source.bytes.size(), {});
-        store.Read(source, source.bytes.size(), false, L"?");
-    }
+// Lines of one computer and class, "dd.01.2026 08:00:00" with the given days.
+static std::string DayLines(std::initializer_list<int> days) {
+    std::string text;
+    for (int day : days)
+        text += (day < 10 ? "0" : "") + std::to_string(day) +
+                ".01.2026 08:00:00   Host=\"PC1\" Traceclass=\"0\" Text=\"x\"\n";
+    return text;
+}
+
+// A group of those lines, each batch filed at once.
+struct Group : record_store_test::Log {
+    explicit Group(std::initializer_list<int> days) : Log(DayLines(days)) {}
+    void Add(std::initializer_list<int> days) { Append(DayLines(days)); }
     const RecordList& List() const { return *store.GetByHost().at(L"PC1").at(0); }
-    diagnose::MemorySource source;
-    diagnose::RecordStore store;
 };
 
-std::vector<int> Days(const Group& group, const RecordRows& rows) {
+static std::vector<int> Days(const Group& group, const RecordRows& rows) {
     std::vector<int> days;
     for (RecordId id : rows.Ids())
         days.push_back(std::stoi(group.store.GetDate(id).substr(0, 2)));
     return days;
 }
-} // namespace
 
 TEST(RecordRows, NewRecordsJoinSortedRowsInOneStableMergeAndThePlacesFollowTheirRecords) {
     Group group{5, 1, 5, 3};
@@ -82,12 +77,8 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
     };
     const diagnose::RecordRowBlocks shown = blocks({2, 1, 0}), own = blocks({6, 7, 8});
     const auto matches = [](RecordId id) { return id == 1 || id == 4 || id == 7 || id == 8; };
-    struct Case {
-        long shownEntry, headingEntry, selectedRow;
-        bool down;
-        long entry;
-        RecordId record;
-    };
+    // The shown entry, the selected heading, the selected row, the direction; the entry and record found.
+    using Case = std::tuple<long, long, long, bool, long, RecordId>;
     const Case cases[] = {
         {0, -1, -1, true, 0, 1}, // no row selected: the shown rows from the top
         {0, -1, 1, true, 2, 4},  // after the selected row, then the next entry, in file order
@@ -101,13 +92,11 @@ TEST(SearchOrder, FromTheSelectionThroughTheFollowingEntriesAroundToTheSelection
         {-1, -1, -1, true, 0, 1}, // nothing selected: from the first entry
         {-1, -1, -1, false, 3, 8},
     };
-    for (const Case& c : cases) {
-        SearchStart start{c.shownEntry, c.headingEntry, &shown, c.selectedRow};
-        if (c.shownEntry == 3)
-            start.rows = &own;
-        const SearchHit hit = FindNextMatch(entries, start, c.down, matches);
-        EXPECT_EQ(std::make_pair(hit.entry, hit.record), std::make_pair(c.entry, c.record))
-            << c.shownEntry << " " << c.headingEntry << " " << c.selectedRow << " " << c.down;
+    for (const auto& [shownEntry, headingEntry, selectedRow, down, entry, record] : cases) {
+        const SearchStart start{shownEntry, headingEntry, shownEntry == 3 ? &own : &shown, selectedRow};
+        const SearchHit hit = FindNextMatch(entries, start, down, matches);
+        EXPECT_EQ(std::make_pair(hit.entry, hit.record), std::make_pair(entry, record))
+            << shownEntry << " " << headingEntry << " " << selectedRow << " " << down;
     }
     // The selected row is the last one looked at: the only match found again from itself.
     const auto onlyOne = [](RecordId id) { return id == 1; };

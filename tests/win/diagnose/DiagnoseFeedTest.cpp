@@ -7,20 +7,18 @@
 using diagnose_test::ControlHost;
 using diagnose_test::DescribeTree;
 
-namespace {
-void AddLines(CDiagnoseIndex& index, std::initializer_list<const wchar_t*> lines) {
+static void AddLines(CDiagnoseIndex& index, std::initializer_list<const wchar_t*> lines) {
     for (const wchar_t* line : lines)
         index.AddLine(line);
 }
 
 // The headings and widths of a list's columns, "text width|" each.
-std::wstring Columns(const win::ListView& list) {
+static std::wstring Columns(const win::ListView& list) {
     std::wstring out;
     for (int i = 0; i < list.GetColumnCount(); ++i)
         out += list.GetColumnText(i) + L" " + std::to_wstring(list.GetColumnWidth(i)) + L"|";
     return out;
 }
-} // namespace
 
 TEST(FillTree, BothGroupingsWithCountsAndUnknownClassesApartButAlikeNamed) {
     CDiagnoseIndex index;

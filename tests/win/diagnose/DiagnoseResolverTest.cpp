@@ -14,8 +14,6 @@
 using diagnose_test::ControlHost;
 using Rows = std::map<std::wstring, std::wstring>;
 
-namespace {
-
 // Registers the stand-in component for the current user while a test runs.
 class ErrorTextComponent : public ::testing::Test {
 protected:
@@ -25,15 +23,14 @@ protected:
         ::CoFreeUnusedLibraries();
     }
     HRESULT Call(const char* entry) {
-        auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(m_server.get(), entry)));
+        auto call = testing_support::Export<HRESULT(STDAPICALLTYPE*)()>(m_server.get(), entry);
         return m_server && call ? call() : E_NOTIMPL;
     }
     win::UniqueModule m_server{::LoadLibraryW(L"ZtErrorText.dll")};
 };
 
 // The details list of a record: name, shown value.
-Rows ListedAttributes(const wchar_t* line) {
+static Rows ListedAttributes(const wchar_t* line) {
     ControlHost host;
     SetupAttributeColumns(host.list);
     CDiagnoseData record(line);
@@ -43,8 +40,6 @@ Rows ListedAttributes(const wchar_t* line) {
         rows[host.list.GetItemText(row, 0)] = host.list.GetItemText(row, 1);
     return rows;
 }
-
-} // namespace
 
 TEST_F(ErrorTextComponent, AskedInTheRequestedLanguageTheSystemOnlyWhenItDeclines) {
     win::ScopedResourceHandle keep(win::ResourceHandle());

@@ -38,8 +38,7 @@ TEST(RegExOnEngine, FlagsMatchesInTextOrderGroupsReplaceAndFailures) {
     std::vector<CRegExMatch> matches;
     ASSERT_EQ(regex.Execute(matches, attribute, text), 2);
     EXPECT_EQ(matches[0].Value, L"Host=\"PC1");
-    EXPECT_EQ(matches[0].FirstIndex, 0);
-    EXPECT_EQ(matches[0].Length, 9);
+    EXPECT_EQ(std::pair(matches[0].FirstIndex, matches[0].Length), std::pair(0L, 9L));
     EXPECT_EQ(matches[0].SubMatches, (std::vector<std::wstring>{L"Host", L"PC1"}));
     EXPECT_EQ(matches[1].FirstIndex, 11);
     EXPECT_EQ(matches[1].SubMatches[1], L"Svc");
@@ -57,8 +56,7 @@ TEST(RegExOnEngine, FlagsMatchesInTextOrderGroupsReplaceAndFailures) {
     EXPECT_EQ(matches[0].SubMatches, (std::vector<std::wstring>{L"a", L""})) << "one text per group";
     ASSERT_EQ(regex.Execute(matches, L"a+", L"xaa"), 1);
     EXPECT_TRUE(matches[0].SubMatches.empty());
-    EXPECT_EQ(matches[0].FirstIndex, 1);
-    EXPECT_EQ(matches[0].Length, 2);
+    EXPECT_EQ(std::pair(matches[0].FirstIndex, matches[0].Length), std::pair(1L, 2L));
     try {
         regex.Execute(matches, L"(unclosed", L"text");
         ADD_FAILURE() << "no exception";

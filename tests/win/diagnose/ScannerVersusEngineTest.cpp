@@ -11,11 +11,9 @@
 
 using diagnose::LineFields;
 
-namespace {
-
 // The record's parse as written with the engine: the first header match, then every attribute
 // match over the rest of the line. Neither pattern matches empty text.
-LineFields ParseWithEngine(CRegEx& regex, const std::wstring& line) {
+static LineFields ParseWithEngine(CRegEx& regex, const std::wstring& line) {
     LineFields fields;
     std::vector<CRegExMatch> matches;
     size_t end = 0;
@@ -32,7 +30,7 @@ LineFields ParseWithEngine(CRegEx& regex, const std::wstring& line) {
 }
 
 // The units every rule of the grammar turns on, separated by '|'.
-std::vector<std::wstring> Pieces() {
+static std::vector<std::wstring> Pieces() {
     const std::wstring units = L"0|7|.|/| |  |   |    |\t|\r|\n|\v|\f|\"|=|=\"|\"\"|a|Z|_|x9|Host|Process|"
                                L"Traceclass|:|-|\\|,|'|\x00E4|\x00DF|\x00C4|\x20AC|\x4E2D|\x00B5|\x0131|"
                                L"\x017F|\x212A|\xFFFD|05.12.2026 |12:32:28   |Host=\"|\" |Traceclass=\"2\" |"
@@ -44,8 +42,6 @@ std::vector<std::wstring> Pieces() {
     }
     return pieces;
 }
-
-} // namespace
 
 TEST(ScannerVersusEngine, HundredThousandLinesAgreeFieldByField) {
     CRegEx regex;

@@ -16,20 +16,18 @@
 
 using namespace testing_support;
 
-namespace {
-
-BOOL CALLBACK Collect(HWND window, LPARAM found) {
+static BOOL CALLBACK Collect(HWND window, LPARAM found) {
     reinterpret_cast<std::set<HWND>*>(found)->insert(window);
     return TRUE;
 }
 
-std::set<HWND> ThreadWindows() {
+static std::set<HWND> ThreadWindows() {
     std::set<HWND> windows;
     ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
-size_t ProcessThreads() {
+static size_t ProcessThreads() {
     size_t count = 0;
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
@@ -41,7 +39,7 @@ size_t ProcessThreads() {
 }
 
 // A visible top-level window of this thread owned by `owner` whose title starts with `title`.
-HWND OwnedWindow(HWND owner, const std::wstring& title) {
+static HWND OwnedWindow(HWND owner, const std::wstring& title) {
     for (HWND window : ThreadWindows())
         if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window) &&
             WindowText(window).rfind(title, 0) == 0)
@@ -49,35 +47,27 @@ HWND OwnedWindow(HWND owner, const std::wstring& title) {
     return nullptr;
 }
 
-void PostOk(const std::wstring& title) {
+static void PostOk(const std::wstring& title) {
     ::PostMessageW(OwnedWindow(nullptr, title) ? OwnedWindow(nullptr, title) : FindThreadDialog(), WM_COMMAND,
                    IDOK, 0);
 }
 
-void Mouse(DWORD flags) {
+static void Mouse(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     ::SendInput(1, &input, sizeof input);
 }
 
-void FindNext(HWND viewer, std::wstring what) {
-    FINDREPLACEW request{};
-    request.lStructSize = sizeof request;
-    request.lpstrFindWhat = what.data();
-    request.Flags = FR_FINDNEXT | FR_DOWN;
-    ::SendMessageW(viewer, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
-}
-
-HWND Command(HWND viewer, WORD id, const wchar_t* window) {
+static HWND Command(HWND viewer, WORD id, const wchar_t* window) {
     ::SendMessageW(viewer, WM_COMMAND, id, 0);
     if (id == ID_VIEWER_ALL_MATCHES) // no text yet: the Find dialog opens, and its Find Next fills
-        FindNext(viewer, L"Alpha");
+        SendFindNext(viewer, L"Alpha");
     PumpMessages(50);
     return OwnedWindow(viewer, window);
 }
 
-HWND WithEntrySelected(HWND viewer) {
+static HWND WithEntrySelected(HWND viewer) {
     HWND tree = ::GetDlgItem(viewer, IDC_DIAGNOSE_TREE);
     TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     return viewer;
@@ -85,7 +75,7 @@ HWND WithEntrySelected(HWND viewer) {
 
 // A keyboard move or size: the first arrow starts it, Enter ends it. The keys are the thread's,
 // as the loop takes them, not a window's of the viewer, whose dialog keys would take an arrow.
-void KeyboardLoop(HWND window, WPARAM command) {
+static void KeyboardLoop(HWND window, WPARAM command) {
     PostKey(nullptr, VK_LEFT);
     ::SendMessageW(window, WM_SYSCOMMAND, command, 0);
 }
@@ -97,31 +87,31 @@ struct Loop {
     std::function<void()> end;                // ends it from inside, after the host's close
 };
 
-void PrintTo(const Loop& loop, std::ostream* out) {
+static void PrintTo(const Loop& loop, std::ostream* out) {
     *out << loop.name;
 }
 
 const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
+const auto kEndMenu = [] { ::EndMenu(); };
 const auto kViewer = [](HWND viewer) { return viewer; };
+const auto kMatches = [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); };
+const auto kTimeline = [](HWND v) {
+    return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf");
+};
+// The context menu of `window` for its child `list`, as the keyboard opens it.
+const auto ContextMenu = [](HWND window, int list) {
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(window, list)), -1);
+};
 
 const Loop kLoops[] = {
     {"keyboard move of the viewer", kViewer, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
-    {"keyboard move of the match window",
-     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
-     [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
-    {"keyboard size of the timeline",
-     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
-     [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
-    {"system menu of the timeline",
-     [](HWND v) { return Command(v, ID_VIEWER_TIMELINE, L"Vistral Diagnose - Zeitverlauf"); },
-     [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, [] { ::EndMenu(); }},
-    {"context menu of the viewer", kViewer,
-     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_DIAGNOSE_LIST), -1); },
-     [] { ::EndMenu(); }},
-    {"context menu of the match window",
-     [](HWND v) { return Command(v, ID_VIEWER_ALL_MATCHES, L"Vistral Diagnose - Treffer"); },
-     [](HWND w) { ::SendMessageW(w, WM_CONTEXTMENU, (WPARAM)::GetDlgItem(w, IDC_MATCHES_LIST), -1); },
-     [] { ::EndMenu(); }},
+    {"keyboard move of the match window", kMatches, [](HWND w) { KeyboardLoop(w, SC_MOVE); }, kEnter},
+    {"keyboard size of the timeline", kTimeline, [](HWND w) { KeyboardLoop(w, SC_SIZE); }, kEnter},
+    {"system menu of the timeline", kTimeline,
+     [](HWND w) { ::SendMessageW(w, WM_SYSCOMMAND, SC_KEYMENU, ' '); }, kEndMenu},
+    {"context menu of the viewer", kViewer, [](HWND w) { ContextMenu(w, IDC_DIAGNOSE_LIST); }, kEndMenu},
+    {"context menu of the match window", kMatches, [](HWND w) { ContextMenu(w, IDC_MATCHES_LIST); },
+     kEndMenu},
     {"scroll-bar drag in the viewer's list", WithEntrySelected,
      [](HWND w) {
          SCROLLBARINFO bar{};
@@ -134,7 +124,7 @@ const Loop kLoops[] = {
          PumpMessages(900); // the drag's loop runs inside
      },
      [] { Mouse(MOUSEEVENTF_LEFTUP); }},
-    {"message box of the viewer", kViewer, [](HWND w) { FindNext(w, L"nirgends"); },
+    {"message box of the viewer", kViewer, [](HWND w) { SendFindNext(w, L"nirgends"); },
      [] { PostOk(L"Vistral Diagnose"); }},
     {"save dialog of the viewer",
      [](HWND v) { // shown once before: the threads the platform's shell starts for it stay
@@ -155,8 +145,6 @@ const Loop kLoops[] = {
 
 class CloseInLoop : public ::testing::TestWithParam<Loop> {};
 
-} // namespace
-
 TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     TempDirectory dir;
     const std::wstring log = dir.Path() + L"Events.log";
@@ -171,11 +159,10 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     const std::wstring path = BinDirectory() + L"ZtServiceMsg.dll";
     HMODULE module = ::LoadLibraryW(path.c_str());
     ASSERT_NE(module, nullptr);
-    auto create = reinterpret_cast<PFN_CreateDiagnoseDlg>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "CreateDiagnoseDlg")));
-    auto destroy = reinterpret_cast<PFN_DestroyOpenDlg>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "DestroyOpenDlg")));
-    ASSERT_EQ(create(0x0407, std::string(log.begin(), log.end()).c_str()), 0);
+    auto destroy = Export<PFN_DestroyOpenDlg>(module, "DestroyOpenDlg");
+    ASSERT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(
+                  0x0407, std::string(log.begin(), log.end()).c_str()),
+              0);
     PumpMessages(50);
     HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
     ASSERT_NE(viewer, nullptr);

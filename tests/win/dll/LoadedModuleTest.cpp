@@ -10,12 +10,6 @@
 
 using namespace testing_support;
 
-namespace {
-template <typename Fn> Fn Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-} // namespace
-
 TEST(LoadedModule, EachLoadSetsUpSuiteSecurityAtItsFirstCallAndLeavesNothingMappedAtUnload) {
     // The host's copy of the suite's library, loaded for the rest of the process.
     auto calls = Export<LONG(__cdecl*)()>(::LoadLibraryW((BinDirectory() + L"Vistral50.dll").c_str()),

@@ -79,17 +79,16 @@ TEST(LanguageSelection, ALibraryOfAnotherReleaseGivesWhatItHasAndTheModulesGerma
               std::tuple(L"ENU fixture", L"&Suchen...\tStrg+F", L"", win::ThisModule()));
 }
 
-namespace {
-
 // What reached MessageBoxW: the platform's box gives nothing of its style back, so this
 // program's import of MessageBoxW points at this recorder while a test runs. No box shows.
 struct SeenBox {
     HWND owner = nullptr;
     std::wstring text, caption;
     UINT style = 0;
-} g_box;
+};
+static SeenBox g_box;
 
-int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+static int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     g_box = {owner, text, caption, style};
     return IDOK;
 }
@@ -119,8 +118,6 @@ protected:
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "MessageBoxW"));
     void** m_slot = nullptr;
 };
-
-} // namespace
 
 TEST_F(Exports, MessageBoxShowsTheLanguagesRowsWithTheCallersStyleBroughtToTheFront) {
     // The language, text row, caption row and style asked for; the text, caption and style shown.

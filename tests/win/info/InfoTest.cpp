@@ -17,8 +17,6 @@
 
 using namespace testing_support;
 
-namespace {
-
 using Inspection = std::function<void(HWND, CVistralInfoDlg*)>;
 
 const auto OpenInfoDialog = [] { return static_cast<CVistralInfoDlg*>(TheModule().infoDialogSlot); };
@@ -26,7 +24,7 @@ const auto OpenInfoDialog = [] { return static_cast<CVistralInfoDlg*>(TheModule(
 // Runs `run`, which blocks in the information dialog's modal loop; `inspect` runs once the
 // dialog should be up, with the window and object in the slot (null when there is none).
 // Answers false when the run had to be ended by force.
-template <typename Run> bool RunWithInspection(Run run, Inspection inspect) {
+template <typename Run> static bool RunWithInspection(Run run, Inspection inspect) {
     auto running = std::make_shared<bool>(true);
     AfterDelay(150, [running, inspect] {
         if (!*running)
@@ -45,8 +43,8 @@ template <typename Run> bool RunWithInspection(Run run, Inspection inspect) {
 }
 
 // CreateInfoDlg as a host calls it (caption row 5000, text row 5001 unless given), inspected.
-bool RunInfo(Inspection inspect, const char* tag = "abc", const char* details = nullptr, LCID lcid = 0x0407,
-             UINT captionId = 5000, UINT textId = 5001) {
+static bool RunInfo(Inspection inspect, const char* tag = "abc", const char* details = nullptr,
+                    LCID lcid = 0x0407, UINT captionId = 5000, UINT textId = 5001) {
     return RunWithInspection([&] { CreateInfoDlg(0, captionId, textId, lcid, 0, tag, details); }, inspect);
 }
 
@@ -62,7 +60,7 @@ const Test IsWhite = [](uint32_t p) { return Red(p) > 240 && Green(p) > 240 && B
 const Test IsDark = [](uint32_t p) { return Red(p) < 100 && Green(p) < 100 && Blue(p) < 100; };
 const Test IsYellow = [](uint32_t p) { return Red(p) > 200 && Green(p) > 150 && Blue(p) < 80; };
 
-int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test) {
+static int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test) {
     int count = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
@@ -70,7 +68,7 @@ int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test) {
     return count;
 }
 
-Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId) {
+static Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId) {
     Pixels pixels;
     RunInfo(
         [&](HWND dialog, CVistralInfoDlg*) {
@@ -82,8 +80,6 @@ Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT te
         tag, details, 0x0407, captionId, textId);
     return pixels;
 }
-
-} // namespace
 
 TEST(InfoDialog, TopmostWindowWithTheTagInTheCaptionAndTheDetailsUnderTheMessage) {
     struct Case {

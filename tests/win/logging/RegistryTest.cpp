@@ -10,8 +10,6 @@
 using namespace logging_test;
 using Zt::ZtRegistry;
 
-namespace {
-
 const std::wstring kTestPath = L"Software\\ZtLoggingTests Registry";
 
 // The test key holds three values and the sub-keys Tree\A\A1 (with a value) and Tree\B.
@@ -29,8 +27,6 @@ protected:
     TestRegistryKey m_values{HKEY_CURRENT_USER, kTestPath};
     ZtRegistry m_key{HKEY_CURRENT_USER, kTestPath.c_str()};
 };
-
-} // namespace
 
 TEST_F(Registry, FailuresEndWithTheirCodesAndLeaveOutputsAndKeysAlone) {
     ZtRegistry closed;

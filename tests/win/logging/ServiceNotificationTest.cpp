@@ -17,8 +17,6 @@
 using namespace logging_test;
 using namespace testing_support;
 
-namespace {
-
 // The user's short date and time formats are pinned while a test runs, so that an entry's prefix
 // can be matched exactly, and put back afterwards.
 class ServiceNotification : public InstalledSuite {
@@ -45,8 +43,6 @@ protected:
     TestRegistryKey m_controller{HKEY_LOCAL_MACHINE, kServiceControllerKey};
     wchar_t m_date[80] = {}, m_time[80] = {};
 };
-
-} // namespace
 
 TEST_F(ServiceNotification, ModeOneWritesAnErrorEntryAndShowsNoWindow) {
     m_controller.SetNumber(L"Mode", 1);

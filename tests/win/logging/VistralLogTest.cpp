@@ -8,10 +8,8 @@
 
 using namespace logging_test;
 
-namespace {
 using VistralLog = InstalledSuite;
 constexpr wchar_t kSource[] = L"Ostrana Vistral Service";
-} // namespace
 
 TEST_F(VistralLog, EachLevelWritesItsWordsDumpAndEvent) {
     const std::uint8_t block[] = {0x00, 0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xFF, 'A', 'B',

@@ -10,12 +10,11 @@
 #include <string>
 #include <thread>
 
-namespace {
 constexpr DWORD kHungAfterMs = 15000;
-std::string g_test;
-std::atomic<DWORD> g_started{0}; // 0: no test runs
+static std::string g_test;
+static std::atomic<DWORD> g_started{0}; // 0: no test runs
 
-BOOL CALLBACK AddTitle(HWND window, LPARAM titles) {
+static BOOL CALLBACK AddTitle(HWND window, LPARAM titles) {
     char title[128] = {};
     if (::IsWindowVisible(window) && ::GetWindowTextA(window, title, sizeof title))
         *reinterpret_cast<std::string*>(titles) += std::string(" \"") + title + "\"";
@@ -30,7 +29,7 @@ struct Watchdog : ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo&) override { g_started = 0; }
 };
 
-void Watch(DWORD thread) {
+static void Watch(DWORD thread) {
     for (;; ::Sleep(250))
         if (const DWORD started = g_started; started && ::GetTickCount() - started > kHungAfterMs) {
             std::string titles;
@@ -41,7 +40,6 @@ void Watch(DWORD thread) {
             ::TerminateProcess(::GetCurrentProcess(), 1);
         }
 }
-} // namespace
 
 int wmain(int argc, wchar_t** argv) {
     ::OleInitialize(nullptr);

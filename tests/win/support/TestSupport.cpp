@@ -31,13 +31,12 @@ bool CopyFixture(const std::wstring& name, const std::wstring& directory, const 
     return ::CopyFileW((BinDirectory() + L"fixtures\\" + name).c_str(), target.c_str(), FALSE) != FALSE;
 }
 
-namespace {
-std::map<UINT_PTR, std::function<void()>>& PendingActions() {
+static std::map<UINT_PTR, std::function<void()>>& PendingActions() {
     static std::map<UINT_PTR, std::function<void()>> actions;
     return actions;
 }
 
-void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+static void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     auto found = PendingActions().find(id);
     if (found == PendingActions().end())
@@ -46,8 +45,6 @@ void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     PendingActions().erase(found);
     action();
 }
-
-} // namespace
 
 void AfterDelay(UINT delayMs, std::function<void()> action) {
     PendingActions()[::SetTimer(nullptr, 0, delayMs, RunPendingAction)] = std::move(action);
@@ -110,7 +107,9 @@ Pixels CaptureClient(HWND window) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, pixels.width, pixels.height, windowDc, 0, 0, SRCCOPY);
     ::SelectObject(memory, old);
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32}}; // top-down
+    // The negative height asks for the rows top-down.
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+                    {}};
     ::GetDIBits(memory, bitmap, 0, pixels.height, pixels.data.data(), &info, DIB_RGB_COLORS);
     for (auto& pixel : pixels.data)
         pixel &= 0x00FFFFFF;
@@ -124,6 +123,14 @@ void PostKey(HWND target, UINT virtualKey) {
     const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
     ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+void SendFindNext(HWND window, std::wstring what, DWORD flags) {
+    FINDREPLACEW request{};
+    request.lStructSize = sizeof request;
+    request.lpstrFindWhat = what.data();
+    request.Flags = FR_FINDNEXT | flags;
+    ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
 }
 
 std::wstring WindowText(HWND window) {

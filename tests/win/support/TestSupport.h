@@ -12,6 +12,11 @@ namespace testing_support {
 // The directory of the test program (bin/), ending in a backslash.
 std::wstring BinDirectory();
 
+// The export `name` of `module` as a function of type Fn (null when there is none).
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 // A fresh directory under the temporary path, removed with its files at scope end.
 class TempDirectory {
 public:
@@ -73,6 +78,9 @@ inline int Blue(uint32_t pixel) {
 // Presses and releases a key as the keyboard would, through this thread's message queue, so
 // that it passes whatever message loop is running (a modal dialog's filter included).
 void PostKey(HWND target, UINT virtualKey);
+
+// The Find dialog's "Find next" for `what`, as the window that opened the dialog gets it.
+void SendFindNext(HWND window, std::wstring what, DWORD flags = FR_DOWN);
 
 // The text of a window's child with the given identifier (for message boxes: 0xFFFF is the text).
 std::wstring ChildText(HWND window, int id);

@@ -4,10 +4,7 @@
 
 #include <map>
 
-using namespace testing_support;
 using namespace viewer_tests;
-
-namespace {
 
 const std::vector<std::string> kFourRecords = {
     R"(05.12.2026 08:00:03   Host="PC1" Process="Delta" Traceclass="0" Mode="1" Text="vierte")",
@@ -16,7 +13,7 @@ const std::vector<std::string> kFourRecords = {
     R"(05.12.2026 08:00:02   Host="PC1" Process="Gamma" Traceclass="0" Text="dritte")",
 };
 
-std::map<std::wstring, std::wstring> Attributes(HWND details) {
+static std::map<std::wstring, std::wstring> Attributes(HWND details) {
     HWND list = ::GetDlgItem(details, IDC_DETAILS_LIST);
     std::map<std::wstring, std::wstring> attributes;
     for (int row = 0; row < ListView_GetItemCount(list); ++row)
@@ -25,36 +22,34 @@ std::map<std::wstring, std::wstring> Attributes(HWND details) {
 }
 
 // Which of "Vorherige" and "Nächste" can be pressed, and the record's text.
-std::tuple<bool, bool, std::wstring> State(HWND details) {
+using Step = std::tuple<bool, bool, std::wstring>;
+static Step State(HWND details) {
     return {::IsWindowEnabled(::GetDlgItem(details, IDC_DETAILS_PREVIOUS)) != FALSE,
             ::IsWindowEnabled(::GetDlgItem(details, IDC_DETAILS_NEXT)) != FALSE,
             Attributes(details)[L"Text"]};
 }
 
-void Click(HWND details, int id) {
-    ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0);
-}
+const auto Click = [](HWND details, int id) { ::SendMessageW(::GetDlgItem(details, id), BM_CLICK, 0, 0); };
 
-class Details : public Viewer {
+class Details : public ViewerOn<kFourRecords> {
 protected:
     void SetUp() override {
-        Open(WriteLog(kFourRecords));
-        ASSERT_NE(viewer, nullptr);
+        ViewerOn::SetUp();
         SelectTreeItem(L"PC1 (4)");
     }
 };
 
-using Step = std::tuple<bool, bool, std::wstring>;
-
-} // namespace
-
-TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
+TEST_F(Details, ShowTheResolvedAttributesStepThroughTheRowsInTheirOrderAndShareTheWidthAfterAResize) {
     WithDetails([&] { DoubleClickRow(1); },
                 [&](HWND details) {
                     const auto attributes = Attributes(details);
                     EXPECT_EQ(attributes.at(L"Process"), L"Beta");
                     EXPECT_EQ(attributes.count(L"Mode"), 0u);
                     EXPECT_FALSE(::IsWindowEnabled(window)) << "the viewer waits while the details run";
+                    ASSERT_EQ(SetClientSize(details, 420, 300).first, 420);
+                    HWND rows = ::GetDlgItem(details, IDC_DETAILS_LIST);
+                    EXPECT_EQ(ListView_GetColumnWidth(rows, 0), 198) << "(420 - 20) / 2 - 2";
+                    EXPECT_EQ(ListView_GetColumnWidth(rows, 1), 198);
                 });
     EXPECT_TRUE(::IsWindowEnabled(window));
     WithDetails([&] { DoubleClickRow(0); },
@@ -67,10 +62,7 @@ TEST_F(Details, ShowTheResolvedAttributesAndStepThroughTheRowsInTheirOrder) {
                     EXPECT_EQ(State(details), Step(true, false, L"dritte")) << "the last row";
                 });
     // Sorted ascending by date, stepping follows the list's order, not the file's.
-    NMLISTVIEW click{};
-    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
-    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
-    PumpMessages(20);
+    ClickListHeader(0);
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) {
                     Click(details, IDC_DETAILS_NEXT);
@@ -101,8 +93,7 @@ TEST_F(Details, TreeDoubleClickOpensTheFirstRowAHeadingNothingAndTheOnlyRowSteps
     EXPECT_FALSE(opened);
 
     DestroyOpenDlg();
-    Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log"));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Open(WriteLog({R"(01.01.2026 00:00:00   Host="ONLY" Text="x")"}, L"one.log")));
     SelectTreeItem(L"ONLY (1)");
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND details) { EXPECT_EQ(State(details), Step(false, false, L"x")); });
@@ -154,21 +145,4 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
     const std::wstring expected = std::wstring(L"Host\tPC1\r\nProcess\tAlpha\r\n") + L'\0';
     EXPECT_EQ(copied.substr(0, expected.size()), expected);
     EXPECT_EQ(afterEmptyCopy, copied) << "Ctrl+C with nothing selected leaves the clipboard alone";
-}
-
-TEST_F(Details, ColumnsShareTheWidthAfterAResize) {
-    WithDetails([&] { DoubleClickRow(0); },
-                [&](HWND details) {
-                    RECT frame{0, 0, 420, 300};
-                    ::AdjustWindowRectEx(&frame, ::GetWindowLongW(details, GWL_STYLE), FALSE,
-                                         ::GetWindowLongW(details, GWL_EXSTYLE));
-                    ::SetWindowPos(details, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                                   SWP_NOMOVE | SWP_NOZORDER);
-                    RECT client{};
-                    ::GetClientRect(details, &client);
-                    ASSERT_EQ(client.right, 420);
-                    HWND attributes = ::GetDlgItem(details, IDC_DETAILS_LIST);
-                    EXPECT_EQ(ListView_GetColumnWidth(attributes, 0), 198) << "(420 - 20) / 2 - 2";
-                    EXPECT_EQ(ListView_GetColumnWidth(attributes, 1), 198);
-                });
 }

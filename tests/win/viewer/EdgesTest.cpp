@@ -6,16 +6,12 @@
 #include "logging/LogFileIo.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
-std::wstring g_cutPath; // the log the writer cuts from inside the viewer's read
-} // namespace
+static std::wstring g_cutPath; // the log the writer cuts from inside the viewer's read
 
 // The writer cuts the log at its size limit once the viewer has read its first batch: the
 // newest bytes are copied to the start in pieces, then the end of the file is set.
@@ -25,7 +21,7 @@ TEST_F(Viewer, ALogCutInPlaceByTheSuitesWriterWhileItIsReadShowsTheLinesOfTheCut
         lines.push_back("05.12.2026 08:00:00   Host=\"PC" + std::to_string(i % 5) +
                         "\" Traceclass=\"0\" Text=\"line " + std::to_string(i) +
                         ", padded to about a hundred bytes\"");
-    g_cutPath = WriteLog(lines);
+    path = g_cutPath = WriteLog(lines);
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) != "scanned" || g_cutPath.empty())
             return;
@@ -33,11 +29,11 @@ TEST_F(Viewer, ALogCutInPlaceByTheSuitesWriterWhileItIsReadShowsTheLinesOfTheCut
         Zt::CutToSizeLimit(writer.get(), g_cutPath, 1000000, 1500000);
         g_cutPath.clear();
     });
-    Open(dir.Path() + L"Events.log");
+    const bool opened = Open(path);
     diagnose::RecordStore::SetFaultHook(nullptr);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(opened);
     EXPECT_TRUE(g_cutPath.empty()) << "the writer cut the log during the read";
-    std::ifstream file((dir.Path() + L"Events.log").c_str(), std::ios::binary);
+    std::ifstream file(path.c_str(), std::ios::binary);
     const auto lineEnds = std::count(std::istreambuf_iterator<char>(file), {}, '\n');
     EXPECT_EQ(viewer->Index().RecordCount(), static_cast<size_t>(lineEnds));
 }
@@ -45,10 +41,8 @@ TEST_F(Viewer, ALogCutInPlaceByTheSuitesWriterWhileItIsReadShowsTheLinesOfTheCut
 // An exception out of the read after the index was emptied leaves the tree on the index as it
 // is, not on the lists it had.
 TEST_F(Viewer, AReloadThatThrowsLeavesNoTreeItemOnAFreedList) {
-    const std::wstring path = WriteLog({R"(05.12.2026 08:00:00   Host="PC1" Traceclass="0")",
-                                        R"(05.12.2026 08:00:01   Host="PC2" Traceclass="2")"});
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog({R"(05.12.2026 08:00:00   Host="PC1" Traceclass="0")",
+                         R"(05.12.2026 08:00:01   Host="PC2" Traceclass="2")"}));
     WriteLog({R"(05.12.2026 09:00:00   Host="PC3" Traceclass="0")"});
     diagnose::RecordStore::SetFaultHook([](const char*) { throw std::runtime_error("no"); });
     Command(ID_VIEWER_REFRESH);
@@ -65,21 +59,18 @@ TEST_F(Viewer, AReloadThatThrowsLeavesNoTreeItemOnAFreedList) {
 }
 
 TEST_F(Viewer, FindWrapsRoundInsideTheShownGroupFoldsCaseAndSeesALastLineFiledAgain) {
-    const std::wstring path =
-        WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
-                  R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0")",
-                  R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="0")"});
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << R"(05.12.2026 08:00:04   Host="PC2" Text="halb)";
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
+                     R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0")",
+                     R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="0")"});
+    Append(R"(05.12.2026 08:00:04   Host="PC2" Text="halb)");
+    ASSERT_TRUE(Open(path));
     SelectTreeItem(L"PC1 (2)");
-    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); // Gamma
+    SelectRow(list, 1); // Gamma
     EXPECT_EQ(Find(L"ALPHA"), L"") << "found in the shown group, before the selection, in any case";
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
+    EXPECT_EQ(Where(), Place(L"PC1 (2)", L"Alpha"));
     EXPECT_EQ(Find(L"halbfertig"), L"\"halbfertig\" wurde nicht gefunden.");
 
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app) << "fertig\"\r\n";
+    Append("fertig\"\r\n");
     ASSERT_TRUE(PumpUntil([&] { return !viewer->Reading() && !viewer->Index().HasTail(); }, 3000))
         << "following files it again";
     EXPECT_EQ(Find(L"halbfertig"), L"") << "the search looks at the line filed again";

@@ -35,7 +35,7 @@ std::pair<HWND, HWND> OwnedWindows(HWND viewer) {
             FindThreadWindow(L"Vistral Diagnose - Zeitverlauf")};
 }
 
-std::tuple<LONG, LONG, LONG, LONG> Place(HWND window) {
+std::tuple<LONG, LONG, LONG, LONG> WindowBox(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
     return {rect.left, rect.top, rect.right, rect.bottom};
@@ -221,8 +221,8 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), 150);
     EXPECT_EQ(viewer->Find().Text(), L"Ventil");
     std::tie(matches, timeline) = OwnedWindows(window);
-    EXPECT_EQ(Place(matches), std::make_tuple(300L, 640L, 800L, 900L));
-    EXPECT_EQ(Place(timeline), std::make_tuple(800L, 100L, 1200L, 400L));
+    EXPECT_EQ(WindowBox(matches), std::make_tuple(300L, 640L, 800L, 900L));
+    EXPECT_EQ(WindowBox(timeline), std::make_tuple(800L, 100L, 1200L, 400L));
     DestroyOpenDlg();
     HKEY parent = nullptr;
     DWORD values = 1;

@@ -2,49 +2,24 @@
 // the viewer in both groupings, sorting, copying, following the log, closing and opening again.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
-
-const std::vector<std::string> kLog = {
-    R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0" Text="Zugriff verweigert")",
-    R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0" Text="alles gut")",
-    R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="2" Text="zugriffsfehler")",
-    R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
-};
-
-class Matches : public Viewer {
-protected:
-    void SetUp() override {
-        path = WriteLog(kLog);
-        Open(path);
-        ASSERT_NE(viewer, nullptr);
-    }
-    std::wstring path;
-};
-
-} // namespace
+using Matches = ViewerOn<kAccessLog>;
 
 TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollowed) {
     // Without a search text, Ctrl+Shift+F asks for one first; the Find dialog's Find Next fills.
     CtrlKey(tree, 'F', true);
     HWND find = OwnedDialog(window, 0);
     ASSERT_NE(find, nullptr) << "the Find dialog";
-    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"zugriff");
-    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
-    PumpMessages(50);
+    FindInDialog(find, L"zugriff");
     ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (3)");
-    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Alpha", L"Gamma", L"Delta"})) << "file order";
-    EXPECT_EQ(ListText(rows, 2, 0), L"05.12.2026 08:00:04");
-    EXPECT_EQ(ListText(rows, 2, 1), L"PC2");
-    EXPECT_EQ(ListText(rows, 2, 2), L"Fehler");
+    EXPECT_EQ(Column(rows, 3), (Texts{L"Alpha", L"Gamma", L"Delta"})) << "file order";
+    EXPECT_EQ(ListText(rows, 2, 0) + L"|" + ListText(rows, 2, 1) + L"|" + ListText(rows, 2, 2),
+              L"05.12.2026 08:00:04|PC2|Fehler");
     EXPECT_EQ(ListText(rows, 2, 4),
               L"Host=\"PC2\" Process=\"Delta\" Traceclass=\"2\" Text=\"ZUGRIFF verweigert\"");
 
@@ -52,20 +27,20 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     RECT cell{};
     ListView_GetItemRect(rows, 2, &cell, LVIR_LABEL);
     ClickAt(rows, {cell.left + 5, (cell.top + cell.bottom) / 2}, true);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC2 (1)"), std::wstring(L"Delta")));
+    EXPECT_EQ(Where(), Place(L"PC2 (1)", L"Delta"));
     Command(IDC_GROUP_BY_COMPUTER);
     ListView_SetItemState(rows, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(rows, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(rows, 0);
     PostKey(rows, VK_RETURN);
     PumpMessages(50);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"Information (1)"), std::wstring(L"Alpha")));
+    EXPECT_EQ(Where(), Place(L"Information (2)", L"Alpha"));
     EXPECT_EQ(OwnedDialog(window, IDC_MATCHES_LIST), matches) << "it stays open";
 
     // Sorted by process: ascending, then descending; Ctrl+A, Ctrl+C copy the lines in that order.
     ClickHeader(matches, 3);
-    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Alpha", L"Delta", L"Gamma"}));
+    EXPECT_EQ(Column(rows, 3), (Texts{L"Alpha", L"Delta", L"Gamma"}));
     ClickHeader(matches, 3);
-    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Gamma", L"Delta", L"Alpha"}));
+    EXPECT_EQ(Column(rows, 3), (Texts{L"Gamma", L"Delta", L"Alpha"}));
     CtrlKey(rows, 'A');
     ::SendMessageW(rows, WM_CHAR, L'q', 1); // no row starts with it: the selection stays
     CtrlKey(rows, 'C');
@@ -83,20 +58,18 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
                                    std::wstring(1, L'\0'));
 
     // The host's own windows keep their keys.
-    HWND edit = ::CreateWindowExW(0, L"EDIT", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND edit = HostEdit(L"host");
     CtrlKey(edit, 'C');
     ::DestroyWindow(edit);
     EXPECT_EQ(ClipboardText().find(L"Gamma"), std::wstring::npos);
 
     // Appended matching lines join in sort order, the others do not; the title counts them.
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << "05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
-           "05.12.2026 08:00:06   Host=\"PC3\" Process=\"Zeta\" Traceclass=\"1\" Text=\"nichts\"\r\n";
+    Append("05.12.2026 08:00:05   Host=\"PC3\" Process=\"Epsilon\" Traceclass=\"1\" Text=\"kein Zugriff\"\r\n"
+           "05.12.2026 08:00:06   Host=\"PC3\" Process=\"Zeta\" Traceclass=\"1\" Text=\"nichts\"\r\n");
     for (int waited = 0; waited < 3000 && WindowText(matches).back() != L'4'; waited += 50)
         PumpMessages(50);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"zugriff\" (4)");
-    EXPECT_EQ(Column(rows, 3), (std::vector<std::wstring>{L"Gamma", L"Epsilon", L"Delta", L"Alpha"}));
+    EXPECT_EQ(Column(rows, 3), (Texts{L"Gamma", L"Epsilon", L"Delta", L"Alpha"}));
     EXPECT_EQ(ListView_GetSelectedCount(rows), 3u) << "the selection stays with its records";
 
     // Escape closes it; the next search opens it again, in file order.
@@ -107,7 +80,7 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(Column(::GetDlgItem(matches, IDC_MATCHES_LIST), 3),
-              (std::vector<std::wstring>{L"Alpha", L"Gamma", L"Delta", L"Epsilon"}));
+              (Texts{L"Alpha", L"Gamma", L"Delta", L"Epsilon"}));
 
     // DestroyOpenDlg takes both.
     DestroyOpenDlg();
@@ -115,23 +88,4 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     EXPECT_FALSE(::IsWindow(matches));
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(OpenViewer(), nullptr);
-
-    // English texts from the English library.
-    Open(path, 0x0409);
-    Command(ID_VIEWER_ALL_MATCHES);
-    Find(L"zugriff");
-    matches = OwnedDialog(window, IDC_MATCHES_LIST);
-    ASSERT_NE(matches, nullptr);
-    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"zugriff\" (4)");
-    std::wstring headers;
-    for (int column = 0; column < 5; ++column) {
-        wchar_t text[32] = {};
-        LVCOLUMNW item{};
-        item.mask = LVCF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 32;
-        ListView_GetColumn(::GetDlgItem(matches, IDC_MATCHES_LIST), column, &item);
-        headers += text + std::wstring(L"|");
-    }
-    EXPECT_EQ(headers, L"Date|Computer|Diagnose type|Process|Text|");
 }

@@ -5,28 +5,32 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <memory>
 #include <thread>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
-
 // A timeline tooltip of this thread that is showing.
-bool TipShows() {
+static bool TipShows() {
     for (HWND tip = nullptr; (tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
         if (::IsWindowVisible(tip) && ::GetWindowThreadProcessId(tip, nullptr) == ::GetCurrentThreadId())
             return true;
     return false;
 }
 
-int g_scans = 0;
+// Whether two windows overlap on the screen.
+static bool Overlap(HWND a, HWND b) {
+    RECT first{}, second{}, both{};
+    ::GetWindowRect(a, &first);
+    ::GetWindowRect(b, &second);
+    return ::IntersectRect(&both, &first, &second);
+}
+
+static int g_scans = 0;
 
 // Opens `window`'s context menu from the keyboard for `control` and chooses the item whose
 // mnemonic is `key`.
-void ChooseFromMenu(HWND window, HWND control, WORD key) {
+static void ChooseFromMenu(HWND window, HWND control, WORD key) {
     auto open = std::make_shared<bool>(true);
     AfterDelay(150, [control, key] { PostKey(control, key); });
     AfterDelay(1000, [open] { // whatever the key did; not a later test's menu
@@ -38,13 +42,8 @@ void ChooseFromMenu(HWND window, HWND control, WORD key) {
     PumpMessages(50);
 }
 
-} // namespace
-
 TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsAReadError) {
-    const std::wstring path =
-        WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")"});
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")"}));
     CtrlKey(tree, 'F', true); // no text yet: the Find dialog asks, and is cancelled
     HWND find = OwnedDialog(window, 0);
     ASSERT_NE(find, nullptr);
@@ -52,9 +51,7 @@ TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsARead
     CtrlKey(tree, 'F');
     find = OwnedDialog(window, 0);
     ASSERT_NE(find, nullptr);
-    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"Alpha");
-    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
-    PumpMessages(50);
+    FindInDialog(find, L"Alpha");
     ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(OwnedDialog(window, IDC_MATCHES_LIST), nullptr) << "the cancelled request is forgotten";
 
@@ -66,11 +63,10 @@ TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsARead
     EXPECT_FALSE(::IsIconic(matches)) << "Ctrl+Shift+F brings it back";
 
     // One read files a first batch of matching lines and runs out of memory in the second.
-    {
-        std::ofstream file(path.c_str(), std::ios::binary | std::ios::app);
-        for (int i = 0; i < 40000; ++i)
-            file << "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" Text=\"more\"\r\n";
-    }
+    std::string more;
+    for (int i = 0; i < 40000; ++i)
+        more += "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Alpha\" Traceclass=\"0\" Text=\"more\"\r\n";
+    Append(more);
     g_scans = 0;
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) == "scanned" && ++g_scans > 1)
@@ -93,10 +89,9 @@ TEST_F(Viewer, TimelineTakesADoubleClickAsOneAndItsHoverGoesWithItsWindow) {
         lines.push_back("05.12.2026 08:" + std::string(minute < 10 ? "0" : "") + std::to_string(minute) +
                         ":00   Host=\"PC1\" Process=\"P" + std::to_string(minute) + "\" Traceclass=\"2\"");
     lines.push_back(R"(05.12.2026 08:20:00   Host="PC2" Process="Late" Traceclass="2")");
-    Open(WriteLog(lines));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(lines));
     Command(ID_VIEWER_TIMELINE);
-    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    HWND timeline = Timeline();
     ASSERT_NE(timeline, nullptr);
     HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
     RECT client{};
@@ -105,7 +100,7 @@ TEST_F(Viewer, TimelineTakesADoubleClickAsOneAndItsHoverGoesWithItsWindow) {
     // The middle of the 08:06 slot of 21: in PC1's chart of 11 it is the 08:03 slot.
     const POINT at{left + (right - left) * 13 / 42, client.bottom / 2};
     ClickAt(chart, at, true);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (11)"), std::wstring(L"P6")));
+    EXPECT_EQ(Where(), Place(L"PC1 (11)", L"P6"));
 
     ::SetCursorPos(0, 0);
     ClickAt(chart, at); // the pointer rests on a bar: its tooltip shows
@@ -119,18 +114,14 @@ TEST_F(Viewer, TimelineTakesADoubleClickAsOneAndItsHoverGoesWithItsWindow) {
 }
 
 TEST_F(Viewer, TimelineChartTakesTheKeysAndItsMenuShowsASlotOrTheWholeLog) {
-    Open(WriteLog({R"(05.12.2026 08:00:10   Host="PC1" Process="Alpha" Traceclass="2")",
-                   R"(05.12.2026 08:01:20   Host="PC2" Process="Beta" Traceclass="1")",
-                   R"(05.12.2026 08:02:30   Host="PC2" Process="Gamma" Traceclass="2")"}));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog({R"(05.12.2026 08:00:10   Host="PC1" Process="Alpha" Traceclass="2")",
+                         R"(05.12.2026 08:01:20   Host="PC2" Process="Beta" Traceclass="1")",
+                         R"(05.12.2026 08:02:30   Host="PC2" Process="Gamma" Traceclass="2")"}));
     Command(ID_VIEWER_TIMELINE);
-    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    HWND timeline = Timeline();
     ASSERT_NE(timeline, nullptr);
     HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
-    RECT mine{}, rows{}, both{};
-    ::GetWindowRect(timeline, &mine);
-    ::GetWindowRect(list, &rows);
-    EXPECT_FALSE(::IntersectRect(&both, &mine, &rows)) << "beside the viewer, off its list";
+    EXPECT_FALSE(Overlap(timeline, list)) << "beside the viewer, off its list";
     EXPECT_TRUE(::GetWindowLongW(chart, GWL_STYLE) & WS_TABSTOP) << "Tab reaches it";
     ::SetFocus(chart);
     PostKey(chart, VK_END);
@@ -154,24 +145,21 @@ TEST_F(Viewer, TimelineChartTakesTheKeysAndItsMenuShowsASlotOrTheWholeLog) {
     PostKey(timeline, VK_ESCAPE);
     PumpMessages(50);
     Command(ID_VIEWER_TIMELINE);
-    ::GetWindowRect(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), &mine);
+    RECT mine{};
+    ::GetWindowRect(Timeline(), &mine);
     EXPECT_EQ(std::make_pair(mine.left, mine.bottom), std::make_pair(5L, 306L)) << "it keeps its place";
 }
 
 TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld) {
-    Open(WriteLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
-                   R"(05.12.2026 08:00:02   Host="PC2" Process="Alpha" Traceclass="1")"}));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog({R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0")",
+                         R"(05.12.2026 08:00:02   Host="PC2" Process="Alpha" Traceclass="1")"}));
     Command(ID_VIEWER_ALL_MATCHES);
     Find(L"Alpha");
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
-    RECT mine{}, viewerRows{}, both{};
-    ::GetWindowRect(matches, &mine);
-    ::GetWindowRect(list, &viewerRows);
-    EXPECT_FALSE(::IntersectRect(&both, &mine, &viewerRows)) << "beside or below the viewer, off its list";
-    ListView_SetItemState(rows, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_FALSE(Overlap(matches, list)) << "beside or below the viewer, off its list";
+    SelectRow(rows, 1);
     ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
     ChooseFromMenu(matches, rows, 'A');
     EXPECT_EQ(ListView_GetSelectedCount(rows), 2u) << "Select all";
@@ -179,7 +167,7 @@ TEST_F(Viewer, MatchWindowMenuSelectsAllCopiesShowsAndSaysWhenTheClipboardIsHeld
     const std::wstring copied = ClipboardText();
     EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), 2) << "Copy";
     ChooseFromMenu(matches, rows, 'V');
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC2 (1)"), std::wstring(L"Alpha"))) << "Show in viewer";
+    EXPECT_EQ(Where(), Place(L"PC2 (1)", L"Alpha")) << "Show in viewer";
 
     // Another program holds the clipboard: the copy says so.
     std::atomic<int> step{0}; // 1: the clipboard is held; 2: let it go
@@ -205,20 +193,17 @@ TEST_F(Viewer, MatchWindowKeepsSortSelectionAndScrollOverAnUnchangedSearchAndACu
     for (int i = 0; i < 100; ++i)
         lines.push_back("05.12.2026 08:00:" + std::to_string(10 + i % 50) + "   Host=\"PC1\" Process=\"P" +
                         std::to_string(100 + i) + "\" Traceclass=\"0\"");
-    const std::wstring path = WriteLog(lines);
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(lines));
     Command(ID_VIEWER_ALL_MATCHES);
     Find(L"Host");
     HWND rows = ::GetDlgItem(OwnedDialog(window, IDC_MATCHES_LIST), IDC_MATCHES_LIST);
     ClickHeader(::GetParent(rows), 3);
     ClickHeader(::GetParent(rows), 3); // by process, descending
-    ListView_SetItemState(rows, 40, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(rows, 40);
     ListView_EnsureVisible(rows, 59, FALSE);
     const int top = ListView_GetTopIndex(rows);
-    Find(L"Host");                            // the same search
+    Find(L"Host");                                 // the same search
     lines.erase(lines.begin(), lines.begin() + 5); // the log cut to its newest part
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc);
     WriteLog(lines);
     Command(ID_VIEWER_REFRESH);
     PumpMessages(50);

@@ -1,28 +1,37 @@
-// The viewer where its features meet loops that are not its own: keys in its context menu, a
-// host that closes it while the menu or the details run, following held while the details
-// run, and a log that cannot be read on.
+// The viewer where its features meet loops and windows that are not its own: keys in its context
+// menu, a host that closes it while the menu or the details run, the host's keys while the
+// details run, following held while the details run, and a log that cannot be read on.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
+// Set while the list handles a double-click; whether its window was destroyed meanwhile.
+static bool g_inDoubleClick = false, g_destroyedInDoubleClick = false;
 
-class Reentry : public Viewer {
+static LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR) {
+    if (message == WM_NCDESTROY)
+        g_destroyedInDoubleClick = g_inDoubleClick;
+    if (message != WM_LBUTTONDBLCLK)
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    g_inDoubleClick = true;
+    const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+    g_inDoubleClick = false;
+    return result;
+}
+
+const std::vector<std::string> kTwoLines = {
+    R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0")",
+    R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="0")"};
+
+const std::string kGamma = "05.12.2026 08:00:02   Host=\"PC1\" Process=\"Gamma\" Traceclass=\"0\"\r\n";
+
+class Reentry : public ViewerOn<kTwoLines> {
 protected:
     void SetUp() override {
-        path = WriteLog({R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0")",
-                         R"(05.12.2026 08:00:01   Host="PC1" Process="Beta" Traceclass="0")"});
-        Open(path);
-        ASSERT_NE(viewer, nullptr);
+        ViewerOn::SetUp();
         SelectTreeItem(L"PC1 (2)");
-        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    void AppendLine(const char* process) {
-        std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-            << "05.12.2026 08:00:02   Host=\"PC1\" Process=\"" << process << "\" Traceclass=\"0\"\r\n";
+        SelectRow(list, 0);
     }
     // Opens the list's context menu; `inMenu` runs inside its loop, which is ended a second
     // later whatever it did.
@@ -35,10 +44,7 @@ protected:
                        MAKELPARAM(area.left + 20, area.top + 40));
         PumpMessages(50);
     }
-    std::wstring path;
 };
-
-} // namespace
 
 TEST_F(Reentry, MenuKeysAreTheMenusAndAHostClosingTheViewerEndsTheMenu) {
     WithMenu([&] {
@@ -57,14 +63,10 @@ TEST_F(Reentry, MenuKeysAreTheMenusAndAHostClosingTheViewerEndsTheMenu) {
 
     // AltGr+F types a character: it is no Ctrl+F.
     ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_CONTROL] = keys[VK_MENU] = 0x80;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_CONTROL, VK_MENU}, true);
     PostKey(tree, 'F');
     PumpMessages(50);
-    keys[VK_CONTROL] = keys[VK_MENU] = 0;
-    ::SetKeyboardState(keys);
+    HoldKeys({VK_CONTROL, VK_MENU}, false);
     EXPECT_EQ(viewer->Find().Dialog(), nullptr);
 
     bool goneAtOnce = false;
@@ -86,7 +88,7 @@ TEST_F(Reentry, TheDetailsStepThroughRowsThatStayWhatWaitedComesAfterAndAClosedV
     BOOL findEnabled = TRUE;
     WithDetails([&] { DoubleClickRow(0); },
                 [&](HWND) {
-                    AppendLine("Gamma");
+                    Append(kGamma);
                     PumpMessages(1300); // the follow timer fires meanwhile
                     rowsDuring = ListView_GetItemCount(list);
                     findEnabled = ::IsWindowEnabled(find);
@@ -114,7 +116,7 @@ TEST_F(Reentry, TheDetailsStepThroughRowsThatStayWhatWaitedComesAfterAndAClosedV
 }
 
 TEST_F(Reentry, AReadThatFailsStopsFollowingSaysWhyAndIsNotTriedAgainUntilF5) {
-    AppendLine("Gamma");
+    Append(kGamma);
     diagnose::RecordStore::SetFaultHook([](const char* where) {
         if (std::string(where) == "filed")
             throw std::bad_alloc();
@@ -130,4 +132,36 @@ TEST_F(Reentry, AReadThatFailsStopsFollowingSaysWhyAndIsNotTriedAgainUntilF5) {
     Command(ID_VIEWER_REFRESH);
     EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (3)");
     EXPECT_TRUE(viewer->IsFollowing());
+}
+
+TEST_F(Reentry, HostsEditKeepsCtrlCWhileTheDetailsRun) {
+    HWND edit = HostEdit(L"host text");
+    ASSERT_NE(edit, nullptr);
+    WithDetails([&] { DoubleClickRow(0); },
+                [&](HWND details) {
+                    // Every details row selected: a Ctrl+C taken from the host would copy them.
+                    ListView_SetItemState(::GetDlgItem(details, IDC_DETAILS_LIST), -1, LVIS_SELECTED,
+                                          LVIS_SELECTED);
+                    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+                    PressCtrlKey(edit, 'C');
+                });
+    ReleaseCtrl();
+    EXPECT_EQ(ClipboardText().c_str(), std::wstring(L"host text"));
+    ::DestroyWindow(edit);
+}
+
+TEST_F(Reentry, ClosingWhileTheDetailsRunWaitsForTheDoubleClickedListToReturn) {
+    ASSERT_TRUE(::SetWindowSubclass(list, WatchDoubleClick, 1, 0));
+    bool detailsSeen = false;
+    AfterDelay(400, [&] {
+        detailsSeen = FindThreadWindow(L"Vistral Diagnose-Details") != nullptr;
+        DestroyOpenDlg(); // the host closes the viewer from its timer while the details run
+    });
+    RECT row{};
+    ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
+    ClickAt(list, {row.left + 5, (row.top + row.bottom) / 2}, true); // a real double-click on the first row
+    PumpMessages(500);
+    EXPECT_TRUE(detailsSeen);
+    EXPECT_EQ(OpenViewer(), nullptr) << "the viewer closed";
+    EXPECT_FALSE(g_destroyedInDoubleClick) << "the list was destroyed inside its own double-click";
 }

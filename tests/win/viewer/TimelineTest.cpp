@@ -2,12 +2,7 @@
 // picture and tooltip, following the viewer, a click selecting the slot's record, closing.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
-
-namespace {
 
 const std::vector<std::string> kLog = {
     R"(05.12.2026 08:00:10   Host="PC1" Process="Alpha" Traceclass="2")",
@@ -18,14 +13,14 @@ const std::vector<std::string> kLog = {
 };
 
 // A point of the chart `fraction` of its width from the left, half-way down.
-POINT ChartPoint(HWND chart, double fraction) {
+static POINT ChartPoint(HWND chart, double fraction) {
     RECT client{};
     ::GetClientRect(chart, &client);
     return {static_cast<LONG>(client.right * fraction), client.bottom / 2};
 }
 
 // Pixels of the chart's client area in the colour, in [from, to) of its width.
-int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
+static int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
     int count = 0;
     for (int y = 0; y < pixels.height; ++y)
         for (int x = static_cast<int>(pixels.width * from); x < static_cast<int>(pixels.width * to); ++x)
@@ -33,7 +28,7 @@ int CountColour(const Pixels& pixels, uint32_t colour, double from, double to) {
     return count;
 }
 
-std::wstring TipText(HWND timeline, HWND chart) {
+static std::wstring TipText(HWND timeline, HWND chart) {
     HWND tip = nullptr;
     while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) &&
            ::GetWindow(tip, GW_OWNER) != timeline) {
@@ -49,22 +44,17 @@ std::wstring TipText(HWND timeline, HWND chart) {
     return text;
 }
 
-} // namespace
-
 TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord) {
-    const std::wstring path = WriteLog(kLog);
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
-    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
-                                  nullptr, nullptr);
+    ASSERT_TRUE(OpenLog(kLog));
+    HWND edit = HostEdit();
     for (HWND target : {edit, tree}) { // a host window's Ctrl+T is the host's
         PressCtrlKey(target, 'T');
         PumpMessages(100);
         ReleaseCtrl();
-        EXPECT_EQ(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf") != nullptr, target == tree);
+        EXPECT_EQ(Timeline() != nullptr, target == tree);
     }
     ::DestroyWindow(edit);
-    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    HWND timeline = Timeline();
     ASSERT_NE(timeline, nullptr);
     EXPECT_EQ(::GetWindow(timeline, GW_OWNER), window);
     HWND chart = ::GetDlgItem(timeline, IDC_TIMELINE_CHART);
@@ -87,18 +77,16 @@ TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord)
 
     // A click selects the slot's first record, and the timeline follows to its entry.
     ClickAt(chart, ChartPoint(chart, 0.85));
-    const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    EXPECT_EQ(row < 0 ? L"" : ListText(list, row, 1), L"Gamma");
+    EXPECT_EQ(Where().second, L"Gamma");
     EXPECT_EQ(viewer->SelectedLabel(), L"PC2 (1)");
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"PC2 (1) - ein Balken je 1 min");
     SelectTreeItem(L"PC1 (2)");
     PumpMessages(::GetDoubleClickTime()); // another click, not the second of a double-click
     ClickAt(chart, ChartPoint(chart, 0.85));
-    EXPECT_EQ(ListText(list, ListView_GetNextItem(list, -1, LVNI_SELECTED), 1), L"Delta");
+    EXPECT_EQ(Where().second, L"Delta");
 
     // New lines of the log: the slots grow to 09:00.
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::app)
-        << "05.12.2026 09:00:00   Host=\"PC1\" Process=\"Zeta\" Traceclass=\"2\"\r\n";
+    Append("05.12.2026 09:00:00   Host=\"PC1\" Process=\"Zeta\" Traceclass=\"2\"\r\n");
     Command(ID_VIEWER_REFRESH);
     PumpMessages(50);
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"PC1 (3) - ein Balken je 1 min");
@@ -112,24 +100,15 @@ TEST_F(Viewer, TimelineOpensFollowsTheViewerAndAClickSelectsTheSlotsFirstRecord)
     PumpMessages(50);
     EXPECT_FALSE(::IsWindow(timeline));
     Command(ID_VIEWER_TIMELINE);
-    ::SendMessageW(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::SendMessageW(Timeline(), WM_SYSCOMMAND, SC_CLOSE, 0);
     PumpMessages(50);
-    EXPECT_EQ(FindThreadWindow(L"Vistral Diagnose - Zeitverlauf"), nullptr);
+    EXPECT_EQ(Timeline(), nullptr);
     Command(ID_VIEWER_TIMELINE);
-    timeline = FindThreadWindow(L"Vistral Diagnose - Zeitverlauf");
+    timeline = Timeline();
     ASSERT_NE(timeline, nullptr);
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"Alle Einträge (6) - ein Balken je 1 min");
     EXPECT_EQ(DestroyOpenDlg(), 0);
     PumpMessages(50);
     EXPECT_FALSE(::IsWindow(timeline));
     EXPECT_EQ(OpenViewer(), nullptr);
-}
-
-TEST_F(Viewer, TimelineInEnglish) {
-    Open(WriteLog(kLog), 0x0409);
-    Command(ID_VIEWER_TIMELINE);
-    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Timeline");
-    ASSERT_NE(timeline, nullptr);
-    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"All records (5) - one bar per 1 min");
-    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_UNTIMED), L"without date and time: 1");
 }

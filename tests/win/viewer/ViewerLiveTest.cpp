@@ -5,87 +5,47 @@
 #include "win/UniqueHandle.h"
 
 #include <cstdio>
-#include <fstream>
 
-using namespace testing_support;
 using namespace viewer_tests;
 
-namespace {
-
 // Appends `text` to `path` from another process, as a suite process writes to the log.
-void AppendFromAnotherProcess(const std::wstring& path, const std::string& text,
-                              const std::wstring& scratch) {
-    std::ofstream(scratch.c_str(), std::ios::binary) << text;
-    EXPECT_EQ(::_wsystem((L"type \"" + scratch + L"\" >> \"" + path + L"\"").c_str()), 0); // through cmd.exe
+static void AppendFromAnotherProcess(const std::wstring& path, const std::string& text) {
+    const std::wstring part = path + L".part";
+    std::ofstream(part.c_str(), std::ios::binary) << text;
+    EXPECT_EQ(::_wsystem((L"type \"" + part + L"\" >> \"" + path + L"\"").c_str()), 0); // through cmd.exe
 }
 
-// The dialog of this thread beside the viewer (the Find dialog, a message box), or null.
-HWND OtherDialog(HWND viewer) {
-    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr;)
-        if (window != viewer && ::IsWindowVisible(window) &&
-            ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
-            return window;
-    return nullptr;
-}
-
-const std::vector<std::string> kLog = {
-    R"(05.12.2026 08:00:01   Host="PC1" Process="Alpha" Traceclass="0" Text="Zugriff verweigert")",
-    R"(05.12.2026 08:00:02   Host="PC2" Process="Beta" Traceclass="0" Text="alles gut")",
-    R"(05.12.2026 08:00:03   Host="PC1" Process="Gamma" Traceclass="2" Text="zugriffsfehler")",
-    R"(05.12.2026 08:00:04   Host="PC2" Process="Delta" Traceclass="2" Text="ZUGRIFF verweigert")",
-    R"(05.12.2026 08:00:05   Host="PC1" Process="Epsilon" Traceclass="0" Text="noch einmal")",
-};
-
-class Live : public Viewer {
-protected:
-    void SetUp() override {
-        path = WriteLog(kLog);
-        Open(path);
-        ASSERT_NE(viewer, nullptr);
-    }
-    std::wstring path;
-};
-
-} // namespace
+using Live = ViewerOn<kAccessLog>;
 
 TEST_F(Live, AppendedLinesJoinTreeAndListWhereTheyBelong) {
     SelectTreeItem(L"PC1 (2)");
-    NMLISTVIEW click{};
-    click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
-    ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST,
-                   reinterpret_cast<LPARAM>(&click)); // by date, ascending
-    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); // Epsilon
-    PumpMessages(20);
-    AppendFromAnotherProcess(path,
-                             "05.12.2026 07:59:59   Host=\"PC1\" Process=\"Early\" Traceclass=\"0\"\r\n"
-                             "05.12.2026 08:00:09   Host=\"PC9\" Process=\"New\" Traceclass=\"1\"\r\n"
-                             "05.12.2026 08:00:10   Host=\"PC1\" Traceclass=\"0\" Process=\"Half",
-                             dir.Path() + L"more.txt");
+    ClickListHeader(0); // by date, ascending
+    SelectRow(list, 1); // Epsilon
+    AppendFromAnotherProcess(path, "05.12.2026 07:59:59   Host=\"PC1\" Process=\"Early\" Traceclass=\"0\"\r\n"
+                                   "05.12.2026 08:00:09   Host=\"PC9\" Process=\"New\" Traceclass=\"1\"\r\n"
+                                   "05.12.2026 08:00:10   Host=\"PC1\" Traceclass=\"0\" Process=\"Half");
     ASSERT_TRUE(PumpUntil([&] { return FindTreeItem(tree, L"PC1 (3)") != nullptr; }, 3000))
         << "following reads new lines within a few seconds";
-    EXPECT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"Information", L"Warnung", L"Fehler"}));
+    EXPECT_EQ(RootTexts(tree), (Texts{L"Information", L"Warnung", L"Fehler"}));
     EXPECT_NE(FindTreeItem(tree, L"PC9 (1)"), nullptr);
     EXPECT_TRUE(ReadTree(tree)[1].bold && ReadTree(tree)[1].expanded);
     EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (3)");
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Early", L"Alpha", L"Epsilon"}))
-        << "in sort order";
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (3)"), std::wstring(L"Epsilon")))
-        << "the selection stays with its record";
+    EXPECT_EQ(Column(list, 1), (Texts{L"Early", L"Alpha", L"Epsilon"})) << "in sort order";
+    EXPECT_EQ(Where(), Place(L"PC1 (3)", L"Epsilon")) << "the selection stays with its record";
 
     // The half line comes in once its line end has; with following off, only on F5, and only
     // on the viewer's own F5: the host's windows keep their keys.
     Command(ID_VIEWER_FOLLOW);
     EXPECT_FALSE(viewer->IsFollowing());
-    AppendFromAnotherProcess(path, "\"\r\n", dir.Path() + L"end.txt");
-    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 99, 20, nullptr, nullptr,
-                                  nullptr, nullptr);
+    AppendFromAnotherProcess(path, "\"\r\n");
+    HWND edit = HostEdit();
     PressKey(edit, VK_F5);
     PressCtrlKey(edit, 'F');
     PumpMessages(1500);
     ReleaseCtrl();
     ::DestroyWindow(edit);
     EXPECT_NE(FindTreeItem(tree, L"PC1 (3)"), nullptr);
-    EXPECT_EQ(OtherDialog(window), nullptr) << "no Find dialog";
+    EXPECT_EQ(OwnedDialog(window, 0), nullptr) << "no Find dialog";
     PressKey(tree, VK_F5);
     EXPECT_NE(FindTreeItem(tree, L"PC1 (4)"), nullptr);
     EXPECT_EQ(Column(list, 1).back(), L"Half");
@@ -95,51 +55,45 @@ TEST_F(Live, ALogCutOrMadeAnewIsReadAgainKeepingTheSelectedGroup) {
     TreeView_SelectItem(tree, ReadTree(tree)[1].children[1].item); // Fehler, PC2
     PumpMessages(20);
     // Cut to its newest part, as the size limit of a suite writer does.
-    const std::wstring cut =
-        WriteLog({kLog[3], kLog[4], R"(05.12.2026 08:00:06   Host="PC2" Process="Zeta" Traceclass="2")"});
-    ASSERT_EQ(cut, path);
+    WriteLog(
+        {kAccessLog[3], kAccessLog[4], R"(05.12.2026 08:00:06   Host="PC2" Process="Zeta" Traceclass="2")"});
     PressKey(tree, VK_F5);
     EXPECT_EQ(Where().first, L"PC2 (2)");
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Delta", L"Zeta"}));
+    EXPECT_EQ(Column(list, 1), (Texts{L"Delta", L"Zeta"}));
     EXPECT_EQ(FindTreeItem(tree, L"PC1 (2)"), nullptr);
 
     // Moved away and made anew while the viewer holds it.
     ASSERT_TRUE(::MoveFileExW(path.c_str(), (path + L".1").c_str(), 0));
     WriteLog({R"(06.12.2026 09:00:00   Host="PC2" Process="Eta" Traceclass="2")"});
     PressKey(tree, VK_F5);
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Eta"}));
+    EXPECT_EQ(Column(list, 1), (Texts{L"Eta"}));
     EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC2 (1)");
 
     // Rewritten in place: the record's line is not its line any more, and the details show
     // nothing of it; the viewer reads the log again once they close.
-    std::string same = "06.12.2026 09:00:00   Host=\"PC2\" Process=\"Eta\" Traceclass=\"2\"";
-    same.replace(same.find("Eta"), 3, "Xyz");
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::in) << same;
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::in)
+        << R"(06.12.2026 09:00:00   Host="PC2" Process="Xyz" Traceclass="2")";
     WithDetails(
         [&] { DoubleClickRow(0); },
         [](HWND details) { EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(details, IDC_DETAILS_LIST)), 0); });
     PumpMessages(100);
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Xyz"}));
+    EXPECT_EQ(Column(list, 1), (Texts{L"Xyz"}));
 }
 
 TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
     // The Find dialog: Ctrl+F opens it, "Find next" finds from the start.
-    PressCtrlKey(tree, 'F');
-    HWND find = nullptr;
-    const bool opened = PumpUntil([&] { return (find = OtherDialog(window)) != nullptr; }, 1000);
-    ReleaseCtrl();
-    ASSERT_TRUE(opened);
-    ::SetDlgItemTextW(find, 1152 /* edt1 */, L"zugriff");
-    ::SendMessageW(find, WM_COMMAND, IDOK, 0);
-    PumpMessages(50);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
+    CtrlKey(tree, 'F');
+    HWND find = OwnedDialog(window, 0);
+    ASSERT_NE(find, nullptr);
+    FindInDialog(find, L"zugriff");
+    EXPECT_EQ(Where(), Place(L"PC1 (2)", L"Alpha"));
     ::SendMessageW(find, WM_COMMAND, IDCANCEL, 0);
 
     // The order itself is the search order's (tested without windows): here, that the keys reach it.
     PressKey(list, VK_F3);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (1)"), std::wstring(L"Gamma")));
+    EXPECT_EQ(Where(), Place(L"PC1 (1)", L"Gamma"));
     PressKey(list, VK_F3, true);
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC1 (2)"), std::wstring(L"Alpha")));
+    EXPECT_EQ(Where(), Place(L"PC1 (2)", L"Alpha"));
 
     // Match case and whole words, through the dialog's own message.
     Find(L"Zugriff", FR_DOWN | FR_MATCHCASE);
@@ -151,11 +105,10 @@ TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
 }
 
 TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
-    const std::wstring path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1")"});
+    path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1")"});
     win::UniqueFile exclusive(
         ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(Open(path));
     const std::wstring caption = viewer->CaptionText();
     EXPECT_EQ(caption.rfind(L"Vistral Diagnose - ", 0), 0u);
     EXPECT_GT(caption.size(), 25u) << "the platform's text for the sharing violation";
@@ -165,8 +118,7 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
     DestroyOpenDlg();
 
     for (const std::wstring& missing : {dir.Path() + L"missing.log", std::wstring()}) {
-        Open(missing);
-        ASSERT_NE(viewer, nullptr);
+        ASSERT_TRUE(Open(missing));
         EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose");
         EXPECT_EQ(TreeView_GetCount(tree) + ListView_GetItemCount(list), 0u);
         if (!missing.empty()) {
@@ -189,11 +141,9 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
                       i % 2, i == 15000 ? " Text=\"Nadel\"" : "");
         lines.push_back(line);
     }
-    const std::wstring path = WriteLog(lines);
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(lines));
     auto roots = ReadTree(tree);
-    ASSERT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"Information", L"Warnung"}));
+    ASSERT_EQ(RootTexts(tree), (Texts{L"Information", L"Warnung"}));
     for (const TreeNode& root : roots)
         EXPECT_TRUE(root.bold && !root.expanded && root.children.empty() && root.data == 0)
             << Ansi(root.text);
@@ -207,21 +157,20 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
 
     EXPECT_EQ(Find(L"Nadel"), L"");
-    EXPECT_EQ(Where(), std::make_pair(std::wstring(L"PC15000 (1)"), std::wstring(L"P15000")))
+    EXPECT_EQ(Where(), Place(L"PC15000 (1)", L"P15000"))
         << "found under the closed heading, which now has its entries";
 
     Command(IDC_GROUP_BY_COMPUTER);
     EXPECT_EQ(TreeView_GetCount(tree), 20001u) << "headings only";
     AppendFromAnotherProcess(path,
-                             "05.12.2026 08:00:01   Host=\"PC00000\" Process=\"Neu\" Traceclass=\"2\"\r\n",
-                             dir.Path() + L"more.txt");
+                             "05.12.2026 08:00:01   Host=\"PC00000\" Process=\"Neu\" Traceclass=\"2\"\r\n");
     ASSERT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) == 20002u; }, 3000)) << "following";
     const HTREEITEM first = TreeView_GetRoot(tree);
     EXPECT_EQ(ReadTree(tree).front().text, L"PC00000") << "in its place";
     EXPECT_EQ(TreeView_GetChild(tree, first), nullptr) << "closed";
     TreeView_SelectItem(tree, first);
     TreeView_Expand(tree, first, TVE_EXPAND);
-    EXPECT_EQ(ChildTexts(ReadTree(tree).front()), (std::vector<std::wstring>{L"Fehler (1)"}));
+    EXPECT_EQ(ChildTexts(ReadTree(tree).front()), (Texts{L"Fehler (1)"}));
 }
 
 // The search's case folding of ä/Ä, ö/Ö and ü/Ü on the paths that read a log as it is stored:
@@ -237,11 +186,10 @@ TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
             bytes +=
                 utf16 ? std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2) : Ansi(text);
         }
-        const std::wstring path = dir.Path() + (utf16 ? L"utf16.log" : L"ansi.log");
-        std::ofstream(path.c_str(), std::ios::binary) << bytes;
+        const std::wstring file = dir.Path() + (utf16 ? L"utf16.log" : L"ansi.log");
+        std::ofstream(file.c_str(), std::ios::binary) << bytes;
         DestroyOpenDlg();
-        Open(path);
-        ASSERT_NE(viewer, nullptr);
+        ASSERT_TRUE(Open(file));
         Find(L"äRGER ÜBER öL");
         EXPECT_EQ(Where().second, L"Beta") << (utf16 ? "UTF-16" : "8-bit");
     }

@@ -2,16 +2,11 @@
 // layout, lifecycle and bad input, read back from the real controls.
 #include "ViewerFixture.h"
 
-#include <fstream>
-
-using namespace testing_support;
 using namespace viewer_tests;
 
 static bool operator==(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-
-namespace {
 
 const std::vector<std::string> kLines = {
     R"(05.12.2026 08:00:00   Host="PC1" Process="Alpha" Traceclass="0")",
@@ -23,25 +18,38 @@ const std::vector<std::string> kLines = {
     "",
 };
 
-RECT ChildRect(HWND parent, int id) {
+// The list view's column headings, each followed by "|".
+static std::wstring HeaderTexts(HWND list) {
+    std::wstring texts;
+    HWND header = ListView_GetHeader(list);
+    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+        wchar_t text[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        Header_GetItem(header, column, &item);
+        texts += text + std::wstring(L"|");
+    }
+    return texts;
+}
+
+static RECT ChildRect(HWND parent, int id) {
     RECT rect{};
     ::GetWindowRect(::GetDlgItem(parent, id), &rect);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
-} // namespace
-
 TEST_F(Viewer, OpensByTypeAndRegroupsByComputerWithCountsAndCaptions) {
-    Open(WriteLog(kLines));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(kLines));
     EXPECT_EQ(WindowText(window), L"Vistral Diagnose");
     auto roots = ReadTree(tree);
     // Trace classes 5, 7 and 65535 stay apart, all named "Unbekannt".
-    ASSERT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"Information", L"Warnung", L"Fehler", L"Unbekannt",
-                                                          L"Unbekannt", L"Unbekannt"}));
-    EXPECT_EQ(ChildTexts(roots[0]), (std::vector<std::wstring>{L"PC1 (2)"}));
-    EXPECT_EQ(ChildTexts(roots[5]), (std::vector<std::wstring>{L"Unbekannt (1)"})) << "the empty line";
+    ASSERT_EQ(RootTexts(tree),
+              (Texts{L"Information", L"Warnung", L"Fehler", L"Unbekannt", L"Unbekannt", L"Unbekannt"}));
+    EXPECT_EQ(ChildTexts(roots[0]), (Texts{L"PC1 (2)"}));
+    EXPECT_EQ(ChildTexts(roots[5]), (Texts{L"Unbekannt (1)"})) << "the empty line";
     for (const TreeNode& root : roots)
         EXPECT_TRUE(root.bold && root.expanded && root.data == 0 && root.children[0].data != 0)
             << Ansi(root.text);
@@ -50,8 +58,8 @@ TEST_F(Viewer, OpensByTypeAndRegroupsByComputerWithCountsAndCaptions) {
     EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose");
 
     SelectTreeItem(L"PC1 (2)");
-    EXPECT_EQ(Column(list, 0), (std::vector<std::wstring>{L"05.12.2026 08:00:00", L"05.12.2026 08:00:02"}));
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"Alpha", L"Gamma"}));
+    EXPECT_EQ(Column(list, 0), (Texts{L"05.12.2026 08:00:00", L"05.12.2026 08:00:02"}));
+    EXPECT_EQ(Column(list, 1), (Texts{L"Alpha", L"Gamma"}));
     EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (2)");
     const HTREEITEM before = TreeView_GetRoot(tree);
     Command(IDC_GROUP_BY_TYPE);
@@ -66,20 +74,19 @@ TEST_F(Viewer, OpensByTypeAndRegroupsByComputerWithCountsAndCaptions) {
     EXPECT_EQ(ListView_GetItemCount(list), 0);
     EXPECT_EQ(TreeView_GetSelection(tree), nullptr);
     roots = ReadTree(tree);
-    ASSERT_EQ(RootTexts(tree), (std::vector<std::wstring>{L"A", L"PC1", L"Unbekannt", L"pc1"}));
-    EXPECT_EQ(ChildTexts(roots[0]), (std::vector<std::wstring>{L"Unbekannt (1)", L"Unbekannt (1)"}));
-    EXPECT_EQ(ChildTexts(roots[1]), (std::vector<std::wstring>{L"Information (2)", L"Fehler (1)"}));
-    EXPECT_EQ(ChildTexts(roots[3]), (std::vector<std::wstring>{L"Warnung (1)"}));
+    ASSERT_EQ(RootTexts(tree), (Texts{L"A", L"PC1", L"Unbekannt", L"pc1"}));
+    EXPECT_EQ(ChildTexts(roots[0]), (Texts{L"Unbekannt (1)", L"Unbekannt (1)"}));
+    EXPECT_EQ(ChildTexts(roots[1]), (Texts{L"Information (2)", L"Fehler (1)"}));
+    EXPECT_EQ(ChildTexts(roots[3]), (Texts{L"Warnung (1)"}));
     EXPECT_TRUE(roots[3].bold && roots[3].expanded);
 }
 
 TEST_F(Viewer, HeaderClicksSortOnceEachWithOneSharedFlagAndTheSelectionFollows) {
-    Open(WriteLog({R"(31.01.2026 08:00:00   Host="H" Process="b" Traceclass="0")",
-                   R"(01.02.2026 08:00:00   Host="H" Process="c" Traceclass="0")",
-                   R"(15.01.2026 08:00:00   Host="H" Process="a" Traceclass="0")"}));
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog({R"(31.01.2026 08:00:00   Host="H" Process="b" Traceclass="0")",
+                         R"(01.02.2026 08:00:00   Host="H" Process="c" Traceclass="0")",
+                         R"(15.01.2026 08:00:00   Host="H" Process="a" Traceclass="0")"}));
     SelectTreeItem(L"H (3)");
-    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(list, 0);
     HWND header = ListView_GetHeader(list);
     RECT date{}, process{};
     Header_GetItemRect(header, 0, &date);
@@ -87,8 +94,8 @@ TEST_F(Viewer, HeaderClicksSortOnceEachWithOneSharedFlagAndTheSelectionFollows) 
     // Clicks further apart than a double-click, as separate clicks of an operator are.
     const DWORD apart = ::GetDoubleClickTime() + 50;
     ClickAt(header, {(date.left + date.right) / 2, (date.top + date.bottom) / 2});
-    EXPECT_EQ(Column(list, 0), (std::vector<std::wstring>{L"01.02.2026 08:00:00", L"15.01.2026 08:00:00",
-                                                          L"31.01.2026 08:00:00"}))
+    EXPECT_EQ(Column(list, 0),
+              (Texts{L"01.02.2026 08:00:00", L"15.01.2026 08:00:00", L"31.01.2026 08:00:00"}))
         << "ascending by the date column's text, not by time";
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "the selection follows its record";
     ::SendMessageW(list, WM_CHAR, L'x', 1);
@@ -102,22 +109,13 @@ TEST_F(Viewer, HeaderClicksSortOnceEachWithOneSharedFlagAndTheSelectionFollows) 
     EXPECT_EQ(Column(list, 0).front(), L"31.01.2026 08:00:00") << "descending";
     PumpMessages(apart);
     ClickAt(header, {(process.left + process.right) / 2, (process.top + process.bottom) / 2});
-    EXPECT_EQ(Column(list, 1), (std::vector<std::wstring>{L"a", L"b", L"c"}))
-        << "the flag is shared: ascending";
+    EXPECT_EQ(Column(list, 1), (Texts{L"a", L"b", L"c"})) << "the flag is shared: ascending";
 }
 
 TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
-    Open(WriteLog(kLines));
-    ASSERT_NE(viewer, nullptr);
-    RECT frame{0, 0, 900, 600};
-    ::AdjustWindowRectEx(&frame, ::GetWindowLongW(window, GWL_STYLE), FALSE,
-                         ::GetWindowLongW(window, GWL_EXSTYLE));
-    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_TRUE(OpenLog(kLines));
+    ASSERT_EQ(SetClientSize(window, 900, 600), std::make_pair(900L, 600L));
     PumpMessages(20);
-    RECT client{};
-    ::GetClientRect(window, &client);
-    ASSERT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(900L, 600L));
     const RECT byComputer = ChildRect(window, IDC_GROUP_BY_COMPUTER), ok = ChildRect(window, IDOK);
     const RECT cancel = ChildRect(window, IDCANCEL), treeRect = ChildRect(window, IDC_DIAGNOSE_TREE);
     const RECT listRect = ChildRect(window, IDC_DIAGNOSE_LIST),
@@ -142,9 +140,7 @@ TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
 }
 
 TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
-    const std::wstring path = WriteLog(kLines);
-    Open(path);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(kLines));
     ::ShowWindow(window, SW_MINIMIZE);
     PumpMessages(30);
     const std::wstring other = WriteLog({R"(01.01.2026 00:00:00   Host="OTHER")"}, L"other.log");
@@ -167,9 +163,7 @@ TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
     };
     int way = 0;
     for (const auto& close : ways) {
-        if (way > 0)
-            Open(way == 1 ? other : path);
-        ASSERT_NE(viewer, nullptr);
+        ASSERT_TRUE(way == 0 || Open(way == 1 ? other : path));
         close(window);
         PumpMessages(100);
         EXPECT_EQ(OpenViewer(), nullptr) << "way " << way;
@@ -181,27 +175,29 @@ TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
 }
 
 TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
-    Open(WriteLog(kLines), 0x0409);
-    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(OpenLog(kLines, 0x0409));
     EXPECT_EQ(WindowText(window), L"Vistral Diagnostics");
     EXPECT_EQ(RootTexts(tree)[2], L"Error");
-    wchar_t text[64] = {};
-    HDITEMW item{};
-    item.mask = HDI_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    Header_GetItem(ListView_GetHeader(list), 0, &item);
-    EXPECT_STREQ(text, L"Date");
+    EXPECT_EQ(HeaderTexts(list), L"Date|Process|Message|");
+    Command(ID_VIEWER_TIMELINE);
+    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Timeline");
+    ASSERT_NE(timeline, nullptr);
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"All records (7) - one bar per 1 min");
+    EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_UNTIMED), L"without date and time: 1");
+    Command(ID_VIEWER_ALL_MATCHES);
+    Find(L"pc1");
+    HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
+    ASSERT_NE(matches, nullptr);
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"pc1\" (4)");
+    EXPECT_EQ(HeaderTexts(::GetDlgItem(matches, IDC_MATCHES_LIST)),
+              L"Date|Computer|Diagnose type|Process|Text|");
 }
 
 TEST_F(Viewer, ABinaryLogAndANullPathStillOpenAWorkingViewer) {
-    const std::wstring binary = dir.Path() + L"binary.log";
-    std::ofstream file(binary.c_str(), std::ios::binary);
+    std::string binary;
     for (int i = 0; i < 70000; ++i)
-        file.put(static_cast<char>((i * 7919) & 0xFF));
-    file.close();
-    Open(binary);
-    ASSERT_NE(viewer, nullptr);
+        binary += static_cast<char>((i * 7919) & 0xFF);
+    ASSERT_TRUE(OpenLog({binary}));
     TreeView_SelectItem(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
     PumpMessages(20);
     EXPECT_GT(ListView_GetItemCount(list), 0);

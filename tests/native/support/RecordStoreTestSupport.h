@@ -18,12 +18,21 @@ inline const std::wstring kUnknown = L"Unbekannt";
 
 // A log in memory and its index, read the way the viewer reads a file.
 struct Log {
-    explicit Log(std::string bytes, diagnose::TextDecoder eightBit = {}) : source(std::move(bytes)) {
+    explicit Log(std::string bytes, diagnose::TextDecoder eightBit = {},
+                 size_t maxLineBytes = diagnose::kMaxLineBytes)
+        : source(std::move(bytes)), store(maxLineBytes) {
         store.BeginDetected(source.bytes.data(), source.bytes.size(), eightBit);
         result = store.Read(source, source.bytes.size(), true, kUnknown);
     }
     diagnose::ReadResult ReadOn(bool fileTail = false) {
         return store.Read(source, source.bytes.size(), fileTail, kUnknown);
+    }
+    // Appends `text` and reads on as following does; answers the first record the read filed.
+    RecordId Append(const std::string& text) {
+        source.bytes += text;
+        const diagnose::ReadResult read = ReadOn();
+        EXPECT_TRUE(read.ok());
+        return read.firstNew;
     }
     std::wstring Line(RecordId id) {
         std::wstring text;
