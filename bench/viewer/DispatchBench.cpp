@@ -156,7 +156,10 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring text = argv[2];
     const uint32_t lines = CountLines(argv[1]);
     std::printf("log: %u lines; %d threads in the process before the viewer\n", lines, ThreadsOfProcess());
-    auto allRead = [&] { return Viewer() && Viewer()->Index().RecordCount() >= lines; };
+    // Every line filed, and tree and list told so.
+    auto allRead = [&] {
+        return Viewer() && !Viewer()->Reading() && Viewer()->Index().RecordCount() >= lines;
+    };
 
     TimedLoop loop;
     loop.Begin("open, then close while reading");

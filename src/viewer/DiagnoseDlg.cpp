@@ -208,7 +208,7 @@ bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
 
 std::wstring CDiagnoseDlg::SelectedLabel() const {
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
-    return selected ? m_groups.Tree().GetItemText(selected) : std::wstring();
+    return selected ? m_groups.Label(selected) : std::wstring();
 }
 
 void CDiagnoseDlg::AddObserver(ViewerObserver* observer) {
@@ -233,7 +233,7 @@ void CDiagnoseDlg::Notify(const std::function<void(ViewerObserver&)>& call) {
 void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
     if (item && m_groups.ListOf(item)) {
-        const std::wstring label = m_groups.Tree().GetItemText(item);
+        const std::wstring label = m_groups.Label(item);
         if (!label.empty())
             caption += L" - " + label;
     } else if (!item && m_openError && !m_readFailure) {
@@ -342,6 +342,8 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     }
     if (header->hwndFrom == Tree()) {
         switch (header->code) {
+        case TVN_GETDISPINFOW:
+            return m_groups.AnswerLabel(*reinterpret_cast<NMTVDISPINFOW*>(header));
         case TVN_SELCHANGEDW:
             OnTreeSelectionChanged(*reinterpret_cast<NMTREEVIEWW*>(header));
             return true;

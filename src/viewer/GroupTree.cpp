@@ -173,6 +173,8 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
 }
 
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
+    // Laid out and drawn once afterwards, not at every entry opened under a new heading.
+    win::ScopedRedrawOff redrawOff(m_tree.Handle());
     for (const GroupKey& key : changed) {
         const RecordList* list = ListInIndex(index, key);
         const auto known = m_headings.find(key);
@@ -199,7 +201,7 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
         const std::wstring label = CountLabel(EntryText(key), list->size());
         if (at != entries.end() && !entries.key_comp()(key, at->first)) {
             Entry& entry = at->second;
-            if (entry.count != list->size())
+            if (!entry.asked && entry.count != list->size())
                 m_tree.SetItemText(entry.item, label);
             if (entry.list != list)
                 m_tree.SetItemData(entry.item, reinterpret_cast<LPARAM>(list));
@@ -208,8 +210,11 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             continue;
         }
         HTREEITEM after = at == entries.begin() ? TVI_FIRST : std::prev(at)->second.item;
-        HTREEITEM item = m_tree.InsertItem(label, heading.item, after, reinterpret_cast<LPARAM>(list));
-        const auto made = entries.emplace_hint(at, key, Entry{item, list->size(), list});
+        // Its label is asked for when drawn: an entry that grows while the log is read changes
+        // its count several times a second, and setting a label lays the platform's tree out
+        // again (some five milliseconds a label under Wine).
+        HTREEITEM item = m_tree.InsertItemAsking(heading.item, after, reinterpret_cast<LPARAM>(list));
+        const auto made = entries.emplace_hint(at, key, Entry{item, list->size(), list, true});
         m_items[item] = {&made->first, true};
         if (entries.size() == 1)
             m_tree.Expand(heading.item, TVE_EXPAND); // a new heading opens like those made at the start
@@ -229,6 +234,35 @@ void GroupTree::Remove(const GroupKey& key) {
     }
     if (entries.empty())
         EraseHeading(heading);
+}
+
+const GroupTree::Entry* GroupTree::AskedEntry(HTREEITEM item) const {
+    const auto found = m_items.find(item);
+    if (found == m_items.end() || !found->second.entry)
+        return nullptr;
+    const GroupKey& key = *found->second.key;
+    const auto heading = m_headings.find(key);
+    if (heading == m_headings.end())
+        return nullptr;
+    const auto entry = heading->second.entries.find(key);
+    return entry != heading->second.entries.end() && entry->second.asked ? &entry->second : nullptr;
+}
+
+// The whole label, where the platform's tree would hand over only as much as its buffer holds.
+std::wstring GroupTree::Label(HTREEITEM item) const {
+    const Entry* entry = AskedEntry(item);
+    return entry ? CountLabel(EntryText(*m_items.at(item).key), entry->count) : m_tree.GetItemText(item);
+}
+
+bool GroupTree::AnswerLabel(NMTVDISPINFOW& info) const {
+    if (!(info.item.mask & TVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0 ||
+        !AskedEntry(info.item.hItem))
+        return false;
+    const std::wstring label = Label(info.item.hItem);
+    const size_t count = std::min(label.size(), static_cast<size_t>(info.item.cchTextMax - 1));
+    label.copy(info.item.pszText, count);
+    info.item.pszText[count] = L'\0';
+    return true;
 }
 
 bool GroupTree::KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const {

@@ -39,6 +39,10 @@ public:
     // grouping puts it, a group that is gone loses them. Expanded states stay as they are.
     void Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed);
 
+    // The label of an entry whose label is asked for (TVN_GETDISPINFOW); false for another item.
+    bool AnswerLabel(NMTVDISPINFOW& info) const;
+    // An item's label as the tree shows it, whole however long.
+    std::wstring Label(HTREEITEM item) const;
     // The group an item stands for; false for an item the tree does not know.
     bool KeyOf(HTREEITEM item, GroupKey& key, bool& entry) const;
     // The item of a group: an entry for `entry`, else the heading; null when there is none, or
@@ -67,6 +71,7 @@ private:
         HTREEITEM item;
         size_t count;
         const RecordList* list;
+        bool asked = false; // its label is asked for (AnswerLabel), not set
     };
     struct Heading {
         HTREEITEM item = nullptr;
@@ -75,6 +80,7 @@ private:
     };
     using Headings = std::map<GroupKey, Heading, KeyOrder>;
 
+    const Entry* AskedEntry(HTREEITEM item) const;
     void OnHeading(const GroupKey& key, HTREEITEM item) override;
     void OnEntry(const GroupKey& key, const RecordList* records, HTREEITEM item) override;
     std::wstring HeadingText(const GroupKey& key) const;

@@ -65,6 +65,17 @@ public:
         insert.item.lParam = data;
         return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
+    // An item whose text the tree asks its parent for (TVN_GETDISPINFOW) when it needs it: a
+    // label that changes often costs nothing until it is drawn.
+    HTREEITEM InsertItemAsking(HTREEITEM parent, HTREEITEM after, LPARAM data) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = after;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = LPSTR_TEXTCALLBACKW;
+        insert.item.lParam = data;
+        return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
     // An item shown with a button before any child is made (its children come when it is first
     // opened); `state` set as well, such as TVIS_BOLD.
     HTREEITEM InsertClosedItem(const std::wstring& text, HTREEITEM parent, HTREEITEM after, UINT state) {

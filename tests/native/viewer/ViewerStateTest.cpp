@@ -145,6 +145,10 @@ TEST(DeferredWork, OneWakeUpAtATimeNothingWhileBusyTheMostSweepingWorkFirst) {
     EXPECT_FALSE(work.Request(Work::Reload)) << "one is on its way";
     EXPECT_EQ(work.Next(true, true), Work::Reload) << "a reload takes in the refresh";
     EXPECT_EQ(work.Next(false, true), Work{});
+    work.Request(Work::Refresh);
+    work.Request(Work::TakeRead);
+    EXPECT_EQ(work.Next(true, true), Work::TakeRead) << "what was read joins first";
+    EXPECT_EQ(work.Next(false, true), Work::Refresh) << "and the look still runs";
 
     work.Enter();
     EXPECT_FALSE(work.Request(Work::Refresh)) << "no wake-up while a loop of ours runs";

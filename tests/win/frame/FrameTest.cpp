@@ -6,6 +6,7 @@
 #include "frame/ModuleState.h"
 #include "resource.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/ViewerSettings.h"
 #include "viewer/ViewerText.h"
 #include "win/ResourceModule.h"
 #include "TestSupport.h"
@@ -144,6 +145,9 @@ TEST_F(Exports, OpenViewerKeepsItsLanguageThroughACallInAnother) {
     const std::wstring path = dir.Path() + L"Events.log";
     std::ofstream(path.c_str()) << "05.12.2026 08:00:00   Host=\"" << host
                                 << "\" Process=\"P.EXE\" Traceclass=\"2\"\r\n";
+    // A viewer as it opens the first time: another program's (a host's, a bench's) kept choices
+    // would group it otherwise.
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, viewer::kChoicesKey);
     EXPECT_EQ(CreateDiagnoseDlg(0x0409, std::string(path.begin(), path.end()).c_str()), 0);
     auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
     ASSERT_NE(viewer, nullptr);
