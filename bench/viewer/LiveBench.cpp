@@ -12,6 +12,7 @@
 //                                  the time until it is filled, its rows, and the memory the
 //                                  process took for them
 #include "BenchHost.h"
+#include "ViewerRead.h"
 #include "ZtServiceMsg.h"
 #include "frame/ModuleState.h"
 #include "viewer/DiagnoseDlg.h"
@@ -61,7 +62,7 @@ CDiagnoseDlg* OpenViewer(const std::wstring& log) {
     char path[MAX_PATH * 2] = {};
     ::WideCharToMultiByte(CP_ACP, 0, log.c_str(), -1, path, sizeof path, nullptr, nullptr);
     CreateDiagnoseDlg(0x0407, path);
-    bench::Pump();
+    bench::PumpUntilRead();
     return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
 }
 

@@ -1,6 +1,7 @@
 // Times the timeline on a large log: from the command to the painted window, for the whole log
 // and for the largest group, and the memory the window adds. Prints figures; asserts nothing.
 #include "BenchHost.h"
+#include "ViewerRead.h"
 #include "ZtServiceMsg.h"
 #include "win/TreeView.h"
 
@@ -16,7 +17,7 @@ double Megabytes(SIZE_T bytes) {
     return double(bytes) / 1048576.0;
 }
 
-HWND TimelineWindow() {
+HWND FindTimelineWindow() {
     return ::FindWindowW(nullptr, L"Vistral Diagnose - Zeitverlauf");
 }
 
@@ -37,12 +38,12 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"timeline_bench: no viewer window\n");
         return 1;
     }
-    bench::Pump();
+    bench::PumpUntilRead();
     const PROCESS_MEMORY_COUNTERS before = bench::Memory();
 
     const LARGE_INTEGER timelineStart = bench::Now();
     ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
-    HWND timeline = TimelineWindow();
+    HWND timeline = FindTimelineWindow();
     if (!timeline) {
         std::fwprintf(stderr, L"timeline_bench: no timeline window\n");
         return 1;
