@@ -120,6 +120,7 @@ int64_t ChooseSlotSeconds(int64_t first, int64_t last) {
 // whole weeks chosen from the earliest and latest time.
 void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from) {
     m_end = store.RecordCount();
+    m_tails = store.TailsTakenBack();
     RecordClock clock(store);
     const RecordKinds kinds(store, records);
     const size_t size = SetSize(store, records);
@@ -225,7 +226,10 @@ void TimelineBins::Build(const diagnose::RecordStore& store, const diagnose::Rec
 
 void TimelineBins::Update(const diagnose::RecordStore& store, const diagnose::RecordList* records,
                           diagnose::RecordId firstNew) {
-    if (records != m_records || firstNew < m_end || store.RecordCount() < m_end) {
+    // Records told of again that were counted already changed only when a last line was taken
+    // back since: a window opened while the log is read counts further than the viewer told it.
+    const bool refiled = firstNew < m_end && store.TailsTakenBack() != m_tails;
+    if (records != m_records || refiled || store.RecordCount() < m_end) {
         Build(store, records);
         return;
     }

@@ -66,6 +66,7 @@ private:
     int64_t m_latest = 0;
     const diagnose::RecordList* m_records = nullptr; // compared only, never read: the set counted
     diagnose::RecordId m_end = 0;                    // the store's record count when last counted
+    uint32_t m_tails = 0;                            // the store's last lines taken back then
     uint64_t m_looked = 0;
 };
 
