@@ -20,8 +20,14 @@ GroupKey KeyOf(const CDiagnoseIndex& index, diagnose::RecordId id) {
 void CDiagnoseDlg::StartReading(viewer::LogReader::Job job) {
     if (!m_reader) {
         HWND viewer = m_hwnd;
-        m_reader = std::make_unique<viewer::LogReader>(
-            m_index, *m_gate, [viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
+        try {
+            m_reader = std::make_unique<viewer::LogReader>(
+                m_index, *m_gate, [viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
+        } catch (...) { // no thread to be had: the viewer stays empty and says why
+            m_openError = ERROR_NOT_ENOUGH_MEMORY;
+            ShowCaption(m_groups.Tree().GetSelectedItem());
+            return;
+        }
     }
     if (!m_reader->Start(job))
         return;
@@ -62,8 +68,12 @@ void CDiagnoseDlg::ShowNewRecords() {
     // Each group once, found by the address of its computer's name (the index holds each name
     // once): a key per record made a load of a million lines spend most of its time here.
     std::set<std::pair<const std::wstring*, uint16_t>> groups;
-    for (diagnose::RecordId id = firstNew; id < count; ++id)
-        groups.emplace(&m_index.GetHost(id), m_index.GetTraceClass(id));
+    std::pair<const std::wstring*, uint16_t> last{};
+    for (diagnose::RecordId id = firstNew; id < count; ++id) {
+        const std::pair<const std::wstring*, uint16_t> group{&m_index.GetHost(id), m_index.GetTraceClass(id)};
+        if (group != last)
+            groups.insert(last = group); // looks before it allocates, unlike emplace
+    }
     for (const auto& [host, traceClass] : groups)
         changed.push_back({*host, traceClass});
     m_shown = count;

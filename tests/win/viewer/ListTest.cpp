@@ -83,7 +83,10 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
     EXPECT_EQ(ListText(list, 1, 2), L"Ein Fehler ist aufgetreten.") << "the TextID named";
     EXPECT_EQ(ListText(list, 2, 2), L"");
     wchar_t heading[32] = {};
-    LVCOLUMNW column{LVCF_TEXT, 0, 0, heading, 32};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = heading;
+    column.cchTextMax = 32;
     ListView_GetColumn(list, 2, &column);
     EXPECT_STREQ(heading, L"Meldung");
     // The list insets a cell's text by six pixels on either side.
