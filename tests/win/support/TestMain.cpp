@@ -31,7 +31,10 @@ struct Watchdog : ::testing::EmptyTestEventListener {
 
 static void Watch(DWORD thread) {
     for (;; ::Sleep(250))
-        if (const DWORD started = g_started; started && ::GetTickCount() - started > kHungAfterMs) {
+        // Signed: the start was made odd (0 means none), so it may stand a tick after now, and an
+        // unsigned difference would then read as a test hung for 49 days.
+        if (const DWORD started = g_started;
+            started && static_cast<LONG>(::GetTickCount() - started) > static_cast<LONG>(kHungAfterMs)) {
             std::string titles;
             ::EnumThreadWindows(thread, AddTitle, reinterpret_cast<LPARAM>(&titles));
             std::fprintf(stderr, "[  HUNG    ] %s: still running after %lu s; windows:%s\n", g_test.c_str(),
