@@ -213,13 +213,18 @@ int wmain(int argc, wchar_t** argv) {
     loop.Call([&] { ::SendMessageW(window, WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0); });
     loop.Print(loop.PumpUntil([&] {
         HWND matches = MatchWindow(window);
-        return matches && ListView_GetItemCount(::GetDlgItem(matches, IDC_MATCHES_LIST)) > 0;
+        return matches && ListView_GetItemCount(::GetDlgItem(matches, IDC_MATCHES_LIST)) > 0 &&
+               !viewer->Searching();
     }));
 
     loop.Begin("the timeline");
     loop.Call([&] { ::SendMessageW(window, WM_COMMAND, ID_VIEWER_TIMELINE, 0); });
-    loop.Print(
-        loop.PumpUntil([] { return ::FindWindowW(nullptr, L"Vistral Diagnose - Zeitverlauf") != nullptr; }));
+    loop.Print(loop.PumpUntil([] { // counted: its subtitle no longer ends with an ellipsis
+        HWND timeline = ::FindWindowW(nullptr, L"Vistral Diagnose - Zeitverlauf");
+        wchar_t subtitle[256] = {};
+        return timeline && ::GetDlgItemTextW(timeline, IDC_TIMELINE_SUBTITLE, subtitle, 256) > 0 &&
+               subtitle[std::wcslen(subtitle) - 1] != L'\u2026';
+    }));
 
     loop.Begin("regroup by computer");
     loop.Call([&] { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP_BY_COMPUTER, BN_CLICKED), 0); });

@@ -249,6 +249,8 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         const uint64_t target = m_index.LoadTarget();
         const uint64_t percent = target ? std::min<uint64_t>(100, m_index.CompleteEnd() * 100 / target) : 0;
         caption += L" - " + ViewerText(IDS_READING_LOG, std::to_wstring(percent));
+    } else if (Searching()) {
+        caption += L" - " + ViewerText(IDS_SEARCHING, std::to_wstring(SearchedPercent()));
     }
     m_caption.SetText(caption);
 }
@@ -388,6 +390,9 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case kReadEnded:
         Request(viewer::Work::TakeRead);
+        return true;
+    case kCancelSearch:
+        CancelMarking();
         return true;
     case WM_TIMER:
         if (wParam == kReadTimer)

@@ -99,6 +99,15 @@ public:
     std::wstring SelectedLabel() const;
     // The viewer's search: its text, options and which records hold it.
     ViewerFind& Find() { return m_find; }
+    // Brings the search's marks up to the last record: a few records at once, more on the
+    // reading thread (Searching() meanwhile; the match window is told as they come). Changed or
+    // Failed only from a look at once.
+    diagnose::Recheck BringMarksUp();
+    bool Searching() const { return m_marking != Marking::None; }
+    // How far the marks have come, in percent of the records.
+    unsigned SearchedPercent() const;
+    // Why the last search on the reading thread could not read the log; 0 when it could.
+    DWORD MarkFailure() const { return m_markFailure; }
     // Windows the viewer owns follow it through these; an observer removes itself before it goes.
     void AddObserver(ViewerObserver* observer);
     void RemoveObserver(ViewerObserver* observer);
@@ -174,6 +183,9 @@ private:
     static constexpr UINT_PTR kSaveEndTimer = 3;
     // Takes in what the reading thread filed, a few times a second while it loads.
     static constexpr UINT_PTR kReadTimer = 4;
+    static constexpr UINT kReadTakeMilliseconds = 250;
+    // Posted by Escape while a search runs.
+    static constexpr UINT kCancelSearch = WM_APP + 6;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -205,6 +217,12 @@ private:
     void OnFindMessage(const FINDREPLACEW& request);
     void FindNext(bool down);
     bool FindFrom(bool down, DWORD& readError);
+    // The search's marks on the reading thread (find/ViewerMarks.cpp)
+    bool StartMarking();
+    void CancelMarking();
+    void EndMarking(const viewer::LogReader::Outcome& outcome);
+    // Stops the reading thread's job; a search it ran starts again when it is free.
+    void StopReader();
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
     // All matches, copying records (ViewerMatches.cpp)
     void ShowAllMatches(bool activate);
@@ -258,6 +276,11 @@ private:
     DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
     DWORD m_unreachable = 0; // why the last look could not reach the log; it is looked at again
     ViewerFind m_find;
+    // A search on the reading thread: asked for (it waits for the job that runs) or running.
+    enum class Marking { None, Asked, Running } m_marking = Marking::None;
+    diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, under the gate
+    DWORD m_markFailure = 0;
+    std::optional<bool> m_findDown; // Find Next waits for the marks: which way it goes
     viewer::ViewerChoices m_choices;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;

@@ -28,9 +28,9 @@ void CDiagnoseDlg::OnFollowTimer() {
 
 // While reading on has failed, only a log replaced since is read (again, from its start):
 // reading the same bytes every second would fail the same way. A look waits for the job that
-// runs; the next tick asks again.
+// runs, and a search asked for goes first; the next tick asks again.
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd || m_closing || Reading())
+    if (!m_hwnd || m_closing || Reading() || StartMarking())
         return;
     StartReading(m_readFailure ? viewer::LogReader::Job::Look : viewer::LogReader::Job::Refresh);
 }
@@ -129,8 +129,7 @@ void CDiagnoseDlg::Reload() {
         m_reloadSelection = ReloadSelection{key, entry};
     if (!m_reloading)
         Notify([](ViewerObserver& observer) { observer.OnReloading(); });
-    if (m_reader)
-        m_reader->Stop();
+    StopReader();
     // Nothing selected before the lists go: the tree would hand the freed list of its selected
     // item to the selection change that emptying it makes.
     m_groups.Tree().SelectItem(nullptr);

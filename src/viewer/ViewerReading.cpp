@@ -3,13 +3,13 @@
 // it loads and when a job ends.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/matches/MatchWindow.h"
+
 #include <algorithm>
 #include <set>
 #include <tuple>
 
 namespace {
-
-constexpr UINT kReadTakeMilliseconds = 250;
 
 GroupKey KeyOf(const CDiagnoseIndex& index, diagnose::RecordId id) {
     return {index.GetHost(id), index.GetTraceClass(id)};
@@ -45,10 +45,14 @@ void CDiagnoseDlg::TakeRead() {
         return;
     const std::optional<viewer::LogReader::Outcome> outcome = m_reader->TakeOutcome();
     ShowNewRecords();
-    if (outcome)
+    if (outcome) {
         EndRead(*outcome);
-    else if (m_loading)
+        StartMarking(); // a search that waited for the job
+    } else if (m_loading || m_marking == Marking::Running) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come
+        if (m_marking == Marking::Running && m_matches)
+            m_matches->TakeMarks();
+    }
 }
 
 void CDiagnoseDlg::ShowNewRecords() {
@@ -122,7 +126,9 @@ void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
 }
 
 void CDiagnoseDlg::EndRead(const viewer::LogReader::Outcome& outcome) {
-    if (outcome.job == viewer::LogReader::Job::Load)
+    if (outcome.job == viewer::LogReader::Job::Task)
+        EndMarking(outcome);
+    else if (outcome.job == viewer::LogReader::Job::Load)
         EndLoad(outcome);
     else
         EndLook(outcome);

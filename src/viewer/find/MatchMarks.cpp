@@ -1,6 +1,8 @@
 // Which records hold the search text.
 #include "viewer/find/MatchMarks.h"
 
+#include <algorithm>
+
 namespace viewer {
 
 namespace {
@@ -22,11 +24,13 @@ private:
 } // namespace
 
 diagnose::Recheck MatchMarks::Update(const diagnose::RecordStore& store, diagnose::ByteSource& source,
-                                     const TextMatcher& matcher) {
+                                     const TextMatcher& matcher, size_t most) {
     const diagnose::RecordId first = static_cast<diagnose::RecordId>(m_marks.size());
-    const diagnose::RecordId last = store.RecordCount();
-    if (first >= last)
+    const diagnose::RecordId count = store.RecordCount();
+    if (first >= count)
         return diagnose::Recheck::Same;
+    const diagnose::RecordId last =
+        first + static_cast<diagnose::RecordId>(std::min<size_t>(most, count - first));
     m_marks.resize(last, false);
     // 8-bit text of a single-byte page and UTF-16 are searched as they are stored.
     const diagnose::TextDecoder& decoder = store.Decoder();

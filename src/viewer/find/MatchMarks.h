@@ -4,6 +4,7 @@
 #include "diagnose/RecordStore.h"
 #include "viewer/find/TextMatcher.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,12 +12,12 @@ namespace viewer {
 
 class MatchMarks {
 public:
-    // Looks at the records not looked at yet, up to the store's last: they are read from
-    // `source` and checked against what was indexed. Changed when the source no longer holds
-    // what was indexed, Failed when it could not be read (`Error()` says why); nothing is kept
+    // Looks at the records not looked at yet, up to the store's last and at most `most` of
+    // them: they are read from `source` and checked against what was indexed. Changed when the source no
+    // longer holds what was indexed, Failed when it could not be read (`Error()` says why); nothing is kept
     // then, and the next update reads every line again.
     diagnose::Recheck Update(const diagnose::RecordStore& store, diagnose::ByteSource& source,
-                             const TextMatcher& matcher);
+                             const TextMatcher& matcher, size_t most = SIZE_MAX);
     bool Marked(diagnose::RecordId id) const { return id < m_marks.size() && m_marks[id]; }
     // The records looked at: [0, Size()), and which of them hold the text.
     size_t Size() const { return m_marks.size(); }

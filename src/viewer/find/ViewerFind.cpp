@@ -75,9 +75,11 @@ bool ViewerFind::Take(const FINDREPLACEW& request) {
     return true;
 }
 
-diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index) {
+diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index, size_t most) {
+    if (MarksComplete(index))
+        return diagnose::Recheck::Same;
     if (!m_tables)
         m_tables = PlatformTables();
     const viewer::TextMatcher matcher(m_text, m_matchCase, m_wholeWord, *m_tables);
-    return m_marks.Update(index, index.Source(), matcher);
+    return m_marks.Update(index, index.Source(), matcher, most);
 }

@@ -36,8 +36,11 @@ public:
     bool WholeWord() const { return m_wholeWord; }
     bool Down() const { return m_down; }
 
-    // Brings the marks up to the index's last record (see MatchMarks::Update).
-    diagnose::Recheck UpdateMarks(const CDiagnoseIndex& index);
+    // Brings the marks up to the index's last record, by at most `most` records (see
+    // MatchMarks::Update). Any thread, with the index's gate held.
+    diagnose::Recheck UpdateMarks(const CDiagnoseIndex& index, size_t most = SIZE_MAX);
+    // Whether every record of `index` has been looked at for the text.
+    bool MarksComplete(const CDiagnoseIndex& index) const { return m_marks.Size() >= index.RecordCount(); }
     const viewer::MatchMarks& Marks() const { return m_marks; }
     // Records from `first` on are to be looked at again (the index took them back or changed).
     void ForgetFrom(diagnose::RecordId first) { m_marks.ForgetFrom(first); }

@@ -35,9 +35,10 @@ void CDiagnoseDlg::FindNext(bool down) {
 }
 
 // Answers whether a match was shown (a log that changed under the search counts: it is read
-// again and nothing more is said); false with `readError` when the log could not be read.
+// again and nothing more is said; so does a search that goes on on the reading thread, which
+// finds the match when it has ended); false with `readError` when the log could not be read.
 bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
-    switch (m_find.UpdateMarks(m_index)) {
+    switch (BringMarksUp()) {
     case diagnose::Recheck::Changed:
         Request(viewer::Work::Reload);
         return true;
@@ -46,6 +47,10 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
         return false;
     case diagnose::Recheck::Same:
         break;
+    }
+    if (!m_find.MarksComplete(m_index)) {
+        m_findDown = down;
+        return true;
     }
     const std::vector<GroupTree::Place> places = m_groups.EntriesInOrder();
     std::vector<const diagnose::RecordList*> entries;

@@ -42,6 +42,8 @@ public:
     const std::vector<diagnose::RecordId>& Rows() const { return m_rows; }
     // Whether records from `firstNew` on may take rows back (they were looked at before).
     bool TakesBack(diagnose::RecordId firstNew) const { return firstNew < m_end; }
+    // The records looked at so far.
+    diagnose::RecordId End() const { return static_cast<diagnose::RecordId>(m_end); }
     int SortColumn() const { return m_sortColumn; }
 
 private:

@@ -86,7 +86,7 @@ bool CMatchWindow::OnInitDialog() {
 void CMatchWindow::Fill(bool again) {
     m_text = m_viewer.Find().Text();
     m_searchError = 0;
-    const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
+    const diagnose::Recheck check = m_viewer.BringMarksUp();
     const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
     // Emptied first: the platform's list clears a selection row by row over all its rows, and
     // an empty list has none.
@@ -199,8 +199,21 @@ void CMatchWindow::OnItemChanged(const NMLISTVIEW& change) {
         m_selected.Set(change.iItem, change.iItem + 1, selected);
 }
 
+// The search on the reading thread has come further, ended or stopped. Marks that shrank (a read
+// that failed forgets them) are not taken: the rows of those looked at before stay.
+void CMatchWindow::TakeMarks() {
+    if (!m_hwnd)
+        return;
+    m_searchError = m_viewer.MarkFailure();
+    const std::vector<bool>& marks = m_viewer.Find().Marks().Bits();
+    if (marks.size() > m_rows.End() && !m_searchError)
+        TakeNewRows(marks, m_rows.End());
+    else
+        ShowTitle();
+}
+
 void CMatchWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
-    const diagnose::Recheck check = m_viewer.Find().UpdateMarks(m_viewer.Index());
+    const diagnose::Recheck check = m_viewer.BringMarksUp();
     const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
     if (check == diagnose::Recheck::Changed) {
         ::PostMessageW(m_hwnd, kReloadViewer, 0, 0);
@@ -267,6 +280,9 @@ void CMatchWindow::ShowTitle() {
     std::wstring title = viewer::MatchesTitle(ViewerText(IDS_MATCHES_TITLE), m_text, m_rows.Rows().size());
     if (const uint32_t error = m_searchError ? m_searchError : m_viewer.ReadFailure())
         title += L" - " + SystemErrorText(error);
+    else if (m_viewer.Searching() || m_rows.End() < m_viewer.Index().RecordCount())
+        title += L" - " + ViewerText(m_viewer.Searching() ? IDS_SEARCHING : IDS_SEARCH_STOPPED,
+                                     std::to_wstring(m_viewer.SearchedPercent()));
     SetText(title);
 }
 

@@ -28,6 +28,8 @@ public:
     HWND List() const { return m_list.Handle(); }
     // Where the window stands, or stood when it was last open; for the viewer to keep.
     std::optional<viewer::ScreenRect> Place() const { return m_place.Current(m_hwnd); }
+    // Takes in the matches the viewer's search found since, or its failure.
+    void TakeMarks();
 
 protected:
     bool OnInitDialog() override;

@@ -19,6 +19,7 @@ LogReader::~LogReader() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_quit = true;
         m_job.reset();
+        m_task = nullptr;
     }
     m_gate.Stop();
     m_asked.notify_all();
@@ -27,11 +28,20 @@ LogReader::~LogReader() {
 }
 
 bool LogReader::Start(Job job) {
+    return job != Job::Task && StartTask({}, job);
+}
+
+bool LogReader::StartTask(std::function<void()> task) {
+    return task && StartTask(std::move(task), Job::Task);
+}
+
+bool LogReader::StartTask(std::function<void()> task, Job job) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_job || m_running || m_outcome || m_quit)
             return false;
         m_job = job;
+        m_task = std::move(task);
     }
     m_asked.notify_all();
     return true;
@@ -53,6 +63,7 @@ void LogReader::Stop() {
     m_gate.Stop();
     std::unique_lock<std::mutex> lock(m_mutex);
     m_job.reset();
+    m_task = nullptr;
     m_asked.wait(lock, [this] { return !m_running; });
     m_outcome.reset();
     m_gate.Go();
@@ -61,6 +72,7 @@ void LogReader::Stop() {
 void LogReader::Run() {
     for (;;) {
         Job job;
+        std::function<void()> task;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_asked.wait(lock, [this] { return m_quit || m_job; });
@@ -68,9 +80,11 @@ void LogReader::Run() {
                 return;
             job = *m_job;
             m_job.reset();
+            task.swap(m_task);
             m_running = true;
         }
-        Outcome outcome = RunJob(job);
+        Outcome outcome = RunJob(job, task);
+        task = nullptr; // what it holds goes on this thread, before the viewer hears of the end
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_running = false;
@@ -85,13 +99,15 @@ void LogReader::Run() {
 
 // No exception leaves the thread: one that comes (memory that ran out outside a read's own
 // account) ends the job as a failed read.
-LogReader::Outcome LogReader::RunJob(Job job) {
+LogReader::Outcome LogReader::RunJob(Job job, const std::function<void()>& task) {
     Outcome outcome;
     outcome.job = job;
     outcome.result.firstNew = m_index.RecordCount();
     try {
         if (job == Job::Load) {
             outcome.result = m_index.Load();
+        } else if (job == Job::Task) {
+            task();
         } else {
             outcome.state = m_index.Look();
             if (job == Job::Refresh && outcome.state == diagnose::LogIndex::FileState::Grown)

@@ -18,8 +18,9 @@ namespace viewer {
 class LogReader {
 public:
     // Load: the whole log, into an empty index. Refresh: a look at the file, and a read of what
-    // was appended when it has Grown. Look: the look alone.
-    enum class Job { Load, Refresh, Look };
+    // was appended when it has Grown. Look: the look alone. Task: work of the viewer's (a
+    // search) on the index, a step at a time under the gate.
+    enum class Job { Load, Refresh, Look, Task };
     // How a job ended; a Refresh or Look tells what its look at the file found.
     struct Outcome {
         Job job = Job::Load;
@@ -37,6 +38,9 @@ public:
 
     // The viewer's thread. Starts `job` on the reading thread; false while another runs.
     bool Start(Job job);
+    // Starts `task` as a Task job. It touches what the viewer's thread reads only within a
+    // diagnose::GatedStep on the gate, whose Enter throws to end the task when Stop is asked.
+    bool StartTask(std::function<void()> task);
     // Whether a job runs (or has ended and its outcome was not taken yet).
     bool Busy() const;
     // The ended job's outcome, taken once; none while it runs.
@@ -47,8 +51,9 @@ public:
     void Stop();
 
 private:
+    bool StartTask(std::function<void()> task, Job job);
     void Run();
-    Outcome RunJob(Job job);
+    Outcome RunJob(Job job, const std::function<void()>& task);
 
     diagnose::LogIndex& m_index;
     IndexGate& m_gate;
@@ -56,6 +61,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_asked;
     std::optional<Job> m_job;         // asked, not taken by the thread yet
+    std::function<void()> m_task;     // of a Task job asked
     bool m_running = false;           // taken and running
     std::optional<Outcome> m_outcome; // ended, not taken by the viewer's thread yet
     bool m_quit = false;

@@ -84,8 +84,7 @@ bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveF
         return false;
     // The save's thread reads the index as it stands: a look that reads on stops here, and
     // the next one after the save reads on from where it stopped.
-    if (m_reader)
-        m_reader->Stop();
+    StopReader();
     m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
     if (const DWORD error = m_saver->Start(m_index, std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();

@@ -118,15 +118,15 @@ int64_t ChooseSlotSeconds(int64_t first, int64_t last) {
 // so far need more than kMaxTimeSlots of them. The length reached is the first that holds them
 // all. Beyond a week the lengths are no longer nested: the set is counted again on a grid of
 // whole weeks chosen from the earliest and latest time.
-void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from) {
-    m_end = store.RecordCount();
+void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from,
+                       size_t most) {
     m_tails = store.TailsTakenBack();
     RecordClock clock(store);
     const RecordKinds kinds(store, records);
     const size_t size = SetSize(store, records);
-    m_looked += size > from ? size - from : 0;
+    size_t last = size - from > most ? from + most : size;
     bool regrid = false;
-    for (size_t i = from; i < size; ++i) {
+    for (size_t i = from; i < last; ++i) {
         const diagnose::RecordId id = At(records, i);
         int64_t seconds = 0;
         if (!clock.Read(id, seconds)) {
@@ -136,9 +136,13 @@ void TimelineBins::Add(const diagnose::RecordStore& store, const diagnose::Recor
         m_earliest = m_timed ? std::min(m_earliest, seconds) : seconds;
         m_latest = m_timed ? std::max(m_latest, seconds) : seconds;
         m_timed = true;
-        if (!regrid && !Place(seconds, kinds.Of(id), id))
+        if (!regrid && !Place(seconds, kinds.Of(id), id)) {
             regrid = true;
+            last = size; // the grid takes the earliest and latest time of the whole set
+        }
     }
+    m_looked += last - from;
+    m_end = last < size ? At(records, last) : store.RecordCount();
     if (regrid)
         Regrid(store, records);
 }
@@ -218,22 +222,23 @@ void TimelineBins::Reset() {
     m_earliest = m_latest = 0;
 }
 
-void TimelineBins::Build(const diagnose::RecordStore& store, const diagnose::RecordList* records) {
+void TimelineBins::Build(const diagnose::RecordStore& store, const diagnose::RecordList* records,
+                         size_t most) {
     Reset();
     m_records = records;
-    Add(store, records, 0);
+    Add(store, records, 0, most);
 }
 
 void TimelineBins::Update(const diagnose::RecordStore& store, const diagnose::RecordList* records,
-                          diagnose::RecordId firstNew) {
+                          diagnose::RecordId firstNew, size_t most) {
     // Records told of again that were counted already changed only when a last line was taken
     // back since: a window opened while the log is read counts further than the viewer told it.
     const bool refiled = firstNew < m_end && store.TailsTakenBack() != m_tails;
     if (records != m_records || refiled || store.RecordCount() < m_end) {
-        Build(store, records);
+        Build(store, records, most);
         return;
     }
-    Add(store, records, IndexOf(store, records, m_end));
+    Add(store, records, IndexOf(store, records, m_end), most);
 }
 
 uint32_t TimelineBins::Tallest() const {

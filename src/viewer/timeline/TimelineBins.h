@@ -3,6 +3,7 @@
 
 #include "diagnose/RecordStore.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,13 +31,17 @@ struct TimeSlot {
 // Times come from the index (interned dates and time keys), never from the log's text.
 class TimelineBins {
 public:
-    // Counts `records` of `store` (null: every record), which are in file order.
-    void Build(const diagnose::RecordStore& store, const diagnose::RecordList* records);
-    // Takes in what a read filed from `firstNew` on into the same set, merging slots when the new
-    // times need a longer length; counts the set anew when the read took records back or the set
-    // is another.
+    // Counts `records` of `store` (null: every record), which are in file order; at most `most`
+    // of them, the rest by Update.
+    void Build(const diagnose::RecordStore& store, const diagnose::RecordList* records,
+               size_t most = SIZE_MAX);
+    // Takes in what a read filed from `firstNew` on (kNoRecord: nothing), and records not counted
+    // yet, into the same set, at most `most` of them, merging slots when the new times need a
+    // longer length; counts the set anew when the read took records back or the set is another.
     void Update(const diagnose::RecordStore& store, const diagnose::RecordList* records,
-                diagnose::RecordId firstNew);
+                diagnose::RecordId firstNew, size_t most = SIZE_MAX);
+    // Whether every record of the set filed in `store` is counted.
+    bool Counted(const diagnose::RecordStore& store) const { return m_end >= store.RecordCount(); }
 
     const std::vector<TimeSlot>& Slots() const { return m_slots; }
     int64_t SlotSeconds() const { return m_slotSeconds; }
@@ -50,7 +55,8 @@ public:
     uint64_t RecordsLookedAt() const { return m_looked; }
 
 private:
-    void Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from);
+    void Add(const diagnose::RecordStore& store, const diagnose::RecordList* records, size_t from,
+             size_t most);
     bool Place(int64_t seconds, TraceKind kind, diagnose::RecordId id);
     void Coarsen(int64_t length);
     void Regrid(const diagnose::RecordStore& store, const diagnose::RecordList* records);
@@ -65,7 +71,7 @@ private:
     int64_t m_earliest = 0;
     int64_t m_latest = 0;
     const diagnose::RecordList* m_records = nullptr; // compared only, never read: the set counted
-    diagnose::RecordId m_end = 0;                    // the store's record count when last counted
+    diagnose::RecordId m_end = 0;                    // the first record not counted
     uint32_t m_tails = 0;                            // the store's last lines taken back then
     uint64_t m_looked = 0;
 };

@@ -15,16 +15,16 @@ void TimelineCounts::Reloaded() {
 }
 
 const TimelineBins& TimelineCounts::Of(const diagnose::RecordStore& store,
-                                       const diagnose::RecordList* records) {
-    return UpToDate(records ? m_entry : m_all, store, records);
+                                       const diagnose::RecordList* records, size_t most) {
+    return UpToDate(records ? m_entry : m_all, store, records, most);
 }
 
 const TimelineBins& TimelineCounts::UpToDate(Counted& set, const diagnose::RecordStore& store,
-                                             const diagnose::RecordList* records) {
+                                             const diagnose::RecordList* records, size_t most) {
     if (!set.counted || set.records != records)
-        set.bins.Build(store, records);
-    else if (set.firstNew != kNoRecord)
-        set.bins.Update(store, records, set.firstNew);
+        set.bins.Build(store, records, most);
+    else if (set.firstNew != kNoRecord || !set.bins.Counted(store))
+        set.bins.Update(store, records, set.firstNew, most);
     set.counted = true;
     set.records = records;
     set.firstNew = kNoRecord;

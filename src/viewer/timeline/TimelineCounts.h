@@ -14,8 +14,10 @@ public:
     void RecordsAdded(diagnose::RecordId firstNew);
     // The log was read again: earlier counts mean nothing.
     void Reloaded();
-    // The counts of `records` (null: the whole log), brought up to date.
-    const TimelineBins& Of(const diagnose::RecordStore& store, const diagnose::RecordList* records);
+    // The counts of `records` (null: the whole log), brought up to date by at most `most`
+    // records: TimelineBins::Counted says whether they are.
+    const TimelineBins& Of(const diagnose::RecordStore& store, const diagnose::RecordList* records,
+                           size_t most = SIZE_MAX);
     // Records looked at since made: what choosing and following have cost.
     uint64_t RecordsLookedAt() const { return m_all.bins.RecordsLookedAt() + m_entry.bins.RecordsLookedAt(); }
 
@@ -27,7 +29,7 @@ private:
         diagnose::RecordId firstNew = kNoRecord; // the first record filed since they were counted
     };
     const TimelineBins& UpToDate(Counted& set, const diagnose::RecordStore& store,
-                                 const diagnose::RecordList* records);
+                                 const diagnose::RecordList* records, size_t most);
 
     Counted m_all, m_entry;
 };

@@ -3,6 +3,7 @@
 // a job within a step even while the viewer's thread holds the gate, and a failure on the
 // thread comes back as the job's outcome.
 #include "viewer/reading/LogReader.h"
+#include "viewer/find/MatchMarks.h"
 #include "FakeFiles.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,55 @@ TEST_F(Reading, AFailureOnTheThreadIsTheJobsOutcomeAndWhatWasFiledStays) {
         EXPECT_EQ(outcome.result.status, outOfMemory ? ReadResult::OutOfMemory : ReadResult::ReadFailed);
         EXPECT_LT(index.RecordCount(), static_cast<size_t>(kLines));
     }
+}
+
+// A search on the reading thread marks a step at a time under the gate: the viewer's thread sees
+// whole steps, a stop leaves the marks made so far, the next search goes on from there.
+TEST_F(Reading, ASearchOnTheThreadStepsUnderTheGateAndAStopKeepsWhatItMarked) {
+    LogReader reader(index, gate, [] {});
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    ASSERT_EQ(Watch(reader, gate, index).result.status, ReadResult::Complete);
+    const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
+    const viewer::TextMatcher matcher(L"line 7", false, true, tables);
+    viewer::MatchMarks marks;
+    int steps = 0, stopAt = 3; // the reading thread's alone while it searches
+    const auto search = [&] {
+        for (;; ++steps) {
+            if (steps == stopAt)
+                gate.Stop(); // as the viewer's thread does between two steps
+            const diagnose::GatedStep step(&gate);
+            if (marks.Size() == index.RecordCount() ||
+                marks.Update(index, index.Source(), matcher, 1000) != diagnose::Recheck::Same)
+                return;
+        }
+    };
+    auto expectMarked = [&] {
+        for (diagnose::RecordId id = 0; id < marks.Size(); ++id)
+            ASSERT_EQ(marks.Marked(id), id == 7) << id;
+    };
+    ASSERT_TRUE(reader.StartTask(search));
+    while (reader.Busy())
+        std::this_thread::yield();
+    EXPECT_FALSE(reader.TakeOutcome()) << "a stopped search's outcome is dropped";
+    reader.Stop(); // lets the gate go again
+    EXPECT_EQ(marks.Size(), 3000u) << "the steps made before the stop";
+    expectMarked();
+
+    stopAt = -1;
+    ASSERT_TRUE(reader.StartTask(search));
+    std::optional<LogReader::Outcome> searched;
+    while (!searched) { // the viewer's thread, under the gate, sees whole steps
+        gate.Lock();
+        ASSERT_EQ(marks.Size() % 1000, 0u);
+        searched = reader.TakeOutcome();
+        gate.Unlock();
+    }
+    EXPECT_EQ(searched->result.status, ReadResult::Complete);
+    EXPECT_EQ(marks.Size(), static_cast<size_t>(kLines));
+    expectMarked();
+
+    ASSERT_TRUE(reader.StartTask([] { throw std::bad_alloc(); }));
+    EXPECT_EQ(Watch(reader, gate, index).result.status, ReadResult::OutOfMemory);
 }
 
 TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {

@@ -172,4 +172,17 @@ TEST(TimelineCounts, TheWholeLogIsCountedOnceAndThenOnlyWhatArrives) {
     counts.Reloaded();
     counts.Of(log.store, nullptr);
     EXPECT_EQ(counts.RecordsLookedAt(), 219u);
+
+    // Counted a slice at a time, the counts come out the same, each record counted once.
+    viewer::TimelineCounts sliced;
+    for (int slice = 1; slice <= 6; ++slice) {
+        const viewer::TimelineBins& bins = sliced.Of(log.store, nullptr, 20);
+        EXPECT_EQ(bins.Counted(log.store), slice == 6) << slice;
+        EXPECT_EQ(bins.Total(viewer::kTraceError), slice == 6 ? 34u : slice * 20u / 3);
+    }
+    counts.RecordsAdded(log.Append(Line("05.12.2026 08:02:00", 2, "PC1")));
+    sliced.RecordsAdded(101);
+    EXPECT_EQ(sliced.Of(log.store, nullptr, 20).Total(viewer::kTraceError), 35u);
+    EXPECT_EQ(sliced.RecordsLookedAt(), 102u);
+    EXPECT_EQ(Slots(sliced.Of(log.store, nullptr)), Slots(counts.Of(log.store, nullptr)));
 }

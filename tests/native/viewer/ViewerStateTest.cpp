@@ -123,6 +123,11 @@ TEST(MatchMarks, CoverTheLinesThatArriveAndForgetWhatTheStoreTookBack) {
         << "the lines that arrived are searched too";
     marks.ForgetFrom(3);
     EXPECT_EQ(std::make_pair(marks.Size(), marks.Marked(3)), std::make_pair(size_t(3), false));
+    ASSERT_EQ(marks.Update(group.store, group.source, matcher, 0), diagnose::Recheck::Same);
+    EXPECT_EQ(marks.Size(), 3u) << "a step of none looks at none";
+    ASSERT_EQ(marks.Update(group.store, group.source, matcher, 5), diagnose::Recheck::Same);
+    EXPECT_EQ(std::make_pair(marks.Size(), marks.Marked(3)), std::make_pair(size_t(4), true))
+        << "a step of more than there is looks at the rest";
     group.source.bytes[0] = '9'; // the log changed under the index
     marks.Clear();
     EXPECT_EQ(marks.Update(group.store, group.source, matcher), diagnose::Recheck::Changed);

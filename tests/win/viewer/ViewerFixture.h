@@ -295,17 +295,22 @@ protected:
         ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click));
         PumpMessages(20);
     }
-    // Asks the viewer to find `what` as its Find dialog does. A message box that comes instead
-    // is closed at once: its text is the answer (empty when none came).
+    // Asks the viewer to find `what` as its Find dialog does, and waits for a search on the
+    // reading thread. A message box that comes instead is closed at once: its text is the answer
+    // (empty when none came).
     std::wstring Find(std::wstring what, DWORD flags = FR_DOWN) {
         std::wstring box;
-        AfterDelay(100, [&box] {
+        std::function<void()> look = [&] { // until a box came or the search has ended
             if (HWND found = ThreadMessageBox()) {
                 box = ChildText(found, 0xFFFF);
                 ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+            } else if (OpenViewer() && OpenViewer()->Searching()) {
+                AfterDelay(50, look);
             }
-        });
+        };
+        AfterDelay(100, look);
         SendFindNext(window, what, flags);
+        Settle();
         PumpMessages(150); // the closer has looked by now, whether or not a box came
         return box;
     }

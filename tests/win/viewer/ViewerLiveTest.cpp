@@ -194,3 +194,42 @@ TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
         EXPECT_EQ(Where().second, L"Beta") << (utf16 ? "UTF-16" : "8-bit");
     }
 }
+
+// A search of more records than the viewer's thread looks at in one go runs on the reading
+// thread (the test holds the index's gate to keep it at its start): the caption and the match
+// window say so, Escape stops the search and not the viewer, lines that arrive meanwhile wait
+// for it and are searched too.
+TEST_F(Viewer, ASearchOfALargeLogRunsOnTheReadingThreadAndEscapeStopsIt) {
+    std::vector<std::string> lines(30000, "05.12.2026 08:00:00   Host=\"PC1\" Process=\"P\" Traceclass=\"0\" "
+                                          "Text=\"Heu\"");
+    lines.push_back("05.12.2026 08:00:01   Host=\"PC2\" Process=\"Fund\" Traceclass=\"1\" Text=\"Nadel\"");
+    ASSERT_TRUE(OpenLog(lines));
+    viewer::IndexGate& gate = *viewer->Gate();
+
+    gate.Lock();
+    SendFindNext(window, L"Nadel");
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - Suche \u2026 0 %");
+    CtrlKey(list, 'F', true);
+    HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
+    ASSERT_NE(matches, nullptr) << "the match window opens at once";
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"Nadel\" (0) - Suche \u2026 0 %");
+    PressKey(list, VK_ESCAPE);
+    EXPECT_FALSE(viewer->Searching());
+    gate.Unlock();
+    PumpMessages(50);
+    EXPECT_EQ(OpenViewer(), viewer) << "Escape stopped the search, not the viewer";
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose");
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"Nadel\" (0) - Suche abgebrochen bei 0 %");
+
+    gate.Lock();
+    PressKey(list, VK_F3);
+    Append("05.12.2026 08:00:02   Host=\"PC3\" Process=\"Neu\" Traceclass=\"2\" Text=\"Nadel\"\r\n");
+    PumpMessages(1500); // the follow timer's looks wait for the search
+    EXPECT_EQ(viewer->Index().RecordCount(), 30001u);
+    gate.Unlock();
+    Settle();
+    EXPECT_EQ(Where(), Place(L"PC2 (1)", L"Fund")) << "found when the search has ended";
+    ASSERT_TRUE(PumpUntil([&] { return viewer->Index().RecordCount() == 30002u; }, 3000));
+    Settle();
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"Nadel\" (2)");
+}

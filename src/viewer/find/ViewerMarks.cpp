@@ -1,0 +1,103 @@
+// Which records hold the search text, found on the reading thread when more than a few records
+// are to be looked at: Find Next waits for the marks with the caption saying how far they have
+// come, the match window takes them in as they come, and Escape stops them.
+#include "viewer/DiagnoseDlg.h"
+
+#include "viewer/matches/MatchWindow.h"
+#include "resource.h"
+
+#include <algorithm>
+
+namespace {
+// Records looked at in one go on the viewer's thread (a few milliseconds), and in one step of the
+// reading thread, which the viewer's thread may wait for.
+constexpr size_t kMarkedAtOnce = 20000;
+constexpr size_t kMarkedPerStep = 32768;
+} // namespace
+
+diagnose::Recheck CDiagnoseDlg::BringMarksUp() {
+    if (m_find.MarksComplete(m_index) || m_marking != Marking::None)
+        return diagnose::Recheck::Same;
+    if (m_index.RecordCount() - m_find.Marks().Size() <= kMarkedAtOnce)
+        return m_find.UpdateMarks(m_index);
+    m_marking = Marking::Asked;
+    m_markFailure = 0;
+    StartMarking();
+    ShowCaption(m_groups.Tree().GetSelectedItem());
+    return diagnose::Recheck::Same;
+}
+
+// Waits while the reading thread has another job (it starts when that has ended) and while a save
+// reads the index.
+bool CDiagnoseDlg::StartMarking() {
+    if (m_marking != Marking::Asked || !m_reader || m_closing || m_saver || m_reader->Busy())
+        return m_marking == Marking::Running;
+    viewer::IndexGate* gate = m_gate.get();
+    m_markCheck = diagnose::Recheck::Same;
+    if (!m_reader->StartTask([this, gate] {
+            for (;;) {
+                const diagnose::GatedStep step(gate);
+                if (m_find.MarksComplete(m_index))
+                    return;
+                if ((m_markCheck = m_find.UpdateMarks(m_index, kMarkedPerStep)) != diagnose::Recheck::Same)
+                    return;
+            }
+        }))
+        return false;
+    m_marking = Marking::Running;
+    ::SetTimer(m_hwnd, kReadTimer, kReadTakeMilliseconds, nullptr); // how far it has come
+    return true;
+}
+
+void CDiagnoseDlg::StopReader() {
+    if (!m_reader)
+        return;
+    m_reader->Stop();
+    if (m_marking == Marking::Running)
+        m_marking = Marking::Asked; // started again once the reading thread is free
+}
+
+void CDiagnoseDlg::CancelMarking() {
+    if (m_marking == Marking::None)
+        return;
+    if (m_marking == Marking::Running)
+        m_reader->Stop();
+    m_marking = Marking::None;
+    m_findDown.reset();
+    if (!m_loading)
+        ::KillTimer(m_hwnd, kReadTimer);
+    ShowCaption(m_groups.Tree().GetSelectedItem());
+    if (m_matches)
+        m_matches->TakeMarks(); // says that its search stopped
+}
+
+void CDiagnoseDlg::EndMarking(const viewer::LogReader::Outcome& outcome) {
+    m_marking = Marking::None;
+    if (!m_loading)
+        ::KillTimer(m_hwnd, kReadTimer);
+    m_markFailure = FailureCode(outcome.result);
+    if (!m_markFailure && m_markCheck == diagnose::Recheck::Failed)
+        m_markFailure = m_find.Marks().Error() ? m_find.Marks().Error() : ERROR_READ_FAULT;
+    ShowCaption(m_groups.Tree().GetSelectedItem());
+    if (m_markCheck == diagnose::Recheck::Changed) {
+        m_findDown.reset();
+        Request(viewer::Work::Reload); // the match window fills again with the reload
+        return;
+    }
+    if (m_matches)
+        m_matches->TakeMarks();
+    const std::optional<bool> down = m_findDown;
+    m_findDown.reset();
+    if (!down)
+        return;
+    if (m_markFailure)
+        ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd,
+                    ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)), MB_OK | MB_ICONWARNING);
+    else
+        FindNext(*down);
+}
+
+unsigned CDiagnoseDlg::SearchedPercent() const {
+    const uint64_t count = m_index.RecordCount();
+    return count ? static_cast<unsigned>(std::min<uint64_t>(100, m_find.Marks().Size() * 100 / count)) : 0;
+}
