@@ -82,6 +82,7 @@
 #define IDS_READING_LOG 192
 #define IDS_SEARCHING 193
 #define IDS_SEARCH_STOPPED 194
+#define IDS_SORTING 195
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

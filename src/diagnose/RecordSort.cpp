@@ -3,6 +3,7 @@
 #include "diagnose/TimeKey.h"
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <unordered_map>
 
@@ -184,13 +185,18 @@ void SortByTime(const diagnose::RecordStore& store, It first, It last, Rows& scr
 // within each date: linear in the rows, and at most four bytes a row on top of the rows
 // themselves, so that a group of many millions sorts within a 32-bit host. Rows in file order of
 // a log written in time order need none: their dates come in runs, and their times in order.
+// A sort on another thread looks at `stop` between its passes and between dates, and gives up.
 namespace {
 template <typename Rows>
-void SortRows(const diagnose::RecordStore& store, Rows& rows, int column, bool ascending) {
+bool SortRows(const diagnose::RecordStore& store, Rows& rows, int column, bool ascending,
+              const std::atomic<bool>* stop = nullptr) {
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     if (column != 0 && column != 1)
-        return; // every text is empty: all rows compare equal and keep their order
+        return true; // every text is empty: all rows compare equal and keep their order
     TextRanks ranks(store, column);
     const std::vector<size_t> counts = ranks.Count(rows);
+    if (stopped())
+        return false;
     // Descending takes the ranks from the last: equal texts still keep their order.
     const size_t distinct = counts.size();
     auto bucket = [&](size_t rank) { return ascending ? rank : distinct - 1 - rank; };
@@ -232,9 +238,13 @@ void SortRows(const diagnose::RecordStore& store, Rows& rows, int column, bool a
         std::copy(scratch.begin(), scratch.end(), rows.begin());
     }
     if (column == 0)
-        for (size_t b = 0; b < distinct; ++b)
+        for (size_t b = 0; b < distinct; ++b) {
+            if (stopped())
+                return false;
             SortByTime(store, rows.begin() + static_cast<std::ptrdiff_t>(starts[b]),
                        rows.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]), scratch, ascending);
+        }
+    return true;
 }
 } // namespace
 
@@ -243,9 +253,9 @@ void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::Re
     SortRows(store, rows, column, ascending);
 }
 
-void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
-                    bool ascending) {
-    SortRows(store, rows, column, ascending);
+bool SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
+                    bool ascending, const std::atomic<bool>* stop) {
+    return SortRows(store, rows, column, ascending, stop);
 }
 
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -13,6 +13,7 @@
 #include "diagnose/WriteGate.h"
 #include "diagnose/TimeKey.h"
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -318,8 +319,10 @@ using RecordRowBlocks = ChunkedArray<RecordId, 16>;
 // order open). The room it takes while it sorts comes in the rows' form.
 void SortRecordRows(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows, int column,
                     bool ascending);
-void SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
-                    bool ascending);
+// With `stop`, which another thread may set, it gives up soon after (false; the rows are then
+// in no order to rely on).
+bool SortRecordRows(const diagnose::RecordStore& store, diagnose::RecordRowBlocks& rows, int column,
+                    bool ascending, const std::atomic<bool>* stop = nullptr);
 // Puts a new record into rows that SortRecordRows ordered, where sorting them again with the
 // record appended would put it: after the rows whose text equals its own. Answers the row.
 size_t InsertSortedRow(const diagnose::RecordStore& store, std::vector<diagnose::RecordId>& rows,

@@ -181,6 +181,7 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
+    CancelSorting(); // of the rows that go
     ApplyPlaces(CurrentPlaces(), {});
     m_messageKeys.Clear();
     m_rows.Show(records);
@@ -251,6 +252,8 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         caption += L" - " + ViewerText(IDS_READING_LOG, std::to_wstring(percent));
     } else if (Searching()) {
         caption += L" - " + ViewerText(IDS_SEARCHING, std::to_wstring(SearchedPercent()));
+    } else if (Sorting()) {
+        caption += L" - " + ViewerText(IDS_SORTING);
     }
     m_caption.SetText(caption);
 }
@@ -263,6 +266,8 @@ void CDiagnoseDlg::OnColumnClick(int column) {
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
         !ReadMessageKeys(m_messageKeys.Group() == m_rows.Group() ? m_messageKeys.Count() : 0))
+        return;
+    if (StartSorting(column))
         return;
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
@@ -391,8 +396,9 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kReadEnded:
         Request(viewer::Work::TakeRead);
         return true;
-    case kCancelSearch:
+    case kCancelWork:
         CancelMarking();
+        CancelSorting();
         return true;
     case WM_TIMER:
         if (wParam == kReadTimer)

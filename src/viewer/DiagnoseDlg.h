@@ -104,6 +104,8 @@ public:
     // Failed only from a look at once.
     diagnose::Recheck BringMarksUp();
     bool Searching() const { return m_marking != Marking::None; }
+    // Whether the shown group is being sorted on the reading thread.
+    bool Sorting() const { return m_sorting != nullptr; }
     // How far the marks have come, in percent of the records.
     unsigned SearchedPercent() const;
     // Why the last search on the reading thread could not read the log; 0 when it could.
@@ -184,8 +186,8 @@ private:
     // Takes in what the reading thread filed, a few times a second while it loads.
     static constexpr UINT_PTR kReadTimer = 4;
     static constexpr UINT kReadTakeMilliseconds = 250;
-    // Posted by Escape while a search runs.
-    static constexpr UINT kCancelSearch = WM_APP + 6;
+    // Posted by Escape while a search or a sort runs.
+    static constexpr UINT kCancelWork = WM_APP + 6;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -221,8 +223,13 @@ private:
     bool StartMarking();
     void CancelMarking();
     void EndMarking(const viewer::LogReader::Outcome& outcome);
-    // Stops the reading thread's job; a search it ran starts again when it is free.
+    // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
+    // dropped.
     void StopReader();
+    // A large group sorted on the reading thread (ViewerSorting.cpp)
+    bool StartSorting(int column);
+    void CancelSorting();
+    void EndSorting(const viewer::LogReader::Outcome& outcome);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
     // All matches, copying records (ViewerMatches.cpp)
     void ShowAllMatches(bool activate);
@@ -281,6 +288,7 @@ private:
     diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, under the gate
     DWORD m_markFailure = 0;
     std::optional<bool> m_findDown; // Find Next waits for the marks: which way it goes
+    std::shared_ptr<viewer::RecordRows::Sorting> m_sorting; // shared with the reading thread's job
     viewer::ViewerChoices m_choices;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;

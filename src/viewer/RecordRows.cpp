@@ -159,6 +159,24 @@ ListPlaces RecordRows::SortBy(const diagnose::RecordStore& store, int column, co
     return Follow(marked);
 }
 
+RecordRows::Sorting RecordRows::StartSort(int column) const {
+    Sorting sorting{m_group, column, !m_ascending, {}};
+    sorting.rows.resize(m_rows.size());
+    std::copy(m_rows.begin(), m_rows.end(), sorting.rows.begin());
+    return sorting;
+}
+
+ListPlaces RecordRows::TakeSorted(Sorting& sorting, const ListPlaces& before, bool& taken) {
+    taken = sorting.group == m_group && sorting.rows.size() == m_rows.size() && m_group;
+    if (!taken)
+        return before;
+    const Marked marked = Mark(before);
+    m_rows.swap(sorting.rows);
+    m_sortColumn = sorting.column;
+    m_ascending = sorting.ascending;
+    return Follow(marked);
+}
+
 ListPlaces RecordRows::TakeNew(const diagnose::RecordStore& store, RecordId firstNew, bool dropped,
                                const ListPlaces& before, bool& changed) {
     changed = false;

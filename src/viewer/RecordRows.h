@@ -60,6 +60,18 @@ public:
     bool Ascending() const { return m_ascending; }
     // Sorts by `column`, the other way round from the last click; answers where `before` stands.
     ListPlaces SortBy(const diagnose::RecordStore& store, int column, const ListPlaces& before);
+    // The same sort made elsewhere (by the index's keys; not the message column): a copy of the
+    // rows, which SortRecordRows orders while the rows stay as they are.
+    struct Sorting {
+        const diagnose::RecordList* group = nullptr;
+        int column = -1;
+        bool ascending = true;
+        diagnose::RecordRowBlocks rows;
+    };
+    Sorting StartSort(int column) const;
+    // Takes the rows `sorting` ordered, when they are still those of the rows (the same group,
+    // nothing joined since); answers where `before` stands then, or `before` when not taken.
+    ListPlaces TakeSorted(Sorting& sorting, const ListPlaces& before, bool& taken);
 
     // The group's records from `firstNew` on join the rows: at the end in file order, where a
     // stable sort would put them when sorted (after the rows of equal text). With `dropped`,

@@ -104,8 +104,8 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_TIMELINE;
         else if (message.wParam == 'S' && control && !shift && !alt)
             command = ID_VIEWER_SAVE_AS;
-        else if (message.wParam == VK_ESCAPE && Searching() && !control && !shift && !alt)
-            return ::PostMessageW(m_hwnd, kCancelSearch, 0, 0) != FALSE; // the search, not the viewer
+        else if (message.wParam == VK_ESCAPE && (Searching() || Sorting()) && !control && !shift && !alt)
+            return ::PostMessageW(m_hwnd, kCancelWork, 0, 0) != FALSE; // the work, not the viewer
         else if (message.hwnd != m_list.Handle())
             command = 0; // the keys below are the list's; elsewhere they are the control's own
         else if (message.wParam == 'C' && control && !shift && !alt)

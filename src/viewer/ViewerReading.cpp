@@ -126,8 +126,10 @@ void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
 }
 
 void CDiagnoseDlg::EndRead(const viewer::LogReader::Outcome& outcome) {
-    if (outcome.job == viewer::LogReader::Job::Task)
+    if (outcome.job == viewer::LogReader::Job::Task && m_marking == Marking::Running)
         EndMarking(outcome);
+    else if (outcome.job == viewer::LogReader::Job::Task)
+        EndSorting(outcome);
     else if (outcome.job == viewer::LogReader::Job::Load)
         EndLoad(outcome);
     else

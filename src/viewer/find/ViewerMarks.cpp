@@ -55,6 +55,7 @@ void CDiagnoseDlg::StopReader() {
     m_reader->Stop();
     if (m_marking == Marking::Running)
         m_marking = Marking::Asked; // started again once the reading thread is free
+    m_sorting.reset();
 }
 
 void CDiagnoseDlg::CancelMarking() {

@@ -25,6 +25,8 @@ public:
     void Enter() override;
     void Leave() override;
     void Stop() { m_stop = true; }
+    // Whether Stop was asked: for work that looks between its passes instead of entering.
+    const std::atomic<bool>& Stopping() const { return m_stop; }
     void Go() { m_stop = false; }
 
 private:

@@ -22,6 +22,16 @@ TEST(SortRecordRows, TextOrderStableAndReversible) {
         << "\"Unbekannt\" before \"a\" by code unit";
     SortRecordRows(log.store, rows, 7, true);
     EXPECT_EQ(rows, (std::vector<RecordId>{6, 2, 5, 1, 4, 0, 3})) << "a column without texts changes nothing";
+    // In blocks, as the viewer's rows are, on a thread that may be told to stop.
+    diagnose::RecordRowBlocks blocks;
+    for (RecordId id = 0; id < 7; ++id)
+        blocks.push_back(id);
+    std::atomic<bool> stop{false};
+    EXPECT_TRUE(SortRecordRows(log.store, blocks, 0, true, &stop));
+    EXPECT_EQ(std::vector<RecordId>(blocks.begin(), blocks.end()),
+              (std::vector<RecordId>{6, 4, 1, 3, 5, 0, 2}));
+    stop = true;
+    EXPECT_FALSE(SortRecordRows(log.store, blocks, 0, false, &stop)) << "told to stop, it gives up";
 
     // Records arriving later go where sorting again would put them, after their equals.
     log.source.bytes += "01.02.2026 08:00:00   Process=\"a\"\n31.01.2026 08:00:00   Process=\"0\"\n";

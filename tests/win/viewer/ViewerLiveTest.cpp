@@ -233,3 +233,37 @@ TEST_F(Viewer, ASearchOfALargeLogRunsOnTheReadingThreadAndEscapeStopsIt) {
     Settle();
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"Nadel\" (2)");
 }
+
+// A large group sorts on the reading thread: the list keeps its order and the caption says so
+// until the new order comes in one step, the selection with its record; Escape drops the sort.
+TEST_F(Viewer, ALargeGroupSortsOnTheReadingThreadAndEscapeDropsTheSort) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 60000; ++i) { // the later the line, the earlier its time
+        char line[120];
+        const int second = 59999 - i;
+        std::snprintf(line, sizeof line,
+                      "05.12.2026 %02d:%02d:%02d   Host=\"PC1\" Process=\"P%d\" Traceclass=\"0\"",
+                      second / 3600, second / 60 % 60, second % 60, i);
+        lines.push_back(line);
+    }
+    ASSERT_TRUE(OpenLog(lines));
+    SelectTreeItem(L"PC1 (60000)");
+    SelectRow(list, 1);
+    viewer::IndexGate& gate = *viewer->Gate();
+    gate.Lock(); // keeps the sort from its start
+    ClickListHeader(0);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000) - Sortiere \u2026");
+    EXPECT_EQ(ListText(list, 0, 1), L"P0") << "the list keeps its order meanwhile";
+    PressKey(list, VK_ESCAPE);
+    gate.Unlock();
+    Settle();
+    EXPECT_EQ(OpenViewer(), viewer) << "Escape dropped the sort, not the viewer";
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000)");
+    EXPECT_EQ(ListText(list, 0, 1), L"P0");
+
+    ClickListHeader(0);
+    Settle();
+    EXPECT_EQ(ListText(list, 0, 1), L"P59999") << "the earliest first";
+    EXPECT_EQ(Where(), Place(L"PC1 (60000)", L"P1")) << "the selection goes with its record";
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 59998);
+}
