@@ -182,10 +182,14 @@ int wmain(int argc, wchar_t** argv) {
     win::TreeView tree(viewer->Tree());
 
     loop.Begin("select the largest group");
-    int largest = 0;
-    HTREEITEM group = nullptr;
-    loop.Call([&] { group = bench::LargestGroup(tree, largest); });
-    loop.Call([&] { tree.SelectItem(group); });
+    // Found in the index rather than in the tree, whose closed headings would have to be opened.
+    const diagnose::RecordList* group = nullptr;
+    for (const auto& [host, classes] : viewer->Index().GetByHost())
+        for (const auto& [traceClass, records] : classes)
+            if (!group || records->size() > group->size())
+                group = records;
+    const int largest = static_cast<int>(group->size());
+    loop.Call([&] { viewer->ShowRecord((*group)[0]); });
     loop.Print(loop.PumpUntil([&] { return ListView_GetItemCount(list) == largest; }));
     std::printf("  %d records\n", largest);
 
@@ -194,7 +198,7 @@ int wmain(int argc, wchar_t** argv) {
     click.hdr = {list, IDC_DIAGNOSE_LIST, LVN_COLUMNCLICK};
     loop.Call(
         [&] { ::SendMessageW(window, WM_NOTIFY, IDC_DIAGNOSE_LIST, reinterpret_cast<LPARAM>(&click)); });
-    loop.Print(loop.PumpUntil([] { return true; }));
+    loop.Print(loop.PumpUntil([&] { return !viewer->Sorting(); }));
 
     HHOOK hook = ::SetWindowsHookExW(WH_CBT, CloseMessageBox, nullptr, ::GetCurrentThreadId());
     loop.Begin("find next of the last line's text");

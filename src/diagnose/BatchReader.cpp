@@ -15,10 +15,10 @@ double Since(Clock::time_point start) {
 }
 
 // A batch of a sixty-fourth of the read keeps what is read but not filed yet (two batches at a
-// time) small beside the index; 16 MiB keeps the batches of a large log few. Every batch but a
-// small last one is scanned in parallel.
+// time) small beside the index; at most 4 MiB keeps what a stop waits for (the batch being
+// scanned) to a few tens of milliseconds. Every batch but a small last one is scanned in parallel.
 constexpr size_t kMinBatchBytes = size_t(1) << 20;
-constexpr size_t kMaxBatchBytes = size_t(16) << 20;
+constexpr size_t kMaxBatchBytes = size_t(4) << 20;
 constexpr uint64_t kBatchShare = 64;
 constexpr size_t kParallelBytes = kMinBatchBytes / 2;
 

@@ -8,7 +8,9 @@
 namespace viewer {
 
 void IndexGate::Lock() {
+    ++m_waiting;
     m_mutex.lock();
+    --m_waiting;
     ++m_holds;
 }
 
@@ -31,13 +33,18 @@ void IndexGate::Resume(unsigned holds) {
 
 // Asked to stop, the reading thread gives up within a millisecond even while the viewer's
 // thread holds the gate: the viewer stops it and waits for its end from inside a message.
-// A timed lock would do the same, but the thread checker cannot see it taken.
+// A timed lock would do the same, but the thread checker cannot see it taken. Steps that follow
+// each other at once (a search) would keep the viewer's thread out of the mutex, which is not
+// fair: a viewer's thread that waits is let in first.
 void IndexGate::Enter() {
-    for (;;) {
+    for (bool deferred = false;;) {
         if (m_stop)
             throw diagnose::WriteStopped{};
-        if (m_mutex.try_lock())
+        if (m_waiting > 0 && !deferred) {
+            deferred = true;
+        } else if (m_mutex.try_lock()) {
             break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (m_stop) {

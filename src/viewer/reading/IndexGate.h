@@ -32,7 +32,8 @@ public:
 private:
     std::recursive_mutex m_mutex;
     std::atomic<bool> m_stop{false};
-    unsigned m_holds = 0; // the viewer's thread's, on it alone
+    std::atomic<int> m_waiting{0}; // the viewer's thread waits in Lock: the reading thread lets it in
+    unsigned m_holds = 0;          // the viewer's thread's, on it alone
 };
 
 // A loop of ours that waits for the operator, with the gate open meanwhile.
