@@ -55,7 +55,10 @@ void CDiagnoseDlg::StopReader() {
     m_reader->Stop();
     if (m_marking == Marking::Running)
         m_marking = Marking::Asked; // started again once the reading thread is free
-    m_sorting.reset();
+    if (m_sorting) {
+        m_sorting.reset();
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
 }
 
 void CDiagnoseDlg::CancelMarking() {
