@@ -103,5 +103,7 @@ void CDiagnoseDlg::EndMarking(const viewer::LogReader::Outcome& outcome) {
 
 unsigned CDiagnoseDlg::SearchedPercent() const {
     const uint64_t count = m_index.RecordCount();
-    return count ? static_cast<unsigned>(std::min<uint64_t>(100, m_find.Marks().Size() * 100 / count)) : 0;
+    return count
+               ? static_cast<unsigned>(std::min<uint64_t>(100, uint64_t{m_find.Marks().Size()} * 100 / count))
+               : 0;
 }
