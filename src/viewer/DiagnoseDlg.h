@@ -199,6 +199,9 @@ private:
     std::vector<HWND> OwnedTopLevelWindows() const;
     // Reading and following the log (ViewerReading.cpp, ViewerFollow.cpp)
     void StartReading(viewer::LogReader::Job job);
+    // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
+    // dropped.
+    void StopReader();
     void TakeRead();
     void ShowNewRecords();
     void UpdateTree(const std::vector<GroupKey>& changed);
@@ -223,9 +226,6 @@ private:
     bool StartMarking();
     void CancelMarking();
     void EndMarking(const viewer::LogReader::Outcome& outcome);
-    // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
-    // dropped.
-    void StopReader();
     // A large group sorted on the reading thread (ViewerSorting.cpp)
     bool StartSorting(int column);
     void CancelSorting();

@@ -38,6 +38,19 @@ void CDiagnoseDlg::StartReading(viewer::LogReader::Job job) {
     }
 }
 
+// A search it ran starts again once the reading thread is free; a sort is dropped.
+void CDiagnoseDlg::StopReader() {
+    if (!m_reader)
+        return;
+    m_reader->Stop();
+    if (m_marking == Marking::Running)
+        m_marking = Marking::Asked; // started again once the reading thread is free
+    if (m_sorting) {
+        m_sorting.reset();
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
+}
+
 // From the queue: the records filed since the last time join tree and list, and an ended job's
 // outcome is taken in. The outcome first: everything its job filed is in the index then.
 void CDiagnoseDlg::TakeRead() {

@@ -34,11 +34,8 @@ bool CDiagnoseDlg::StartSorting(int column) {
 }
 
 void CDiagnoseDlg::CancelSorting() {
-    if (!m_sorting)
-        return;
-    m_reader->Stop();
-    m_sorting.reset();
-    ShowCaption(m_groups.Tree().GetSelectedItem());
+    if (m_sorting)
+        StopReader(); // drops the sort
 }
 
 void CDiagnoseDlg::EndSorting(const viewer::LogReader::Outcome& outcome) {

@@ -49,23 +49,11 @@ bool CDiagnoseDlg::StartMarking() {
     return true;
 }
 
-void CDiagnoseDlg::StopReader() {
-    if (!m_reader)
-        return;
-    m_reader->Stop();
-    if (m_marking == Marking::Running)
-        m_marking = Marking::Asked; // started again once the reading thread is free
-    if (m_sorting) {
-        m_sorting.reset();
-        ShowCaption(m_groups.Tree().GetSelectedItem());
-    }
-}
-
 void CDiagnoseDlg::CancelMarking() {
     if (m_marking == Marking::None)
         return;
     if (m_marking == Marking::Running)
-        m_reader->Stop();
+        StopReader();
     m_marking = Marking::None;
     m_findDown.reset();
     if (!m_loading)

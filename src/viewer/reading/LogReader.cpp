@@ -28,14 +28,14 @@ LogReader::~LogReader() {
 }
 
 bool LogReader::Start(Job job) {
-    return job != Job::Task && StartTask({}, job);
+    return job != Job::Task && Ask(job, {});
 }
 
 bool LogReader::StartTask(std::function<void()> task) {
-    return task && StartTask(std::move(task), Job::Task);
+    return task && Ask(Job::Task, std::move(task));
 }
 
-bool LogReader::StartTask(std::function<void()> task, Job job) {
+bool LogReader::Ask(Job job, std::function<void()> task) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_job || m_running || m_outcome || m_quit)

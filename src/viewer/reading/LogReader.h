@@ -51,7 +51,7 @@ public:
     void Stop();
 
 private:
-    bool StartTask(std::function<void()> task, Job job);
+    bool Ask(Job job, std::function<void()> task);
     void Run();
     Outcome RunJob(Job job, const std::function<void()>& task);
 
