@@ -1,6 +1,7 @@
 // The host's thread while the viewer works on a large log: for each step an operator takes, the
 // longest single dispatch of the host's message loop (a call of the host into the viewer counts
-// as one) and the time until the step's work is done. Prints figures; asserts nothing.
+// as one), the dispatches' time added up, and the time until the step's work is done. Prints figures; asserts
+// nothing.
 //   dispatch_bench LOG TEXT   TEXT: a text that only the log's last line holds
 // The last line's process is "Bench.exe", which no other line has. Steps: open (until the index holds every
 // line of the file), close while reading (and the threads left afterwards), select the largest group, sort
@@ -30,6 +31,7 @@ public:
     void Begin(const char* step) {
         m_step = step;
         m_longest = 0;
+        m_busy = 0;
         m_count = 0;
         m_longestMessage = 0;
         m_begin = bench::Now();
@@ -60,14 +62,15 @@ public:
         char what[32] = "a call";
         if (m_longestMessage)
             std::snprintf(what, sizeof what, "message 0x%04x", m_longestMessage);
-        std::printf("%-34s longest dispatch %8.1f ms (%s) of %6d; %s after %7.3f s\n", m_step,
-                    m_longest * 1000, what, m_count, done ? "done" : "NOT DONE",
+        std::printf("%-34s longest dispatch %8.1f ms (%s) of %6d, %7.3f s in all; %s after %7.3f s\n", m_step,
+                    m_longest * 1000, what, m_count, m_busy, done ? "done" : "NOT DONE",
                     bench::Seconds(m_begin, bench::Now()));
     }
 
 private:
     void Note(double seconds, UINT message) {
         ++m_count;
+        m_busy += seconds;
         if (seconds > m_longest) {
             m_longest = seconds;
             m_longestMessage = message;
@@ -76,6 +79,7 @@ private:
 
     const char* m_step = "";
     double m_longest = 0;
+    double m_busy = 0; // the dispatches' time added up
     int m_count = 0;
     UINT m_longestMessage = 0;
     LARGE_INTEGER m_begin{};

@@ -51,10 +51,8 @@ size_t UnitBytes(TextForm form) {
 
 // Where the unit-aligned line feeds of raw text are, for any form.
 size_t FindLineFeed(const char* raw, size_t from, size_t size, size_t unit) {
-    if (unit == 1) {
-        const void* found = std::memchr(raw + from, '\n', size - from);
-        return found ? static_cast<size_t>(static_cast<const char*>(found) - raw) : size;
-    }
+    if (unit == 1)
+        return FindByte(raw, from, size, '\n');
     for (size_t i = from; i + 1 < size; i += 2)
         if (raw[i] == '\n' && raw[i + 1] == 0)
             return i;

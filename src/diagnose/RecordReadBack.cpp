@@ -18,6 +18,19 @@ const RecordList* RecordStore::ListOf(RecordId id) const {
     return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
 }
 
+std::vector<RecordId> RecordStore::FirstOfEachList(RecordId first, RecordId last) const {
+    std::vector<RecordId> firsts;
+    std::vector<bool> seen(m_leaves.size());
+    for (RecordId id = first; id < std::min(last, RecordCount()); ++id) {
+        const uint32_t leaf = m_entries[id].leaf;
+        if (!seen[leaf]) {
+            seen[leaf] = true;
+            firsts.push_back(id);
+        }
+    }
+    return firsts;
+}
+
 const std::wstring& RecordStore::GetHost(RecordId id) const {
     return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : EmptyText();
 }

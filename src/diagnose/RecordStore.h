@@ -131,6 +131,9 @@ public:
     const ByHost& GetByHost() const { return m_byHost; }
     // The list a record is filed in; null for an id that is not one.
     const RecordList* ListOf(RecordId id) const;
+    // The first record of [first, last) in each list the records of that range are filed in, in
+    // file order: what a viewer asks of each batch it takes in, at one look per record.
+    std::vector<RecordId> FirstOfEachList(RecordId first, RecordId last) const;
 
     // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one.
     const std::wstring& GetHost(RecordId id) const;

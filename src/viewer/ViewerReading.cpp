@@ -6,7 +6,6 @@
 #include "viewer/matches/MatchWindow.h"
 
 #include <algorithm>
-#include <set>
 #include <tuple>
 
 namespace {
@@ -82,17 +81,8 @@ void CDiagnoseDlg::ShowNewRecords() {
         changed.push_back(*m_tailGroup);
         firstNew = m_shown - 1;
     }
-    // Each group once, found by the address of its computer's name (the index holds each name
-    // once): a key per record made a load of a million lines spend most of its time here.
-    std::set<std::pair<const std::wstring*, uint16_t>> groups;
-    std::pair<const std::wstring*, uint16_t> last{};
-    for (diagnose::RecordId id = firstNew; id < count; ++id) {
-        const std::pair<const std::wstring*, uint16_t> group{&m_index.GetHost(id), m_index.GetTraceClass(id)};
-        if (group != last)
-            groups.insert(last = group); // looks before it allocates, unlike emplace
-    }
-    for (const auto& [host, traceClass] : groups)
-        changed.push_back({*host, traceClass});
+    for (const diagnose::RecordId id : m_index.FirstOfEachList(firstNew, count))
+        changed.push_back(KeyOf(m_index, id));
     m_shown = count;
     m_tailsSeen = tails;
     m_tailGroup.reset();

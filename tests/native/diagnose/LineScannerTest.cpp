@@ -84,3 +84,28 @@ TEST(LineGrammar, Utf8LineSeparatorEndsTheTimeAndLongLinesScanInLinearTime) {
     // pair with the next a, up to the last, which has no value.
     EXPECT_EQ(pairs, 200000u);
 }
+
+// Both ways of looking for a byte agree with memchr for every start, end and place of the byte,
+// bytes with the top bit set beside it included (the borrow of the word-wide test).
+TEST(LineGrammar, ByteSearchAgreesWithMemchr) {
+    char text[80];
+    for (int i = 0; i < 80; ++i)
+        text[i] = static_cast<char>(i % 3 == 0 ? 0x80 | i : 'a' + i % 26);
+    for (const char value : {'\n', '"', static_cast<char>(0x8A)}) {
+        for (size_t at = 0; at <= 80; ++at) {
+            char s[80];
+            std::memcpy(s, text, 80);
+            if (at < 80)
+                s[at] = value;
+            for (size_t from = 0; from < 40; ++from)
+                for (size_t n = from; n <= 80; n += 7) {
+                    const void* found = std::memchr(s + from, value, n - from);
+                    const size_t expected = found ? static_cast<const char*>(found) - s : n;
+                    ASSERT_EQ(diagnose::FindByteInWords(s, from, n, value), expected)
+                        << at << " " << from << " " << n;
+                    ASSERT_EQ(diagnose::FindByte(s, from, n, value), expected)
+                        << at << " " << from << " " << n;
+                }
+        }
+    }
+}

@@ -31,6 +31,9 @@ TEST(RecordFiling, LinesFileByComputerAndTraceClassWithTheirRowTexts) {
     EXPECT_EQ(List(byHost, kUnknown, 5), (RecordList{5}));
     EXPECT_EQ(List(byHost, kUnknown, 0), (RecordList{6}));
     EXPECT_EQ(other.store.GetProcess(2), kUnknown);
+    // The first record of each list within a range, in file order.
+    EXPECT_EQ(other.store.FirstOfEachList(1, 9), (std::vector<diagnose::RecordId>{1, 2, 3, 5, 6}));
+    EXPECT_EQ(other.store.FirstOfEachList(4, 100), (std::vector<diagnose::RecordId>{4, 5, 6, 7}));
     EXPECT_EQ(other.store.RowText(2, 0), L" ") << "a record without header shows a single blank";
 
     // Lines end at LF; one CR before it goes, and a CR at the very end (a cut-off CR LF).
