@@ -152,12 +152,37 @@ inline size_t FindLineBreak(const Unit* s, size_t from, size_t n, bool mayHoldLi
     }
 }
 
+#if defined(__SSE2__)
+// Which of the sixteen bytes at `p` are white space (space, or 9 to 13), one bit each.
+inline unsigned SpaceMask(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i controls = _mm_sub_epi8(bytes, _mm_set1_epi8(9));
+    const __m128i isControl = _mm_cmpeq_epi8(_mm_min_epu8(controls, _mm_set1_epi8(4)), controls);
+    const __m128i isBlank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(isControl, isBlank)));
+}
+#endif
+
 // The greatest t in [lo, hi] with white space at t, t + 1 and t + 2 (all below the end of the
 // text, which the caller ensures through hi); SIZE_MAX when there is none. Searching down and
 // testing s[t] first skips three places at every other unit.
 template <typename Unit> inline size_t LastSpaceTriple(const Unit* s, size_t lo, size_t hi) {
     using C = UnitClasses<Unit>;
     size_t t = hi;
+#if defined(__SSE2__)
+    if constexpr (sizeof(Unit) == 1) {
+        // Sixteen places at a time: bit i of the masks at k, k + 1 and k + 2 together says that
+        // k + i starts three white-space units. The loads reach t + 2, within the text.
+        const char* bytes = reinterpret_cast<const char*>(s);
+        for (; t != SIZE_MAX && t >= lo + 15; t -= 16) {
+            const size_t k = t - 15;
+            const unsigned triples =
+                SpaceMask(bytes + k) & SpaceMask(bytes + k + 1) & SpaceMask(bytes + k + 2);
+            if (triples)
+                return k + 31 - static_cast<size_t>(__builtin_clz(triples));
+        }
+    }
+#endif
     for (;;) {
         if (t < lo || t == SIZE_MAX)
             return SIZE_MAX;

@@ -109,3 +109,22 @@ TEST(LineGrammar, ByteSearchAgreesWithMemchr) {
         }
     }
 }
+
+// The header of 8-bit text, found sixteen places at a time, is the one the unit-by-unit search
+// finds in the same text as UTF-16: three blanks (or tabs) at every place of lines of every
+// length, three right after the date's blank among them.
+TEST(LineGrammar, HeaderOfBytesAsOfWideUnits) {
+    for (const char* blanks : {"   ", " \t\x0b", "    "})
+        for (size_t at = 10; at < 40; ++at)
+            for (size_t length = 0; length < 20; ++length) {
+                std::string line =
+                    "01.12.2026 08:00:00 x  Host=\"A\" Text=\"a b  c\"" + std::string(length, 'x');
+                line.replace(at, 3, blanks);
+                const std::u16string wide(line.begin(), line.end());
+                const auto bytes = diagnose::ScanHeader<char>(line.data(), line.size());
+                const auto units = diagnose::ScanHeader<char16_t>(wide.data(), wide.size());
+                ASSERT_EQ(bytes.found, units.found) << line;
+                ASSERT_EQ(bytes.timeBegin, units.timeBegin) << line;
+                ASSERT_EQ(bytes.timeEnd, units.timeEnd) << line;
+            }
+}
