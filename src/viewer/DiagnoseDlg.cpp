@@ -263,11 +263,11 @@ void CDiagnoseDlg::OnColumnClick(int column) {
         return;
     // Nothing would clear the flag if the post failed, and sorting would stop for good.
     m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
+    if (StartSorting(column))
+        return;
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
         !ReadMessageKeys(m_messageKeys.Group() == m_rows.Group() ? m_messageKeys.Count() : 0))
-        return;
-    if (StartSorting(column))
         return;
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.

@@ -226,7 +226,9 @@ private:
     bool StartMarking();
     void CancelMarking();
     void EndMarking(const viewer::LogReader::Outcome& outcome);
-    // A large group sorted on the reading thread (ViewerSorting.cpp)
+    // A large group sorted on the reading thread, its messages read there first (ViewerSorting.cpp)
+    struct SortJob;
+    bool MessagesTakeLong() const;
     bool StartSorting(int column);
     void CancelSorting();
     void EndSorting(const viewer::LogReader::Outcome& outcome);
@@ -287,8 +289,8 @@ private:
     enum class Marking { None, Asked, Running } m_marking = Marking::None;
     diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, under the gate
     DWORD m_markFailure = 0;
-    std::optional<bool> m_findDown; // Find Next waits for the marks: which way it goes
-    std::shared_ptr<viewer::RecordRows::Sorting> m_sorting; // shared with the reading thread's job
+    std::optional<bool> m_findDown;     // Find Next waits for the marks: which way it goes
+    std::shared_ptr<SortJob> m_sorting; // shared with the reading thread's job
     viewer::ViewerChoices m_choices;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;

@@ -18,20 +18,22 @@ void MessageKeys::Clear() {
 
 MessageKeys::Result MessageKeys::Read(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                       const diagnose::RecordList& group, size_t from,
-                                      const MessageOfLine& messageOf) {
+                                      const MessageOfLine& messageOf, size_t to) {
     if (m_group != &group) {
         Clear();
         from = 0;
     }
     from = std::min({from, m_keys.size(), group.size()});
+    to = std::max(from, std::min(to, group.size()));
     m_group = &group;
     m_keys.resize(from);
-    const std::vector<diagnose::RecordId> records(group.begin() + static_cast<long>(from), group.end());
+    const std::vector<diagnose::RecordId> records(group.begin() + static_cast<long>(from),
+                                                  group.begin() + static_cast<long>(to));
     if (BytesToRead(store, records) > m_maxBytes) {
         Clear();
         return Result::TooLarge;
     }
-    m_keys.resize(group.size(), 0);
+    m_keys.resize(to, 0);
     bool tooLarge = false;
     const diagnose::Recheck check =
         VisitRecordLines(store, source, records, [&](size_t at, const std::wstring& line) {

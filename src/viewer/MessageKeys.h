@@ -30,12 +30,14 @@ public:
     explicit MessageKeys(size_t budgetUnits = kDefaultBudgetUnits, uint64_t maxBytes = kDefaultMaxBytes)
         : m_budget(budgetUnits), m_maxBytes(maxBytes) {}
 
-    // Reads the messages of `group`'s records from its position `from` on; those before stay.
+    // Reads the messages of `group`'s records at its positions [from, to); those before stay.
     // Changed or Failed as the log's read-back; TooLarge past the budget or the bytes' bound
-    // (for the records read now). Anything but Done
-    // leaves the keys empty.
+    // (for the records read now). Anything but Done leaves the keys empty.
     Result Read(const diagnose::RecordStore& store, diagnose::ByteSource& source,
-                const diagnose::RecordList& group, size_t from, const MessageOfLine& messageOf);
+                const diagnose::RecordList& group, size_t from, const MessageOfLine& messageOf,
+                size_t to = SIZE_MAX);
+    // The reading thread reads any group, a step at a time; the viewer's thread keeps the bound.
+    void SetMaxBytes(uint64_t maxBytes) { m_maxBytes = maxBytes; }
     // The group the keys are of; null when there are none.
     const diagnose::RecordList* Group() const { return m_group; }
     // How many of the group's records, from its first on, have keys.

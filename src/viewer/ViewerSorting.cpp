@@ -1,34 +1,89 @@
-// Sorting a large group on the reading thread: the list keeps its order meanwhile, the caption
-// says that it is sorting, and the new order comes in one step; Escape, another group or a new
-// read of the log drop it.
+// Sorting a large group on the reading thread, and the messages of a group sorted by them read
+// there: the list keeps its order meanwhile, the caption says that it is sorting, and the new
+// order comes in one step; Escape, another group or a new read of the log drop it.
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
+#include "viewer/RecordsText.h"
+#include "viewer/ViewerText.h"
+
+#include <algorithm>
 
 namespace {
 // Rows sorted at once on the viewer's thread (a few milliseconds).
 constexpr size_t kSortedAtOnce = 50000;
+// Messages read at once on the viewer's thread, by records and by the bytes their lines span;
+// on the reading thread, this many records a step under the gate.
+constexpr size_t kMessagesReadAtOnce = 20000;
+constexpr uint64_t kMessageBytesReadAtOnce = uint64_t(16) << 20;
+constexpr size_t kMessagesReadPerStep = 16384;
 } // namespace
 
+struct CDiagnoseDlg::SortJob {
+    viewer::RecordRows::Sorting sorting;
+    // The message column's keys: the viewer's own, taken over and read on from where they end.
+    viewer::MessageKeys keys;
+    viewer::MessageKeys::Result keysRead = viewer::MessageKeys::Result::Done;
+};
+
+// Whether the message column's keys of the shown group would take the viewer's thread long.
+bool CDiagnoseDlg::MessagesTakeLong() const {
+    const diagnose::RecordList* group = m_rows.Group();
+    const size_t from = m_messageKeys.Group() == group ? m_messageKeys.Count() : 0;
+    if (!group || from >= group->size())
+        return false;
+    if (group->size() - from > kMessagesReadAtOnce)
+        return true;
+    const std::vector<diagnose::RecordId> missing(group->begin() + static_cast<long>(from), group->end());
+    return viewer::BytesToRead(m_index, missing) > kMessageBytesReadAtOnce;
+}
+
 // The sort reads the index without the gate: nothing changes it while the reading thread runs
-// this job (it alone files, and the viewer's thread empties it only after stopping the job).
+// this job (it alone files, and the viewer's thread empties it only after stopping the job). The
+// messages are read under the gate, a step at a time, as the viewer's thread reads the log too.
 bool CDiagnoseDlg::StartSorting(int column) {
     if (m_sorting)
         return true; // one sort at a time: a click meanwhile is not taken
-    if (column == viewer::kMessageColumn || m_rows.Count() <= kSortedAtOnce || !m_reader ||
-        m_reader->Busy() || m_saver)
+    const bool messages = column == viewer::kMessageColumn;
+    if (!m_reader || m_reader->Busy() || m_saver ||
+        (m_rows.Count() <= kSortedAtOnce && !(messages && MessagesTakeLong())))
         return false;
-    auto sorting = std::make_shared<viewer::RecordRows::Sorting>(m_rows.StartSort(column));
+    auto job = std::make_shared<SortJob>();
+    job->sorting = m_rows.StartSort(column);
+    if (messages) {
+        job->keys = std::move(m_messageKeys);
+        job->keys.SetMaxBytes(UINT64_MAX);
+        m_messageKeys.Clear();
+    }
     viewer::IndexGate* gate = m_gate.get();
-    const CDiagnoseIndex* index = &m_index;
-    if (!m_reader->StartTask([sorting, gate, index] {
+    CDiagnoseIndex* index = &m_index;
+    const viewer::MessageOfLine messageOf = MessageReader();
+    if (!m_reader->StartTask([job, gate, index, messageOf] {
             { const diagnose::GatedStep start(gate); } // a stop asked before it began ends it here
-            if (!SortRecordRows(*index, sorting->rows, sorting->column, sorting->ascending,
-                                &gate->Stopping()))
-                throw diagnose::WriteStopped{};
-        }))
+            viewer::RecordRows::Sorting& sorting = job->sorting;
+            if (sorting.column != viewer::kMessageColumn) {
+                if (!SortRecordRows(*index, sorting.rows, sorting.column, sorting.ascending,
+                                    &gate->Stopping()))
+                    throw diagnose::WriteStopped{};
+                return;
+            }
+            const diagnose::RecordList& group = *sorting.group;
+            size_t at = job->keys.Group() == &group ? job->keys.Count() : 0;
+            while (at < group.size()) {
+                const diagnose::GatedStep step(gate);
+                const size_t to = std::min(group.size(), at + kMessagesReadPerStep);
+                job->keysRead = job->keys.Read(*index, index->Source(), group, at, messageOf, to);
+                if (job->keysRead != viewer::MessageKeys::Result::Done)
+                    return;
+                at = to;
+            }
+            job->keys.Sort(sorting.rows, sorting.ascending);
+        })) {
+        if (messages)
+            m_messageKeys = std::move(job->keys);
         return false;
-    m_sorting = std::move(sorting);
+    }
+    m_sorting = std::move(job);
     ShowCaption(m_groups.Tree().GetSelectedItem());
     return true;
 }
@@ -38,14 +93,26 @@ void CDiagnoseDlg::CancelSorting() {
         StopReader(); // drops the sort
 }
 
+// The messages read become the viewer's again, those of a sort that could not end included: the
+// next sort goes on from them. (A sort dropped meanwhile took its messages with it.)
 void CDiagnoseDlg::EndSorting(const viewer::LogReader::Outcome& outcome) {
-    const std::shared_ptr<viewer::RecordRows::Sorting> sorting = std::move(m_sorting);
+    const std::shared_ptr<SortJob> job = std::move(m_sorting);
     ShowCaption(m_groups.Tree().GetSelectedItem());
-    if (!sorting || !outcome.result.ok())
-        return; // no room to sort in: the list keeps its order
+    if (!job)
+        return;
+    viewer::RecordRows::Sorting& sorting = job->sorting;
+    if (sorting.column == viewer::kMessageColumn) {
+        job->keys.SetMaxBytes(viewer::MessageKeys::kDefaultMaxBytes);
+        if (job->keys.Group() == m_rows.Group())
+            m_messageKeys = std::move(job->keys);
+        if (job->keysRead == viewer::MessageKeys::Result::Changed)
+            Request(viewer::Work::Reload);
+    }
+    if (!outcome.result.ok() || job->keysRead != viewer::MessageKeys::Result::Done)
+        return; // no room to sort in, or the messages could not be had: the list keeps its order
     const viewer::ListPlaces before = CurrentPlaces();
     bool taken = false;
-    const viewer::ListPlaces after = m_rows.TakeSorted(*sorting, before, taken);
+    const viewer::ListPlaces after = m_rows.TakeSorted(sorting, before, taken);
     if (taken)
         ApplyPlaces(before, after);
 }

@@ -21,9 +21,9 @@ constexpr UINT kCount = WM_APP + 1;
 constexpr UINT kClose = WM_APP + 2;
 constexpr int kMargin = 8;
 constexpr SIZE kMinimumSize = {360, 240};
-// Records counted per message (some 25 ms): the rest is counted from the queue, the chart
-// showing what has been counted meanwhile.
-constexpr size_t kCountedPerMessage = size_t(1) << 19;
+// Records counted per message (some 15 ms to 50 ms under Wine): the rest is counted from the
+// queue, the chart showing what has been counted meanwhile.
+constexpr size_t kCountedPerMessage = size_t(1) << 18;
 
 std::wstring SlotLengthText(int64_t seconds) {
     if (seconds < 3600)

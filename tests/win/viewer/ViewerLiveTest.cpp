@@ -234,16 +234,18 @@ TEST_F(Viewer, ASearchOfALargeLogRunsOnTheReadingThreadAndEscapeStopsIt) {
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Treffer: \"Nadel\" (2)");
 }
 
-// A large group sorts on the reading thread: the list keeps its order and the caption says so
-// until the new order comes in one step, the selection with its record; Escape drops the sort.
+// A large group sorts on the reading thread, its messages read there: the list keeps its order
+// and the caption says so until the new order comes in one step, the selection with its record;
+// Escape drops the sort.
 TEST_F(Viewer, ALargeGroupSortsOnTheReadingThreadAndEscapeDropsTheSort) {
     std::vector<std::string> lines;
-    for (int i = 0; i < 60000; ++i) { // the later the line, the earlier its time
+    for (int i = 0; i < 60000; ++i) { // the later the line, the earlier its time; messages from line 30000 on
         char line[120];
         const int second = 59999 - i;
-        std::snprintf(line, sizeof line,
-                      "05.12.2026 %02d:%02d:%02d   Host=\"PC1\" Process=\"P%d\" Traceclass=\"0\"",
-                      second / 3600, second / 60 % 60, second % 60, i);
+        std::snprintf(
+            line, sizeof line,
+            "05.12.2026 %02d:%02d:%02d   Host=\"PC1\" Process=\"P%d\" Traceclass=\"0\" Text=\"M%05d\"",
+            second / 3600, second / 60 % 60, second % 60, i, (i + 30000) % 60000);
         lines.push_back(line);
     }
     ASSERT_TRUE(OpenLog(lines));
@@ -266,4 +268,14 @@ TEST_F(Viewer, ALargeGroupSortsOnTheReadingThreadAndEscapeDropsTheSort) {
     EXPECT_EQ(ListText(list, 0, 1), L"P59999") << "the earliest first";
     EXPECT_EQ(Where(), Place(L"PC1 (60000)", L"P1")) << "the selection goes with its record";
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 59998);
+
+    gate.Lock(); // keeps the messages from being read
+    ClickListHeader(viewer::kMessageColumn);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000) - Sortiere \u2026");
+    EXPECT_EQ(ListText(list, 0, 1), L"P59999");
+    gate.Unlock();
+    Settle();
+    EXPECT_EQ(ListText(list, 0, 1), L"P29999") << "the other way round, by message: M59999 first";
+    EXPECT_EQ(ListText(list, 59999, 1), L"P30000");
+    EXPECT_EQ(Where(), Place(L"PC1 (60000)", L"P1"));
 }
