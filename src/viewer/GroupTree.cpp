@@ -27,6 +27,7 @@ void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
     m_byComputer = byComputer;
     m_items.clear(); // first: it points into the headings
     m_headings = Headings(KeyOrder{byComputer});
+    m_pages.clear();
     m_closed = EntryCount(index) > kOpenEntries;
     {
         // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
@@ -42,13 +43,18 @@ void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
         }
     }
     // Expanding may scroll the tree down to the last heading: start at the top.
-    if (!m_headings.empty())
-        m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE,
-                    reinterpret_cast<LPARAM>(m_headings.begin()->second.item));
+    if (HTREEITEM first = m_tree.GetRootItem())
+        m_tree.Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(first));
+}
+
+bool GroupTree::WantsPages(const CDiagnoseIndex& index) const {
+    return m_closed && m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageHeadings;
 }
 
 void GroupTree::FillClosed() {
     m_tree.DeleteAllItems();
+    if (m_byComputer && m_index->GetByHost().size() > kPageHeadings)
+        return FillPages();
     if (m_byComputer) {
         for (const auto& [host, classes] : m_index->GetByHost())
             AddClosedHeading({std::wstring(host), 0});
@@ -71,6 +77,96 @@ void GroupTree::AddClosedHeading(const GroupKey& key) {
                                                  : std::prev(at)->second.item;
     HTREEITEM item = m_tree.InsertClosedItem(HeadingText(key), TVI_ROOT, after, TVIS_BOLD);
     AddHeadingItem(at, key, item, false);
+}
+
+// The headings in pages of kPageHeadings, none of them an item yet.
+void GroupTree::FillPages() {
+    Pages::iterator page = m_pages.end();
+    for (const auto& [host, classes] : m_index->GetByHost()) {
+        const GroupKey key{std::wstring(host), 0};
+        if (page == m_pages.end() || page->second.count == kPageHeadings) // the first by no name
+            page = AddPage(m_pages.end(), page == m_pages.end() ? GroupKey{} : key, TVI_LAST);
+        AddHeadingItem(m_headings.end(), key, nullptr, false);
+        ++page->second.count;
+    }
+}
+
+GroupTree::Pages::iterator GroupTree::AddPage(Pages::iterator hint, const GroupKey& key, HTREEITEM after) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+    insert.item.pszText = LPSTR_TEXTCALLBACKW;
+    insert.item.cChildren = 1;
+    HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(m_tree.Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return m_pages.emplace_hint(hint, key, Page{item, 0, false});
+}
+
+GroupTree::Pages::iterator GroupTree::PageOf(const GroupKey& key) {
+    const auto after = m_pages.upper_bound(key);
+    return after == m_pages.begin() ? after : std::prev(after);
+}
+
+GroupTree::Pages::const_iterator GroupTree::PageOfItem(HTREEITEM item) const {
+    for (auto page = m_pages.begin(); page != m_pages.end(); ++page)
+        if (page->second.item == item)
+            return page;
+    return m_pages.end();
+}
+
+std::pair<GroupTree::Headings::iterator, GroupTree::Headings::iterator>
+GroupTree::HeadingsOf(Pages::const_iterator page) {
+    const auto next = std::next(page);
+    return {page == m_pages.begin() ? m_headings.begin() : m_headings.lower_bound(page->first),
+            next == m_pages.end() ? m_headings.end() : m_headings.lower_bound(next->first)};
+}
+
+std::pair<GroupTree::Headings::const_iterator, GroupTree::Headings::const_iterator>
+GroupTree::HeadingsOf(Pages::const_iterator page) const {
+    const auto next = std::next(page);
+    return {page == m_pages.begin() ? m_headings.begin() : m_headings.lower_bound(page->first),
+            next == m_pages.end() ? m_headings.end() : m_headings.lower_bound(next->first)};
+}
+
+// The page is closed: its new children are neither laid out nor drawn.
+void GroupTree::MakePage(Pages::iterator page) {
+    page->second.made = true;
+    const auto [first, last] = HeadingsOf(page);
+    for (auto heading = first; heading != last; ++heading) {
+        heading->second.item =
+            m_tree.InsertClosedItem(HeadingText(heading->first), page->second.item, TVI_LAST, TVIS_BOLD);
+        m_items[heading->second.item] = {&heading->first, false};
+    }
+}
+
+// A new heading joins its page: an item in its place when the page's headings are made, else a
+// heading to be made; a page not made that grew to twice its size is cut in two.
+void GroupTree::AddPagedHeading(const GroupKey& key) {
+    const Pages::iterator page = PageOf(key);
+    Heading& heading = AddHeadingItem(m_headings.lower_bound(key), key, nullptr, false);
+    ++page->second.count;
+    if (page->second.made) {
+        const auto added = m_headings.find(key);
+        HTREEITEM after = added == HeadingsOf(page).first ? TVI_FIRST : std::prev(added)->second.item;
+        heading.item = m_tree.InsertClosedItem(HeadingText(key), page->second.item, after, TVIS_BOLD);
+        m_items[heading.item] = {&added->first, false};
+        return;
+    }
+    if (page->second.count < 2 * kPageHeadings)
+        return;
+    auto middle = HeadingsOf(page).first;
+    std::advance(middle, static_cast<long>(kPageHeadings));
+    const auto second = AddPage(std::next(page), middle->first, page->second.item);
+    second->second.count = page->second.count - kPageHeadings;
+    page->second.count = kPageHeadings;
+}
+
+std::wstring GroupTree::PageLabel(Pages::const_iterator page) const {
+    const auto [first, last] = HeadingsOf(page);
+    if (first == last)
+        return std::wstring();
+    return HeadingText(first->first) + L" \u2013 " + HeadingText(std::prev(last)->first);
 }
 
 // Calls visit(host, trace class, list) for the lists under a heading, in the order of its entries.
@@ -102,6 +198,11 @@ void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
 }
 
 void GroupTree::OnExpanding(HTREEITEM item) {
+    if (const auto page = PageOfItem(item); page != m_pages.end()) {
+        if (!page->second.made)
+            MakePage(m_pages.find(page->first));
+        return;
+    }
     auto found = m_items.find(item);
     if (found == m_items.end() || found->second.entry)
         return;
@@ -114,6 +215,8 @@ HTREEITEM GroupTree::EntryItem(const GroupKey& key) {
     auto heading = m_headings.find(key);
     if (heading == m_headings.end())
         return nullptr;
+    if (!heading->second.item && !m_pages.empty())
+        MakePage(PageOf(key));
     if (!heading->second.made)
         MakeEntries(heading->second, heading->first);
     return ItemOf(key, true);
@@ -135,7 +238,8 @@ GroupTree::Heading& GroupTree::AddHeadingItem(Headings::iterator hint, const Gro
                                               bool made) {
     const auto added = m_headings.emplace_hint(
         hint, key, Heading{item, std::map<GroupKey, Entry, KeyOrder>(KeyOrder{!m_byComputer}), made});
-    m_items[item] = {&added->first, false};
+    if (item)
+        m_items[item] = {&added->first, false};
     return added->second;
 }
 
@@ -143,8 +247,17 @@ GroupTree::Heading& GroupTree::AddHeadingItem(Headings::iterator hint, const Gro
 void GroupTree::EraseHeading(Headings::iterator heading) {
     for (const auto& [key, entry] : heading->second.entries)
         m_items.erase(entry.item);
-    m_items.erase(heading->second.item);
-    m_tree.DeleteItem(heading->second.item);
+    if (heading->second.item) {
+        m_items.erase(heading->second.item);
+        m_tree.DeleteItem(heading->second.item);
+    }
+    if (!m_pages.empty()) {
+        const Pages::iterator page = PageOf(heading->first);
+        if (--page->second.count == 0 && m_pages.size() > 1) {
+            m_tree.DeleteItem(page->second.item);
+            m_pages.erase(page);
+        }
+    }
     m_headings.erase(heading);
 }
 
@@ -192,7 +305,10 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             continue;
         }
         if (m_closed && known == m_headings.end()) {
-            AddClosedHeading(key);
+            if (m_pages.empty())
+                AddClosedHeading(key);
+            else
+                AddPagedHeading(key);
             continue;
         }
         Heading& heading = AddHeading(key);
@@ -250,13 +366,16 @@ const GroupTree::Entry* GroupTree::AskedEntry(HTREEITEM item) const {
 
 // The whole label, where the platform's tree would hand over only as much as its buffer holds.
 std::wstring GroupTree::Label(HTREEITEM item) const {
-    const Entry* entry = AskedEntry(item);
-    return entry ? CountLabel(EntryText(*m_items.at(item).key), entry->count) : m_tree.GetItemText(item);
+    if (const Entry* entry = AskedEntry(item))
+        return CountLabel(EntryText(*m_items.at(item).key), entry->count);
+    if (const auto page = PageOfItem(item); page != m_pages.end())
+        return PageLabel(page);
+    return m_tree.GetItemText(item);
 }
 
 bool GroupTree::AnswerLabel(NMTVDISPINFOW& info) const {
     if (!(info.item.mask & TVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0 ||
-        !AskedEntry(info.item.hItem))
+        (!AskedEntry(info.item.hItem) && PageOfItem(info.item.hItem) == m_pages.end()))
         return false;
     const std::wstring label = Label(info.item.hItem);
     const size_t count = std::min(label.size(), static_cast<size_t>(info.item.cchTextMax - 1));
@@ -296,16 +415,21 @@ const RecordList* GroupTree::ListOf(HTREEITEM item) const {
 
 std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
     std::vector<Place> places;
+    auto page = m_pages.begin();
     for (const auto& [key, heading] : m_headings) {
+        while (page != m_pages.end() && std::next(page) != m_pages.end() &&
+               !m_headings.key_comp()(key, std::next(page)->first))
+            ++page;
+        HTREEITEM pageItem = page != m_pages.end() ? page->second.item : nullptr;
         if (!heading.made) {
             HTREEITEM headingItem = heading.item;
             VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
-                places.push_back({nullptr, headingItem, list});
+                places.push_back({nullptr, headingItem, list, pageItem});
             });
             continue;
         }
         for (const auto& [entryKey, entry] : heading.entries)
-            places.push_back({entry.item, heading.item, entry.list});
+            places.push_back({entry.item, heading.item, entry.list, pageItem});
     }
     return places;
 }

@@ -15,6 +15,11 @@ public:
     // when it is first opened: every entry an item of the platform's tree cost a log of 200,000
     // computers seconds and hundreds of megabytes, for a tree no one reads open.
     static constexpr size_t kOpenEntries = 20000;
+    // Such a tree grouped by computer with more headings than this shows them in pages of this
+    // many consecutive computers, made when a page is first opened: the platform's tree under
+    // Wine looks up every item a message names among all its items, and a tree of 200,000
+    // headings took a second to take in new ones while loading and seconds to close.
+    static constexpr size_t kPageHeadings = 1000;
 
     void Attach(HWND tree) { m_tree.Attach(tree); }
     win::TreeView& Tree() { return m_tree; }
@@ -22,6 +27,8 @@ public:
     bool ByComputer() const { return m_byComputer; }
     // Whether the headings are closed, their entries made when opened (a tree of many entries).
     bool Closed() const { return m_closed; }
+    // Whether the tree would be made in pages now but is not (it grew since it was filled).
+    bool WantsPages(const CDiagnoseIndex& index) const;
     // The entries a tree of the index would have: one per computer and trace class.
     static size_t EntryCount(const CDiagnoseIndex& index);
 
@@ -50,12 +57,14 @@ public:
     HTREEITEM ItemOf(const GroupKey& key, bool entry) const;
     // The records of an entry; null for a heading or an item the tree does not know.
     const RecordList* ListOf(HTREEITEM item) const;
-    // The entries in the order the tree shows them, with their headings and records; `item` is
-    // null for an entry whose heading's entries were not made yet (EntryItem makes them).
+    // The entries in the order the tree shows them, with their headings, pages and records;
+    // `item` is null for an entry whose heading's entries were not made yet (EntryItem makes
+    // them), `heading` for a heading whose page's headings were not made yet.
     struct Place {
         HTREEITEM item;
         HTREEITEM heading;
         const RecordList* list;
+        HTREEITEM page = nullptr;
     };
     std::vector<Place> EntriesInOrder() const;
 
@@ -74,11 +83,19 @@ private:
         bool asked = false; // its label is asked for (AnswerLabel), not set
     };
     struct Heading {
-        HTREEITEM item = nullptr;
+        HTREEITEM item = nullptr; // null while its page's headings are not made
         std::map<GroupKey, Entry, KeyOrder> entries;
         bool made = true; // its entries are items
     };
     using Headings = std::map<GroupKey, Heading, KeyOrder>;
+    // A page of consecutive headings, by the key of its first heading when it was made (the
+    // first page by the empty name, which no computer has). Its label is asked for when drawn.
+    struct Page {
+        HTREEITEM item = nullptr;
+        size_t count = 0;
+        bool made = false; // its headings are items
+    };
+    using Pages = std::map<GroupKey, Page, KeyOrder>;
 
     const Entry* AskedEntry(HTREEITEM item) const;
     void OnHeading(const GroupKey& key, HTREEITEM item) override;
@@ -92,6 +109,17 @@ private:
     void FillClosed();
     void AddClosedHeading(const GroupKey& key);
     void MakeEntries(Heading& heading, const GroupKey& key);
+    void FillPages();
+    Pages::iterator AddPage(Pages::iterator hint, const GroupKey& key, HTREEITEM after);
+    Pages::iterator PageOf(const GroupKey& key);
+    Pages::const_iterator PageOfItem(HTREEITEM item) const;
+    // The headings of a page: [first, last).
+    std::pair<Headings::iterator, Headings::iterator> HeadingsOf(Pages::const_iterator page);
+    std::pair<Headings::const_iterator, Headings::const_iterator>
+    HeadingsOf(Pages::const_iterator page) const;
+    void MakePage(Pages::iterator page);
+    void AddPagedHeading(const GroupKey& key);
+    std::wstring PageLabel(Pages::const_iterator page) const;
     template <typename Visit> void VisitLists(const GroupKey& headingKey, Visit&& visit) const;
 
     const CDiagnoseIndex* m_index = nullptr;
@@ -99,6 +127,7 @@ private:
     win::TreeView m_tree;
     bool m_byComputer = false;
     Headings m_headings{KeyOrder{false}};
+    Pages m_pages{KeyOrder{true}}; // empty: the headings stand at the top
     // The key of the heading's or entry's map node: a tree of a hundred thousand items kept a
     // copy of each name here too.
     struct ItemKey {

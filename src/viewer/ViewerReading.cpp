@@ -114,9 +114,11 @@ void CDiagnoseDlg::ShowNewRecords() {
 }
 
 // A tree that grows past the entries an open tree may hold is made again with closed headings,
-// in one go, instead of entry by entry; the selected group stays selected.
+// in one go, instead of entry by entry, and one of closed headings past the headings it shows
+// without pages in pages; the selected group stays selected.
 void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
-    if (m_groups.Closed() || GroupTree::EntryCount(m_index) <= GroupTree::kOpenEntries) {
+    if (m_groups.Closed() ? !m_groups.WantsPages(m_index)
+                          : GroupTree::EntryCount(m_index) <= GroupTree::kOpenEntries) {
         m_groups.Update(m_index, changed);
         return;
     }

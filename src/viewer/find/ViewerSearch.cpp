@@ -60,7 +60,7 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
     for (const GroupTree::Place& place : places) {
         if (place.item == selected && m_rows.Group())
             start.shownEntry = static_cast<long>(entries.size());
-        if (place.heading == selected && start.headingEntry < 0)
+        if (selected && (place.heading == selected || place.page == selected) && start.headingEntry < 0)
             start.headingEntry = static_cast<long>(entries.size());
         entries.push_back(place.list);
     }

@@ -131,7 +131,9 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
 }
 
 // More entries than the tree shows open: closed headings whose entries are made when a heading
-// opens or when Find lands in it, in either grouping; a new computer joins as a closed heading.
+// opens or when Find lands in it, in either grouping; grouped by computer, the headings stand in
+// pages of 1,000, made when a page opens or a group in it is shown. New computers join their
+// page, which is cut in two when it has grown to twice its size.
 TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 20001; ++i) { // one entry a computer, odd ones "Warnung"
@@ -161,16 +163,36 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
         << "found under the closed heading, which now has its entries";
 
     Command(IDC_GROUP_BY_COMPUTER);
-    EXPECT_EQ(TreeView_GetCount(tree), 20001u) << "headings only";
-    AppendFromAnotherProcess(path,
-                             "05.12.2026 08:00:01   Host=\"PC00000\" Process=\"Neu\" Traceclass=\"2\"\r\n");
-    ASSERT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) == 20002u; }, 3000)) << "following";
-    const HTREEITEM first = TreeView_GetRoot(tree);
-    EXPECT_EQ(ReadTree(tree).front().text, L"PC00000") << "in its place";
+    roots = ReadTree(tree);
+    ASSERT_EQ(roots.size(), 21u);
+    EXPECT_EQ(roots.front().text, L"PC00001 \u2013 PC01000");
+    EXPECT_EQ(roots.back().text, L"PC20001 \u2013 PC20001");
+    EXPECT_TRUE(roots[14].children.empty() && !roots[14].bold) << "pages are made when opened";
+    EXPECT_EQ(Find(L"Nadel"), L"");
+    EXPECT_EQ(Where(), Place(L"Information (1)", L"P15000")) << "and when Find lands in them";
+    roots = ReadTree(tree);
+    ASSERT_EQ(roots[14].children.size(), 1000u);
+    EXPECT_EQ(roots[14].children.back().text, L"PC15000");
+    EXPECT_TRUE(roots[14].children.back().bold);
+
+    std::string computers; // all before the first page's first computer
+    for (int i = 0; i < 1000; ++i)
+        computers += "05.12.2026 08:00:01   Host=\"PC00000-" + std::to_string(1000 + i).substr(1) +
+                     "\" Process=\"Neu\" Traceclass=\"2\"\r\n";
+    AppendFromAnotherProcess(path, computers);
+    ASSERT_TRUE(PumpUntil([&] { return TreeView_GetCount(tree) == 1023u; }, 3000)) << "following";
+    roots = ReadTree(tree);
+    EXPECT_EQ(roots[0].text, L"PC00000-000 \u2013 PC00000-999") << "the first page cut in two";
+    EXPECT_EQ(roots[1].text, L"PC00001 \u2013 PC01000");
+    TreeView_Expand(tree, roots[0].item, TVE_EXPAND);
+    roots = ReadTree(tree);
+    ASSERT_EQ(roots[0].children.size(), 1000u);
+    const HTREEITEM first = roots[0].children.front().item;
+    EXPECT_EQ(roots[0].children.front().text, L"PC00000-000") << "in its place";
     EXPECT_EQ(TreeView_GetChild(tree, first), nullptr) << "closed";
     TreeView_SelectItem(tree, first);
     TreeView_Expand(tree, first, TVE_EXPAND);
-    EXPECT_EQ(ChildTexts(ReadTree(tree).front()), (Texts{L"Fehler (1)"}));
+    EXPECT_EQ(ChildTexts(ReadTree(tree).front().children.front()), (Texts{L"Fehler (1)"}));
 }
 
 // The search's case folding of ä/Ä, ö/Ö and ü/Ü on the paths that read a log as it is stored:
