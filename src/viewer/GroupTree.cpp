@@ -48,12 +48,12 @@ void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
 }
 
 bool GroupTree::WantsPages(const CDiagnoseIndex& index) const {
-    return m_closed && m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageHeadings;
+    return m_closed && m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageItems;
 }
 
 void GroupTree::FillClosed() {
     m_tree.DeleteAllItems();
-    if (m_byComputer && m_index->GetByHost().size() > kPageHeadings)
+    if (m_byComputer && m_index->GetByHost().size() > kPageItems)
         return FillPages();
     if (m_byComputer) {
         for (const auto& [host, classes] : m_index->GetByHost())
@@ -79,96 +79,6 @@ void GroupTree::AddClosedHeading(const GroupKey& key) {
     AddHeadingItem(at, key, item, false);
 }
 
-// The headings in pages of kPageHeadings, none of them an item yet.
-void GroupTree::FillPages() {
-    Pages::iterator page = m_pages.end();
-    for (const auto& [host, classes] : m_index->GetByHost()) {
-        const GroupKey key{std::wstring(host), 0};
-        if (page == m_pages.end() || page->second.count == kPageHeadings) // the first by no name
-            page = AddPage(m_pages.end(), page == m_pages.end() ? GroupKey{} : key, TVI_LAST);
-        AddHeadingItem(m_headings.end(), key, nullptr, false);
-        ++page->second.count;
-    }
-}
-
-GroupTree::Pages::iterator GroupTree::AddPage(Pages::iterator hint, const GroupKey& key, HTREEITEM after) {
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = after;
-    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
-    insert.item.cChildren = 1;
-    HTREEITEM item =
-        reinterpret_cast<HTREEITEM>(m_tree.Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    return m_pages.emplace_hint(hint, key, Page{item, 0, false});
-}
-
-GroupTree::Pages::iterator GroupTree::PageOf(const GroupKey& key) {
-    const auto after = m_pages.upper_bound(key);
-    return after == m_pages.begin() ? after : std::prev(after);
-}
-
-GroupTree::Pages::const_iterator GroupTree::PageOfItem(HTREEITEM item) const {
-    for (auto page = m_pages.begin(); page != m_pages.end(); ++page)
-        if (page->second.item == item)
-            return page;
-    return m_pages.end();
-}
-
-std::pair<GroupTree::Headings::iterator, GroupTree::Headings::iterator>
-GroupTree::HeadingsOf(Pages::const_iterator page) {
-    const auto next = std::next(page);
-    return {page == m_pages.begin() ? m_headings.begin() : m_headings.lower_bound(page->first),
-            next == m_pages.end() ? m_headings.end() : m_headings.lower_bound(next->first)};
-}
-
-std::pair<GroupTree::Headings::const_iterator, GroupTree::Headings::const_iterator>
-GroupTree::HeadingsOf(Pages::const_iterator page) const {
-    const auto next = std::next(page);
-    return {page == m_pages.begin() ? m_headings.begin() : m_headings.lower_bound(page->first),
-            next == m_pages.end() ? m_headings.end() : m_headings.lower_bound(next->first)};
-}
-
-// The page is closed: its new children are neither laid out nor drawn.
-void GroupTree::MakePage(Pages::iterator page) {
-    page->second.made = true;
-    const auto [first, last] = HeadingsOf(page);
-    for (auto heading = first; heading != last; ++heading) {
-        heading->second.item =
-            m_tree.InsertClosedItem(HeadingText(heading->first), page->second.item, TVI_LAST, TVIS_BOLD);
-        m_items[heading->second.item] = {&heading->first, false};
-    }
-}
-
-// A new heading joins its page: an item in its place when the page's headings are made, else a
-// heading to be made; a page not made that grew to twice its size is cut in two.
-void GroupTree::AddPagedHeading(const GroupKey& key) {
-    const Pages::iterator page = PageOf(key);
-    Heading& heading = AddHeadingItem(m_headings.lower_bound(key), key, nullptr, false);
-    ++page->second.count;
-    if (page->second.made) {
-        const auto added = m_headings.find(key);
-        HTREEITEM after = added == HeadingsOf(page).first ? TVI_FIRST : std::prev(added)->second.item;
-        heading.item = m_tree.InsertClosedItem(HeadingText(key), page->second.item, after, TVIS_BOLD);
-        m_items[heading.item] = {&added->first, false};
-        return;
-    }
-    if (page->second.count < 2 * kPageHeadings)
-        return;
-    auto middle = HeadingsOf(page).first;
-    std::advance(middle, static_cast<long>(kPageHeadings));
-    const auto second = AddPage(std::next(page), middle->first, page->second.item);
-    second->second.count = page->second.count - kPageHeadings;
-    page->second.count = kPageHeadings;
-}
-
-std::wstring GroupTree::PageLabel(Pages::const_iterator page) const {
-    const auto [first, last] = HeadingsOf(page);
-    if (first == last)
-        return std::wstring();
-    return HeadingText(first->first) + L" \u2013 " + HeadingText(std::prev(last)->first);
-}
-
 // Calls visit(host, trace class, list) for the lists under a heading, in the order of its entries.
 template <typename Visit> void GroupTree::VisitLists(const GroupKey& headingKey, Visit&& visit) const {
     const auto& byHost = m_index->GetByHost();
@@ -185,6 +95,11 @@ template <typename Visit> void GroupTree::VisitLists(const GroupKey& headingKey,
 }
 
 void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
+    size_t count = 0;
+    if (!m_byComputer)
+        VisitLists(headingKey, [&](std::wstring_view, uint16_t, const RecordList*) { ++count; });
+    if (count > kPageItems)
+        return MakeEntryPages(heading, headingKey);
     heading.made = true;
     // The heading is closed: its new children are neither laid out nor drawn.
     VisitLists(headingKey, [&](std::wstring_view host, uint16_t traceClass, const RecordList* list) {
@@ -197,12 +112,24 @@ void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
     });
 }
 
+// A heading's entries in pages, none of them an item yet.
+void GroupTree::MakeEntryPages(Heading& heading, const GroupKey& headingKey) {
+    heading.made = true;
+    Pages& pages = heading.pages;
+    Pages::iterator page = pages.end();
+    VisitLists(headingKey, [&](std::wstring_view host, uint16_t traceClass, const RecordList* list) {
+        const GroupKey key{std::wstring(host), traceClass};
+        if (page == pages.end() || page->second.count == kPageItems)
+            page =
+                AddPage(pages, pages.end(), page == pages.end() ? GroupKey{} : key, heading.item, TVI_LAST);
+        heading.entries.emplace_hint(heading.entries.end(), key, Entry{nullptr, list->size(), list, true});
+        ++page->second.count;
+    });
+}
+
 void GroupTree::OnExpanding(HTREEITEM item) {
-    if (const auto page = PageOfItem(item); page != m_pages.end()) {
-        if (!page->second.made)
-            MakePage(m_pages.find(page->first));
+    if (MakePageOf(item))
         return;
-    }
     auto found = m_items.find(item);
     if (found == m_items.end() || found->second.entry)
         return;
@@ -216,9 +143,13 @@ HTREEITEM GroupTree::EntryItem(const GroupKey& key) {
     if (heading == m_headings.end())
         return nullptr;
     if (!heading->second.item && !m_pages.empty())
-        MakePage(PageOf(key));
+        MakePage(std::prev(m_pages.upper_bound(key)));
     if (!heading->second.made)
         MakeEntries(heading->second, heading->first);
+    Pages& pages = heading->second.pages;
+    if (const auto entry = heading->second.entries.find(key);
+        entry != heading->second.entries.end() && !entry->second.item && !pages.empty())
+        MakePage(heading->second, std::prev(pages.upper_bound(key)));
     return ItemOf(key, true);
 }
 
@@ -251,13 +182,8 @@ void GroupTree::EraseHeading(Headings::iterator heading) {
         m_items.erase(heading->second.item);
         m_tree.DeleteItem(heading->second.item);
     }
-    if (!m_pages.empty()) {
-        const Pages::iterator page = PageOf(heading->first);
-        if (--page->second.count == 0 && m_pages.size() > 1) {
-            m_tree.DeleteItem(page->second.item);
-            m_pages.erase(page);
-        }
-    }
+    if (!m_pages.empty())
+        CountOut(m_pages, heading->first);
     m_headings.erase(heading);
 }
 
@@ -317,12 +243,16 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
         const std::wstring label = CountLabel(EntryText(key), list->size());
         if (at != entries.end() && !entries.key_comp()(key, at->first)) {
             Entry& entry = at->second;
-            if (!entry.asked && entry.count != list->size())
+            if (entry.item && !entry.asked && entry.count != list->size())
                 m_tree.SetItemText(entry.item, label);
-            if (entry.list != list)
+            if (entry.item && entry.list != list)
                 m_tree.SetItemData(entry.item, reinterpret_cast<LPARAM>(list));
             entry.count = list->size();
             entry.list = list;
+            continue;
+        }
+        if (!heading.pages.empty()) {
+            AddPagedEntry(heading, key, list);
             continue;
         }
         HTREEITEM after = at == entries.begin() ? TVI_FIRST : std::prev(at)->second.item;
@@ -344,8 +274,12 @@ void GroupTree::Remove(const GroupKey& key) {
     auto& entries = heading->second.entries;
     auto entry = entries.find(key);
     if (entry != entries.end()) {
-        m_items.erase(entry->second.item);
-        m_tree.DeleteItem(entry->second.item);
+        if (entry->second.item) {
+            m_items.erase(entry->second.item);
+            m_tree.DeleteItem(entry->second.item);
+        }
+        if (!heading->second.pages.empty())
+            CountOut(heading->second.pages, key);
         entries.erase(entry);
     }
     if (entries.empty())
@@ -368,16 +302,17 @@ const GroupTree::Entry* GroupTree::AskedEntry(HTREEITEM item) const {
 std::wstring GroupTree::Label(HTREEITEM item) const {
     if (const Entry* entry = AskedEntry(item))
         return CountLabel(EntryText(*m_items.at(item).key), entry->count);
-    if (const auto page = PageOfItem(item); page != m_pages.end())
-        return PageLabel(page);
-    return m_tree.GetItemText(item);
+    std::wstring label;
+    return PageLabel(item, label) ? label : m_tree.GetItemText(item);
 }
 
 bool GroupTree::AnswerLabel(NMTVDISPINFOW& info) const {
+    std::wstring label;
     if (!(info.item.mask & TVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0 ||
-        (!AskedEntry(info.item.hItem) && PageOfItem(info.item.hItem) == m_pages.end()))
+        (!AskedEntry(info.item.hItem) && !PageLabel(info.item.hItem, label)))
         return false;
-    const std::wstring label = Label(info.item.hItem);
+    if (label.empty())
+        label = Label(info.item.hItem);
     const size_t count = std::min(label.size(), static_cast<size_t>(info.item.cchTextMax - 1));
     label.copy(info.item.pszText, count);
     info.item.pszText[count] = L'\0';
@@ -414,22 +349,29 @@ const RecordList* GroupTree::ListOf(HTREEITEM item) const {
 }
 
 std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
+    // The item of the page that holds `key`, the pages walked in step with keys in order.
+    const auto pageOf = [](const Pages& pages, Pages::const_iterator& at, const GroupKey& key) -> HTREEITEM {
+        if (pages.empty())
+            return nullptr;
+        while (std::next(at) != pages.end() && !pages.key_comp()(key, std::next(at)->first))
+            ++at;
+        return at->second.item;
+    };
     std::vector<Place> places;
-    auto page = m_pages.begin();
+    Pages::const_iterator headingPage = m_pages.begin();
     for (const auto& [key, heading] : m_headings) {
-        while (page != m_pages.end() && std::next(page) != m_pages.end() &&
-               !m_headings.key_comp()(key, std::next(page)->first))
-            ++page;
-        HTREEITEM pageItem = page != m_pages.end() ? page->second.item : nullptr;
+        HTREEITEM page = pageOf(m_pages, headingPage, key);
         if (!heading.made) {
             HTREEITEM headingItem = heading.item;
             VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
-                places.push_back({nullptr, headingItem, list, pageItem});
+                places.push_back({nullptr, headingItem, list, page});
             });
             continue;
         }
+        Pages::const_iterator entryPage = heading.pages.begin();
         for (const auto& [entryKey, entry] : heading.entries)
-            places.push_back({entry.item, heading.item, entry.list, pageItem});
+            places.push_back({entry.item, heading.item, entry.list,
+                              heading.pages.empty() ? page : pageOf(heading.pages, entryPage, entryKey)});
     }
     return places;
 }

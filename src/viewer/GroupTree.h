@@ -15,11 +15,12 @@ public:
     // when it is first opened: every entry an item of the platform's tree cost a log of 200,000
     // computers seconds and hundreds of megabytes, for a tree no one reads open.
     static constexpr size_t kOpenEntries = 20000;
-    // Such a tree grouped by computer with more headings than this shows them in pages of this
-    // many consecutive computers, made when a page is first opened: the platform's tree under
-    // Wine looks up every item a message names among all its items, and a tree of 200,000
-    // headings took a second to take in new ones while loading and seconds to close.
-    static constexpr size_t kPageHeadings = 1000;
+    // In such a tree, more computers than this at one level (the headings by computer, a
+    // heading's entries by type) stand in pages of this many consecutive ones, made when a page
+    // is first opened: the platform's tree under Wine looks up every item a message names among
+    // all its items, and a tree of 200,000 headings took a second to take in new ones while
+    // loading and seconds to close.
+    static constexpr size_t kPageItems = 1000;
 
     void Attach(HWND tree) { m_tree.Attach(tree); }
     win::TreeView& Tree() { return m_tree; }
@@ -82,20 +83,23 @@ private:
         const RecordList* list;
         bool asked = false; // its label is asked for (AnswerLabel), not set
     };
-    struct Heading {
-        HTREEITEM item = nullptr; // null while its page's headings are not made
-        std::map<GroupKey, Entry, KeyOrder> entries;
-        bool made = true; // its entries are items
-    };
-    using Headings = std::map<GroupKey, Heading, KeyOrder>;
-    // A page of consecutive headings, by the key of its first heading when it was made (the
-    // first page by the empty name, which no computer has). Its label is asked for when drawn.
+    // A page of consecutive members of a level (the headings at the top, or a heading's
+    // entries), by the key of its first member when it was made (the first page by the empty
+    // name, which no computer has, so that it holds any member before the second). Its label is
+    // asked for when drawn.
     struct Page {
         HTREEITEM item = nullptr;
         size_t count = 0;
-        bool made = false; // its headings are items
+        bool made = false; // its members are items
     };
-    using Pages = std::map<GroupKey, Page, KeyOrder>;
+    using Pages = std::map<GroupKey, Page, KeyOrder>; // by computer
+    struct Heading {
+        HTREEITEM item = nullptr; // null while its page's headings are not made
+        std::map<GroupKey, Entry, KeyOrder> entries;
+        bool made = true;            // its entries are made, as items or in pages
+        Pages pages{KeyOrder{true}}; // of its entries, when they stand in pages
+    };
+    using Headings = std::map<GroupKey, Heading, KeyOrder>;
 
     const Entry* AskedEntry(HTREEITEM item) const;
     void OnHeading(const GroupKey& key, HTREEITEM item) override;
@@ -109,17 +113,20 @@ private:
     void FillClosed();
     void AddClosedHeading(const GroupKey& key);
     void MakeEntries(Heading& heading, const GroupKey& key);
+    // Pages (GroupTreePages.cpp)
     void FillPages();
-    Pages::iterator AddPage(Pages::iterator hint, const GroupKey& key, HTREEITEM after);
-    Pages::iterator PageOf(const GroupKey& key);
-    Pages::const_iterator PageOfItem(HTREEITEM item) const;
-    // The headings of a page: [first, last).
-    std::pair<Headings::iterator, Headings::iterator> HeadingsOf(Pages::const_iterator page);
-    std::pair<Headings::const_iterator, Headings::const_iterator>
-    HeadingsOf(Pages::const_iterator page) const;
+    void MakeEntryPages(Heading& heading, const GroupKey& headingKey);
+    Pages::iterator AddPage(Pages& pages, Pages::iterator hint, const GroupKey& key, HTREEITEM parent,
+                            HTREEITEM after);
     void MakePage(Pages::iterator page);
+    void MakePage(Heading& heading, Pages::iterator page);
+    bool MakePageOf(HTREEITEM item);
     void AddPagedHeading(const GroupKey& key);
-    std::wstring PageLabel(Pages::const_iterator page) const;
+    void AddPagedEntry(Heading& heading, const GroupKey& key, const RecordList* list);
+    template <typename Members>
+    void CutWhenFull(Pages& pages, Pages::iterator page, const Members& members, HTREEITEM parent);
+    void CountOut(Pages& pages, const GroupKey& key);
+    bool PageLabel(HTREEITEM item, std::wstring& label) const;
     template <typename Visit> void VisitLists(const GroupKey& headingKey, Visit&& visit) const;
 
     const CDiagnoseIndex* m_index = nullptr;
@@ -127,7 +134,7 @@ private:
     win::TreeView m_tree;
     bool m_byComputer = false;
     Headings m_headings{KeyOrder{false}};
-    Pages m_pages{KeyOrder{true}}; // empty: the headings stand at the top
+    Pages m_pages{KeyOrder{true}}; // of the headings; empty: they stand at the top
     // The key of the heading's or entry's map node: a tree of a hundred thousand items kept a
     // copy of each name here too.
     struct ItemKey {

@@ -131,9 +131,9 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
 }
 
 // More entries than the tree shows open: closed headings whose entries are made when a heading
-// opens or when Find lands in it, in either grouping; grouped by computer, the headings stand in
-// pages of 1,000, made when a page opens or a group in it is shown. New computers join their
-// page, which is cut in two when it has grown to twice its size.
+// opens or when Find lands in it, in either grouping; more than 1,000 computers at one level
+// stand in pages of 1,000, made when a page opens or a group in it is shown. New computers join
+// their page, which is cut in two when it has grown to twice its size.
 TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 20001; ++i) { // one entry a computer, odd ones "Warnung"
@@ -152,21 +152,32 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
 
     TreeView_Expand(tree, roots[1].item, TVE_EXPAND);
     roots = ReadTree(tree);
-    ASSERT_EQ(roots[1].children.size(), 10001u);
-    EXPECT_EQ(roots[1].children.front().text, L"PC00001 (1)");
-    EXPECT_EQ(roots[1].children.back().text, L"PC20001 (1)");
-    EXPECT_TRUE(roots[1].expanded && roots[1].children.back().data != 0);
+    ASSERT_EQ(roots[1].children.size(), 11u) << "10,001 computers in pages";
+    EXPECT_EQ(roots[1].children.front().text, L"PC00001 \u2013 PC01999");
+    EXPECT_EQ(roots[1].children.back().text, L"PC20001 \u2013 PC20001");
+    TreeView_Expand(tree, roots[1].children.back().item, TVE_EXPAND);
+    roots = ReadTree(tree);
+    EXPECT_EQ(ChildTexts(roots[1].children.back()), (Texts{L"PC20001 (1)"}));
+    EXPECT_TRUE(roots[1].expanded && roots[1].children.back().children.back().data != 0);
+    EXPECT_TRUE(roots[1].children.front().children.empty()) << "the other pages wait";
     EXPECT_TRUE(roots[0].children.empty()) << "the other heading stays closed";
 
     EXPECT_EQ(Find(L"Nadel"), L"");
     EXPECT_EQ(Where(), Place(L"PC15000 (1)", L"P15000"))
-        << "found under the closed heading, which now has its entries";
+        << "found under the closed heading, which now has its pages, and its page its entries";
+    AppendFromAnotherProcess(path,
+                             "05.12.2026 08:00:01   Host=\"PC15000a\" Process=\"Neu\" Traceclass=\"0\"\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return FindNode(ReadTree(tree)[0], L"PC15000a (1)") != nullptr; }, 3000))
+        << "a new computer joins its page, made";
+    const TreeNode page = ReadNode(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree)));
+    EXPECT_EQ(page.text, L"PC14002 \u2013 PC16000");
+    EXPECT_EQ(page.children[500].text, L"PC15000a (1)");
 
     Command(IDC_GROUP_BY_COMPUTER);
     roots = ReadTree(tree);
     ASSERT_EQ(roots.size(), 21u);
     EXPECT_EQ(roots.front().text, L"PC00001 \u2013 PC01000");
-    EXPECT_EQ(roots.back().text, L"PC20001 \u2013 PC20001");
+    EXPECT_EQ(roots.back().text, L"PC20000 \u2013 PC20001");
     EXPECT_TRUE(roots[14].children.empty() && !roots[14].bold) << "pages are made when opened";
     EXPECT_EQ(Find(L"Nadel"), L"");
     EXPECT_EQ(Where(), Place(L"Information (1)", L"P15000")) << "and when Find lands in them";
