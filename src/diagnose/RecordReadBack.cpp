@@ -18,17 +18,20 @@ const RecordList* RecordStore::ListOf(RecordId id) const {
     return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
 }
 
-std::vector<RecordId> RecordStore::FirstOfEachList(RecordId first, RecordId last) const {
-    std::vector<RecordId> firsts;
+RecordId RecordStore::FirstOfEachList(RecordId first, RecordId last, size_t most,
+                                      std::vector<RecordId>& firsts) const {
     std::vector<bool> seen(m_leaves.size());
-    for (RecordId id = first; id < std::min(last, RecordCount()); ++id) {
+    RecordId id = first;
+    for (; id < std::min(last, RecordCount()); ++id) {
         const uint32_t leaf = m_entries[id].leaf;
         if (!seen[leaf]) {
+            if (firsts.size() == most)
+                break;
             seen[leaf] = true;
             firsts.push_back(id);
         }
     }
-    return firsts;
+    return id;
 }
 
 const std::wstring& RecordStore::GetHost(RecordId id) const {

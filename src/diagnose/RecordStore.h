@@ -132,8 +132,9 @@ public:
     // The list a record is filed in; null for an id that is not one.
     const RecordList* ListOf(RecordId id) const;
     // The first record of [first, last) in each list the records of that range are filed in, in
-    // file order: what a viewer asks of each batch it takes in, at one look per record.
-    std::vector<RecordId> FirstOfEachList(RecordId first, RecordId last) const;
+    // file order, into `firsts`: what a viewer asks of each batch it takes in, at one look per
+    // record. At most `most` lists: answers where the records those lists cover end.
+    RecordId FirstOfEachList(RecordId first, RecordId last, size_t most, std::vector<RecordId>& firsts) const;
 
     // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one.
     const std::wstring& GetHost(RecordId id) const;

@@ -77,7 +77,7 @@ public:
     // Whether a read of the log is asked for or runs, or what it read has not joined tree and
     // list yet.
     bool Reading() const {
-        return (m_reader && m_reader->Busy()) || m_work.Pending(viewer::Work::TakeRead) ||
+        return (m_reader && m_reader->Busy()) || m_takingIn || m_work.Pending(viewer::Work::TakeRead) ||
                m_work.Pending(viewer::Work::Refresh) || m_work.Pending(viewer::Work::Reload);
     }
     // The gate every window of the viewer handles its messages under.
@@ -203,7 +203,7 @@ private:
     // dropped.
     void StopReader();
     void TakeRead();
-    void ShowNewRecords();
+    bool ShowNewRecords();
     void UpdateTree(const std::vector<GroupKey>& changed);
     void EndRead(const viewer::LogReader::Outcome& outcome);
     void EndLoad(const viewer::LogReader::Outcome& outcome);
@@ -262,6 +262,12 @@ private:
     // What tree and list know of: the records below m_shown, and the provisional last line then.
     diagnose::RecordId m_shown = 0;
     uint32_t m_tailsSeen = 0;
+    // Records of more groups than one dispatch takes in join in several; the windows the viewer
+    // owns are told from where once all have, and the ended job's outcome waits for them.
+    static constexpr diagnose::RecordId kNothingAdded = UINT32_MAX;
+    diagnose::RecordId m_addedFrom = kNothingAdded;
+    bool m_takingIn = false;
+    std::optional<viewer::LogReader::Outcome> m_readOutcome;
     std::optional<GroupKey> m_tailGroup; // the provisional last line's group
     bool m_loading = false;              // a load runs: the caption says how far it has come
     // A load that reads the log again selects the group selected before, and then tells the

@@ -137,6 +137,9 @@ void CDiagnoseDlg::Reload() {
     ForgetMessages();
     m_index.Clear();
     m_shown = 0;
+    m_addedFrom = kNothingAdded;
+    m_takingIn = false;
+    m_readOutcome.reset(); // of the read that was stopped
     m_tailsSeen = m_index.TailsTakenBack();
     m_tailGroup.reset();
     m_openError = m_readFailure = 0;

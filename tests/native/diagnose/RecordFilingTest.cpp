@@ -31,9 +31,17 @@ TEST(RecordFiling, LinesFileByComputerAndTraceClassWithTheirRowTexts) {
     EXPECT_EQ(List(byHost, kUnknown, 5), (RecordList{5}));
     EXPECT_EQ(List(byHost, kUnknown, 0), (RecordList{6}));
     EXPECT_EQ(other.store.GetProcess(2), kUnknown);
-    // The first record of each list within a range, in file order.
-    EXPECT_EQ(other.store.FirstOfEachList(1, 9), (std::vector<diagnose::RecordId>{1, 2, 3, 5, 6}));
-    EXPECT_EQ(other.store.FirstOfEachList(4, 100), (std::vector<diagnose::RecordId>{4, 5, 6, 7}));
+    // The first record of each list within a range, in file order; at most so many lists, and
+    // where the records of those end.
+    std::vector<diagnose::RecordId> firsts;
+    EXPECT_EQ(other.store.FirstOfEachList(1, 9, 10, firsts), 9u);
+    EXPECT_EQ(firsts, (std::vector<diagnose::RecordId>{1, 2, 3, 5, 6}));
+    firsts.clear();
+    EXPECT_EQ(other.store.FirstOfEachList(4, 100, 10, firsts), 9u);
+    EXPECT_EQ(firsts, (std::vector<diagnose::RecordId>{4, 5, 6, 7}));
+    firsts.clear();
+    EXPECT_EQ(other.store.FirstOfEachList(1, 9, 3, firsts), 5u) << "record 4's list is record 2's";
+    EXPECT_EQ(firsts, (std::vector<diagnose::RecordId>{1, 2, 3}));
     EXPECT_EQ(other.store.RowText(2, 0), L" ") << "a record without header shows a single blank";
 
     // Lines end at LF; one CR before it goes, and a CR at the very end (a cut-off CR LF).
