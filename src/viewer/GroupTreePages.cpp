@@ -81,6 +81,8 @@ bool GroupTree::MakePageOf(HTREEITEM item) {
                 MakePage(page);
             return true;
         }
+    if (m_byComputer) // its headings have no pages of entries: they are not looked through
+        return false;
     for (auto& [key, heading] : m_headings)
         for (auto page = heading.pages.begin(); page != heading.pages.end(); ++page)
             if (page->second.item == item) {
@@ -151,6 +153,8 @@ bool GroupTree::PageLabel(HTREEITEM item, std::wstring& label) const {
             label = LabelOf(m_pages, page, m_headings);
             return true;
         }
+    if (m_byComputer)
+        return false;
     for (const auto& [key, heading] : m_headings)
         for (auto page = heading.pages.begin(); page != heading.pages.end(); ++page)
             if (page->second.item == item) {

@@ -79,8 +79,10 @@ bool CDiagnoseDlg::StartSorting(int column) {
             }
             job->keys.Sort(sorting.rows, sorting.ascending);
         })) {
-        if (messages)
+        if (messages) {
+            job->keys.SetMaxBytes(viewer::MessageKeys::kDefaultMaxBytes);
             m_messageKeys = std::move(job->keys);
+        }
         return false;
     }
     m_sorting = std::move(job);
