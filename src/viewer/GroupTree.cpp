@@ -358,14 +358,29 @@ std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
         return at->second.item;
     };
     std::vector<Place> places;
+    if (!m_index)
+        return places;
+    places.reserve(m_headings.size());
     Pages::const_iterator headingPage = m_pages.begin();
+    // By computer, the computers of the index walked in step with the headings, which are in the
+    // same order: looking each up took most of a Find Next in a tree of 200,000 headings.
+    const auto& byHost = m_index->GetByHost();
+    auto host = byHost.begin();
     for (const auto& [key, heading] : m_headings) {
         HTREEITEM page = pageOf(m_pages, headingPage, key);
         if (!heading.made) {
             HTREEITEM headingItem = heading.item;
-            VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
-                places.push_back({nullptr, headingItem, list, page});
-            });
+            if (!m_byComputer) {
+                VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
+                    places.push_back({nullptr, headingItem, list, page});
+                });
+                continue;
+            }
+            while (host != byHost.end() && host->first < key.host)
+                ++host;
+            if (host != byHost.end() && host->first == key.host)
+                for (const auto& [traceClass, list] : host->second)
+                    places.push_back({nullptr, headingItem, list, page});
             continue;
         }
         Pages::const_iterator entryPage = heading.pages.begin();
