@@ -42,14 +42,7 @@ void GroupTree::FillPages() {
 
 GroupTree::Pages::iterator GroupTree::AddPage(Pages& pages, Pages::iterator hint, const GroupKey& key,
                                               HTREEITEM parent, HTREEITEM after) {
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = after;
-    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
-    insert.item.cChildren = 1;
-    const LRESULT item = m_tree.Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
-    return pages.emplace_hint(hint, key, Page{reinterpret_cast<HTREEITEM>(item), 0, false});
+    return pages.emplace_hint(hint, key, Page{m_tree.InsertClosedItemAsking(parent, after), 0, false});
 }
 
 // The page is closed: its new children are neither laid out nor drawn.

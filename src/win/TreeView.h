@@ -88,6 +88,16 @@ public:
         insert.item.state = insert.item.stateMask = state;
         return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
+    // The same whose text the tree asks its parent for, as InsertItemAsking.
+    HTREEITEM InsertClosedItemAsking(HTREEITEM parent, HTREEITEM after) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = after;
+        insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+        insert.item.pszText = LPSTR_TEXTCALLBACKW;
+        insert.item.cChildren = 1;
+        return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
     bool SetItemText(HTREEITEM item, const std::wstring& text) {
         TVITEMW tvi{};
         tvi.mask = TVIF_TEXT;
