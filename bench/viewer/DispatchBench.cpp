@@ -5,12 +5,15 @@
 //   dispatch_bench LOG TEXT   TEXT: a text that only the log's last line holds
 // The last line's process is "Bench.exe", which no other line has. Steps: open (until the index holds every
 // line of the file), close while reading (and the threads left afterwards), select the largest group, sort
-// it, Find Next of TEXT, all matches of it, the timeline, regroup by computer.
+// it, Find Next of TEXT, all matches of it, the timeline, regroup by computer, Find Next from the first
+// heading.
 #include "BenchHost.h"
 #include "ZtServiceMsg.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/ViewerSettings.h"
+#include "win/UniqueHandle.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -165,6 +168,12 @@ int wmain(int argc, wchar_t** argv) {
         return Viewer() && !Viewer()->Reading() && Viewer()->Index().RecordCount() >= lines;
     };
 
+    // The viewer opens in the grouping by type, whatever an earlier run left chosen.
+    win::UniqueRegKey choices;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, viewer::kChoicesKey, 0, KEY_SET_VALUE, choices.put()) ==
+        ERROR_SUCCESS)
+        ::RegDeleteValueW(choices.get(), L"GroupByComputer");
+
     TimedLoop loop;
     loop.Begin("open, then close while reading");
     loop.Call([&] { CreateDiagnoseDlg(0x0407, path); });
@@ -237,6 +246,14 @@ int wmain(int argc, wchar_t** argv) {
     loop.Begin("regroup by computer");
     loop.Call([&] { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP_BY_COMPUTER, BN_CLICKED), 0); });
     loop.Print(loop.PumpUntil([&] { return tree.GetRootItem() != nullptr; }));
+
+    tree.SelectItem(tree.GetRootItem()); // away from the match, which Find Next is to find again
+    loop.Begin("find next again, by computer");
+    loop.Call([&] {
+        ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0,
+                       reinterpret_cast<LPARAM>(&request));
+    });
+    loop.Print(loop.PumpUntil([&] { return SelectedProcess(list) == L"Bench.exe"; }));
 
     loop.Begin("close");
     loop.Call([] { DestroyOpenDlg(); });

@@ -30,6 +30,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace viewer {
+struct SearchStart;
+}
+
 class CDiagnoseDetailsDlg;
 class CMatchWindow;
 class RecordsSaver;
@@ -222,6 +226,9 @@ private:
     void OnFindMessage(const FINDREPLACEW& request);
     void FindNext(bool down);
     bool FindFrom(bool down, DWORD& readError);
+    void AllEntries(std::vector<const diagnose::RecordList*>& entries, viewer::SearchStart& start) const;
+    void MarkedEntries(const std::vector<diagnose::RecordId>& listed,
+                       std::vector<const diagnose::RecordList*>& entries, viewer::SearchStart& start) const;
     // The search's marks on the reading thread (find/ViewerMarks.cpp)
     bool StartMarking();
     void CancelMarking();

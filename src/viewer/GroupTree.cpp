@@ -3,6 +3,7 @@
 
 #include <iterator>
 #include <set>
+#include <tuple>
 
 namespace {
 const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) {
@@ -336,6 +337,21 @@ HTREEITEM GroupTree::ItemOf(const GroupKey& key, bool entry) const {
         return heading->second.item;
     auto found = heading->second.entries.find(key);
     return found != heading->second.entries.end() ? found->second.item : nullptr;
+}
+
+bool GroupTree::EntryBefore(const GroupKey& a, const GroupKey& b) const {
+    return m_byComputer ? std::tie(a.host, a.traceClass) < std::tie(b.host, b.traceClass)
+                        : std::tie(a.traceClass, a.host) < std::tie(b.traceClass, b.host);
+}
+
+bool GroupTree::StartOf(HTREEITEM item, GroupKey& from) const {
+    bool entry = false;
+    if (KeyOf(item, from, entry)) {
+        if (!entry)
+            from = m_byComputer ? GroupKey{from.host, 0} : GroupKey{{}, from.traceClass};
+        return true;
+    }
+    return PageStart(item, from);
 }
 
 const RecordList* GroupTree::ListOf(HTREEITEM item) const {

@@ -56,6 +56,11 @@ public:
     // The item of a group: an entry for `entry`, else the heading; null when there is none, or
     // when its heading's entries were not made yet.
     HTREEITEM ItemOf(const GroupKey& key, bool entry) const;
+    // Whether entry `a` stands before entry `b` in the tree: by the heading's key, then the entry's.
+    bool EntryBefore(const GroupKey& a, const GroupKey& b) const;
+    // Where an item's entries begin in that order: an entry's own key, else the least key a
+    // heading's or page's entries may have; false for an item the tree does not know.
+    bool StartOf(HTREEITEM item, GroupKey& from) const;
     // The records of an entry; null for a heading or an item the tree does not know.
     const RecordList* ListOf(HTREEITEM item) const;
     // The entries in the order the tree shows them, with their headings, pages and records;
@@ -127,6 +132,7 @@ private:
     void CutWhenFull(Pages& pages, Pages::iterator page, const Members& members, HTREEITEM parent);
     void CountOut(Pages& pages, const GroupKey& key);
     bool PageLabel(HTREEITEM item, std::wstring& label) const;
+    bool PageStart(HTREEITEM item, GroupKey& from) const;
     template <typename Visit> void VisitLists(const GroupKey& headingKey, Visit&& visit) const;
 
     const CDiagnoseIndex* m_index = nullptr;

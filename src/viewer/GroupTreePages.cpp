@@ -156,3 +156,20 @@ bool GroupTree::PageLabel(HTREEITEM item, std::wstring& label) const {
             }
     return false;
 }
+
+bool GroupTree::PageStart(HTREEITEM item, GroupKey& from) const {
+    for (const auto& [key, page] : m_pages)
+        if (page.item == item) {
+            from = {key.host, 0};
+            return true;
+        }
+    if (m_byComputer)
+        return false;
+    for (const auto& [headingKey, heading] : m_headings)
+        for (const auto& [key, page] : heading.pages)
+            if (page.item == item) {
+                from = {key.host, headingKey.traceClass};
+                return true;
+            }
+    return false;
+}

@@ -37,29 +37,50 @@ diagnose::Recheck MatchMarks::Update(const diagnose::RecordStore& store, diagnos
     const char16_t* table = decoder.ansiTable.empty() ? diagnose::Latin1Table() : decoder.ansiTable.data();
     std::wstring text;
     ErrorKeepingSource reading(source);
+    const auto mark = [&](diagnose::RecordId id, bool matches) {
+        m_marks[id] = matches;
+        if (!matches || !m_listing)
+            return;
+        if (m_listed.size() < kListedMost) {
+            m_listed.push_back(id);
+        } else {
+            m_listing = false;
+            std::vector<diagnose::RecordId>().swap(m_listed);
+        }
+    };
     const diagnose::Recheck check = store.ForEachLineBytes(
         reading, first, last,
         [&](diagnose::RecordId id, const char* bytes, size_t size, diagnose::TextForm form) {
             if (form == diagnose::TextForm::Ansi8) {
-                m_marks[id] = matcher.MatchesAnsi(bytes, size, table);
+                mark(id, matcher.MatchesAnsi(bytes, size, table));
             } else if (form == diagnose::TextForm::Utf16) {
-                m_marks[id] = matcher.MatchesUtf16(bytes, size);
+                mark(id, matcher.MatchesUtf16(bytes, size));
             } else {
                 text.clear();
                 store.DecodeText(bytes, size, form, text);
-                m_marks[id] = matcher.Matches(text);
+                mark(id, matcher.Matches(text));
             }
             return true;
         });
     if (check != diagnose::Recheck::Same)
-        m_marks.clear();
+        Clear();
     m_error = check == diagnose::Recheck::Failed ? reading.lastError : 0;
     return check;
 }
 
 void MatchMarks::ForgetFrom(diagnose::RecordId first) {
-    if (first < m_marks.size())
-        m_marks.resize(first);
+    if (first >= m_marks.size())
+        return;
+    m_marks.resize(first);
+    m_listed.erase(std::lower_bound(m_listed.begin(), m_listed.end(), first), m_listed.end());
+    if (!m_listing && first == 0)
+        m_listing = true;
+}
+
+void MatchMarks::Clear() {
+    m_marks.clear();
+    m_listed.clear();
+    m_listing = true;
 }
 
 } // namespace viewer

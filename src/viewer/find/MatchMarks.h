@@ -22,14 +22,20 @@ public:
     // The records looked at: [0, Size()), and which of them hold the text.
     size_t Size() const { return m_marks.size(); }
     const std::vector<bool>& Bits() const { return m_marks; }
+    // The marked records in file order while there are at most kListedMost of them, else null:
+    // Find Next then looks only at their groups, not at every group of the tree.
+    static constexpr size_t kListedMost = 65536;
+    const std::vector<diagnose::RecordId>* Listed() const { return m_listing ? &m_listed : nullptr; }
     // Records from `first` on are to be looked at again (the store took them back or changed).
     void ForgetFrom(diagnose::RecordId first);
-    void Clear() { m_marks.clear(); }
+    void Clear();
     // The source's error code of the last failed update.
     uint32_t Error() const { return m_error; }
 
 private:
     std::vector<bool> m_marks;
+    std::vector<diagnose::RecordId> m_listed;
+    bool m_listing = true; // m_listed holds every marked record
     uint32_t m_error = 0;
 };
 

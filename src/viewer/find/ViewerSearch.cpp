@@ -8,6 +8,7 @@
 #include "viewer/find/SearchOrder.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
     if (!m_find.Take(request)) {
@@ -52,10 +53,28 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
         m_findDown = down;
         return true;
     }
-    const std::vector<GroupTree::Place> places = m_groups.EntriesInOrder();
     std::vector<const diagnose::RecordList*> entries;
-    entries.reserve(places.size());
     viewer::SearchStart start;
+    start.rows = &m_rows.Ids();
+    start.selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const viewer::MatchMarks& marks = m_find.Marks();
+    if (const std::vector<diagnose::RecordId>* listed = marks.Listed())
+        MarkedEntries(*listed, entries, start);
+    else
+        AllEntries(entries, start);
+    const viewer::SearchHit hit =
+        viewer::FindNextMatch(entries, start, down, [&](diagnose::RecordId id) { return marks.Marked(id); });
+    if (!hit.Found())
+        return false;
+    ShowMatch(m_groups.EntryItem(entries[static_cast<size_t>(hit.entry)]), hit.record);
+    return true;
+}
+
+// Every entry of the tree, in its order.
+void CDiagnoseDlg::AllEntries(std::vector<const diagnose::RecordList*>& entries,
+                              viewer::SearchStart& start) const {
+    const std::vector<GroupTree::Place> places = m_groups.EntriesInOrder();
+    entries.reserve(places.size());
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
     for (const GroupTree::Place& place : places) {
         if (place.item == selected && m_rows.Group())
@@ -64,16 +83,49 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
             start.headingEntry = static_cast<long>(entries.size());
         entries.push_back(place.list);
     }
-    start.rows = &m_rows.Ids();
-    start.selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
-    const viewer::MatchMarks& marks = m_find.Marks();
-    const viewer::SearchHit hit =
-        viewer::FindNextMatch(entries, start, down, [&](diagnose::RecordId id) { return marks.Marked(id); });
-    if (!hit.Found())
-        return false;
-    const GroupTree::Place& place = places[static_cast<size_t>(hit.entry)];
-    ShowMatch(place.item ? place.item : m_groups.EntryItem(place.list), hit.record);
-    return true;
+}
+
+// The entries that hold a marked record the tree knows of, and the shown one, in the tree's
+// order: a rare text's next match without a walk through every entry of a tree of hundreds of
+// thousands.
+void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
+                                 std::vector<const diagnose::RecordList*>& entries,
+                                 viewer::SearchStart& start) const {
+    struct Entry {
+        GroupKey key;
+        const diagnose::RecordList* list;
+    };
+    std::vector<Entry> marked;
+    std::unordered_set<const diagnose::RecordList*> seen;
+    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
+    GroupKey from;
+    bool entry = false;
+    const bool placed = selected && m_groups.KeyOf(selected, from, entry);
+    const diagnose::RecordList* shown = placed && entry ? m_rows.Group() : nullptr;
+    if (shown) {
+        seen.insert(shown);
+        marked.push_back({from, shown});
+    }
+    for (const diagnose::RecordId id : listed) {
+        if (id >= m_shown)
+            break;
+        if (const diagnose::RecordList* list = m_index.ListOf(id); list && seen.insert(list).second)
+            marked.push_back({{m_index.GetHost(id), m_index.GetTraceClass(id)}, list});
+    }
+    const auto before = [&](const GroupKey& a, const GroupKey& b) { return m_groups.EntryBefore(a, b); };
+    std::sort(marked.begin(), marked.end(),
+              [&](const Entry& a, const Entry& b) { return before(a.key, b.key); });
+    entries.reserve(marked.size());
+    for (const Entry& each : marked) {
+        if (each.list == shown)
+            start.shownEntry = static_cast<long>(entries.size());
+        entries.push_back(each.list);
+    }
+    if (!shown && selected && m_groups.StartOf(selected, from))
+        start.headingEntry =
+            static_cast<long>(std::partition_point(marked.begin(), marked.end(),
+                                                   [&](const Entry& e) { return before(e.key, from); }) -
+                              marked.begin());
 }
 
 void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {

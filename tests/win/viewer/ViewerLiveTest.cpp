@@ -104,6 +104,54 @@ TEST_F(Live, FindGoesThroughTheListThenTheFollowingGroupsAndAround) {
     EXPECT_EQ(Where().second, L"Delta") << "nothing found, nothing moved";
 }
 
+// From a selected heading Find Next goes to the first match at or after its first entry, and
+// up to the last one before it, in either grouping; alike for a text of few matches (only their
+// groups are looked at) and one of more than the viewer lists.
+TEST_F(Viewer, FindFromAHeadingGoesToItsFirstMatchOrUpToTheOneBeforeIt) {
+    // Each heading's first line is not of its first entry.
+    const std::pair<const char*, int> entries[] = {{"PC3", 1}, {"PC2", 1}, {"PC1", 1},
+                                                   {"PC3", 0}, {"PC1", 0}, {"PC2", 0}};
+    const size_t perEntry = viewer::MatchMarks::kListedMost / 6 + 2; // every line holds "Zeile"
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < perEntry; ++i)
+        for (const auto& [host, traceClass] : entries) {
+            const std::string at = std::string(host) + "/" + std::to_string(traceClass);
+            const char* process = i == 0 ? "Anfang" : i + 1 == perEntry ? "Ende" : "F";
+            const bool needle = i == 7 && (at == "PC2/0" || at == "PC1/1" || at == "PC3/1");
+            lines.push_back("05.12.2026 08:00:00   Host=\"" + std::string(host) + "\" Process=\"" +
+                            (needle ? at : process) + "\" Traceclass=\"" + std::to_string(traceClass) +
+                            "\" Text=\"Zeile" + (needle ? " Nadel" : "") + "\"");
+        }
+    ASSERT_TRUE(OpenLog(lines));
+    const std::wstring count = L" (" + std::to_wstring(perEntry) + L")";
+    // The selected entry under its heading, and the selected row's process.
+    const auto at = [&] {
+        const HTREEITEM item = TreeView_GetSelection(tree);
+        return ReadNode(tree, TreeView_GetParent(tree, item)).text + L"/" + Where().first + L" " +
+               Where().second;
+    };
+    const auto fromHeading = [&](const wchar_t* heading, const wchar_t* text, DWORD flags) {
+        TreeView_SelectItem(tree, FindTreeItem(tree, heading));
+        EXPECT_EQ(Find(text, flags), L"");
+        return at();
+    };
+
+    EXPECT_EQ(fromHeading(L"Warnung", L"Nadel", FR_DOWN), L"Warnung/PC1" + count + L" PC1/1");
+    PressKey(list, VK_F3);
+    EXPECT_EQ(at(), L"Warnung/PC3" + count + L" PC3/1");
+    PressKey(list, VK_F3);
+    EXPECT_EQ(at(), L"Information/PC2" + count + L" PC2/0") << "around to the first heading";
+    EXPECT_EQ(fromHeading(L"Warnung", L"Nadel", 0), L"Information/PC2" + count + L" PC2/0");
+    EXPECT_EQ(fromHeading(L"Warnung", L"Zeile", FR_DOWN), L"Warnung/PC1" + count + L" Anfang");
+    EXPECT_EQ(fromHeading(L"Warnung", L"Zeile", 0), L"Information/PC3" + count + L" Ende");
+
+    Command(IDC_GROUP_BY_COMPUTER);
+    EXPECT_EQ(fromHeading(L"PC2", L"Nadel", FR_DOWN), L"PC2/Information" + count + L" PC2/0");
+    EXPECT_EQ(fromHeading(L"PC2", L"Nadel", 0), L"PC1/Warnung" + count + L" PC1/1");
+    EXPECT_EQ(fromHeading(L"PC1", L"Nadel", 0), L"PC3/Warnung" + count + L" PC3/1") << "around to the last";
+    EXPECT_EQ(fromHeading(L"PC2", L"Zeile", 0), L"PC1/Warnung" + count + L" Ende");
+}
+
 TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
     path = WriteLog({R"(05.12.2026 08:00:01   Host="PC1")"});
     win::UniqueFile exclusive(
