@@ -93,6 +93,8 @@ void SortByKeptTime(const diagnose::RecordStore& store, It first, It last, bool 
             --begin;
         for (end = at + 1; end < n && inRange(end);)
             ++end;
+        if (end - begin < 2)
+            continue; // its key alone placed it: its line need not be read again
         texts.clear();
         for (ptrdiff_t k = begin; k < end; ++k)
             texts.emplace_back(store.GetTime(first[k]), first[k]);
