@@ -16,11 +16,12 @@ const RecordList* ListInIndex(const CDiagnoseIndex& index, const GroupKey& key) 
 
 } // namespace
 
-size_t GroupTree::EntryCount(const CDiagnoseIndex& index) {
+bool GroupTree::MoreEntriesThan(const CDiagnoseIndex& index, size_t most) {
     size_t count = 0;
     for (const auto& [host, classes] : index.GetByHost())
-        count += classes.size();
-    return count;
+        if ((count += classes.size()) > most)
+            return true;
+    return false;
 }
 
 void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
@@ -29,7 +30,7 @@ void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
     m_items.clear(); // first: it points into the headings
     m_headings = Headings(KeyOrder{byComputer});
     m_pages.clear();
-    m_closed = EntryCount(index) > kOpenEntries;
+    m_closed = MoreEntriesThan(index, kOpenEntries);
     {
         // Drawn once when whole: a tree that draws at every item takes time quadratic in its size.
         win::ScopedRedrawOff redrawOff(m_tree.Handle());

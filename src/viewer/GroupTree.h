@@ -30,8 +30,9 @@ public:
     bool Closed() const { return m_closed; }
     // Whether the tree would be made in pages now but is not (it grew since it was filled).
     bool WantsPages(const CDiagnoseIndex& index) const;
-    // The entries a tree of the index would have: one per computer and trace class.
-    static size_t EntryCount(const CDiagnoseIndex& index);
+    // Whether a tree of the index would have more than `most` entries (one per computer and
+    // trace class); counted only as far as needed.
+    static bool MoreEntriesThan(const CDiagnoseIndex& index, size_t most);
 
     // Empties the tree and fills it in a grouping, its headings bold and expanded; with more than
     // kOpenEntries entries, its headings bold and closed. The index must outlive the items.

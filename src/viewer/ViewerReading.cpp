@@ -143,7 +143,7 @@ bool CDiagnoseDlg::ShowNewRecords() {
 // without pages in pages; the selected group stays selected.
 void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
     if (m_groups.Closed() ? !m_groups.WantsPages(m_index)
-                          : GroupTree::EntryCount(m_index) <= GroupTree::kOpenEntries) {
+                          : !GroupTree::MoreEntriesThan(m_index, GroupTree::kOpenEntries)) {
         m_groups.Update(m_index, changed);
         return;
     }
