@@ -208,7 +208,7 @@ private:
     void StopReader();
     void TakeRead();
     bool ShowNewRecords();
-    void UpdateTree(const std::vector<GroupKey>& changed);
+    void UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew);
     void EndRead(const viewer::LogReader::Outcome& outcome);
     void EndLoad(const viewer::LogReader::Outcome& outcome);
     void EndLook(const viewer::LogReader::Outcome& outcome);

@@ -98,8 +98,11 @@ template <typename Visit> void GroupTree::VisitLists(const GroupKey& headingKey,
 
 void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
     size_t count = 0;
-    if (!m_byComputer)
-        VisitLists(headingKey, [&](std::wstring_view, uint16_t, const RecordList*) { ++count; });
+    if (!m_byComputer) {
+        const auto& byHost = m_index->GetByHost();
+        VisitMembers(headingKey.traceClass, byHost.begin(), byHost.end(),
+                     [&](std::wstring_view, const RecordList*) { return ++count <= kPageItems; });
+    }
     if (count > kPageItems)
         return MakeEntryPages(heading, headingKey);
     heading.made = true;
@@ -111,21 +114,6 @@ void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {
         const auto made =
             heading.entries.emplace_hint(heading.entries.end(), key, Entry{item, list->size(), list});
         m_items[item] = {&made->first, true};
-    });
-}
-
-// A heading's entries in pages, none of them an item yet.
-void GroupTree::MakeEntryPages(Heading& heading, const GroupKey& headingKey) {
-    heading.made = true;
-    Pages& pages = heading.pages;
-    Pages::iterator page = pages.end();
-    VisitLists(headingKey, [&](std::wstring_view host, uint16_t traceClass, const RecordList* list) {
-        const GroupKey key{std::wstring(host), traceClass};
-        if (page == pages.end() || page->second.count == kPageItems)
-            page =
-                AddPage(pages, pages.end(), page == pages.end() ? GroupKey{} : key, heading.item, TVI_LAST);
-        heading.entries.emplace_hint(heading.entries.end(), key, Entry{nullptr, list->size(), list, true});
-        ++page->second.count;
     });
 }
 
@@ -142,16 +130,20 @@ void GroupTree::OnExpanding(HTREEITEM item) {
 
 HTREEITEM GroupTree::EntryItem(const GroupKey& key) {
     auto heading = m_headings.find(key);
+    if (heading == m_headings.end() && !m_pages.empty()) {
+        if (const auto page = std::prev(m_pages.upper_bound(key)); !page->second.made) {
+            MakePage(page);
+            heading = m_headings.find(key);
+        }
+    }
     if (heading == m_headings.end())
         return nullptr;
-    if (!heading->second.item && !m_pages.empty())
-        MakePage(std::prev(m_pages.upper_bound(key)));
     if (!heading->second.made)
         MakeEntries(heading->second, heading->first);
     Pages& pages = heading->second.pages;
-    if (const auto entry = heading->second.entries.find(key);
-        entry != heading->second.entries.end() && !entry->second.item && !pages.empty())
-        MakePage(heading->second, std::prev(pages.upper_bound(key)));
+    if (heading->second.entries.find(key) == heading->second.entries.end() && !pages.empty())
+        if (const auto page = std::prev(pages.upper_bound(key)); !page->second.made)
+            MakePage(heading->second, heading->first.traceClass, page);
     return ItemOf(key, true);
 }
 
@@ -185,7 +177,7 @@ void GroupTree::EraseHeading(Headings::iterator heading) {
         m_tree.DeleteItem(heading->second.item);
     }
     if (!m_pages.empty())
-        CountOut(m_pages, heading->first);
+        CountOut(m_pages, heading->first, std::nullopt);
     m_headings.erase(heading);
 }
 
@@ -213,12 +205,16 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
     return AddHeadingItem(at, key, item, true);
 }
 
-void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed) {
+void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed, RecordId firstNew) {
     // Laid out and drawn once afterwards, not at every entry opened under a new heading.
     win::ScopedRedrawOff redrawOff(m_tree.Handle());
     for (const GroupKey& key : changed) {
         const RecordList* list = ListInIndex(index, key);
         const auto known = m_headings.find(key);
+        if (known == m_headings.end() && !m_pages.empty()) {
+            UpdatePagedHeading(key, list || index.GetByHost().count(key.host), firstNew);
+            continue;
+        }
         if (known != m_headings.end() && !known->second.made) {
             // Its entries are made when it is opened; it goes when its last list has gone.
             bool any = list != nullptr;
@@ -233,10 +229,7 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             continue;
         }
         if (m_closed && known == m_headings.end()) {
-            if (m_pages.empty())
-                AddClosedHeading(key);
-            else
-                AddPagedHeading(key);
+            AddClosedHeading(key);
             continue;
         }
         Heading& heading = AddHeading(key);
@@ -254,7 +247,7 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             continue;
         }
         if (!heading.pages.empty()) {
-            AddPagedEntry(heading, key, list);
+            AddPagedEntry(heading, key, list, firstNew);
             continue;
         }
         HTREEITEM after = at == entries.begin() ? TVI_FIRST : std::prev(at)->second.item;
@@ -275,16 +268,19 @@ void GroupTree::Remove(const GroupKey& key) {
         return;
     auto& entries = heading->second.entries;
     auto entry = entries.find(key);
+    Pages& pages = heading->second.pages;
     if (entry != entries.end()) {
-        if (entry->second.item) {
-            m_items.erase(entry->second.item);
-            m_tree.DeleteItem(entry->second.item);
-        }
-        if (!heading->second.pages.empty())
-            CountOut(heading->second.pages, key);
+        m_items.erase(entry->second.item);
+        m_tree.DeleteItem(entry->second.item);
         entries.erase(entry);
     }
-    if (entries.empty())
+    if (pages.empty()) {
+        if (entries.empty())
+            EraseHeading(heading);
+        return;
+    }
+    CountOut(pages, key, key.traceClass);
+    if (pages.size() == 1 && !AnyMember(pages, pages.begin(), key.traceClass))
         EraseHeading(heading);
 }
 
@@ -366,44 +362,72 @@ const RecordList* GroupTree::ListOf(HTREEITEM item) const {
 }
 
 std::vector<GroupTree::Place> GroupTree::EntriesInOrder() const {
-    // The item of the page that holds `key`, the pages walked in step with keys in order.
-    const auto pageOf = [](const Pages& pages, Pages::const_iterator& at, const GroupKey& key) -> HTREEITEM {
-        if (pages.empty())
-            return nullptr;
-        while (std::next(at) != pages.end() && !pages.key_comp()(key, std::next(at)->first))
+    // The page that holds `host`, the pages walked in step with the computers in order.
+    const auto pageOf = [](const Pages& pages, Pages::const_iterator& at, std::wstring_view host) {
+        while (std::next(at) != pages.end() && !(host < std::next(at)->first.host))
             ++at;
-        return at->second.item;
+        return at;
     };
     std::vector<Place> places;
     if (!m_index)
         return places;
     places.reserve(m_headings.size());
-    Pages::const_iterator headingPage = m_pages.begin();
-    // By computer, the computers of the index walked in step with the headings, which are in the
-    // same order: looking each up took most of a Find Next in a tree of 200,000 headings.
+    // The computers of the index walked in step with the headings or entries, which are in the
+    // same order: looking each up took most of a Find Next in a tree of 200,000 headings. A
+    // computer of a page not made has no heading or entry yet; one of a made page that has none
+    // has not joined the tree yet.
     const auto& byHost = m_index->GetByHost();
-    auto host = byHost.begin();
-    for (const auto& [key, heading] : m_headings) {
-        HTREEITEM page = pageOf(m_pages, headingPage, key);
-        if (!heading.made) {
-            HTREEITEM headingItem = heading.item;
-            if (!m_byComputer) {
-                VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
-                    places.push_back({nullptr, headingItem, list, page});
-                });
+    if (m_byComputer) {
+        auto page = m_pages.begin();
+        auto heading = m_headings.begin();
+        for (const auto& [host, classes] : byHost) {
+            while (heading != m_headings.end() && heading->first.host < host)
+                ++heading;
+            const bool known = heading != m_headings.end() && heading->first.host == host;
+            HTREEITEM pageItem = nullptr;
+            if (!m_pages.empty()) {
+                pageItem = pageOf(m_pages, page, host)->second.item;
+                if (!known && page->second.made)
+                    continue;
+            } else if (!known) {
                 continue;
             }
-            while (host != byHost.end() && host->first < key.host)
-                ++host;
-            if (host != byHost.end() && host->first == key.host)
-                for (const auto& [traceClass, list] : host->second)
-                    places.push_back({nullptr, headingItem, list, page});
+            if (known && heading->second.made) {
+                for (const auto& [entryKey, entry] : heading->second.entries)
+                    places.push_back({entry.item, heading->second.item, entry.list, pageItem});
+                continue;
+            }
+            for (const auto& [traceClass, list] : classes)
+                places.push_back({nullptr, known ? heading->second.item : nullptr, list, pageItem});
+        }
+        return places;
+    }
+    for (const auto& [key, heading] : m_headings) {
+        if (!heading.made) {
+            VisitLists(key, [&](std::wstring_view, uint16_t, const RecordList* list) {
+                places.push_back({nullptr, heading.item, list});
+            });
             continue;
         }
-        Pages::const_iterator entryPage = heading.pages.begin();
-        for (const auto& [entryKey, entry] : heading.entries)
-            places.push_back({entry.item, heading.item, entry.list,
-                              heading.pages.empty() ? page : pageOf(heading.pages, entryPage, entryKey)});
+        if (heading.pages.empty()) {
+            for (const auto& [entryKey, entry] : heading.entries)
+                places.push_back({entry.item, heading.item, entry.list});
+            continue;
+        }
+        auto page = heading.pages.begin();
+        auto entry = heading.entries.begin();
+        VisitMembers(
+            key.traceClass, byHost.begin(), byHost.end(),
+            [&](std::wstring_view host, const RecordList* list) {
+                while (entry != heading.entries.end() && entry->first.host < host)
+                    ++entry;
+                HTREEITEM pageItem = pageOf(heading.pages, page, host)->second.item;
+                if (entry != heading.entries.end() && entry->first.host == host)
+                    places.push_back({entry->second.item, heading.item, entry->second.list, pageItem});
+                else if (!page->second.made)
+                    places.push_back({nullptr, heading.item, list, pageItem});
+                return true;
+            });
     }
     return places;
 }

@@ -6,6 +6,7 @@
 #include "win/TreeView.h"
 
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -46,7 +47,8 @@ public:
     // Brings the items of the groups named in `changed` in step with the index: a count that
     // changed relabels its entry, a new group gets its entry (and heading) in the place the
     // grouping puts it, a group that is gone loses them. Expanded states stay as they are.
-    void Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed);
+    // `firstNew`: the first record the tree has not been told of before.
+    void Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed, RecordId firstNew);
 
     // The label of an entry whose label is asked for (TVN_GETDISPINFOW); false for another item.
     bool AnswerLabel(NMTVDISPINFOW& info) const;
@@ -91,19 +93,22 @@ private:
     };
     // A page of consecutive members of a level (the headings at the top, or a heading's
     // entries), by the key of its first member when it was made (the first page by the empty
-    // name, which no computer has, so that it holds any member before the second). Its label is
-    // asked for when drawn.
+    // name, which no computer has, so that it holds any member before the second). Its members
+    // are those of the index in its range: they have no node here until the page is made (a
+    // node each cost a tree of 200,000 computers a quarter of a second to fill and as long to
+    // close). Its label is asked for when drawn.
     struct Page {
         HTREEITEM item = nullptr;
-        size_t count = 0;
+        size_t count = 0;  // its members as counted when they came, to cut it when it grows
         bool made = false; // its members are items
     };
     using Pages = std::map<GroupKey, Page, KeyOrder>; // by computer
     struct Heading {
-        HTREEITEM item = nullptr; // null while its page's headings are not made
-        std::map<GroupKey, Entry, KeyOrder> entries;
-        bool made = true;            // its entries are made, as items or in pages
-        Pages pages{KeyOrder{true}}; // of its entries, when they stand in pages
+        HTREEITEM item = nullptr;
+        std::map<GroupKey, Entry, KeyOrder> entries; // in pages: those of the pages made
+        bool made = true;                            // its entries are made, as items or in pages
+        Pages pages{KeyOrder{true}};                 // of its entries, when they stand in pages
+        RecordId countedTo = 0;                      // the records whose entries its pages counted when made
     };
     using Headings = std::map<GroupKey, Heading, KeyOrder>;
 
@@ -125,13 +130,23 @@ private:
     Pages::iterator AddPage(Pages& pages, Pages::iterator hint, const GroupKey& key, HTREEITEM parent,
                             HTREEITEM after);
     void MakePage(Pages::iterator page);
-    void MakePage(Heading& heading, Pages::iterator page);
+    void MakePage(Heading& heading, uint16_t traceClass, Pages::iterator page);
     bool MakePageOf(HTREEITEM item);
-    void AddPagedHeading(const GroupKey& key);
-    void AddPagedEntry(Heading& heading, const GroupKey& key, const RecordList* list);
-    template <typename Members>
-    void CutWhenFull(Pages& pages, Pages::iterator page, const Members& members, HTREEITEM parent);
-    void CountOut(Pages& pages, const GroupKey& key);
+    // The members of a level are the index's computers (no trace class: the headings by
+    // computer), or those with a list of a type heading's trace class (its entries).
+    using Hosts = diagnose::ByHost::const_iterator;
+    template <typename Visit>
+    static void VisitMembers(std::optional<uint16_t> traceClass, Hosts from, Hosts to, Visit&& visit);
+    std::pair<Hosts, Hosts> HostsOf(const Pages& pages, Pages::const_iterator page) const;
+    void CutIntoPages(Pages& pages, std::optional<uint16_t> traceClass, HTREEITEM parent);
+    void UpdatePagedHeading(const GroupKey& key, bool present, RecordId firstNew);
+    void AddPagedEntry(Heading& heading, const GroupKey& key, const RecordList* list, RecordId firstNew);
+    void CutWhenFull(Pages& pages, Pages::iterator page, std::optional<uint16_t> traceClass,
+                     HTREEITEM parent);
+    void CountOut(Pages& pages, const GroupKey& key, std::optional<uint16_t> traceClass);
+    bool AnyMember(const Pages& pages, Pages::const_iterator page, std::optional<uint16_t> traceClass) const;
+    std::wstring LabelOf(const Pages& pages, Pages::const_iterator page,
+                         std::optional<uint16_t> traceClass) const;
     bool PageLabel(HTREEITEM item, std::wstring& label) const;
     bool PageStart(HTREEITEM item, GroupKey& from) const;
     template <typename Visit> void VisitLists(const GroupKey& headingKey, Visit&& visit) const;
@@ -142,6 +157,7 @@ private:
     bool m_byComputer = false;
     Headings m_headings{KeyOrder{false}};
     Pages m_pages{KeyOrder{true}}; // of the headings; empty: they stand at the top
+    RecordId m_countedTo = 0;      // the records whose computers the pages counted when made
     // The key of the heading's or entry's map node: a tree of a hundred thousand items kept a
     // copy of each name here too.
     struct ItemKey {
@@ -150,3 +166,20 @@ private:
     };
     std::unordered_map<HTREEITEM, ItemKey> m_items;
 };
+
+// Calls visit(host, list) for the members among [from, to) until it answers false; the list is
+// the member's of the trace class, null without one.
+template <typename Visit>
+inline void GroupTree::VisitMembers(std::optional<uint16_t> traceClass, Hosts from, Hosts to, Visit&& visit) {
+    for (; from != to; ++from) {
+        const RecordList* list = nullptr;
+        if (traceClass) {
+            const auto found = from->second.find(*traceClass);
+            if (found == from->second.end())
+                continue;
+            list = found->second;
+        }
+        if (!visit(from->first, list))
+            return;
+    }
+}

@@ -119,7 +119,7 @@ bool CDiagnoseDlg::ShowNewRecords() {
     m_find.ForgetFrom(firstNew);
     if (dropped)
         m_messages.clear(); // the last line was filed again: its message may differ now
-    UpdateTree(changed);
+    UpdateTree(changed, firstNew);
 
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
     const diagnose::RecordList* list = m_groups.ListOf(selected);
@@ -141,10 +141,10 @@ bool CDiagnoseDlg::ShowNewRecords() {
 // A tree that grows past the entries an open tree may hold is made again with closed headings,
 // in one go, instead of entry by entry, and one of closed headings past the headings it shows
 // without pages in pages; the selected group stays selected.
-void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed) {
+void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew) {
     if (m_groups.Closed() ? !m_groups.WantsPages(m_index)
                           : !GroupTree::MoreEntriesThan(m_index, GroupTree::kOpenEntries)) {
-        m_groups.Update(m_index, changed);
+        m_groups.Update(m_index, changed, firstNew);
         return;
     }
     GroupKey key;
