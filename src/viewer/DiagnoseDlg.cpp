@@ -89,6 +89,8 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
     m_groups.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
+    m_treePaint.Attach(Tree(), m_gate);
+    m_listPaint.Attach(m_list.Handle(), m_gate);
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     RestoreChoices();
