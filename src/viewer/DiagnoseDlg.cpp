@@ -89,8 +89,6 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
     m_groups.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
-    m_treePaint.Attach(Tree(), m_gate);
-    m_listPaint.Attach(m_list.Handle(), m_gate);
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     RestoreChoices();
@@ -325,6 +323,11 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
 
 bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
+    if (header->code == NM_CUSTOMDRAW &&
+        (header->hwndFrom == Tree() || header->hwndFrom == m_list.Handle())) {
+        result = m_paintHold.OnCustomDraw(reinterpret_cast<NMCUSTOMDRAW*>(header)->dwDrawStage);
+        return true;
+    }
     BusyScope busy(*this);
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
         OnColumnClick(column);

@@ -16,7 +16,7 @@
 #include "viewer/find/ViewerFind.h"
 #include "viewer/reading/IndexGate.h"
 #include "viewer/reading/LogReader.h"
-#include "viewer/reading/PaintedUnderGate.h"
+#include "viewer/reading/PaintHold.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
 #include "win/ListView.h"
@@ -263,7 +263,7 @@ private:
     std::shared_ptr<viewer::IndexGate> m_gate = std::make_shared<viewer::IndexGate>();
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
-    viewer::PaintedUnderGate m_treePaint, m_listPaint;
+    viewer::PaintHold m_paintHold{*m_gate}; // after the gate, before the controls that paint
     GroupTree m_groups;
     win::ListView m_list;
     CDiagnoseIndex m_index;

@@ -39,7 +39,7 @@ private:
     void OnReadError(uint32_t) override {}
 
     void ScheduleCount();
-    void CountNow();
+    void CountNow(size_t most);
     void Layout(int cx, int cy);
     void OnSlotClicked(size_t slot);
     void ShowFocusText();
