@@ -406,6 +406,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         CancelSorting();
         return true;
     case WM_TIMER:
+        m_paintHold.Release();
         if (wParam == kReadTimer)
             Request(viewer::Work::TakeRead);
         else if (wParam == kFollowTimer)

@@ -17,10 +17,7 @@ namespace viewer {
 class PaintHold {
 public:
     explicit PaintHold(IndexGate& gate) : m_gate(gate) {}
-    ~PaintHold() {
-        for (; m_holds > 0; --m_holds)
-            m_gate.Unlock();
-    }
+    ~PaintHold() { Release(); }
     PaintHold(const PaintHold&) = delete;
     PaintHold& operator=(const PaintHold&) = delete;
 
@@ -36,6 +33,13 @@ public:
             m_gate.Unlock();
         }
         return CDRF_DODEFAULT;
+    }
+
+    // Lets go of a hold whose paint sent no end (none does; but a hold kept would keep the reading
+    // thread out): from a message that no paint can be under, such as a timer's.
+    void Release() {
+        for (; m_holds > 0; --m_holds)
+            m_gate.Unlock();
     }
 
 private:
