@@ -91,9 +91,11 @@ template <typename Visit> void GroupTree::VisitLists(const GroupKey& headingKey,
                 visit(classes->first, traceClass, list);
         return;
     }
-    for (const auto& [host, classes] : byHost)
-        if (auto list = classes.find(headingKey.traceClass); list != classes.end())
-            visit(host, list->first, list->second);
+    VisitMembers(headingKey.traceClass, byHost.begin(), byHost.end(),
+                 [&](std::wstring_view host, const RecordList* list) {
+                     visit(host, headingKey.traceClass, list);
+                     return true;
+                 });
 }
 
 void GroupTree::MakeEntries(Heading& heading, const GroupKey& headingKey) {

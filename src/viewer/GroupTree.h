@@ -132,6 +132,7 @@ private:
     void MakePage(Pages::iterator page);
     void MakePage(Heading& heading, uint16_t traceClass, Pages::iterator page);
     bool MakePageOf(HTREEITEM item);
+    template <typename Self, typename Found> static bool WithPage(Self& self, HTREEITEM item, Found&& found);
     // The members of a level are the index's computers (no trace class: the headings by
     // computer), or those with a list of a type heading's trace class (its entries).
     using Hosts = diagnose::ByHost::const_iterator;

@@ -88,24 +88,36 @@ void GroupTree::MakePage(Heading& heading, uint16_t traceClass, Pages::iterator 
     });
 }
 
-// Makes the page `item` is, if it is one that was not made; false when it is no page.
-bool GroupTree::MakePageOf(HTREEITEM item) {
-    for (auto page = m_pages.begin(); page != m_pages.end(); ++page)
+// Calls found(pages, page, traceClass, heading) for the page that `item` is: the top's (no trace
+// class, no heading) or a type heading's; false when it is no page.
+template <typename Self, typename Found> bool GroupTree::WithPage(Self& self, HTREEITEM item, Found&& found) {
+    for (auto page = self.m_pages.begin(); page != self.m_pages.end(); ++page)
         if (page->second.item == item) {
-            if (!page->second.made)
-                MakePage(page);
+            found(self.m_pages, page, std::optional<uint16_t>(), nullptr);
             return true;
         }
-    if (m_byComputer) // its headings have no pages of entries: they are not looked through
+    if (self.m_byComputer) // its headings have no pages of entries: they are not looked through
         return false;
-    for (auto& [key, heading] : m_headings)
+    for (auto& [key, heading] : self.m_headings)
         for (auto page = heading.pages.begin(); page != heading.pages.end(); ++page)
             if (page->second.item == item) {
-                if (!page->second.made)
-                    MakePage(heading, key.traceClass, page);
+                found(heading.pages, page, std::optional<uint16_t>(key.traceClass), &heading);
                 return true;
             }
     return false;
+}
+
+// Makes the page `item` is, if it is one that was not made; false when it is no page.
+bool GroupTree::MakePageOf(HTREEITEM item) {
+    return WithPage(*this, item,
+                    [&](Pages&, Pages::iterator page, std::optional<uint16_t> traceClass, Heading* heading) {
+                        if (page->second.made)
+                            return;
+                        if (heading)
+                            MakePage(*heading, *traceClass, page);
+                        else
+                            MakePage(page);
+                    });
 }
 
 // A computer of the pages that is no heading: a new one joins its page, as an item in its place
@@ -218,35 +230,15 @@ std::wstring GroupTree::LabelOf(const Pages& pages, Pages::const_iterator page,
 }
 
 bool GroupTree::PageLabel(HTREEITEM item, std::wstring& label) const {
-    for (auto page = m_pages.begin(); page != m_pages.end(); ++page)
-        if (page->second.item == item) {
-            label = LabelOf(m_pages, page, std::nullopt);
-            return true;
-        }
-    if (m_byComputer)
-        return false;
-    for (const auto& [key, heading] : m_headings)
-        for (auto page = heading.pages.begin(); page != heading.pages.end(); ++page)
-            if (page->second.item == item) {
-                label = LabelOf(heading.pages, page, key.traceClass);
-                return true;
-            }
-    return false;
+    return WithPage(*this, item,
+                    [&](const Pages& pages, Pages::const_iterator page, std::optional<uint16_t> traceClass,
+                        const Heading*) { label = LabelOf(pages, page, traceClass); });
 }
 
 bool GroupTree::PageStart(HTREEITEM item, GroupKey& from) const {
-    for (const auto& [key, page] : m_pages)
-        if (page.item == item) {
-            from = {key.host, 0};
-            return true;
-        }
-    if (m_byComputer)
-        return false;
-    for (const auto& [headingKey, heading] : m_headings)
-        for (const auto& [key, page] : heading.pages)
-            if (page.item == item) {
-                from = {key.host, headingKey.traceClass};
-                return true;
-            }
-    return false;
+    return WithPage(
+        *this, item,
+        [&](const Pages&, Pages::const_iterator page, std::optional<uint16_t> traceClass, const Heading*) {
+            from = {page->first.host, traceClass.value_or(0)};
+        });
 }
