@@ -364,7 +364,7 @@ void RecordStore::Rollback(const Checkpoint& mark, bool keepInterned) {
 
 // Takes a list out of the grouping by computer, and the computer with it when it has no other.
 void RecordStore::Ungroup(const Leaf& leaf) {
-    const std::wstring& host = m_names[leaf.host];
+    const std::wstring_view host = m_names[leaf.host];
     auto classes = m_byHost.find(host);
     if (classes == m_byHost.end())
         return;
@@ -421,6 +421,7 @@ ByTraceClass RecordStore::GetByTraceClass() const {
 void RecordStore::Clear() {
     GatedStep step(m_gate);
     m_byHost.clear();
+    m_hostNodes.Clear();
     m_leaves.clear();
     std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
@@ -440,9 +441,9 @@ void RecordStore::Clear() {
 
 size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
-    for (const Leaf& leaf : m_leaves)
-        bytes += leaf.list.records.MemoryBytes() + sizeof(Leaf);
-    bytes += m_byHost.size() * 64 + m_hostEntries.capacity() * sizeof(ByHost::iterator);
+    for (size_t leaf = 0; leaf < m_leaves.size(); ++leaf)
+        bytes += m_leaves[leaf].list.records.MemoryBytes() + sizeof(Leaf);
+    bytes += m_hostNodes.MemoryBytes() + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();
     return bytes;
 }

@@ -9,11 +9,6 @@
 
 namespace diagnose {
 
-const std::wstring& RecordStore::EmptyText() {
-    static const std::wstring empty;
-    return empty;
-}
-
 const RecordList* RecordStore::ListOf(RecordId id) const {
     return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
 }
@@ -34,8 +29,8 @@ RecordId RecordStore::FirstOfEachList(RecordId first, RecordId last, size_t most
     return id;
 }
 
-const std::wstring& RecordStore::GetHost(RecordId id) const {
-    return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : EmptyText();
+std::wstring_view RecordStore::GetHost(RecordId id) const {
+    return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : std::wstring_view();
 }
 
 uint16_t RecordStore::GetTraceClass(RecordId id) const {
@@ -73,10 +68,11 @@ std::wstring RecordStore::RowText(RecordId id, int column) const {
     if (!IsRecord(id))
         return {};
     if (column == 1)
-        return GetProcess(id);
+        return std::wstring(GetProcess(id));
     if (column != 0)
         return {};
-    return GetDate(id) + L' ' + GetTime(id);
+    std::wstring text(GetDate(id));
+    return text.append(1, L' ').append(GetTime(id));
 }
 
 size_t RecordStore::BlockIndexOf(RecordId id) const {

@@ -11,7 +11,7 @@ namespace {
 using diagnose::RecordId;
 
 // The date (column 0) or process (column 1) of each row, numbered in text order. Dates and
-// processes are interned: equal texts are one object, and neighbouring rows mostly share theirs,
+// processes are interned: equal texts have one number, and neighbouring rows mostly share theirs,
 // so a row's number is mostly its neighbour's, and no number is kept per row.
 class TextRanks {
 public:
@@ -33,7 +33,7 @@ public:
         std::vector<uint32_t> byText(m_distinct.size());
         std::iota(byText.begin(), byText.end(), 0u);
         std::sort(byText.begin(), byText.end(),
-                  [&](uint32_t a, uint32_t b) { return *m_distinct[a] < *m_distinct[b]; });
+                  [&](uint32_t a, uint32_t b) { return m_distinct[a] < m_distinct[b]; });
         m_ranks.resize(byText.size());
         std::vector<size_t> ranked(counts.size());
         for (uint32_t r = 0; r < byText.size(); ++r) {
@@ -51,11 +51,11 @@ public:
 
 private:
     uint32_t NumberOf(RecordId id) {
-        const std::wstring* text = m_column == 0 ? &m_store.GetDate(id) : &m_store.GetProcess(id);
+        const uint32_t text = m_store.TextNumber(id, m_column);
         if (text != m_last) {
             const auto [at, added] = m_numbers.try_emplace(text, static_cast<uint32_t>(m_distinct.size()));
             if (added)
-                m_distinct.push_back(text);
+                m_distinct.push_back(m_column == 0 ? m_store.GetDate(id) : m_store.GetProcess(id));
             m_last = text;
             m_lastNumber = at->second;
         }
@@ -64,10 +64,10 @@ private:
 
     const diagnose::RecordStore& m_store;
     int m_column;
-    std::vector<const std::wstring*> m_distinct;
-    std::unordered_map<const std::wstring*, uint32_t> m_numbers;
-    std::vector<uint32_t> m_ranks; // by number
-    const std::wstring* m_last = nullptr;
+    std::vector<std::wstring_view> m_distinct;
+    std::unordered_map<uint32_t, uint32_t> m_numbers; // the index's text number: ours
+    std::vector<uint32_t> m_ranks;                    // by our number
+    uint32_t m_last = UINT32_MAX;
     uint32_t m_lastNumber = 0;
     bool m_runs = true;
 };

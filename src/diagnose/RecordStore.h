@@ -7,7 +7,9 @@
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
 #include "diagnose/ClassLists.h"
+#include "diagnose/NodePool.h"
 #include "diagnose/RecordList.h"
+#include "diagnose/StableArray.h"
 #include "diagnose/TextEncoding.h"
 #include "diagnose/TextTable.h"
 #include "diagnose/WriteGate.h"
@@ -15,7 +17,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,7 +30,8 @@ namespace diagnose {
 // Both groupings lead to the same lists; a list lives as long as the store holds records. The
 // names are the store's own, held once (GetHost gives the same text).
 using ByTraceClass = std::map<uint16_t, std::map<std::wstring_view, const RecordList*>>;
-using ByHost = std::map<std::wstring_view, ClassLists>;
+using ByHost = std::map<std::wstring_view, ClassLists, std::less<std::wstring_view>,
+                        PoolAllocator<std::pair<const std::wstring_view, ClassLists>>>;
 
 // The trace class a record files under when its line has none.
 constexpr uint16_t kNoTraceClass = 0xFFFF;
@@ -136,15 +138,21 @@ public:
     // record. At most `most` lists: answers where the records those lists cover end.
     RecordId FirstOfEachList(RecordId first, RecordId last, size_t most, std::vector<RecordId>& firsts) const;
 
-    // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one.
-    const std::wstring& GetHost(RecordId id) const;
+    // The fields the index keeps; empty texts (and kNoTraceClass) for an id that is not one. The
+    // texts are the index's own, valid while it holds the record.
+    std::wstring_view GetHost(RecordId id) const;
     // Inline, as the time key: a sort reads the date or process of every row.
-    const std::wstring& GetProcess(RecordId id) const {
-        return IsRecord(id) ? m_names[m_entries[id].process] : EmptyText();
+    std::wstring_view GetProcess(RecordId id) const {
+        return IsRecord(id) ? m_names[m_entries[id].process] : std::wstring_view();
     }
     uint16_t GetTraceClass(RecordId id) const;
-    const std::wstring& GetDate(RecordId id) const {
-        return IsRecord(id) ? m_dates[m_entries[id].date] : EmptyText();
+    std::wstring_view GetDate(RecordId id) const {
+        return IsRecord(id) ? m_dates[m_entries[id].date] : std::wstring_view();
+    }
+    // The number of a record's date (column 0) or process (column 1) among the index's texts of
+    // that kind: equal texts, equal numbers. A sort tells texts apart by these.
+    uint32_t TextNumber(RecordId id, int column) const {
+        return column == 0 ? m_entries[id].date : m_entries[id].process;
     }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
     // Inline: a sort reads it for every row, several times.
@@ -234,7 +242,6 @@ private:
         uint64_t end;
         bool filed;
     };
-    static const std::wstring& EmptyText();
     ReadResult ReadOn(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     ReadResult ReadLines(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
     std::vector<std::u16string> TakeBackTail();
@@ -278,7 +285,7 @@ private:
     uint64_t m_textStart = 0; // where the lines begin: after a byte-order mark
     uint64_t m_completeEnd = 0;
     uint32_t m_clippedLines = 0;
-    ChunkedArray<Entry> m_entries;
+    ChunkedArray<Entry, 15> m_entries;
     ChunkedArray<uint64_t> m_times;
     ChunkedArray<Block, 12> m_blocks;
     // Times the key cannot hold keep the key of their start only (kStartOnly), not their text:
@@ -288,9 +295,10 @@ private:
     // The names of computers and processes, and the dates, each held once.
     TextTable m_names;
     TextTable m_dates;
-    std::deque<Leaf> m_leaves;
+    StableArray<Leaf> m_leaves;
     std::vector<ByHost::iterator> m_hostEntries; // by name number; end() where there is none
-    ByHost m_byHost;
+    NodePool m_hostNodes;                        // m_byHost's, which goes first
+    ByHost m_byHost{ByHost::allocator_type(m_hostNodes)};
     std::vector<std::u16string> m_memoryLines;
     std::unique_ptr<Tail> m_tail; // a last line without LF, filed provisionally
     // The text after the last LF was read up to `until` without one while the complete lines

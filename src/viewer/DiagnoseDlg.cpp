@@ -200,7 +200,8 @@ void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
 bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
     if (!m_index.IsRecord(record))
         return false;
-    HTREEITEM entry = m_groups.EntryItem({m_index.GetHost(record), m_index.GetTraceClass(record)});
+    HTREEITEM entry =
+        m_groups.EntryItem({std::wstring(m_index.GetHost(record)), m_index.GetTraceClass(record)});
     if (!entry)
         return false;
     ShowMatch(entry, record);

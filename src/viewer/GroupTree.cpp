@@ -153,7 +153,7 @@ HTREEITEM GroupTree::EntryItem(const RecordList* list) {
     if (!list || list->empty() || !m_index)
         return nullptr;
     const RecordId first = (*list)[0];
-    return EntryItem({m_index->GetHost(first), m_index->GetTraceClass(first)});
+    return EntryItem({std::wstring(m_index->GetHost(first)), m_index->GetTraceClass(first)});
 }
 
 void GroupTree::OnHeading(const GroupKey& key, HTREEITEM item) {

@@ -18,9 +18,8 @@ bool RowLess(const diagnose::RecordStore& store, int column, RecordId a, RecordI
         return store.GetProcess(a) < store.GetProcess(b);
     if (column != 0)
         return false;
-    const std::wstring &dateA = store.GetDate(a), &dateB = store.GetDate(b);
-    if (&dateA != &dateB && dateA != dateB) // dates are interned: equal texts are mostly one object
-        return dateA < dateB;
+    if (store.TextNumber(a, 0) != store.TextNumber(b, 0)) // dates are interned: other texts
+        return store.GetDate(a) < store.GetDate(b);
     const uint64_t timeA = store.GetTimeKey(a), timeB = store.GetTimeKey(b);
     if (timeA != diagnose::kInexactTime && timeB != diagnose::kInexactTime)
         return timeA < timeB;
@@ -41,9 +40,9 @@ public:
     DateTextMatch(const diagnose::RecordStore& store, const std::wstring& typed)
         : m_store(store), m_typed(typed) {}
     bool operator()(RecordId id) {
-        const std::wstring& date = m_store.GetDate(id);
-        if (&date != m_date) {
-            m_date = &date;
+        const std::wstring_view date = m_store.GetDate(id);
+        if (const uint32_t number = m_store.TextNumber(id, 0); number != m_date) {
+            m_date = number;
             m_head = SameText(date.data(), m_typed.data(), std::min(date.size(), m_typed.size()));
         }
         if (!m_head || m_typed.size() <= date.size())
@@ -58,7 +57,7 @@ public:
 private:
     const diagnose::RecordStore& m_store;
     const std::wstring& m_typed;
-    const std::wstring* m_date = nullptr;
+    uint32_t m_date = UINT32_MAX; // the number of the date m_head answers for
     bool m_head = false;
 };
 

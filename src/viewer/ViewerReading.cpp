@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kGroupsTakenAtOnce = 10000;
 
 GroupKey KeyOf(const CDiagnoseIndex& index, diagnose::RecordId id) {
-    return {index.GetHost(id), index.GetTraceClass(id)};
+    return {std::wstring(index.GetHost(id)), index.GetTraceClass(id)};
 }
 
 } // namespace

@@ -110,7 +110,7 @@ void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
         if (id >= m_shown)
             break;
         if (const diagnose::RecordList* list = m_index.ListOf(id); list && seen.insert(list).second)
-            marked.push_back({{m_index.GetHost(id), m_index.GetTraceClass(id)}, list});
+            marked.push_back({{std::wstring(m_index.GetHost(id)), m_index.GetTraceClass(id)}, list});
     }
     const auto before = [&](const GroupKey& a, const GroupKey& b) { return m_groups.EntryBefore(a, b); };
     std::sort(marked.begin(), marked.end(),

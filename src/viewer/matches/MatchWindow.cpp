@@ -267,7 +267,9 @@ void CMatchWindow::OnReloaded() {
 
 std::wstring CMatchWindow::KeyOf(diagnose::RecordId record) const {
     const CDiagnoseIndex& index = m_viewer.Index();
-    return index.RowText(record, 0) + L'\t' + index.GetHost(record) + L'\t' + index.GetProcess(record);
+    std::wstring key = index.RowText(record, 0);
+    key.append(1, L'\t').append(index.GetHost(record)).append(1, L'\t').append(index.GetProcess(record));
+    return key;
 }
 
 void CMatchWindow::OnReadError(uint32_t) {
@@ -292,11 +294,11 @@ std::wstring CMatchWindow::CellText(diagnose::RecordId record, int column) const
     case kDate:
         return index.RowText(record, 0);
     case kComputer:
-        return index.GetHost(record);
+        return std::wstring(index.GetHost(record));
     case kType:
         return GetTraceClassName(index.GetTraceClass(record));
     case kProcess:
-        return index.GetProcess(record);
+        return std::wstring(index.GetProcess(record));
     case kText: {
         std::wstring line;
         return index.ReadLineText(record, line) ? viewer::TextAfterHeader(line) : std::wstring();

@@ -68,7 +68,7 @@ void SaveJob::AppendRecord(std::wstring& out, diagnose::RecordId id, const std::
         out += L"\r\n";
         return;
     }
-    const std::wstring& date = m_store.GetDate(id);
+    const std::wstring_view date = m_store.GetDate(id);
     std::wstring time;
     if (m_store.GetTimeKey(id) != diagnose::kInexactTime) {
         time = m_store.GetTime(id);
@@ -77,11 +77,14 @@ void SaveJob::AppendRecord(std::wstring& out, diagnose::RecordId id, const std::
         time = line.substr(header.timeBegin, header.timeEnd - header.timeBegin);
     }
     const auto type = m_content.typeNames.find(m_store.GetTraceClass(id));
-    AppendCsvRow(out,
-                 {date.empty() && time.empty() ? std::wstring() : date + L' ' + time, m_store.GetHost(id),
-                  type != m_content.typeNames.end() ? type->second : m_content.otherType,
-                  m_store.GetProcess(id), m_content.messageOf ? m_content.messageOf(line) : std::wstring()},
-                 m_content.separator);
+    AppendCsvRow(
+        out,
+        {date.empty() && time.empty() ? std::wstring() : std::wstring(date).append(1, L' ').append(time),
+         std::wstring(m_store.GetHost(id)),
+         type != m_content.typeNames.end() ? type->second : m_content.otherType,
+         std::wstring(m_store.GetProcess(id)),
+         m_content.messageOf ? m_content.messageOf(line) : std::wstring()},
+        m_content.separator);
 }
 
 SaveJob::State SaveJob::WriteAll() {

@@ -70,7 +70,7 @@ constexpr int64_t kWeekOrigin = 4 * kSecondsPerDay;
 
 } // namespace
 
-bool ReadLogDate(const std::wstring& date, int64_t& days) {
+bool ReadLogDate(std::wstring_view date, int64_t& days) {
     if (date.size() != 10 || date[2] != L'.' || date[5] != L'.')
         return false;
     const int64_t day = Digits(date.data(), 2);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace viewer {
 
@@ -10,7 +11,7 @@ constexpr int64_t kSecondsPerDay = 86400;
 
 // Days since 01.01.1970 of a date text "dd.mm.yyyy" (a real day of the years 1 to 9999, in the
 // Gregorian calendar); false for any other text.
-bool ReadLogDate(const std::wstring& date, int64_t& days);
+bool ReadLogDate(std::wstring_view date, int64_t& days);
 // Seconds since midnight of a time key (diagnose/TimeKey.h) whose text is exactly "hh:mm:ss" of a
 // real time of day; false for any other key, the inexact one too.
 bool ReadLogTimeKey(uint64_t timeKey, int64_t& seconds);

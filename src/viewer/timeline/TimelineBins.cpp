@@ -46,10 +46,9 @@ class RecordClock {
 public:
     explicit RecordClock(const diagnose::RecordStore& store) : m_store(store) {}
     bool Read(diagnose::RecordId id, int64_t& seconds) {
-        const std::wstring& date = m_store.GetDate(id);
-        if (&date != m_date) {
-            m_date = &date;
-            m_dateRead = ReadLogDate(date, m_days);
+        if (const uint32_t date = m_store.TextNumber(id, 0); date != m_date) {
+            m_date = date;
+            m_dateRead = ReadLogDate(m_store.GetDate(id), m_days);
         }
         if (!m_dateRead)
             return false;
@@ -64,7 +63,7 @@ public:
 
 private:
     const diagnose::RecordStore& m_store;
-    const std::wstring* m_date = nullptr;
+    uint32_t m_date = UINT32_MAX; // the number of the date m_days was read from
     bool m_dateRead = false;
     int64_t m_days = 0;
     uint64_t m_key = diagnose::kInexactTime; // and the same for runs of records of one second

@@ -23,8 +23,8 @@ static void ExpectFresh(const LogIndex& index, const std::string& bytes) {
     Log fresh(bytes);
     ASSERT_EQ(index.RecordCount(), fresh.store.RecordCount());
     for (RecordId id = 0; id < index.RecordCount(); ++id)
-        ASSERT_EQ(index.RowText(id, 0) + index.GetHost(id),
-                  fresh.store.RowText(id, 0) + fresh.store.GetHost(id))
+        ASSERT_EQ(index.RowText(id, 0).append(index.GetHost(id)),
+                  fresh.store.RowText(id, 0).append(fresh.store.GetHost(id)))
             << id;
 }
 

@@ -97,7 +97,7 @@ TEST(RecordFiling, FollowingKeepsEncodingTailAndMemoryLinesRight) {
     tail.store.AddLine(u"Host=\"M\"", kUnknown);
     tail.Append("\"\n");
     ASSERT_EQ(tail.store.RecordCount(), 3u);
-    EXPECT_EQ(tail.store.GetHost(1) + tail.store.GetHost(2), L"BM");
+    EXPECT_EQ(std::wstring(tail.store.GetHost(1)).append(tail.store.GetHost(2)), L"BM");
 }
 
 // Fails the load at the named point, as an allocation that runs out there would.

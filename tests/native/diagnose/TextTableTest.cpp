@@ -1,5 +1,6 @@
 // The table of distinct texts against a plain list of them, through growth and the rollback's
-// truncations inside runs of colliding slots, the wrap at the table's end included.
+// truncations inside runs of colliding slots, the wrap at the table's end included; texts of
+// every length, longer than a block of characters among them.
 #include "diagnose/TextTable.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,13 @@ TEST(TextTable, NumbersTextsInOrderAndForgetsWhatWasTruncated) {
                 table.Truncate(count);
                 reference.resize(std::min(count, reference.size()));
             } else {
-                const std::wstring text = std::to_wstring(set) + L"/" + std::to_wstring(random() % 45);
+                const unsigned pick = random() % 45;
+                // Some empty, some longer than any block of characters, most of a few characters.
+                const size_t padding = set % 8 == 0 && pick == 22 ? 40000 : pick % 5;
+                const std::wstring text =
+                    pick % 23 == 0
+                        ? std::wstring()
+                        : std::to_wstring(set) + L"/" + std::to_wstring(pick) + std::wstring(padding, L'.');
                 const auto known = std::find(reference.begin(), reference.end(), text);
                 const size_t expected = known - reference.begin();
                 ASSERT_EQ(table.Intern(text), expected) << "set " << set << ", step " << step;
@@ -30,8 +37,25 @@ TEST(TextTable, NumbersTextsInOrderAndForgetsWhatWasTruncated) {
                     reference.push_back(text);
             }
             ASSERT_EQ(table.size(), reference.size()) << "set " << set << ", step " << step;
-            for (size_t number = 0; number < reference.size(); ++number)
+            for (size_t number = 0; number < reference.size(); ++number) {
                 ASSERT_EQ(table.Intern(reference[number]), number) << "set " << set << ", step " << step;
+                ASSERT_EQ(table[number], reference[number]) << "set " << set << ", step " << step;
+            }
         }
     }
+}
+
+// A follower files the provisional last line again at every look: the texts it brings and takes
+// back must not pile up.
+TEST(TextTable, TextsTakenBackGiveBackTheirRoom) {
+    diagnose::TextTable table;
+    for (int name = 0; name < 1000; ++name)
+        table.Intern(L"PC" + std::to_wstring(name));
+    const size_t held = table.MemoryBytes();
+    for (int look = 0; look < 100000; ++look) {
+        ASSERT_EQ(table.Intern(L"new computer " + std::to_wstring(look % 7)), 1000u);
+        table.Truncate(1000);
+    }
+    EXPECT_EQ(table.MemoryBytes(), held);
+    EXPECT_EQ(table[999], L"PC999");
 }

@@ -32,7 +32,7 @@ struct Group : record_store_test::Log {
 static std::vector<int> Days(const Group& group, const RecordRows& rows) {
     std::vector<int> days;
     for (RecordId id : rows.Ids())
-        days.push_back(std::stoi(group.store.GetDate(id).substr(0, 2)));
+        days.push_back(std::stoi(std::wstring(group.store.GetDate(id).substr(0, 2))));
     return days;
 }
 

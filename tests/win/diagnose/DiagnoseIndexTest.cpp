@@ -143,7 +143,7 @@ TEST(DiagnoseIndexFile, ALineOfMoreThanFourGigabytesKeepsItsEndOnA32BitHost) {
     store.BeginDetected("Host", 4, {});
     ASSERT_TRUE(store.Read(source, source.lineFeed + source.next.size(), true, L"?").ok());
     ASSERT_EQ(store.RecordCount(), 2u);
-    EXPECT_EQ(store.GetHost(0) + store.GetHost(1), L"BigN");
+    EXPECT_EQ(std::wstring(store.GetHost(0)).append(store.GetHost(1)), L"BigN");
     std::wstring text;
     EXPECT_EQ(store.ReadLine(source, 0, text), diagnose::Recheck::Same);
     EXPECT_EQ(store.ReadLine(source, 1, text), diagnose::Recheck::Same);
