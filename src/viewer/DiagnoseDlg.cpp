@@ -264,6 +264,11 @@ void CDiagnoseDlg::OnColumnClick(int column) {
         return;
     // Nothing would clear the flag if the post failed, and sorting would stop for good.
     m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
+    SortRows(column);
+}
+
+// On the reading thread when that takes long; else at once.
+void CDiagnoseDlg::SortRows(int column) {
     if (StartSorting(column))
         return;
     // The message column's keys come from the log: without them its order stays as it is.

@@ -109,8 +109,8 @@ public:
     // Failed only from a look at once.
     diagnose::Recheck BringMarksUp();
     bool Searching() const { return m_marking != Marking::None; }
-    // Whether the shown group is being sorted on the reading thread.
-    bool Sorting() const { return m_sorting != nullptr; }
+    // Whether the shown group is being sorted on the reading thread, or waits for it.
+    bool Sorting() const { return m_sorting != nullptr || m_sortAsked.has_value(); }
     // How far the marks have come, in percent of the records.
     unsigned SearchedPercent() const;
     // Why the last search on the reading thread could not read the log; 0 when it could.
@@ -237,7 +237,9 @@ private:
     // A large group sorted on the reading thread, its messages read there first (ViewerSorting.cpp)
     struct SortJob;
     bool MessagesTakeLong() const;
+    void SortRows(int column);
     bool StartSorting(int column);
+    bool StartAskedSort();
     void CancelSorting();
     void EndSorting(const viewer::LogReader::Outcome& outcome);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
@@ -306,6 +308,7 @@ private:
     DWORD m_markFailure = 0;
     std::optional<bool> m_findDown;     // Find Next waits for the marks: which way it goes
     std::shared_ptr<SortJob> m_sorting; // shared with the reading thread's job
+    std::optional<int> m_sortAsked;     // a large group's sort by this column waits for the reading thread
     viewer::ViewerChoices m_choices;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;

@@ -28,9 +28,9 @@ void CDiagnoseDlg::OnFollowTimer() {
 
 // While reading on has failed, only a log replaced since is read (again, from its start):
 // reading the same bytes every second would fail the same way. A look waits for the job that
-// runs, and a search asked for goes first; the next tick asks again.
+// runs, and a search or a sort asked for goes first; the next tick asks again.
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd || m_closing || Reading() || StartMarking())
+    if (!m_hwnd || m_closing || Reading() || StartMarking() || StartAskedSort())
         return;
     StartReading(m_readFailure ? viewer::LogReader::Job::Look : viewer::LogReader::Job::Refresh);
 }

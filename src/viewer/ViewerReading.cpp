@@ -74,7 +74,8 @@ void CDiagnoseDlg::TakeRead() {
             break;
         ended = true; // and a job that started since may have ended too
         EndRead(*outcome);
-        StartMarking(); // a search that waited for the job
+        if (!StartMarking()) // a search that waited for the job
+            StartAskedSort();
     }
     if (!ended && m_reader && !m_closing && (m_loading || m_marking == Marking::Running)) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come

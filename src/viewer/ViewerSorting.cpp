@@ -1,6 +1,8 @@
 // Sorting a large group on the reading thread, and the messages of a group sorted by them read
 // there: the list keeps its order meanwhile, the caption says that it is sorting, and the new
-// order comes in one step; Escape, another group or a new read of the log drop it.
+// order comes in one step; Escape, another group or a new read of the log drop it. A sort asked
+// for while the reading thread has another job (a load, a look at the log, a search) or a save
+// reads the index starts when that has ended.
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
@@ -42,12 +44,16 @@ bool CDiagnoseDlg::MessagesTakeLong() const {
 // this job (it alone files, and the viewer's thread empties it only after stopping the job). The
 // messages are read under the gate, a step at a time, as the viewer's thread reads the log too.
 bool CDiagnoseDlg::StartSorting(int column) {
-    if (m_sorting)
+    if (Sorting())
         return true; // one sort at a time: a click meanwhile is not taken
     const bool messages = column == viewer::kMessageColumn;
-    if (!m_reader || m_reader->Busy() || m_saver ||
-        (m_rows.Count() <= kSortedAtOnce && !(messages && MessagesTakeLong())))
+    if (!m_reader || (m_rows.Count() <= kSortedAtOnce && !(messages && MessagesTakeLong())))
         return false;
+    if (m_reader->Busy() || m_saver) {
+        m_sortAsked = column;
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+        return true;
+    }
     auto job = std::make_shared<SortJob>();
     job->sorting = m_rows.StartSort(column);
     if (messages) {
@@ -90,7 +96,21 @@ bool CDiagnoseDlg::StartSorting(int column) {
     return true;
 }
 
+// Whether a sort runs on the reading thread now. One that waited may find its rows few enough
+// by now to be sorted at once, or the thread gone: it is then sorted here.
+bool CDiagnoseDlg::StartAskedSort() {
+    if (!m_sortAsked || m_closing || (m_reader && m_reader->Busy()) || m_saver)
+        return m_sorting != nullptr;
+    const int column = *std::exchange(m_sortAsked, std::nullopt);
+    SortRows(column);
+    return m_sorting != nullptr;
+}
+
 void CDiagnoseDlg::CancelSorting() {
+    if (m_sortAsked) {
+        m_sortAsked.reset();
+        ShowCaption(m_groups.Tree().GetSelectedItem());
+    }
     if (m_sorting)
         StopReader(); // drops the sort
 }

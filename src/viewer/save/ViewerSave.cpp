@@ -136,5 +136,6 @@ void CDiagnoseDlg::OnSaveEnded() {
     for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
         if (waiting & static_cast<uint8_t>(work))
             Request(work);
-    StartMarking(); // a search the save stopped goes on
+    if (!StartMarking()) // a search the save stopped goes on
+        StartAskedSort();
 }

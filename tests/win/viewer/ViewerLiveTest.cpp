@@ -359,4 +359,28 @@ TEST_F(Viewer, ALargeGroupSortsOnTheReadingThreadAndEscapeDropsTheSort) {
     EXPECT_EQ(ListText(list, 0, 1), L"P29999") << "the other way round, by message: M59999 first";
     EXPECT_EQ(ListText(list, 59999, 1), L"P30000");
     EXPECT_EQ(Where(), Place(L"PC1 (60000)", L"P1"));
+
+    // A click while the reading thread reads what was appended: the sort waits for that job,
+    // rather than running on the viewer's thread (Escape drops it meanwhile), and then sorts the
+    // new record with the rest.
+    gate.Lock(); // keeps the follower's read from its end
+    Append("04.12.2026 23:59:59   Host=\"PC1\" Process=\"Neu\" Traceclass=\"0\" Text=\"M\"\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return viewer->Reading(); }, 3000));
+    PumpMessages(50); // the look starts from the queue
+    ClickListHeader(0);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000) - Sortiere \u2026");
+    PressKey(list, VK_ESCAPE);
+    PumpMessages(20);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000)") << "Escape drops a waiting sort";
+    ClickListHeader(0);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60000) - Sortiere \u2026");
+    EXPECT_EQ(ListText(list, 0, 1), L"P29999") << "the list keeps its order meanwhile";
+    gate.Unlock();
+    Settle();
+    ASSERT_TRUE(PumpUntil([&] { return !viewer->Sorting(); }, 3000));
+    PumpMessages(20);
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (60001)");
+    EXPECT_EQ(ListText(list, 0, 1), L"Neu") << "the earliest first";
+    EXPECT_EQ(ListText(list, 1, 1), L"P59999");
+    EXPECT_EQ(Where(), Place(L"PC1 (60001)", L"P1"));
 }
