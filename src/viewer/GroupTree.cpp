@@ -50,7 +50,15 @@ void GroupTree::Fill(const CDiagnoseIndex& index, bool byComputer) {
 }
 
 bool GroupTree::WantsPages(const CDiagnoseIndex& index) const {
-    return m_closed && m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageItems;
+    if (!m_closed)
+        return false;
+    if (m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageItems)
+        return true;
+    // A heading opened with few enough entries to make them items, grown past that since.
+    for (const auto& [key, heading] : m_headings)
+        if (heading.made && heading.pages.empty() && heading.entries.size() > kPageItems)
+            return true;
+    return false;
 }
 
 void GroupTree::FillClosed() {

@@ -29,7 +29,8 @@ public:
     bool ByComputer() const { return m_byComputer; }
     // Whether the headings are closed, their entries made when opened (a tree of many entries).
     bool Closed() const { return m_closed; }
-    // Whether the tree would be made in pages now but is not (it grew since it was filled).
+    // Whether the tree would be made in pages now but is not (it grew since it was filled, or a
+    // heading since its entries were made).
     bool WantsPages(const CDiagnoseIndex& index) const;
     // Whether a tree of the index would have more than `most` entries (one per computer and
     // trace class); counted only as far as needed.

@@ -141,12 +141,14 @@ bool CDiagnoseDlg::ShowNewRecords() {
 
 // A tree that grows past the entries an open tree may hold is made again with closed headings,
 // in one go, instead of entry by entry, and one of closed headings past the headings it shows
-// without pages in pages; the selected group stays selected.
+// without pages in pages, or with a heading grown past the entries it shows without pages; the
+// selected group stays selected.
 void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew) {
     if (m_groups.Closed() ? !m_groups.WantsPages(m_index)
                           : !GroupTree::MoreEntriesThan(m_index, GroupTree::kOpenEntries)) {
         m_groups.Update(m_index, changed, firstNew);
-        return;
+        if (!m_groups.Closed() || !m_groups.WantsPages(m_index))
+            return;
     }
     GroupKey key;
     bool entry = false;

@@ -181,7 +181,8 @@ TEST_F(Viewer, ALogThatCannotBeReadSaysWhyOneThatIsMissingDoesNot) {
 // More entries than the tree shows open: closed headings whose entries are made when a heading
 // opens or when Find lands in it, in either grouping; more than 1,000 computers at one level
 // stand in pages of 1,000, made when a page opens or a group in it is shown. New computers join
-// their page, which is cut in two when it has grown to twice its size.
+// their page, which is cut in two when it has grown to twice its size; a heading opened with its
+// computers as items is made again in pages when they grow past 1,000.
 TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 20001; ++i) { // one entry a computer, odd ones "Warnung"
@@ -252,6 +253,20 @@ TEST_F(Viewer, AVeryLargeTreeMakesAHeadingsEntriesWhenItOpensOrFindLandsInIt) {
     TreeView_SelectItem(tree, first);
     TreeView_Expand(tree, first, TVE_EXPAND);
     EXPECT_EQ(ChildTexts(ReadTree(tree).front().children.front()), (Texts{L"Fehler (1)"}));
+
+    // A heading opened with its 1,000 computers as items, grown past them: made again in pages.
+    Command(IDC_GROUP_BY_TYPE);
+    roots = ReadTree(tree);
+    ASSERT_EQ(RootTexts(tree), (Texts{L"Information", L"Warnung", L"Fehler"}));
+    TreeView_Expand(tree, roots[2].item, TVE_EXPAND);
+    ASSERT_EQ(ReadTree(tree)[2].children.size(), 1000u);
+    AppendFromAnotherProcess(path,
+                             "05.12.2026 08:00:02   Host=\"PC99999\" Process=\"Neu\" Traceclass=\"2\"\r\n");
+    ASSERT_TRUE(
+        PumpUntil([&] { return viewer->Index().RecordCount() == 21003u && !viewer->Reading(); }, 3000));
+    TreeView_Expand(tree, ReadTree(tree)[2].item, TVE_EXPAND); // the tree made again has it closed
+    EXPECT_EQ(ChildTexts(ReadTree(tree)[2]),
+              (Texts{L"PC00000-000 \u2013 PC00000-999", L"PC99999 \u2013 PC99999"}));
 }
 
 // The search's case folding of ä/Ä, ö/Ö and ü/Ü on the paths that read a log as it is stored:
