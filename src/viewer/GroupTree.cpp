@@ -54,10 +54,12 @@ bool GroupTree::WantsPages(const CDiagnoseIndex& index) const {
         return false;
     if (m_byComputer && m_pages.empty() && index.GetByHost().size() > kPageItems)
         return true;
-    // A heading opened with few enough entries to make them items, grown past that since.
-    for (const auto& [key, heading] : m_headings)
-        if (heading.made && heading.pages.empty() && heading.entries.size() > kPageItems)
-            return true;
+    // A type heading opened with few enough computers to make them items, grown past that since.
+    // (A computer's trace classes never stand in pages: such a heading is made the same again.)
+    if (!m_byComputer)
+        for (const auto& [key, heading] : m_headings)
+            if (heading.made && heading.pages.empty() && heading.entries.size() > kPageItems)
+                return true;
     return false;
 }
 

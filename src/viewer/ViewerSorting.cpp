@@ -96,8 +96,8 @@ bool CDiagnoseDlg::StartSorting(int column) {
     return true;
 }
 
-// Whether a sort runs on the reading thread now. One that waited may find its rows few enough
-// by now to be sorted at once, or the thread gone: it is then sorted here.
+// Whether a sort runs on the reading thread now. One that cannot go there (no thread to be had)
+// is sorted here, as a click would be.
 bool CDiagnoseDlg::StartAskedSort() {
     if (!m_sortAsked || m_closing || (m_reader && m_reader->Busy()) || m_saver)
         return m_sorting != nullptr;
