@@ -2,7 +2,9 @@
 // through the viewer's list in its current order, select-all and copy, and its layout.
 #include "ViewerFixture.h"
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 using namespace viewer_tests;
 
@@ -99,11 +101,16 @@ TEST_F(Details, TreeDoubleClickOpensTheFirstRowAHeadingNothingAndTheOnlyRowSteps
                 [&](HWND details) { EXPECT_EQ(State(details), Step(false, false, L"x")); });
 }
 
-TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSelectedCopiesNothing) {
+TEST_F(
+    Details,
+    CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsNothingSelectedCopiesNothingAndAHeldClipboardIsSaid) {
     // Each step runs from the details dialog's own loop, so the keys pass its accelerators.
     HWND details = nullptr, attributes = nullptr;
     int selectedByCtrlA = -1, rows = -1;
     std::wstring copied, afterEmptyCopy;
+    std::atomic<int> step{0}; // the clipboard's holder: 1 holds it; 2 lets it go
+    std::thread holder;
+    SeenMessageBox held;
     AfterDelay(150, [&] {
         details = FindThreadWindow(L"Vistral Diagnose-Details");
         if (!details)
@@ -128,8 +135,22 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
                 PressCtrlKey(::GetFocus(), 'C');
                 AfterDelay(100, [&] {
                     afterEmptyCopy = ClipboardText();
-                    ReleaseCtrl();
-                    ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+                    // Another program holds the clipboard: the copy says so.
+                    ListView_SetItemState(attributes, 0, LVIS_SELECTED, LVIS_SELECTED);
+                    holder = std::thread([&] {
+                        step = ::OpenClipboard(nullptr) ? 1 : 2;
+                        for (int waited = 0; step != 2 && waited < 5000; waited += 10)
+                            ::Sleep(10);
+                        ::CloseClipboard();
+                    });
+                    PumpUntil([&] { return step != 0; }, 5000);
+                    ReadAndCloseNextMessageBox(held);
+                    PressCtrlKey(::GetFocus(), 'C');
+                    AfterDelay(100, [&] {
+                        step = 2;
+                        ReleaseCtrl();
+                        ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+                    });
                 });
             });
         });
@@ -137,6 +158,9 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
     DoubleClickRow(2);
     PumpMessages(100);
     ReleaseCtrl();
+    step = 2;
+    if (holder.joinable())
+        holder.join();
     if (details && ::IsWindow(details)) // a failed step ends the run all the same
         ::SendMessageW(details, WM_COMMAND, IDOK, 0);
     ASSERT_NE(details, nullptr);
@@ -145,4 +169,7 @@ TEST_F(Details, CtrlAWithTheFocusOnAButtonCtrlCCopiesTheSelectedRowsAndNothingSe
     const std::wstring expected = std::wstring(L"Host\tPC1\r\nProcess\tAlpha\r\n") + L'\0';
     EXPECT_EQ(copied.substr(0, expected.size()), expected);
     EXPECT_EQ(afterEmptyCopy, copied) << "Ctrl+C with nothing selected leaves the clipboard alone";
+    EXPECT_EQ(held.text.rfind(L"Die Eintr\u00e4ge konnten nicht in die Zwischenablage kopiert werden: ", 0),
+              0u)
+        << Ansi(held.text);
 }
