@@ -70,12 +70,12 @@ DWORD ClipboardText::Put(HWND owner) {
     return error;
 }
 
-bool PutClipboardText(HWND owner, const std::wstring& text) {
+DWORD PutClipboardText(HWND owner, const std::wstring& text) {
     ClipboardText clipboard(text.size() * sizeof(wchar_t) + sizeof(wchar_t));
-    // The caller's text ends in its NUL already; Put adds none twice where it is there.
-    if (!text.empty() && text.back() == L'\0')
-        return clipboard.Append(text.substr(0, text.size() - 1)) && clipboard.Put(owner) == 0;
-    return clipboard.Append(text) && clipboard.Put(owner) == 0;
+    // The caller's text may end in its NUL already; Put adds none twice where it is there.
+    const bool ended = !text.empty() && text.back() == L'\0';
+    clipboard.Append(ended ? text.substr(0, text.size() - 1) : text); // a failure is Put's answer
+    return clipboard.Put(owner);
 }
 
 } // namespace win

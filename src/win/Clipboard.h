@@ -29,8 +29,8 @@ private:
     bool m_failed = false, m_tooLarge = false;
 };
 
-// The whole of `text` (its terminating NUL included by the caller) on the clipboard; false when
-// the clipboard could not be opened or the memory not had.
-bool PutClipboardText(HWND owner, const std::wstring& text);
+// The whole of `text` (its terminating NUL included by the caller or not) on the clipboard: 0, or
+// the platform's code of why not (the clipboard held by another program, no memory).
+DWORD PutClipboardText(HWND owner, const std::wstring& text);
 
 } // namespace win

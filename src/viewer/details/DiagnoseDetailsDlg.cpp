@@ -6,11 +6,10 @@
 #include "viewer/ViewerLayout.h"
 #include "viewer/ViewerText.h"
 #include "resource.h"
+#include "win/Clipboard.h"
 #include "win/ResourceModule.h"
-#include "win/UniqueHandle.h"
 
 #include <commctrl.h>
-#include <cstring>
 
 namespace {
 
@@ -115,34 +114,9 @@ void CDiagnoseDetailsDlg::CopySelection() {
         rows.emplace_back(m_list.GetItemText(row, 0), m_list.GetItemText(row, 1));
     const std::wstring text = viewer::ComposeClipboardText(rows);
 
-    if (const DWORD error = PutOnClipboard(text))
+    if (const DWORD error = win::PutClipboardText(m_hwnd, text))
         m_parent->ShowMessage(m_hwnd, ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(error)),
                               MB_OK | MB_ICONWARNING);
-}
-
-// 0, or why the text could not go to the clipboard (another program holding it, no memory).
-DWORD CDiagnoseDetailsDlg::PutOnClipboard(const std::wstring& text) const {
-    auto lastError = [] {
-        const DWORD error = ::GetLastError();
-        return error ? error : ERROR_ACCESS_DENIED;
-    };
-    const size_t bytes = text.size() * sizeof(wchar_t);
-    win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, bytes));
-    void* block = memory ? ::GlobalLock(memory.get()) : nullptr;
-    if (!block)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    std::memcpy(block, text.data(), bytes);
-    ::GlobalUnlock(memory.get());
-    if (!::OpenClipboard(m_hwnd))
-        return lastError();
-    ::EmptyClipboard();
-    DWORD error = 0;
-    if (::SetClipboardData(CF_UNICODETEXT, memory.get()))
-        memory.release(); // the clipboard owns it now
-    else
-        error = lastError();
-    ::CloseClipboard();
-    return error;
 }
 
 bool CDiagnoseDetailsDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {

@@ -33,7 +33,6 @@ private:
     void Layout(int cx, int cy);
     void SelectAll();
     void CopySelection();
-    DWORD PutOnClipboard(const std::wstring& text) const;
 
     CDiagnoseDlg* m_parent;
     diagnose::RecordId m_record;
