@@ -240,6 +240,9 @@ private:
     void SortRows(int column);
     bool StartSorting(int column);
     bool StartAskedSort();
+    // A search asked for starts on the reading thread when it is free, else a sort asked for;
+    // whether one of them runs there now.
+    bool StartAskedWork() { return StartMarking() || StartAskedSort(); }
     void CancelSorting();
     void EndSorting(const viewer::LogReader::Outcome& outcome);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);

@@ -30,7 +30,7 @@ void CDiagnoseDlg::OnFollowTimer() {
 // reading the same bytes every second would fail the same way. A look waits for the job that
 // runs, and a search or a sort asked for goes first; the next tick asks again.
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd || m_closing || Reading() || StartMarking() || StartAskedSort())
+    if (!m_hwnd || m_closing || Reading() || StartAskedWork())
         return;
     StartReading(m_readFailure ? viewer::LogReader::Job::Look : viewer::LogReader::Job::Refresh);
 }

@@ -74,8 +74,7 @@ void CDiagnoseDlg::TakeRead() {
             break;
         ended = true; // and a job that started since may have ended too
         EndRead(*outcome);
-        if (!StartMarking()) // a search that waited for the job
-            StartAskedSort();
+        StartAskedWork(); // a search or a sort that waited for the job
     }
     if (!ended && m_reader && !m_closing && (m_loading || m_marking == Marking::Running)) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come

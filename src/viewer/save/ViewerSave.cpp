@@ -136,6 +136,5 @@ void CDiagnoseDlg::OnSaveEnded() {
     for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
         if (waiting & static_cast<uint8_t>(work))
             Request(work);
-    if (!StartMarking()) // a search the save stopped goes on
-        StartAskedSort();
+    StartAskedWork(); // a search the save stopped goes on, or a sort asked for meanwhile
 }
