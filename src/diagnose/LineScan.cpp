@@ -1,6 +1,7 @@
 // The line scan: lines into places, hashes, interned names and dates, and time keys.
 #include "diagnose/LineScan.h"
 
+#include "diagnose/LineMasks.h"
 #include "diagnose/LineScanner.h"
 #include "diagnose/RecordStore.h"
 #include "diagnose/TimeKey.h"
@@ -9,6 +10,32 @@
 #include <cstring>
 
 namespace diagnose {
+
+namespace {
+
+uint64_t Load8(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+// The `n` (below 8) bytes at `p` as a little-endian number, by loads of fixed size: a copy of a
+// variable size is a call into the C runtime, which under Wine moves the last bytes one at a
+// time, and a scan makes three such copies per line.
+uint64_t LoadShort(const char* p, size_t n) {
+    if (n >= 4) {
+        uint32_t low, high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + n - 4, 4); // overlaps `low` unless n is 8
+        return low | (uint64_t(high) >> (8 * (8 - n)) << 32);
+    }
+    if (n == 0)
+        return 0;
+    const auto byte = [p](size_t k) { return uint64_t(static_cast<uint8_t>(p[k])) << (8 * k); };
+    return byte(0) | byte(n / 2) | byte(n - 1);
+}
+
+} // namespace
 
 // A fast hash of a line's bytes; it only has to notice that a line is not what was indexed.
 // Two independent lanes keep the multiplications from waiting on each other. A multiply alone
@@ -27,10 +54,12 @@ uint32_t HashBytes(const char* data, size_t size) {
         a = (a ^ a >> 32) * 0x9E3779B97F4A7C15ull;
         b = (b ^ b >> 32) * 0x94D049BB133111EBull;
     }
-    uint64_t rest[2] = {0, 0};
-    std::memcpy(rest, data + i, size - i);
-    a = (a ^ rest[0]) * 0xFF51AFD7ED558CCDull;
-    b = (b ^ rest[1]) * 0xC4CEB9FE1A85EC53ull;
+    // The last 0 to 15 bytes, zero-padded, as two little-endian words.
+    const size_t rest = size - i;
+    const uint64_t first = rest >= 8 ? Load8(data + i) : LoadShort(data + i, rest);
+    const uint64_t second = rest > 8 ? LoadShort(data + i + 8, rest - 8) : 0;
+    a = (a ^ first) * 0xFF51AFD7ED558CCDull;
+    b = (b ^ second) * 0xC4CEB9FE1A85EC53ull;
     uint64_t h = a ^ (b >> 31 | b << 33);
     h ^= h >> 29;
     h *= 0x94D049BB133111EBull;
@@ -112,9 +141,8 @@ public:
 
     // The local number of the span [begin, end); `add` makes the number of a new one.
     template <typename Add> uint32_t Intern(size_t begin, size_t end, Add&& add) {
-        uint32_t hash = 2166136261u;
-        for (size_t i = begin; i < end; ++i)
-            hash = (hash ^ UnitClasses<Unit>::Code(m_text[i])) * 16777619u;
+        const uint32_t hash =
+            HashBytes(reinterpret_cast<const char*>(m_text + begin), (end - begin) * sizeof(Unit));
         const size_t mask = m_slots.size() - 1;
         for (size_t at = hash & mask;; at = (at + 1) & mask) {
             Slot& slot = m_slots[at];
@@ -208,6 +236,9 @@ template <typename Unit, bool Utf8>
 void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
                const TextDecoder& decoder, PartScan& out) {
     SpanInterner<Unit> names(text), dates(text);
+#if defined(__SSE2__)
+    LineMasks masks;
+#endif
     TripleTable triples;
     uint32_t lastTriple = 0;
     std::pair<size_t, size_t> lastDate{0, 0}; // where in `text`, and how long
@@ -217,17 +248,34 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
     for (const LineSpan& span : lines) {
         const Unit* line = text + span.textBegin;
         const size_t length = span.textLength;
-        const HeaderSpans header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
         size_t host[2] = {}, process[2] = {}, traceClass[2] = {};
         bool hasHost = false, hasProcess = false, hasTraceClass = false;
-        ScanAttributes(line, length, header.end, [&](const AttributeSpans& a) {
+        const auto attribute = [&](const AttributeSpans& a) {
             if (SpanIs(line, a.nameBegin, a.nameEnd, "Host"))
                 hasHost = true, host[0] = a.valueBegin, host[1] = a.valueEnd;
             else if (SpanIs(line, a.nameBegin, a.nameEnd, "Process"))
                 hasProcess = true, process[0] = a.valueBegin, process[1] = a.valueEnd;
             else if (SpanIs(line, a.nameBegin, a.nameEnd, "Traceclass"))
                 hasTraceClass = true, traceClass[0] = a.valueBegin, traceClass[1] = a.valueEnd;
-        });
+        };
+        HeaderSpans header;
+#if defined(__SSE2__)
+        if constexpr (sizeof(Unit) == 1) {
+            masks.Mark(line, length);
+            header = ScanHeaderWith(line, length, [&](size_t from) {
+                if constexpr (Utf8)
+                    return FindLineBreak<Unit, Utf8>(line, from, length, mayHoldLineFeeds);
+                else
+                    return mayHoldLineFeeds ? FindLineBreak<Unit, Utf8>(line, from, length, true)
+                                            : masks.NextReturn(from);
+            });
+            ScanAttributesWith(line, length, header.end, masks, attribute);
+        } else
+#endif
+        {
+            header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
+            ScanAttributes(line, length, header.end, attribute);
+        }
         auto intern = [&](SpanInterner<Unit>& interner, std::vector<std::wstring>& decoded, size_t begin,
                           size_t end) {
             const size_t at = span.textBegin;

@@ -220,8 +220,9 @@ struct HeaderSpans {
 // L at or after q. All q within one line-break-free segment share L, so a segment that has no
 // such t is searched once and rejected for every later q inside it: linear time.
 // A caller that split its text at line feeds says so, and the search for them is skipped.
-template <typename Unit, bool Utf8 = false>
-HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
+// `nextBreak(from)` answers the first line break at or after `from` (FindLineBreak).
+template <typename Unit, typename NextBreak>
+HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak) {
     using C = UnitClasses<Unit>;
     HeaderSpans header;
     if (n < 4)
@@ -235,7 +236,7 @@ HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
         if (r < n && C::IsSpace(s[r])) {
             const size_t q = r + 1;
             if (q >= rejectedUpTo) {
-                const size_t lineBreak = FindLineBreak<Unit, Utf8>(s, q, n, mayHoldLineFeeds);
+                const size_t lineBreak = nextBreak(q);
                 const size_t hi = lineBreak < n - 3 ? lineBreak : n - 3;
                 const size_t last = q <= hi ? LastSpaceTriple(s, q, hi) : SIZE_MAX;
                 if (last != SIZE_MAX) {
@@ -255,6 +256,12 @@ HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
     return header;
 }
 
+template <typename Unit, bool Utf8 = false>
+HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
+    return ScanHeaderWith(
+        s, n, [&](size_t from) { return FindLineBreak<Unit, Utf8>(s, from, n, mayHoldLineFeeds); });
+}
+
 // One attribute match, as offsets into the scanned text.
 struct AttributeSpans {
     size_t nameBegin, nameEnd;
@@ -269,13 +276,15 @@ struct AttributeSpans {
 // earlier, as `=` is no word unit), or empty when e itself is a word boundary. The value is
 // the run of non-quote units from e + 2 up to its last word unit: `\b` after `[^"]*` backtracks
 // to the last word/non-word change, and with none the attempt fails and the search moves on.
-template <typename Unit, typename Found>
-void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
+//
+// `search` finds the quotes and word runs (UnitSearch; LineMasks for bytes).
+template <typename Unit, typename Search, typename Found>
+void ScanAttributesWith(const Unit* s, size_t n, size_t from, const Search& search, Found&& found) {
     using C = UnitClasses<Unit>;
     size_t pos = from;
     size_t quote = from + 1; // where to look for the quote of the next `="`
     for (;;) {
-        quote = FindUnit(s, quote, n, '"');
+        quote = search.NextQuote(quote);
         if (quote >= n)
             return;
         if (quote - 1 < pos || C::Code(s[quote - 1]) != '=') {
@@ -283,9 +292,7 @@ void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
             continue;
         }
         const size_t e = quote - 1;
-        size_t nameBegin = e;
-        while (nameBegin > pos && C::IsWord(s[nameBegin - 1]))
-            --nameBegin;
+        size_t nameBegin = search.WordRunStart(pos, e);
         bool startOk;
         if (nameBegin < e) {
             // A word run that reaches back to the search start continues before it when the
@@ -300,10 +307,8 @@ void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
         }
         if (startOk) {
             const size_t valueBegin = e + 2;
-            const size_t closing = FindUnit(s, valueBegin, n, '"');
-            size_t valueEnd = closing;
-            while (valueEnd > valueBegin && !C::IsWord(s[valueEnd - 1]))
-                --valueEnd;
+            const size_t closing = search.NextQuote(valueBegin);
+            const size_t valueEnd = search.PastLastWord(valueBegin, closing);
             if (valueEnd > valueBegin) {
                 found(AttributeSpans{nameBegin, e, valueBegin, valueEnd});
                 pos = valueEnd;
@@ -314,6 +319,29 @@ void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
         }
         ++quote;
     }
+}
+
+// The searches of ScanAttributes one unit after another.
+template <typename Unit> struct UnitSearch {
+    using C = UnitClasses<Unit>;
+    const Unit* s;
+    size_t n;
+    size_t NextQuote(size_t from) const { return FindUnit(s, from, n, '"'); }
+    size_t WordRunStart(size_t from, size_t end) const {
+        while (end > from && C::IsWord(s[end - 1]))
+            --end;
+        return end;
+    }
+    size_t PastLastWord(size_t from, size_t end) const {
+        while (end > from && !C::IsWord(s[end - 1]))
+            --end;
+        return end;
+    }
+};
+
+template <typename Unit, typename Found>
+void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
+    ScanAttributesWith(s, n, from, UnitSearch<Unit>{s, n}, found);
 }
 
 // A leading signed decimal number as the record reads one: white space skipped, an optional

@@ -1,6 +1,10 @@
 // The line scan: every encoding of a log gives the same records.
 #include "RecordStoreTestSupport.h"
+#include "diagnose/LineScan.h"
 
+#include <algorithm>
+#include <memory>
+#include <string>
 #include <tuple>
 
 using namespace record_store_test;
@@ -45,5 +49,24 @@ TEST(LineScan, EveryEncodingGivesTheSameRecords) {
         EXPECT_EQ(log.store.GetProcess(0), L"\x20ACx") << name;
         EXPECT_EQ(log.store.RowText(1, 0), L"02.01.2026 09:00:00.5") << name;
         EXPECT_EQ(log.Line(1), L"02.01.2026 09:00:00.5   Host=\"X\"") << name;
+    }
+}
+
+// A line's hash notices a change of any one of its bytes, at every length around its 8- and
+// 16-byte steps, and looks at no byte past the line.
+TEST(LineScan, HashSeesEveryByteOfTheLineAndNoneAfter) {
+    std::string bytes(48, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>('a' + i % 26);
+    for (size_t size = 0; size <= 40; ++size) {
+        // In a block of its own size, so that a look past its end is caught.
+        const std::unique_ptr<char[]> exact(new char[size]);
+        std::copy(bytes.begin(), bytes.begin() + size, exact.get());
+        const uint32_t hash = diagnose::HashBytes(exact.get(), size);
+        for (size_t at = 0; at < size + 8; ++at) {
+            std::string changed = bytes;
+            changed[at] ^= 0x40;
+            EXPECT_EQ(diagnose::HashBytes(changed.data(), size) != hash, at < size) << size << " " << at;
+        }
     }
 }
