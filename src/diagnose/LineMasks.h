@@ -1,7 +1,7 @@
 // Where a line of bytes holds quotes, carriage returns and word units, one bit per byte: the
 // scan of a large log looks for these a dozen times per line, and one pass sixteen bytes at a
 // time that marks them all costs less than the searches. Needs SSE2 (the 64-bit builds and the
-// native one); the 32-bit build searches byte by byte.
+// native one); the 32-bit build keeps the searches of LineScanner.h.
 #pragma once
 
 #if defined(__SSE2__)

@@ -21,7 +21,7 @@ uint64_t Load8(const char* p) {
 
 // The `n` (below 8) bytes at `p` as a little-endian number, by loads of fixed size: a copy of a
 // variable size is a call into the C runtime, which under Wine moves the last bytes one at a
-// time, and a scan makes three such copies per line.
+// time, and a scan hashes three texts per line.
 uint64_t LoadShort(const char* p, size_t n) {
     if (n >= 4) {
         uint32_t low, high;
