@@ -10,6 +10,7 @@
 #include <tlhelp32.h>
 
 #include <fstream>
+#include <cwchar>
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
@@ -166,6 +167,15 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     PumpMessages(50);
     HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
     ASSERT_NE(viewer, nullptr);
+    // The load's scanning thread ends with the load: the threads are counted after it.
+    HWND caption = ::GetDlgItem(viewer, IDC_DIAGNOSE_CAPTION);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            wchar_t text[256] = {};
+            ::GetWindowTextW(caption, text, 256);
+            return text[0] && !std::wcsstr(text, L"Lese Protokoll");
+        },
+        5000));
     HWND loopWindow = GetParam().prepare(viewer);
     ASSERT_NE(loopWindow, nullptr);
     // The platform's libraries that the module's dialogs brought in may keep threads of their own;
