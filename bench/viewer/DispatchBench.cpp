@@ -22,6 +22,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -38,7 +39,9 @@ public:
         m_busy = 0;
         m_count = 0;
         m_longestMessage = 0;
+        m_kinds = {};
         m_begin = bench::Now();
+        m_cpuBegin = ThreadSeconds();
     }
     void Call(const std::function<void()>& call) {
         const LARGE_INTEGER start = bench::Now();
@@ -69,10 +72,29 @@ public:
         std::printf("%-34s longest dispatch %8.1f ms (%s) of %6d, %7.3f s in all; %s after %7.3f s\n", m_step,
                     m_longest * 1000, what, m_count, m_busy, done ? "done" : "NOT DONE",
                     bench::Seconds(m_begin, bench::Now()));
+        // Where the host's thread went: a dispatch's time on a busy machine holds the time the
+        // thread waited for a core, its processor time does not.
+        std::printf("  host thread's processor time %.3f s; paints %.3f s (%d), timers %.3f s (%d), "
+                    "posted %.3f s (%d), other %.3f s (%d)\n",
+                    ThreadSeconds() - m_cpuBegin, m_kinds[0].seconds, m_kinds[0].count, m_kinds[1].seconds,
+                    m_kinds[1].count, m_kinds[2].seconds, m_kinds[2].count, m_kinds[3].seconds,
+                    m_kinds[3].count);
     }
 
 private:
+    static double ThreadSeconds() {
+        FILETIME created, exited, kernel, user;
+        if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user))
+            return 0;
+        const auto seconds = [](const FILETIME& t) {
+            return (static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+        };
+        return seconds(kernel) + seconds(user);
+    }
     void Note(double seconds, UINT message) {
+        Kind& kind = m_kinds[message == WM_PAINT ? 0 : message == WM_TIMER ? 1 : message >= WM_APP ? 2 : 3];
+        ++kind.count;
+        kind.seconds += seconds;
         ++m_count;
         m_busy += seconds;
         if (seconds > m_longest) {
@@ -86,7 +108,13 @@ private:
     double m_busy = 0; // the dispatches' time added up
     int m_count = 0;
     UINT m_longestMessage = 0;
+    struct Kind {
+        double seconds = 0;
+        int count = 0;
+    };
+    std::array<Kind, 4> m_kinds{}; // paints, timers, posted messages, other (calls among them)
     LARGE_INTEGER m_begin{};
+    double m_cpuBegin = 0;
 };
 
 // The lines of the file: its line feeds, and a last line without one.
