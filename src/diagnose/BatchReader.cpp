@@ -14,13 +14,16 @@ double Since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A batch of a sixty-fourth of the read keeps what is read but not filed yet (two batches at a
-// time) small beside the index; at most 4 MiB keeps what a stop waits for (the batch being
-// scanned) to a few tens of milliseconds. Every batch but a small last one is scanned in parallel.
+// A batch of a sixty-fourth of the read keeps what is read but not filed yet small beside the
+// index; at most 4 MiB keeps what a stop waits for (the batch being scanned) to a few tens of
+// milliseconds. Every batch but a small last one is scanned in parallel.
 constexpr size_t kMinBatchBytes = size_t(1) << 20;
 constexpr size_t kMaxBatchBytes = size_t(4) << 20;
 constexpr uint64_t kBatchShare = 64;
 constexpr size_t kParallelBytes = kMinBatchBytes / 2;
+// Scanned batches that wait while the index's reader holds it (a paint of the viewer's tree
+// takes some 30 ms, four batches' scan): the crew scans on instead of waiting with the filer.
+constexpr size_t kMostScanned = 4;
 
 } // namespace
 
@@ -101,28 +104,40 @@ void BatchReader::JoinScan(Batch& batch) {
     RecordStore::MayFail("scanned");
 }
 
-ReadResult BatchReader::FileScanned(Filer& filer) {
-    if (!m_scanned)
-        return {};
-    const Clock::time_point start = Clock::now();
-    const ReadResult filed = filer.batch(m_scanned->parts, m_scanned->at, m_scanned->at + m_scanned->lines);
-    m_stages.file += Since(start);
-    if (!filed.ok())
-        return filed;
-    // A batch grown for a long line is given back, not kept for the batches after it.
-    if (m_scanned->bytes.capacity() <= 2 * m_batchBytes)
-        m_spare = std::move(m_scanned);
-    m_scanned.reset();
+ReadResult BatchReader::FileScanned(Filer& filer, bool wait) {
+    while (!m_scanned.empty()) {
+        if (!wait && m_scanned.size() < kMostScanned && filer.busy && filer.busy())
+            return {};
+        Batch& batch = *m_scanned.front();
+        const Clock::time_point start = Clock::now();
+        const ReadResult filed = filer.batch(batch.parts, batch.at, batch.at + batch.lines);
+        m_stages.file += Since(start);
+        if (!filed.ok())
+            return filed;
+        // A batch grown for a long line is given back, not kept for the batches after it. (The
+        // spares have room for every batch: kept, a batch is never filed twice.)
+        if (batch.bytes.capacity() <= 2 * m_batchBytes)
+            m_spares.push_back(std::move(m_scanned.front()));
+        m_scanned.pop_front();
+    }
     return {};
+}
+
+std::unique_ptr<BatchReader::Batch> BatchReader::FreeBatch() {
+    if (m_spares.empty())
+        return std::make_unique<Batch>();
+    std::unique_ptr<Batch> spare = std::move(m_spares.back());
+    m_spares.pop_back();
+    return spare;
 }
 
 // The bytes of the batch after the one being scanned, read meanwhile: reading is this thread's,
 // and the workers would otherwise wait for it. A read that fails here is left for the loop to
 // read again and answer.
 void BatchReader::ReadAhead(uint64_t at) {
-    if (at >= m_end || !m_spare)
+    if (at >= m_end)
         return;
-    m_ahead = std::move(m_spare);
+    m_ahead = FreeBatch();
     ReadResult failed;
     const bool read = ReadInto(m_ahead->bytes, at,
                                static_cast<size_t>(std::min<uint64_t>(m_batchBytes, m_end - at)), failed);
@@ -152,18 +167,18 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
         static_cast<size_t>(std::clamp<uint64_t>((to - from) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
     ReadResult result;
     try {
+        m_spares.reserve(kMostScanned + 2); // every batch there is: scanned, being scanned, read ahead
         size_t want = m_batchBytes;
         while (m_at < m_end) {
             const size_t size = static_cast<size_t>(std::min<uint64_t>(want, m_end - m_at));
             if (!m_next)
-                m_next = m_ahead   ? std::move(m_ahead)
-                         : m_spare ? std::move(m_spare)
-                                   : std::make_unique<Batch>();
+                m_next = m_ahead ? std::move(m_ahead) : FreeBatch();
             if (m_next->at != m_at || m_next->bytes.size() != size) { // not read ahead, or not as wanted
                 // A batch grown for a long line keeps what it has read of it.
                 const size_t kept = m_next->at == m_at ? std::min(m_next->bytes.size(), size) : 0;
                 if (!ReadInto(m_next->bytes, m_at, size, result, kept)) {
-                    const ReadResult filed = FileScanned(filer); // what was read before the failure stays
+                    const ReadResult filed =
+                        FileScanned(filer, true); // what was read before the failure stays
                     return filed.ok() ? result : filed;
                 }
                 m_next->at = m_at;
@@ -172,13 +187,13 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             if (lastLineFeed != SIZE_MAX) {
                 m_next->lines = lastLineFeed + m_unit;
                 StartScan(*m_next);
-                const ReadResult filed = FileScanned(filer);
+                const ReadResult filed = FileScanned(filer, false);
                 ReadAhead(filed.ok() ? m_next->at + m_next->lines : m_end);
                 JoinScan(*m_next);
                 if (!filed.ok())
                     return filed;
                 m_at = m_next->at + m_next->lines;
-                m_scanned = std::move(m_next);
+                m_scanned.push_back(std::move(m_next));
                 want = m_batchBytes;
                 continue;
             }
@@ -189,7 +204,7 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
                 continue;
             }
             // A line longer than the limit: a record of its own, with what fits.
-            if (const ReadResult filed = FileScanned(filer); !filed.ok())
+            if (const ReadResult filed = FileScanned(filer, true); !filed.ok())
                 return filed;
             uint64_t lineEnd = 0;
             if (!FindLineEnd(m_at + m_next->bytes.size(), lineEnd, result))
@@ -204,10 +219,12 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             m_next.reset(); // a buffer as large as the limit is not kept for the batches after it
             want = m_batchBytes;
         }
-        if (const ReadResult filed = FileScanned(filer); !filed.ok())
+        if (const ReadResult filed = FileScanned(filer, true); !filed.ok())
             return filed;
-        for (const auto* batch : {&m_scanned, &m_next, &m_ahead, &m_spare})
+        for (const auto* batch : {&m_next, &m_ahead})
             m_stages.heldBytes += *batch ? (*batch)->bytes.capacity() : 0;
+        for (const std::unique_ptr<Batch>& spare : m_spares)
+            m_stages.heldBytes += spare->bytes.capacity();
     } catch (const std::bad_alloc&) {
         return {ReadResult::OutOfMemory, 0};
     }

@@ -8,6 +8,7 @@
 #include "diagnose/RecordStore.h"
 #include "diagnose/ScanCrew.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +25,9 @@ public:
         std::function<ReadResult(std::vector<PartScan>& parts, uint64_t at, uint64_t end)> batch;
         // One line [start, end) longer than the limit, of which `prefix` holds the first `size` bytes.
         std::function<ReadResult(const char* prefix, size_t size, uint64_t start, uint64_t end)> longLine;
+        // Whether filing now would wait (WriteGate::Busy): the reader reads and scans the next
+        // batches first, a few at most. None: it never would.
+        std::function<bool()> busy;
     };
 
     // Adds where its time goes to `stages`.
@@ -53,7 +57,11 @@ private:
     bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result, size_t kept = 0);
     void StartScan(Batch& batch);
     void JoinScan(Batch& batch);
-    ReadResult FileScanned(Filer& filer);
+    // Files the scanned batches in order; without `wait`, stops while the filer is busy and
+    // fewer than kMostScanned batches wait.
+    ReadResult FileScanned(Filer& filer, bool wait);
+    // A filed batch whose buffer has room, or a new one.
+    std::unique_ptr<Batch> FreeBatch();
     void ReadAhead(uint64_t at);
     bool FindLineEnd(uint64_t from, uint64_t& lineEnd, ReadResult& result);
 
@@ -65,10 +73,11 @@ private:
     size_t m_batchBytes = 0;
     uint64_t m_at = 0;
     uint64_t m_end = 0;
-    std::unique_ptr<Batch> m_scanned; // scanned, not filed yet
-    std::unique_ptr<Batch> m_next;    // being read and scanned
-    std::unique_ptr<Batch> m_ahead;   // the one after, read while the crew scans
-    std::unique_ptr<Batch> m_spare;   // filed; its buffer takes the next batch, without new pages
+    std::deque<std::unique_ptr<Batch>> m_scanned; // scanned, not filed yet, in file order
+    std::unique_ptr<Batch> m_next;                // being read and scanned
+    std::unique_ptr<Batch> m_ahead;               // the one after, read while the crew scans
+    // Filed; their buffers take the next batches, without new pages.
+    std::vector<std::unique_ptr<Batch>> m_spares;
     // Declared after the batches, so that it ends, having run what it was given, before they go.
     std::optional<ScanCrew> m_crew;
 };

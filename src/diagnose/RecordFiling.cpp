@@ -193,6 +193,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         m_completeEnd = end;
         return ReadResult{};
     };
+    filer.busy = [this] { return m_gate && m_gate->Busy(); };
     filer.longLine = [&](const char* prefix, size_t size, uint64_t start, uint64_t end) {
         if (RecordCount() >= kMaxRecords)
             return ReadResult{ReadResult::TooLarge, 0};

@@ -14,6 +14,10 @@ public:
     // Waits until the writer may change the store; throws WriteStopped when it is to stop.
     virtual void Enter() = 0;
     virtual void Leave() = 0;
+    // Whether Enter would wait now, as far as the writer can tell without waiting: a writer with
+    // other work (the next batch to scan) does that first. False once it is to stop, so that the
+    // writer enters and ends.
+    virtual bool Busy() { return false; }
 };
 
 // One step of changes. With no gate (a store one thread owns) it costs nothing.

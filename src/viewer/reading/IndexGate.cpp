@@ -57,4 +57,15 @@ void IndexGate::Leave() {
     m_mutex.unlock();
 }
 
+// The viewer's thread holds the gate while it handles a message, a paint of tree or list
+// included: the reading thread scans on meanwhile rather than wait.
+bool IndexGate::Busy() {
+    if (m_stop)
+        return false;
+    if (m_waiting > 0 || !m_mutex.try_lock())
+        return true;
+    m_mutex.unlock();
+    return false;
+}
+
 } // namespace viewer

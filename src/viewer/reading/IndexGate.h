@@ -24,6 +24,7 @@ public:
     // The reading thread. Enter throws WriteStopped once Stop was asked, while it waits too.
     void Enter() override;
     void Leave() override;
+    bool Busy() override;
     void Stop() { m_stop = true; }
     // Whether Stop was asked: for work that looks between its passes instead of entering.
     const std::atomic<bool>& Stopping() const { return m_stop; }

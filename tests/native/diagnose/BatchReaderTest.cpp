@@ -109,3 +109,49 @@ TEST(BatchReader, ALongLineGrowsTheBatchToTheLimitAtMostAndItsBufferIsGivenBackA
     EXPECT_LT(store.LastReadStages().heldBytes, 3u << 20)
         << "the grown buffer is not kept for the batches after";
 }
+
+// A source that says how far it has been read.
+struct WatchedSource : MemorySource {
+    using MemorySource::MemorySource;
+    uint64_t furthest = 0;
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
+        furthest = std::max(furthest, offset + size);
+        return MemorySource::Read(offset, buffer, size, got, error);
+    }
+};
+
+// The index's reader is always busy: the read goes on reading and scanning while a few batches
+// wait, then files them, all of them and in order, as a read without a gate does.
+TEST(BatchReader, WhileTheReaderIsBusyAFewBatchesWaitAndAllAreFiledInOrder) {
+    struct BusyGate : diagnose::WriteGate {
+        WatchedSource* source = nullptr;
+        RecordStore* store = nullptr;
+        uint64_t readAtEntry = 0, readAtFirstFiling = 0;
+        void Enter() override { readAtEntry = source->furthest; }
+        void Leave() override {
+            if (!readAtFirstFiling && store->RecordCount() > 0)
+                readAtFirstFiling = readAtEntry;
+        }
+        bool Busy() override { return true; }
+    };
+    std::string text; // 9 MiB: batches of 1 MiB
+    for (int i = 0; text.size() < (9u << 20); ++i)
+        text += "01.01.2026 08:00:00   Host=\"H" + std::to_string(i % 7) + "\" Traceclass=\"" +
+                std::to_string(i % 3) + "\" Text=\"line " + std::to_string(i) + "\"\n";
+    const Log plain(text);
+    WatchedSource source(text);
+    BusyGate gate;
+    RecordStore store;
+    gate.source = &source;
+    gate.store = &store;
+    store.SetWriteGate(&gate);
+    store.BeginDetected(text.data(), text.size(), {});
+    ASSERT_TRUE(store.Read(source, text.size(), true, kUnknown).ok());
+    EXPECT_GE(gate.readAtFirstFiling, 4u << 20) << "batches read and scanned before the first waited";
+    EXPECT_LE(gate.readAtFirstFiling, 6u << 20) << "a few at most";
+    ASSERT_EQ(store.RecordCount(), plain.store.RecordCount());
+    EXPECT_EQ(store.End(), text.size());
+    for (const auto& [host, classes] : plain.store.GetByHost())
+        for (const auto& [cls, records] : classes)
+            ASSERT_EQ(*records, *store.GetByHost().at(host).at(cls)) << cls;
+}
