@@ -4,6 +4,7 @@
 #include "win/TreeView.h"
 
 #include <windows.h>
+#include <cstdint>
 #include <psapi.h>
 #include <string>
 
@@ -19,6 +20,27 @@ inline LARGE_INTEGER Now() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return now;
+}
+
+// Processor time, user and kernel: a wall time on a busy machine holds the time spent waiting
+// for a core.
+inline double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
+    auto seconds = [](const FILETIME& t) {
+        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+inline double ProcessCpu() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return CpuSeconds(kernel, user);
+}
+
+inline double ThreadCpu(HANDLE thread) {
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+    return CpuSeconds(kernel, user);
 }
 
 inline PROCESS_MEMORY_COUNTERS Memory() {

@@ -41,7 +41,7 @@ public:
         m_longestMessage = 0;
         m_kinds = {};
         m_begin = bench::Now();
-        m_cpuBegin = ThreadSeconds();
+        m_cpuBegin = bench::ThreadCpu(::GetCurrentThread());
     }
     void Call(const std::function<void()>& call) {
         const LARGE_INTEGER start = bench::Now();
@@ -76,21 +76,12 @@ public:
         // thread waited for a core, its processor time does not.
         std::printf("  host thread's processor time %.3f s; paints %.3f s (%d), timers %.3f s (%d), "
                     "posted %.3f s (%d), other %.3f s (%d)\n",
-                    ThreadSeconds() - m_cpuBegin, m_kinds[0].seconds, m_kinds[0].count, m_kinds[1].seconds,
-                    m_kinds[1].count, m_kinds[2].seconds, m_kinds[2].count, m_kinds[3].seconds,
-                    m_kinds[3].count);
+                    bench::ThreadCpu(::GetCurrentThread()) - m_cpuBegin, m_kinds[0].seconds, m_kinds[0].count,
+                    m_kinds[1].seconds, m_kinds[1].count, m_kinds[2].seconds, m_kinds[2].count,
+                    m_kinds[3].seconds, m_kinds[3].count);
     }
 
 private:
-    static double ThreadSeconds() {
-        FILETIME created, exited, kernel, user;
-        if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user))
-            return 0;
-        const auto seconds = [](const FILETIME& t) {
-            return (static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-        };
-        return seconds(kernel) + seconds(user);
-    }
     void Note(double seconds, UINT message) {
         Kind& kind = m_kinds[message == WM_PAINT ? 0 : message == WM_TIMER ? 1 : message >= WM_APP ? 2 : 3];
         ++kind.count;

@@ -39,25 +39,6 @@ double Now() {
     return double(counter.QuadPart) / double(frequency.QuadPart);
 }
 
-double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
-    auto seconds = [](const FILETIME& t) {
-        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
-double ProcessCpu() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    return CpuSeconds(kernel, user);
-}
-
-double ThreadCpu(HANDLE thread) {
-    FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
-    return CpuSeconds(kernel, user);
-}
-
 CDiagnoseDlg* OpenViewer(const std::wstring& log) {
     char path[MAX_PATH * 2] = {};
     ::WideCharToMultiByte(CP_ACP, 0, log.c_str(), -1, path, sizeof path, nullptr, nullptr);
@@ -96,9 +77,9 @@ int Follow(const std::wstring& log, int seconds) {
             }
             ::Sleep(100);
         }
-        writerCpu = ThreadCpu(::GetCurrentThread());
+        writerCpu = bench::ThreadCpu(::GetCurrentThread());
     });
-    const double cpuBefore = ProcessCpu(), begin = Now();
+    const double cpuBefore = bench::ProcessCpu(), begin = Now();
     double longest = 0;
     size_t reached = 0;
     while (Now() - begin < seconds) {
@@ -111,7 +92,7 @@ int Follow(const std::wstring& log, int seconds) {
     }
     stop = true;
     writer.join();
-    const double viewerCpu = ProcessCpu() - cpuBefore - writerCpu;
+    const double viewerCpu = bench::ProcessCpu() - cpuBefore - writerCpu;
     std::printf("follow: %.0f lines/s for %d s; viewer and host loop %.2f %% of one core; "
                 "longest from write to filing %.2f s; %zu of %zu batches filed\n",
                 (viewer->Index().RecordCount() - start) / double(seconds), seconds,
@@ -195,10 +176,10 @@ int SortedFollow(const std::wstring& log, uint32_t rows) {
     if (!AppendText(log, GroupLines(1000, 7), OPEN_EXISTING))
         return 1;
     begin = Now();
-    const double cpu = ThreadCpu(::GetCurrentThread());
+    const double cpu = bench::ThreadCpu(::GetCurrentThread());
     viewer->Refresh();
     std::printf("follow tick, 1,000 new lines into the sorted rows: %.3f s, processor %.3f s (%d rows now)\n",
-                Now() - begin, ThreadCpu(::GetCurrentThread()) - cpu, ListView_GetItemCount(list));
+                Now() - begin, bench::ThreadCpu(::GetCurrentThread()) - cpu, ListView_GetItemCount(list));
     DestroyOpenDlg();
     return 0;
 }
