@@ -2,7 +2,8 @@
 // longest single dispatch of the host's message loop (a call of the host into the viewer counts
 // as one), the dispatches' time added up, and the time until the step's work is done. Prints
 // figures; asserts nothing.
-//   dispatch_bench LOG TEXT   TEXT: a text that only the log's last line holds
+//   dispatch_bench LOG TEXT [load]   TEXT: a text that only the log's last line holds; load: the
+//                                    loads only (open, close while reading, open until read)
 // The last line's process is "Bench.exe", which no other line has. Steps: open (the call and 0.2 s
 // of reading), close while reading (and the threads left afterwards), open until the index holds
 // every line of the file, select the largest group, sort it, Find Next of TEXT, all matches of it,
@@ -61,7 +62,7 @@ public:
             }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
-            Note(bench::Seconds(start, bench::Now()), message.message);
+            Note(bench::Seconds(start, bench::Now()), message.message, message.hwnd);
         }
         return true;
     }
@@ -74,16 +75,20 @@ public:
                     bench::Seconds(m_begin, bench::Now()));
         // Where the host's thread went: a dispatch's time on a busy machine holds the time the
         // thread waited for a core, its processor time does not.
-        std::printf("  host thread's processor time %.3f s; paints %.3f s (%d), timers %.3f s (%d), "
-                    "posted %.3f s (%d), other %.3f s (%d)\n",
-                    bench::ThreadCpu(::GetCurrentThread()) - m_cpuBegin, m_kinds[0].seconds, m_kinds[0].count,
-                    m_kinds[1].seconds, m_kinds[1].count, m_kinds[2].seconds, m_kinds[2].count,
-                    m_kinds[3].seconds, m_kinds[3].count);
+        std::printf(
+            "  host thread's processor time %.3f s; paints: tree %.3f s (%d), list %.3f s (%d), other "
+            "%.3f s (%d); timers %.3f s (%d), posted %.3f s (%d), other %.3f s (%d)\n",
+            bench::ThreadCpu(::GetCurrentThread()) - m_cpuBegin, m_kinds[0].seconds, m_kinds[0].count,
+            m_kinds[1].seconds, m_kinds[1].count, m_kinds[2].seconds, m_kinds[2].count, m_kinds[3].seconds,
+            m_kinds[3].count, m_kinds[4].seconds, m_kinds[4].count, m_kinds[5].seconds, m_kinds[5].count);
     }
 
 private:
-    void Note(double seconds, UINT message) {
-        Kind& kind = m_kinds[message == WM_PAINT ? 0 : message == WM_TIMER ? 1 : message >= WM_APP ? 2 : 3];
+    void Note(double seconds, UINT message, HWND window = nullptr) {
+        Kind& kind = m_kinds[message == WM_PAINT   ? PaintKind(window)
+                             : message == WM_TIMER ? 3
+                             : message >= WM_APP   ? 4
+                                                   : 5];
         ++kind.count;
         kind.seconds += seconds;
         ++m_count;
@@ -103,7 +108,14 @@ private:
         double seconds = 0;
         int count = 0;
     };
-    std::array<Kind, 4> m_kinds{}; // paints, timers, posted messages, other (calls among them)
+    // Paints of the tree, of the list, of other windows; timers, posted messages, other (calls
+    // among them).
+    std::array<Kind, 6> m_kinds{};
+    static size_t PaintKind(HWND window) {
+        wchar_t name[32] = {};
+        ::GetClassNameW(window, name, 32);
+        return std::wstring(name) == WC_TREEVIEWW ? 0 : std::wstring(name) == WC_LISTVIEWW ? 1 : 2;
+    }
     LARGE_INTEGER m_begin{};
     double m_cpuBegin = 0;
 };
@@ -175,7 +187,7 @@ LRESULT CALLBACK CloseMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fwprintf(stderr, L"usage: dispatch_bench LOG TEXT\n");
+        std::fwprintf(stderr, L"usage: dispatch_bench LOG TEXT [load]\n");
         return 2;
     }
     char path[MAX_PATH * 2] = {};
@@ -213,6 +225,10 @@ int wmain(int argc, wchar_t** argv) {
     CDiagnoseDlg* viewer = Viewer();
     if (!viewer)
         return 1;
+    if (argc > 3 && std::wstring(argv[3]) == L"load") {
+        DestroyOpenDlg();
+        return 0;
+    }
     HWND window = viewer->Handle(), list = viewer->RecordList();
     win::TreeView tree(viewer->Tree());
 

@@ -2,6 +2,7 @@
 #include "viewer/GroupTree.h"
 
 #include <iterator>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -218,12 +219,20 @@ GroupTree::Heading& GroupTree::AddHeading(const GroupKey& key) {
 }
 
 void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>& changed, RecordId firstNew) {
-    // Laid out and drawn once afterwards, not at every entry opened under a new heading.
-    win::ScopedRedrawOff redrawOff(m_tree.Handle());
+    // Laid out and drawn once afterwards, not at every entry opened under a new heading. Counts
+    // alone change no item: drawing is not turned off and on for them, which lays the platform's
+    // tree out anew (20 ms to 50 ms a take-in of a loading log under Wine); the tree is drawn again.
+    std::optional<win::ScopedRedrawOff> redrawOff;
+    const auto relayout = [&] {
+        if (!redrawOff)
+            redrawOff.emplace(m_tree.Handle());
+    };
+    bool counted = false;
     for (const GroupKey& key : changed) {
         const RecordList* list = ListInIndex(index, key);
         const auto known = m_headings.find(key);
         if (known == m_headings.end() && !m_pages.empty()) {
+            relayout();
             UpdatePagedHeading(key, list || index.GetByHost().count(key.host), firstNew);
             continue;
         }
@@ -232,14 +241,19 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
             bool any = list != nullptr;
             if (!any)
                 VisitLists(known->first, [&](std::wstring_view, uint16_t, const RecordList*) { any = true; });
-            if (!any)
+            if (!any) {
+                relayout();
                 EraseHeading(known);
+            }
             continue;
         }
         if (!list) {
+            relayout();
             Remove(key);
             continue;
         }
+        if (known == m_headings.end())
+            relayout();
         if (m_closed && known == m_headings.end()) {
             AddClosedHeading(key);
             continue;
@@ -247,17 +261,20 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
         Heading& heading = AddHeading(key);
         auto& entries = heading.entries;
         auto at = entries.lower_bound(key);
-        const std::wstring label = CountLabel(EntryText(key), list->size());
         if (at != entries.end() && !entries.key_comp()(key, at->first)) {
             Entry& entry = at->second;
-            if (entry.item && !entry.asked && entry.count != list->size())
-                m_tree.SetItemText(entry.item, label);
+            if (entry.item && !entry.asked && entry.count != list->size()) {
+                relayout();
+                m_tree.SetItemText(entry.item, CountLabel(EntryText(key), list->size()));
+            }
             if (entry.item && entry.list != list)
                 m_tree.SetItemData(entry.item, reinterpret_cast<LPARAM>(list));
+            counted = counted || (entry.item && entry.count != list->size());
             entry.count = list->size();
             entry.list = list;
             continue;
         }
+        relayout();
         if (!heading.pages.empty()) {
             AddPagedEntry(heading, key, list, firstNew);
             continue;
@@ -272,6 +289,8 @@ void GroupTree::Update(const CDiagnoseIndex& index, const std::vector<GroupKey>&
         if (entries.size() == 1)
             m_tree.Expand(heading.item, TVE_EXPAND); // a new heading opens like those made at the start
     }
+    if (counted && !redrawOff)
+        m_tree.Invalidate(false);
 }
 
 void GroupTree::Remove(const GroupKey& key) {
