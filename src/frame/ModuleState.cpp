@@ -20,7 +20,16 @@ HINSTANCE ModuleState::SelectLanguageResources(LCID lcid) {
     return previous;
 }
 
+// A viewer whose host thread ended without closing it lost its windows with that thread, but
+// not its object and its reading thread: it would stand in its slot for good, and no viewer
+// could open again, nor the module be freed. It is ended here, from whichever thread asks.
+void ModuleState::EndAbandonedDialogs() {
+    if (diagnoseDialogSlot && diagnoseDialogSlot->Abandoned())
+        delete diagnoseDialogSlot; // leaves the slot
+}
+
 void ModuleState::CloseOpenDialogs() {
+    EndAbandonedDialogs();
     if (m_closeMessage == 0)
         m_closeMessage = ::RegisterWindowMessageW(kCloseMessageName);
     if (infoDialogSlot)

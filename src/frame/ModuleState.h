@@ -15,7 +15,8 @@ class Dialog;
 // language base name and directory of their choosing; the exports use TheModule().
 class ModuleState {
 public:
-    explicit ModuleState(std::wstring languageBaseName = L"ZtServiceMsg", std::wstring languageDirectory = {});
+    explicit ModuleState(std::wstring languageBaseName = L"ZtServiceMsg",
+                         std::wstring languageDirectory = {});
     ModuleState(const ModuleState&) = delete;
     ModuleState& operator=(const ModuleState&) = delete;
 
@@ -33,8 +34,12 @@ public:
     win::Dialog* infoDialogSlot = nullptr;
     win::Dialog* diagnoseDialogSlot = nullptr;
 
-    // Sends the registered close message to the open dialogs, the information dialog first.
+    // Sends the registered close message to the open dialogs, the information dialog first,
+    // after ending an abandoned one.
     void CloseOpenDialogs();
+    // Ends a modeless dialog whose thread ended without closing it (win::Dialog::Abandoned),
+    // and with it whatever it still runs.
+    void EndAbandonedDialogs();
     UINT CloseMessage() const { return m_closeMessage; }
 
 private:

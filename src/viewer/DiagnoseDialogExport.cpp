@@ -8,6 +8,7 @@
 #include <memory>
 
 void OpenDiagnoseDialog(ModuleState& state, const char* logPath) {
+    state.EndAbandonedDialogs();
     if (auto* open = static_cast<CDiagnoseDlg*>(state.diagnoseDialogSlot)) {
         open->BringToFront();
         return;

@@ -4,6 +4,7 @@
 #include "win/ResourceModule.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace win {
@@ -51,13 +52,14 @@ bool InMenuOrMoveLoop() {
 // shows them; both exist while the list is not empty. Held through a plain pointer: a
 // thread_local object with a destructor would make the runtime pin this module in the process
 // until the thread ends, so that a host could never unload it again.
+thread_local HostLoopDialogs* t_hostLoop = nullptr;
+
+} // namespace
+
 struct HostLoopDialogs {
     std::vector<Dialog*> dialogs;
     HHOOK hook = nullptr;
 };
-thread_local HostLoopDialogs* t_hostLoop = nullptr;
-
-} // namespace
 
 Dialog::~Dialog() {
     LeaveHostLoop();
@@ -136,7 +138,7 @@ void Dialog::EndDialog(INT_PTR code) {
 }
 
 void Dialog::TranslateInHostLoop() {
-    if (m_inHostLoop || !m_hwnd)
+    if (m_hostLoop || !m_hwnd)
         return;
     if (!t_hostLoop) {
         HHOOK hook =
@@ -146,20 +148,29 @@ void Dialog::TranslateInHostLoop() {
         t_hostLoop = new HostLoopDialogs{{}, hook};
     }
     t_hostLoop->dialogs.push_back(this);
-    m_inHostLoop = true;
+    m_hostLoop = t_hostLoop;
 }
 
+// From the list it joined, which is another thread's only when that thread has ended (an
+// abandoned dialog deleted elsewhere): its hook went with it.
 void Dialog::LeaveHostLoop() {
-    if (!m_inHostLoop)
+    HostLoopDialogs* list = std::exchange(m_hostLoop, nullptr);
+    if (!list)
         return;
-    m_inHostLoop = false;
-    auto& dialogs = t_hostLoop->dialogs;
+    auto& dialogs = list->dialogs;
     dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
     if (dialogs.empty()) {
-        ::UnhookWindowsHookEx(t_hostLoop->hook);
-        delete t_hostLoop;
-        t_hostLoop = nullptr;
+        if (list == t_hostLoop) {
+            ::UnhookWindowsHookEx(list->hook);
+            t_hostLoop = nullptr;
+        }
+        delete list;
     }
+}
+
+bool Dialog::Abandoned() const {
+    return m_hwnd && !m_modal &&
+           (!::IsWindow(m_hwnd) || ::GetWindowThreadProcessId(m_hwnd, nullptr) != m_thread);
 }
 
 LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -236,6 +247,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         dialog = reinterpret_cast<Dialog*>(lParam);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         dialog->m_hwnd = hwnd;
+        dialog->m_thread = ::GetCurrentThreadId();
     } else {
         dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }

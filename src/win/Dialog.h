@@ -9,6 +9,8 @@
 
 namespace win {
 
+struct HostLoopDialogs;
+
 // A dialog made from a template of the current resource source. The modal run has a message
 // loop of its own, in which PreTranslateMessage filters every message for the dialog and its
 // controls (accelerators work whichever of them has the focus) and no other window's. A modeless dialog lives
@@ -36,6 +38,12 @@ public:
     // is made.
     void HandleMessagesUnder(std::shared_ptr<MessageLock> lock) { m_messageLock = std::move(lock); }
     const std::shared_ptr<MessageLock>& MessagesLock() const { return m_messageLock; }
+
+    // Whether the window went with the thread that made it, which ended without closing it: no
+    // message ended the object, which stays with whatever it runs (a modeless dialog's host
+    // thread that returned while the dialog was open). Such an object may be deleted from any
+    // thread.
+    bool Abandoned() const;
 
     bool IsModal() const { return m_modal; }
     UINT TemplateId() const { return m_templateId; }
@@ -84,7 +92,8 @@ private:
     UINT m_templateId;
     bool m_modal = false;
     bool m_ended = false;
-    bool m_inHostLoop = false;
+    HostLoopDialogs* m_hostLoop = nullptr; // the list of its thread that it joined
+    DWORD m_thread = 0;                    // the thread its window belongs to
     INT_PTR m_endCode = 0;
     std::shared_ptr<MessageLock> m_messageLock;
 };

@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <tlhelp32.h>
 
 #include <fstream>
 #include <cwchar>
@@ -26,17 +25,6 @@ static std::set<HWND> ThreadWindows() {
     std::set<HWND> windows;
     ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&windows));
     return windows;
-}
-
-static size_t ProcessThreads() {
-    size_t count = 0;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
-    ::CloseHandle(snapshot);
-    return count;
 }
 
 // A visible top-level window of this thread owned by `owner` whose title starts with `title`.
@@ -180,7 +168,7 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     ASSERT_NE(loopWindow, nullptr);
     // The platform's libraries that the module's dialogs brought in may keep threads of their own;
     // of the module's, the viewer's reading thread runs while the viewer lives.
-    const size_t threads = ProcessThreads();
+    const size_t threads = ProcessThreadCount();
 
     bool hiddenAtOnce = false;
     AfterDelay(300, [&] {
@@ -196,7 +184,7 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
         left += !before.count(window);
     // Freeing the module with its windows left would leave their procedures behind.
     ASSERT_EQ(left, 0u) << "windows of the module were left";
-    EXPECT_EQ(ProcessThreads(), threads - 1) << "no thread of the module is left";
+    EXPECT_EQ(ProcessThreadCount(), threads - 1) << "no thread of the module is left";
     ASSERT_TRUE(::FreeLibrary(module));
     EXPECT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing holds the module";
     PumpMessages(300); // a hook, timer or message of the freed module would run here and fault

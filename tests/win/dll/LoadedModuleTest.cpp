@@ -79,3 +79,60 @@ TEST(LoadedModule, NeverRunsAVistral50FromTheCurrentDirectory) {
     EXPECT_EQ(code, 0u) << "the host works without the suite's library";
     EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library ran";
 }
+
+namespace {
+struct ViewerThread {
+    PFN_CreateDiagnoseDlg create;
+    std::string log;
+    HWND window = nullptr;
+};
+BOOL CALLBACK TakeVisible(HWND window, LPARAM found) {
+    if (!::IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+// The first visible top-level window of `thread`.
+HWND WindowOfThread(DWORD thread) {
+    HWND found = nullptr;
+    ::EnumThreadWindows(thread, &TakeVisible, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+// A host thread that opens the viewer and returns while it is open, reading.
+DWORD WINAPI OpenViewerAndReturn(void* parameter) {
+    auto& viewer = *static_cast<ViewerThread*>(parameter);
+    viewer.create(0x0409, viewer.log.c_str());
+    PumpMessages(50);
+    viewer.window = WindowOfThread(::GetCurrentThreadId());
+    return 0;
+}
+} // namespace
+
+TEST(LoadedModule, AViewerLeftOpenByAnEndedThreadOpensAgainAndLeavesNoThreadBehind) {
+    TempDirectory dir;
+    const std::wstring log = dir.Path() + L"Events.log";
+    {
+        std::ofstream file(log.c_str(), std::ios::binary);
+        for (int i = 0; i < 300000; ++i)
+            file << "05.12.2026 08:00:00   Host=\"PC" << i % 50 << "\" Traceclass=\"0\" Text=\"a line\"\r\n";
+    }
+    HMODULE module = ::LoadLibraryW((BinDirectory() + L"ZtServiceMsg.dll").c_str());
+    ASSERT_NE(module, nullptr);
+    const size_t threads = ProcessThreadCount();
+    ViewerThread viewer{Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg"),
+                        std::string(log.begin(), log.end())};
+    HANDLE thread = ::CreateThread(nullptr, 0, &OpenViewerAndReturn, &viewer, 0, nullptr);
+    ASSERT_EQ(::WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    ::CloseHandle(thread);
+    ASSERT_NE(viewer.window, nullptr);
+    ASSERT_FALSE(::IsWindow(viewer.window)) << "the windows went with their thread";
+
+    EXPECT_EQ(viewer.create(0x0409, viewer.log.c_str()), 0);
+    EXPECT_TRUE(
+        PumpUntil([] { return ::IsWindowVisible(WindowOfThread(::GetCurrentThreadId())) != FALSE; }, 5000))
+        << "the viewer opens again";
+    Export<PFN_DestroyOpenDlg>(module, "DestroyOpenDlg")();
+    EXPECT_EQ(ProcessThreadCount(), threads) << "no reading thread of either viewer is left";
+    ::FreeLibrary(module);
+    PumpMessages(100); // a thread of the freed module would fault here
+}

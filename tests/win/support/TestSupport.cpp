@@ -3,6 +3,8 @@
 
 #include "win/ResourceModule.h"
 
+#include <tlhelp32.h>
+
 #include <filesystem>
 #include <map>
 
@@ -79,6 +81,17 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
         PumpMessages(50);
     }
     return done();
+}
+
+size_t ProcessThreadCount() {
+    size_t count = 0;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+    ::CloseHandle(snapshot);
+    return count;
 }
 
 void PumpMessages(DWORD ms) {

@@ -53,6 +53,9 @@ struct SeenMessageBox {
 // No when it has that button, else OK) after `delayMs`; `seen` must outlive the box.
 void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs = 150);
 
+// The threads of this process.
+size_t ProcessThreadCount();
+
 // Pumps this thread's messages for `ms` milliseconds.
 void PumpMessages(DWORD ms);
 // Pumps until `done` holds, at most `ms`.
