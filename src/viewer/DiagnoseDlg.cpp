@@ -66,9 +66,14 @@ void CDiagnoseDlg::SetSource(const std::wstring& path) {
         m_openError = m_index.ReadError();
 }
 
+// Created hidden and shown from a message posted to itself: the platform's first show of the
+// window (its activation, frame and focus, and under Wine the mapping of its X window) costs as
+// much again as making it, and the host's call returns without it.
 bool CDiagnoseDlg::Create() {
-    if (!Dialog::Create(nullptr))
+    if (!Dialog::Create(nullptr, Shown::Hidden))
         return false;
+    if (!::PostMessageW(m_hwnd, kShowViewer, 0, 0))
+        ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
     TranslateInHostLoop();
     if (m_slot)
         *m_slot = this;
@@ -392,6 +397,10 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     switch (message) {
+    case kShowViewer:
+        if (!m_closing && !::IsWindowVisible(m_hwnd))
+            ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
+        return true;
     case kColumnClickDone:
         m_columnClickSeen = false;
         return true;

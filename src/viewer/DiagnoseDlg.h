@@ -193,6 +193,8 @@ private:
     static constexpr UINT kReadTakeMilliseconds = 250;
     // Posted by Escape while a search or a sort runs.
     static constexpr UINT kCancelWork = WM_APP + 6;
+    // Posted to itself by Create: the window shows in the next dispatch, not in the host's call.
+    static constexpr UINT kShowViewer = WM_APP + 7;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();

@@ -4,6 +4,7 @@
 #include "win/ResourceModule.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,26 @@ bool InMenuOrMoveLoop() {
 // until the thread ends, so that a host could never unload it again.
 thread_local HostLoopDialogs* t_hostLoop = nullptr;
 
+// A copy of a dialog template, DWORD-aligned as the platform wants it, with the WS_VISIBLE of
+// its style cleared; empty when the template cannot be read. An extended template starts with
+// version 1 and the signature 0xFFFF, and keeps its style after the help id and extended style.
+std::vector<DWORD> TemplateWithoutVisible(HINSTANCE module, LPCWSTR name) {
+    HRSRC found = ::FindResourceW(module, name, MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    const DWORD size = found ? ::SizeofResource(module, found) : 0;
+    if (!bytes || size < sizeof(DLGTEMPLATE))
+        return {};
+    std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(copy.data(), bytes, size);
+    const auto* words = reinterpret_cast<const WORD*>(copy.data());
+    const bool extended = words[0] == 1 && words[1] == 0xFFFF;
+    if (extended && size < 16)
+        return {};
+    copy[extended ? 3 : 0] &= ~static_cast<DWORD>(WS_VISIBLE);
+    return copy;
+}
+
 } // namespace
 
 struct HostLoopDialogs {
@@ -71,12 +92,21 @@ Dialog::~Dialog() {
     }
 }
 
-HWND Dialog::CreateWindowFromTemplate(HWND owner) {
+HWND Dialog::CreateWindowFromTemplate(HWND owner, Shown shown) {
     LPCWSTR name = MAKEINTRESOURCEW(m_templateId);
     HINSTANCE module = FindResourceHandle(name, MAKEINTRESOURCEW(5) /* RT_DIALOG */);
     if (!module)
         return nullptr;
-    return ::CreateDialogParamW(module, name, owner, &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const auto parameter = reinterpret_cast<LPARAM>(this);
+    if (shown == Shown::AsTemplate)
+        return ::CreateDialogParamW(module, name, owner, &Dialog::DialogProc, parameter);
+    // The platform shows a dialog whose template says WS_VISIBLE before the creating call
+    // returns, whatever WM_INITDIALOG does: a copy of the template without it is used.
+    std::vector<DWORD> copy = TemplateWithoutVisible(module, name);
+    if (copy.empty())
+        return nullptr;
+    return ::CreateDialogIndirectParamW(module, reinterpret_cast<const DLGTEMPLATE*>(copy.data()), owner,
+                                        &Dialog::DialogProc, parameter);
 }
 
 INT_PTR Dialog::DoModal(HWND owner) {
@@ -120,9 +150,9 @@ INT_PTR Dialog::DoModal(HWND owner) {
     return m_endCode;
 }
 
-bool Dialog::Create(HWND owner) {
+bool Dialog::Create(HWND owner, Shown shown) {
     m_modal = false;
-    return CreateWindowFromTemplate(owner) != nullptr;
+    return CreateWindowFromTemplate(owner, shown) != nullptr;
 }
 
 void Dialog::EndDialog(INT_PTR code) {

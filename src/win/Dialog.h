@@ -25,8 +25,10 @@ public:
     // Runs the dialog modally with `owner` disabled meanwhile; answers the end code, or -1
     // when the window could not be created.
     INT_PTR DoModal(HWND owner = nullptr);
-    // Creates the window modelessly; false when it could not be created.
-    bool Create(HWND owner = nullptr);
+    // Creates the window modelessly; false when it could not be created. Hidden: not shown,
+    // whatever the template says; the caller shows it.
+    enum class Shown { AsTemplate, Hidden };
+    bool Create(HWND owner = nullptr, Shown shown = Shown::AsTemplate);
     // Ends a modal run with `code`; destroys a modeless window.
     void EndDialog(INT_PTR code);
     // Gives a modeless dialog its keyboard handling (Tab, Enter, Escape, PreTranslateMessage)
@@ -87,7 +89,7 @@ private:
     static LRESULT CALLBACK HostLoopHook(int code, WPARAM wParam, LPARAM lParam);
     void LeaveHostLoop();
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    HWND CreateWindowFromTemplate(HWND owner);
+    HWND CreateWindowFromTemplate(HWND owner, Shown shown = Shown::AsTemplate);
 
     UINT m_templateId;
     bool m_modal = false;

@@ -140,7 +140,17 @@ TEST_F(Viewer, LayoutFollowsTheClientSizeAndRefusesToShrinkBelowTheMinimum) {
 }
 
 TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
+    // The window shows in the host's next dispatch, not within its call; closed before that, it
+    // goes without showing.
+    EXPECT_EQ(CreateDiagnoseDlg(0x0407, Ansi(WriteLog(kLines)).c_str()), 0);
+    ASSERT_NE(OpenViewer(), nullptr);
+    HWND early = OpenViewer()->Handle();
+    EXPECT_FALSE(::IsWindowVisible(early));
+    EXPECT_EQ(DestroyOpenDlg(), 0);
+    EXPECT_FALSE(::IsWindow(early));
+
     ASSERT_TRUE(OpenLog(kLines));
+    EXPECT_TRUE(::IsWindowVisible(window));
     ::ShowWindow(window, SW_MINIMIZE);
     PumpMessages(30);
     const std::wstring other = WriteLog({R"(01.01.2026 00:00:00   Host="OTHER")"}, L"other.log");
