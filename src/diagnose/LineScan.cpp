@@ -187,6 +187,8 @@ template <typename Unit, size_t N>
 bool SpanIs(const Unit* s, size_t begin, size_t end, const char (&literal)[N]) {
     if (end - begin != N - 1)
         return false;
+    if constexpr (sizeof(Unit) == 1)
+        return std::memcmp(s + begin, literal, N - 1) == 0; // a few loads of fixed size
     for (size_t i = 0; i < N - 1; ++i)
         if (UnitClasses<Unit>::Code(s[begin + i]) != static_cast<unsigned char>(literal[i]))
             return false;
@@ -262,13 +264,16 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
 #if defined(__SSE2__)
         if constexpr (sizeof(Unit) == 1) {
             masks.Mark(line, length);
-            header = ScanHeaderWith(line, length, [&](size_t from) {
-                if constexpr (Utf8)
-                    return FindLineBreak<Unit, Utf8>(line, from, length, mayHoldLineFeeds);
-                else
-                    return mayHoldLineFeeds ? FindLineBreak<Unit, Utf8>(line, from, length, true)
-                                            : masks.NextReturn(from);
-            });
+            header = ScanHeaderWith(
+                line, length,
+                [&](size_t from) {
+                    if constexpr (Utf8)
+                        return FindLineBreak<Unit, Utf8>(line, from, length, mayHoldLineFeeds);
+                    else
+                        return mayHoldLineFeeds ? FindLineBreak<Unit, Utf8>(line, from, length, true)
+                                                : masks.NextReturn(from);
+                },
+                [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); });
             ScanAttributesWith(line, length, header.end, masks, attribute);
         } else
 #endif

@@ -153,13 +153,16 @@ inline size_t FindLineBreak(const Unit* s, size_t from, size_t n, bool mayHoldLi
 }
 
 #if defined(__SSE2__)
-// Which of the sixteen bytes at `p` are white space (space, or 9 to 13), one bit each.
-inline unsigned SpaceMask(const char* p) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+// Which of sixteen bytes are white space (space, or 9 to 13): all ones in those.
+inline __m128i SpaceBytes(__m128i bytes) {
     const __m128i controls = _mm_sub_epi8(bytes, _mm_set1_epi8(9));
     const __m128i isControl = _mm_cmpeq_epi8(_mm_min_epu8(controls, _mm_set1_epi8(4)), controls);
-    const __m128i isBlank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(isControl, isBlank)));
+    return _mm_or_si128(isControl, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
+}
+// The same of the sixteen bytes at `p`, one bit each.
+inline unsigned SpaceMask(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(SpaceBytes(bytes)));
 }
 #endif
 
@@ -220,9 +223,10 @@ struct HeaderSpans {
 // L at or after q. All q within one line-break-free segment share L, so a segment that has no
 // such t is searched once and rejected for every later q inside it: linear time.
 // A caller that split its text at line feeds says so, and the search for them is skipped.
-// `nextBreak(from)` answers the first line break at or after `from` (FindLineBreak).
-template <typename Unit, typename NextBreak>
-HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak) {
+// `nextBreak(from)` answers the first line break at or after `from` (FindLineBreak),
+// `lastTriple(lo, hi)` the last three white-space units starting in [lo, hi] (LastSpaceTriple).
+template <typename Unit, typename NextBreak, typename LastTriple>
+HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak, LastTriple&& lastTriple) {
     using C = UnitClasses<Unit>;
     HeaderSpans header;
     if (n < 4)
@@ -238,7 +242,7 @@ HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak) {
             if (q >= rejectedUpTo) {
                 const size_t lineBreak = nextBreak(q);
                 const size_t hi = lineBreak < n - 3 ? lineBreak : n - 3;
-                const size_t last = q <= hi ? LastSpaceTriple(s, q, hi) : SIZE_MAX;
+                const size_t last = q <= hi ? lastTriple(q, hi) : SIZE_MAX;
                 if (last != SIZE_MAX) {
                     header.found = true;
                     header.dateBegin = p;
@@ -259,7 +263,8 @@ HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak) {
 template <typename Unit, bool Utf8 = false>
 HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
     return ScanHeaderWith(
-        s, n, [&](size_t from) { return FindLineBreak<Unit, Utf8>(s, from, n, mayHoldLineFeeds); });
+        s, n, [&](size_t from) { return FindLineBreak<Unit, Utf8>(s, from, n, mayHoldLineFeeds); },
+        [&](size_t lo, size_t hi) { return LastSpaceTriple(s, lo, hi); });
 }
 
 // One attribute match, as offsets into the scanned text.
@@ -277,17 +282,17 @@ struct AttributeSpans {
 // the run of non-quote units from e + 2 up to its last word unit: `\b` after `[^"]*` backtracks
 // to the last word/non-word change, and with none the attempt fails and the search moves on.
 //
-// `search` finds the quotes and word runs (UnitSearch; LineMasks for bytes).
+// `search` finds the quotes, the `="` and the word runs (UnitSearch; LineMasks for bytes).
 template <typename Unit, typename Search, typename Found>
 void ScanAttributesWith(const Unit* s, size_t n, size_t from, const Search& search, Found&& found) {
     using C = UnitClasses<Unit>;
     size_t pos = from;
     size_t quote = from + 1; // where to look for the quote of the next `="`
     for (;;) {
-        quote = search.NextQuote(quote);
+        quote = search.NextOpening(quote);
         if (quote >= n)
             return;
-        if (quote - 1 < pos || C::Code(s[quote - 1]) != '=') {
+        if (quote - 1 < pos) {
             ++quote;
             continue;
         }
@@ -327,6 +332,12 @@ template <typename Unit> struct UnitSearch {
     const Unit* s;
     size_t n;
     size_t NextQuote(size_t from) const { return FindUnit(s, from, n, '"'); }
+    // The first quote at or after `from` (at least 1) with `=` before it.
+    size_t NextOpening(size_t from) const {
+        for (size_t quote = NextQuote(from);; quote = NextQuote(quote + 1))
+            if (quote >= n || C::Code(s[quote - 1]) == '=')
+                return quote;
+    }
     size_t WordRunStart(size_t from, size_t end) const {
         while (end > from && C::IsWord(s[end - 1]))
             --end;

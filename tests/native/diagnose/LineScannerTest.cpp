@@ -152,8 +152,9 @@ TEST(LineGrammar, MarkedBytesScanAsWideUnits) {
         const std::unique_ptr<char[]> exact(new char[line.size()]);
         std::memcpy(exact.get(), line.data(), line.size());
         masks.Mark(exact.get(), line.size());
-        const auto bytes = diagnose::ScanHeaderWith(line.data(), line.size(),
-                                                    [&](size_t from) { return masks.NextReturn(from); });
+        const auto bytes = diagnose::ScanHeaderWith(
+            line.data(), line.size(), [&](size_t from) { return masks.NextReturn(from); },
+            [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); });
         const auto expected = diagnose::ScanHeader<char16_t>(wide.data(), wide.size(), false);
         ASSERT_EQ(bytes.found, expected.found) << line;
         ASSERT_EQ(bytes.dateBegin, expected.dateBegin) << line;
