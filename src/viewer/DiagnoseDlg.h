@@ -200,6 +200,7 @@ private:
     void PostWakeUp();
     void RunDeferredWork(bool wakeUp);
     // Closing (ViewerClose.cpp)
+    void DestroyNow();
     bool PlatformLoopRuns() const;
     bool OnCloseTimer(UINT_PTR timer);
     void EndLoopsOfOurs();
@@ -273,7 +274,10 @@ private:
     viewer::PaintHold m_paintHold{*m_gate}; // after the gate, before the controls that paint
     GroupTree m_groups;
     win::ListView m_list;
-    CDiagnoseIndex m_index;
+    // Held apart, so that a close gives its memory back on a thread of its own while the
+    // windows go (ViewerClose.cpp); no handler runs after that.
+    std::unique_ptr<CDiagnoseIndex> m_indexHeld = std::make_unique<CDiagnoseIndex>();
+    CDiagnoseIndex& m_index = *m_indexHeld;
     std::unique_ptr<viewer::LogReader> m_reader; // after the index: it ends before the index goes
     // What tree and list know of: the records below m_shown, and the provisional last line then.
     diagnose::RecordId m_shown = 0;

@@ -3,6 +3,8 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/details/DiagnoseDetailsDlg.h"
+#include "viewer/matches/MatchWindow.h"
+#include "viewer/reading/ReleasedAside.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 
@@ -62,17 +64,33 @@ void CDiagnoseDlg::Close() {
         if (m_reader)
             m_reader->Stop(); // the index stays as it is until the window goes
         CancelSave();         // its thread has ended before the window goes
+        if (!m_work.Busy() && !PlatformLoopRuns())
+            return DestroyNow(); // no loop of ours to end: the windows go as they are
         for (HWND owned : OwnedTopLevelWindows())
             ::ShowWindow(owned, SW_HIDE);
         ::ShowWindow(m_hwnd, SW_HIDE);
         EndLoopsOfOurs();
     }
-    if (!m_work.Busy() && !PlatformLoopRuns()) {
-        ::DestroyWindow(m_hwnd); // deletes this
-        return;
-    }
+    if (!m_work.Busy() && !PlatformLoopRuns())
+        return DestroyNow();
     Request(viewer::Work::Close);
     ::SetTimer(m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
+}
+
+// Destroys the viewer and every window it owns; deletes this. The index's memory is given back
+// on a thread of its own meanwhile (half the time of a close of a large log), which has ended
+// when this returns. Nothing may read the index by then: the reading thread has ended, the
+// matches and the timeline, whose handlers read it, went first, and the viewer's own handlers
+// run no more (the save's progress went with the save, the details are not open).
+void CDiagnoseDlg::DestroyNow() {
+    m_reader.reset();
+    if (m_matches && m_matches->Handle())
+        ::DestroyWindow(m_matches->Handle());
+    if (m_timeline && m_timeline->Handle())
+        ::DestroyWindow(m_timeline->Handle());
+    IgnoreMessages();
+    const viewer::ReleasedAside<CDiagnoseIndex> index(std::move(m_indexHeld));
+    ::DestroyWindow(m_hwnd); // deletes this
 }
 
 bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {

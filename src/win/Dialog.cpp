@@ -296,6 +296,8 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = m_hwnd;
     LRESULT result = 0;
     bool handled = false;
+    if (m_ignoring && message != WM_NCDESTROY)
+        return FALSE;
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog() ? TRUE : FALSE;

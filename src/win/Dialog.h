@@ -83,6 +83,9 @@ protected:
     }
     // After the window is gone (WM_NCDESTROY); the object may delete itself here.
     virtual void OnFinalMessage() {}
+    // From now on no handler of the object runs for its window's messages, but OnFinalMessage:
+    // for a window about to be destroyed while what its handlers read is being given back.
+    void IgnoreMessages() { m_ignoring = true; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -94,6 +97,7 @@ private:
     UINT m_templateId;
     bool m_modal = false;
     bool m_ended = false;
+    bool m_ignoring = false;
     HostLoopDialogs* m_hostLoop = nullptr; // the list of its thread that it joined
     DWORD m_thread = 0;                    // the thread its window belongs to
     INT_PTR m_endCode = 0;
