@@ -68,6 +68,8 @@ public:
     }
     bool empty() const { return m_first == nullptr; }
     const_iterator find(uint16_t traceClass) const {
+        if (!(m_classes & Bit(traceClass)))
+            return end();
         const ClassList* at = m_first;
         while (at && at->traceClass < traceClass)
             at = at->next;
@@ -87,18 +89,27 @@ public:
             link = &(*link)->next;
         list.next = *link;
         *link = &list;
+        m_classes |= Bit(list.traceClass);
     }
     // Never allocates.
     void Erase(uint16_t traceClass) {
         for (ClassList** link = &m_first; *link; link = &(*link)->next)
             if ((*link)->traceClass == traceClass) {
                 *link = (*link)->next;
-                return;
+                break;
             }
+        m_classes = 0;
+        for (const ClassList* at = m_first; at; at = at->next)
+            m_classes |= Bit(at->traceClass);
     }
 
 private:
+    static uint64_t Bit(uint16_t traceClass) { return uint64_t(1) << (traceClass % 64); }
+
     ClassList* m_first = nullptr;
+    // A bit for each trace class held, by its remainder of 64: a look for a class that a
+    // computer lacks reads no list (the tree's pages of a type look at every computer's).
+    uint64_t m_classes = 0;
 };
 
 } // namespace diagnose
