@@ -69,8 +69,6 @@ std::vector<DWORD> TemplateWithoutVisible(HINSTANCE module, LPCWSTR name) {
     std::memcpy(copy.data(), bytes, size);
     const auto* words = reinterpret_cast<const WORD*>(copy.data());
     const bool extended = words[0] == 1 && words[1] == 0xFFFF;
-    if (extended && size < 16)
-        return {};
     copy[extended ? 3 : 0] &= ~static_cast<DWORD>(WS_VISIBLE);
     return copy;
 }
