@@ -79,18 +79,19 @@ void CDiagnoseDlg::Close() {
 
 // Destroys the viewer and every window it owns; deletes this. The index's memory is given back
 // on a thread of its own meanwhile (half the time of a close of a large log), which has ended
-// when this returns. Nothing may read the index by then: the reading thread has ended, the
-// matches and the timeline, whose handlers read it, went first, and the viewer's own handlers
-// run no more (the save's progress went with the save, the details are not open).
+// when this returns. Nothing may read the index by then: the reading thread has ended, and the
+// handlers of every window of ours that reads it run no more: the viewer's, the matches' and
+// the timeline's (their places are kept already; the save's progress went with the save, the
+// details are not open). Their final bookkeeping still runs.
 void CDiagnoseDlg::DestroyNow() {
     m_reader.reset();
-    if (m_matches && m_matches->Handle())
-        ::DestroyWindow(m_matches->Handle());
-    if (m_timeline && m_timeline->Handle())
-        ::DestroyWindow(m_timeline->Handle());
     IgnoreMessages();
+    if (m_matches)
+        m_matches->IgnoreMessages();
+    if (m_timeline)
+        m_timeline->IgnoreMessages();
     const viewer::ReleasedAside<CDiagnoseIndex> index(std::move(m_indexHeld));
-    ::DestroyWindow(m_hwnd); // deletes this
+    ::DestroyWindow(m_hwnd); // the owned windows first; deletes this
 }
 
 bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {

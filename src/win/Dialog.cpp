@@ -65,7 +65,7 @@ std::vector<DWORD> TemplateWithoutVisible(HINSTANCE module, LPCWSTR name) {
     const DWORD size = found ? ::SizeofResource(module, found) : 0;
     if (!bytes || size < sizeof(DLGTEMPLATE))
         return {};
-    std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::vector<DWORD> copy(size / sizeof(DWORD) + 1);
     std::memcpy(copy.data(), bytes, size);
     const auto* words = reinterpret_cast<const WORD*>(copy.data());
     const bool extended = words[0] == 1 && words[1] == 0xFFFF;

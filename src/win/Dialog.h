@@ -47,6 +47,10 @@ public:
     // thread.
     bool Abandoned() const;
 
+    // From now on no handler of the object runs for its window's messages, but OnFinalMessage:
+    // for a window about to be destroyed while what its handlers read is being given back.
+    void IgnoreMessages() { m_ignoring = true; }
+
     bool IsModal() const { return m_modal; }
     UINT TemplateId() const { return m_templateId; }
 
@@ -83,9 +87,6 @@ protected:
     }
     // After the window is gone (WM_NCDESTROY); the object may delete itself here.
     virtual void OnFinalMessage() {}
-    // From now on no handler of the object runs for its window's messages, but OnFinalMessage:
-    // for a window about to be destroyed while what its handlers read is being given back.
-    void IgnoreMessages() { m_ignoring = true; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
