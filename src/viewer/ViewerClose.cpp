@@ -64,12 +64,13 @@ void CDiagnoseDlg::Close() {
         if (m_reader)
             m_reader->Stop(); // the index stays as it is until the window goes
         CancelSave();         // its thread has ended before the window goes
-        if (!m_work.Busy() && !PlatformLoopRuns())
-            return DestroyNow(); // no loop of ours to end: the windows go as they are
-        for (HWND owned : OwnedTopLevelWindows())
-            ::ShowWindow(owned, SW_HIDE);
-        ::ShowWindow(m_hwnd, SW_HIDE);
-        EndLoopsOfOurs();
+        // With nothing to wait for, the windows go as they are, below.
+        if (m_work.Busy() || PlatformLoopRuns()) {
+            for (HWND owned : OwnedTopLevelWindows())
+                ::ShowWindow(owned, SW_HIDE);
+            ::ShowWindow(m_hwnd, SW_HIDE);
+            EndLoopsOfOurs();
+        }
     }
     if (!m_work.Busy() && !PlatformLoopRuns())
         return DestroyNow();
