@@ -429,6 +429,11 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         else
             return OnCloseTimer(wParam);
         return true;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+    case WM_CAPTURECHANGED:
+        PlatformLoopEnded();
+        return false;
     case WM_DESTROY:
         m_reader.reset(); // its thread has ended before the window goes
         return false;

@@ -71,6 +71,10 @@ public:
     int ShowMessage(HWND owner, const std::wstring& text, UINT style);
     // The viewer, its controls and the windows it owns, directly or through another of them.
     bool IsOurs(HWND window) const;
+    // A loop of the platform's on a window of ours (a move or size, a menu, a held mouse) has
+    // ended: what waited for it, a close above all, runs from the next message, which comes
+    // before a WM_QUIT that the host posts now, and before any timer.
+    void PlatformLoopEnded();
 
     // The record above or below one, in the list as it is ordered now.
     void FindNeighbour(NeighbourQuery& query) const { m_rows.FindNeighbour(query); }
@@ -150,6 +154,7 @@ protected:
     bool PreTranslateMessage(MSG& message) override;
     bool TakesKeysOf(HWND window) const override { return window && window == m_find.Dialog(); }
     void OnFinalMessage() override;
+    void OnThreadQuitting() override;
 
 private:
     // Marks a stretch in which deferred work must wait: a modal loop, a menu, a notification.

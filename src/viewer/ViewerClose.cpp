@@ -95,6 +95,13 @@ void CDiagnoseDlg::DestroyNow() {
     ::DestroyWindow(m_hwnd); // the owned windows first; deletes this
 }
 
+// A close still waiting when the host's loop ends (a loop that ended without a message of ours
+// after it: a control's held mouse) is carried out before the host can free the module.
+void CDiagnoseDlg::OnThreadQuitting() {
+    if (m_closing)
+        RunDeferredWork(false);
+}
+
 bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
     if (timer != kCloseTimer)
         return false;

@@ -20,6 +20,12 @@ void CDiagnoseDlg::PostWakeUp() {
     m_work.Posted(m_hwnd && ::PostMessageW(m_hwnd, kRunDeferredWork, 0, 0));
 }
 
+void CDiagnoseDlg::PlatformLoopEnded() {
+    // Inside the loop the wake-up was taken and the work left waiting.
+    if (m_work.Remind())
+        PostWakeUp();
+}
+
 void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
     const bool canRun = !PlatformLoopRuns();
     for (viewer::Work work; (work = m_work.Next(wakeUp, canRun)) != viewer::Work{}; wakeUp = false) {

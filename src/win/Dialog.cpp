@@ -203,6 +203,21 @@ bool Dialog::Abandoned() const {
 
 LRESULT CALLBACK Dialog::HostLoopHook(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code >= 0 && wParam == PM_REMOVE && message->message == WM_QUIT && t_hostLoop) {
+        // A copy, because a dialog may close and so change the list, or end it and the hook.
+        const std::vector<Dialog*> dialogs = t_hostLoop->dialogs;
+        for (Dialog* dialog : dialogs) {
+            if (!t_hostLoop)
+                break;
+            const auto& still = t_hostLoop->dialogs;
+            if (std::find(still.begin(), still.end(), dialog) == still.end())
+                continue;
+            try {
+                dialog->OnThreadQuitting();
+            } catch (...) {
+            }
+        }
+    }
     if (code >= 0 && wParam == PM_REMOVE && message->message >= WM_KEYFIRST &&
         message->message <= WM_KEYLAST && t_hostLoop && !InMenuOrMoveLoop()) {
         // A copy, because a handler may close a dialog and so change the list.

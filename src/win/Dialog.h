@@ -87,6 +87,11 @@ protected:
     }
     // After the window is gone (WM_NCDESTROY); the object may delete itself here.
     virtual void OnFinalMessage() {}
+    // The thread's loop has taken WM_QUIT and ends when this returns: the last moment, with no
+    // loop of this thread left on the stack, at which a modeless dialog in a host's loop
+    // (TranslateInHostLoop) can still finish what waited for a loop, before the host may free
+    // the module. It may destroy the window.
+    virtual void OnThreadQuitting() {}
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

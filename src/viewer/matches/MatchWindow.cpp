@@ -469,6 +469,11 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kReloadViewer:
         m_viewer.ReadLogAgain();
         return true;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+    case WM_CAPTURECHANGED:
+        m_viewer.PlatformLoopEnded(); // a close may have waited for the loop
+        return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(lParam);
         return true;

@@ -223,6 +223,11 @@ bool TimelineWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         if (m_countPosted)
             CountNow(kCountedPerMessage);
         return true;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+    case WM_CAPTURECHANGED:
+        m_viewer.PlatformLoopEnded(); // a close may have waited for the loop
+        return false;
     case WM_CLOSE: // the close box: from inside the system's handling of it
         OnCancel();
         return true;

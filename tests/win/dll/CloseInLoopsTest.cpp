@@ -1,6 +1,7 @@
 // DestroyOpenDlg from the host's timer while a loop of the platform holds the thread on a window
 // of the module's: whatever the loop, every window of the module is gone once it has ended, and
-// the host may then free the module (no hook, timer, posted message or thread of it is left).
+// the host may then free the module (no hook, timer, posted message or thread of it is left),
+// even when its loop ends on WM_QUIT right after.
 #include "ZtServiceMsg.h"
 #include "resource.h"
 #include "TestSupport.h"
@@ -80,6 +81,7 @@ static void PrintTo(const Loop& loop, std::ostream* out) {
     *out << loop.name;
 }
 
+static bool released = false; // the mouse held on the scroll bar was let go
 const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
 const auto kEndMenu = [] { ::EndMenu(); };
 const auto kViewer = [](HWND viewer) { return viewer; };
@@ -110,9 +112,13 @@ const Loop kLoops[] = {
                         bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2);
          PumpMessages(30);
          Mouse(MOUSEEVENTF_LEFTDOWN);
-         PumpMessages(900); // the drag's loop runs inside
+         released = false;
+         PumpUntil([] { return released; }, 2000); // the drag's loop runs inside, and returns here
      },
-     [] { Mouse(MOUSEEVENTF_LEFTUP); }},
+     [] {
+         Mouse(MOUSEEVENTF_LEFTUP);
+         released = true;
+     }},
     {"message box of the viewer", kViewer, [](HWND w) { SendFindNext(w, L"nirgends"); },
      [] { PostOk(L"Vistral Diagnose"); }},
     {"save dialog of the viewer",
@@ -177,7 +183,11 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     });
     AfterDelay(700, GetParam().end);
     GetParam().run(loopWindow);
-    PumpMessages(400);
+    // What the host's unload sequence does once the loop has ended: its loop ends on WM_QUIT,
+    // which comes before any timer, and it frees the module.
+    ::PostQuitMessage(0);
+    for (MSG message; ::GetMessageW(&message, nullptr, 0, 0) > 0;)
+        ::DispatchMessageW(&message);
     EXPECT_TRUE(hiddenAtOnce) << "off the screen while the loop runs";
     size_t left = 0;
     for (HWND window : ThreadWindows())
