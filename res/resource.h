@@ -42,6 +42,7 @@
 #define ID_VIEWER_SAVE_AS 32792
 #define ID_VIEWER_SELECT_ALL 32793
 #define ID_VIEWER_DETAILS 32794
+#define ID_VIEWER_OPEN_ENTRY 32795
 // Commands of the context menus of the match window and the timeline
 #define ID_SELECT_ALL 32788
 #define ID_SHOW_IN_VIEWER 32789

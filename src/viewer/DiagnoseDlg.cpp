@@ -108,7 +108,8 @@ bool CDiagnoseDlg::OnInitDialog() {
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
     if (!m_openError)
         StartReading(viewer::LogReader::Job::Load);
-    return true;
+    FocusControl(Tree()); // not OK, which the first Enter would press
+    return false;
 }
 
 // The template's list is an ordinary one; the viewer needs the same list with its rows held by
@@ -314,6 +315,32 @@ void CDiagnoseDlg::OnTreeDoubleClick() {
     OnListDoubleClick(0);
 }
 
+// Enter in the tree, as in the platform's explorer: a heading opens or closes, an entry leads to
+// its records in the list, the first one selected when none was.
+void CDiagnoseDlg::OpenTreeItem() {
+    HWND tree = Tree();
+    HTREEITEM item = TreeView_GetSelection(tree);
+    if (!item)
+        return;
+    if (!m_groups.ListOf(item)) {
+        TreeView_Expand(tree, item, TVE_TOGGLE);
+        return;
+    }
+    if (m_list.GetItemCount() == 0)
+        return;
+    if (m_list.GetNextItem(-1, LVNI_FOCUSED) < 0) {
+        m_list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(m_list.Handle(), 0, FALSE);
+    }
+    FocusControl(m_list.Handle());
+}
+
+// Through the dialog manager, which keeps the focus for the next activation and moves the
+// default button's frame.
+void CDiagnoseDlg::FocusControl(HWND control) {
+    ::SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
 // The details step through the rows as they stand: nothing changes them while they run (the
 // work waits in the queue, the Find dialog is out of reach), and what waited runs afterwards.
 void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
@@ -398,8 +425,10 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
     switch (message) {
     case kShowViewer:
-        if (!m_closing && !::IsWindowVisible(m_hwnd))
+        if (!m_closing && !::IsWindowVisible(m_hwnd)) {
             ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
+            FocusControl(Tree());
+        }
         return true;
     case kColumnClickDone:
         m_columnClickSeen = false;

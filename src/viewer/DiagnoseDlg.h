@@ -178,6 +178,8 @@ private:
     void OnColumnClick(int column);
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
+    void OpenTreeItem();
+    void FocusControl(HWND control);
     void OpenDetails(diagnose::RecordId record);
     void AnswerDisplayInfo(NMLVDISPINFOW& info);
     bool PaintMinimised();

@@ -62,6 +62,10 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
         if (free)
             OnListDoubleClick(m_list.GetNextItem(-1, LVNI_FOCUSED));
         return true;
+    case ID_VIEWER_OPEN_ENTRY:
+        if (free)
+            OpenTreeItem();
+        return true;
     case ID_VIEWER_SAVE_AS:
         if (free)
             SaveRecordsAs(m_hwnd, RecordsToSave());
@@ -106,15 +110,20 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_SAVE_AS;
         else if (message.wParam == VK_ESCAPE && (Searching() || Sorting()) && !control && !shift && !alt)
             return ::PostMessageW(m_hwnd, kCancelWork, 0, 0) != FALSE; // the work, not the viewer
+        else if (message.wParam == VK_RETURN && message.hwnd == Tree() && !control && !shift && !alt)
+            command = ID_VIEWER_OPEN_ENTRY; // not OK: a large log would have to be read again
         else if (message.hwnd != m_list.Handle())
             command = 0; // the keys below are the list's; elsewhere they are the control's own
         else if (message.wParam == 'C' && control && !shift && !alt)
             command = ID_VIEWER_COPY;
         else if (message.wParam == 'A' && control && !shift && !alt)
             command = ID_VIEWER_SELECT_ALL;
-        else if (message.wParam == VK_RETURN && !control && !shift && !alt &&
-                 m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord)
-            command = ID_VIEWER_DETAILS; // the focused record's details; without one, OK
+        else if (message.wParam == VK_RETURN && !control && !shift && !alt) {
+            // The focused record's details; without one, nothing: OK and Cancel close the viewer.
+            if (m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) == NeighbourQuery::kNoRecord)
+                return true;
+            command = ID_VIEWER_DETAILS;
+        }
         if (command) {
             ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;

@@ -168,7 +168,10 @@ TEST_F(Viewer, OneViewerAtATimeClosedEveryWayAndOpenedAnew) {
         [](HWND w) { ::SendMessageW(::GetDlgItem(w, IDOK), BM_CLICK, 0, 0); },
         [](HWND w) { ::SendMessageW(::GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); },
         [](HWND w) { PostKey(::GetDlgItem(w, IDC_DIAGNOSE_TREE), VK_ESCAPE); },
-        [](HWND w) { PostKey(::GetDlgItem(w, IDC_DIAGNOSE_LIST), VK_RETURN); }, // Enter means OK
+        [](HWND w) { // Enter on OK
+            ::SendMessageW(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(w, IDOK)), TRUE);
+            PostKey(::GetDlgItem(w, IDOK), VK_RETURN);
+        },
         [](HWND w) { ::PostMessageW(w, WM_CLOSE, 0, 0); },
     };
     int way = 0;
@@ -214,4 +217,35 @@ TEST_F(Viewer, ABinaryLogAndANullPathStillOpenAWorkingViewer) {
     DestroyOpenDlg();
     EXPECT_EQ(CreateDiagnoseDlg(0x0407, nullptr), 0);
     EXPECT_NE(OpenViewer(), nullptr);
+}
+
+TEST_F(Viewer, EnterKeepsTheViewerAndTabFollowsTheLayout) {
+    ASSERT_TRUE(OpenLog(kLines));
+    EXPECT_EQ(::GetFocus(), tree) << "the first Enter must not press OK";
+    const HWND order[] = {::GetDlgItem(window, IDC_GROUP_BY_COMPUTER),
+                          ::GetDlgItem(window, IDC_GROUP_BY_TYPE),
+                          tree,
+                          list,
+                          ::GetDlgItem(window, IDOK),
+                          ::GetDlgItem(window, IDCANCEL)};
+    for (size_t i = 0; i < std::size(order); ++i)
+        EXPECT_EQ(::GetNextDlgTabItem(window, order[i], FALSE), order[(i + 1) % std::size(order)]) << i;
+
+    HTREEITEM heading = TreeView_GetRoot(tree);
+    TreeView_SelectItem(tree, heading);
+    const bool open = ReadNode(tree, heading).expanded;
+    PressKey(tree, VK_RETURN);
+    EXPECT_NE(ReadNode(tree, heading).expanded, open) << "Enter on a heading opens or closes it";
+    PressKey(list, VK_RETURN); // no record in the list
+    ASSERT_EQ(OpenViewer(), viewer);
+
+    SelectTreeItem(L"PC1 (2)");
+    PressKey(tree, VK_RETURN);
+    EXPECT_EQ(::GetFocus(), list) << "Enter on an entry leads to its records";
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED), 0);
+    ::PostMessageW(tree, WM_SYSCHAR, 'r', 1 << 29); // Alt+R: the access key of "Rechner"
+    PumpMessages(50);
+    Settle();
+    EXPECT_EQ(RootTexts(tree), (Texts{L"A", L"PC1", L"Unbekannt", L"pc1"}));
+    EXPECT_EQ(OpenViewer(), viewer);
 }
