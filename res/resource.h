@@ -84,6 +84,9 @@
 #define IDS_SEARCHING 193
 #define IDS_SEARCH_STOPPED 194
 #define IDS_SORTING 195
+#define IDS_LOG_NOT_FOUND 240
+#define IDS_LOG_EMPTY 241
+#define IDS_CHOOSE_ENTRY 242
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

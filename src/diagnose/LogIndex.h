@@ -28,6 +28,8 @@ public:
     // says so, for an owner whose reading thread may not empty the index on its own.
     void SetLoadStartsOver(bool startsOver) { m_startsOver = startsOver; }
     const std::wstring& GetFile() const { return m_path; }
+    // Whether the last load found the log and holds it open; a missing log is no read error.
+    bool HasFile() const { return m_file != nullptr; }
     // Where the running (or last) load reads to: the file's size when it began.
     uint64_t LoadTarget() const { return m_loadTarget.load(); }
 

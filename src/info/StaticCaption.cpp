@@ -1,6 +1,9 @@
 // The caption band of the dialogs.
 #include "info/StaticCaption.h"
 
+#include "win/ResourceModule.h"
+
+#include <commctrl.h>
 #include <gdiplus.h>
 
 namespace {
@@ -16,14 +19,43 @@ Gdiplus::Color OpaqueSystemColour(int index) {
 
 } // namespace
 
-void CStaticCaption::PreSubclassWindow() { m_text = GetText(); }
+void CStaticCaption::PreSubclassWindow() {
+    m_text = GetText();
+}
 
 void CStaticCaption::SetText(const std::wstring& text) {
     m_text = text;
     Invalidate(false);
 }
 
+void CStaticCaption::SetTip(const std::wstring& tip) {
+    m_tipText = tip;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = ::GetParent(m_hwnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
+    tool.lpszText = m_tipText.data();
+    if (m_tip) {
+        ::SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    m_tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, tool.hwnd, nullptr, win::ThisModule(), nullptr);
+    if (!m_tip)
+        return;
+    // A static lets the mouse through to its parent unless it notifies; the band relays it.
+    ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) | SS_NOTIFY);
+    tool.uFlags = TTF_IDISHWND;
+    ::SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
 LRESULT CStaticCaption::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_tip && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        MSG relayed{m_hwnd, message, wParam, lParam, 0, {}};
+        ::SendMessageW(m_tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -54,7 +86,8 @@ void CStaticCaption::Paint() {
         graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
 
         const Gdiplus::RectF band(float(client.left), float(client.top), float(width), float(height));
-        Gdiplus::LinearGradientBrush gradient(band, Gdiplus::Color(kGradientTop), OpaqueSystemColour(COLOR_3DFACE),
+        Gdiplus::LinearGradientBrush gradient(band, Gdiplus::Color(kGradientTop),
+                                              OpaqueSystemColour(COLOR_3DFACE),
                                               Gdiplus::LinearGradientModeVertical);
         graphics.FillRectangle(&gradient, band);
 

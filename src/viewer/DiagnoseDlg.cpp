@@ -94,6 +94,8 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SubclassDlgItem(IDC_DIAGNOSE_CAPTION, m_hwnd);
     m_groups.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
+    m_listNote.Attach(m_list.Handle());
+    m_caption.SetTip(m_index.GetFile());
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     RestoreChoices();
@@ -249,7 +251,7 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     }
     if (m_readFailure)
         caption += L" - " + SystemErrorText(m_readFailure);
-    if (m_unreachable)
+    if (m_unreachable && m_unreachable != m_openError) // a log that could not be opened: said once
         caption += L" - " + ViewerText(IDS_LOG_UNREACHABLE, SystemErrorText(m_unreachable));
     if (const uint32_t clipped = m_index.ClippedLines())
         caption += L" - " + ViewerText(IDS_LINES_CLIPPED, std::to_wstring(clipped));
@@ -263,6 +265,18 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         caption += L" - " + ViewerText(IDS_SORTING);
     }
     m_caption.SetText(caption);
+    m_listNote.SetText(NoteFor(item));
+}
+
+// A missing log and an empty one must not look alike, nor a log whose records wait for a choice.
+std::wstring CDiagnoseDlg::NoteFor(HTREEITEM item) const {
+    if (m_openError || m_loading)
+        return {}; // the caption band says why, or how far the load has come
+    if (!m_index.HasFile())
+        return ViewerText(IDS_LOG_NOT_FOUND, m_index.GetFile());
+    if (m_index.RecordCount() == 0)
+        return ViewerText(IDS_LOG_EMPTY);
+    return item && m_groups.ListOf(item) ? std::wstring() : ViewerText(IDS_CHOOSE_ENTRY);
 }
 
 void CDiagnoseDlg::OnColumnClick(int column) {
@@ -363,7 +377,10 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     if (header->code == NM_CUSTOMDRAW &&
         (header->hwndFrom == Tree() || header->hwndFrom == m_list.Handle())) {
-        result = m_paintHold.OnCustomDraw(reinterpret_cast<NMCUSTOMDRAW*>(header)->dwDrawStage);
+        const auto& draw = *reinterpret_cast<NMCUSTOMDRAW*>(header);
+        result = m_paintHold.OnCustomDraw(draw.dwDrawStage);
+        if (header->hwndFrom == m_list.Handle())
+            result |= m_listNote.OnCustomDraw(draw);
         return true;
     }
     BusyScope busy(*this);

@@ -4,6 +4,7 @@
 
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/GroupTree.h"
+#include "viewer/ListNote.h"
 #include "viewer/DeferredWork.h"
 #include "viewer/details/NeighbourQuery.h"
 #include "viewer/MessageKeys.h"
@@ -97,6 +98,8 @@ public:
 
     const CDiagnoseIndex& Index() const { return m_index; }
     const std::wstring& CaptionText() const { return m_caption.Text(); }
+    // What the empty record list says; empty when it shows rows or has nothing to say.
+    const std::wstring& ListNoteText() const { return m_listNote.Text(); }
     HWND RecordList() const { return m_list.Handle(); }
     HWND Tree() const { return m_groups.Tree().Handle(); }
     // Selects `record` as the operator would find it: its group entry in the tree's current
@@ -175,6 +178,7 @@ private:
     void OnTreeSelectionChanged(const NMTREEVIEWW& change);
     void ShowRows(const diagnose::RecordList* records);
     void ShowCaption(HTREEITEM item);
+    std::wstring NoteFor(HTREEITEM item) const;
     void OnColumnClick(int column);
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
@@ -281,6 +285,7 @@ private:
     viewer::PaintHold m_paintHold{*m_gate}; // after the gate, before the controls that paint
     GroupTree m_groups;
     win::ListView m_list;
+    ListNote m_listNote;
     // Held apart, so that a close gives its memory back on a thread of its own while the
     // windows go (ViewerClose.cpp); no handler runs after that.
     std::unique_ptr<CDiagnoseIndex> m_indexHeld = std::make_unique<CDiagnoseIndex>();

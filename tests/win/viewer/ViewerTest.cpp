@@ -249,3 +249,40 @@ TEST_F(Viewer, EnterKeepsTheViewerAndTabFollowsTheLayout) {
     EXPECT_EQ(RootTexts(tree), (Texts{L"A", L"PC1", L"Unbekannt", L"pc1"}));
     EXPECT_EQ(OpenViewer(), viewer);
 }
+
+TEST_F(Viewer, TheEmptyListSaysWhyAndTheBandNamesTheLog) {
+    const std::wstring missing = dir.Path() + L"missing.log";
+    ASSERT_TRUE(Open(missing));
+    EXPECT_EQ(viewer->ListNoteText(), L"Das Protokoll wurde nicht gefunden: " + missing);
+    wchar_t tip[MAX_PATH] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(window, IDC_DIAGNOSE_CAPTION));
+    tool.lpszText = tip;
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+        if (::GetWindow(w, GW_OWNER) == window && !tip[0])
+            ::SendMessageW(w, TTM_GETTEXTW, MAX_PATH, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(tip), missing) << "the band's tooltip names the log";
+    DestroyOpenDlg();
+
+    ASSERT_TRUE(Open(WriteLog({}, L"empty.log")));
+    EXPECT_EQ(viewer->ListNoteText(), L"Das Protokoll ist leer");
+    DestroyOpenDlg();
+
+    std::wstring folder = dir.Path(); // a folder given as the log: its reason said once
+    folder.pop_back();
+    ASSERT_TRUE(Open(folder));
+    Command(ID_VIEWER_REFRESH);
+    const std::wstring caption = viewer->CaptionText();
+    const size_t reason = caption.find(L"Zugriff verweigert");
+    EXPECT_TRUE(reason != std::wstring::npos &&
+                caption.find(L"verweigert", reason + 18) == std::wstring::npos)
+        << Ansi(caption);
+    DestroyOpenDlg();
+
+    ASSERT_TRUE(OpenLog(kLines));
+    EXPECT_EQ(viewer->ListNoteText(), L"Ein Eintrag links zeigt seine Meldungen");
+    SelectTreeItem(L"PC1 (2)");
+    EXPECT_EQ(viewer->ListNoteText(), L"");
+}
