@@ -68,12 +68,13 @@ static int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test
     return count;
 }
 
-static Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId) {
+static Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId, int width = 300,
+                          int height = 100) {
     Pixels pixels;
     RunInfo(
         [&](HWND dialog, CVistralInfoDlg*) {
             HWND area = ::GetDlgItem(dialog, IDC_INFO_AREA);
-            ::SetWindowPos(area, nullptr, 0, 0, 300, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(area, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             pixels = CaptureClient(area);
             PressOk(dialog);
         },
@@ -215,6 +216,25 @@ TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbol
     ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
     EXPECT_GT(last - first, std::abs(font.lfHeight) * 3 / 2) << "two lines";
     EXPECT_NEAR(first - 33, 100 - last, 4) << "centred vertically";
+}
+
+// A message of 1,200 characters, far more than the white band holds, leaves every pixel of the
+// caption band as a short one does, and fills the white band. At 500 x 160 the upper band covers
+// rows 0 to 52.
+TEST(InfoPainting, LongMessageLeavesTheCaptionBandAsItIs) {
+    std::string details;
+    for (int i = 0; i < 120; ++i)
+        details += "Wort zehn ";
+    const Pixels brief = PaintedArea("abc", "xyz", 5000, 5001, 500, 160);
+    const Pixels full = PaintedArea("abc", details.c_str(), 5000, 5001, 500, 160);
+    ASSERT_TRUE(brief.width == 500 && full.width == 500);
+    int changed = 0;
+    for (int y = 0; y < 53; ++y)
+        for (int x = 0; x < 500; ++x)
+            changed += brief.At(x, y) != full.At(x, y);
+    EXPECT_EQ(changed, 0);
+    EXPECT_TRUE(Count(full, 80, 53, 500, 70, IsDark) > 50 && Count(full, 80, 143, 500, 160, IsDark) > 50)
+        << "message type from the top of the white band to its bottom";
 }
 
 TEST(CaptionBand, ControlTextThenNewTextsAndSizesCentredOnTheGradient) {
