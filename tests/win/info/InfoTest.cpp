@@ -160,6 +160,27 @@ TEST(InfoDialog, EndsOnOkEnterEscapeDetailsAndTheCloseMessageButNotOnTheCloseBox
     }
 }
 
+// Ctrl+C as the keyboard gives it copies what the dialog says, as message boxes do, whichever
+// of its controls has the focus.
+TEST(InfoDialog, CtrlCCopiesTheCaptionAndTheMessageInLinesEndingInCrLf) {
+    ASSERT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::CloseClipboard());
+    EXPECT_TRUE(RunInfo(
+        [](HWND dialog, CVistralInfoDlg*) {
+            ::SetForegroundWindow(dialog);
+            ::SetFocus(::GetDlgItem(dialog, IDOK));
+            INPUT keys[4] = {
+                {INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+            keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL, keys[1].ki.wVk = keys[2].ki.wVk = 'C';
+            keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+            ::SendInput(4, keys, sizeof(INPUT));
+            WhenTrue([] { return !ClipboardText().empty(); }, 800, [dialog] { PressOk(dialog); });
+        },
+        "abc", "xyz"));
+    EXPECT_EQ(ClipboardText(),
+              std::wstring(L"Vistral Projektmanager [abc]\r\nEin Fehler ist aufgetreten.\r\nxyz\r\n") +
+                  L'\0');
+}
+
 // The newer of two dialogs holds the slot: the close message ends it, and the viewer, and once
 // it is gone the slot is empty, so that the older one is out of reach.
 TEST(InfoDialog, DestroyOpenDlgClosesTheNewestInformationDialogAndTheViewer) {
