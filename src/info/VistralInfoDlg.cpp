@@ -3,12 +3,26 @@
 
 #include "frame/ModuleState.h"
 #include "resource.h"
+#include "win/Clipboard.h"
 
 namespace {
 UINT CloseMessage() {
     static const UINT message = ::RegisterWindowMessageW(kCloseMessageName);
     return message;
 }
+
+// The caption and the message as lines for the clipboard, every one ending in CR LF (the message
+// breaks its lines with LF alone where the host's details do not bring CR LF).
+std::wstring CopiedText(const std::wstring& caption, const std::wstring& message) {
+    std::wstring text = caption + L"\r\n";
+    for (size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == L'\n' && (i == 0 || message[i - 1] != L'\r'))
+            text += L'\r';
+        text += message[i];
+    }
+    return text + L"\r\n";
+}
+
 } // namespace
 
 CVistralInfoDlg::CVistralInfoDlg(win::Dialog** slot, HWND parent)
@@ -46,6 +60,9 @@ bool CVistralInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     }
     switch (message) {
+    case WM_COPY: // a clipboard another program holds keeps its text, as with a message box
+        win::PutClipboardText(m_hwnd, CopiedText(m_captionText, m_messageText));
+        return true;
     case WM_DRAWITEM:
         if (wParam == IDC_INFO_AREA) {
             m_infoArea.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -60,4 +77,13 @@ bool CVistralInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     default:
         return false;
     }
+}
+
+// Only this dialog's own keys come here (the modal loop filters no other window's), so the host's
+// Ctrl+C stays the host's. The copy runs once the loop dispatches it, not inside GetMessage.
+bool CVistralInfoDlg::PreTranslateMessage(MSG& message) {
+    if (message.message == WM_KEYDOWN && (message.wParam == 'C' || message.wParam == VK_INSERT) &&
+        ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_MENU) >= 0)
+        return ::PostMessageW(m_hwnd, WM_COPY, 0, 0) != FALSE;
+    return Dialog::PreTranslateMessage(message);
 }

@@ -8,6 +8,9 @@
 
 // Runs modally, stays above other windows, and ignores the close box and Alt+F4: the
 // operator confirms it with OK, Enter or Escape. The registered close message ends it as OK.
+// Ctrl+C (or Ctrl+Insert, or WM_COPY) puts what it says on the clipboard, as a message box
+// does: the caption line and the message, each line ending in CR LF, the part the area cuts off
+// included.
 // While its window exists, it stands in the open-dialog slot it was given.
 class CVistralInfoDlg : public win::Dialog {
 public:
@@ -29,6 +32,7 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD notifyCode, WORD id, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool PreTranslateMessage(MSG& message) override;
 
 private:
     CInfoArea m_infoArea;

@@ -12,6 +12,7 @@
 #include "win/ResourceModule.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -68,12 +69,13 @@ static int Count(const Pixels& pixels, int x0, int y0, int x1, int y1, Test test
     return count;
 }
 
-static Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId) {
+static Pixels PaintedArea(const char* tag, const char* details, UINT captionId, UINT textId, int width = 300,
+                          int height = 100) {
     Pixels pixels;
     RunInfo(
         [&](HWND dialog, CVistralInfoDlg*) {
             HWND area = ::GetDlgItem(dialog, IDC_INFO_AREA);
-            ::SetWindowPos(area, nullptr, 0, 0, 300, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(area, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             pixels = CaptureClient(area);
             PressOk(dialog);
         },
@@ -159,6 +161,24 @@ TEST(InfoDialog, EndsOnOkEnterEscapeDetailsAndTheCloseMessageButNotOnTheCloseBox
     }
 }
 
+// Ctrl+C as the keyboard gives it, to the focused OK button, copies what the dialog says.
+TEST(InfoDialog, CtrlCCopiesTheCaptionAndTheMessageInLinesEndingInCrLf) {
+    ASSERT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::CloseClipboard());
+    EXPECT_TRUE(RunInfo(
+        [](HWND dialog, CVistralInfoDlg*) {
+            INPUT keys[4] = {}; // Ctrl down, C down, C up, Ctrl up
+            for (int i = 0; i < 4; ++i)
+                keys[i].type = INPUT_KEYBOARD, keys[i].ki.wVk = i % 3 ? 'C' : VK_CONTROL,
+                keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+            ::SendInput(4, keys, sizeof(INPUT));
+            WhenTrue([] { return !ClipboardText().empty(); }, 800, [dialog] { PressOk(dialog); });
+        },
+        "abc", "xyz"));
+    EXPECT_EQ(ClipboardText(),
+              std::wstring(L"Vistral Projektmanager [abc]\r\nEin Fehler ist aufgetreten.\r\nxyz\r\n") +
+                  L'\0');
+}
+
 // The newer of two dialogs holds the slot: the close message ends it, and the viewer, and once
 // it is gone the slot is empty, so that the older one is out of reach.
 TEST(InfoDialog, DestroyOpenDlgClosesTheNewestInformationDialogAndTheViewer) {
@@ -215,6 +235,20 @@ TEST(InfoPainting, BothBandsAndSymbolsWhateverTheTextsAndTheTextsBesideTheSymbol
     ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
     EXPECT_GT(last - first, std::abs(font.lfHeight) * 3 / 2) << "two lines";
     EXPECT_NEAR(first - 33, 100 - last, 4) << "centred vertically";
+}
+
+// A message of 1,200 characters, far more than the white band holds, leaves every pixel of the
+// caption band (rows 0 to 52 at 500 x 160) as a short one does, and fills the white band.
+TEST(InfoPainting, LongMessageLeavesTheCaptionBandAsItIs) {
+    std::string details;
+    for (int i = 0; i < 120; ++i)
+        details += "Wort zehn ";
+    const Pixels brief = PaintedArea("abc", "xyz", 5000, 5001, 500, 160);
+    const Pixels full = PaintedArea("abc", details.c_str(), 5000, 5001, 500, 160);
+    ASSERT_TRUE(brief.data.size() == 80000 && full.data.size() == 80000);
+    EXPECT_TRUE(std::equal(full.data.begin(), full.data.begin() + 500 * 53, brief.data.begin()));
+    EXPECT_TRUE(Count(full, 80, 53, 500, 70, IsDark) > 50 && Count(full, 80, 143, 500, 160, IsDark) > 50)
+        << "message type from the top of the white band to its bottom";
 }
 
 TEST(CaptionBand, ControlTextThenNewTextsAndSizesCentredOnTheGradient) {

@@ -83,6 +83,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     return done();
 }
 
+void WhenTrue(std::function<bool()> done, DWORD ms, std::function<void()> then) {
+    if (done() || ms < 20)
+        return then();
+    AfterDelay(20, [=] { WhenTrue(done, ms - 20, then); });
+}
+
 size_t ProcessThreadCount() {
     size_t count = 0;
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -136,6 +142,18 @@ void PostKey(HWND target, UINT virtualKey) {
     const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
     ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        text.assign(static_cast<const wchar_t*>(::GlobalLock(data)), ::GlobalSize(data) / sizeof(wchar_t));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
 }
 
 void SendFindNext(HWND window, std::wstring what, DWORD flags) {

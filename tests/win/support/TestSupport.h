@@ -53,6 +53,10 @@ struct SeenMessageBox {
 // No when it has that button, else OK) after `delayMs`; `seen` must outlive the box.
 void ReadAndCloseNextMessageBox(SeenMessageBox& seen, UINT delayMs = 150);
 
+// Runs `then` from whatever message loop is running once `done` holds, checking every 20 ms,
+// or once `ms` have passed without it: to act on a modal loop's work without pumping past it.
+void WhenTrue(std::function<bool()> done, DWORD ms, std::function<void()> then);
+
 // The threads of this process.
 size_t ProcessThreadCount();
 
@@ -81,6 +85,9 @@ inline int Blue(uint32_t pixel) {
 // Presses and releases a key as the keyboard would, through this thread's message queue, so
 // that it passes whatever message loop is running (a modal dialog's filter included).
 void PostKey(HWND target, UINT virtualKey);
+
+// The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
+std::wstring ClipboardText();
 
 // The Find dialog's "Find next" for `what`, as the window that opened the dialog gets it.
 void SendFindNext(HWND window, std::wstring what, DWORD flags = FR_DOWN);

@@ -193,19 +193,6 @@ inline std::string Ansi(const std::wstring& text) {
     result.resize(static_cast<size_t>(length > 0 ? length : 0));
     return result;
 }
-// The Unicode text on the clipboard, its terminating NUL included; empty when there is none.
-inline std::wstring ClipboardText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        text.assign(static_cast<const wchar_t*>(::GlobalLock(data)), ::GlobalSize(data) / sizeof(wchar_t));
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 // A message box of this thread: its text is the child 0xFFFF (the Find dialog's label is too, but
 // it has an edit field).
 inline HWND ThreadMessageBox() {
