@@ -30,6 +30,8 @@ InfoAreaGeometry ComputeInfoAreaGeometry(int left, int top, int right, int botto
     return g;
 }
 
-int CaptionFontHeight(int iconTitleHeight) { return static_cast<int>(iconTitleHeight * 1.6); }
+int CaptionFontHeight(int iconTitleHeight) {
+    return static_cast<int>(iconTitleHeight * 1.6);
+}
 
 } // namespace info

@@ -1,6 +1,7 @@
 // The caption band of the dialogs.
 #include "info/StaticCaption.h"
 
+#include "info/TextFitting.h"
 #include "win/ResourceModule.h"
 
 #include <commctrl.h>
@@ -92,13 +93,21 @@ void CStaticCaption::Paint() {
         graphics.FillRectangle(&gradient, band);
 
         Gdiplus::SolidBrush white{Gdiplus::Color(kTextColour)};
-        Gdiplus::StringFormat format(0, 0);
+        // One line: a long computer name ends in "…" rather than wrapping into clipped lines.
+        Gdiplus::StringFormat format(Gdiplus::StringFormatFlagsNoWrap, 0);
         format.SetAlignment(Gdiplus::StringAlignmentCenter);
         format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
         LOGFONTW logFont{};
-        logFont.lfHeight = kTextHeight;
+        logFont.lfHeight = ::MulDiv(kTextHeight, ::GetDeviceCaps(dc, LOGPIXELSY), 96);
         Gdiplus::Font font(dc, &logFont);
-        graphics.DrawString(m_text.c_str(), static_cast<INT>(m_text.size()), &font, band, &format, &white);
+        const auto fits = [&](const std::wstring& candidate) {
+            Gdiplus::RectF bounds;
+            graphics.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), &font,
+                                   Gdiplus::PointF(0, 0), &format, &bounds);
+            return bounds.Width <= band.Width;
+        };
+        const std::wstring shown = info::FitWithEllipsis(m_text, fits);
+        graphics.DrawString(shown.c_str(), static_cast<INT>(shown.size()), &font, band, &format, &white);
 
         screen.DrawImage(&offscreen, 0, 0);
     }

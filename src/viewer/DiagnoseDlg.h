@@ -275,6 +275,7 @@ private:
     void RestoreChoices();
     void KeepChoices();
     // Saving records (save/ViewerSave.cpp)
+    std::wstring SuggestedName(HWND owner) const;
     void OnSaveProgress();
     void OnSaveEnded();
 

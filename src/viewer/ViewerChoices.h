@@ -29,6 +29,7 @@ struct ViewerChoices {
     std::wstring searchText;
     std::optional<ScreenRect> matches;
     std::optional<ScreenRect> timeline;
+    std::wstring saveFolder; // where the last save went; empty: the user's documents
 };
 
 // A value as the registry holds it.

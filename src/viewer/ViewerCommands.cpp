@@ -1,5 +1,5 @@
 // The viewer's context menu and keys: find, find next, all matches, refresh, follow
-// automatically, the timeline, save as; in the list select all, copy and the details.
+// automatically, the timeline, save as; in the list also copy, select all and the details.
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
@@ -12,6 +12,13 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
     if (control != m_list.Handle() && control != m_groups.Tree().Handle())
         return;
     win::PopupMenu menu;
+    if (control == m_list.Handle()) { // what its keys do, for an operator who looks for it here
+        const bool focused = m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord;
+        menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_rows.Count() > 0)
+            .Item(ID_VIEWER_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), m_rows.Count() > 0)
+            .Item(ID_VIEWER_DETAILS, ViewerText(IDS_MENU_DETAILS), focused)
+            .Separator();
+    }
     menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
         .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_find.HasText())
         .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))

@@ -13,6 +13,8 @@ constexpr wchar_t kColumnWidths[] = L"ColumnWidths";
 constexpr wchar_t kSearchText[] = L"SearchText";
 constexpr wchar_t kMatchesPlacement[] = L"MatchesPlacement";
 constexpr wchar_t kTimelinePlacement[] = L"TimelinePlacement";
+constexpr wchar_t kSaveFolder[] = L"SaveFolder";
+constexpr size_t kMaxFolder = 1024;
 
 // The longest search text the Find dialog takes, in units.
 constexpr size_t kMaxSearchText = 255;
@@ -56,6 +58,8 @@ ViewerChoices LoadChoices(size_t columns) {
         choices.searchText = std::move(*text);
     choices.matches = DecodeRect(Query(key.get(), kMatchesPlacement), kMinOwnedWidth, kMinOwnedHeight);
     choices.timeline = DecodeRect(Query(key.get(), kTimelinePlacement), kMinOwnedWidth, kMinOwnedHeight);
+    if (auto folder = DecodeText(Query(key.get(), kSaveFolder), kMaxFolder))
+        choices.saveFolder = std::move(*folder);
     return choices;
 }
 
@@ -75,6 +79,8 @@ bool SaveChoices(const ViewerChoices& choices) {
         saved &= Set(key.get(), kMatchesPlacement, EncodeRect(*choices.matches));
     if (choices.timeline)
         saved &= Set(key.get(), kTimelinePlacement, EncodeRect(*choices.timeline));
+    if (!choices.saveFolder.empty() && choices.saveFolder.size() <= kMaxFolder)
+        saved &= Set(key.get(), kSaveFolder, EncodeText(choices.saveFolder));
     return saved;
 }
 

@@ -3,10 +3,12 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/save/RecordsSaver.h"
+#include "viewer/save/SaveName.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 #include <cwchar>
 
 namespace {
@@ -31,7 +33,28 @@ viewer::SaveContent ContentFor(viewer::SaveFormat format) {
     return content;
 }
 
+std::wstring DocumentsFolder() {
+    wchar_t* path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)))
+        folder = path;
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
 } // namespace
+
+// The selected entry's computer and type when the viewer's own rows are saved; else the log's
+// name, as the other windows show records of many entries.
+std::wstring CDiagnoseDlg::SuggestedName(HWND owner) const {
+    GroupKey key;
+    bool entry = false;
+    if (owner == m_hwnd && m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry) && entry)
+        return viewer::SuggestedSaveName(key.host, GetTraceClassName(key.traceClass));
+    const std::wstring& log = m_index.GetFile();
+    std::wstring name = log.substr(log.find_last_of(L"\\/") + 1);
+    return viewer::SuggestedSaveName(name.substr(0, name.rfind(L'.')), L"");
+}
 
 void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
     if (m_closing || m_work.Busy())
@@ -50,7 +73,9 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
     for (wchar_t& unit : filter)
         if (unit == L'|')
             unit = L'\0';
-    std::wstring file(4096, L'\0');
+    std::wstring file = SuggestedName(owner);
+    file.resize(4096, L'\0');
+    const std::wstring folder = m_choices.saveFolder.empty() ? DocumentsFolder() : m_choices.saveFolder;
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
@@ -58,6 +83,7 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
     request.nFilterIndex = viewer::kTextFilter;
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrDefExt = L"txt";
     // The host's current directory is the host's: the dialog must not move it.
     request.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
@@ -74,6 +100,7 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
     if (!chosen || m_closing || !::IsWindow(owner))
         return;
     file.resize(std::wcslen(file.c_str()));
+    m_choices.saveFolder = viewer::FolderOf(file);
     StartSave(owner, file, viewer::FormatFor(file, static_cast<int>(request.nFilterIndex)),
               std::move(records));
 }

@@ -1,6 +1,7 @@
 // Saved records as a spreadsheet or an editor gets them: CSV and text written by the save's
 // thread from the index and the log, byte for byte; its stop; and the rules of the CSV form.
 #include "viewer/save/SaveJob.h"
+#include "viewer/save/SaveName.h"
 
 #include "diagnose/RecordMessage.h"
 #include "RecordStoreTestSupport.h"
@@ -123,4 +124,13 @@ TEST(SaveRecords, TheFormRulesTheSeparatorAndUtf8) {
     std::string utf8;
     AppendUtf8(utf8, std::wstring(L"Ä\u20AC") + static_cast<wchar_t>(0xD800) + L"z");
     EXPECT_EQ(utf8, "\xC3\x84\xE2\x82\xAC\xEF\xBF\xBDz") << "half a surrogate pair is no character";
+}
+
+TEST(SaveName, EntryNamesWithoutWhatAFileNameCannotHold) {
+    EXPECT_EQ(viewer::SuggestedSaveName(L"PC1", L"Information"), L"PC1 - Information");
+    EXPECT_EQ(viewer::SuggestedSaveName(L"\\\\srv/a:b*?\"<>|", L""), L"__srv_a_b______");
+    EXPECT_EQ(viewer::SuggestedSaveName(L"Events. ", L""), L"Events");
+    EXPECT_EQ(viewer::SuggestedSaveName(std::wstring(300, L'x'), L"Fehler").size(), 120u);
+    EXPECT_EQ(viewer::FolderOf(L"C:\\Daten\\Liste.csv"), L"C:\\Daten");
+    EXPECT_EQ(viewer::FolderOf(L"Liste.csv"), L"");
 }

@@ -44,7 +44,8 @@ std::tuple<LONG, LONG, LONG, LONG> WindowBox(HWND window) {
 // Ctrl+S on `keys`, and `path` given to the save dialog that `owner` owns, as an operator types
 // it; the dialog is ended whatever it shows, and no look for it is left waiting. Answers whether
 // the name went in.
-bool SaveWithCtrlS(HWND keys, HWND owner, const std::wstring& path) {
+// `proposed` takes the name and folder the dialog came up with.
+bool SaveWithCtrlS(HWND keys, HWND owner, const std::wstring& path, std::wstring* proposed = nullptr) {
     bool named = false, looked = false;
     std::function<void(int)> nameIt = [&](int tries) {
         HWND dialog = FindThreadDialog();
@@ -55,6 +56,12 @@ bool SaveWithCtrlS(HWND keys, HWND owner, const std::wstring& path) {
             return;
         }
         looked = true;
+        wchar_t name[MAX_PATH] = {}, folder[MAX_PATH] = {};
+        if (!::GetDlgItemTextW(dialog, 1148 /* cmb13 */, name, MAX_PATH))
+            ::GetDlgItemTextW(dialog, 1152 /* edt1 */, name, MAX_PATH);
+        ::SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+        if (proposed)
+            *proposed = std::wstring(folder) + L"|" + name;
         named = ::SetDlgItemTextW(dialog, 1148 /* cmb13 */, path.c_str()) ||
                 ::SetDlgItemTextW(dialog, 1152 /* edt1 */, path.c_str());
         ::PostMessageW(dialog, WM_COMMAND, named ? IDOK : IDCANCEL, 0);
@@ -113,12 +120,33 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
                         << "the focused record's";
                 });
     EXPECT_EQ(OpenViewer(), viewer) << "Enter on a record is no OK";
+
+    // The list's context menu offers what its keys do: D opens the details.
+    const auto inMenu = [] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_POPUPMENUMODE);
+    };
+    WhenTrue(inMenu, 3000, [&] { PostKey(list, 'D'); });
+    HWND details = nullptr;
+    const auto detailsOpen = [&] {
+        return (details = FindThreadWindow(L"Vistral Diagnose-Details")) != nullptr;
+    };
+    WhenTrue(detailsOpen, 3000, [&] {
+        if (details)
+            ::PostMessageW(details, WM_COMMAND, IDOK, 0);
+        ::EndMenu();
+    });
+    ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    EXPECT_NE(details, nullptr) << "the menu's Details";
 }
 
 TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) {
     // Ctrl+S: the platform's save dialog; a CSV name gives CSV.
     const std::wstring csv = dir.Path() + L"Liste.csv";
-    EXPECT_TRUE(SaveWithCtrlS(list, window, csv)) << "the save dialog did not come up";
+    std::wstring proposed;
+    EXPECT_TRUE(SaveWithCtrlS(list, window, csv, &proposed)) << "the save dialog did not come up";
+    EXPECT_EQ(proposed.substr(proposed.find(L'|')), L"|PC1 - Information") << "the entry's name";
     EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
     wchar_t separator[8] = {};
     ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, separator, 8);
@@ -149,7 +177,9 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
     HWND rows = ::GetDlgItem(matches, IDC_MATCHES_LIST);
     ListView_SetItemState(rows, 1, LVIS_SELECTED, LVIS_SELECTED);
     const std::wstring one = dir.Path() + L"Treffer.txt";
-    EXPECT_TRUE(SaveWithCtrlS(rows, matches, one));
+    EXPECT_TRUE(SaveWithCtrlS(rows, matches, one, &proposed));
+    const std::wstring last = dir.Path().substr(0, dir.Path().size() - 1);
+    EXPECT_EQ(proposed, last + L"|Events") << "the last folder, and the log's name";
     EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
     EXPECT_EQ(FileText(one), "\xEF\xBB\xBF" + kLog[3] + "\r\n");
 

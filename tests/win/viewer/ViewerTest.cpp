@@ -193,7 +193,7 @@ TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
     EXPECT_EQ(RootTexts(tree)[2], L"Error");
     EXPECT_EQ(HeaderTexts(list), L"Date|Process|Message|");
     Command(ID_VIEWER_TIMELINE);
-    HWND timeline = FindThreadWindow(L"Vistral Diagnose - Timeline");
+    HWND timeline = FindThreadWindow(L"Vistral Diagnostics - Timeline");
     ASSERT_NE(timeline, nullptr);
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_SUBTITLE), L"All records (7) - one bar per 1 min");
     EXPECT_EQ(ChildText(timeline, IDC_TIMELINE_UNTIMED), L"without date and time: 1");
@@ -201,7 +201,7 @@ TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
     Find(L"pc1");
     HWND matches = OwnedDialog(window, IDC_MATCHES_LIST);
     ASSERT_NE(matches, nullptr);
-    EXPECT_EQ(WindowText(matches), L"Vistral Diagnose - Matches: \"pc1\" (4)");
+    EXPECT_EQ(WindowText(matches), L"Vistral Diagnostics - Matches: \"pc1\" (4)");
     EXPECT_EQ(HeaderTexts(::GetDlgItem(matches, IDC_MATCHES_LIST)),
               L"Date|Computer|Diagnose type|Process|Text|");
 }
