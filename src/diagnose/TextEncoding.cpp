@@ -2,6 +2,45 @@
 #include "diagnose/TextEncoding.h"
 
 namespace diagnose {
+namespace {
+
+// Whether the sample holds a whole non-ASCII UTF-8 sequence and all its non-ASCII bytes form
+// well-formed ones (shortest forms, no surrogates, nothing above U+10FFFF). A sequence cut by
+// the sample's end says neither: the sample ends where it ends, not where a character does.
+// Text of an 8-bit code page practically never passes: its umlauts stand alone between ASCII
+// letters.
+bool IsUtf8(const unsigned char* data, size_t size) {
+    bool nonAscii = false;
+    for (size_t i = 0; i < size;) {
+        const unsigned char b = data[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t need;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (b >= 0xC2 && b <= 0xDF)
+            need = 1;
+        else if (b >= 0xE0 && b <= 0xEF)
+            need = 2, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
+        else if (b >= 0xF0 && b <= 0xF4)
+            need = 3, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+        else
+            return false;
+        for (size_t k = 1; k <= need; ++k) {
+            if (i + k == size)
+                return nonAscii;
+            const unsigned char next = data[i + k];
+            if (k == 1 ? next < low || next > high : (next & 0xC0) != 0x80)
+                return false;
+        }
+        i += need + 1;
+        nonAscii = true;
+    }
+    return nonAscii;
+}
+
+} // namespace
 
 DetectedEncoding DetectEncoding(const unsigned char* data, size_t size) {
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
@@ -21,6 +60,8 @@ DetectedEncoding DetectEncoding(const unsigned char* data, size_t size) {
     const size_t units = sample / 2;
     if (zeroHigh * 2 >= units && zeroLow * 8 <= units)
         return {TextForm::Utf16, 0};
+    if (IsUtf8(data, size < 65536 ? size : 65536))
+        return {TextForm::Utf8, 0};
     return {};
 }
 

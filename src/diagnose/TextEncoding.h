@@ -30,7 +30,11 @@ struct DetectedEncoding {
 
 // A UTF-8 or UTF-16LE byte-order mark decides; without one, text whose sampled units mostly
 // carry a zero high byte and whose low bytes are rarely zero is UTF-16LE (the module's own
-// Events.log has no mark); everything else is 8-bit text.
+// Events.log has no mark); then text whose non-ASCII bytes all form UTF-8 is UTF-8 (editors and
+// scripts write it without a mark); everything else, pure ASCII too, is 8-bit text. The sample
+// is the first 64 KiB: the log is decided once, from its head, and the scan never looks again.
+// Bytes further on that are no UTF-8 in a log taken for it show as U+FFFD each (AppendUtf8);
+// UTF-8 after an ASCII or ANSI head is read as the code page's text.
 DetectedEncoding DetectEncoding(const unsigned char* data, size_t size);
 
 // Appends UTF-8 units, decoded; an invalid or cut sequence gives one U+FFFD per bad unit.

@@ -69,6 +69,9 @@ TEST(LineGrammar, Utf8LineSeparatorEndsTheTimeAndLongLinesScanInLinearTime) {
     // "1 ab" U+2028 "   cd": `.` stops at the separator, which is not white space.
     const std::string utf8 = "1 ab\xE2\x80\xA8   cd";
     EXPECT_FALSE((diagnose::ScanHeader<char, true>(utf8.data(), utf8.size()).found));
+    EXPECT_FALSE((diagnose::ScanHeader<char, true>(utf8.data(), utf8.size(), false).found)) << "split at LF";
+    const std::string separator = "1 " + std::string(40, 'x') + "\xE2\x80\xA9   cd\xE2\x80"; // past 16 bytes
+    EXPECT_FALSE((diagnose::ScanHeader<char, true>(separator.data(), separator.size(), false).found));
     EXPECT_TRUE((diagnose::ScanHeader<char, false>(utf8.data(), utf8.size()).found))
         << "as 8-bit text it is no break";
 

@@ -23,6 +23,27 @@ TEST(DetectEncoding, MarksDecideUnmarkedUtf16IsRecognisedEightBitIsTheRest) {
     }
 }
 
+TEST(DetectEncoding, UnmarkedUtf8IsTakenWhenItsNonAsciiSequencesAreAllWellFormed) {
+    using Case = std::pair<std::string, TextForm>;
+    const std::string line = "05.12.2026 08:00:00   Host=\"B\xC3\xBCro-S\xC3\xBC"
+                             "d\"\r\n";
+    const std::string cut =
+        line + std::string(65534 - line.size(), 'x') + "\xE2\x82\xAC"; // cut by the sample
+    for (const auto& [bytes, form] :
+         {Case{line, TextForm::Utf8}, Case{"05.12.2026 08:00:00   Host=\"PC1\"\r\n", TextForm::Ansi8},
+          Case{"B\xFCro", TextForm::Ansi8}, Case{line + "B\xFCro", TextForm::Ansi8},
+          Case{"\xC3\xBC\xC0\x80", TextForm::Ansi8},
+          Case{"\xED\xA0\x80", TextForm::Ansi8}, // too long, a surrogate
+          Case{"K\xE4", TextForm::Ansi8},        // only a cut sequence: says nothing
+          Case{"\xEF\xBB\xBF" + line, TextForm::Utf8}, Case{cut, TextForm::Utf8},
+          Case{cut.substr(0, 65535), TextForm::Utf8}}) {
+        const auto detected =
+            diagnose::DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        EXPECT_EQ(detected.form, form) << testing::PrintToString(bytes.substr(0, 40)) << bytes.size();
+        EXPECT_EQ(detected.bomLength, bytes[0] == '\xEF' ? 3u : 0u);
+    }
+}
+
 TEST(Widening, Utf8DecodesAndReplacesEachBadUnitAnsiGoesThroughTheTable) {
     for (const auto& [bytes, text] :
          {std::pair<std::string, std::wstring>{"a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80",

@@ -50,7 +50,7 @@ std::string Saved(Log& log, const std::vector<diagnose::RecordId>& records, Save
 
 TEST(SaveRecords, CsvAndTextInTheOrderGivenWithQuotesSeparatorsUmlautsAndFreeText) {
     Log log("\xEF\xBB\xBF"
-            "05.12.2026 08:00:01   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"2\" Text=\"Größe; neu\"\n"
+            "05.12.2026 08:00:01   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"2\" Text=\"Größe; neu.\"\n"
             "05.12.2026 08:00:02   Ventil \"V1\" geöffnet\n"
             "Zeile ohne Kopf\n"
             "05.12.2026 08:00:03   Host=\"PC1\" Process=\"Dienst\" Traceclass=\"0\" Text=\" eingerückt\"\n"
@@ -60,7 +60,7 @@ TEST(SaveRecords, CsvAndTextInTheOrderGivenWithQuotesSeparatorsUmlautsAndFreeTex
               "\xEF\xBB\xBF"
               "Datum und Uhrzeit;Rechner;Diagnosetyp;Prozess;Meldung\r\n"
               "05.12.2026 08:00:02;Unbekannt;Unbekannt;Unbekannt;\"Ventil \"\"V1\"\" geöffnet\"\r\n"
-              "05.12.2026 08:00:01;PC1;Fehler;Dienst;\"Größe; neu\"\r\n"
+              "05.12.2026 08:00:01;PC1;Fehler;Dienst;\"Größe; neu.\"\r\n"
               ";Unbekannt;Unbekannt;Unbekannt;Zeile ohne Kopf\r\n"
               "05.12.2026 08:00:03;PC1;Information;Dienst;\" eingerückt\"\r\n"
               "05.12.2026 08:00:04.12345678901;PC1;Warnung;Unbekannt;\r\n");

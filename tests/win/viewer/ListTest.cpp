@@ -222,6 +222,23 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
         ::FindClose(temporary);
 }
 
+// A log written as UTF-8 without a mark, as editors and scripts write it.
+TEST_F(Viewer, UnmarkedUtf8ShowsItsUmlautsAndTheMessageShowsAndSavesAsLogged) {
+    ASSERT_TRUE(OpenLog({"05.12.2026 08:00:01   Host=\"B\xC3\xBCro-S\xC3\xBC"
+                         "d\" Process=\"Dienst\" Traceclass=\"2\" Text=\"Error occurred.\""}));
+    SelectTreeItem(L"B\u00FCro-S\u00FCd (1)");
+    EXPECT_EQ(ListText(list, 0, 2), L"Error occurred.");
+    const std::wstring csv = dir.Path() + L"Liste.csv";
+    ASSERT_TRUE(viewer->StartSave(window, csv, viewer::SaveFormat::Csv, {0}));
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
+    const std::string saved = FileText(csv);
+    EXPECT_NE(saved.find("B\xC3\xBCro-S\xC3\xBC"
+                         "d"),
+              std::string::npos)
+        << saved;
+    EXPECT_EQ(saved.substr(saved.size() - 17), "Error occurred.\r\n") << saved;
+}
+
 TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     const std::wstring path = WriteLog(kLog);
     Open(path);
