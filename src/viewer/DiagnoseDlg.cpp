@@ -472,6 +472,8 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             Request(viewer::Work::TakeRead);
         else if (wParam == kFollowTimer)
             OnFollowTimer();
+        else if (wParam == kSaveEndTimer)
+            OnSaveProgress();
         else
             return OnCloseTimer(wParam);
         return true;

@@ -158,9 +158,9 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     ASSERT_EQ(Export<PFN_CreateDiagnoseDlg>(module, "CreateDiagnoseDlg")(
                   0x0407, std::string(log.begin(), log.end()).c_str()),
               0);
-    PumpMessages(50);
-    HWND viewer = OwnedWindow(nullptr, L"Vistral Diagnose");
-    ASSERT_NE(viewer, nullptr);
+    HWND viewer = nullptr; // it shows in the next dispatch
+    ASSERT_TRUE(
+        PumpUntil([&] { return (viewer = OwnedWindow(nullptr, L"Vistral Diagnose")) != nullptr; }, 5000));
     // The load's scanning thread ends with the load: the threads are counted after it.
     HWND caption = ::GetDlgItem(viewer, IDC_DIAGNOSE_CAPTION);
     ASSERT_TRUE(PumpUntil(

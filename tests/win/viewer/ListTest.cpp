@@ -303,3 +303,16 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     EXPECT_NE(ListView_GetColumnWidth(list, 1), 150);
     EXPECT_EQ(viewer->Find().Text(), L"Ventil") << "an undamaged value is taken";
 }
+
+TEST_F(List, ASaveWhoseThreadEndsInsideALoopOfOursIsFinishedAfterIt) {
+    const std::wstring path = dir.Path() + L"Ende.txt";
+    const size_t threads = ProcessThreadCount();
+    ASSERT_TRUE(viewer->StartSave(window, path, viewer::SaveFormat::Text, {0, 1}));
+    WithDetails([&] { DoubleClickRow(0); },
+                [&](HWND) { // its end is told while the details run
+                    EXPECT_TRUE(PumpUntil([&] { return ProcessThreadCount() < threads + 1; }, 3000));
+                    PumpMessages(100);
+                });
+    EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 3000)) << "the save is finished";
+    EXPECT_EQ(FileText(path), "\xEF\xBB\xBF" + kLog[0] + "\r\n" + kLog[1] + "\r\n");
+}

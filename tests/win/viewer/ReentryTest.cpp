@@ -33,14 +33,14 @@ protected:
         SelectTreeItem(L"PC1 (2)");
         SelectRow(list, 0);
     }
-    // Opens the list's context menu; `inMenu` runs inside its loop, which is ended a second
-    // later whatever it did.
-    void WithMenu(const std::function<void()>& inMenu) {
+    // Opens the list's (or the tree's) context menu; `inMenu` runs inside its loop, which is
+    // ended a second later whatever it did.
+    void WithMenu(const std::function<void()>& inMenu, bool ofTree = false) {
         AfterDelay(200, inMenu);
         AfterDelay(1200, [] { ::EndMenu(); });
         RECT area{};
-        ::GetWindowRect(list, &area);
-        ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+        ::GetWindowRect(ofTree ? tree : list, &area);
+        ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ofTree ? tree : list),
                        MAKELPARAM(area.left + 20, area.top + 40));
         PumpMessages(50);
     }
@@ -54,12 +54,14 @@ TEST_F(Reentry, MenuKeysAreTheMenusAndAHostClosingTheViewerEndsTheMenu) {
     ASSERT_EQ(OpenViewer(), viewer) << "Escape closed the menu, not the viewer";
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0) << "the arrow moved in the menu";
 
-    WithMenu([&] {
-        PostKey(list, VK_DOWN);
-        PostKey(list, VK_RETURN);
-    });
+    WithMenu(
+        [&] {
+            PostKey(tree, VK_DOWN);
+            PostKey(tree, VK_RETURN);
+        },
+        true);
     ASSERT_EQ(OpenViewer(), viewer) << "Enter chose the menu's first item";
-    EXPECT_NE(viewer->Find().Dialog(), nullptr) << "the first item opens the Find dialog";
+    EXPECT_NE(viewer->Find().Dialog(), nullptr) << "the tree's first item opens the Find dialog";
 
     // AltGr+F types a character: it is no Ctrl+F.
     ::SendMessageW(viewer->Find().Dialog(), WM_COMMAND, IDCANCEL, 0);
