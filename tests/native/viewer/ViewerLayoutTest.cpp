@@ -38,6 +38,21 @@ TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
     EXPECT_GE(small.list.y, small.groupByType.y + 23 + 10);
 }
 
+TEST(ViewerLayout, TheLastColumnTakesTheRestOfTheListButAtLeast100PixelsAt96Dpi) {
+    const struct {
+        int others, client, dpi, width;
+    } cases[] = {
+        {255, 1078, 96, 823},   // the rest of a wide list
+        {255, 355, 96, 100},    // just the least
+        {255, 300, 96, 100},    // less room: the least, and the list scrolls
+        {383, 1617, 144, 1234}, // the same list at 144 DPI
+        {383, 500, 144, 150},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillingColumnWidth(c.others, c.client, c.dpi), c.width) << c.others << " of " << c.client;
+    EXPECT_EQ(DefaultRecordColumns(135, 800, 144), (std::vector<int>{135, 180, 485}));
+}
+
 TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {
     EXPECT_EQ(Details(420, 2), (Row{335, 267, 10, 265, 100, 269, 10, 10, 400, 247, 198}));
     EXPECT_EQ(Details(421, 3), (Row{336, 267, 10, 265, 100, 269, 10, 10, 401, 247, 131}));
