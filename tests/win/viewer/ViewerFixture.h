@@ -91,13 +91,10 @@ inline Texts Column(HWND list, int column) {
 // Each column's sort arrow on a list view's header: HDF_SORTUP, HDF_SORTDOWN or 0.
 inline std::vector<int> SortMarks(HWND list) {
     std::vector<int> marks;
-    HWND header = ListView_GetHeader(list);
-    for (int column = 0; column < Header_GetItemCount(header); ++column) {
-        HDITEMW item{};
-        item.mask = HDI_FORMAT;
-        Header_GetItem(header, column, &item);
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    for (int column = 0; Header_GetItem(ListView_GetHeader(list), column, &item); ++column)
         marks.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
-    }
     return marks;
 }
 // Selects and focuses `row` of a list view (-1: every row).
