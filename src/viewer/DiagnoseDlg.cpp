@@ -2,6 +2,7 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/details/DiagnoseDetailsDlg.h"
+#include "viewer/ListColumns.h"
 #include "viewer/matches/MatchWindow.h"
 #include "viewer/save/RecordsSaver.h"
 #include "viewer/ViewerLayout.h"
@@ -159,6 +160,7 @@ void CDiagnoseDlg::Layout(int cx, int cy) {
         MoveTo(byType, layout.groupByType);
     MoveAndSize(Tree(), layout.tree);
     MoveAndSize(m_list.Handle(), layout.list);
+    FillLastColumn(m_list);
     if (cancel) {
         MoveTo(cancel, layout.cancel);
         ::InvalidateRect(cancel, nullptr, TRUE);
@@ -194,6 +196,8 @@ void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
     m_messageKeys.Clear();
     m_rows.Show(records);
     m_list.SetItemCount(static_cast<int>(m_rows.Count()));
+    FillLastColumn(m_list); // a vertical scroll bar came or went
+    MarkSortedColumn();     // file order
     if (m_rows.Count())
         m_list.EnsureVisible(0);
     m_list.Invalidate(true);
@@ -298,6 +302,7 @@ void CDiagnoseDlg::SortRows(int column) {
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
     ApplyPlaces(before, m_rows.SortBy(m_index, column, before));
+    MarkSortedColumn();
 }
 
 void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) {
@@ -388,6 +393,8 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
         OnColumnClick(column);
         return true;
     }
+    if (OnHeaderChange(*header))
+        return true;
     std::wstring typed;
     long start = 0;
     bool wrap = false;
@@ -449,6 +456,10 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case kColumnClickDone:
         m_columnClickSeen = false;
+        return true;
+    case kFillLastColumn:
+        m_fillAsked = false;
+        FillLastColumn(m_list);
         return true;
     case kRunDeferredWork:
         RunDeferredWork(true);

@@ -206,6 +206,9 @@ private:
     static constexpr UINT kCancelWork = WM_APP + 6;
     // Posted to itself by Create: the window shows in the next dispatch, not in the host's call.
     static constexpr UINT kShowViewer = WM_APP + 7;
+    // Posted to itself when the operator changed a column's width: the last column fills the
+    // list again once the list has taken the change.
+    static constexpr UINT kFillLastColumn = WM_APP + 8;
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -268,6 +271,8 @@ private:
     std::vector<diagnose::RecordId> RecordsToSave() const;
     // The list's columns and the message column (ViewerColumns.cpp)
     void SetupColumns();
+    bool OnHeaderChange(const NMHDR& header);
+    void MarkSortedColumn();
     void ReadMessagesOnScreen(diagnose::RecordId wanted);
     void ForgetMessages();
     bool ReadMessageKeys(size_t from);
@@ -315,6 +320,7 @@ private:
     win::Dialog** m_slot;
     viewer::RecordRows m_rows;      // the list's rows
     bool m_columnClickSeen = false; // one header click sorts once, however delivered
+    bool m_fillAsked = false;       // kFillLastColumn is posted and not handled yet
     CDiagnoseDetailsDlg* m_details = nullptr;
     viewer::DeferredWork m_work;
     bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue

@@ -1,4 +1,4 @@
-// Column widths from the list's font and DPI.
+// Column widths from the list's font and DPI; the header's sort mark.
 #include "viewer/ListColumns.h"
 
 #include "viewer/ViewerLayout.h"
@@ -28,4 +28,33 @@ int DotsPerInch(HWND window) {
     if (dc)
         ::ReleaseDC(window, dc);
     return dpi;
+}
+
+void FillLastColumn(win::ListView& list) {
+    const int columns = list.GetColumnCount();
+    if (columns <= 0)
+        return;
+    int others = 0;
+    for (int column = 0; column + 1 < columns; ++column)
+        others += list.GetColumnWidth(column);
+    const int width = viewer::FillingColumnWidth(others, list.ClientRect().right, DotsPerInch(list.Handle()));
+    if (width != list.GetColumnWidth(columns - 1))
+        list.SetColumnWidth(columns - 1, width);
+}
+
+void MarkSortedColumn(const win::ListView& list, int column, bool ascending) {
+    HWND header = list.GetHeader();
+    const int columns = list.GetColumnCount();
+    for (int at = 0; at < columns; ++at) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item)))
+            continue;
+        const int format = (item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN)) |
+                           (at == column ? (ascending ? HDF_SORTUP : HDF_SORTDOWN) : 0);
+        if (format == item.fmt)
+            continue;
+        item.fmt = format;
+        ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
+    }
 }

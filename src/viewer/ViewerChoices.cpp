@@ -129,6 +129,29 @@ StoredValue EncodeText(const std::wstring& text) {
     return value;
 }
 
+namespace {
+// `value` * `to` / `from`, rounded to the nearest; a DPI the platform could not tell is 96.
+int Rescaled(int value, int from, int to) {
+    from = from > 0 ? from : 96;
+    to = to > 0 ? to : 96;
+    return static_cast<int>((int64_t(value) * to + from / 2) / from);
+}
+} // namespace
+
+std::vector<int> WidthsToKeep(const std::vector<int>& pixels, int dpi) {
+    std::vector<int> kept;
+    for (int width : pixels)
+        kept.push_back(std::clamp(Rescaled(width, dpi, 96), kMinColumnWidth, kMaxColumnWidth));
+    return kept;
+}
+
+std::vector<int> KeptWidthsAt(const std::vector<int>& kept, int dpi) {
+    std::vector<int> pixels;
+    for (int width : kept)
+        pixels.push_back(Rescaled(width, 96, dpi));
+    return pixels;
+}
+
 bool ShownOnMonitors(const ScreenRect& rect, const std::vector<ScreenRect>& workAreas) {
     const ScreenRect grip{rect.left, rect.top, rect.right, rect.top + kGripHeight};
     return std::any_of(workAreas.begin(), workAreas.end(), [&](const ScreenRect& area) {

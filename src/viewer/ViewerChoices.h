@@ -59,6 +59,16 @@ StoredValue EncodeText(const std::wstring& text);
 constexpr int kMinColumnWidth = 10;
 constexpr int kMaxColumnWidth = 4000;
 
+// Column widths are kept at 96 DPI, so that a viewer at another DPI shows the operator's
+// columns at its own scale: the date and time whole at 144 DPI after a viewer at 96 DPI.
+// The widths to keep for `pixels` shown at `dpi`, each within kMinColumnWidth..kMaxColumnWidth.
+std::vector<int> WidthsToKeep(const std::vector<int>& pixels, int dpi);
+// The pixels at `dpi` of widths kept. Widths kept before they were kept this way were pixels at
+// whatever DPI the screen had then, and nothing tells which: they are read as 96-DPI values,
+// right for the usual screen, and one kept at a larger DPI comes back that much wider, never
+// cut.
+std::vector<int> KeptWidthsAt(const std::vector<int>& kept, int dpi);
+
 // Whether a window at `rect` can be seen and taken hold of on one of the monitors whose work
 // areas are given: a piece of its caption, the top kGripHeight pixels, at least kGripWidth wide,
 // lies on one of them. A window kept on a monitor that is gone comes back where it opens anew.

@@ -1,5 +1,6 @@
-// The viewer's record list: its columns, and the message column, whose texts are read from the
-// log for the rows on screen only and whose sort reads the shown group's lines once.
+// The viewer's record list: its columns, the last of which fills the list, the mark of the sorted
+// one, and the message column, whose texts are read from the log for the rows on screen only and
+// whose sort reads the shown group's lines once.
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/ListColumns.h"
@@ -15,17 +16,43 @@ constexpr size_t kKeptMessages = 2048;
 } // namespace
 
 void CDiagnoseDlg::SetupColumns() {
-    std::vector<int> widths = m_choices.columnWidths;
-    if (widths.size() != 3) {
-        const int dpi = DotsPerInch(m_list.Handle());
-        // Room is kept for the scroll bar that a longer group brings.
-        widths = viewer::DefaultRecordColumns(
-            DateColumnWidth(m_list), m_list.ClientRect().right - ::GetSystemMetrics(SM_CXVSCROLL), dpi);
-    }
+    const int dpi = DotsPerInch(m_list.Handle());
+    std::vector<int> widths = viewer::KeptWidthsAt(m_choices.columnWidths, dpi);
+    if (widths.size() != 3)
+        widths = viewer::DefaultRecordColumns(DateColumnWidth(m_list), m_list.ClientRect().right, dpi);
     const UINT headings[] = {IDS_COLUMN_DATE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE};
     for (int column = 0; column < 3; ++column)
         m_list.InsertColumn(column, ViewerText(headings[column]), LVCFMT_LEFT,
                             widths[static_cast<size_t>(column)]);
+    FillLastColumn(m_list);
+}
+
+// A column other than the last that the operator made wider or narrower (dragged, or fitted by a
+// double-click on its divider): the last column fills the list again, from the queue, once the
+// list has laid out the change. The header's notifications reach the viewer through the list.
+bool CDiagnoseDlg::OnHeaderChange(const NMHDR& header) {
+    if (header.hwndFrom != m_list.GetHeader())
+        return false;
+    const auto& change = reinterpret_cast<const NMHEADERW&>(header);
+    switch (header.code) {
+    case HDN_ITEMCHANGEDW:
+    case HDN_ITEMCHANGEDA:
+        if (!change.pitem || !(change.pitem->mask & HDI_WIDTH))
+            return false;
+        [[fallthrough]];
+    case HDN_ENDTRACKW:
+    case HDN_ENDTRACKA:
+        if (change.iItem != m_list.GetColumnCount() - 1 && !m_fillAsked)
+            m_fillAsked = ::PostMessageW(m_hwnd, kFillLastColumn, 0, 0) != FALSE;
+        return false; // the list lays the change out itself
+    default:
+        return false;
+    }
+}
+
+// The header shows which column the rows are sorted by, and which way.
+void CDiagnoseDlg::MarkSortedColumn() {
+    ::MarkSortedColumn(m_list, m_rows.SortColumn(), m_rows.Ascending());
 }
 
 std::wstring CDiagnoseDlg::MessageText(diagnose::RecordId record) {

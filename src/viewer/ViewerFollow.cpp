@@ -2,6 +2,8 @@
 // log that was cut, replaced or made anew is read again.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/ListColumns.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -62,6 +64,7 @@ void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
     if (!changed)
         return;
     m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    FillLastColumn(m_list); // a vertical scroll bar may have come
     ApplyPlaces(before, after);
 }
 

@@ -2,6 +2,7 @@
 // when it closes, per user and under the viewer's own key only.
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/ListColumns.h"
 #include "viewer/matches/MatchWindow.h"
 #include "viewer/ViewerSettings.h"
 
@@ -19,10 +20,10 @@ void CDiagnoseDlg::RestoreChoices() {
 void CDiagnoseDlg::KeepChoices() {
     m_choices.groupByComputer = m_groupByComputer;
     m_choices.viewer = viewer::PlaceOf(m_hwnd);
-    m_choices.columnWidths.clear();
+    std::vector<int> widths;
     for (int column = 0; column < m_list.GetColumnCount(); ++column)
-        m_choices.columnWidths.push_back(
-            std::clamp(m_list.GetColumnWidth(column), viewer::kMinColumnWidth, viewer::kMaxColumnWidth));
+        widths.push_back(m_list.GetColumnWidth(column));
+    m_choices.columnWidths = viewer::WidthsToKeep(widths, DotsPerInch(m_list.Handle()));
     if (m_find.HasText())
         m_choices.searchText = m_find.Text();
     if (const auto place = m_matches ? m_matches->Place() : std::nullopt)

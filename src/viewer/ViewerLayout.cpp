@@ -91,8 +91,11 @@ int FittingColumnWidth(int textWidth, int dpi) {
 
 std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi) {
     const int process = Scaled(120, dpi);
-    const int message = listWidth - dateWidth - process;
-    return {dateWidth, process, message > Scaled(120, dpi) ? message : Scaled(120, dpi)};
+    return {dateWidth, process, FillingColumnWidth(dateWidth + process, listWidth, dpi)};
+}
+
+int FillingColumnWidth(int othersWidth, int clientWidth, int dpi) {
+    return std::max(clientWidth - othersWidth, Scaled(100, dpi));
 }
 
 } // namespace viewer

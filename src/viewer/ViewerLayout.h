@@ -43,8 +43,14 @@ int FittingColumnWidth(int textWidth, int dpi);
 
 // The record list's column widths when the operator has chosen none: date and time whole
 // (`dateWidth`), the process 120 pixels at 96 DPI, the message the rest of the list's client
-// width `listWidth`, but at least 120 pixels at 96 DPI.
+// width `listWidth` (FillingColumnWidth).
 std::vector<int> DefaultRecordColumns(int dateWidth, int listWidth, int dpi);
+
+// The width of a list's last column, which takes the rest of the list's client width
+// `clientWidth` beside the other columns (`othersWidth` together), so that no room is left
+// empty and none scrolls; but at least 100 pixels at `dpi`: with less room it stays readable,
+// and the list scrolls instead.
+int FillingColumnWidth(int othersWidth, int clientWidth, int dpi);
 
 // The smallest track size of the viewer, in pixels.
 constexpr Size kViewerMinimumSize{700, 275};

@@ -135,6 +135,8 @@ void CDiagnoseDlg::EndSorting(const viewer::LogReader::Outcome& outcome) {
     const viewer::ListPlaces before = CurrentPlaces();
     bool taken = false;
     const viewer::ListPlaces after = m_rows.TakeSorted(sorting, before, taken);
-    if (taken)
+    if (taken) {
         ApplyPlaces(before, after);
+        MarkSortedColumn();
+    }
 }

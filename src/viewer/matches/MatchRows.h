@@ -45,6 +45,7 @@ public:
     // The records looked at so far.
     diagnose::RecordId End() const { return static_cast<diagnose::RecordId>(m_end); }
     int SortColumn() const { return m_sortColumn; }
+    bool Ascending() const { return m_ascending; }
 
 private:
     void Sort(const ColumnTexts& texts);

@@ -108,6 +108,7 @@ void CMatchWindow::Fill(bool again) {
                 m_viewer.Find().Marks().Error() ? m_viewer.Find().Marks().Error() : ERROR_READ_FAULT;
     }
     m_list.SetItemCount(static_cast<int>(m_rows.Rows().size()));
+    MarkSortedColumn(m_list, m_rows.SortColumn(), m_rows.Ascending()); // a new search is in file order
     if (!m_rows.Rows().empty())
         m_list.EnsureVisible(0);
     m_list.Invalidate(true);
@@ -354,6 +355,7 @@ void CMatchWindow::OnColumnClick(int column) {
     ChangeRows([&] {
         m_rows.SortBy(column, [this](int c, const auto& rows, auto& texts) { TextsOf(c, rows, texts); });
     });
+    MarkSortedColumn(m_list, m_rows.SortColumn(), m_rows.Ascending());
 }
 
 std::vector<diagnose::RecordId> CMatchWindow::SelectedRecords() const {

@@ -2,6 +2,7 @@
 #include "viewer/timeline/TimelineChart.h"
 
 #include "viewer/timeline/LogTime.h"
+#include "viewer/timeline/TimelineAxis.h"
 #include "win/ResourceModule.h"
 
 #include <commctrl.h>
@@ -20,20 +21,35 @@ constexpr Gdiplus::ARGB kGrid = 0xFFE0E0E0;
 constexpr Gdiplus::ARGB kHover = 0xFFE3ECF7;
 constexpr Gdiplus::ARGB kText = 0xFF202020;
 
-// Pixels around the plot: the legend above it, the count labels left of it, the time labels
-// (two lines) under it.
+// Pixels around the plot: the legend above it, the count labels left of it (at least this
+// much), the time labels (two lines, as high as the font makes them) under it.
 constexpr int kLegendHeight = 24;
 constexpr int kLeftMargin = 44;
 constexpr int kRightMargin = 12;
-constexpr int kBottomMargin = 34;
-// Time labels stand at least this far apart, at the first of these steps that is a whole number
-// of slots and wide enough: whole minutes, hours, days and weeks, as a reader counts time.
-constexpr float kLabelSpacing = 84.0f;
-constexpr int64_t kLabelSteps[] = {60,         120,        300,        600,         900,
-                                   1800,       3600,       2 * 3600,   3 * 3600,    6 * 3600,
-                                   12 * 3600,  86400,      2 * 86400,  7 * 86400,   14 * 86400,
-                                   28 * 86400, 56 * 86400, 91 * 86400, 182 * 86400, 364 * 86400};
 constexpr UINT_PTR kToolId = 1;
+
+// The window's own device context, released when it goes.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
+    ~WindowDC() {
+        if (m_dc)
+            ::ReleaseDC(m_window, m_dc);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
+// The font the chart draws with: its dialog's.
+HFONT ChartFont(HWND chart) {
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(chart), WM_GETFONT, 0, 0));
+    return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
 
 Gdiplus::RectF MeasureText(Gdiplus::Graphics& graphics, const std::wstring& text, const Gdiplus::Font& font) {
     Gdiplus::RectF bounds;
@@ -78,13 +94,32 @@ void TimelineChart::Show(const viewer::TimelineBins* bins, Texts texts) {
     Invalidate(false);
 }
 
+// With the font the labels are drawn with, in the window's DC: at 144 DPI a date is half as
+// wide again as at 96, and a room measured at 96 DPI cut its year off.
+TimelineChart::AxisMetrics TimelineChart::MeasureAxis() const {
+    const WindowDC dc(m_hwnd);
+    if (!dc.get())
+        return {};
+    Gdiplus::Graphics graphics(dc.get());
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+    const Gdiplus::Font font(dc.get(), ChartFont(m_hwnd));
+    if (font.GetLastStatus() != Gdiplus::Ok)
+        return {};
+    const Gdiplus::RectF date = MeasureText(graphics, L"00.00.0000", font);
+    const Gdiplus::RectF count = MeasureText(graphics, L"0000000", font);
+    if (date.Width <= 0 || date.Height <= 0)
+        return {};
+    return {std::ceil(date.Width), std::ceil(date.Height), std::ceil(count.Width)};
+}
+
 TimelineChart::Geometry TimelineChart::Measure() const {
     const RECT client = ClientRect();
     Geometry g;
-    g.left = float(kLeftMargin);
+    g.left = std::max(float(kLeftMargin), m_axis.countWidth + 6);
     g.top = float(kLegendHeight + 8);
-    g.right = float(std::max<LONG>(client.right - kRightMargin, kLeftMargin + 1));
-    g.bottom = float(std::max<LONG>(client.bottom - kBottomMargin, kLegendHeight + 9));
+    g.right = std::max(float(client.right - kRightMargin), g.left + 1);
+    // Two lines of labels under a mark of 4 pixels, and 2 to spare.
+    g.bottom = std::max(float(client.bottom) - (6 + 2 * m_axis.lineHeight), float(kLegendHeight + 9));
     g.slots = m_bins ? m_bins->Slots().size() : 0;
     g.slotWidth = g.slots ? (g.right - g.left) / float(g.slots) : 0;
     return g;
@@ -172,6 +207,7 @@ bool TimelineChart::OnKey(WPARAM key) {
 }
 
 void TimelineChart::PreSubclassWindow() {
+    m_axis = MeasureAxis();
     // Tab reaches the chart whatever template the language library holds.
     ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) | WS_TABSTOP);
     // Made by the timeline window (its owner) while the module's controls context is active.
@@ -199,6 +235,7 @@ LRESULT TimelineChart::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return TRUE; // the paint covers every pixel
     case WM_SIZE:
+        m_axis = MeasureAxis();
         Invalidate(false);
         return DefaultProc(message, wParam, lParam);
     case WM_NCHITTEST:
@@ -301,8 +338,7 @@ void TimelineChart::Paint() {
     Gdiplus::Graphics graphics(&offscreen);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     graphics.Clear(Gdiplus::Color(kBackground));
-    auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_hwnd), WM_GETFONT, 0, 0));
-    Gdiplus::Font text(dc, font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    Gdiplus::Font text(dc, ChartFont(m_hwnd));
     const Geometry g = Measure();
 
     // The legend, with the count of each type in the picture.
@@ -329,9 +365,11 @@ void TimelineChart::Paint() {
         const float height = g.bottom - g.top;
         graphics.DrawLine(&grid, g.left, g.top, g.right, g.top);
         graphics.DrawLine(&grid, g.left, (g.top + g.bottom) / 2, g.right, (g.top + g.bottom) / 2);
-        DrawLabel(graphics, std::to_wstring(tallest), text, {0, g.top - 7, g.left - 6, 16},
+        const float line = m_axis.lineHeight;
+        DrawLabel(graphics, std::to_wstring(tallest), text, {0, g.top - line / 2, g.left - 6, line},
                   Gdiplus::StringAlignmentFar);
-        DrawLabel(graphics, L"0", text, {0, g.bottom - 7, g.left - 6, 16}, Gdiplus::StringAlignmentFar);
+        DrawLabel(graphics, L"0", text, {0, g.bottom - line / 2, g.left - 6, line},
+                  Gdiplus::StringAlignmentFar);
         if (m_hover < g.slots) {
             Gdiplus::SolidBrush hover{Gdiplus::Color(kHover)};
             graphics.FillRectangle(&hover, g.left + float(m_hover) * g.slotWidth, g.top, g.slotWidth, height);
@@ -364,13 +402,8 @@ void TimelineChart::Paint() {
         // clock where it changes.
         const int64_t length = m_bins->SlotSeconds();
         const bool withClock = length < viewer::kSecondsPerDay;
-        const auto minimumSlots = static_cast<int64_t>(std::ceil(kLabelSpacing / g.slotWidth));
-        int64_t step = length * minimumSlots;
-        for (int64_t candidate : kLabelSteps)
-            if (candidate % length == 0 && candidate / length >= minimumSlots) {
-                step = candidate;
-                break;
-            }
+        const int64_t step = viewer::ChooseLabelStep(length, g.slotWidth, m_axis.dateWidth);
+        const float spacing = viewer::LabelSpacing(m_axis.dateWidth);
         std::wstring lastDate;
         for (size_t i = 0; i < g.slots; ++i) {
             const int64_t start = m_bins->SlotStart(i);
@@ -379,11 +412,11 @@ void TimelineChart::Paint() {
             const float at = g.left + float(i) * g.slotWidth;
             graphics.DrawLine(&axis, at, g.bottom, at, g.bottom + 3);
             const std::wstring date = viewer::FormatLogDate(start);
-            const Gdiplus::RectF line1{at - kLabelSpacing / 2, g.bottom + 4, kLabelSpacing, 14};
+            const Gdiplus::RectF line1{at - spacing / 2, g.bottom + 4, spacing, line};
             DrawLabel(graphics, withClock ? viewer::FormatLogClock(start) : date, text, line1,
                       Gdiplus::StringAlignmentCenter);
             if (withClock && date != lastDate) {
-                DrawLabel(graphics, date, text, {line1.X, line1.Y + 14, line1.Width, line1.Height},
+                DrawLabel(graphics, date, text, {line1.X, line1.Y + line, line1.Width, line1.Height},
                           Gdiplus::StringAlignmentCenter);
                 lastDate = date;
             }

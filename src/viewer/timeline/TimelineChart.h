@@ -40,6 +40,13 @@ protected:
 private:
     struct Geometry;
     Geometry Measure() const;
+    // The labels' sizes at the font and DPI they are drawn with, in pixels.
+    struct AxisMetrics {
+        float dateWidth = 56;  // "dd.mm.yyyy", the widest time label
+        float lineHeight = 14; // one line of a label
+        float countWidth = 38; // a count of seven digits, left of the plot
+    };
+    AxisMetrics MeasureAxis() const;
     void Paint();
     void OnMouseMove(POINT point);
     void Hover(size_t slot);
@@ -49,6 +56,7 @@ private:
 
     const viewer::TimelineBins* m_bins = nullptr;
     Texts m_texts;
+    AxisMetrics m_axis;   // measured when the window is bound and when it is sized
     HWND m_tip = nullptr; // owned by the timeline window, destroyed with it
     size_t m_hover = SIZE_MAX;
     bool m_trackingLeave = false;

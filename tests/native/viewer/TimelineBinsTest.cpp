@@ -1,6 +1,7 @@
 // The timeline's counts: dates and times read in the log's form, the slot length for spans from
 // seconds to years, counts per type and slot, records without a time, and following a log.
 #include "viewer/timeline/LogTime.h"
+#include "viewer/timeline/TimelineAxis.h"
 #include "viewer/timeline/TimelineBins.h"
 #include "viewer/timeline/TimelineCounts.h"
 
@@ -185,4 +186,13 @@ TEST(TimelineCounts, TheWholeLogIsCountedOnceAndThenOnlyWhatArrives) {
     EXPECT_EQ(sliced.Of(log.store, nullptr, 20).Total(viewer::kTraceError), 35u);
     EXPECT_EQ(sliced.RecordsLookedAt(), 102u);
     EXPECT_EQ(Slots(sliced.Of(log.store, nullptr)), Slots(counts.Of(log.store, nullptr)));
+}
+
+TEST(TimelineAxis, LabelsStandHalfAsFarAgainApartAsTheyAreWideAtTheirFontAndDpi) {
+    // {slot seconds, slot width, label width}: a date 56 pixels wide (96 DPI) every 15 minutes,
+    // 90 wide (144 DPI) every 30; hourly slots every second day; no usual step fits 3 weeks.
+    EXPECT_EQ(viewer::ChooseLabelStep(60, 6, 56), 900);
+    EXPECT_EQ(viewer::ChooseLabelStep(60, 6, 90), 1800);
+    EXPECT_EQ(viewer::ChooseLabelStep(3600, 2, 56), 2 * 86400);
+    EXPECT_EQ(viewer::ChooseLabelStep(3 * 604800, 1, 60), 90 * 1814400);
 }

@@ -35,3 +35,9 @@ TEST(ViewerChoices, AKeptWindowComesBackOnlyWhereAMonitorShowsItsCaption) {
     EXPECT_FALSE(ShownOnMonitors({100, 980, 800, 1300}, monitors)) << "its caption below the work area";
     EXPECT_FALSE(ShownOnMonitors({3000, 100, 3700, 500}, monitors)) << "on a monitor that is gone";
 }
+
+TEST(ViewerChoices, WidthsAreKeptAt96DpiAndComeBackAtTheViewersOwn) {
+    EXPECT_EQ(KeptWidthsAt({135, 120, 400}, 144), (std::vector<int>{203, 180, 600})) << "96 -> 144";
+    EXPECT_EQ(WidthsToKeep({203, 180, 600}, 144), (std::vector<int>{135, 120, 400})) << "and back";
+    EXPECT_EQ(WidthsToKeep({12, 5000}, 192), (std::vector<int>{10, 2500})) << "within the stored range";
+}

@@ -38,6 +38,18 @@ TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
     EXPECT_GE(small.list.y, small.groupByType.y + 23 + 10);
 }
 
+TEST(ViewerLayout, TheLastColumnTakesTheRestOfTheListButAtLeast100PixelsAt96Dpi) {
+    // Beside columns 255 pixels wide together, at 96 DPI: the rest, the least, less room (the
+    // list scrolls); the same at 144 DPI.
+    const int cases[][4] = {{255, 1078, 96, 823},
+                            {255, 355, 96, 100},
+                            {255, 300, 96, 100},
+                            {383, 1617, 144, 1234},
+                            {383, 500, 144, 150}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FillingColumnWidth(c[0], c[1], c[2]), c[3]) << c[0] << " of " << c[1];
+}
+
 TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {
     EXPECT_EQ(Details(420, 2), (Row{335, 267, 10, 265, 100, 269, 10, 10, 400, 247, 198}));
     EXPECT_EQ(Details(421, 3), (Row{336, 267, 10, 265, 100, 269, 10, 10, 401, 247, 131}));

@@ -141,6 +141,42 @@ TEST_F(List, MessagesOfTextTextIdAndNeitherSortLikeTheOtherColumnsAndTheDateShow
     EXPECT_NE(details, nullptr) << "the menu's Details";
 }
 
+TEST_F(List, TheLastColumnFillsTheListAtEverySizeAndTheSortedColumnIsMarked) {
+    HWND header = ListView_GetHeader(list);
+    auto rest = [&] { // from the last column's right edge to the list's
+        RECT item{}, client{};
+        Header_GetItemRect(header, 2, &item);
+        ::GetClientRect(list, &client);
+        return client.right - item.right;
+    };
+    SetClientSize(window, 1100, 600);
+    PumpMessages(20);
+    EXPECT_NEAR(rest(), 0, 2) << "1,100 pixels wide";
+    RECT process{};
+    Header_GetItemRect(header, 1, &process);
+    for (auto [dx, button] : {std::pair{0, MOUSEEVENTF_LEFTDOWN}, {120, 0}, {120, MOUSEEVENTF_LEFTUP}}) {
+        POINT at{process.right - 1 + dx, process.bottom / 2}; // the operator drags its divider
+        ::ClientToScreen(header, &at);
+        ::SetCursorPos(at.x, at.y);
+        INPUT input{INPUT_MOUSE, {}};
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | static_cast<DWORD>(button);
+        ::SendInput(1, &input, sizeof input);
+        PumpMessages(30);
+    }
+    EXPECT_NEAR(ListView_GetColumnWidth(list, 1), process.right - process.left + 120, 2) << "the operator's";
+    EXPECT_NEAR(rest(), 0, 2) << "after a drag";
+
+    ClickListHeader(1);
+    EXPECT_EQ(SortMarks(list), (std::vector<int>{0, HDF_SORTUP, 0}));
+    ClickListHeader(1);
+    EXPECT_EQ(SortMarks(list), (std::vector<int>{0, HDF_SORTDOWN, 0}));
+    ClickListHeader(2);
+    EXPECT_EQ(SortMarks(list), (std::vector<int>{0, 0, HDF_SORTUP}));
+    Command(IDC_GROUP_BY_COMPUTER);
+    SelectTreeItem(L"Information (4)");
+    EXPECT_EQ(SortMarks(list), (std::vector<int>{0, 0, 0})) << "another group, in file order";
+}
+
 TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) {
     // Ctrl+S: the platform's save dialog; a CSV name gives CSV.
     const std::wstring csv = dir.Path() + L"Liste.csv";

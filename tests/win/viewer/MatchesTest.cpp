@@ -39,8 +39,10 @@ TEST_F(Matches, EveryMatchAcrossTheGroupsSelectedInTheViewerSortedCopiedAndFollo
     // Sorted by process: ascending, then descending; Ctrl+A, Ctrl+C copy the lines in that order.
     ClickHeader(matches, 3);
     EXPECT_EQ(Column(rows, 3), (Texts{L"Alpha", L"Delta", L"Gamma"}));
+    EXPECT_EQ(SortMarks(rows), (std::vector<int>{0, 0, 0, HDF_SORTUP, 0}));
     ClickHeader(matches, 3);
     EXPECT_EQ(Column(rows, 3), (Texts{L"Gamma", L"Delta", L"Alpha"}));
+    EXPECT_EQ(SortMarks(rows), (std::vector<int>{0, 0, 0, HDF_SORTDOWN, 0}));
     CtrlKey(rows, 'A');
     ::SendMessageW(rows, WM_CHAR, L'q', 1); // no row starts with it: the selection stays
     CtrlKey(rows, 'C');

@@ -88,6 +88,15 @@ inline Texts Column(HWND list, int column) {
         texts.push_back(ListText(list, row, column));
     return texts;
 }
+// Each column's sort arrow on a list view's header: HDF_SORTUP, HDF_SORTDOWN or 0.
+inline std::vector<int> SortMarks(HWND list) {
+    std::vector<int> marks;
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    for (int column = 0; Header_GetItem(ListView_GetHeader(list), column, &item); ++column)
+        marks.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+    return marks;
+}
 // Selects and focuses `row` of a list view (-1: every row).
 inline const auto SelectRow = [](HWND list, int row) {
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
