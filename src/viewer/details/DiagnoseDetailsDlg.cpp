@@ -91,7 +91,7 @@ void CDiagnoseDetailsDlg::ShowRecord() {
         ::SetDlgItemTextW(m_hwnd, kFields[field], fields[field].c_str());
     // The message as the viewer's message column has it.
     ::SetDlgItemTextW(m_hwnd, IDC_DETAILS_MESSAGE, m_shown ? MessageReader()(line).c_str() : L"");
-    ::SetDlgItemTextW(m_hwnd, IDC_DETAILS_LINE, line.c_str());
+    ::SetDlgItemTextW(m_hwnd, IDC_DETAILS_LINE, m_shown ? line.c_str() : L"");
 }
 
 void CDiagnoseDetailsDlg::Step(bool previous) {
