@@ -27,17 +27,49 @@ ViewerLayout ComputeViewerLayout(int cx, int cy, const ViewerButtons& buttons) {
     return layout;
 }
 
-DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns) {
+DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsParts& parts, int columns) {
     DetailsLayout layout;
-    layout.ok = {cx - 10 - buttons.ok.width, cy - buttons.ok.height - 10, buttons.ok.width,
-                 buttons.ok.height};
-    layout.previous = {10, cy - buttons.previous.height - 10, buttons.previous.width,
-                       buttons.previous.height};
-    layout.next = {buttons.previous.width + 20, cy - buttons.next.height - 10, buttons.next.width,
-                   buttons.next.height};
-    layout.list = {10, 10, cx - 20, cy - 30 - buttons.ok.height};
+    layout.ok = {cx - 10 - parts.ok.width, cy - parts.ok.height - 10, parts.ok.width, parts.ok.height};
+    layout.previous = {10, cy - parts.previous.height - 10, parts.previous.width, parts.previous.height};
+    layout.next = {parts.previous.width + 20, cy - parts.next.height - 10, parts.next.width,
+                   parts.next.height};
+    const int fieldX = 10 + parts.label.width + 6;
+    int y = 10;
+    for (int row = 0; row < 4; ++row) {
+        layout.labels[row] = {10, y + (parts.fieldHeight - parts.label.height) / 2, parts.label.width,
+                              parts.label.height};
+        layout.fields[row] = {fieldX, y, cx - 10 - fieldX, parts.fieldHeight};
+        y += parts.fieldHeight + 4;
+    }
+    y += 4;
+    const int bottom = cy - 20 - parts.ok.height;
+    const int captions = 2 * (6 + parts.label.height + 2);
+    const int shared = bottom - y - captions > 0 ? bottom - y - captions : 0;
+    auto next = [&](Box& box, int height) {
+        box = {10, y, cx - 20, height > 0 ? height : 0};
+        y += box.height;
+    };
+    next(layout.list, shared * 2 / 5);
+    y += 6;
+    next(layout.messageLabel, parts.label.height);
+    y += 2;
+    next(layout.message, shared / 3);
+    y += 6;
+    next(layout.lineLabel, parts.label.height);
+    y += 2;
+    next(layout.line, bottom - y);
     layout.columnWidth = columns > 0 ? (cx - 20) / columns - 2 : 0;
     return layout;
+}
+
+Box CentreOver(const Box& owner, Size window, const Box& workArea) {
+    auto place = [](int centred, int size, int low, int extent) {
+        const int high = low + extent - size; // the last place that keeps it inside
+        return centred > high ? (high > low ? high : low) : centred < low ? low : centred;
+    };
+    return {place(owner.x + (owner.width - window.width) / 2, window.width, workArea.x, workArea.width),
+            place(owner.y + (owner.height - window.height) / 2, window.height, workArea.y, workArea.height),
+            window.width, window.height};
 }
 
 Box PlaceBesideViewer(const Box& viewer, const Box& list, Size window, const Box& workArea,

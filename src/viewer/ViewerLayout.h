@@ -55,23 +55,35 @@ int FillingColumnWidth(int othersWidth, int clientWidth, int dpi);
 // The smallest track size of the viewer, in pixels.
 constexpr Size kViewerMinimumSize{700, 275};
 
-struct DetailsButtons {
+struct DetailsParts {
     Size ok;       // 1
     Size previous; // 1007
     Size next;     // 1008
+    Size label;    // the widest of the fields' labels, and a label's height
+    int fieldHeight = 0;
 };
 
 struct DetailsLayout {
     Box ok;       // position only
     Box previous; // position only
     Box next;     // position only
+    Box labels[4];
+    Box fields[4]; // date and time, computer, diagnose type, process
     Box list;
+    Box messageLabel, message;
+    Box lineLabel, line;
     int columnWidth = 0; // every column of the list, when it has any
 };
 
-// The details dialog's layout for client size cx x cy and a list of `columns` columns: the
-// list fills the dialog above the buttons, all columns equally wide.
-DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsButtons& buttons, int columns);
+// The details dialog's layout for client size cx x cy and a list of `columns` columns, with
+// 10-pixel margins: the four fields in rows at the top, each after its label; under them the
+// list, the message and the line (each of the two under its label) share the height down to the
+// buttons, two fifths, one third and the rest; all are as wide as the dialog, all columns of
+// the list equally wide. No box is less than 0 high.
+DetailsLayout ComputeDetailsLayout(int cx, int cy, const DetailsParts& parts, int columns);
+
+// A window of size `window` centred over `owner`, moved into `workArea` where it would stand out.
+Box CentreOver(const Box& owner, Size window, const Box& workArea);
 
 // Where a window of the viewer's opens, in screen pixels: in the work area of the viewer's
 // monitor, touching the viewer and off it, on the first side that has room, in the order

@@ -163,6 +163,25 @@ public:
     bool EnsureVisible(int item, bool partialOk = false) {
         return Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), partialOk ? TRUE : FALSE) != FALSE;
     }
+    // Whether the whole of `row` is on screen.
+    bool RowShown(int row) const {
+        const int top = static_cast<int>(Send(LVM_GETTOPINDEX));
+        return row >= top && row < top + static_cast<int>(Send(LVM_GETCOUNTPERPAGE));
+    }
+    // Scrolls `row` to the middle of the list, as far as the list scrolls (the platform's
+    // EnsureVisible leaves a row at the edge it came in by).
+    void ScrollToMiddle(int row) {
+        const int top = static_cast<int>(Send(LVM_GETTOPINDEX));
+        const int half = static_cast<int>(Send(LVM_GETCOUNTPERPAGE)) / 2;
+        RECT item{};
+        item.left = LVIR_BOUNDS;
+        if (!Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)) || item.bottom <= item.top) {
+            EnsureVisible(row);
+            return;
+        }
+        const int wanted = row > half ? row - half : 0;
+        Send(LVM_SCROLL, 0, static_cast<LPARAM>(wanted - top) * (item.bottom - item.top));
+    }
     bool RedrawItems(int first, int last) {
         return Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last)) != FALSE;
     }

@@ -82,6 +82,7 @@ using UniqueRegKey = UniqueHandle<HKEY, detail::CloseRegKey, 0>;
 using UniqueActCtx = UniqueHandle<HANDLE, detail::ReleaseActivationContext, -1>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, detail::FreeGlobal, 0>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject, 0>;
+using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject, 0>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle, 0>;
 
 } // namespace win

@@ -9,7 +9,9 @@
 #include "win/Clipboard.h"
 #include "win/ResourceModule.h"
 
+#include <algorithm>
 #include <commctrl.h>
+#include <iterator>
 
 namespace {
 
@@ -23,6 +25,14 @@ void MoveTo(HWND window, const viewer::Box& box) {
     ::SetWindowPos(window, nullptr, box.x, box.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
     ::InvalidateRect(window, nullptr, TRUE);
 }
+
+void Place(HWND window, const viewer::Box& box) {
+    ::SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+constexpr int kLabels[] = {IDC_DETAILS_DATE_LABEL, IDC_DETAILS_COMPUTER_LABEL, IDC_DETAILS_TYPE_LABEL,
+                           IDC_DETAILS_PROCESS_LABEL};
+constexpr int kFields[] = {IDC_DETAILS_DATE, IDC_DETAILS_COMPUTER, IDC_DETAILS_TYPE, IDC_DETAILS_PROCESS};
 
 } // namespace
 
@@ -44,8 +54,10 @@ bool CDiagnoseDetailsDlg::OnInitDialog() {
     EnableStepping(query.recordHasPrevious, query.recordHasNext);
     ShowRecord();
 
+    MeasureParts();
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
+    CentreOverViewer();
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     LPCWSTR table = MAKEINTRESOURCEW(IDR_DETAILS_ACCELERATORS);
     if (HINSTANCE module = win::FindResourceHandle(table, MAKEINTRESOURCEW(9) /* RT_ACCELERATOR */))
@@ -59,11 +71,27 @@ void CDiagnoseDetailsDlg::EnableStepping(bool hasPrevious, bool hasNext) {
     ::EnableWindow(Item(IDC_DETAILS_NEXT), hasNext ? TRUE : FALSE);
 }
 
+// The fields, the message and the line from the line read again: a line that is not the
+// record's any more shows nothing (the viewer reads the log again when the details close).
 void CDiagnoseDetailsDlg::ShowRecord() {
     m_shown.reset();
-    if (m_parent && m_record != NeighbourQuery::kNoRecord)
-        m_shown = m_parent->Index().MakeRecord(m_record);
+    std::wstring line;
+    const CDiagnoseIndex* index = m_parent ? &m_parent->Index() : nullptr;
+    if (index && m_record != NeighbourQuery::kNoRecord && index->ReadLineText(m_record, line))
+        m_shown = std::make_unique<CDiagnoseData>(line);
     ShowRecordAttributes(m_list, m_shown.get());
+    std::wstring fields[4];
+    if (m_shown) { // as the tree and the list name them
+        fields[0] = index->RowText(m_record, 0);
+        fields[1] = index->GetHost(m_record);
+        fields[2] = GetTraceClassName(index->GetTraceClass(m_record));
+        fields[3] = index->GetProcess(m_record);
+    }
+    for (int field = 0; field < 4; ++field)
+        ::SetDlgItemTextW(m_hwnd, kFields[field], fields[field].c_str());
+    // The message as the viewer's message column has it.
+    ::SetDlgItemTextW(m_hwnd, IDC_DETAILS_MESSAGE, m_shown ? MessageReader()(line).c_str() : L"");
+    ::SetDlgItemTextW(m_hwnd, IDC_DETAILS_LINE, m_shown ? line.c_str() : L"");
 }
 
 void CDiagnoseDetailsDlg::Step(bool previous) {
@@ -78,25 +106,72 @@ void CDiagnoseDetailsDlg::Step(bool previous) {
     ShowRecord();
 }
 
+// The labels as wide as the widest of their texts in the dialog's font; the fields as high as
+// the template makes them.
+void CDiagnoseDetailsDlg::MeasureParts() {
+    for (int label : kLabels) {
+        const std::wstring text = win::Window(Item(label)).GetText();
+        const int width =
+            static_cast<int>(m_list.Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+        m_parts.label.width = std::max(m_parts.label.width, width + 4);
+    }
+    m_parts.label.height = WindowSize(Item(IDC_DETAILS_MESSAGE_LABEL)).height;
+    m_parts.fieldHeight = WindowSize(Item(IDC_DETAILS_DATE)).height;
+}
+
 void CDiagnoseDetailsDlg::Layout(int cx, int cy) {
     HWND ok = Item(IDOK), previous = Item(IDC_DETAILS_PREVIOUS), next = Item(IDC_DETAILS_NEXT);
     if (!m_list.Handle() || !ok || !previous || !next)
         return;
     HWND header = m_list.GetHeader();
     const int columns = m_list.GetColumnCount();
-    const viewer::DetailsLayout layout = viewer::ComputeDetailsLayout(
-        cx, cy, {WindowSize(ok), WindowSize(previous), WindowSize(next)}, columns);
+    m_parts.ok = WindowSize(ok), m_parts.previous = WindowSize(previous), m_parts.next = WindowSize(next);
+    const viewer::DetailsLayout layout = viewer::ComputeDetailsLayout(cx, cy, m_parts, columns);
     MoveTo(ok, layout.ok);
     MoveTo(previous, layout.previous);
     MoveTo(next, layout.next);
-    ::SetWindowPos(m_list.Handle(), nullptr, layout.list.x, layout.list.y, layout.list.width,
-                   layout.list.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int row = 0; row < 4; ++row) {
+        Place(Item(kLabels[row]), layout.labels[row]);
+        Place(Item(kFields[row]), layout.fields[row]);
+    }
+    Place(Item(IDC_DETAILS_MESSAGE_LABEL), layout.messageLabel);
+    Place(Item(IDC_DETAILS_MESSAGE), layout.message);
+    Place(Item(IDC_DETAILS_LINE_LABEL), layout.lineLabel);
+    Place(Item(IDC_DETAILS_LINE), layout.line);
+    Place(m_list.Handle(), layout.list);
     for (int column = 0; column < columns; ++column) {
         HDITEMW item{};
         item.mask = HDI_WIDTH;
         item.cxy = layout.columnWidth;
         Header_SetItem(header, column, &item);
     }
+}
+
+// Over the viewer rather than where the template would put it, inside the viewer's monitor.
+void CDiagnoseDetailsDlg::CentreOverViewer() {
+    HWND owner = m_parent ? m_parent->Handle() : nullptr;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!owner || !::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT under = win::Window(owner).WindowRect(), own = WindowRect(), area = monitor.rcWork;
+    const viewer::Box at =
+        viewer::CentreOver({under.left, under.top, under.right - under.left, under.bottom - under.top},
+                           {own.right - own.left, own.bottom - own.top},
+                           {area.left, area.top, area.right - area.left, area.bottom - area.top});
+    ::SetWindowPos(m_hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// The text field of the dialog's that has the focus; null when another control has it.
+HWND CDiagnoseDetailsDlg::FocusedTextField() const {
+    HWND focus = ::GetFocus();
+    if (!focus || ::GetParent(focus) != m_hwnd)
+        return nullptr;
+    const int id = ::GetDlgCtrlID(focus);
+    return id == IDC_DETAILS_MESSAGE || id == IDC_DETAILS_LINE ||
+                   std::find(std::begin(kFields), std::end(kFields), id) != std::end(kFields)
+               ? focus
+               : nullptr;
 }
 
 void CDiagnoseDetailsDlg::SelectAll() {
@@ -122,10 +197,16 @@ void CDiagnoseDetailsDlg::CopySelection() {
 bool CDiagnoseDetailsDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {
     switch (id) {
     case ID_DETAILS_SELECT_ALL:
-        SelectAll();
+        if (HWND field = FocusedTextField())
+            ::SendMessageW(field, EM_SETSEL, 0, -1);
+        else
+            SelectAll();
         return true;
     case ID_DETAILS_COPY:
-        CopySelection();
+        if (HWND field = FocusedTextField())
+            ::SendMessageW(field, WM_COPY, 0, 0);
+        else
+            CopySelection();
         return true;
     case IDC_DETAILS_PREVIOUS:
     case IDC_DETAILS_NEXT:

@@ -40,10 +40,10 @@ bool TextMatcher::IsWord(wchar_t unit) const {
 
 // Horspool's search: the window moves on by how far its last unit stands from the end of the
 // text sought, so most units of a line are never looked at.
-template <typename UnitAt> bool TextMatcher::Search(size_t length, UnitAt&& unitAt) const {
+template <typename UnitAt> size_t TextMatcher::Search(size_t length, UnitAt&& unitAt, size_t from) const {
     const size_t n = m_what.size();
     if (n == 0 || length < n)
-        return false;
+        return std::wstring::npos;
     const wchar_t* what = m_what.data();
     const wchar_t* upper = m_tables.upper.data();
     const uint8_t* shift = m_shift.data();
@@ -51,7 +51,7 @@ template <typename UnitAt> bool TextMatcher::Search(size_t length, UnitAt&& unit
         const wchar_t u = unitAt(i);
         return m_matchCase ? u : upper[static_cast<uint16_t>(u)];
     };
-    for (size_t at = 0; at + n <= length;) {
+    for (size_t at = from; at + n <= length;) {
         const wchar_t last = unit(at + n - 1);
         if (last == what[n - 1]) {
             size_t k = 0;
@@ -59,27 +59,34 @@ template <typename UnitAt> bool TextMatcher::Search(size_t length, UnitAt&& unit
                 ++k;
             if (k + 1 == n && (!m_wholeWord || ((at == 0 || !IsWord(unitAt(at - 1))) &&
                                                 (at + n == length || !IsWord(unitAt(at + n))))))
-                return true;
+                return at;
         }
         at += shift[static_cast<uint16_t>(last)];
     }
-    return false;
+    return std::wstring::npos;
 }
 
 bool TextMatcher::Matches(const std::wstring& line) const {
+    return Find(line) != std::wstring::npos;
+}
+
+size_t TextMatcher::Find(const std::wstring& line, size_t from) const {
     const wchar_t* text = line.data();
-    return Search(line.size(), [text](size_t i) { return text[i]; });
+    return Search(
+        line.size(), [text](size_t i) { return text[i]; }, from);
 }
 
 bool TextMatcher::MatchesAnsi(const char* bytes, size_t size, const char16_t* table) const {
     const auto* units = reinterpret_cast<const unsigned char*>(bytes);
-    return Search(size, [units, table](size_t i) { return static_cast<wchar_t>(table[units[i]]); });
+    return Search(size, [units, table](size_t i) { return static_cast<wchar_t>(table[units[i]]); }) !=
+           std::wstring::npos;
 }
 
 bool TextMatcher::MatchesUtf16(const char* bytes, size_t size) const {
     const auto* units = reinterpret_cast<const unsigned char*>(bytes);
-    return Search(size / 2,
-                  [units](size_t i) { return static_cast<wchar_t>(units[2 * i] | (units[2 * i + 1] << 8)); });
+    return Search(size / 2, [units](size_t i) {
+               return static_cast<wchar_t>(units[2 * i] | (units[2 * i + 1] << 8));
+           }) != std::wstring::npos;
 }
 
 } // namespace viewer

@@ -23,13 +23,16 @@ public:
     TextMatcher(const std::wstring& what, bool matchCase, bool wholeWord, const CharacterTables& tables);
     // An empty text matches nothing.
     bool Matches(const std::wstring& line) const;
+    // Where the first match at or after `from` begins; npos when there is none.
+    size_t Find(const std::wstring& line, size_t from = 0) const;
+    size_t Length() const { return m_what.size(); }
     // The same for a line as 8-bit units of a single-byte code page (through its table) or as
     // UTF-16LE bytes, without widening it first: most of its units are never looked at.
     bool MatchesAnsi(const char* bytes, size_t size, const char16_t* table) const;
     bool MatchesUtf16(const char* bytes, size_t size) const;
 
 private:
-    template <typename UnitAt> bool Search(size_t length, UnitAt&& unitAt) const;
+    template <typename UnitAt> size_t Search(size_t length, UnitAt&& unitAt, size_t from = 0) const;
     wchar_t Fold(wchar_t unit) const;
     bool IsWord(wchar_t unit) const;
 

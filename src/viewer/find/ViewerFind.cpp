@@ -75,6 +75,12 @@ bool ViewerFind::Take(const FINDREPLACEW& request) {
     return true;
 }
 
+std::unique_ptr<viewer::TextMatcher> ViewerFind::MakeMatcher() {
+    if (!m_tables)
+        m_tables = PlatformTables();
+    return std::make_unique<viewer::TextMatcher>(m_text, m_matchCase, m_wholeWord, *m_tables);
+}
+
 diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index, size_t most) {
     if (MarksComplete(index))
         return diagnose::Recheck::Same;

@@ -42,6 +42,9 @@ public:
     // Whether every record of `index` has been looked at for the text.
     bool MarksComplete(const CDiagnoseIndex& index) const { return m_marks.Size() >= index.RecordCount(); }
     const viewer::MatchMarks& Marks() const { return m_marks; }
+    // A matcher of the search as it stands, to find the matches in a text shown; it lives no
+    // longer than this object.
+    std::unique_ptr<viewer::TextMatcher> MakeMatcher();
     // Records from `first` on are to be looked at again (the index took them back or changed).
     void ForgetFrom(diagnose::RecordId first) { m_marks.ForgetFrom(first); }
 

@@ -136,8 +136,12 @@ void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
     const long row = m_rows.RowOf(record);
     if (row < 0)
         return;
+    // Looked at before the row takes the focus: the platform's list may scroll a focused row in
+    // (Wine's does), to the edge it comes in by.
+    const bool shown = m_list.RowShown(static_cast<int>(row));
     ApplyPlaces(CurrentPlaces(), {row, row, -1});
-    m_list.EnsureVisible(static_cast<int>(row));
+    if (!shown) // in the middle, with the rows around it
+        m_list.ScrollToMiddle(static_cast<int>(row));
     // Found from the keys, the match is where the keys go on; the Find dialog keeps them.
     if (!m_find.Dialog() && ::GetActiveWindow() == m_hwnd)
         ::SetFocus(m_list.Handle());

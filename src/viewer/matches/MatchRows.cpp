@@ -1,8 +1,6 @@
 // The rows of the match window.
 #include "viewer/matches/MatchRows.h"
 
-#include "diagnose/LineScanner.h"
-
 #include <algorithm>
 #include <numeric>
 
@@ -199,11 +197,6 @@ void MatchRows::Sort(const ColumnTexts& texts) {
     for (size_t i = 0; i < order.size(); ++i)
         sorted[i] = m_rows[order[i]];
     m_rows.swap(sorted);
-}
-
-std::wstring TextAfterHeader(const std::wstring& line) {
-    const diagnose::HeaderSpans header = diagnose::ScanHeader<wchar_t>(line.data(), line.size());
-    return line.substr(header.found ? header.end : 0);
 }
 
 std::wstring MatchesTitle(std::wstring format, const std::wstring& what, size_t count) {

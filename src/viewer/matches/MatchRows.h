@@ -74,10 +74,6 @@ private:
     std::vector<std::pair<long, long>> m_ranges; // [first, last), ascending, apart
 };
 
-// What the text column shows of a line: the line after its header (date, time and the blanks
-// after them), the whole line when it has none.
-std::wstring TextAfterHeader(const std::wstring& line);
-
 // The window's title from its format: "%s" becomes the search text, "%u" the number of matches.
 std::wstring MatchesTitle(std::wstring format, const std::wstring& what, size_t count);
 

@@ -74,7 +74,7 @@ bool CMatchWindow::OnInitDialog() {
                                {IDS_COLUMN_COMPUTER, 100},
                                {IDS_COLUMN_TYPE, 90},
                                {IDS_COLUMN_PROCESS, 140},
-                               {IDS_COLUMN_TEXT, 600}};
+                               {IDS_COLUMN_MESSAGE, 600}};
     for (int column = 0; column < kColumnCount; ++column)
         m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
     const RECT client = ClientRect();
@@ -85,6 +85,7 @@ bool CMatchWindow::OnInitDialog() {
 
 void CMatchWindow::Fill(bool again) {
     m_text = m_viewer.Find().Text();
+    m_matcher = m_viewer.Find().MakeMatcher();
     m_searchError = 0;
     const diagnose::Recheck check = m_viewer.BringMarksUp();
     const std::vector<bool>* marks = &m_viewer.Find().Marks().Bits();
@@ -300,9 +301,9 @@ std::wstring CMatchWindow::CellText(diagnose::RecordId record, int column) const
         return GetTraceClassName(index.GetTraceClass(record));
     case kProcess:
         return std::wstring(index.GetProcess(record));
-    case kText: {
+    case kText: { // as the viewer's message column has it
         std::wstring line;
-        return index.ReadLineText(record, line) ? viewer::TextAfterHeader(line) : std::wstring();
+        return index.ReadLineText(record, line) ? MessageReader()(line) : std::wstring();
     }
     default:
         return {};
@@ -316,8 +317,9 @@ void CMatchWindow::TextsOf(int column, const std::vector<diagnose::RecordId>& ro
         const CDiagnoseIndex& index = m_viewer.Index();
         if (viewer::ReadRecordLines(index, index.Source(), rows, texts) != diagnose::Recheck::Same)
             return; // no order from lines that are not the records' any more
+        const viewer::MessageOfLine messageOf = MessageReader();
         for (std::wstring& text : texts)
-            text = viewer::TextAfterHeader(text);
+            text = messageOf(text);
         return;
     }
     texts.reserve(rows.size());
@@ -345,6 +347,27 @@ void CMatchWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
         const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         text.copy(item.pszText, count);
         item.pszText[count] = L'\0';
+    }
+}
+
+// The message cells of the rows painted draw the search's matches marked; the rest is the list's.
+LRESULT CMatchWindow::OnCustomDraw(const NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return m_matcher ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const auto& rows = m_rows.Rows();
+        const size_t row = draw.nmcd.dwItemSpec;
+        if (draw.iSubItem != kText || !m_matcher || row >= rows.size())
+            return CDRF_DODEFAULT;
+        return m_markedCell.Draw(m_list.Handle(), draw, CellText(rows[row], kText), *m_matcher)
+                   ? CDRF_SKIPDEFAULT
+                   : CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
     }
 }
 
@@ -438,6 +461,9 @@ bool CMatchWindow::OnNotify(NMHDR* header, LRESULT& result) {
         switch (header->code) {
         case LVN_GETDISPINFOW:
             AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+            return true;
+        case NM_CUSTOMDRAW:
+            result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
             return true;
         case LVN_ITEMCHANGED:
             OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(header));

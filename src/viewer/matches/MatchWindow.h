@@ -2,6 +2,7 @@
 // every group, following the log; Enter or a double-click selects a row's record in the viewer.
 #pragma once
 
+#include "viewer/matches/MarkedCell.h"
 #include "viewer/matches/MatchRows.h"
 #include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
@@ -9,6 +10,7 @@
 #include "win/ListView.h"
 
 #include <commctrl.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,7 @@ private:
                  std::vector<std::wstring>& texts) const;
     std::wstring CellText(diagnose::RecordId record, int column) const;
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw);
     void OnColumnClick(int column);
     std::vector<diagnose::RecordId> SelectedRecords() const;
     void ShowInViewer(int row);
@@ -79,7 +82,9 @@ private:
     std::vector<std::wstring> m_keptSelection;
     std::wstring m_keptFocus;
     long m_keptTop = -1;
-    std::wstring m_text;        // the search text the rows are of
+    std::wstring m_text;                            // the search text the rows are of
+    std::unique_ptr<viewer::TextMatcher> m_matcher; // of that search: marks it in the messages
+    viewer::MarkedCell m_markedCell;
     uint32_t m_searchError = 0; // why the search could not read the log; 0 when it could
     bool m_columnClickSeen = false;
     // Wide: under the viewer first.

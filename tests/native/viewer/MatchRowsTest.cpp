@@ -69,16 +69,7 @@ TEST(SelectedRows, RowsThatGoInBetweenMoveTheSelectionAndOnlyItsEdgesChange) {
     EXPECT_EQ(selected.Count(), 4u);
 }
 
-TEST(MatchRows, TheTextColumnShowsTheLineAfterItsHeaderAndTheTitleItsCount) {
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"07.12.2026 14:30:01   Host=\"PC1\" Text=\"Speicher knapp\"",
-         L"Host=\"PC1\" Text=\"Speicher knapp\""},
-        {L"07.12.2026 14:30:01    Host=\"PC1\"", L"Host=\"PC1\""},
-        {L"Host=\"PC1\" without a header", L"Host=\"PC1\" without a header"},
-        {L"", L""},
-    };
-    for (const auto& [line, shown] : cases)
-        EXPECT_EQ(viewer::TextAfterHeader(line), shown) << line;
+TEST(MatchRows, TheTitleNamesTheTextAndItsCount) {
     const std::wstring format = L"Vistral Diagnose - Treffer: \"%s\" (%u)";
     EXPECT_EQ(viewer::MatchesTitle(format, L"07.12.2026 14:3", 12),
               L"Vistral Diagnose - Treffer: \"07.12.2026 14:3\" (12)");

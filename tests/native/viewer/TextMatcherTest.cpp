@@ -25,3 +25,12 @@ TEST(TextMatcher, CaseAndWholeWordsAsTheFindDialogMeansThem) {
             << testing::PrintToString(std::wstring(line));
     }
 }
+
+TEST(TextMatcher, FindsWhereEachMatchBegins) {
+    const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
+    const viewer::TextMatcher pc1(L"pc1", false, true, tables);
+    const std::wstring line = L"PC10 PC1 x PC1";
+    EXPECT_EQ(pc1.Find(line), 5u);
+    EXPECT_EQ(pc1.Find(line, 6), 11u);
+    EXPECT_EQ(pc1.Find(line, 12), std::wstring::npos);
+}

@@ -19,12 +19,17 @@ static Row Viewer(int cx, int cy, const ViewerButtons& buttons) {
     return row;
 }
 
-// With OK 75 x 23, Previous 80 x 25 and Next 70 x 21 in a client 300 high: OK's, Previous's and
-// Next's positions, the list's box, the width of every column.
+// With OK 75 x 23, Previous 80 x 25, Next 70 x 21, labels 90 x 13 and fields 20 high in a client
+// 300 high: OK's, Previous's and Next's positions, the list's box, the width of every column, the
+// first label's y, the first field's box, the last field's y, the message's and the line's boxes.
 static Row Details(int cx, int columns) {
-    const DetailsLayout l = ComputeDetailsLayout(cx, 300, {{75, 23}, {80, 25}, {70, 21}}, columns);
-    return {l.ok.x,   l.ok.y,   l.previous.x, l.previous.y,  l.next.x,     l.next.y,
-            l.list.x, l.list.y, l.list.width, l.list.height, l.columnWidth};
+    const DetailsLayout l =
+        ComputeDetailsLayout(cx, 300, {{75, 23}, {80, 25}, {70, 21}, {90, 13}, 20}, columns);
+    Row row{l.ok.x, l.ok.y, l.previous.x, l.previous.y, l.next.x, l.next.y, l.list.x, l.list.y};
+    for (const Box& box : {l.fields[0], l.message, l.line})
+        row.insert(row.end(), {box.x, box.y, box.width, box.height});
+    row.insert(row.end(), {l.list.width, l.list.height, l.columnWidth, l.labels[0].y, l.fields[3].y});
+    return row;
 }
 
 TEST(ViewerLayout, ThirdsTruncatedTowardZeroTenPixelMarginsButtonsInTheCorner) {
@@ -50,10 +55,17 @@ TEST(ViewerLayout, TheLastColumnTakesTheRestOfTheListButAtLeast100PixelsAt96Dpi)
         EXPECT_EQ(FillingColumnWidth(c[0], c[1], c[2]), c[3]) << c[0] << " of " << c[1];
 }
 
-TEST(DetailsLayout, ListAboveTheButtonsColumnsShareItsWidth) {
-    EXPECT_EQ(Details(420, 2), (Row{335, 267, 10, 265, 100, 269, 10, 10, 400, 247, 198}));
-    EXPECT_EQ(Details(421, 3), (Row{336, 267, 10, 265, 100, 269, 10, 10, 401, 247, 131}));
-    EXPECT_EQ(Details(420, 0).back(), 0) << "no columns, no width";
+TEST(DetailsLayout, FieldsOnTopListMessageAndLineShareTheHeightAboveTheButtons) {
+    EXPECT_EQ(Details(420, 2), (Row{335, 267, 10, 265, 100, 269, 10, 110, 106, 10,  304, 20, 10,
+                                    173, 400, 35, 10,  229, 400, 28, 400, 42,  198, 13,  82}));
+    EXPECT_EQ(Details(421, 3)[22], 131);
+    EXPECT_EQ(Details(420, 0)[22], 0) << "no columns, no width";
+    const DetailsLayout tiny = ComputeDetailsLayout(100, 60, {{75, 23}, {80, 25}, {70, 21}, {90, 13}, 20}, 2);
+    EXPECT_EQ(tiny.list.height + tiny.message.height + tiny.line.height, 0);
+    // Centred over the owner, and into the work area where that would stand out of it.
+    EXPECT_EQ(CentreOver({100, 100, 800, 600}, {400, 300}, {0, 0, 1280, 1000}).x, 300);
+    EXPECT_EQ(CentreOver({900, -50, 800, 200}, {400, 300}, {0, 0, 1280, 1000}).y, 0);
+    EXPECT_EQ(CentreOver({900, 100, 800, 600}, {400, 300}, {0, 0, 1280, 1000}).x, 880);
 }
 
 TEST(ViewerLayout, OwnedWindowsOpenOnTheFirstSideWithRoomElseInTheCornerAwayFromTheList) {

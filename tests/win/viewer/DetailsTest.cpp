@@ -173,3 +173,49 @@ TEST_F(
               0u)
         << Ansi(held.text);
 }
+
+// Date and time, computer, diagnose type and process as read back from the fields.
+static Texts Fields(HWND details) {
+    Texts texts;
+    for (int id : {IDC_DETAILS_DATE, IDC_DETAILS_COMPUTER, IDC_DETAILS_TYPE, IDC_DETAILS_PROCESS})
+        texts.push_back(ChildText(details, id));
+    return texts;
+}
+
+TEST_F(Details, SayWhenWhereAndWhatTheWholeMessageAndLineStepAndOpenCentredOverTheViewer) {
+    std::string text;
+    for (int part = 0; part < 20; ++part)
+        text += "Speicher knapp " + std::to_string(part) + ", ";
+    text += "Ende";
+    const std::string first =
+        R"(05.12.2026 09:15:30   Host="PC7" Process="Leser" Traceclass="2" Text=")" + text + "\"";
+    DestroyOpenDlg();
+    ASSERT_TRUE(
+        Open(WriteLog({first, R"(05.12.2026 09:15:31   Host="PC7" Process="Schreiber" Traceclass="2")",
+                       "05.12.2026 09:15:32   frei formuliert, ohne Attribute"},
+                      L"long.log")));
+    SelectTreeItem(L"PC7 (2)");
+    WithDetails(
+        [&] { DoubleClickRow(0); },
+        [&](HWND details) {
+            EXPECT_EQ(Fields(details), (Texts{L"05.12.2026 09:15:30", L"PC7", L"Fehler", L"Leser"}));
+            EXPECT_GT(text.size(), 300u);
+            EXPECT_EQ(ChildText(details, IDC_DETAILS_MESSAGE), std::wstring(text.begin(), text.end()));
+            EXPECT_EQ(ChildText(details, IDC_DETAILS_LINE), std::wstring(first.begin(), first.end()));
+            RECT shown{}, under{};
+            ::GetWindowRect(details, &shown);
+            ::GetWindowRect(window, &under);
+            EXPECT_LE(std::abs((shown.left + shown.right) - (under.left + under.right)), 4);
+            EXPECT_LE(std::abs((shown.top + shown.bottom) - (under.top + under.bottom)), 4);
+            Click(details, IDC_DETAILS_NEXT);
+            EXPECT_EQ(Fields(details), (Texts{L"05.12.2026 09:15:31", L"PC7", L"Fehler", L"Schreiber"}));
+            EXPECT_EQ(ChildText(details, IDC_DETAILS_MESSAGE), L"");
+        });
+    SelectTreeItem(L"Unbekannt (1)");
+    WithDetails([&] { DoubleClickRow(0); },
+                [&](HWND details) {
+                    EXPECT_EQ(ChildText(details, IDC_DETAILS_LINE),
+                              L"05.12.2026 09:15:32   frei formuliert, ohne Attribute");
+                    EXPECT_EQ(ChildText(details, IDC_DETAILS_MESSAGE), L"frei formuliert, ohne Attribute");
+                });
+}

@@ -203,7 +203,7 @@ TEST_F(Viewer, EnglishTextsFromTheEnglishLibrary) {
     ASSERT_NE(matches, nullptr);
     EXPECT_EQ(WindowText(matches), L"Vistral Diagnostics - Matches: \"pc1\" (4)");
     EXPECT_EQ(HeaderTexts(::GetDlgItem(matches, IDC_MATCHES_LIST)),
-              L"Date|Computer|Diagnose type|Process|Text|");
+              L"Date|Computer|Diagnose type|Process|Message|");
 }
 
 TEST_F(Viewer, ABinaryLogAndANullPathStillOpenAWorkingViewer) {
