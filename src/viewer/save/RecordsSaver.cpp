@@ -23,11 +23,20 @@ DWORD RecordsSaver::Start(const CDiagnoseIndex& index, std::vector<diagnose::Rec
     else
         m_progress->ShowProgress(0, records.size());
     // The thread only posts; the window answers from its own queue.
-    m_job = std::make_unique<viewer::SaveJob>(index, index.Source(), std::move(records), m_sink,
-                                              std::move(content), [this] {
-                                                  if (!m_posted.exchange(true))
-                                                      ::PostMessageW(m_notify, m_progressMessage, 0, 0);
-                                              });
+    try {
+        diagnose::RecordStore::MayFail("save start");
+        m_job = std::make_unique<viewer::SaveJob>(index, index.Source(), std::move(records), m_sink,
+                                                  std::move(content), [this] {
+                                                      if (!m_posted.exchange(true))
+                                                          ::PostMessageW(m_notify, m_progressMessage, 0, 0);
+                                                  });
+    } catch (const std::exception&) { // no memory, no thread to be had: no save, and it is said
+        m_file.Abandon();
+        if (m_progress && m_progress->Handle())
+            ::DestroyWindow(m_progress->Handle());
+        m_progress.reset();
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
     return 0;
 }
 

@@ -181,7 +181,11 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
         destroy();
         hiddenAtOnce = !::IsWindowVisible(viewer);
     });
-    AfterDelay(700, GetParam().end);
+    bool ended = false; // a loop the close ended itself must not have its end come in the next test
+    AfterDelay(700, [&] {
+        GetParam().end();
+        ended = true;
+    });
     GetParam().run(loopWindow);
     // What the host's unload sequence does once the loop has ended: its loop ends on WM_QUIT,
     // which comes before any timer, and it frees the module.
@@ -198,6 +202,7 @@ TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     ASSERT_TRUE(::FreeLibrary(module));
     EXPECT_EQ(::GetModuleHandleW(path.c_str()), nullptr) << "nothing holds the module";
     PumpMessages(300); // a hook, timer or message of the freed module would run here and fault
+    EXPECT_TRUE(PumpUntil([&] { return ended; }, 3000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, CloseInLoop, ::testing::ValuesIn(kLoops));

@@ -239,6 +239,19 @@ TEST_F(List, SavedThroughTheSaveDialogOrNotAtAllAndNeverHalfUnderTheChosenName) 
     EXPECT_TRUE(PumpUntil([&] { return !viewer->Saving(); }, 5000));
     EXPECT_EQ(FileText(text), "\xEF\xBB\xBF" + kLog[3] + "\r\n" + kLog[0] + "\r\n") << "replaced when whole";
 
+    // A save that cannot start (no memory, no thread) says so and leaves nothing running.
+    diagnose::RecordStore::SetFaultHook([](const char* where) {
+        if (std::string(where) == "save start")
+            throw std::bad_alloc();
+    });
+    SeenMessageBox unstarted;
+    ReadAndCloseNextMessageBox(unstarted);
+    EXPECT_FALSE(viewer->StartSave(window, dir.Path() + L"nie.txt", viewer::SaveFormat::Text, {0}));
+    diagnose::RecordStore::SetFaultHook(nullptr);
+    EXPECT_TRUE(unstarted.shown);
+    EXPECT_FALSE(viewer->Saving());
+    EXPECT_EQ(::GetFileAttributesW((dir.Path() + L"nie.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
     // A folder for a name: said why, nothing made.
     SeenMessageBox failed;
     ReadAndCloseNextMessageBox(failed);
