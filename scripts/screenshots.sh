@@ -2,7 +2,8 @@
 # Regenerates the screenshots under docs/images/ from the real dialogs, through the host tool
 # under Wine and Xvfb: the information dialog in German and English, the viewer on the sample
 # log in both groupings, the details dialog, the context menu, a record found, all matches and
-# the timeline.
+# the timeline; a long message, a wide viewer, the details of a long record, a missing log, and
+# the viewer and the details at 144 DPI.
 #   scripts/screenshots.sh [FOLDER]   (default docs/images)
 # The x86 build takes them; a machine that runs no 32-bit programs takes them with the x64 build.
 set -euo pipefail
@@ -40,5 +41,27 @@ host --close-after 1500 --action "select=PC1 (4)" --action menu --screenshot "$(
 host --close-after 1500 --action timeline --screenshot "$(winpath "$images/timeline.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --screenshot "$(winpath "$images/viewer-found.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --action matches --screenshot "$(winpath "$images/viewer-matches.png")" diagnose 0x0407 "$sample"
-"$env" stop "$state"
+
+# The hard cases: a message longer than its band, a record of a long message and a long computer
+# name, a log that is not there; then the same at 144 DPI (the platform's setting, read when Wine
+# starts).
+long=$(printf 'Die Verbindung zum Archivserver wurde unterbrochen; Meldungen werden zwischengespeichert. %.0s' {1..14})
+hard=$build/screenshots-hard.log
+printf '05.12.2026 09:15:30   Host="Leitstand-Nord-Gebaeude-7-Schaltwarte-Reserve" Process="Archiv" Traceclass="2" Text="%s"\r\n05.12.2026 09:15:31   Host="Leitstand-Nord-Gebaeude-7-Schaltwarte-Reserve" Process="Archiv" Traceclass="2" Text="Wieder verbunden."\r\n' "$long" >"$hard"
+hardlog=$(winpath "$hard")
+entry="Leitstand-Nord-Gebaeude-7-Schaltwarte-Reserve (2)"
+host --close-after 1000 --screenshot "$(winpath "$images/info-long.png")" info 5000 5001 0x0407 Leitstand "$long"
+host --close-after 1500 --action size=1100x620 --action "select=$entry" --screenshot "$(winpath "$images/viewer-wide.png")" diagnose 0x0407 "$hardlog"
+host --close-after 1500 --action "select=$entry" --action details --screenshot "$(winpath "$images/details-long.png")" diagnose 0x0407 "$hardlog"
+host --close-after 1500 --screenshot "$(winpath "$images/viewer-missing.png")" diagnose 0x0409 'C:\Leitstand\fehlt\Events.log'
+dpi() {
+  "$env" run "$state" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  "$env" stop "$state"
+}
+trap 'dpi 96' EXIT # the tests share the prefix: never leave it at 144
+dpi 144
+host --close-after 1500 --action "select=PC1 (4)" --screenshot "$(winpath "$images/viewer-144.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action "select=$entry" --action details --screenshot "$(winpath "$images/details-144.png")" diagnose 0x0409 "$hardlog"
+host --close-after 1000 --screenshot "$(winpath "$images/info-144.png")" info 5000 5001 0x0409 "Control room" "$long"
+rm -f "$hard"
 ls -l "$images"

@@ -121,13 +121,17 @@ void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 // (find next, as the Find dialog asks for it), "details" (double-click the first row; the details
 // dialog is captured instead, from inside its own modal loop), "menu" (the context menu of the
 // list, captured while it is open), "matches" (every match of the search in the match window,
-// which is captured instead), "timeline" (the timeline window, captured instead of the viewer).
+// which is captured instead), "timeline" (the timeline window, captured instead of the viewer),
+// "size=WxH" (the viewer's window made W by H pixels).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
         return;
     for (const std::wstring& action : g_session.options->actions) {
-        if (action == L"group-computer" || action == L"group-type") {
+        if (int width = 0, height = 0; std::swscanf(action.c_str(), L"size=%dx%d", &width, &height) == 2) {
+            ::SetWindowPos(viewer, nullptr, 0, 0, width, height,
+                           SWP_NOZORDER); // at the corner: all on screen
+        } else if (action == L"group-computer" || action == L"group-type") {
             const int id = action == L"group-computer" ? 1004 : 1005;
             ::SendMessageW(::GetDlgItem(viewer, id), BM_CLICK, 0, 0);
         } else if (action == L"select-largest") {
@@ -241,7 +245,7 @@ const wchar_t* HostUsage() {
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
            L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, "
-           L"matches, timeline, details, menu.\n";
+           L"size=WxH, matches, timeline, details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {
