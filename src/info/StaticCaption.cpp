@@ -100,11 +100,12 @@ void CStaticCaption::Paint() {
         LOGFONTW logFont{};
         logFont.lfHeight = ::MulDiv(kTextHeight, ::GetDeviceCaps(dc, LOGPIXELSY), 96);
         Gdiplus::Font font(dc, &logFont);
+        const float margin = static_cast<float>(::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSX), 96));
         const auto fits = [&](const std::wstring& candidate) {
             Gdiplus::RectF bounds;
             graphics.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), &font,
                                    Gdiplus::PointF(0, 0), &format, &bounds);
-            return bounds.Width <= band.Width;
+            return bounds.Width <= band.Width - 2.0f * margin;
         };
         const std::wstring shown = info::FitWithEllipsis(m_text, fits);
         graphics.DrawString(shown.c_str(), static_cast<INT>(shown.size()), &font, band, &format, &white);
