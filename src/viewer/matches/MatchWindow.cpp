@@ -79,6 +79,7 @@ bool CMatchWindow::OnInitDialog() {
         m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
     const RECT client = ClientRect();
     ::MoveWindow(m_list.Handle(), 0, 0, client.right, client.bottom, FALSE);
+    FillLastColumn(m_list);
     m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
     return true;
 }
@@ -109,6 +110,7 @@ void CMatchWindow::Fill(bool again) {
                 m_viewer.Find().Marks().Error() ? m_viewer.Find().Marks().Error() : ERROR_READ_FAULT;
     }
     m_list.SetItemCount(static_cast<int>(m_rows.Rows().size()));
+    FillLastColumn(m_list); // the rows may have brought a scroll bar
     MarkSortedColumn(m_list, m_rows.SortColumn(), m_rows.Ascending()); // a new search is in file order
     if (!m_rows.Rows().empty())
         m_list.EnsureVisible(0);
@@ -132,6 +134,7 @@ template <typename Change> void CMatchWindow::ChangeRows(Change&& change) {
     const diagnose::RecordId focused = recordAt(focusedRow);
     change();
     m_list.Send(LVM_SETITEMCOUNT, rows.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    FillLastColumn(m_list);
     // Row by row, not all at once: the platform's list clears a selection over every row.
     for (int row : selectedRows)
         m_list.SetItemState(row, 0, LVIS_SELECTED);
@@ -167,6 +170,7 @@ void CMatchWindow::TakeNewRows(const std::vector<bool>& marks, diagnose::RecordI
         return row;
     };
     m_list.Send(LVM_SETITEMCOUNT, m_rows.Rows().size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    FillLastColumn(m_list);
     for (const auto& [row, selected] : m_selected.Insert(change.inserted))
         m_list.SetItemState(static_cast<int>(row), selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
     if (focused >= 0 && moved(focused) != focused) {
@@ -509,8 +513,10 @@ bool CMatchWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         m_place.Remember(m_hwnd);
         return false;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED)
+        if (wParam != SIZE_MINIMIZED) {
             ::MoveWindow(m_list.Handle(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            FillLastColumn(m_list);
+        }
         return false;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kMinimumSize;
