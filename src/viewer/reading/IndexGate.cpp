@@ -26,9 +26,11 @@ unsigned IndexGate::Suspend() {
     return holds;
 }
 
+// Taken back as a message takes it, saying that it waits: a search's steps follow each other at
+// once and would keep the viewer's thread out after the operator closed the loop.
 void IndexGate::Resume(unsigned holds) {
-    for (; m_holds < holds; ++m_holds)
-        m_mutex.lock();
+    while (m_holds < holds)
+        Lock();
 }
 
 // Asked to stop, the reading thread gives up within a millisecond even while the viewer's
