@@ -33,6 +33,23 @@ void IndexGate::Resume(unsigned holds) {
         Lock();
 }
 
+void IndexGate::Keep() {
+    Lock();
+    ++m_kept;
+}
+
+void IndexGate::LetGoOneKept() {
+    if (m_kept == 0)
+        return;
+    --m_kept;
+    Unlock();
+}
+
+void IndexGate::LetGoKept() {
+    while (m_kept > 0)
+        LetGoOneKept();
+}
+
 // Asked to stop, the reading thread gives up within a millisecond even while the viewer's
 // thread holds the gate: the viewer stops it and waits for its end from inside a message.
 // A timed lock would do the same, but the thread checker cannot see it taken. Steps that follow
