@@ -19,17 +19,21 @@ void IndexGate::Unlock() {
     m_mutex.unlock();
 }
 
+// A paint's hold ends here: no paint is under a loop of ours, so that paint's end never came, and
+// a timer in the loop would otherwise let go of a hold the gate had let go already.
 unsigned IndexGate::Suspend() {
-    const unsigned holds = m_holds;
+    const unsigned holds = m_holds - m_kept;
+    m_kept = 0;
     for (; m_holds > 0; --m_holds)
         m_mutex.unlock();
     return holds;
 }
 
 // Taken back as a message takes it, saying that it waits: a search's steps follow each other at
-// once and would keep the viewer's thread out after the operator closed the loop.
+// once and would keep the viewer's thread out after the operator closed the loop. A paint's hold
+// made in the loop stays.
 void IndexGate::Resume(unsigned holds) {
-    while (m_holds < holds)
+    while (m_holds < holds + m_kept)
         Lock();
 }
 

@@ -21,7 +21,7 @@ public:
     unsigned Suspend();
     void Resume(unsigned holds);
     // A hold that outlasts the message it was taken in: a control's paint, from its first
-    // custom-draw notice to its last (PaintHold).
+    // custom-draw notice to its last (PaintHold). A loop of ours that opens the gate ends it.
     void Keep();
     void LetGoOneKept();
     void LetGoKept();
