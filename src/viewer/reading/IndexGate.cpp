@@ -19,16 +19,39 @@ void IndexGate::Unlock() {
     m_mutex.unlock();
 }
 
+// A paint's hold ends here: no paint is under a loop of ours, so that paint's end never came, and
+// a timer in the loop would otherwise let go of a hold the gate had let go already.
 unsigned IndexGate::Suspend() {
-    const unsigned holds = m_holds;
+    const unsigned holds = m_holds - m_kept;
+    m_kept = 0;
     for (; m_holds > 0; --m_holds)
         m_mutex.unlock();
     return holds;
 }
 
+// Taken back as a message takes it, saying that it waits: a search's steps follow each other at
+// once and would keep the viewer's thread out after the operator closed the loop. A paint's hold
+// made in the loop stays.
 void IndexGate::Resume(unsigned holds) {
-    for (; m_holds < holds; ++m_holds)
-        m_mutex.lock();
+    while (m_holds < holds + m_kept)
+        Lock();
+}
+
+void IndexGate::Keep() {
+    Lock();
+    ++m_kept;
+}
+
+void IndexGate::LetGoOneKept() {
+    if (m_kept == 0)
+        return;
+    --m_kept;
+    Unlock();
+}
+
+void IndexGate::LetGoKept() {
+    while (m_kept > 0)
+        LetGoOneKept();
 }
 
 // Asked to stop, the reading thread gives up within a millisecond even while the viewer's

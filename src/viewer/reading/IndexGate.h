@@ -20,6 +20,11 @@ public:
     // reading thread goes on meanwhile, and the loop's own messages hold the gate again.
     unsigned Suspend();
     void Resume(unsigned holds);
+    // A hold that outlasts the message it was taken in: a control's paint, from its first
+    // custom-draw notice to its last (PaintHold). A loop of ours that opens the gate ends it.
+    void Keep();
+    void LetGoOneKept();
+    void LetGoKept();
 
     // The reading thread. Enter throws WriteStopped once Stop was asked, while it waits too.
     void Enter() override;
@@ -35,6 +40,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_waiting{0}; // the viewer's thread waits in Lock: the reading thread lets it in
     unsigned m_holds = 0;          // the viewer's thread's, on it alone
+    unsigned m_kept = 0;           // of those, the ones kept past their message
 };
 
 // A loop of ours that waits for the operator, with the gate open meanwhile.

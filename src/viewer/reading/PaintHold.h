@@ -24,27 +24,20 @@ public:
     // The answer to the control's NM_CUSTOMDRAW at `stage`.
     LRESULT OnCustomDraw(DWORD stage) {
         if (stage == CDDS_PREPAINT) {
-            m_gate.Lock();
-            ++m_holds;
+            m_gate.Keep();
             return CDRF_NOTIFYPOSTPAINT;
         }
-        if (stage == CDDS_POSTPAINT && m_holds > 0) {
-            --m_holds;
-            m_gate.Unlock();
-        }
+        if (stage == CDDS_POSTPAINT)
+            m_gate.LetGoOneKept();
         return CDRF_DODEFAULT;
     }
 
     // Lets go of a hold whose paint sent no end (none does; but a hold kept would keep the reading
     // thread out): from a message that no paint can be under, such as a timer's.
-    void Release() {
-        for (; m_holds > 0; --m_holds)
-            m_gate.Unlock();
-    }
+    void Release() { m_gate.LetGoKept(); }
 
 private:
     IndexGate& m_gate;
-    unsigned m_holds = 0;
 };
 
 } // namespace viewer

@@ -1,7 +1,9 @@
 // The viewer's reading thread files into the index a step at a time while the viewer's thread
 // reads it between steps: whatever the viewer's thread sees under the gate is whole. A stop ends
 // a job within a step even while the viewer's thread holds the gate, and a failure on the
-// thread comes back as the job's outcome.
+// thread comes back as the job's outcome. The gate lets a viewer's thread that waits in first,
+// and a loop of ours that opens it, with a paint's hold before, in or after it, gives it back as
+// it found it.
 #include "viewer/reading/LogReader.h"
 #include "viewer/find/MatchMarks.h"
 #include "FakeFiles.h"
@@ -9,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
+#include <chrono>
+#include <future>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -166,6 +171,50 @@ TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {
     reader.reset();
     gate.Unlock();
     EXPECT_EQ(index.Gate(), nullptr);
+}
+
+bool Held(IndexGate& gate) { // as the reading thread finds it
+    return std::async(std::launch::async, [&] { return gate.Busy(); }).get();
+}
+
+// A loop of ours that closes says it waits, as a message does: a search's next step lets it in.
+TEST(IndexGate, ALoopThatClosesIsLetInBeforeTheReadingThreadsNextStep) {
+    IndexGate gate;
+    std::atomic<bool> letIn{false};
+    gate.Lock(); // the message that runs the loop
+    auto loop = std::make_optional<viewer::OpenGate>(gate);
+    std::thread reading([&] {
+        const diagnose::GatedStep step(&gate);
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+             !letIn && std::chrono::steady_clock::now() < end;)
+            letIn = gate.Busy(); // what the reading thread asks between steps
+    });
+    while (!Held(gate))
+        std::this_thread::yield();
+    loop.reset();
+    reading.join();
+    gate.Unlock();
+    EXPECT_TRUE(letIn);
+}
+
+// A paint's hold (h; let go at a timer: t) and a loop of ours (o, c), in any order. After each
+// step the gate is held (capital) or open: the loop waits with it open but for a paint meanwhile,
+// and the gate is free when all have ended.
+TEST(IndexGate, APaintsHoldAndALoopOfOursLeaveTheGateAsTheyFoundIt) {
+    for (const std::string order : {"HotC", "HoCT", "oHtC", "oHCT"}) {
+        IndexGate gate;
+        std::optional<viewer::OpenGate> loop;
+        gate.Lock(); // the message that runs the loop
+        for (const char step : order) {
+            if (const char what = std::tolower(step); what == 't')
+                gate.Lock(), gate.LetGoKept(), gate.Unlock(); // a timer's message
+            else
+                what == 'h' ? gate.Keep() : what == 'o' ? void(loop.emplace(gate)) : loop.reset();
+            EXPECT_EQ(Held(gate), std::isupper(step) != 0) << order << " at " << step;
+        }
+        gate.Unlock();
+        EXPECT_FALSE(Held(gate)) << order;
+    }
 }
 
 } // namespace
