@@ -216,6 +216,7 @@ private:
     // Closing (ViewerClose.cpp)
     void DestroyNow();
     bool PlatformLoopRuns() const;
+    bool MustWait() const;
     bool OnCloseTimer(UINT_PTR timer);
     void EndLoopsOfOurs();
     std::vector<HWND> OwnedTopLevelWindows() const;

@@ -65,14 +65,14 @@ void CDiagnoseDlg::Close() {
             m_reader->Stop(); // the index stays as it is until the window goes
         CancelSave();         // its thread has ended before the window goes
         // With nothing to wait for, the windows go as they are, below.
-        if (m_work.Busy() || PlatformLoopRuns()) {
+        if (MustWait()) {
             for (HWND owned : OwnedTopLevelWindows())
                 ::ShowWindow(owned, SW_HIDE);
             ::ShowWindow(m_hwnd, SW_HIDE);
             EndLoopsOfOurs();
         }
     }
-    if (!m_work.Busy() && !PlatformLoopRuns())
+    if (!MustWait())
         return DestroyNow();
     Request(viewer::Work::Close);
     ::SetTimer(m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
@@ -129,6 +129,13 @@ void CDiagnoseDlg::EndLoopsOfOurs() {
         ::EndMenu();
     if (IsOurs(info.hwndCapture) && !info.hwndMoveSize)
         ::ReleaseCapture();
+}
+
+// A loop of ours or of the platform's, or a handler of ours below the close's own (a handler
+// whose cross-thread send let the close in, a message one of them sent to us): the windows they
+// work on must stay until they have returned.
+bool CDiagnoseDlg::MustWait() const {
+    return m_work.Busy() || PlatformLoopRuns() || DispatchDepth() > 1;
 }
 
 bool CDiagnoseDlg::IsOurs(HWND window) const {

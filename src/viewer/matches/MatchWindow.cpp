@@ -32,6 +32,8 @@ constexpr POINT kMinimumSize{320, 160};
 
 CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {
     HandleMessagesUnder(viewer.Gate());
+    // A close that comes inside one of its handlers waits for it to return.
+    CountDispatchWith(viewer);
     if (const auto& kept = viewer.Choices().matches) // where an earlier viewer's stood
         m_place.Keep(*kept);
 }

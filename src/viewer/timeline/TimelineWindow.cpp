@@ -48,6 +48,7 @@ int Height(HWND window) {
 
 TimelineWindow::TimelineWindow(CDiagnoseDlg& viewer) : Dialog(IDD_VIEWER_TIMELINE), m_viewer(viewer) {
     HandleMessagesUnder(viewer.Gate());
+    CountDispatchWith(viewer); // a close that comes inside one of its handlers waits for it
     m_chart.HandleMessagesUnder(viewer.Gate());
     m_chart.onSlotClicked = [this](size_t slot) { OnSlotClicked(slot); };
     m_chart.onFocusMoved = [this] { ShowFocusText(); };
