@@ -159,8 +159,10 @@ protected:
     void OnFinalMessage() override;
     void OnThreadQuitting() override;
 
-private:
+public:
     // Marks a stretch in which deferred work must wait: a modal loop, a menu, a notification.
+    // The windows the viewer owns open one around their menus, whose loops dispatch the
+    // viewer's messages: its commands that open loops of their own are ignored meanwhile.
     class BusyScope {
     public:
         explicit BusyScope(CDiagnoseDlg& viewer) : m_viewer(viewer) { m_viewer.m_work.Enter(); }
@@ -172,6 +174,7 @@ private:
         CDiagnoseDlg& m_viewer;
     };
 
+private:
     void ReplaceListWithVirtualList();
     void Layout(int cx, int cy);
     void GroupBy(bool byComputer);
@@ -216,6 +219,7 @@ private:
     // Closing (ViewerClose.cpp)
     void DestroyNow();
     bool PlatformLoopRuns() const;
+    bool MustWait() const;
     bool OnCloseTimer(UINT_PTR timer);
     void EndLoopsOfOurs();
     std::vector<HWND> OwnedTopLevelWindows() const;

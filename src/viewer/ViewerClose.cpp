@@ -65,14 +65,14 @@ void CDiagnoseDlg::Close() {
             m_reader->Stop(); // the index stays as it is until the window goes
         CancelSave();         // its thread has ended before the window goes
         // With nothing to wait for, the windows go as they are, below.
-        if (m_work.Busy() || PlatformLoopRuns()) {
+        if (MustWait()) {
             for (HWND owned : OwnedTopLevelWindows())
                 ::ShowWindow(owned, SW_HIDE);
             ::ShowWindow(m_hwnd, SW_HIDE);
             EndLoopsOfOurs();
         }
     }
-    if (!m_work.Busy() && !PlatformLoopRuns())
+    if (!MustWait())
         return DestroyNow();
     Request(viewer::Work::Close);
     ::SetTimer(m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
@@ -109,26 +109,39 @@ bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
     return true;
 }
 
-// The details, a message box and the save dialog end their loops; a menu or a mouse capture (a scroll bar's
-// thumb, a header's divider) of a window of ours is ended too: the window is hidden. A move or
-// size runs on until the operator ends it.
+// The details, a message box and the save dialog end their loops, and so do the message boxes
+// the save dialog shows over itself (whether to replace a file, a name it cannot take): the
+// innermost first, as a dialog's loop ends only once the loops it runs have. A menu or a mouse
+// capture (a scroll bar's thumb, a header's divider) of a window of ours is ended too: the window
+// is hidden. A move or size runs on until the operator ends it.
 void CDiagnoseDlg::EndLoopsOfOurs() {
     if (m_details)
         m_details->EndDialog(IDCANCEL);
     if (m_messageOwner) {
-        for (HWND owned : OwnedTopLevelWindows())
-            if (::GetWindow(owned, GW_OWNER) == m_messageOwner && owned != m_find.Dialog() &&
-                ::IsWindowEnabled(owned)) {
+        const std::vector<HWND> owned = OwnedTopLevelWindows();
+        std::vector<HWND> asking{m_messageOwner}; // the owner, then the dialogs over it, outermost first
+        for (size_t over = 0; over < asking.size(); ++over)
+            for (HWND window : owned) {
                 wchar_t name[16] = {};
-                if (::GetClassNameW(owned, name, 16) && std::wstring(name) == L"#32770")
-                    ::EndDialog(owned, IDCANCEL);
+                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_find.Dialog() &&
+                    ::GetClassNameW(window, name, 16) && std::wstring(name) == L"#32770")
+                    asking.push_back(window);
             }
+        for (size_t inner = asking.size(); --inner > 0;)
+            ::EndDialog(asking[inner], IDCANCEL);
     }
     const GUITHREADINFO info = ThreadInfo();
     if (IsOurs(info.hwndMenuOwner))
         ::EndMenu();
     if (IsOurs(info.hwndCapture) && !info.hwndMoveSize)
         ::ReleaseCapture();
+}
+
+// A loop of ours or of the platform's, or a handler of ours below the close's own (a handler
+// whose cross-thread send let the close in, a message one of them sent to us): the windows they
+// work on must stay until they have returned.
+bool CDiagnoseDlg::MustWait() const {
+    return m_work.Busy() || PlatformLoopRuns() || DispatchDepth() > 1;
 }
 
 bool CDiagnoseDlg::IsOurs(HWND window) const {

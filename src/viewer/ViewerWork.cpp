@@ -27,7 +27,9 @@ void CDiagnoseDlg::PlatformLoopEnded() {
 }
 
 void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
-    const bool canRun = !PlatformLoopRuns();
+    // With no handler of ours below: the wake-up and the timers come at depth 1, the host-loop
+    // hook at 0.
+    const bool canRun = !PlatformLoopRuns() && DispatchDepth() <= 1;
     for (viewer::Work work; (work = m_work.Next(wakeUp, canRun)) != viewer::Work{}; wakeUp = false) {
         switch (work) {
         case viewer::Work::Close:

@@ -298,6 +298,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return FALSE;
     try {
         LockedMessage locked(dialog->m_messageLock);
+        const std::shared_ptr<int> depth = dialog->m_dispatchDepth;
+        const struct Counted {
+            int& depth;
+            ~Counted() { --depth; }
+        } counted{++*depth};
         return dialog->Dispatch(message, wParam, lParam);
     } catch (...) {
         // No exception may cross the window procedure into the platform.

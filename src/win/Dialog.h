@@ -41,6 +41,13 @@ public:
     void HandleMessagesUnder(std::shared_ptr<MessageLock> lock) { m_messageLock = std::move(lock); }
     const std::shared_ptr<MessageLock>& MessagesLock() const { return m_messageLock; }
 
+    // How many handlers of this dialog, and of those that count with it, are on the stack: 1 in
+    // the handler of a message the loop dispatched, more when a handler's call (a cross-thread
+    // send, a message it sends) brought another message of theirs in. Shared with `other` from
+    // now on: windows that delete each other count together.
+    void CountDispatchWith(const Dialog& other) { m_dispatchDepth = other.m_dispatchDepth; }
+    int DispatchDepth() const { return *m_dispatchDepth; }
+
     // Whether the window went with the thread that made it, which ended without closing it: no
     // message ended the object, which stays with whatever it runs (a modeless dialog's host
     // thread that returned while the dialog was open). Such an object may be deleted from any
@@ -108,6 +115,8 @@ private:
     DWORD m_thread = 0;                    // the thread its window belongs to
     INT_PTR m_endCode = 0;
     std::shared_ptr<MessageLock> m_messageLock;
+    // Held by each dispatch too, as the dispatch may delete the dialog.
+    std::shared_ptr<int> m_dispatchDepth = std::make_shared<int>(0);
 };
 
 } // namespace win

@@ -32,6 +32,8 @@ constexpr POINT kMinimumSize{320, 160};
 
 CMatchWindow::CMatchWindow(CDiagnoseDlg& viewer) : Dialog(IDD_MATCHES), m_viewer(viewer) {
     HandleMessagesUnder(viewer.Gate());
+    // A close that comes inside one of its handlers waits for it to return.
+    CountDispatchWith(viewer);
     if (const auto& kept = viewer.Choices().matches) // where an earlier viewer's stood
         m_place.Keep(*kept);
 }
@@ -436,14 +438,19 @@ void CMatchWindow::ShowContextMenu(LPARAM position) {
         !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
         row = {};
     const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
-    const UINT command = win::PopupMenu()
-                             .Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
-                             .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
-                             .Separator()
-                             .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
-                             .Separator()
-                             .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), !m_rows.Rows().empty())
-                             .Run(m_hwnd, at);
+    win::PopupMenu menu;
+    menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
+        .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
+        .Separator()
+        .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+        .Separator()
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), !m_rows.Rows().empty());
+    UINT command = 0;
+    {
+        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
+        CDiagnoseDlg::BusyScope busy(m_viewer);
+        command = menu.Run(m_hwnd, at);
+    }
     if (command && m_hwnd)
         OnCommand(0, static_cast<WORD>(command), nullptr);
 }

@@ -48,6 +48,7 @@ int Height(HWND window) {
 
 TimelineWindow::TimelineWindow(CDiagnoseDlg& viewer) : Dialog(IDD_VIEWER_TIMELINE), m_viewer(viewer) {
     HandleMessagesUnder(viewer.Gate());
+    CountDispatchWith(viewer); // a close that comes inside one of its handlers waits for it
     m_chart.HandleMessagesUnder(viewer.Gate());
     m_chart.onSlotClicked = [this](size_t slot) { OnSlotClicked(slot); };
     m_chart.onFocusMoved = [this] { ShowFocusText(); };
@@ -196,13 +197,17 @@ void TimelineWindow::ShowContextMenu(HWND control, LPARAM position) {
     }
     const bool hasRecord = m_shown && slot < m_shown->Slots().size() &&
                            m_shown->Slots()[slot].first != viewer::kNoRecord && !m_countPosted;
-    const UINT command =
-        win::PopupMenu()
-            .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), hasRecord)
-            .Separator()
-            .Choice(ID_TIMELINE_WHOLE_LOG, ViewerText(IDS_MENU_WHOLE_LOG), m_wholeLog)
-            .Choice(ID_TIMELINE_SELECTED_ENTRY, ViewerText(IDS_MENU_SELECTED_ENTRY), !m_wholeLog)
-            .Run(m_hwnd, at);
+    win::PopupMenu menu;
+    menu.Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), hasRecord)
+        .Separator()
+        .Choice(ID_TIMELINE_WHOLE_LOG, ViewerText(IDS_MENU_WHOLE_LOG), m_wholeLog)
+        .Choice(ID_TIMELINE_SELECTED_ENTRY, ViewerText(IDS_MENU_SELECTED_ENTRY), !m_wholeLog);
+    UINT command = 0;
+    {
+        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
+        CDiagnoseDlg::BusyScope busy(m_viewer);
+        command = menu.Run(m_hwnd, at);
+    }
     if (command == ID_SHOW_IN_VIEWER)
         OnSlotClicked(slot);
     else if (command)

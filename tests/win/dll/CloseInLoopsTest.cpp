@@ -82,6 +82,8 @@ static void PrintTo(const Loop& loop, std::ostream* out) {
 }
 
 static bool released = false; // the mouse held on the scroll bar was let go
+static bool saving = false;   // inside the viewer's Save as
+static std::wstring existing; // a file the save dialog asks whether to replace
 const auto kEnter = [] { PostKey(nullptr, VK_RETURN); };
 const auto kEndMenu = [] { ::EndMenu(); };
 const auto kViewer = [](HWND viewer) { return viewer; };
@@ -92,6 +94,12 @@ const auto kTimeline = [](HWND v) {
 // The context menu of `window` for its child `list`, as the keyboard opens it.
 const auto ContextMenu = [](HWND window, int list) {
     ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(window, list)), -1);
+};
+
+const auto kSaveShownBefore = [](HWND v) { // the threads the platform's shell starts for it stay
+    AfterDelay(300, [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); });
+    ::SendMessageW(WithEntrySelected(v), WM_COMMAND, ID_VIEWER_SAVE_AS, 0);
+    return v;
 };
 
 const Loop kLoops[] = {
@@ -121,14 +129,25 @@ const Loop kLoops[] = {
      }},
     {"message box of the viewer", kViewer, [](HWND w) { SendFindNext(w, L"nirgends"); },
      [] { PostOk(L"Vistral Diagnose"); }},
-    {"save dialog of the viewer",
-     [](HWND v) { // shown once before: the threads the platform's shell starts for it stay
-         AfterDelay(300, [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); });
-         ::SendMessageW(WithEntrySelected(v), WM_COMMAND, ID_VIEWER_SAVE_AS, 0);
-         return v;
-     },
+    {"save dialog of the viewer", kSaveShownBefore,
      [](HWND w) { ::SendMessageW(w, WM_COMMAND, ID_VIEWER_SAVE_AS, 0); },
      [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); }},
+    {"replace question of the save dialog", kSaveShownBefore,
+     [](HWND w) {
+         WhenTrue([w] { return OwnedWindow(w, L"") != nullptr; }, 3000, [w] { // Save under an existing name
+             ::SetDlgItemTextW(OwnedWindow(w, L""), 0x47C /* cmb13 */, existing.c_str());
+             ::PostMessageW(OwnedWindow(w, L""), WM_COMMAND, IDOK, 0);
+         });
+         saving = true;
+         ::SendMessageW(w, WM_COMMAND, ID_VIEWER_SAVE_AS, 0);
+         saving = false;
+     },
+     [] { // the question and the save dialog, hidden, hold the thread until they are answered
+         EXPECT_FALSE(saving) << "the close left the save dialog's question open";
+         for (HWND window : saving ? ThreadWindows() : std::set<HWND>{})
+             for (WPARAM id : {IDNO, IDCANCEL})
+                 ::PostMessageW(window, WM_COMMAND, id, 0);
+     }},
     {"details", WithEntrySelected,
      [](HWND w) {
          NMITEMACTIVATE activate{};
@@ -142,7 +161,7 @@ class CloseInLoop : public ::testing::TestWithParam<Loop> {};
 
 TEST_P(CloseInLoop, EveryWindowGoesWhenTheLoopEndsAndTheHostMayFreeTheModule) {
     TempDirectory dir;
-    const std::wstring log = dir.Path() + L"Events.log";
+    const std::wstring log = existing = dir.Path() + L"Events.log";
     std::ofstream file(log.c_str(), std::ios::binary);
     for (int i = 0; i < 200; ++i) // enough rows for the list's scroll bar
         file << "05.12.2026 08:00:" << (10 + i % 50)

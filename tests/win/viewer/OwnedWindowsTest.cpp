@@ -29,9 +29,11 @@ static bool Overlap(HWND a, HWND b) {
 static int g_scans = 0;
 
 // Opens `window`'s context menu from the keyboard for `control` and chooses the item whose
-// mnemonic is `key`.
+// mnemonic is `key`. The viewer's Find, asked for inside the menu, does not open there.
 static void ChooseFromMenu(HWND window, HWND control, WORD key) {
     auto open = std::make_shared<bool>(true);
+    HWND viewer = ::GetWindow(window, GW_OWNER);
+    AfterDelay(100, [viewer] { ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_FIND, 0); });
     AfterDelay(150, [control, key] { PostKey(control, key); });
     AfterDelay(1000, [open] { // whatever the key did; not a later test's menu
         if (*open)
@@ -40,6 +42,7 @@ static void ChooseFromMenu(HWND window, HWND control, WORD key) {
     ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), -1);
     *open = false;
     PumpMessages(50);
+    EXPECT_EQ(OwnedDialog(viewer, 1152 /* the Find dialog's edt1 */), nullptr) << "Find ran inside the menu";
 }
 
 TEST_F(Viewer, MatchWindowOpensOnlyWhenAskedComesBackFromTheTaskbarAndKeepsAReadError) {

@@ -1,6 +1,6 @@
 // The viewer where its features meet loops and windows that are not its own: keys in its context
-// menu, a host that closes it while the menu or the details run, the host's keys while the
-// details run, following held while the details run, and a log that cannot be read on.
+// menu, a host that closes it while the menu or the details run or inside a handler, the host's keys while
+// the details run, following held while the details run, and a log that cannot be read on.
 #include "ViewerFixture.h"
 
 using namespace viewer_tests;
@@ -18,6 +18,18 @@ static LRESULT CALLBACK WatchDoubleClick(HWND window, UINT message, WPARAM wPara
     const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
     g_inDoubleClick = false;
     return result;
+}
+
+// The host's close, sent while the viewer's handler that empties the list waits for it (as for a
+// clipboard owner on another thread); whether the viewer's window was still there afterwards.
+static bool g_stayedUnderHandler = false;
+static LRESULT CALLBACK CloseOnRowCount(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR viewer) {
+    if (message == LVM_SETITEMCOUNT && ::RemoveWindowSubclass(list, CloseOnRowCount, 2)) {
+        DestroyOpenDlg();
+        g_stayedUnderHandler = ::IsWindow(reinterpret_cast<HWND>(viewer));
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
 const std::vector<std::string> kTwoLines = {
@@ -166,4 +178,11 @@ TEST_F(Reentry, ClosingWhileTheDetailsRunWaitsForTheDoubleClickedListToReturn) {
     EXPECT_TRUE(detailsSeen);
     EXPECT_EQ(OpenViewer(), nullptr) << "the viewer closed";
     EXPECT_FALSE(g_destroyedInDoubleClick) << "the list was destroyed inside its own double-click";
+}
+
+TEST_F(Reentry, AHostsCloseSentIntoAHandlerWaitsUntilItHasReturned) {
+    ASSERT_TRUE(::SetWindowSubclass(list, CloseOnRowCount, 2, reinterpret_cast<DWORD_PTR>(window)));
+    Command(IDC_GROUP_BY_COMPUTER); // its handler empties the list first
+    EXPECT_TRUE(g_stayedUnderHandler) << "destroyed under its handler";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); }, 2000)) << "closed once it returned";
 }
