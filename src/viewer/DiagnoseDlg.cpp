@@ -52,14 +52,14 @@ void MoveAndSize(HWND window, const viewer::Box& box) {
 
 } // namespace
 
-CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot)
+CDiagnoseDlg::CDiagnoseDlg(win::DialogSlot* slot)
     : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {
     HandleMessagesUnder(m_gate);
 }
 
 CDiagnoseDlg::~CDiagnoseDlg() {
-    if (m_slot && *m_slot == this)
-        *m_slot = nullptr;
+    if (m_slot)
+        m_slot->Leave(this);
 }
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
@@ -77,7 +77,7 @@ bool CDiagnoseDlg::Create() {
         ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
     TranslateInHostLoop();
     if (m_slot)
-        *m_slot = this;
+        m_slot->Enter(this);
     return true;
 }
 
@@ -448,6 +448,9 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     switch (message) {
+    case kBringToFront:
+        BringToFront();
+        return true;
     case kShowViewer:
         if (!m_closing && !::IsWindowVisible(m_hwnd)) {
             ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
@@ -494,6 +497,8 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         PlatformLoopEnded();
         return false;
     case WM_DESTROY:
+        if (m_slot) // before the window's handle is let go: another thread reads it from the slot
+            m_slot->Leave(this);
         m_reader.reset(); // its thread has ended before the window goes
         return false;
     case WM_CONTEXTMENU:
@@ -537,7 +542,5 @@ bool CDiagnoseDlg::PaintMinimised() {
 
 void CDiagnoseDlg::OnFinalMessage() {
     m_saver.reset(); // a window destroyed without Close (its host's end): the thread ends first
-    if (m_slot && *m_slot == this)
-        *m_slot = nullptr;
     delete this;
 }
