@@ -293,7 +293,9 @@ void CDiagnoseDlg::OnColumnClick(int column) {
 
 // On the reading thread when that takes long; else at once.
 void CDiagnoseDlg::SortRows(int column) {
-    if (StartSorting(column))
+    // A click that the close's wait still dispatches (its windows are hidden, the reading thread
+    // stopped) starts nothing that would run on until the window goes.
+    if (m_closing || StartSorting(column))
         return;
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
