@@ -57,9 +57,14 @@ CDiagnoseDlg::CDiagnoseDlg(win::DialogSlot* slot)
     HandleMessagesUnder(m_gate);
 }
 
+// An abandoned viewer (its thread ended, no message of ours ran) is deleted with its workers
+// still at work: the save's thread and the reading thread's job (a search writes m_find's marks)
+// end here, before any member they use goes.
 CDiagnoseDlg::~CDiagnoseDlg() {
     if (m_slot)
         m_slot->Leave(this);
+    m_saver.reset();
+    m_reader.reset();
 }
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
