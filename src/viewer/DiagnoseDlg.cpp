@@ -506,7 +506,10 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_DESTROY:
         if (m_slot) // before the window's handle is let go: another thread reads it from the slot
             m_slot->Leave(this);
-        m_reader.reset(); // its thread has ended before the window goes
+        // Their threads have ended before the window goes, also when it goes without Close
+        // (its host destroyed it): the save's progress and end are told to it.
+        m_saver.reset();
+        m_reader.reset();
         return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
@@ -548,6 +551,5 @@ bool CDiagnoseDlg::PaintMinimised() {
 }
 
 void CDiagnoseDlg::OnFinalMessage() {
-    m_saver.reset(); // a window destroyed without Close (its host's end): the thread ends first
     delete this;
 }
