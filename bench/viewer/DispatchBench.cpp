@@ -152,7 +152,7 @@ int ThreadsOfProcess() {
 }
 
 CDiagnoseDlg* Viewer() {
-    return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+    return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
 }
 
 // The process of the list's selected row; empty when no row is selected.

@@ -44,7 +44,7 @@ CDiagnoseDlg* OpenViewer(const std::wstring& log) {
     ::WideCharToMultiByte(CP_ACP, 0, log.c_str(), -1, path, sizeof path, nullptr, nullptr);
     CreateDiagnoseDlg(0x0407, path);
     bench::PumpUntilRead();
-    return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+    return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
 }
 
 int Follow(const std::wstring& log, int seconds) {

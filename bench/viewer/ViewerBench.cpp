@@ -74,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
     bench::Pump();
 
     // The group saved as CSV beside the log: until the file stands under its name.
-    auto* dialog = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+    auto* dialog = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
     const std::wstring saved = std::wstring(argv[1]) + L".csv";
     std::vector<diagnose::RecordId> rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {

@@ -11,7 +11,7 @@ namespace bench {
 inline void PumpUntilRead() {
     for (;;) {
         Pump();
-        const auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+        const auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
         if (!viewer || !viewer->Reading())
             return;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);

@@ -136,6 +136,7 @@ void LogIndex::Clear() {
 // A name that cannot be looked up (other than a missing one), a size that cannot be had, or
 // edges that cannot be read are a passing failure: Unreachable, and the index stays.
 LogIndex::FileState LogIndex::Look() {
+    RecordStore::MayFail("look"); // a look needs memory too (the name, the file's identity)
     if (m_stale)
         return FileState::Replaced;
     FileId id;

@@ -24,8 +24,7 @@ HINSTANCE ModuleState::SelectLanguageResources(LCID lcid) {
 // not its object and its reading thread: it would stand in its slot for good, and no viewer
 // could open again, nor the module be freed. It is ended here, from whichever thread asks.
 void ModuleState::EndAbandonedDialogs() {
-    if (diagnoseDialogSlot && diagnoseDialogSlot->Abandoned())
-        delete diagnoseDialogSlot; // leaves the slot
+    delete diagnoseDialogSlot.TakeAbandoned(); // outside the slot's lock: its workers are joined
 }
 
 void ModuleState::CloseOpenDialogs() {
@@ -34,8 +33,10 @@ void ModuleState::CloseOpenDialogs() {
         m_closeMessage = ::RegisterWindowMessageW(kCloseMessageName);
     if (infoDialogSlot)
         ::SendMessageW(infoDialogSlot->Handle(), m_closeMessage, 0, 0);
-    if (diagnoseDialogSlot)
-        ::SendMessageW(diagnoseDialogSlot->Handle(), m_closeMessage, 0, 0);
+    // The window, not the object: the viewer may be another thread's, and leave the slot and
+    // go while this thread waits for the send.
+    if (HWND viewer = diagnoseDialogSlot.Window())
+        ::SendMessageW(viewer, m_closeMessage, 0, 0);
 }
 
 ModuleState& TheModule() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/LanguageList.h"
+#include "win/DialogSlot.h"
 
 #include <windows.h>
 #include <string>
@@ -30,9 +31,9 @@ public:
     const CMsgLangListEx& Languages() const { return m_languages; }
 
     // The slots point to the open dialogs without owning them; each dialog fills and
-    // empties its own slot.
+    // empties its own slot. The viewer's is read from other threads too (win::DialogSlot).
     win::Dialog* infoDialogSlot = nullptr;
-    win::Dialog* diagnoseDialogSlot = nullptr;
+    win::DialogSlot diagnoseDialogSlot;
 
     // Sends the registered close message to the open dialogs, the information dialog first,
     // after ending an abandoned one.

@@ -9,8 +9,8 @@
 
 void OpenDiagnoseDialog(ModuleState& state, const char* logPath) {
     state.EndAbandonedDialogs();
-    if (auto* open = static_cast<CDiagnoseDlg*>(state.diagnoseDialogSlot)) {
-        open->BringToFront();
+    if (HWND open = state.diagnoseDialogSlot.Window()) {
+        CDiagnoseDlg::BringToFront(open);
         return;
     }
     auto dialog = std::make_unique<CDiagnoseDlg>(&state.diagnoseDialogSlot);

@@ -52,14 +52,19 @@ void MoveAndSize(HWND window, const viewer::Box& box) {
 
 } // namespace
 
-CDiagnoseDlg::CDiagnoseDlg(win::Dialog** slot)
+CDiagnoseDlg::CDiagnoseDlg(win::DialogSlot* slot)
     : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {
     HandleMessagesUnder(m_gate);
 }
 
+// An abandoned viewer (its thread ended, no message of ours ran) is deleted with its workers
+// still at work: the save's thread and the reading thread's job (a search writes m_find's marks)
+// end here, before any member they use goes.
 CDiagnoseDlg::~CDiagnoseDlg() {
-    if (m_slot && *m_slot == this)
-        *m_slot = nullptr;
+    if (m_slot)
+        m_slot->Leave(this);
+    m_saver.reset();
+    m_reader.reset();
 }
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
@@ -77,7 +82,7 @@ bool CDiagnoseDlg::Create() {
         ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
     TranslateInHostLoop();
     if (m_slot)
-        *m_slot = this;
+        m_slot->Enter(this);
     return true;
 }
 
@@ -293,7 +298,9 @@ void CDiagnoseDlg::OnColumnClick(int column) {
 
 // On the reading thread when that takes long; else at once.
 void CDiagnoseDlg::SortRows(int column) {
-    if (StartSorting(column))
+    // A click that the close's wait still dispatches (its windows are hidden, the reading thread
+    // stopped) starts nothing that would run on until the window goes.
+    if (m_closing || StartSorting(column))
         return;
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
@@ -448,6 +455,9 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     switch (message) {
+    case kBringToFront:
+        BringToFront();
+        return true;
     case kShowViewer:
         if (!m_closing && !::IsWindowVisible(m_hwnd)) {
             ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
@@ -494,7 +504,12 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         PlatformLoopEnded();
         return false;
     case WM_DESTROY:
-        m_reader.reset(); // its thread has ended before the window goes
+        if (m_slot) // before the window's handle is let go: another thread reads it from the slot
+            m_slot->Leave(this);
+        // Their threads have ended before the window goes, also when it goes without Close
+        // (its host destroyed it): the save's progress and end are told to it.
+        m_saver.reset();
+        m_reader.reset();
         return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
@@ -536,8 +551,5 @@ bool CDiagnoseDlg::PaintMinimised() {
 }
 
 void CDiagnoseDlg::OnFinalMessage() {
-    m_saver.reset(); // a window destroyed without Close (its host's end): the thread ends first
-    if (m_slot && *m_slot == this)
-        *m_slot = nullptr;
     delete this;
 }

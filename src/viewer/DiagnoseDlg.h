@@ -20,6 +20,7 @@
 #include "viewer/reading/PaintHold.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
+#include "win/DialogSlot.h"
 #include "win/ListView.h"
 #include "win/TreeView.h"
 #include "win/UniqueHandle.h"
@@ -55,15 +56,16 @@ class RecordsSaver;
 // once the last of them has ended.
 class CDiagnoseDlg : public win::Dialog {
 public:
-    explicit CDiagnoseDlg(win::Dialog** slot);
+    explicit CDiagnoseDlg(win::DialogSlot* slot);
     ~CDiagnoseDlg() override;
 
     // Names the log; the reading thread reads it once the window exists.
     void SetSource(const std::wstring& path);
     // Creates the window; on success the dialog stands in its slot.
     bool Create();
-    // Shows the window and brings it to the front, restoring it when it is minimised.
-    void BringToFront();
+    // Shows the viewer of `window` and brings it to the front, restoring it when it is
+    // minimised, from any thread: the viewer does it on its own, unless it is closing.
+    static void BringToFront(HWND window) { ::SendMessageW(window, kBringToFront, 0, 0); }
     // Leaves the slot and the screen at once, ends the loops of its windows that can be ended
     // (the details, a message box, a menu, a held mouse), and destroys its windows as soon as
     // no loop on one of them holds the thread (ViewerClose.cpp).
@@ -212,6 +214,8 @@ private:
     // Posted to itself when the operator changed a column's width: the last column fills the
     // list again once the list has taken the change.
     static constexpr UINT kFillLastColumn = WM_APP + 8;
+    static constexpr UINT kBringToFront = WM_APP + 9;
+    void BringToFront();
     // The deferred work (ViewerWork.cpp)
     void Request(viewer::Work work);
     void PostWakeUp();
@@ -321,7 +325,7 @@ private:
     std::optional<ReloadSelection> m_reloadSelection;
     bool m_reloading = false;
     bool m_groupByComputer = true;
-    win::Dialog** m_slot;
+    win::DialogSlot* m_slot;
     viewer::RecordRows m_rows;      // the list's rows
     bool m_columnClickSeen = false; // one header click sorts once, however delivered
     bool m_fillAsked = false;       // kFillLastColumn is posted and not handled yet

@@ -57,8 +57,8 @@ void CDiagnoseDlg::Close() {
     if (!m_closing) {
         KeepChoices(); // before the windows are hidden: their places are those of shown windows
         m_closing = true;
-        if (m_slot && *m_slot == this)
-            *m_slot = nullptr;
+        if (m_slot)
+            m_slot->Leave(this);
         ::KillTimer(m_hwnd, kFollowTimer);
         ::KillTimer(m_hwnd, kReadTimer);
         if (m_reader)

@@ -22,6 +22,11 @@ DWORD CDiagnoseDlg::FailureCode(const diagnose::ReadResult& result) {
 }
 
 void CDiagnoseDlg::OnFollowTimer() {
+    // A job whose end was never told (its post failed: a full queue), or a take-in whose post of
+    // its next part failed, goes on here; else the reader would stay busy, and no look start
+    // again, for good.
+    if ((m_reader && m_reader->Ended()) || m_takingIn)
+        Request(viewer::Work::TakeRead);
     if (m_readFailure || m_follow)
         Request(viewer::Work::Refresh);
     if (m_work.Remind())

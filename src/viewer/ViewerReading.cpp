@@ -203,6 +203,8 @@ void CDiagnoseDlg::EndLook(const viewer::LogReader::Outcome& outcome) {
     }
     if (outcome.state == FileState::Replaced)
         Request(viewer::Work::Reload);
-    else if (outcome.job == viewer::LogReader::Job::Refresh && outcome.state == FileState::Grown)
+    // A look that threw (out of memory) fails as a read does; its state says nothing then.
+    else if (!outcome.result.ok() ||
+             (outcome.job == viewer::LogReader::Job::Refresh && outcome.state == FileState::Grown))
         StopOnReadFailure(outcome.result);
 }

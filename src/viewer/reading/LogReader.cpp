@@ -52,6 +52,11 @@ bool LogReader::Busy() const {
     return m_job || m_running || m_outcome;
 }
 
+bool LogReader::Ended() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outcome.has_value();
+}
+
 std::optional<LogReader::Outcome> LogReader::TakeOutcome() {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::optional<Outcome> outcome;

@@ -43,6 +43,8 @@ public:
     bool StartTask(std::function<void()> task);
     // Whether a job runs (or has ended and its outcome was not taken yet).
     bool Busy() const;
+    // Whether a job has ended and its outcome waits to be taken.
+    bool Ended() const;
     // The ended job's outcome, taken once; none while it runs.
     std::optional<Outcome> TakeOutcome();
     // Stops the job that runs (within a few milliseconds; a batch being scanned is finished

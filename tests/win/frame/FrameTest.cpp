@@ -149,7 +149,7 @@ TEST_F(Exports, OpenViewerKeepsItsLanguageThroughACallInAnother) {
     // would group it otherwise.
     ::RegDeleteKeyW(HKEY_CURRENT_USER, viewer::kChoicesKey);
     EXPECT_EQ(CreateDiagnoseDlg(0x0409, std::string(path.begin(), path.end()).c_str()), 0);
-    auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot);
+    auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
     ASSERT_NE(viewer, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return !viewer->Reading(); }, 10000));
     const HINSTANCE english = win::ResourceHandle();

@@ -185,7 +185,7 @@ TEST(InfoDialog, DestroyOpenDlgClosesTheNewestInformationDialogAndTheViewer) {
     ASSERT_EQ(CreateDiagnoseDlg(0x0407, nullptr), 0);
     EXPECT_TRUE(RunInfo([&](HWND first, CVistralInfoDlg*) {
         EXPECT_TRUE(RunInfo([&](HWND, CVistralInfoDlg*) { EXPECT_EQ(DestroyOpenDlg(), 0); }));
-        EXPECT_TRUE(!TheModule().diagnoseDialogSlot && !OpenInfoDialog())
+        EXPECT_TRUE(!TheModule().diagnoseDialogSlot.Get() && !OpenInfoDialog())
             << "the viewer is closed, and the newer dialog emptied the slot";
         PressOk(first);
     }));

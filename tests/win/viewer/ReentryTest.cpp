@@ -148,6 +148,29 @@ TEST_F(Reentry, AReadThatFailsStopsFollowingSaysWhyAndIsNotTriedAgainUntilF5) {
     EXPECT_TRUE(viewer->IsFollowing());
 }
 
+// The reading thread's end message lost, as a post to a full queue is.
+static LRESULT CALLBACK DropReadEnded(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && reinterpret_cast<MSG*>(lParam)->message == WM_APP + 5)
+        reinterpret_cast<MSG*>(lParam)->message = WM_NULL;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Reentry, ALookThatFailsStopsFollowingAndAJobWhoseEndWasLostIsTakenInAtTheNextTick) {
+    diagnose::RecordStore::SetFaultHook([](const char* where) {
+        if (std::string(where) == "look")
+            throw std::bad_alloc();
+    });
+    Command(ID_VIEWER_REFRESH);
+    diagnose::RecordStore::SetFaultHook(nullptr);
+    EXPECT_FALSE(viewer->IsFollowing()) << "a look that failed says so";
+
+    HHOOK drop = ::SetWindowsHookExW(WH_GETMESSAGE, DropReadEnded, nullptr, ::GetCurrentThreadId());
+    ::SendMessageW(window, WM_COMMAND, ID_VIEWER_REFRESH, 0);
+    Append(kGamma);
+    EXPECT_TRUE(PumpUntil([&] { return ListView_GetItemCount(list) == 3; }, 5000));
+    ::UnhookWindowsHookEx(drop);
+}
+
 TEST_F(Reentry, HostsEditKeepsCtrlCWhileTheDetailsRun) {
     HWND edit = HostEdit(L"host text");
     ASSERT_NE(edit, nullptr);

@@ -251,7 +251,9 @@ protected:
     CDiagnoseDlg* OpenLog(const std::vector<std::string>& lines, LCID lcid = 0x0407) {
         return Open(path = WriteLog(lines), lcid);
     }
-    CDiagnoseDlg* OpenViewer() const { return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot); }
+    CDiagnoseDlg* OpenViewer() const {
+        return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
+    }
     void SelectTreeItem(const std::wstring& text) {
         HTREEITEM item = FindTreeItem(tree, text);
         ASSERT_NE(item, nullptr) << "no tree item " << Ansi(text);

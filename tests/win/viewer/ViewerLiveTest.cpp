@@ -398,4 +398,11 @@ TEST_F(Viewer, ALargeGroupSortsOnTheReadingThreadAndEscapeDropsTheSort) {
     EXPECT_EQ(ListText(list, 0, 1), L"Neu") << "the earliest first";
     EXPECT_EQ(ListText(list, 1, 1), L"P59999");
     EXPECT_EQ(Where(), Place(L"PC1 (60001)", L"P1"));
+
+    WithDetails([&] { DoubleClickRow(0); },
+                [&](HWND) {
+                    DestroyOpenDlg(); // the close waits for the details to return
+                    ClickListHeader(0);
+                    EXPECT_FALSE(viewer->Sorting()) << "a click after the close sorts nothing";
+                });
 }
