@@ -64,8 +64,10 @@ public:
     // Creates the window; on success the dialog stands in its slot.
     bool Create();
     // Shows the viewer of `window` and brings it to the front, restoring it when it is
-    // minimised, from any thread: the viewer does it on its own, unless it is closing.
-    static void BringToFront(HWND window) { ::SendMessageW(window, kBringToFront, 0, 0); }
+    // minimised, from any thread: the viewer does it on its own, unless it is closing. At once
+    // on the viewer's thread; another thread's call does not wait for it (that thread may run
+    // no loop just now).
+    static void BringToFront(HWND window) { ::SendNotifyMessageW(window, kBringToFront, 0, 0); }
     // Leaves the slot and the screen at once, ends the loops of its windows that can be ended
     // (the details, a message box, a menu, a held mouse), and destroys its windows as soon as
     // no loop on one of them holds the thread (ViewerClose.cpp).
