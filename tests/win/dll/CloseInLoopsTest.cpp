@@ -97,7 +97,9 @@ const auto ContextMenu = [](HWND window, int list) {
 };
 
 const auto kSaveShownBefore = [](HWND v) { // the threads the platform's shell starts for it stay
-    AfterDelay(300, [] { ::PostMessageW(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); });
+    // Cancelled once it is up, however long its folder takes to read: not the viewer before it.
+    WhenTrue([v] { return OwnedWindow(v, L"") != nullptr; }, 5000,
+             [v] { ::PostMessageW(OwnedWindow(v, L""), WM_COMMAND, IDCANCEL, 0); });
     ::SendMessageW(WithEntrySelected(v), WM_COMMAND, ID_VIEWER_SAVE_AS, 0);
     return v;
 };
