@@ -3,18 +3,13 @@
 #pragma once
 
 #include "diagnose/DiagnoseIndex.h"
+#include "diagnose/GroupKey.h"
 #include "win/ListView.h"
 #include "win/TreeView.h"
 
 #include <cstdint>
 #include <string>
 
-// What a tree item stands for: an entry a computer and a trace class, a heading the one of the
-// two its grouping names.
-struct GroupKey {
-    std::wstring host;
-    uint16_t traceClass = 0;
-};
 
 // Told of every item FillTree makes.
 class TreeFillSink {

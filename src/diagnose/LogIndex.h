@@ -17,7 +17,7 @@ class LogIndex : public RecordStore {
 public:
     // `layer` outlives the index. `eightBit` reads 8-bit text without a mark.
     LogIndex(FileLayer& layer, TextDecoder eightBit, size_t maxLineBytes = kMaxLineBytes);
-    ~LogIndex();
+    virtual ~LogIndex();
 
     // Stores the path and loads it; another path starts from an empty index.
     void SetFile(const std::wstring& path);

@@ -54,7 +54,7 @@ void MoveAndSize(HWND window, const viewer::Box& box) {
 
 CDiagnoseDlg::CDiagnoseDlg(win::DialogSlot* slot)
     : Dialog(IDD_DIAGNOSE), m_icon(LoadViewerIcon()), m_slot(slot) {
-    HandleMessagesUnder(m_gate);
+    HandleMessagesUnder(m_session.Gate());
 }
 
 // An abandoned viewer (its thread ended, no message of ours ran) is deleted with its workers
@@ -64,12 +64,12 @@ CDiagnoseDlg::~CDiagnoseDlg() {
     if (m_slot)
         m_slot->Leave(this);
     m_saver.reset();
-    m_reader.reset();
+    m_session.End();
 }
 
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
-    if (!m_index.SetPath(path))
-        m_openError = m_index.ReadError();
+    if (!Index().SetPath(path))
+        m_session.SetOpenError(Index().ReadError());
 }
 
 // Created hidden and shown from a message posted to itself: the platform's first show of the
@@ -101,7 +101,7 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_groups.Attach(Item(IDC_DIAGNOSE_TREE));
     ReplaceListWithVirtualList();
     m_listNote.Attach(m_list.Handle());
-    m_caption.SetTip(m_index.GetFile());
+    m_caption.SetTip(Index().GetFile());
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
     RestoreChoices();
@@ -114,8 +114,10 @@ bool CDiagnoseDlg::OnInitDialog() {
     GroupBy(m_choices.groupByComputer);
     ShowCaption(nullptr);
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
-    if (!m_openError)
-        StartReading(viewer::LogReader::Job::Load);
+    HWND viewer = m_hwnd;
+    m_session.SetWake([viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
+    if (!m_session.OpenError())
+        StartReading(viewer::JobPurpose::Load);
     FocusControl(Tree()); // not OK, which the first Enter would press
     return false;
 }
@@ -191,7 +193,7 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
         return;
     ShowRows(nullptr);
     m_groupByComputer = byComputer;
-    m_groups.Fill(m_index, byComputer);
+    m_groups.Fill(Index(), byComputer);
     Notify([](ViewerObserver& observer) { observer.OnSelectionChanged(); });
 }
 
@@ -215,10 +217,10 @@ void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
 }
 
 bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
-    if (!m_index.IsRecord(record))
+    if (!Index().IsRecord(record))
         return false;
     HTREEITEM entry =
-        m_groups.EntryItem({std::wstring(m_index.GetHost(record)), m_index.GetTraceClass(record)});
+        m_groups.EntryItem({std::wstring(Index().GetHost(record)), Index().GetTraceClass(record)});
     if (!entry)
         return false;
     ShowMatch(entry, record);
@@ -255,18 +257,20 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         const std::wstring label = m_groups.Label(item);
         if (!label.empty())
             caption += L" - " + label;
-    } else if (!item && m_openError && !m_readFailure) {
-        caption += L" - " + SystemErrorText(m_openError);
+    } else if (!item && m_session.OpenError() && !m_session.ReadFailure()) {
+        caption += L" - " + SystemErrorText(m_session.OpenError());
     }
-    if (m_readFailure)
-        caption += L" - " + SystemErrorText(m_readFailure);
-    if (m_unreachable && m_unreachable != m_openError) // a log that could not be opened: said once
-        caption += L" - " + ViewerText(IDS_LOG_UNREACHABLE, SystemErrorText(m_unreachable));
-    if (const uint32_t clipped = m_index.ClippedLines())
+    if (m_session.ReadFailure())
+        caption += L" - " + SystemErrorText(m_session.ReadFailure());
+    // A log that could not be opened: said once.
+    if (const DWORD unreachable = m_session.Unreachable();
+        unreachable && unreachable != m_session.OpenError())
+        caption += L" - " + ViewerText(IDS_LOG_UNREACHABLE, SystemErrorText(unreachable));
+    if (const uint32_t clipped = Index().ClippedLines())
         caption += L" - " + ViewerText(IDS_LINES_CLIPPED, std::to_wstring(clipped));
-    if (m_loading) {
-        const uint64_t target = m_index.LoadTarget();
-        const uint64_t percent = target ? std::min<uint64_t>(100, m_index.CompleteEnd() * 100 / target) : 0;
+    if (m_session.Loading()) {
+        const uint64_t target = Index().LoadTarget();
+        const uint64_t percent = target ? std::min<uint64_t>(100, Index().CompleteEnd() * 100 / target) : 0;
         caption += L" - " + ViewerText(IDS_READING_LOG, std::to_wstring(percent));
     } else if (Searching()) {
         caption += L" - " + ViewerText(IDS_SEARCHING, std::to_wstring(SearchedPercent()));
@@ -279,11 +283,11 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
 
 // A missing log and an empty one must not look alike, nor a log whose records wait for a choice.
 std::wstring CDiagnoseDlg::NoteFor(HTREEITEM item) const {
-    if (m_openError || m_loading)
+    if (m_session.OpenError() || m_session.Loading())
         return {}; // the caption band says why, or how far the load has come
-    if (!m_index.HasFile())
-        return ViewerText(IDS_LOG_NOT_FOUND, m_index.GetFile());
-    if (m_index.RecordCount() == 0)
+    if (!Index().HasFile())
+        return ViewerText(IDS_LOG_NOT_FOUND, Index().GetFile());
+    if (Index().RecordCount() == 0)
         return ViewerText(IDS_LOG_EMPTY);
     return item && m_groups.ListOf(item) ? std::wstring() : ViewerText(IDS_CHOOSE_ENTRY);
 }
@@ -308,7 +312,7 @@ void CDiagnoseDlg::SortRows(int column) {
         return;
     const viewer::ListPlaces before = CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
-    ApplyPlaces(before, m_rows.SortBy(m_index, column, before));
+    ApplyPlaces(before, m_rows.SortBy(Index(), column, before));
     MarkSortedColumn();
 }
 
@@ -320,7 +324,7 @@ void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) {
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         const std::wstring text = item.iSubItem == viewer::kMessageColumn
                                       ? MessageText(record)
-                                      : m_index.RowText(record, item.iSubItem);
+                                      : Index().RowText(record, item.iSubItem);
         const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         text.copy(item.pszText, count);
         item.pszText[count] = L'\0';
@@ -373,7 +377,7 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     if (m_details || m_closing)
         return;
     BusyScope busy(*this);
-    viewer::OpenGate reading(*m_gate); // the reading thread goes on while the details are open
+    viewer::OpenGate reading(*m_session.Gate()); // the reading thread goes on while the details are open
     CDiagnoseDetailsDlg details(this, record);
     m_details = &details;
     m_find.Enable(false);
@@ -381,7 +385,7 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     m_find.Enable(true);
     m_details = nullptr;
     // A line read again that no longer matched: the log is read again, from the queue.
-    if (m_index.IsStale())
+    if (Index().IsStale())
         Request(viewer::Work::Reload);
 }
 
@@ -406,7 +410,7 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     long start = 0;
     bool wrap = false;
     if (m_list.TypedSearch(*header, typed, start, wrap)) {
-        result = viewer::FindRowByDateText(m_index, m_rows.Ids(), start, typed, wrap);
+        result = viewer::FindRowByDateText(Index(), m_rows.Ids(), start, typed, wrap);
         return true;
     }
     if (header->hwndFrom == m_list.Handle()) {
@@ -509,7 +513,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         // Their threads have ended before the window goes, also when it goes without Close
         // (its host destroyed it): the save's progress and end are told to it.
         m_saver.reset();
-        m_reader.reset();
+        m_session.End();
         return false;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);

@@ -16,8 +16,8 @@
 #include "viewer/ViewerText.h"
 #include "viewer/find/ViewerFind.h"
 #include "viewer/reading/IndexGate.h"
-#include "viewer/reading/LogReader.h"
 #include "viewer/reading/PaintHold.h"
+#include "viewer/session/LogSession.h"
 #include "info/StaticCaption.h"
 #include "win/Dialog.h"
 #include "win/DialogSlot.h"
@@ -91,16 +91,19 @@ public:
     // Whether a read of the log is asked for or runs, or what it read has not joined tree and
     // list yet.
     bool Reading() const {
-        return (m_reader && m_reader->Busy()) || m_takingIn || m_work.Pending(viewer::Work::TakeRead) ||
+        return m_session.Job() || m_session.TakingIn() || m_work.Pending(viewer::Work::TakeRead) ||
                m_work.Pending(viewer::Work::Refresh) || m_work.Pending(viewer::Work::Reload);
     }
     // The gate every window of the viewer handles its messages under.
-    const std::shared_ptr<viewer::IndexGate>& Gate() const { return m_gate; }
-    bool IsFollowing() const { return m_follow && !m_readFailure; }
+    const std::shared_ptr<viewer::IndexGate>& Gate() const { return m_session.Gate(); }
+    bool IsFollowing() const { return m_session.Following() && !m_session.ReadFailure(); }
     // Why the log could not be read on, or else in full when it was opened; 0 when it could.
-    DWORD ReadFailure() const { return m_readFailure ? m_readFailure : m_openError; }
+    DWORD ReadFailure() const {
+        return m_session.ReadFailure() ? m_session.ReadFailure() : m_session.OpenError();
+    }
 
-    const CDiagnoseIndex& Index() const { return m_index; }
+    // The session made it: the index is the platform's.
+    CDiagnoseIndex& Index() const { return static_cast<CDiagnoseIndex&>(m_session.Index()); }
     const std::wstring& CaptionText() const { return m_caption.Text(); }
     // What the empty record list says; empty when it shows rows or has nothing to say.
     const std::wstring& ListNoteText() const { return m_listNote.Text(); }
@@ -230,20 +233,19 @@ private:
     void EndLoopsOfOurs();
     std::vector<HWND> OwnedTopLevelWindows() const;
     // Reading and following the log (ViewerReading.cpp, ViewerFollow.cpp)
-    void StartReading(viewer::LogReader::Job job);
+    void StartReading(viewer::JobPurpose job);
     // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
     // dropped.
     void StopReader();
     void TakeRead();
     bool ShowNewRecords();
     void UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew);
-    void EndRead(const viewer::LogReader::Outcome& outcome);
+    void EndRead(const viewer::JobEnd& end);
     void EndLoad(const viewer::LogReader::Outcome& outcome);
-    void EndLook(const viewer::LogReader::Outcome& outcome);
+    void EndLook(const viewer::JobEnd& end);
     void OnFollowTimer();
     void Reload();
     void StopOnReadFailure(const diagnose::ReadResult& result);
-    static DWORD FailureCode(const diagnose::ReadResult& result);
     void TakeNewRows(diagnose::RecordId firstNew, bool dropped);
     void ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after);
     viewer::ListPlaces CurrentPlaces() const;
@@ -294,30 +296,15 @@ private:
     void OnSaveProgress();
     void OnSaveEnded();
 
-    // First: it outlives the reading thread and every window, and a message being handled.
-    std::shared_ptr<viewer::IndexGate> m_gate = std::make_shared<viewer::IndexGate>();
+    // First: it outlives every window and a message being handled. A close gives the index's
+    // memory back on a thread of its own while the windows go (ViewerClose.cpp).
+    viewer::LogSession m_session{std::make_unique<CDiagnoseIndex>()};
     win::UniqueIcon m_icon;
     CStaticCaption m_caption;
-    viewer::PaintHold m_paintHold{*m_gate}; // after the gate, before the controls that paint
+    viewer::PaintHold m_paintHold{*m_session.Gate()}; // before the controls that paint
     GroupTree m_groups;
     win::ListView m_list;
     ListNote m_listNote;
-    // Held apart, so that a close gives its memory back on a thread of its own while the
-    // windows go (ViewerClose.cpp); no handler runs after that.
-    std::unique_ptr<CDiagnoseIndex> m_indexHeld = std::make_unique<CDiagnoseIndex>();
-    CDiagnoseIndex& m_index = *m_indexHeld;
-    std::unique_ptr<viewer::LogReader> m_reader; // after the index: it ends before the index goes
-    // What tree and list know of: the records below m_shown, and the provisional last line then.
-    diagnose::RecordId m_shown = 0;
-    uint32_t m_tailsSeen = 0;
-    // Records of more groups than one dispatch takes in join in several; the windows the viewer
-    // owns are told from where once all have, and the ended job's outcome waits for them.
-    static constexpr diagnose::RecordId kNothingAdded = UINT32_MAX;
-    diagnose::RecordId m_addedFrom = kNothingAdded;
-    bool m_takingIn = false;
-    std::optional<viewer::LogReader::Outcome> m_readOutcome;
-    std::optional<GroupKey> m_tailGroup; // the provisional last line's group
-    bool m_loading = false;              // a load runs: the caption says how far it has come
     // A load that reads the log again selects the group selected before, and then tells the
     // windows the viewer owns.
     struct ReloadSelection {
@@ -325,7 +312,6 @@ private:
         bool entry = false;
     };
     std::optional<ReloadSelection> m_reloadSelection;
-    bool m_reloading = false;
     bool m_groupByComputer = true;
     win::DialogSlot* m_slot;
     viewer::RecordRows m_rows;      // the list's rows
@@ -335,10 +321,6 @@ private:
     viewer::DeferredWork m_work;
     bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue
     HWND m_messageOwner = nullptr; // while a message box or the save dialog of ours runs: its owner
-    bool m_follow = true;
-    DWORD m_openError = 0;   // why the log could not be read in full when it was opened
-    DWORD m_readFailure = 0; // why reading on failed; following waits for F5 or a new file
-    DWORD m_unreachable = 0; // why the last look could not reach the log; it is looked at again
     ViewerFind m_find;
     // A search on the reading thread: asked for (it waits for the job that runs) or running.
     enum class Marking { None, Asked, Running } m_marking = Marking::None;

@@ -61,9 +61,8 @@ void CDiagnoseDlg::Close() {
             m_slot->Leave(this);
         ::KillTimer(m_hwnd, kFollowTimer);
         ::KillTimer(m_hwnd, kReadTimer);
-        if (m_reader)
-            m_reader->Stop(); // the index stays as it is until the window goes
-        CancelSave();         // its thread has ended before the window goes
+        m_session.Stop(); // the index stays as it is until the window goes
+        CancelSave();     // its thread has ended before the window goes
         // With nothing to wait for, the windows go as they are, below.
         if (MustWait()) {
             for (HWND owned : OwnedTopLevelWindows())
@@ -85,13 +84,13 @@ void CDiagnoseDlg::Close() {
 // the timeline's (their places are kept already; the save's progress went with the save, the
 // details are not open). Their final bookkeeping still runs.
 void CDiagnoseDlg::DestroyNow() {
-    m_reader.reset();
+    std::unique_ptr<diagnose::LogIndex> released = m_session.TakeIndex();
     IgnoreMessages();
     if (m_matches)
         m_matches->IgnoreMessages();
     if (m_timeline)
         m_timeline->IgnoreMessages();
-    const viewer::ReleasedAside<CDiagnoseIndex> index(std::move(m_indexHeld));
+    const viewer::ReleasedAside<diagnose::LogIndex> index(std::move(released));
     ::DestroyWindow(m_hwnd); // the owned windows first; deletes this
 }
 
@@ -164,7 +163,7 @@ bool CDiagnoseDlg::PlatformLoopRuns() const {
 
 int CDiagnoseDlg::ShowMessage(HWND owner, const std::wstring& text, UINT style) {
     BusyScope busy(*this); // the message box's loop
-    viewer::OpenGate reading(*m_gate);
+    viewer::OpenGate reading(*m_session.Gate());
     m_messageOwner = owner;
     const int answer =
         ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(), style);

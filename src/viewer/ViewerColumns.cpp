@@ -76,7 +76,7 @@ void CDiagnoseDlg::ReadMessagesOnScreen(diagnose::RecordId wanted) {
             id != NeighbourQuery::kNoRecord && !m_messages.count(id))
             records.push_back(id);
     const viewer::MessageOfLine messageOf = MessageReader();
-    const diagnose::Recheck check = viewer::VisitRecordLines(m_index, m_index.Source(), records,
+    const diagnose::Recheck check = viewer::VisitRecordLines(Index(), Index().Source(), records,
                                                              [&](size_t at, const std::wstring& line) {
                                                                  m_messages[records[at]] = messageOf(line);
                                                                  return true;
@@ -100,7 +100,7 @@ bool CDiagnoseDlg::ReadMessageKeys(size_t from) {
     if (!group)
         return false;
     const viewer::MessageKeys::Result result =
-        m_messageKeys.Read(m_index, m_index.Source(), *group, from, MessageReader());
+        m_messageKeys.Read(Index(), Index().Source(), *group, from, MessageReader());
     if (result == viewer::MessageKeys::Result::Changed)
         Request(viewer::Work::Reload);
     return result == viewer::MessageKeys::Result::Done;

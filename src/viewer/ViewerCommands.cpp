@@ -24,11 +24,11 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
         .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))
         .Separator()
         .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
-        .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_follow)
+        .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_session.Following())
         .Separator()
         .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
         .Separator()
-        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0 && !m_loading);
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0 && !m_session.Loading());
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
@@ -82,7 +82,7 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
         Request(viewer::Work::Refresh);
         return true;
     case ID_VIEWER_FOLLOW:
-        m_follow = !m_follow;
+        m_session.SetFollowing(!m_session.Following());
         return true;
     case ID_VIEWER_TIMELINE:
         if (!free)

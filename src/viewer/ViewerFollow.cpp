@@ -5,29 +5,14 @@
 #include "viewer/ListColumns.h"
 
 #include <algorithm>
-#include <tuple>
-
-// The platform's code for why reading on stopped.
-DWORD CDiagnoseDlg::FailureCode(const diagnose::ReadResult& result) {
-    switch (result.status) {
-    case diagnose::ReadResult::OutOfMemory:
-        return ERROR_NOT_ENOUGH_MEMORY;
-    case diagnose::ReadResult::TooLarge:
-        return ERROR_FILE_TOO_LARGE;
-    case diagnose::ReadResult::ReadFailed:
-        return result.error ? result.error : ERROR_READ_FAULT;
-    default:
-        return 0;
-    }
-}
 
 void CDiagnoseDlg::OnFollowTimer() {
     // A job whose end was never told (its post failed: a full queue), or a take-in whose post of
     // its next part failed, goes on here; else the reader would stay busy, and no look start
     // again, for good.
-    if ((m_reader && m_reader->Ended()) || m_takingIn)
+    if (m_session.Ended() || m_session.TakingIn())
         Request(viewer::Work::TakeRead);
-    if (m_readFailure || m_follow)
+    if (m_session.ReadFailure() || m_session.Following())
         Request(viewer::Work::Refresh);
     if (m_work.Remind())
         PostWakeUp(); // work that could not run at its wake-up
@@ -39,16 +24,15 @@ void CDiagnoseDlg::OnFollowTimer() {
 void CDiagnoseDlg::Refresh() {
     if (!m_hwnd || m_closing || Reading() || StartAskedWork())
         return;
-    StartReading(m_readFailure ? viewer::LogReader::Job::Look : viewer::LogReader::Job::Refresh);
+    StartReading(m_session.ReadFailure() ? viewer::JobPurpose::Look : viewer::JobPurpose::Refresh);
 }
 
 // A read that stopped part-way keeps what it filed; following stops and the caption says why,
 // until F5 or a new file under the log's name.
 void CDiagnoseDlg::StopOnReadFailure(const diagnose::ReadResult& result) {
-    const DWORD failure = FailureCode(result);
-    if (failure == m_readFailure)
+    const DWORD failure = diagnose::ErrorOf(result);
+    if (!m_session.SetReadFailure(failure))
         return;
-    m_readFailure = failure;
     ShowCaption(m_groups.Tree().GetSelectedItem());
     Notify([&](ViewerObserver& observer) { observer.OnReadError(failure); });
 }
@@ -65,7 +49,7 @@ void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
         m_messageKeys.Clear(); // the last line's key may no longer be its message's
     }
     bool changed = false;
-    const viewer::ListPlaces after = m_rows.TakeNew(m_index, firstNew, dropped, before, changed);
+    const viewer::ListPlaces after = m_rows.TakeNew(Index(), firstNew, dropped, before, changed);
     if (!changed)
         return;
     m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
@@ -135,7 +119,7 @@ void CDiagnoseDlg::Reload() {
     bool entry = false;
     if (m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry))
         m_reloadSelection = ReloadSelection{key, entry};
-    if (!m_reloading)
+    if (!m_session.Reloading())
         Notify([](ViewerObserver& observer) { observer.OnReloading(); });
     StopReader();
     // Nothing selected before the lists go: the tree would hand the freed list of its selected
@@ -143,18 +127,10 @@ void CDiagnoseDlg::Reload() {
     m_groups.Tree().SelectItem(nullptr);
     ShowRows(nullptr);
     ForgetMessages();
-    m_index.Clear();
-    m_shown = 0;
-    m_addedFrom = kNothingAdded;
-    m_takingIn = false;
-    m_readOutcome.reset(); // of the read that was stopped
-    m_tailsSeen = m_index.TailsTakenBack();
-    m_tailGroup.reset();
-    m_openError = m_readFailure = 0;
+    m_session.StartOver();
     m_find.ForgetFrom(0);
     // The tree is filled from the index below whatever the read does: its items must never be
     // left on the lists that Clear freed.
-    m_groups.Fill(m_index, m_groupByComputer);
-    m_reloading = true;
-    StartReading(viewer::LogReader::Job::Load);
+    m_groups.Fill(Index(), m_groupByComputer);
+    StartReading(viewer::JobPurpose::Load);
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <tuple>
 
 namespace {
 
@@ -15,28 +14,15 @@ namespace {
 // heading for each).
 constexpr size_t kGroupsTakenAtOnce = 10000;
 
-GroupKey KeyOf(const CDiagnoseIndex& index, diagnose::RecordId id) {
-    return {std::wstring(index.GetHost(id)), index.GetTraceClass(id)};
-}
-
 } // namespace
 
-void CDiagnoseDlg::StartReading(viewer::LogReader::Job job) {
-    if (!m_reader) {
-        HWND viewer = m_hwnd;
-        try {
-            m_reader = std::make_unique<viewer::LogReader>(
-                m_index, *m_gate, [viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
-        } catch (...) { // no thread to be had: the viewer stays empty and says why
-            m_openError = ERROR_NOT_ENOUGH_MEMORY;
-            ShowCaption(m_groups.Tree().GetSelectedItem());
-            return;
-        }
-    }
-    if (!m_reader->Start(job))
+void CDiagnoseDlg::StartReading(viewer::JobPurpose job) {
+    if (!m_session.Start(job)) {
+        if (m_session.OpenError())
+            ShowCaption(m_groups.Tree().GetSelectedItem()); // no thread to be had: it stays empty
         return;
-    if (job == viewer::LogReader::Job::Load) {
-        m_loading = true;
+    }
+    if (job == viewer::JobPurpose::Load) {
         ::SetTimer(m_hwnd, kReadTimer, kReadTakeMilliseconds, nullptr);
         ShowCaption(m_groups.Tree().GetSelectedItem());
     }
@@ -44,9 +30,7 @@ void CDiagnoseDlg::StartReading(viewer::LogReader::Job job) {
 
 // A search it ran starts again once the reading thread is free; a sort is dropped.
 void CDiagnoseDlg::StopReader() {
-    if (!m_reader)
-        return;
-    m_reader->Stop();
+    m_session.Stop();
     if (m_marking == Marking::Running)
         m_marking = Marking::Asked; // started again once the reading thread is free
     if (m_sorting) {
@@ -56,27 +40,26 @@ void CDiagnoseDlg::StopReader() {
 }
 
 // From the queue: the records filed since the last time join tree and list, and an ended job's
-// outcome is taken in. The outcome first: everything its job filed is in the index then. Records
-// of more groups than a dispatch takes in join in the next, and the outcome waits for them.
+// end is taken in. The end is collected first: everything its job filed is in the index then.
+// Records of more groups than a dispatch takes in join in the next, and the end waits for them.
 void CDiagnoseDlg::TakeRead() {
     bool ended = false;
-    while (m_reader && !m_closing) {
-        if (!m_readOutcome)
-            m_readOutcome = m_reader->TakeOutcome();
-        if (!ShowNewRecords()) {
-            m_takingIn = true;
+    while (!m_closing) {
+        m_session.CollectEnd();
+        const bool complete = ShowNewRecords();
+        m_session.SetTakingIn(!complete);
+        if (!complete) {
             ::PostMessageW(m_hwnd, kReadEnded, 0, 0);
             break;
         }
-        m_takingIn = false;
-        const std::optional<viewer::LogReader::Outcome> outcome = std::exchange(m_readOutcome, std::nullopt);
-        if (!outcome)
+        const std::optional<viewer::JobEnd> end = m_session.DeliverEnd(complete);
+        if (!end)
             break;
         ended = true; // and a job that started since may have ended too
-        EndRead(*outcome);
+        EndRead(*end);
         StartAskedWork(); // a search or a sort that waited for the job
     }
-    if (!ended && m_reader && !m_closing && (m_loading || m_marking == Marking::Running)) {
+    if (!ended && !m_closing && (m_session.Loading() || m_marking == Marking::Running)) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come
         if (m_marking == Marking::Running && m_matches)
             m_matches->TakeMarks();
@@ -85,56 +68,28 @@ void CDiagnoseDlg::TakeRead() {
 
 // False when records of more groups than one dispatch takes in are left for the next.
 bool CDiagnoseDlg::ShowNewRecords() {
-    const diagnose::RecordId count = m_index.RecordCount();
-    const uint32_t tails = m_index.TailsTakenBack();
-    const bool dropped = tails != m_tailsSeen;
-    if (!dropped && count == m_shown)
+    viewer::RecordIntake& intake = m_session.Intake();
+    if (intake.UpToDate(Index()))
         return true;
-    // The provisional last line taken back was the last record shown; it may have been filed
-    // again under another group, or not at all.
-    diagnose::RecordId firstNew = m_shown;
-    std::vector<GroupKey> changed;
-    if (dropped && m_tailGroup) {
-        changed.push_back(*m_tailGroup);
-        firstNew = m_shown - 1;
-    }
-    std::vector<diagnose::RecordId> firsts;
-    m_shown = m_index.FirstOfEachList(firstNew, count, kGroupsTakenAtOnce, firsts);
-    for (const diagnose::RecordId id : firsts)
-        changed.push_back(KeyOf(m_index, id));
-    m_tailsSeen = tails;
-    m_tailGroup.reset();
-    if (m_index.HasTail() && m_shown == count && count > 0)
-        m_tailGroup = KeyOf(m_index, count - 1);
-    m_addedFrom = std::min(m_addedFrom, firstNew);
-
-    std::sort(changed.begin(), changed.end(), [](const GroupKey& a, const GroupKey& b) {
-        return std::tie(a.host, a.traceClass) < std::tie(b.host, b.traceClass);
-    });
-    changed.erase(std::unique(changed.begin(), changed.end(),
-                              [](const GroupKey& a, const GroupKey& b) {
-                                  return a.host == b.host && a.traceClass == b.traceClass;
-                              }),
-                  changed.end());
-    m_find.ForgetFrom(firstNew);
-    if (dropped)
+    const viewer::RecordIntake::Step step = intake.Take(Index(), kGroupsTakenAtOnce);
+    m_find.ForgetFrom(step.firstNew);
+    if (step.dropped)
         m_messages.clear(); // the last line was filed again: its message may differ now
-    UpdateTree(changed, firstNew);
+    UpdateTree(step.changed, step.firstNew);
 
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
     const diagnose::RecordList* list = m_groups.ListOf(selected);
     if (list != m_rows.Group())
         ShowRows(list); // the shown group was made anew (its only record was the last line, filed again)
     else if (list)
-        TakeNewRows(firstNew, dropped);
+        TakeNewRows(step.firstNew, step.dropped);
     ShowCaption(selected);
-    if (m_shown < count)
+    if (!step.complete)
         return false;
     // The windows the viewer owns take the records in once all have joined (and the log read
     // again in one).
-    const diagnose::RecordId addedFrom = std::exchange(m_addedFrom, kNothingAdded);
-    if (!m_reloading)
-        Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(addedFrom); });
+    if (!m_session.Reloading())
+        Notify([&](ViewerObserver& observer) { observer.OnRecordsAdded(step.addedFrom); });
     return true;
 }
 
@@ -143,41 +98,41 @@ bool CDiagnoseDlg::ShowNewRecords() {
 // without pages in pages, or with a heading grown past the entries it shows without pages; the
 // selected group stays selected.
 void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew) {
-    if (m_groups.Closed() ? !m_groups.WantsPages(m_index)
-                          : !GroupTree::MoreEntriesThan(m_index, GroupTree::kOpenEntries)) {
-        m_groups.Update(m_index, changed, firstNew);
-        if (!m_groups.Closed() || !m_groups.WantsPages(m_index))
+    if (m_groups.Closed() ? !m_groups.WantsPages(Index())
+                          : !GroupTree::MoreEntriesThan(Index(), GroupTree::kOpenEntries)) {
+        m_groups.Update(Index(), changed, firstNew);
+        if (!m_groups.Closed() || !m_groups.WantsPages(Index()))
             return;
     }
     GroupKey key;
     bool entry = false;
     const bool selected = m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry);
-    m_groups.Fill(m_index, m_groupByComputer);
+    m_groups.Fill(Index(), m_groupByComputer);
     if (HTREEITEM item = !selected ? nullptr : entry ? m_groups.EntryItem(key) : m_groups.ItemOf(key, false))
         m_groups.Tree().SelectItem(item);
 }
 
-void CDiagnoseDlg::EndRead(const viewer::LogReader::Outcome& outcome) {
-    if (outcome.job == viewer::LogReader::Job::Task && m_marking == Marking::Running)
-        EndMarking(outcome);
-    else if (outcome.job == viewer::LogReader::Job::Task)
-        EndSorting(outcome);
-    else if (outcome.job == viewer::LogReader::Job::Load)
-        EndLoad(outcome);
-    else
-        EndLook(outcome);
+void CDiagnoseDlg::EndRead(const viewer::JobEnd& end) {
+    switch (end.purpose) {
+    case viewer::JobPurpose::Marks:
+        EndMarking(end.outcome);
+        break;
+    case viewer::JobPurpose::Sort:
+        EndSorting(end.outcome);
+        break;
+    case viewer::JobPurpose::Load:
+        EndLoad(end.outcome);
+        break;
+    case viewer::JobPurpose::Refresh:
+    case viewer::JobPurpose::Look:
+        EndLook(end);
+        break;
+    }
 }
 
-// Why a load stopped part-way: the index says it for what it read; an exception of the reading
-// thread says it in the outcome alone.
 void CDiagnoseDlg::EndLoad(const viewer::LogReader::Outcome& outcome) {
-    m_loading = false;
     ::KillTimer(m_hwnd, kReadTimer);
-    m_openError = m_index.ReadError();
-    if (!m_openError)
-        m_openError = FailureCode(outcome.result);
-    if (m_reloading) {
-        m_reloading = false;
+    if (m_session.LoadEnded(outcome)) {
         HTREEITEM item = nullptr;
         if (m_reloadSelection && !m_groups.Tree().GetSelectedItem())
             item = m_reloadSelection->entry ? m_groups.EntryItem(m_reloadSelection->key)
@@ -189,22 +144,20 @@ void CDiagnoseDlg::EndLoad(const viewer::LogReader::Outcome& outcome) {
     }
     ShowCaption(m_groups.Tree().GetSelectedItem());
     // A writer cut the log under the load: it is read again, from the queue.
-    if (m_index.IsStale())
+    if (Index().IsStale())
         Request(viewer::Work::Reload);
 }
 
-void CDiagnoseDlg::EndLook(const viewer::LogReader::Outcome& outcome) {
+void CDiagnoseDlg::EndLook(const viewer::JobEnd& end) {
     using FileState = CDiagnoseIndex::FileState;
+    const viewer::LogReader::Outcome& outcome = end.outcome;
     // A log that cannot be reached keeps its index and the caption says so until it can be.
-    if (const DWORD unreachable = outcome.state == FileState::Unreachable ? m_index.LookError() : 0;
-        unreachable != m_unreachable) {
-        m_unreachable = unreachable;
+    if (m_session.SetUnreachable(outcome.state == FileState::Unreachable ? Index().LookError() : 0))
         ShowCaption(m_groups.Tree().GetSelectedItem());
-    }
     if (outcome.state == FileState::Replaced)
         Request(viewer::Work::Reload);
     // A look that threw (out of memory) fails as a read does; its state says nothing then.
     else if (!outcome.result.ok() ||
-             (outcome.job == viewer::LogReader::Job::Refresh && outcome.state == FileState::Grown))
+             (end.purpose == viewer::JobPurpose::Refresh && outcome.state == FileState::Grown))
         StopOnReadFailure(outcome.result);
 }

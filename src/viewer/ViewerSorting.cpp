@@ -37,7 +37,7 @@ bool CDiagnoseDlg::MessagesTakeLong() const {
     if (group->size() - from > kMessagesReadAtOnce)
         return true;
     const std::vector<diagnose::RecordId> missing(group->begin() + static_cast<long>(from), group->end());
-    return viewer::BytesToRead(m_index, missing) > kMessageBytesReadAtOnce;
+    return viewer::BytesToRead(Index(), missing) > kMessageBytesReadAtOnce;
 }
 
 // The sort reads the index without the gate: nothing changes it while the reading thread runs
@@ -47,9 +47,9 @@ bool CDiagnoseDlg::StartSorting(int column) {
     if (Sorting())
         return true; // one sort at a time: a click meanwhile is not taken
     const bool messages = column == viewer::kMessageColumn;
-    if (!m_reader || (m_rows.Count() <= kSortedAtOnce && !(messages && MessagesTakeLong())))
+    if ((m_rows.Count() <= kSortedAtOnce && !(messages && MessagesTakeLong())))
         return false;
-    if (m_reader->Busy() || m_saver) {
+    if (!m_session.Free()) {
         m_sortAsked = column;
         ShowCaption(m_groups.Tree().GetSelectedItem());
         return true;
@@ -61,10 +61,10 @@ bool CDiagnoseDlg::StartSorting(int column) {
         job->keys.SetMaxBytes(UINT64_MAX);
         m_messageKeys.Clear();
     }
-    viewer::IndexGate* gate = m_gate.get();
-    CDiagnoseIndex* index = &m_index;
+    viewer::IndexGate* gate = m_session.Gate().get();
+    CDiagnoseIndex* index = &Index();
     const viewer::MessageOfLine messageOf = MessageReader();
-    if (!m_reader->StartTask([job, gate, index, messageOf] {
+    if (!m_session.StartTask(viewer::JobPurpose::Sort, [job, gate, index, messageOf] {
             { const diagnose::GatedStep start(gate); } // a stop asked before it began ends it here
             viewer::RecordRows::Sorting& sorting = job->sorting;
             if (sorting.column != viewer::kMessageColumn) {
@@ -99,7 +99,7 @@ bool CDiagnoseDlg::StartSorting(int column) {
 // Whether a sort runs on the reading thread now. One that cannot go there (no thread to be had)
 // is sorted here, as a click would be.
 bool CDiagnoseDlg::StartAskedSort() {
-    if (!m_sortAsked || m_closing || (m_reader && m_reader->Busy()) || m_saver)
+    if (!m_sortAsked || m_closing || !m_session.Free())
         return m_sorting != nullptr;
     const int column = *std::exchange(m_sortAsked, std::nullopt);
     SortRows(column);

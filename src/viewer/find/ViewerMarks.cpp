@@ -16,10 +16,10 @@ constexpr size_t kMarkedPerStep = 32768;
 } // namespace
 
 diagnose::Recheck CDiagnoseDlg::BringMarksUp() {
-    if (m_find.MarksComplete(m_index) || m_marking != Marking::None)
+    if (m_find.MarksComplete(Index()) || m_marking != Marking::None)
         return diagnose::Recheck::Same;
-    if (m_index.RecordCount() - m_find.Marks().Size() <= kMarkedAtOnce)
-        return m_find.UpdateMarks(m_index);
+    if (Index().RecordCount() - m_find.Marks().Size() <= kMarkedAtOnce)
+        return m_find.UpdateMarks(Index());
     m_marking = Marking::Asked;
     m_markFailure = 0;
     StartMarking();
@@ -30,16 +30,16 @@ diagnose::Recheck CDiagnoseDlg::BringMarksUp() {
 // Waits while the reading thread has another job (it starts when that has ended) and while a save
 // reads the index.
 bool CDiagnoseDlg::StartMarking() {
-    if (m_marking != Marking::Asked || !m_reader || m_closing || m_saver || m_reader->Busy())
+    if (m_marking != Marking::Asked || m_closing || !m_session.Free())
         return m_marking == Marking::Running;
-    viewer::IndexGate* gate = m_gate.get();
+    viewer::IndexGate* gate = m_session.Gate().get();
     m_markCheck = diagnose::Recheck::Same;
-    if (!m_reader->StartTask([this, gate] {
+    if (!m_session.StartTask(viewer::JobPurpose::Marks, [this, gate] {
             for (;;) {
                 const diagnose::GatedStep step(gate);
-                if (m_find.MarksComplete(m_index))
+                if (m_find.MarksComplete(Index()))
                     return;
-                if ((m_markCheck = m_find.UpdateMarks(m_index, kMarkedPerStep)) != diagnose::Recheck::Same)
+                if ((m_markCheck = m_find.UpdateMarks(Index(), kMarkedPerStep)) != diagnose::Recheck::Same)
                     return;
             }
         }))
@@ -56,7 +56,7 @@ void CDiagnoseDlg::CancelMarking() {
         StopReader();
     m_marking = Marking::None;
     m_findDown.reset();
-    if (!m_loading)
+    if (!m_session.Loading())
         ::KillTimer(m_hwnd, kReadTimer);
     ShowCaption(m_groups.Tree().GetSelectedItem());
     if (m_matches)
@@ -65,9 +65,9 @@ void CDiagnoseDlg::CancelMarking() {
 
 void CDiagnoseDlg::EndMarking(const viewer::LogReader::Outcome& outcome) {
     m_marking = Marking::None;
-    if (!m_loading)
+    if (!m_session.Loading())
         ::KillTimer(m_hwnd, kReadTimer);
-    m_markFailure = FailureCode(outcome.result);
+    m_markFailure = diagnose::ErrorOf(outcome.result);
     if (!m_markFailure && m_markCheck == diagnose::Recheck::Failed)
         m_markFailure = m_find.Marks().Error() ? m_find.Marks().Error() : ERROR_READ_FAULT;
     ShowCaption(m_groups.Tree().GetSelectedItem());
@@ -90,7 +90,7 @@ void CDiagnoseDlg::EndMarking(const viewer::LogReader::Outcome& outcome) {
 }
 
 unsigned CDiagnoseDlg::SearchedPercent() const {
-    const uint64_t count = m_index.RecordCount();
+    const uint64_t count = Index().RecordCount();
     return count
                ? static_cast<unsigned>(std::min<uint64_t>(100, uint64_t{m_find.Marks().Size()} * 100 / count))
                : 0;

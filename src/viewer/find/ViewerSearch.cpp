@@ -49,7 +49,7 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
     case diagnose::Recheck::Same:
         break;
     }
-    if (!m_find.MarksComplete(m_index)) {
+    if (!m_find.MarksComplete(Index())) {
         m_findDown = down;
         return true;
     }
@@ -107,10 +107,10 @@ void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
         marked.push_back({from, shown});
     }
     for (const diagnose::RecordId id : listed) {
-        if (id >= m_shown)
+        if (id >= m_session.Intake().Shown())
             break;
-        if (const diagnose::RecordList* list = m_index.ListOf(id); list && seen.insert(list).second)
-            marked.push_back({{std::wstring(m_index.GetHost(id)), m_index.GetTraceClass(id)}, list});
+        if (const diagnose::RecordList* list = Index().ListOf(id); list && seen.insert(list).second)
+            marked.push_back({{std::wstring(Index().GetHost(id)), Index().GetTraceClass(id)}, list});
     }
     const auto before = [&](const GroupKey& a, const GroupKey& b) { return m_groups.EntryBefore(a, b); };
     std::sort(marked.begin(), marked.end(),

@@ -52,7 +52,7 @@ void CDiagnoseDlg::CopyRecords(HWND owner, const std::vector<diagnose::RecordId>
     constexpr size_t kLimitBytes = (sizeof(void*) == 4 ? size_t(256) : size_t(1024)) << 20;
     win::ClipboardText text(kLimitBytes);
     const diagnose::Recheck check =
-        viewer::ForEachRecordLine(m_index, m_index.Source(), records, [&](const std::wstring& line) {
+        viewer::ForEachRecordLine(Index(), Index().Source(), records, [&](const std::wstring& line) {
             return text.Append(line) && text.Append(L"\r\n");
         });
     std::wstring failure;

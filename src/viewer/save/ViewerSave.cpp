@@ -51,7 +51,7 @@ std::wstring CDiagnoseDlg::SuggestedName(HWND owner) const {
     bool entry = false;
     if (owner == m_hwnd && m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry) && entry)
         return viewer::SuggestedSaveName(key.host, GetTraceClassName(key.traceClass));
-    const std::wstring& log = m_index.GetFile();
+    const std::wstring& log = Index().GetFile();
     std::wstring name = log.substr(log.find_last_of(L"\\/") + 1);
     return viewer::SuggestedSaveName(name.substr(0, name.rfind(L'.')), L"");
 }
@@ -59,7 +59,7 @@ std::wstring CDiagnoseDlg::SuggestedName(HWND owner) const {
 void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
     if (m_closing || m_work.Busy())
         return;
-    if (m_loading) { // the records to save are still being filed
+    if (m_session.Loading()) { // the records to save are still being filed
         ::MessageBeep(MB_OK);
         return;
     }
@@ -107,17 +107,18 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
 
 bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
                              std::vector<diagnose::RecordId> records) {
-    if (m_saver || m_closing || m_loading)
+    if (m_saver || m_closing || m_session.Loading())
         return false;
     // The save's thread reads the index as it stands: a look that reads on stops here, and
     // the next one after the save reads on from where it stopped.
     StopReader();
     m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
-    if (const DWORD error = m_saver->Start(m_index, std::move(records), path, ContentFor(format), owner)) {
+    if (const DWORD error = m_saver->Start(Index(), std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();
         ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)), MB_OK | MB_ICONWARNING);
         return false;
     }
+    m_session.HoldForSave(true);
     return true;
 }
 
@@ -158,6 +159,7 @@ void CDiagnoseDlg::OnSaveProgress() {
 
 // What waited for the save's thread to let go of the index runs now.
 void CDiagnoseDlg::OnSaveEnded() {
+    m_session.HoldForSave(false);
     const uint8_t waiting = m_workAfterSave;
     m_workAfterSave = 0;
     for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
