@@ -324,7 +324,7 @@ private:
     ViewerFind m_find;
     // A search on the reading thread: asked for (it waits for the job that runs) or running.
     enum class Marking { None, Asked, Running } m_marking = Marking::None;
-    diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, under the gate
+    diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, taken at its end
     DWORD m_markFailure = 0;
     std::optional<bool> m_findDown;     // Find Next waits for the marks: which way it goes
     std::shared_ptr<SortJob> m_sorting; // shared with the reading thread's job

@@ -1,6 +1,8 @@
 // The viewer's search state and the Find dialog.
 #include "viewer/find/ViewerFind.h"
 
+#include "viewer/find/MarkingSteps.h"
+
 #include <iterator>
 
 namespace {
@@ -79,6 +81,12 @@ std::unique_ptr<viewer::TextMatcher> ViewerFind::MakeMatcher() {
     if (!m_tables)
         m_tables = PlatformTables();
     return std::make_unique<viewer::TextMatcher>(m_text, m_matchCase, m_wholeWord, *m_tables);
+}
+
+diagnose::Recheck ViewerFind::MarkInSteps(const CDiagnoseIndex& index, diagnose::WriteGate* gate,
+                                          size_t perStep) {
+    return viewer::MarkInSteps(
+        gate, index, index.Source(), m_marks, [this] { return MakeMatcher(); }, perStep);
 }
 
 diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index, size_t most) {

@@ -42,6 +42,9 @@ public:
     // Whether every record of `index` has been looked at for the text.
     bool MarksComplete(const CDiagnoseIndex& index) const { return m_marks.Size() >= index.RecordCount(); }
     const viewer::MatchMarks& Marks() const { return m_marks; }
+    // Brings the marks up to the last record on the reading thread, reading the lines outside
+    // `gate` (viewer::MarkInSteps).
+    diagnose::Recheck MarkInSteps(const CDiagnoseIndex& index, diagnose::WriteGate* gate, size_t perStep);
     // A matcher of the search as it stands, to find the matches in a text shown; it lives no
     // longer than this object.
     std::unique_ptr<viewer::TextMatcher> MakeMatcher();

@@ -35,13 +35,7 @@ bool CDiagnoseDlg::StartMarking() {
     viewer::IndexGate* gate = m_session.Gate().get();
     m_markCheck = diagnose::Recheck::Same;
     if (!m_session.StartTask(viewer::JobPurpose::Marks, [this, gate] {
-            for (;;) {
-                const diagnose::GatedStep step(gate);
-                if (m_find.MarksComplete(Index()))
-                    return;
-                if ((m_markCheck = m_find.UpdateMarks(Index(), kMarkedPerStep)) != diagnose::Recheck::Same)
-                    return;
-            }
+            m_markCheck = m_find.MarkInSteps(Index(), gate, kMarkedPerStep);
         }))
         return false;
     m_marking = Marking::Running;

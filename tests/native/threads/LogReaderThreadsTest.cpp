@@ -5,7 +5,7 @@
 // and a loop of ours that opens it, with a paint's hold before, in or after it, gives it back as
 // it found it.
 #include "viewer/reading/LogReader.h"
-#include "viewer/find/MatchMarks.h"
+#include "viewer/find/MarkingSteps.h"
 #include "FakeFiles.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +162,40 @@ TEST_F(Reading, ASearchOnTheThreadStepsUnderTheGateAndAStopKeepsWhatItMarked) {
 
     ASSERT_TRUE(reader.StartTask([] { throw std::bad_alloc(); }));
     EXPECT_EQ(Watch(reader, gate, index).result.status, ReadResult::OutOfMemory);
+}
+
+// The viewer's thread never waits for a search's read: it paints while the lines are read, and a
+// search it changes meanwhile starts over instead of taking in a look of the old one.
+TEST_F(Reading, ASearchReadsOutsideTheGateAndOneChangedMeanwhileIsNotMixedIn) {
+    LogReader reader(index, gate, [] {});
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    ASSERT_EQ(Watch(reader, gate, index).result.status, ReadResult::Complete);
+    const viewer::CharacterTables tables = viewer::CharacterTables::Ascii();
+    std::wstring text = L"line 7";
+    viewer::MatchMarks marks;
+    int reads = 0, letIn = 0;
+    std::vector<std::future<void>> viewer; // ended when the search has
+    file.beforeRead = [&](uint64_t) {
+        viewer.push_back(std::async(std::launch::async, [&, read = ++reads] {
+            gate.Lock();
+            if (read == 2)
+                text = L"line 9", marks.Clear();
+            gate.Unlock();
+        }));
+        if (letIn == reads - 1) // a viewer's thread kept out once fails the test
+            letIn += viewer.back().wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    };
+    ASSERT_TRUE(reader.StartTask([&] {
+        viewer::MarkInSteps(
+            &gate, index, index.Source(), marks,
+            [&] { return std::make_unique<viewer::TextMatcher>(text, false, true, tables); }, 10000);
+    }));
+    Watch(reader, gate, index);
+    viewer.clear();
+    EXPECT_EQ(letIn, reads);
+    ASSERT_EQ(marks.Size(), static_cast<size_t>(kLines));
+    for (diagnose::RecordId id = 0; id < marks.Size(); ++id)
+        ASSERT_EQ(marks.Marked(id), id == 9) << id;
 }
 
 TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {
