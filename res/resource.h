@@ -101,6 +101,7 @@
 #define IDS_LOG_EMPTY 241
 #define IDS_CHOOSE_ENTRY 242
 #define IDS_MENU_DETAILS 243
+#define IDS_COPYING 244
 // The match window: 150 to 159; the timeline: 160 to 179
 #define IDS_MATCHES_TITLE 150
 #define IDS_MENU_ALL_MATCHES 151

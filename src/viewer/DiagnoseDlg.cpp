@@ -276,6 +276,8 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
         caption += L" - " + ViewerText(IDS_SEARCHING, std::to_wstring(SearchedPercent()));
     } else if (Sorting()) {
         caption += L" - " + ViewerText(IDS_SORTING);
+    } else if (m_copy.Asked() || m_copy.Running()) {
+        caption += L" - " + ViewerText(IDS_COPYING);
     }
     m_caption.SetText(caption);
     m_listNote.SetText(NoteFor(item));
@@ -490,6 +492,8 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kCancelWork:
         CancelMarking();
         CancelSorting();
+        m_copy.Cancel(m_session);
+        ShowCaption(m_groups.Tree().GetSelectedItem());
         return true;
     case WM_TIMER:
         m_paintHold.Release();

@@ -9,6 +9,7 @@
 #include "viewer/details/NeighbourQuery.h"
 #include "viewer/MessageKeys.h"
 #include "viewer/RecordRows.h"
+#include "viewer/copy/RecordsCopy.h"
 #include "viewer/save/RecordsFile.h"
 #include "viewer/timeline/TimelineWindow.h"
 #include "viewer/ViewerChoices.h"
@@ -271,7 +272,7 @@ private:
     bool StartAskedSort();
     // A search asked for starts on the reading thread when it is free, else a sort asked for;
     // whether one of them runs there now.
-    bool StartAskedWork() { return StartMarking() || StartAskedSort(); }
+    bool StartAskedWork() { return StartMarking() || StartAskedSort() || m_copy.Start(m_session, Index()); }
     void CancelSorting();
     void EndSorting(const viewer::LogReader::Outcome& outcome);
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
@@ -279,6 +280,7 @@ private:
     void ShowAllMatches(bool activate);
     void OnSearchTaken();
     void CopySelectedRecords();
+    void TellCopyEnding(const RecordsCopy::Ending& ending);
     // The list's selected records in its order, or all its rows when none is selected.
     std::vector<diagnose::RecordId> RecordsToSave() const;
     // The list's columns and the message column (ViewerColumns.cpp)
@@ -330,6 +332,7 @@ private:
     std::shared_ptr<SortJob> m_sorting; // shared with the reading thread's job
     std::optional<int> m_sortAsked;     // a large group's sort by this column waits for the reading thread
     viewer::ViewerChoices m_choices;
+    RecordsCopy m_copy;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;
     viewer::MessageKeys m_messageKeys;

@@ -115,7 +115,9 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_TIMELINE;
         else if (message.wParam == 'S' && control && !shift && !alt)
             command = ID_VIEWER_SAVE_AS;
-        else if (message.wParam == VK_ESCAPE && (Searching() || Sorting()) && !control && !shift && !alt)
+        else if (message.wParam == VK_ESCAPE &&
+                 (Searching() || Sorting() || m_copy.Asked() || m_copy.Running()) && !control && !shift &&
+                 !alt)
             return ::PostMessageW(m_hwnd, kCancelWork, 0, 0) != FALSE; // the work, not the viewer
         else if (message.wParam == VK_RETURN && message.hwnd == Tree() && !control && !shift && !alt)
             command = ID_VIEWER_OPEN_ENTRY; // not OK: a large log would have to be read again

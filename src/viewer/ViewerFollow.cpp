@@ -40,8 +40,9 @@ void CDiagnoseDlg::StopOnReadFailure(const diagnose::ReadResult& result) {
 // New records of the shown group join its rows; what the operator looks at stays where it is.
 void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
     const viewer::ListPlaces before = CurrentPlaces();
-    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group()) {
-        // Only the new records' lines are read; without their keys they join at the end.
+    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group() && !MessagesTakeLong()) {
+        // Only the new records' lines are read, and only a few megabytes of them here; without
+        // their keys they join at the end.
         const diagnose::RecordList& group = *m_rows.Group();
         ReadMessageKeys(
             static_cast<size_t>(std::lower_bound(group.begin(), group.end(), firstNew) - group.begin()));

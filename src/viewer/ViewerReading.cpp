@@ -33,8 +33,9 @@ void CDiagnoseDlg::StopReader() {
     m_session.Stop();
     if (m_marking == Marking::Running)
         m_marking = Marking::Asked; // started again once the reading thread is free
-    if (m_sorting) {
+    if (m_sorting || m_copy.Running()) {
         m_sorting.reset();
+        m_copy.Cancel(m_session); // the operator copies again
         ShowCaption(m_groups.Tree().GetSelectedItem());
     }
 }
@@ -119,6 +120,10 @@ void CDiagnoseDlg::EndRead(const viewer::JobEnd& end) {
         break;
     case viewer::JobPurpose::Sort:
         EndSorting(end.outcome);
+        break;
+    case viewer::JobPurpose::Copy:
+        TellCopyEnding(m_copy.End(end));
+        ShowCaption(m_groups.Tree().GetSelectedItem());
         break;
     case viewer::JobPurpose::Load:
         EndLoad(end.outcome);

@@ -9,16 +9,20 @@
 #include <algorithm>
 
 namespace {
-// Records looked at in one go on the viewer's thread (a few milliseconds), and in one step of the
-// reading thread, which the viewer's thread may wait for.
+// Records looked at in one go on the viewer's thread (a few milliseconds), by records and by the
+// bytes their lines span, and in one look of the reading thread.
 constexpr size_t kMarkedAtOnce = 20000;
+constexpr uint64_t kMarkedBytesAtOnce = uint64_t(8) << 20;
 constexpr size_t kMarkedPerStep = 32768;
 } // namespace
 
 diagnose::Recheck CDiagnoseDlg::BringMarksUp() {
     if (m_find.MarksComplete(Index()) || m_marking != Marking::None)
         return diagnose::Recheck::Same;
-    if (Index().RecordCount() - m_find.Marks().Size() <= kMarkedAtOnce)
+    const diagnose::RecordId first = static_cast<diagnose::RecordId>(m_find.Marks().Size());
+    if (Index().RecordCount() - first <= kMarkedAtOnce &&
+        Index().CompleteEnd() - std::min(Index().CompleteEnd(), Index().LineStart(first)) <=
+            kMarkedBytesAtOnce)
         return m_find.UpdateMarks(Index());
     m_marking = Marking::Asked;
     m_markFailure = 0;

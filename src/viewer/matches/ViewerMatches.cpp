@@ -3,9 +3,7 @@
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/matches/MatchWindow.h"
-#include "viewer/RecordsText.h"
 #include "resource.h"
-#include "win/Clipboard.h"
 
 void CDiagnoseDlg::ShowAllMatches(bool activate) {
     if (!m_find.HasText()) {
@@ -44,30 +42,22 @@ void CDiagnoseDlg::CopySelectedRecords() {
         CopyRecords(m_hwnd, RecordsToSave());
 }
 
-// The lines go into the clipboard's block as they are read, a batch of records at a time, up to
-// a limit that a 32-bit host can spare; whatever keeps them from the clipboard is said.
 void CDiagnoseDlg::CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
     if (records.empty() || m_closing)
         return;
-    constexpr size_t kLimitBytes = (sizeof(void*) == 4 ? size_t(256) : size_t(1024)) << 20;
-    win::ClipboardText text(kLimitBytes);
-    const diagnose::Recheck check =
-        viewer::ForEachRecordLine(Index(), Index().Source(), records, [&](const std::wstring& line) {
-            return text.Append(line) && text.Append(L"\r\n");
-        });
-    std::wstring failure;
-    if (check == diagnose::Recheck::Changed) {
-        Request(viewer::Work::Reload);
-        failure = ViewerText(IDS_LOG_CHANGED);
-    } else if (check == diagnose::Recheck::Failed) {
-        failure = ViewerTextWith(IDS_READ_FAILED, SystemErrorText(ERROR_READ_FAULT));
-    } else if (text.TooLarge()) {
-        failure = ViewerTextWith(IDS_COPY_TOO_LARGE, std::to_wstring(kLimitBytes >> 20));
-    } else if (const DWORD error = text.Put(owner)) {
-        failure = ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(error));
+    TellCopyEnding(m_copy.Copy(Index(), owner, records));
+    if (m_copy.Asked()) { // on the reading thread, once it is free
+        StartAskedWork();
+        ShowCaption(m_groups.Tree().GetSelectedItem());
     }
-    if (!failure.empty())
-        ShowMessage(owner, failure, MB_OK | MB_ICONWARNING);
+}
+
+void CDiagnoseDlg::TellCopyEnding(const RecordsCopy::Ending& ending) {
+    if (ending.logChanged)
+        Request(viewer::Work::Reload);
+    if (!ending.failure.empty())
+        ShowMessage(ending.owner && ::IsWindow(ending.owner) ? ending.owner : m_hwnd, ending.failure,
+                    MB_OK | MB_ICONWARNING);
 }
 
 void CDiagnoseDlg::ReadLogAgain() {

@@ -16,13 +16,18 @@ bool LogSession::Free() const {
     return !m_purpose && !m_heldForSave && !m_ending && m_index;
 }
 
+namespace {
+bool IsRead(JobPurpose purpose) {
+    return purpose == JobPurpose::Load || purpose == JobPurpose::Refresh || purpose == JobPurpose::Look;
+}
+} // namespace
+
 bool LogSession::Start(JobPurpose purpose) {
-    return purpose != JobPurpose::Marks && purpose != JobPurpose::Sort && Ask(purpose, {});
+    return IsRead(purpose) && Ask(purpose, {});
 }
 
 bool LogSession::StartTask(JobPurpose purpose, std::function<void()> task) {
-    return (purpose == JobPurpose::Marks || purpose == JobPurpose::Sort) && task &&
-           Ask(purpose, std::move(task));
+    return !IsRead(purpose) && task && Ask(purpose, std::move(task));
 }
 
 bool LogSession::Ask(JobPurpose purpose, std::function<void()> task) {

@@ -19,7 +19,7 @@
 namespace viewer {
 
 // What a job on the reading thread is for: its end goes to the part of the viewer that asked.
-enum class JobPurpose : uint8_t { Load, Refresh, Look, Marks, Sort };
+enum class JobPurpose : uint8_t { Load, Refresh, Look, Marks, Sort, Copy };
 
 struct JobEnd {
     JobPurpose purpose = JobPurpose::Load;
@@ -40,7 +40,7 @@ public:
     // Called on the reading thread when a job has ended; it must not block (it posts).
     void SetWake(std::function<void()> wake) { m_wake = std::move(wake); }
 
-    // Starts a read of the log (Load, Refresh, Look) or a task on the index (Marks, Sort: it
+    // Starts a read of the log (Load, Refresh, Look) or a task on the index (the rest: it
     // touches what the viewer's thread reads only in diagnose::GatedSteps). False when it cannot
     // start now: another job runs or waits to be delivered, a save holds the index, the session
     // ends, or no thread can be had (a load then fails: OpenError says so).

@@ -291,6 +291,24 @@ TEST_F(Viewer, FindFoldsUmlautsIn8BitAndUtf16Logs) {
     }
 }
 
+// A few records of megabytes each are searched and copied on the reading thread, not in the
+// dispatch of the key (the test holds the index's gate): the caption says so until they have.
+TEST_F(Viewer, ASearchOrACopyOfManyMegabytesRunsOnTheReadingThread) {
+    const std::string line = "05.12.2026 08:00:00   Host=\"PC1\" Process=\"P\" Traceclass=\"0\" Text=\"";
+    ASSERT_TRUE(OpenLog(std::vector<std::string>(9, line + std::string(1 << 20, 'x') + "\"")));
+    SelectTreeItem(L"PC1 (9)");
+    viewer->Gate()->Lock();
+    SendFindNext(window, L"Nadel");
+    ASSERT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (9) - Suche \u2026 0 %"); // else Escape closes
+    PressKey(list, VK_ESCAPE);
+    CtrlKey(list, 'A');
+    CtrlKey(list, 'C');
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - PC1 (9) - Kopiere \u2026");
+    viewer->Gate()->Unlock();
+    ASSERT_TRUE(PumpUntil([&] { return viewer->CaptionText() == L"Vistral Diagnose - PC1 (9)"; }, 5000));
+    EXPECT_EQ(ClipboardText().size(), 9 * (line.size() + (1 << 20) + 3) + 1);
+}
+
 // A search of more records than the viewer's thread looks at in one go runs on the reading
 // thread (the test holds the index's gate to keep it at its start): the caption and the match
 // window say so, Escape stops the search and not the viewer, lines that arrive meanwhile wait

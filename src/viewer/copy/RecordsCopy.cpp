@@ -1,0 +1,89 @@
+// Copying records' lines to the clipboard.
+#include "viewer/copy/RecordsCopy.h"
+
+#include "resource.h"
+#include "viewer/RecordsText.h"
+#include "viewer/ViewerText.h"
+#include "win/Clipboard.h"
+
+namespace {
+// What a 32-bit host can spare for the clipboard's block.
+constexpr size_t kLimitBytes = (sizeof(void*) == 4 ? size_t(256) : size_t(1024)) << 20;
+// Lines read at once on the viewer's thread (some tens of milliseconds).
+constexpr uint64_t kCopiedBytesAtOnce = uint64_t(8) << 20;
+} // namespace
+
+struct RecordsCopy::Job {
+    HWND owner = nullptr;
+    std::vector<diagnose::RecordId> records;
+    win::ClipboardText text{kLimitBytes};
+    diagnose::Recheck check = diagnose::Recheck::Same; // the reading thread's, taken at its end
+};
+
+RecordsCopy::Ending RecordsCopy::Copy(const CDiagnoseIndex& index, HWND owner,
+                                      std::vector<diagnose::RecordId> records) {
+    auto job = std::make_shared<Job>();
+    job->owner = owner;
+    job->records = std::move(records);
+    if (viewer::BytesToRead(index, job->records) > kCopiedBytesAtOnce) {
+        m_asked = std::move(job);
+        return {};
+    }
+    const diagnose::Recheck check =
+        viewer::ForEachRecordLine(index, index.Source(), job->records, [&](const std::wstring& line) {
+            return job->text.Append(line) && job->text.Append(L"\r\n");
+        });
+    return Finish(*job, check);
+}
+
+bool RecordsCopy::Start(viewer::LogSession& session, const CDiagnoseIndex& index) {
+    if (!m_asked || m_running)
+        return m_running != nullptr;
+    const std::shared_ptr<Job> job = m_asked;
+    const viewer::IndexGate* gate = session.Gate().get();
+    const CDiagnoseIndex* source = &index;
+    // The lines are read outside the gate: nothing files while the reading thread copies.
+    if (!session.StartTask(viewer::JobPurpose::Copy, [job, gate, source] {
+            job->check = viewer::ForEachRecordLine(
+                *source, source->Source(), job->records, [&](const std::wstring& line) {
+                    if (gate->Stopping())
+                        throw diagnose::WriteStopped{};
+                    return job->text.Append(line) && job->text.Append(L"\r\n");
+                });
+        }))
+        return false;
+    m_running = std::move(m_asked);
+    return true;
+}
+
+void RecordsCopy::Cancel(viewer::LogSession& session) {
+    m_asked.reset();
+    if (m_running && session.Job() == viewer::JobPurpose::Copy)
+        session.Stop();
+    m_running.reset();
+}
+
+RecordsCopy::Ending RecordsCopy::End(const viewer::JobEnd& end) {
+    const std::shared_ptr<Job> job = std::move(m_running);
+    if (!job)
+        return {};
+    if (!::IsWindow(job->owner)) // the window it was asked from went meanwhile
+        job->owner = nullptr;
+    if (!end.outcome.result.ok()) // memory ran out beside the block's own account
+        return {job->owner,
+                ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(diagnose::ErrorOf(end.outcome.result)))};
+    return Finish(*job, job->check);
+}
+
+RecordsCopy::Ending RecordsCopy::Finish(Job& job, diagnose::Recheck check) {
+    Ending ending{job.owner, {}, check == diagnose::Recheck::Changed};
+    if (check == diagnose::Recheck::Changed)
+        ending.failure = ViewerText(IDS_LOG_CHANGED);
+    else if (check == diagnose::Recheck::Failed)
+        ending.failure = ViewerTextWith(IDS_READ_FAILED, SystemErrorText(ERROR_READ_FAULT));
+    else if (job.text.TooLarge())
+        ending.failure = ViewerTextWith(IDS_COPY_TOO_LARGE, std::to_wstring(kLimitBytes >> 20));
+    else if (const DWORD error = job.text.Put(job.owner))
+        ending.failure = ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(error));
+    return ending;
+}
