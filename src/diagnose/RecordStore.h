@@ -83,7 +83,7 @@ constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t
 class RecordStore {
 public:
     explicit RecordStore(size_t maxLineBytes = kMaxLineBytes);
-    ~RecordStore();
+    virtual ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
@@ -186,10 +186,11 @@ public:
     using LineVisitor = std::function<bool(RecordId, const std::wstring&)>;
     Recheck ForEachLine(ByteSource& source, RecordId first, RecordId last, const LineVisitor& visit) const;
     // The same with each line's bytes as they are stored, without its line end: in the
-    // decoder's form, or UTF-16 for lines added from memory. DecodeText widens them.
+    // decoder's form, or UTF-16 for lines added from memory. DecodeText widens them. `stop`,
+    // which another thread may set, is looked at between reads of kReadStepBytes: Failed then.
     using LineBytesVisitor = std::function<bool(RecordId, const char* bytes, size_t size, TextForm form)>;
-    Recheck ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,
-                             const LineBytesVisitor& visit) const;
+    Recheck ForEachLineBytes(ByteSource& source, RecordId first, RecordId last, const LineBytesVisitor& visit,
+                             const std::atomic<bool>* stop = nullptr) const;
     void DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const;
 
     // Where the time of the last Read went.
@@ -201,6 +202,11 @@ public:
     using FaultHook = void (*)(const char* where);
     static void SetFaultHook(FaultHook hook);
     static void MayFail(const char* where);
+
+protected:
+    // Where time texts are read again after a read of `read`: the source of the thread that
+    // reads them.
+    virtual ByteSource& ReadBackSource(ByteSource& read) { return read; }
 
 private:
     struct Entry {
@@ -265,7 +271,8 @@ private:
     uint64_t ReadEnd(const Block& block) const;
     size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
-    Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
+    Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes,
+                      const std::atomic<bool>* stop = nullptr) const;
     Recheck SettleEdges(ByteSource& source);
     struct Probe;
     Recheck CheckProbe(ByteSource& source, const Probe& probe, uint32_t* error = nullptr) const;

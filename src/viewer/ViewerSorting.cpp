@@ -78,7 +78,7 @@ bool CDiagnoseDlg::StartSorting(int column) {
             while (at < group.size()) {
                 const diagnose::GatedStep step(gate);
                 const size_t to = std::min(group.size(), at + kMessagesReadPerStep);
-                job->keysRead = job->keys.Read(*index, index->Source(), group, at, messageOf, to);
+                job->keysRead = job->keys.Read(*index, index->ReadingSource(), group, at, messageOf, to);
                 if (job->keysRead != viewer::MessageKeys::Result::Done)
                     return;
                 at = to;
