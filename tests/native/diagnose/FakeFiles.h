@@ -3,14 +3,11 @@
 
 #include "diagnose/LogIndex.h"
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace record_store_test {
 
@@ -20,18 +17,17 @@ struct FakeFile {
     uint32_t sizeError = 0;                          // not 0: Size fails with it
     std::function<void(uint64_t offset)> beforeRead; // a writer at work between the reader's reads
     std::atomic<uint64_t> bytesRead{0};              // what all reads asked for
-    // The next read waits, holding its handle as a synchronous one does, until the handle's reads
-    // are cancelled (a share that went away); `held` once it waits. A guard ends the wait after
+    // The next read waits (false again then), holding its handle as a synchronous one does, until
+    // the handle's reads are cancelled: a share that went away. A guard ends the wait after
     // seconds (`guardEnded`), so that a test of a stop that cancels nothing fails, not hangs.
-    std::atomic<bool> holdNext{false}, held{false}, guardEnded{false};
+    std::atomic<bool> holdNext{false}, guardEnded{false};
 };
 
 class FakeFiles : public diagnose::FileLayer {
 public:
     FakeFile& Make(const std::wstring& path, std::string bytes) {
-        auto& file = names[path] = std::make_shared<FakeFile>();
-        file->bytes = std::move(bytes), file->id = {0, ++m_made};
-        return *file;
+        names[path].reset(new FakeFile{std::move(bytes), {0, ++m_made}}); // made in place: it holds atomics
+        return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {
         auto file = Find(path, error);
@@ -55,13 +51,11 @@ private:
         bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
             const std::lock_guard<std::mutex> oneAtATime(reading);
             std::unique_lock<std::mutex> lock(cancelling);
-            if (file->holdNext.exchange(false)) {
-                file->held = true;
-                file->guardEnded = !cancelled.wait_for(lock, std::chrono::seconds(5), [&] { return cancel; });
-            }
+            if (file->holdNext.exchange(false))
+                file->guardEnded =
+                    !cancelled.wait_for(lock, std::chrono::seconds(5), [&] { return cancel.load(); });
             if (cancel)
                 return (error = diagnose::kReadCancelled, false);
-            lock.unlock();
             if (file->beforeRead)
                 file->beforeRead(offset);
             file->bytesRead += size;
@@ -76,22 +70,17 @@ private:
         }
         bool DeletePending() override { return false; }
         diagnose::FileId Id() const override { return file->id; }
-        std::unique_ptr<LogFile> Reopen(uint32_t& error) override {
-            return (error = 0, std::make_unique<Handle>(file));
-        }
+        std::unique_ptr<LogFile> Reopen(uint32_t&) override { return std::make_unique<Handle>(file); }
         void CancelReads() override {
             const std::lock_guard<std::mutex> lock(cancelling);
             cancel = true;
             cancelled.notify_all();
         }
-        void ResumeReads() override {
-            const std::lock_guard<std::mutex> lock(cancelling);
-            cancel = false;
-        }
+        void ResumeReads() override { cancel = false; }
         std::shared_ptr<FakeFile> file;
         std::mutex reading, cancelling;
         std::condition_variable cancelled;
-        bool cancel = false;
+        std::atomic<bool> cancel{false};
     };
     uint64_t m_made = 0;
 };
