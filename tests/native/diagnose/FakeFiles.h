@@ -51,9 +51,9 @@ private:
         bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
             const std::lock_guard<std::mutex> oneAtATime(reading);
             std::unique_lock<std::mutex> lock(cancelling);
-            if (file->holdNext.exchange(false))
-                file->guardEnded =
-                    !cancelled.wait_for(lock, std::chrono::seconds(5), [&] { return cancel.load(); });
+            if (file->holdNext.exchange(false) &&
+                !cancelled.wait_for(lock, std::chrono::seconds(5), [&] { return cancel.load(); }))
+                file->guardEnded = true;
             if (cancel)
                 return (error = diagnose::kReadCancelled, false);
             if (file->beforeRead)
