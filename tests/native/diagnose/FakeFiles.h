@@ -26,7 +26,8 @@ struct FakeFile {
 class FakeFiles : public diagnose::FileLayer {
 public:
     FakeFile& Make(const std::wstring& path, std::string bytes) {
-        names[path].reset(new FakeFile{std::move(bytes), {0, ++m_made}}); // made in place: it holds atomics
+        // Made in place: it holds atomics.
+        names[path].reset(new FakeFile{std::move(bytes), {0, ++m_made}, 0, {}, {}, {}, {}});
         return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {
