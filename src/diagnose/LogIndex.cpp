@@ -81,6 +81,8 @@ void LogIndex::Open() {
     char head[65536];
     size_t got = 0;
     if (!file->Read(0, head, sizeof head, got, error)) {
+        if (StopAsked()) // cancelled for it: no failure of the file's
+            throw WriteStopped{};
         m_readError = error;
         return;
     }

@@ -259,10 +259,14 @@ bool RecordStore::LineFeedAfter(ByteSource& source, uint64_t from, uint64_t to, 
     std::string chunk(64 << 10, '\0');
     found = false;
     for (uint64_t at = from; at < to && !found;) {
+        if (StopAsked()) // a line without its end may have grown by gigabytes
+            throw WriteStopped{};
         size_t got = 0;
         uint32_t error = 0;
         if (!source.Read(at, chunk.data(), static_cast<size_t>(std::min<uint64_t>(chunk.size(), to - at)),
                          got, error)) {
+            if (StopAsked()) // the read was cancelled for it
+                throw WriteStopped{};
             result.status = ReadResult::ReadFailed;
             result.error = error;
             return false;

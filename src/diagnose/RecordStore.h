@@ -93,6 +93,11 @@ public:
     // provisional last line is taken back (its list may then be empty, and out of the groupings).
     void SetWriteGate(WriteGate* gate) { m_gate = gate; }
     WriteGate* Gate() const { return m_gate; }
+    // Whether the writer is to stop (WriteGate::StopFlag): a read that ends now is no failure.
+    bool StopAsked() const {
+        const std::atomic<bool>* stop = m_gate ? m_gate->StopFlag() : nullptr;
+        return stop && *stop;
+    }
 
     // Starts an empty index of a text in `decoder`'s form whose lines begin at `start` (after a
     // byte-order mark).
