@@ -49,16 +49,15 @@ bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadRes
         bytes.swap(room);
     }
     bytes.resize(size);
-    size_t done = std::min(kept, size);
-    while (done < size) {
-        size_t got = 0;
-        uint32_t error = 0;
-        if (!m_source.Read(at + done, bytes.data() + done, size - done, got, error)) {
-            result = {ReadResult::ReadFailed, error};
-            return false;
-        }
-        if (got == 0)
-            break;
+    size_t done = std::min(kept, size), got = 0;
+    uint32_t error = 0;
+    switch (ReadInSteps(m_source, at + done, bytes.data() + done, size - done, got, error, m_stop)) {
+    case SpanRead::Stopped:
+        throw WriteStopped{};
+    case SpanRead::Failed:
+        result = {ReadResult::ReadFailed, error};
+        return false;
+    default:
         done += got;
     }
     if (done < size) {
@@ -133,7 +132,7 @@ std::unique_ptr<BatchReader::Batch> BatchReader::FreeBatch() {
 
 // The bytes of the batch after the one being scanned, read meanwhile: reading is this thread's,
 // and the workers would otherwise wait for it. A read that fails here is left for the loop to
-// read again and answer.
+// read again and answer; a stop ends the read.
 void BatchReader::ReadAhead(uint64_t at) {
     if (at >= m_end)
         return;
@@ -163,6 +162,7 @@ bool BatchReader::FindLineEnd(uint64_t from, uint64_t& lineEnd, ReadResult& resu
 ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
     m_at = from;
     m_end = to;
+    m_stop = filer.stop;
     m_batchBytes =
         static_cast<size_t>(std::clamp<uint64_t>((to - from) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
     ReadResult result;

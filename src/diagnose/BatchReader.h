@@ -28,6 +28,10 @@ public:
         // Whether filing now would wait (WriteGate::Busy): the reader reads and scans the next
         // batches first, a few at most. None: it never would.
         std::function<bool()> busy;
+        // Set once the read is to stop (WriteGate::StopFlag): looked at between two reads of
+        // the source, each of kReadStepBytes at most, and the read ends (WriteStopped) with
+        // what was filed. None: it never is.
+        const std::atomic<bool>* stop = nullptr;
     };
 
     // Adds where its time goes to `stages`.
@@ -37,7 +41,8 @@ public:
     BatchReader& operator=(const BatchReader&) = delete;
 
     // Reads the lines that end with LF in [from, to), unit-aligned, into `filer`, in order. A
-    // read that fails keeps what was filed before it; the line it cut off is not filed.
+    // read that fails keeps what was filed before it; the line it cut off is not filed. A stop
+    // throws WriteStopped.
     ReadResult ReadLines(uint64_t from, uint64_t to, Filer& filer);
     // Where the whole lines read end, and where the source ends: `to`, or sooner when the source
     // turned out shorter than it said.
@@ -70,6 +75,7 @@ private:
     const size_t m_unit;
     const size_t m_maxLineBytes;
     ReadStages& m_stages;
+    const std::atomic<bool>* m_stop = nullptr; // the filer's, for the read that runs
     size_t m_batchBytes = 0;
     uint64_t m_at = 0;
     uint64_t m_end = 0;

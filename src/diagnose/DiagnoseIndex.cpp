@@ -29,28 +29,65 @@ void WidenAnsiLine(const char* text, size_t length, std::u16string& out) {
     ::MultiByteToWideChar(CP_ACP, 0, text, size, reinterpret_cast<wchar_t*>(out.data()), units);
 }
 
-// The open log file as the index reads it.
+// The open log file as the index reads it, through a handle of one thread's. Opened for
+// overlapped reads: reads through other handles to the file never wait for this one's, and a
+// read that does not return (a share that went away) is cancelled by another thread.
 class PlatformLogFile : public diagnose::LogFile {
 public:
-    PlatformLogFile(win::UniqueFile file, diagnose::FileId id) : m_file(std::move(file)), m_id(id) {}
+    PlatformLogFile(win::UniqueFile file, win::UniqueKernelHandle cancel, diagnose::FileId id)
+        : m_file(std::move(file)), m_cancel(std::move(cancel)), m_id(id) {}
 
+    // A handle and the event CancelReads sets.
+    static std::unique_ptr<PlatformLogFile> Make(win::UniqueFile file, diagnose::FileId id, uint32_t& error) {
+        win::UniqueKernelHandle cancel(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!file || !cancel) {
+            error = ::GetLastError();
+            return nullptr;
+        }
+        return std::make_unique<PlatformLogFile>(std::move(file), std::move(cancel), id);
+    }
+
+    // The read's own event and OVERLAPPED; it waits for the read or for CancelReads, and a
+    // cancelled read is waited for to its end: the buffer is written until then.
     bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
         got = 0;
         error = 0;
+        win::UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!done) {
+            error = ::GetLastError();
+            return false;
+        }
+        if (::WaitForSingleObject(m_cancel.get(), 0) == WAIT_OBJECT_0) {
+            error = diagnose::kReadCancelled;
+            return false;
+        }
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD read = 0;
-        if (!::ReadFile(m_file.get(), buffer, static_cast<DWORD>(std::min<size_t>(size, 1u << 30)), &read,
-                        &at)) {
+        at.hEvent = done.get();
+        const DWORD asked = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+        if (!::ReadFile(m_file.get(), buffer, asked, nullptr, &at)) {
             error = ::GetLastError();
-            if (error != ERROR_HANDLE_EOF)
+            if (error == ERROR_HANDLE_EOF)
+                return !(error = 0);
+            if (error != ERROR_IO_PENDING)
+                return false;
+            const HANDLE ends[] = {done.get(), m_cancel.get()};
+            if (::WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0)
+                ::CancelIoEx(m_file.get(), &at); // ERROR_NOT_FOUND when it ended meanwhile
+        }
+        DWORD read = 0;
+        if (!::GetOverlappedResult(m_file.get(), &at, &read, TRUE)) {
+            error = ::GetLastError();      // ERROR_OPERATION_ABORTED for a cancelled read
+            if (error != ERROR_HANDLE_EOF) // at and past the end (Wine answers it here)
                 return false;
             error = 0;
         }
         got = read;
         return true;
     }
+    void CancelReads() override { ::SetEvent(m_cancel.get()); }
+    void ResumeReads() override { ::ResetEvent(m_cancel.get()); }
     bool Size(uint64_t& size, uint32_t& error) override {
         LARGE_INTEGER value{};
         if (!::GetFileSizeEx(m_file.get(), &value)) {
@@ -66,9 +103,15 @@ public:
                info.DeletePending;
     }
     diagnose::FileId Id() const override { return m_id; }
+    std::unique_ptr<diagnose::LogFile> Reopen(uint32_t& error) override {
+        return Make(
+            win::UniqueFile(::ReOpenFile(m_file.get(), GENERIC_READ, kShareAll, FILE_FLAG_OVERLAPPED)), m_id,
+            error);
+    }
 
 private:
     win::UniqueFile m_file;
+    win::UniqueKernelHandle m_cancel; // set: reads fail at once, and the one that waits ends
     diagnose::FileId m_id;
 };
 
@@ -78,13 +121,13 @@ PlatformFileLayer g_platformFiles;
 
 std::unique_ptr<diagnose::LogFile> PlatformFileLayer::Open(const std::wstring& path, uint32_t& error) {
     win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
     diagnose::FileId id;
     if (!file || !IdOf(file.get(), id)) {
         error = ::GetLastError();
         return nullptr;
     }
-    return std::make_unique<PlatformLogFile>(std::move(file), id);
+    return PlatformLogFile::Make(std::move(file), id, error);
 }
 
 bool PlatformFileLayer::Identify(const std::wstring& path, diagnose::FileId& id, uint32_t& error) {

@@ -35,6 +35,9 @@ public:
     // It was deleted while held: the name goes when the last handle does.
     virtual bool DeletePending() = 0;
     virtual FileId Id() const = 0;
+    // A handle of its own to the same file (not found again by its name, which may lead to
+    // another file by now), for another thread: reads through one never wait for the other's.
+    virtual std::unique_ptr<LogFile> Reopen(uint32_t& error) = 0;
 };
 
 class FileLayer {

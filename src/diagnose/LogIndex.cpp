@@ -41,6 +41,27 @@ bool LogIndex::SetPath(const std::wstring& path) {
     }
 }
 
+void LogIndex::Cancellable(LogFile* file) {
+    std::lock_guard<std::mutex> lock(m_cancelMutex);
+    m_cancellable = file;
+    if (file && m_cancelled)
+        file->CancelReads();
+}
+
+void LogIndex::CancelReads() {
+    std::lock_guard<std::mutex> lock(m_cancelMutex);
+    m_cancelled = true;
+    if (m_cancellable)
+        m_cancellable->CancelReads();
+}
+
+void LogIndex::ResumeReads() {
+    std::lock_guard<std::mutex> lock(m_cancelMutex);
+    m_cancelled = false;
+    if (m_cancellable)
+        m_cancellable->ResumeReads();
+}
+
 void LogIndex::Open() {
     uint32_t error = 0;
     std::unique_ptr<LogFile> file = m_layer.Open(m_path, error);
@@ -48,13 +69,30 @@ void LogIndex::Open() {
         m_readError = IsMissing(error) ? 0 : error;
         return;
     }
+    Cancellable(file.get());
+    struct Abandon { // a file that is not kept is no longer cancelled
+        LogIndex& index;
+        std::unique_ptr<LogFile>& file;
+        ~Abandon() {
+            if (file)
+                index.Cancellable(index.m_file.get());
+        }
+    } abandon{*this, file};
     char head[65536];
     size_t got = 0;
     if (!file->Read(0, head, sizeof head, got, error)) {
+        if (StopAsked()) // cancelled for it: no failure of the file's
+            throw WriteStopped{};
+        m_readError = error;
+        return;
+    }
+    std::unique_ptr<LogFile> view = file->Reopen(error);
+    if (!view) {
         m_readError = error;
         return;
     }
     GatedStep step(Gate());
+    m_viewFile = std::move(view);
     m_file = std::move(file);
     BeginDetected(head, got, m_eightBit);
 }
@@ -128,7 +166,9 @@ const std::wstring& LogIndex::Unknown() {
 void LogIndex::Clear() {
     GatedStep step(Gate());
     RecordStore::Clear();
+    Cancellable(nullptr);
     m_file.reset();
+    m_viewFile.reset();
     m_readError = 0;
     m_stale = false;
 }
@@ -179,7 +219,23 @@ LogIndex::FileState LogIndex::Look() {
 }
 
 ByteSource& LogIndex::Source() const {
+    return m_viewFile ? static_cast<ByteSource&>(*m_viewFile) : m_noFile;
+}
+
+ByteSource& LogIndex::ReadingSource() const {
     return m_file ? static_cast<ByteSource&>(*m_file) : m_noFile;
+}
+
+std::unique_ptr<ByteSource> LogIndex::OpenSource(uint32_t& error) const {
+    error = 0;
+    if (!m_viewFile)
+        return std::make_unique<MemorySource>(); // lines added from memory only: nothing is read
+    return m_viewFile->Reopen(error);
+}
+
+// Time texts are read again on the viewer's thread.
+ByteSource& LogIndex::ReadBackSource(ByteSource& read) {
+    return &read == m_file.get() && m_viewFile ? *m_viewFile : read;
 }
 
 bool LogIndex::ReadLineText(RecordId id, std::wstring& text) const {

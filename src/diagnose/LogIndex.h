@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -58,12 +59,24 @@ public:
 
     // A record's line read again; false when it could not be, or no longer matches (IsStale).
     bool ReadLineText(RecordId id, std::wstring& text) const;
+    // Each thread reads the log through a handle of its own, so that none waits for another's
+    // read. The viewer's thread's (line texts, copies; time texts read again):
     ByteSource& Source() const;
+    // The reading thread's, which loads, looks and reads on through its own, for its tasks:
+    ByteSource& ReadingSource() const;
+    // Another for another thread (a save), of its own: null, with the platform's code, when it
+    // cannot be had. Its owner's thread, holding the index still, asks for it.
+    std::unique_ptr<ByteSource> OpenSource(uint32_t& error) const;
+    // Another thread's, stopping the reading thread: ends its read that waits (a share that went
+    // away) and fails those after it, until ResumeReads, once that thread has stopped.
+    void CancelReads();
+    void ResumeReads();
 
 protected:
     // The text computers and processes file under when a line has none; asked once.
     virtual std::wstring UnknownText() const { return L"Unbekannt"; }
     const std::wstring& Unknown();
+    ByteSource& ReadBackSource(ByteSource& read) override;
 
 private:
     void Open();
@@ -72,7 +85,14 @@ private:
     FileLayer& m_layer;
     TextDecoder m_eightBit;
     std::wstring m_path;
-    std::unique_ptr<LogFile> m_file;
+    std::unique_ptr<LogFile> m_file;     // the reading thread's
+    std::unique_ptr<LogFile> m_viewFile; // the viewer's thread's: Source()
+    // The reading thread's file that a stop cancels the reads of, from the stopping thread; the
+    // one being opened too, before it is m_file.
+    std::mutex m_cancelMutex;
+    LogFile* m_cancellable = nullptr;
+    bool m_cancelled = false;
+    void Cancellable(LogFile* file);
     std::optional<std::wstring> m_unknown;
     mutable MemorySource m_noFile; // the source of an index of added lines only
     // Written by the reading thread, read by the viewer's, and the other way round for m_stale.

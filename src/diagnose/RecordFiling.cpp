@@ -126,7 +126,7 @@ ReadResult RecordStore::ReadOn(ByteSource& source, uint64_t to, bool fileTail, c
     const RecordId firstNew = RecordCount();
     {
         GatedStep step(m_gate);
-        m_readBack = &source;
+        m_readBack = &ReadBackSource(source);
     }
     ReadResult result = ReadLines(source, to, fileTail, unknown);
     result.firstNew = firstNew;
@@ -194,6 +194,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         return ReadResult{};
     };
     filer.busy = [this] { return m_gate && m_gate->Busy(); };
+    filer.stop = m_gate ? m_gate->StopFlag() : nullptr;
     filer.longLine = [&](const char* prefix, size_t size, uint64_t start, uint64_t end) {
         if (RecordCount() >= kMaxRecords)
             return ReadResult{ReadResult::TooLarge, 0};

@@ -99,29 +99,27 @@ uint64_t RecordStore::StartOf(const Block& block, RecordId id) const {
 
 // Reads a block's bytes and checks them against its hash.
 namespace {
-// Reads [base, base + size) whole; Changed when the source is shorter now, Failed with its code
-// in `error` when it could not be read.
+// Reads [base, base + size) whole, in steps; Changed when the source is shorter now, Failed
+// with its code in `error` when it could not be read, or when `stop` was set.
 Recheck ReadSpan(ByteSource& source, uint64_t base, size_t size, std::string& bytes,
-                 uint32_t* failure = nullptr) {
+                 uint32_t* failure = nullptr, const std::atomic<bool>* stop = nullptr) {
     try {
         bytes.resize(size);
     } catch (const std::bad_alloc&) {
         return Recheck::Failed;
     }
     size_t done = 0;
-    while (done < size) {
-        size_t got = 0;
-        uint32_t error = 0;
-        if (!source.Read(base + done, bytes.data() + done, size - done, got, error)) {
-            if (failure)
-                *failure = error;
-            return Recheck::Failed;
-        }
-        if (got == 0)
-            return Recheck::Changed;
-        done += got;
+    uint32_t error = 0;
+    switch (ReadInSteps(source, base, bytes.data(), size, done, error, stop)) {
+    case SpanRead::Whole:
+        return Recheck::Same;
+    case SpanRead::Short:
+        return Recheck::Changed;
+    default:
+        if (failure)
+            *failure = error;
+        return Recheck::Failed;
     }
-    return Recheck::Same;
 }
 } // namespace
 
@@ -137,9 +135,10 @@ bool RecordStore::BlockMatches(const Block& block, const char* bytes) const {
     return hash == block.hash;
 }
 
-Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const {
+Recheck RecordStore::ReadBlock(ByteSource& source, const Block& block, std::string& bytes,
+                               const std::atomic<bool>* stop) const {
     const Recheck read =
-        ReadSpan(source, block.base, static_cast<size_t>(ReadEnd(block) - block.base), bytes);
+        ReadSpan(source, block.base, static_cast<size_t>(ReadEnd(block) - block.base), bytes, nullptr, stop);
     if (read != Recheck::Same)
         return read;
     return BlockMatches(block, bytes.data()) ? Recheck::Same : Recheck::Changed;
@@ -230,6 +229,7 @@ Recheck RecordStore::SettleEdges(ByteSource& source) {
     if (last == m_blocks.size())
         return Recheck::Same;
     std::string bytes;
+    const std::atomic<bool>* stop = m_gate ? m_gate->StopFlag() : nullptr; // a block may be a long line
     auto take = [&](const Block& block, bool head) {
         const uint64_t end = ReadEnd(block);
         const uint64_t size = std::min<uint64_t>(kProbeBytes, end - block.base);
@@ -239,14 +239,14 @@ Recheck RecordStore::SettleEdges(ByteSource& source) {
     };
     const Block& head = m_blocks[first];
     if (m_headProbe.size < std::min<uint64_t>(kProbeBytes, ReadEnd(head) - head.base) || first == last) {
-        if (const Recheck check = ReadBlock(source, head, bytes); check != Recheck::Same)
+        if (const Recheck check = ReadBlock(source, head, bytes, stop); check != Recheck::Same)
             return check;
         take(head, true);
     } else if (const Recheck check = CheckProbe(source, m_headProbe); check != Recheck::Same) {
         return check;
     }
     if (first != last)
-        if (const Recheck check = ReadBlock(source, m_blocks[last], bytes); check != Recheck::Same)
+        if (const Recheck check = ReadBlock(source, m_blocks[last], bytes, stop); check != Recheck::Same)
             return check;
     take(m_blocks[last], false);
     return Recheck::Same;
@@ -259,10 +259,14 @@ bool RecordStore::LineFeedAfter(ByteSource& source, uint64_t from, uint64_t to, 
     std::string chunk(64 << 10, '\0');
     found = false;
     for (uint64_t at = from; at < to && !found;) {
+        if (StopAsked()) // a line without its end may have grown by gigabytes
+            throw WriteStopped{};
         size_t got = 0;
         uint32_t error = 0;
         if (!source.Read(at, chunk.data(), static_cast<size_t>(std::min<uint64_t>(chunk.size(), to - at)),
                          got, error)) {
+            if (StopAsked()) // the read was cancelled for it
+                throw WriteStopped{};
             result.status = ReadResult::ReadFailed;
             result.error = error;
             return false;
@@ -277,7 +281,7 @@ bool RecordStore::LineFeedAfter(ByteSource& source, uint64_t from, uint64_t to, 
 }
 
 Recheck RecordStore::ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,
-                                      const LineBytesVisitor& visit) const {
+                                      const LineBytesVisitor& visit, const std::atomic<bool>* stop) const {
     constexpr uint64_t kSpanBytes = 1 << 20; // neighbouring blocks are read together
     last = std::min(last, RecordCount());
     std::string bytes;
@@ -293,8 +297,9 @@ Recheck RecordStore::ForEachLineBytes(ByteSource& source, RecordId first, Record
                    m_blocks[lastBlock + 1].base == m_blocks[lastBlock].end &&
                    m_blocks[lastBlock + 1].end - start.base <= kSpanBytes)
                 ++lastBlock;
-            const Recheck read = ReadSpan(
-                source, start.base, static_cast<size_t>(ReadEnd(m_blocks[lastBlock]) - start.base), bytes);
+            const Recheck read =
+                ReadSpan(source, start.base, static_cast<size_t>(ReadEnd(m_blocks[lastBlock]) - start.base),
+                         bytes, nullptr, stop);
             if (read != Recheck::Same)
                 return read;
         }

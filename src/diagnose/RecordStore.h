@@ -83,7 +83,7 @@ constexpr size_t kMaxLineBytes = sizeof(void*) == 4 ? size_t(256) << 20 : size_t
 class RecordStore {
 public:
     explicit RecordStore(size_t maxLineBytes = kMaxLineBytes);
-    ~RecordStore();
+    virtual ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
@@ -93,6 +93,11 @@ public:
     // provisional last line is taken back (its list may then be empty, and out of the groupings).
     void SetWriteGate(WriteGate* gate) { m_gate = gate; }
     WriteGate* Gate() const { return m_gate; }
+    // Whether the writer is to stop (WriteGate::StopFlag): a read that ends now is no failure.
+    bool StopAsked() const {
+        const std::atomic<bool>* stop = m_gate ? m_gate->StopFlag() : nullptr;
+        return stop && *stop;
+    }
 
     // Starts an empty index of a text in `decoder`'s form whose lines begin at `start` (after a
     // byte-order mark).
@@ -186,10 +191,11 @@ public:
     using LineVisitor = std::function<bool(RecordId, const std::wstring&)>;
     Recheck ForEachLine(ByteSource& source, RecordId first, RecordId last, const LineVisitor& visit) const;
     // The same with each line's bytes as they are stored, without its line end: in the
-    // decoder's form, or UTF-16 for lines added from memory. DecodeText widens them.
+    // decoder's form, or UTF-16 for lines added from memory. DecodeText widens them. `stop`,
+    // which another thread may set, is looked at between reads of kReadStepBytes: Failed then.
     using LineBytesVisitor = std::function<bool(RecordId, const char* bytes, size_t size, TextForm form)>;
-    Recheck ForEachLineBytes(ByteSource& source, RecordId first, RecordId last,
-                             const LineBytesVisitor& visit) const;
+    Recheck ForEachLineBytes(ByteSource& source, RecordId first, RecordId last, const LineBytesVisitor& visit,
+                             const std::atomic<bool>* stop = nullptr) const;
     void DecodeText(const char* bytes, size_t size, TextForm form, std::wstring& out) const;
 
     // Where the time of the last Read went.
@@ -201,6 +207,11 @@ public:
     using FaultHook = void (*)(const char* where);
     static void SetFaultHook(FaultHook hook);
     static void MayFail(const char* where);
+
+protected:
+    // Where time texts are read again after a read of `read`: the source of the thread that
+    // reads them.
+    virtual ByteSource& ReadBackSource(ByteSource& read) { return read; }
 
 private:
     struct Entry {
@@ -265,7 +276,8 @@ private:
     uint64_t ReadEnd(const Block& block) const;
     size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
-    Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes) const;
+    Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes,
+                      const std::atomic<bool>* stop = nullptr) const;
     Recheck SettleEdges(ByteSource& source);
     struct Probe;
     Recheck CheckProbe(ByteSource& source, const Probe& probe, uint32_t* error = nullptr) const;

@@ -2,6 +2,8 @@
 // the gate, so that the reader (the viewer's thread) never sees half a step.
 #pragma once
 
+#include <atomic>
+
 namespace diagnose {
 
 // Thrown by Enter when the writer is to stop instead of waiting: the step has not begun, and
@@ -18,6 +20,8 @@ public:
     // other work (the next batch to scan) does that first. False once it is to stop, so that the
     // writer enters and ends.
     virtual bool Busy() { return false; }
+    // Set once the writer is to stop, for work that looks between its reads (none: it never is).
+    virtual const std::atomic<bool>* StopFlag() const { return nullptr; }
 };
 
 // One step of changes. With no gate (a store one thread owns) it costs nothing.

@@ -13,7 +13,7 @@ constexpr diagnose::RecordId kRunGap = 64;
 
 diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                    const std::vector<diagnose::RecordId>& records,
-                                   const RecordLineVisitor& visit) {
+                                   const RecordLineVisitor& visit, const std::atomic<bool>* stop) {
     // (record, its place in `records`), in file order; no copy when they are in file order.
     std::vector<std::pair<diagnose::RecordId, size_t>> wanted;
     const bool inFileOrder = std::is_sorted(records.begin(), records.end());
@@ -47,7 +47,8 @@ diagnose::Recheck VisitRecordLines(const diagnose::RecordStore& store, diagnose:
                 for (; at < end && idAt(at) == id && goOn; ++at)
                     goOn = visit(placeAt(at), line);
                 return at < end && goOn;
-            });
+            },
+            stop);
         if (check != diagnose::Recheck::Same)
             return check;
         next = end;
@@ -70,13 +71,15 @@ uint64_t BytesToRead(const diagnose::RecordStore& store, const std::vector<diagn
 
 diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                   const std::vector<diagnose::RecordId>& records,
-                                  std::vector<std::wstring>& lines) {
+                                  std::vector<std::wstring>& lines, const std::atomic<bool>* stop) {
     lines.assign(records.size(), std::wstring());
-    const diagnose::Recheck check =
-        VisitRecordLines(store, source, records, [&](size_t at, const std::wstring& line) {
+    const diagnose::Recheck check = VisitRecordLines(
+        store, source, records,
+        [&](size_t at, const std::wstring& line) {
             lines[at] = line;
             return true;
-        });
+        },
+        stop);
     if (check != diagnose::Recheck::Same)
         lines.clear();
     return check;
@@ -84,13 +87,14 @@ diagnose::Recheck ReadRecordLines(const diagnose::RecordStore& store, diagnose::
 
 diagnose::Recheck ForEachRecordLine(const diagnose::RecordStore& store, diagnose::ByteSource& source,
                                     const std::vector<diagnose::RecordId>& records,
-                                    const std::function<bool(const std::wstring& line)>& take, size_t batch) {
+                                    const std::function<bool(const std::wstring& line)>& take, size_t batch,
+                                    const std::atomic<bool>* stop) {
     std::vector<std::wstring> lines;
     for (size_t first = 0; first < records.size(); first += batch) {
         const auto begin = records.begin() + static_cast<long>(first);
         const std::vector<diagnose::RecordId> part(
             begin, begin + static_cast<long>(std::min(batch, records.size() - first)));
-        const diagnose::Recheck check = ReadRecordLines(store, source, part, lines);
+        const diagnose::Recheck check = ReadRecordLines(store, source, part, lines, stop);
         if (check != diagnose::Recheck::Same)
             return check;
         for (const std::wstring& line : lines)

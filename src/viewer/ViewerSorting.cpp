@@ -42,7 +42,7 @@ bool CDiagnoseDlg::MessagesTakeLong() const {
 
 // The sort reads the index without the gate: nothing changes it while the reading thread runs
 // this job (it alone files, and the viewer's thread empties it only after stopping the job). The
-// messages are read under the gate, a step at a time, as the viewer's thread reads the log too.
+// messages are read a step at a time, with a look at the stop between steps.
 bool CDiagnoseDlg::StartSorting(int column) {
     if (Sorting())
         return true; // one sort at a time: a click meanwhile is not taken
@@ -76,9 +76,12 @@ bool CDiagnoseDlg::StartSorting(int column) {
             const diagnose::RecordList& group = *sorting.group;
             size_t at = job->keys.Group() == &group ? job->keys.Count() : 0;
             while (at < group.size()) {
-                const diagnose::GatedStep step(gate);
+                // Read outside the gate, through the reading thread's own handle: the keys are
+                // the job's, and the viewer's thread never waits for their reads.
+                if (gate->Stopping())
+                    throw diagnose::WriteStopped{};
                 const size_t to = std::min(group.size(), at + kMessagesReadPerStep);
-                job->keysRead = job->keys.Read(*index, index->Source(), group, at, messageOf, to);
+                job->keysRead = job->keys.Read(*index, index->ReadingSource(), group, at, messageOf, to);
                 if (job->keysRead != viewer::MessageKeys::Result::Done)
                     return;
                 at = to;

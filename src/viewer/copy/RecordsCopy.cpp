@@ -45,11 +45,9 @@ bool RecordsCopy::Start(viewer::LogSession& session, const CDiagnoseIndex& index
     // The lines are read outside the gate: nothing files while the reading thread copies.
     if (!session.StartTask(viewer::JobPurpose::Copy, [job, gate, source] {
             job->check = viewer::ForEachRecordLine(
-                *source, source->Source(), job->records, [&](const std::wstring& line) {
-                    if (gate->Stopping())
-                        throw diagnose::WriteStopped{};
-                    return job->text.Append(line) && job->text.Append(L"\r\n");
-                });
+                *source, source->ReadingSource(), job->records,
+                [&](const std::wstring& line) { return job->text.Append(line) && job->text.Append(L"\r\n"); },
+                4096, &gate->Stopping());
         }))
         return false;
     m_running = std::move(m_asked);

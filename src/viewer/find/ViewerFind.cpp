@@ -86,7 +86,7 @@ std::unique_ptr<viewer::TextMatcher> ViewerFind::MakeMatcher() {
 diagnose::Recheck ViewerFind::MarkInSteps(const CDiagnoseIndex& index, diagnose::WriteGate* gate,
                                           size_t perStep) {
     return viewer::MarkInSteps(
-        gate, index, index.Source(), m_marks, [this] { return MakeMatcher(); }, perStep);
+        gate, index, index.ReadingSource(), m_marks, [this] { return MakeMatcher(); }, perStep);
 }
 
 diagnose::Recheck ViewerFind::UpdateMarks(const CDiagnoseIndex& index, size_t most) {

@@ -33,6 +33,7 @@ public:
     void Stop() { m_stop = true; }
     // Whether Stop was asked: for work that looks between its passes instead of entering.
     const std::atomic<bool>& Stopping() const { return m_stop; }
+    const std::atomic<bool>* StopFlag() const override { return &m_stop; }
     void Go() { m_stop = false; }
 
 private:

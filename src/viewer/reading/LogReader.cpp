@@ -22,8 +22,10 @@ LogReader::~LogReader() {
         m_task = nullptr;
     }
     m_gate.Stop();
+    m_index.CancelReads();
     m_asked.notify_all();
     m_thread.join();
+    m_index.ResumeReads();
     m_index.SetWriteGate(nullptr);
 }
 
@@ -66,11 +68,13 @@ std::optional<LogReader::Outcome> LogReader::TakeOutcome() {
 
 void LogReader::Stop() {
     m_gate.Stop();
+    m_index.CancelReads(); // a read that waits (a share that went away) ends now
     std::unique_lock<std::mutex> lock(m_mutex);
     m_job.reset();
     m_task = nullptr;
     m_asked.wait(lock, [this] { return !m_running; });
     m_outcome.reset();
+    m_index.ResumeReads();
     m_gate.Go();
 }
 

@@ -22,20 +22,27 @@ DWORD RecordsSaver::Start(const CDiagnoseIndex& index, std::vector<diagnose::Rec
         m_progress.reset(); // the save goes on without a window to show it
     else
         m_progress->ShowProgress(0, records.size());
-    // The thread only posts; the window answers from its own queue.
-    try {
-        diagnose::RecordStore::MayFail("save start");
-        m_job = std::make_unique<viewer::SaveJob>(index, index.Source(), std::move(records), m_sink,
-                                                  std::move(content), [this] {
-                                                      if (!m_posted.exchange(true))
-                                                          ::PostMessageW(m_notify, m_progressMessage, 0, 0);
-                                                  });
-    } catch (const std::exception&) { // no memory, no thread to be had: no save, and it is said
+    const auto giveUp = [this](DWORD error) { // no save, and it is said
         m_file.Abandon();
         if (m_progress && m_progress->Handle())
             ::DestroyWindow(m_progress->Handle());
         m_progress.reset();
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return error;
+    };
+    // The thread only posts; the window answers from its own queue.
+    try {
+        diagnose::RecordStore::MayFail("save start");
+        uint32_t error = 0;
+        m_source = index.OpenSource(error); // its reads wait for no other thread's, nor they for its
+        if (!m_source)
+            return giveUp(error ? error : ERROR_READ_FAULT);
+        m_job = std::make_unique<viewer::SaveJob>(index, *m_source, std::move(records), m_sink,
+                                                  std::move(content), [this] {
+                                                      if (!m_posted.exchange(true))
+                                                          ::PostMessageW(m_notify, m_progressMessage, 0, 0);
+                                                  });
+    } catch (const std::exception&) { // no memory, no thread to be had
+        return giveUp(ERROR_NOT_ENOUGH_MEMORY);
     }
     return 0;
 }
@@ -55,6 +62,7 @@ RecordsSaver::Outcome RecordsSaver::Finish(DWORD& error) {
     const State state = m_job ? m_job->GetState() : State::Cancelled;
     const DWORD writeError = m_job ? m_job->WriteError() : 0;
     m_job.reset();
+    m_source.reset();
     switch (state) {
     case State::Done:
         error = m_file.Commit();

@@ -61,5 +61,6 @@ private:
     win::ReplacingFile m_file;
     FileSink m_sink{m_file};
     std::unique_ptr<SaveProgressDlg> m_progress;
-    std::unique_ptr<viewer::SaveJob> m_job; // last: stopped first, before the file and the window go
+    std::unique_ptr<diagnose::ByteSource> m_source; // the save's own handle to the log
+    std::unique_ptr<viewer::SaveJob> m_job;         // last: stopped first, before the file and the window go
 };

@@ -32,6 +32,11 @@ SaveJob::~SaveJob() {
     Stop();
 }
 
+void SaveJob::RequestStop() {
+    m_stop = true;
+    m_source.CancelReads(); // a read that waits (a share that went away) ends now
+}
+
 void SaveJob::Stop() {
     RequestStop();
     if (m_thread.joinable())
@@ -113,7 +118,7 @@ SaveJob::State SaveJob::WriteAll() {
                 m_told();
             return true;
         },
-        kBatch);
+        kBatch, &m_stop);
     if (m_stop)
         return State::Cancelled;
     if (check != diagnose::Recheck::Same)

@@ -37,9 +37,10 @@ struct SaveContent {
 };
 
 // One save. Its thread reads only the records below the store's count when it starts, and never
-// a window. The store and the source must stay as they are until the job has ended: their owner
-// lets nothing file or read again meanwhile (a read changes the last block of line starts and may
-// take back the last record, which the job may be reading). Destroying the job stops it first.
+// a window; `source` is its own (a stop cancels its reads for good). The store and the source must stay as
+// they are until the job has ended: their owner lets nothing file or read again meanwhile (a read changes the
+// last block of line starts and may take back the last record, which the job may be reading). Destroying the
+// job stops it first.
 class SaveJob {
 public:
     enum class State { Running, Done, Cancelled, LogChanged, ReadFailed, WriteFailed, OutOfMemory };
@@ -53,10 +54,11 @@ public:
     SaveJob(const SaveJob&) = delete;
     SaveJob& operator=(const SaveJob&) = delete;
 
-    // Asks the job to stop and waits until its thread has ended: within one line's work.
+    // Asks the job to stop and waits until its thread has ended: within one line's work or one
+    // step's read of the log, and at once from a read that waits.
     void Stop();
     // Asks the job to stop and returns at once.
-    void RequestStop() { m_stop = true; }
+    void RequestStop();
     // Waits until the job has ended by itself.
     void Wait();
     State GetState() const { return m_state.load(); }

@@ -3,6 +3,7 @@
 
 #include "diagnose/LogIndex.h"
 
+#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -15,13 +16,18 @@ struct FakeFile {
     diagnose::FileId id;
     uint32_t sizeError = 0;                          // not 0: Size fails with it
     std::function<void(uint64_t offset)> beforeRead; // a writer at work between the reader's reads
-    uint64_t bytesRead = 0;                          // what all reads asked for
+    std::atomic<uint64_t> bytesRead{0};              // what all reads asked for
+    // The next read waits (false again then), holding its handle as a synchronous one does, until
+    // the handle's reads are cancelled: a share that went away. A guard ends the wait after
+    // seconds (`guardEnded`), so that a test of a stop that cancels nothing fails, not hangs.
+    std::atomic<bool> holdNext{false}, guardEnded{false};
 };
 
 class FakeFiles : public diagnose::FileLayer {
 public:
     FakeFile& Make(const std::wstring& path, std::string bytes) {
-        names[path] = std::make_shared<FakeFile>(FakeFile{std::move(bytes), {0, ++m_made}, 0, {}, 0});
+        // Made in place: it holds atomics.
+        names[path].reset(new FakeFile{std::move(bytes), {0, ++m_made}, 0, {}, {}, {}, {}});
         return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {
@@ -44,6 +50,13 @@ private:
     struct Handle : diagnose::LogFile {
         explicit Handle(std::shared_ptr<FakeFile> file) : file(std::move(file)) {}
         bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
+            const std::lock_guard<std::mutex> oneAtATime(reading);
+            std::unique_lock<std::mutex> lock(cancelling);
+            if (file->holdNext.exchange(false) &&
+                !cancelled.wait_for(lock, std::chrono::seconds(5), [&] { return cancel.load(); }))
+                file->guardEnded = true;
+            if (cancel)
+                return (error = diagnose::kReadCancelled, false);
             if (file->beforeRead)
                 file->beforeRead(offset);
             file->bytesRead += size;
@@ -58,7 +71,17 @@ private:
         }
         bool DeletePending() override { return false; }
         diagnose::FileId Id() const override { return file->id; }
+        std::unique_ptr<LogFile> Reopen(uint32_t&) override { return std::make_unique<Handle>(file); }
+        void CancelReads() override {
+            const std::lock_guard<std::mutex> lock(cancelling);
+            cancel = true;
+            cancelled.notify_all();
+        }
+        void ResumeReads() override { cancel = false; }
         std::shared_ptr<FakeFile> file;
+        std::mutex reading, cancelling;
+        std::condition_variable cancelled;
+        std::atomic<bool> cancel{false};
     };
     uint64_t m_made = 0;
 };

@@ -5,7 +5,9 @@
 // and a loop of ours that opens it, with a paint's hold before, in or after it, gives it back as
 // it found it.
 #include "viewer/reading/LogReader.h"
+#include "viewer/RecordsText.h"
 #include "viewer/find/MarkingSteps.h"
+#include "viewer/save/SaveJob.h"
 #include "FakeFiles.h"
 
 #include <gtest/gtest.h>
@@ -187,7 +189,7 @@ TEST_F(Reading, ASearchReadsOutsideTheGateAndOneChangedMeanwhileIsNotMixedIn) {
     };
     ASSERT_TRUE(reader.StartTask([&] {
         viewer::MarkInSteps(
-            &gate, index, index.Source(), marks,
+            &gate, index, index.ReadingSource(), marks,
             [&] { return std::make_unique<viewer::TextMatcher>(text, false, true, tables); }, 10000);
     }));
     Watch(reader, gate, index);
@@ -196,6 +198,50 @@ TEST_F(Reading, ASearchReadsOutsideTheGateAndOneChangedMeanwhileIsNotMixedIn) {
     ASSERT_EQ(marks.Size(), static_cast<size_t>(kLines));
     for (diagnose::RecordId id = 0; id < marks.Size(); ++id)
         ASSERT_EQ(marks.Marked(id), id == 9) << id;
+}
+
+// However much a load or a save reads at once, a stop is seen before its next step, and a read
+// that does not return (a share that went away) ends with the stop. Each thread reads through a
+// handle of its own: none waits for another's read.
+TEST_F(Reading, AStopIsSeenWithinOneStepOfAReadOrEndsTheReadThatWaitsAndNoThreadWaitsForAnother) {
+    uint64_t atStop = 0; // 0: the next read after the first asks for the stop
+    file.beforeRead = [&](uint64_t offset) {
+        if (offset > 0 && atStop == 0)
+            gate.Stop(), atStop = file.bytesRead;
+    };
+    LogReader reader(index, gate, [] {});
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    while (reader.Busy())
+        std::this_thread::yield();
+    EXPECT_LE(file.bytesRead - atStop, 256u << 10);
+    reader.Stop();
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    ASSERT_EQ(Watch(reader, gate, index).result.status, ReadResult::Complete);
+
+    file.holdNext = true;
+    ASSERT_TRUE(reader.Start(LogReader::Job::Refresh));
+    while (file.holdNext) // until its read waits
+        std::this_thread::yield();
+    atStop = 0; // meanwhile another thread reads every 40th record: runs of a MiB each
+    std::vector<diagnose::RecordId> records;
+    for (diagnose::RecordId id = 0; id < kLines; id += 40)
+        records.push_back(id);
+    viewer::ForEachRecordLine(
+        index, index.Source(), records, [](auto&) { return true; }, 4096, &gate.Stopping());
+    EXPECT_LE(file.bytesRead - atStop, 256u << 10);
+    reader.Stop();
+
+    uint32_t error = 0;
+    const std::unique_ptr<diagnose::ByteSource> own = index.OpenSource(error);
+    struct : viewer::ByteSink {
+        bool Write(const char*, size_t, uint32_t&) override { return true; }
+    } sink;
+    file.holdNext = true;
+    viewer::SaveJob save(index, *own, {0, 1}, sink, {}, nullptr);
+    while (file.holdNext)
+        std::this_thread::yield();
+    save.Stop();
+    EXPECT_FALSE(file.guardEnded) << "a read that waited was not cancelled";
 }
 
 TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {
