@@ -4,7 +4,6 @@
 #include "viewer/details/DiagnoseDetailsDlg.h"
 #include "viewer/ListColumns.h"
 #include "viewer/matches/MatchWindow.h"
-#include "viewer/save/RecordsSaver.h"
 #include "viewer/ViewerLayout.h"
 #include "frame/ModuleState.h"
 #include "resource.h"
@@ -13,10 +12,6 @@
 #include <algorithm>
 
 namespace {
-
-// Posted to itself when a header click has been sorted: both ways the platform may report the
-// click arrive before it.
-constexpr UINT kColumnClickDone = WM_APP + 1;
 
 constexpr UINT kFollowMilliseconds = 1000;
 
@@ -58,12 +53,12 @@ CDiagnoseDlg::CDiagnoseDlg(win::DialogSlot* slot)
 }
 
 // An abandoned viewer (its thread ended, no message of ours ran) is deleted with its workers
-// still at work: the save's thread and the reading thread's job (a search writes m_find's marks)
+// still at work: the save's thread and the reading thread's job (a search writes its marks)
 // end here, before any member they use goes.
 CDiagnoseDlg::~CDiagnoseDlg() {
     if (m_slot)
         m_slot->Leave(this);
-    m_saver.reset();
+    m_save.End();
     m_session.End();
 }
 
@@ -198,7 +193,7 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 }
 
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
-    CancelSorting(); // of the rows that go
+    m_sort.CancelSorting(); // of the rows that go
     ApplyPlaces(CurrentPlaces(), {});
     m_messageKeys.Clear();
     m_rows.Show(records);
@@ -225,6 +220,25 @@ bool CDiagnoseDlg::ShowRecord(diagnose::RecordId record) {
         return false;
     ShowMatch(entry, record);
     return true;
+}
+
+void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
+    win::TreeView& tree = m_groups.Tree();
+    if (tree.GetSelectedItem() != entry)
+        tree.SelectItem(entry); // shows the group's rows in file order
+    tree.Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(entry));
+    const long row = m_rows.RowOf(record);
+    if (row < 0)
+        return;
+    // Looked at before the row takes the focus: the platform's list may scroll a focused row in
+    // (Wine's does), to the edge it comes in by.
+    const bool shown = m_list.RowShown(static_cast<int>(row));
+    ApplyPlaces(CurrentPlaces(), {row, row, -1});
+    if (!shown) // in the middle, with the rows around it
+        m_list.ScrollToMiddle(static_cast<int>(row));
+    // Found from the keys, the match is where the keys go on; the Find dialog keeps them.
+    if (!m_search.Find().Dialog() && ::GetActiveWindow() == m_hwnd)
+        ::SetFocus(m_list.Handle());
 }
 
 std::wstring CDiagnoseDlg::SelectedLabel() const {
@@ -294,30 +308,6 @@ std::wstring CDiagnoseDlg::NoteFor(HTREEITEM item) const {
     return item && m_groups.ListOf(item) ? std::wstring() : ViewerText(IDS_CHOOSE_ENTRY);
 }
 
-void CDiagnoseDlg::OnColumnClick(int column) {
-    if (m_columnClickSeen)
-        return;
-    // Nothing would clear the flag if the post failed, and sorting would stop for good.
-    m_columnClickSeen = ::PostMessageW(m_hwnd, kColumnClickDone, 0, 0) != FALSE;
-    SortRows(column);
-}
-
-// On the reading thread when that takes long; else at once.
-void CDiagnoseDlg::SortRows(int column) {
-    // A click that the close's wait still dispatches (its windows are hidden, the reading thread
-    // stopped) starts nothing that would run on until the window goes.
-    if (m_closing || StartSorting(column))
-        return;
-    // The message column's keys come from the log: without them its order stays as it is.
-    if (column == viewer::kMessageColumn &&
-        !ReadMessageKeys(m_messageKeys.Group() == m_rows.Group() ? m_messageKeys.Count() : 0))
-        return;
-    const viewer::ListPlaces before = CurrentPlaces();
-    // The selection follows its record, as it does in a list that holds its items itself.
-    ApplyPlaces(before, m_rows.SortBy(Index(), column, before));
-    MarkSortedColumn();
-}
-
 void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const diagnose::RecordId record = m_rows.At(item.iItem);
@@ -382,9 +372,9 @@ void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
     viewer::OpenGate reading(*m_session.Gate()); // the reading thread goes on while the details are open
     CDiagnoseDetailsDlg details(this, record);
     m_details = &details;
-    m_find.Enable(false);
+    m_search.Find().Enable(false);
     details.DoModal(m_hwnd);
-    m_find.Enable(true);
+    m_search.Find().Enable(true);
     m_details = nullptr;
     // A line read again that no longer matched: the log is read again, from the queue.
     if (Index().IsStale())
@@ -403,7 +393,7 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
     }
     BusyScope busy(*this);
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
-        OnColumnClick(column);
+        m_sort.OnColumnClick(column);
         return true;
     }
     if (OnHeaderChange(*header))
@@ -457,7 +447,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     if (message == ViewerFind::Message() && lParam) {
-        OnFindMessage(*reinterpret_cast<const FINDREPLACEW*>(lParam));
+        m_search.OnFindMessage(*reinterpret_cast<const FINDREPLACEW*>(lParam));
         return true;
     }
     switch (message) {
@@ -471,7 +461,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         }
         return true;
     case kColumnClickDone:
-        m_columnClickSeen = false;
+        m_sort.ClickDone();
         return true;
     case kFillLastColumn:
         m_fillAsked = false;
@@ -481,7 +471,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         RunDeferredWork(true);
         return true;
     case kSaveProgress:
-        OnSaveProgress();
+        m_save.OnSaveProgress();
         return true;
     case kSaveCancel:
         CancelSave();
@@ -490,8 +480,8 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         Request(viewer::Work::TakeRead);
         return true;
     case kCancelWork:
-        CancelMarking();
-        CancelSorting();
+        m_search.CancelMarking();
+        m_sort.CancelSorting();
         m_copy.Cancel(m_session);
         ShowCaption(m_groups.Tree().GetSelectedItem());
         return true;
@@ -502,7 +492,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         else if (wParam == kFollowTimer)
             OnFollowTimer();
         else if (wParam == kSaveEndTimer)
-            OnSaveProgress();
+            m_save.OnSaveProgress();
         else
             return OnCloseTimer(wParam);
         return true;
@@ -516,7 +506,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             m_slot->Leave(this);
         // Their threads have ended before the window goes, also when it goes without Close
         // (its host destroyed it): the save's progress and end are told to it.
-        m_saver.reset();
+        m_save.End();
         m_session.End();
         return false;
     case WM_CONTEXTMENU:

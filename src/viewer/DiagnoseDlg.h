@@ -11,11 +11,13 @@
 #include "viewer/RecordRows.h"
 #include "viewer/copy/RecordsCopy.h"
 #include "viewer/save/RecordsFile.h"
+#include "viewer/save/ViewerSave.h"
 #include "viewer/timeline/TimelineWindow.h"
 #include "viewer/ViewerChoices.h"
 #include "viewer/ViewerObserver.h"
+#include "viewer/ViewerSorting.h"
 #include "viewer/ViewerText.h"
-#include "viewer/find/ViewerFind.h"
+#include "viewer/find/ViewerSearch.h"
 #include "viewer/reading/IndexGate.h"
 #include "viewer/reading/PaintHold.h"
 #include "viewer/session/LogSession.h"
@@ -34,13 +36,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace viewer {
-struct SearchStart;
-}
-
 class CDiagnoseDetailsDlg;
 class CMatchWindow;
-class RecordsSaver;
 
 // Owns itself: it deletes itself (and with it the index and every record) after its window is
 // destroyed, and empties the open-dialog slot it was given. The record list is a virtual list
@@ -118,18 +115,18 @@ public:
     // The selected tree item's label; empty when nothing is selected.
     std::wstring SelectedLabel() const;
     // The viewer's search: its text, options and which records hold it.
-    ViewerFind& Find() { return m_find; }
+    ViewerFind& Find() { return m_search.Find(); }
     // Brings the search's marks up to the last record: a few records at once, more on the
     // reading thread (Searching() meanwhile; the match window is told as they come). Changed or
     // Failed only from a look at once.
-    diagnose::Recheck BringMarksUp();
-    bool Searching() const { return m_marking != Marking::None; }
+    diagnose::Recheck BringMarksUp() { return m_search.BringMarksUp(); }
+    bool Searching() const { return m_search.Searching(); }
     // Whether the shown group is being sorted on the reading thread, or waits for it.
-    bool Sorting() const { return m_sorting != nullptr || m_sortAsked.has_value(); }
+    bool Sorting() const { return m_sort.Sorting(); }
     // How far the marks have come, in percent of the records.
-    unsigned SearchedPercent() const;
+    unsigned SearchedPercent() const { return m_search.SearchedPercent(); }
     // Why the last search on the reading thread could not read the log; 0 when it could.
-    DWORD MarkFailure() const { return m_markFailure; }
+    DWORD MarkFailure() const { return m_search.MarkFailure(); }
     // Windows the viewer owns follow it through these; an observer removes itself before it goes.
     void AddObserver(ViewerObserver* observer);
     void RemoveObserver(ViewerObserver* observer);
@@ -146,14 +143,18 @@ public:
     // Asks for a file in the platform's save dialog, owned by `owner` (the viewer or a window
     // it owns), and writes `records` there in the order given, in the background. One save at a
     // time: while one runs, its progress comes to the front instead.
-    void SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records);
+    void SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
+        m_save.SaveRecordsAs(owner, std::move(records));
+    }
     // The second half of SaveRecordsAs, once a name is chosen; false, having said why, when the
     // file cannot be made.
     bool StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
-                   std::vector<diagnose::RecordId> records);
-    bool Saving() const { return m_saver != nullptr; }
+                   std::vector<diagnose::RecordId> records) {
+        return m_save.StartSave(owner, path, format, std::move(records));
+    }
+    bool Saving() const { return m_save.Saving(); }
     // Stops a save that runs; no file is left under its name, and none was replaced.
-    void CancelSave();
+    void CancelSave() { m_save.CancelSave(); }
 
 protected:
     bool OnInitDialog() override;
@@ -163,7 +164,7 @@ protected:
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool PreTranslateMessage(MSG& message) override;
-    bool TakesKeysOf(HWND window) const override { return window && window == m_find.Dialog(); }
+    bool TakesKeysOf(HWND window) const override { return window && window == m_search.Find().Dialog(); }
     void OnFinalMessage() override;
     void OnThreadQuitting() override;
 
@@ -183,6 +184,12 @@ public:
     };
 
 private:
+    // Each feature keeps its own state in a class of its own and works on the window's controls
+    // and the session through the window.
+    friend class ViewerSave;
+    friend class ViewerSearch;
+    friend class ViewerSorting;
+
     void ReplaceListWithVirtualList();
     void Layout(int cx, int cy);
     void GroupBy(bool byComputer);
@@ -190,7 +197,6 @@ private:
     void ShowRows(const diagnose::RecordList* records);
     void ShowCaption(HTREEITEM item);
     std::wstring NoteFor(HTREEITEM item) const;
-    void OnColumnClick(int column);
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
     void OpenTreeItem();
@@ -202,6 +208,9 @@ private:
 
     // Posted to itself to run the deferred work; by a save's thread and its progress window.
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
+    // Posted to itself when a header click has been sorted: both ways the platform may report the
+    // click arrive before it.
+    static constexpr UINT kColumnClickDone = WM_APP + 1;
     static constexpr UINT kSaveProgress = WM_APP + 3;
     static constexpr UINT kSaveCancel = WM_APP + 4;
     // Posted by the reading thread when a job has ended.
@@ -253,32 +262,14 @@ private:
     // The context menu and the keys (ViewerCommands.cpp)
     void ShowContextMenu(HWND control, LPARAM position);
     bool OnViewerCommand(WORD id);
-    // Finding text (ViewerSearch.cpp)
-    void OnFindMessage(const FINDREPLACEW& request);
-    void FindNext(bool down);
-    bool FindFrom(bool down, DWORD& readError);
-    void AllEntries(std::vector<const diagnose::RecordList*>& entries, viewer::SearchStart& start) const;
-    void MarkedEntries(const std::vector<diagnose::RecordId>& listed,
-                       std::vector<const diagnose::RecordList*>& entries, viewer::SearchStart& start) const;
-    // The search's marks on the reading thread (find/ViewerMarks.cpp)
-    bool StartMarking();
-    void CancelMarking();
-    void EndMarking(const viewer::LogReader::Outcome& outcome);
-    // A large group sorted on the reading thread, its messages read there first (ViewerSorting.cpp)
-    struct SortJob;
-    bool MessagesTakeLong() const;
-    void SortRows(int column);
-    bool StartSorting(int column);
-    bool StartAskedSort();
     // A search asked for starts on the reading thread when it is free, else a sort asked for;
     // whether one of them runs there now.
-    bool StartAskedWork() { return StartMarking() || StartAskedSort() || m_copy.Start(m_session, Index()); }
-    void CancelSorting();
-    void EndSorting(const viewer::LogReader::Outcome& outcome);
+    bool StartAskedWork() {
+        return m_search.StartMarking() || m_sort.StartAskedSort() || m_copy.Start(m_session, Index());
+    }
+    // Selects `record` of the group entry `entry` and brings its row into view.
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
-    // All matches, copying records (ViewerMatches.cpp)
-    void ShowAllMatches(bool activate);
-    void OnSearchTaken();
+    // Copying records (ViewerMatches.cpp)
     void CopySelectedRecords();
     void TellCopyEnding(const RecordsCopy::Ending& ending);
     // The list's selected records in its order, or all its rows when none is selected.
@@ -293,10 +284,6 @@ private:
     // The operator's choices kept (ViewerKept.cpp)
     void RestoreChoices();
     void KeepChoices();
-    // Saving records (save/ViewerSave.cpp)
-    std::wstring SuggestedName(HWND owner) const;
-    void OnSaveProgress();
-    void OnSaveEnded();
 
     // First: it outlives every window and a message being handled. A close gives the index's
     // memory back on a thread of its own while the windows go (ViewerClose.cpp).
@@ -316,30 +303,21 @@ private:
     std::optional<ReloadSelection> m_reloadSelection;
     bool m_groupByComputer = true;
     win::DialogSlot* m_slot;
-    viewer::RecordRows m_rows;      // the list's rows
-    bool m_columnClickSeen = false; // one header click sorts once, however delivered
-    bool m_fillAsked = false;       // kFillLastColumn is posted and not handled yet
+    viewer::RecordRows m_rows; // the list's rows
+    bool m_fillAsked = false;  // kFillLastColumn is posted and not handled yet
     CDiagnoseDetailsDlg* m_details = nullptr;
     viewer::DeferredWork m_work;
     bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue
     HWND m_messageOwner = nullptr; // while a message box or the save dialog of ours runs: its owner
-    ViewerFind m_find;
-    // A search on the reading thread: asked for (it waits for the job that runs) or running.
-    enum class Marking { None, Asked, Running } m_marking = Marking::None;
-    diagnose::Recheck m_markCheck = diagnose::Recheck::Same; // the reading thread's, taken at its end
-    DWORD m_markFailure = 0;
-    std::optional<bool> m_findDown;     // Find Next waits for the marks: which way it goes
-    std::shared_ptr<SortJob> m_sorting; // shared with the reading thread's job
-    std::optional<int> m_sortAsked;     // a large group's sort by this column waits for the reading thread
+    ViewerSearch m_search{*this};
+    ViewerSorting m_sort{*this};
     viewer::ViewerChoices m_choices;
     RecordsCopy m_copy;
     // The message column's texts of the rows on screen, and its sort keys when sorted by it.
     std::unordered_map<diagnose::RecordId, std::wstring> m_messages;
     viewer::MessageKeys m_messageKeys;
-    std::unique_ptr<RecordsSaver> m_saver; // after m_index, which its thread reads
-    uint8_t m_workAfterSave = 0;           // reading on or again waits while a save reads the index
+    ViewerSave m_save{*this}; // after the session, whose index its thread reads
     std::vector<ViewerObserver*> m_observers;
     std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes
-    bool m_matchesOnFindNext = false;           // the Find dialog was opened to fill it
     std::unique_ptr<TimelineWindow> m_timeline; // last: it leaves the observers while they exist
 };

@@ -122,7 +122,7 @@ void CDiagnoseDlg::EndLoopsOfOurs() {
         for (size_t over = 0; over < asking.size(); ++over)
             for (HWND window : owned) {
                 wchar_t name[16] = {};
-                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_find.Dialog() &&
+                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_search.Find().Dialog() &&
                     ::GetClassNameW(window, name, 16) && std::wstring(name) == L"#32770")
                     asking.push_back(window);
             }

@@ -20,7 +20,7 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
             .Separator();
     }
     menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
-        .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_find.HasText())
+        .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_search.Find().HasText())
         .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))
         .Separator()
         .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
@@ -46,16 +46,16 @@ bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     switch (id) {
     case ID_VIEWER_FIND:
         if (free)
-            m_find.Open(m_hwnd);
+            m_search.Find().Open(m_hwnd);
         return true;
     case ID_VIEWER_FIND_NEXT:
     case ID_VIEWER_FIND_PREVIOUS:
         if (free)
-            FindNext(id == ID_VIEWER_FIND_NEXT);
+            m_search.FindNext(id == ID_VIEWER_FIND_NEXT);
         return true;
     case ID_VIEWER_ALL_MATCHES:
         if (free)
-            ShowAllMatches(true);
+            m_search.ShowAllMatches(true);
         return true;
     case ID_VIEWER_COPY:
         if (free)
@@ -138,7 +138,7 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             return true;
         }
     }
-    HWND find = m_find.Dialog();
+    HWND find = m_search.Find().Dialog();
     if (find && (message.hwnd == find || ::IsChild(find, message.hwnd)))
         return TranslateDialogKeys(find, message);
     return Dialog::PreTranslateMessage(message);

@@ -40,7 +40,7 @@ void CDiagnoseDlg::StopOnReadFailure(const diagnose::ReadResult& result) {
 // New records of the shown group join its rows; what the operator looks at stays where it is.
 void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
     const viewer::ListPlaces before = CurrentPlaces();
-    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group() && !MessagesTakeLong()) {
+    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group() && !m_sort.MessagesTakeLong()) {
         // Only the new records' lines are read, and only a few megabytes of them here; without
         // their keys they join at the end.
         const diagnose::RecordList& group = *m_rows.Group();
@@ -129,7 +129,7 @@ void CDiagnoseDlg::Reload() {
     ShowRows(nullptr);
     ForgetMessages();
     m_session.StartOver();
-    m_find.ForgetFrom(0);
+    m_search.Find().ForgetFrom(0);
     // The tree is filled from the index below whatever the read does: its items must never be
     // left on the lists that Clear freed.
     m_groups.Fill(Index(), m_groupByComputer);

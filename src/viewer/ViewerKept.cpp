@@ -14,7 +14,7 @@ void CDiagnoseDlg::RestoreChoices() {
     if (!m_choices.viewer || !viewer::PutPlace(m_hwnd, *m_choices.viewer))
         CenterOnScreen();
     if (!m_choices.searchText.empty())
-        m_find.SetText(m_choices.searchText);
+        m_search.Find().SetText(m_choices.searchText);
 }
 
 void CDiagnoseDlg::KeepChoices() {
@@ -24,8 +24,8 @@ void CDiagnoseDlg::KeepChoices() {
     for (int column = 0; column < m_list.GetColumnCount(); ++column)
         widths.push_back(m_list.GetColumnWidth(column));
     m_choices.columnWidths = viewer::WidthsToKeep(widths, DotsPerInch(m_list.Handle()));
-    if (m_find.HasText())
-        m_choices.searchText = m_find.Text();
+    if (m_search.Find().HasText())
+        m_choices.searchText = m_search.Find().Text();
     if (const auto place = m_matches ? m_matches->Place() : std::nullopt)
         m_choices.matches = place;
     if (const auto place = m_timeline ? m_timeline->Place() : std::nullopt)

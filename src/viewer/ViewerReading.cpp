@@ -31,10 +31,9 @@ void CDiagnoseDlg::StartReading(viewer::JobPurpose job) {
 // A search it ran starts again once the reading thread is free; a sort is dropped.
 void CDiagnoseDlg::StopReader() {
     m_session.Stop();
-    if (m_marking == Marking::Running)
-        m_marking = Marking::Asked; // started again once the reading thread is free
-    if (m_sorting || m_copy.Running()) {
-        m_sorting.reset();
+    m_search.Interrupted(); // its search starts again once the reading thread is free
+    if (m_sort.Sorting() || m_copy.Running()) {
+        m_sort.Drop();
         m_copy.Cancel(m_session); // the operator copies again
         ShowCaption(m_groups.Tree().GetSelectedItem());
     }
@@ -60,9 +59,9 @@ void CDiagnoseDlg::TakeRead() {
         EndRead(*end);
         StartAskedWork(); // a search or a sort that waited for the job
     }
-    if (!ended && !m_closing && (m_session.Loading() || m_marking == Marking::Running)) {
+    if (!ended && !m_closing && (m_session.Loading() || m_search.Running())) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come
-        if (m_marking == Marking::Running && m_matches)
+        if (m_search.Running() && m_matches)
             m_matches->TakeMarks();
     }
 }
@@ -73,7 +72,7 @@ bool CDiagnoseDlg::ShowNewRecords() {
     if (intake.UpToDate(Index()))
         return true;
     const viewer::RecordIntake::Step step = intake.Take(Index(), kGroupsTakenAtOnce);
-    m_find.ForgetFrom(step.firstNew);
+    m_search.Find().ForgetFrom(step.firstNew);
     if (step.dropped)
         m_messages.clear(); // the last line was filed again: its message may differ now
     UpdateTree(step.changed, step.firstNew);
@@ -116,10 +115,10 @@ void CDiagnoseDlg::UpdateTree(const std::vector<GroupKey>& changed, diagnose::Re
 void CDiagnoseDlg::EndRead(const viewer::JobEnd& end) {
     switch (end.purpose) {
     case viewer::JobPurpose::Marks:
-        EndMarking(end.outcome);
+        m_search.EndMarking(end.outcome);
         break;
     case viewer::JobPurpose::Sort:
-        EndSorting(end.outcome);
+        m_sort.EndSorting(end.outcome);
         break;
     case viewer::JobPurpose::Copy:
         TellCopyEnding(m_copy.End(end));

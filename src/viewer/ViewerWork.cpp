@@ -3,8 +3,6 @@
 // holds the thread.
 #include "viewer/DiagnoseDlg.h"
 
-#include "viewer/save/RecordsSaver.h"
-
 CDiagnoseDlg::BusyScope::~BusyScope() {
     if (m_viewer.m_work.Leave())
         m_viewer.PostWakeUp();
@@ -40,10 +38,8 @@ void CDiagnoseDlg::RunDeferredWork(bool wakeUp) {
             break;
         case viewer::Work::Reload:
         case viewer::Work::Refresh:
-            if (m_saver) { // its thread reads the index: it changes once the save has ended
-                m_workAfterSave |= static_cast<uint8_t>(work);
+            if (m_save.Defer(work)) // its thread reads the index: it changes once the save has ended
                 break;
-            }
             if (work == viewer::Work::Reload)
                 Reload();
             else

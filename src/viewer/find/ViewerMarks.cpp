@@ -1,6 +1,8 @@
 // Which records hold the search text, found on the reading thread when more than a few records
 // are to be looked at: Find Next waits for the marks with the caption saying how far they have
 // come, the match window takes them in as they come, and Escape stops them.
+#include "viewer/find/ViewerSearch.h"
+
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/matches/MatchWindow.h"
@@ -16,79 +18,82 @@ constexpr uint64_t kMarkedBytesAtOnce = uint64_t(8) << 20;
 constexpr size_t kMarkedPerStep = 32768;
 } // namespace
 
-diagnose::Recheck CDiagnoseDlg::BringMarksUp() {
-    if (m_find.MarksComplete(Index()) || m_marking != Marking::None)
+diagnose::Recheck ViewerSearch::BringMarksUp() {
+    if (m_find.MarksComplete(m_viewer.Index()) || m_marking != Marking::None)
         return diagnose::Recheck::Same;
     const diagnose::RecordId first = static_cast<diagnose::RecordId>(m_find.Marks().Size());
-    if (Index().RecordCount() - first <= kMarkedAtOnce &&
-        Index().CompleteEnd() - std::min(Index().CompleteEnd(), Index().LineStart(first)) <=
+    if (m_viewer.Index().RecordCount() - first <= kMarkedAtOnce &&
+        m_viewer.Index().CompleteEnd() -
+                std::min(m_viewer.Index().CompleteEnd(), m_viewer.Index().LineStart(first)) <=
             kMarkedBytesAtOnce)
-        return m_find.UpdateMarks(Index());
+        return m_find.UpdateMarks(m_viewer.Index());
     m_marking = Marking::Asked;
     m_markFailure = 0;
     StartMarking();
-    ShowCaption(m_groups.Tree().GetSelectedItem());
+    m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
     return diagnose::Recheck::Same;
 }
 
 // Waits while the reading thread has another job (it starts when that has ended) and while a save
 // reads the index.
-bool CDiagnoseDlg::StartMarking() {
-    if (m_marking != Marking::Asked || m_closing || !m_session.Free())
+bool ViewerSearch::StartMarking() {
+    if (m_marking != Marking::Asked || m_viewer.m_closing || !m_viewer.m_session.Free())
         return m_marking == Marking::Running;
-    viewer::IndexGate* gate = m_session.Gate().get();
+    viewer::IndexGate* gate = m_viewer.m_session.Gate().get();
     m_markCheck = diagnose::Recheck::Same;
-    if (!m_session.StartTask(viewer::JobPurpose::Marks, [this, gate] {
-            m_markCheck = m_find.MarkInSteps(Index(), gate, kMarkedPerStep);
+    if (!m_viewer.m_session.StartTask(viewer::JobPurpose::Marks, [this, gate] {
+            m_markCheck = m_find.MarkInSteps(m_viewer.Index(), gate, kMarkedPerStep);
         }))
         return false;
     m_marking = Marking::Running;
-    ::SetTimer(m_hwnd, kReadTimer, kReadTakeMilliseconds, nullptr); // how far it has come
+    ::SetTimer(m_viewer.m_hwnd, m_viewer.kReadTimer, m_viewer.kReadTakeMilliseconds,
+               nullptr); // how far it has come
     return true;
 }
 
-void CDiagnoseDlg::CancelMarking() {
+void ViewerSearch::CancelMarking() {
     if (m_marking == Marking::None)
         return;
     if (m_marking == Marking::Running)
-        StopReader();
+        m_viewer.StopReader();
     m_marking = Marking::None;
     m_findDown.reset();
-    if (!m_session.Loading())
-        ::KillTimer(m_hwnd, kReadTimer);
-    ShowCaption(m_groups.Tree().GetSelectedItem());
-    if (m_matches)
-        m_matches->TakeMarks(); // says that its search stopped
+    if (!m_viewer.m_session.Loading())
+        ::KillTimer(m_viewer.m_hwnd, m_viewer.kReadTimer);
+    m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
+    if (m_viewer.m_matches)
+        m_viewer.m_matches->TakeMarks(); // says that its search stopped
 }
 
-void CDiagnoseDlg::EndMarking(const viewer::LogReader::Outcome& outcome) {
+void ViewerSearch::EndMarking(const viewer::LogReader::Outcome& outcome) {
     m_marking = Marking::None;
-    if (!m_session.Loading())
-        ::KillTimer(m_hwnd, kReadTimer);
+    if (!m_viewer.m_session.Loading())
+        ::KillTimer(m_viewer.m_hwnd, m_viewer.kReadTimer);
     m_markFailure = diagnose::ErrorOf(outcome.result);
     if (!m_markFailure && m_markCheck == diagnose::Recheck::Failed)
         m_markFailure = m_find.Marks().Error() ? m_find.Marks().Error() : ERROR_READ_FAULT;
-    ShowCaption(m_groups.Tree().GetSelectedItem());
+    m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
     if (m_markCheck == diagnose::Recheck::Changed) {
         m_findDown.reset();
-        Request(viewer::Work::Reload); // the match window fills again with the reload
+        m_viewer.Request(viewer::Work::Reload); // the match window fills again with the reload
         return;
     }
-    if (m_matches)
-        m_matches->TakeMarks();
+    if (m_viewer.m_matches)
+        m_viewer.m_matches->TakeMarks();
     const std::optional<bool> down = m_findDown;
     m_findDown.reset();
     if (!down)
         return;
     if (m_markFailure)
-        ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd,
-                    ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)), MB_OK | MB_ICONWARNING);
+        m_viewer.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd,
+                             ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)),
+                             MB_OK | MB_ICONWARNING);
     else
         FindNext(*down);
 }
 
-unsigned CDiagnoseDlg::SearchedPercent() const {
-    const uint64_t count = Index().RecordCount();
+unsigned ViewerSearch::SearchedPercent() const {
+    const uint64_t count = m_viewer.Index().RecordCount();
     return count
                ? static_cast<unsigned>(std::min<uint64_t>(100, uint64_t{m_find.Marks().Size()} * 100 / count))
                : 0;

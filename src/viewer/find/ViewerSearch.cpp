@@ -1,7 +1,10 @@
 // Finding text in the viewer: in the order the operator sees the records, from the selected
 // row through the list, then the following group entries in tree order, around to the start.
+#include "viewer/find/ViewerSearch.h"
+
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/matches/MatchWindow.h"
 #include "resource.h"
 #include "win/ResourceModule.h"
 
@@ -10,20 +13,20 @@
 #include <algorithm>
 #include <unordered_set>
 
-void CDiagnoseDlg::OnFindMessage(const FINDREPLACEW& request) {
+void ViewerSearch::OnFindMessage(const FINDREPLACEW& request) {
     if (!m_find.Take(request)) {
         m_matchesOnFindNext = false; // the Find dialog that was to fill it went without a search
         return;
     }
-    if ((request.Flags & FR_FINDNEXT) && !m_work.Busy() && !m_closing) {
+    if ((request.Flags & FR_FINDNEXT) && !m_viewer.m_work.Busy() && !m_viewer.m_closing) {
         OnSearchTaken();
         FindNext(m_find.Down());
     }
 }
 
-void CDiagnoseDlg::FindNext(bool down) {
+void ViewerSearch::FindNext(bool down) {
     if (!m_find.HasText()) {
-        m_find.Open(m_hwnd);
+        m_find.Open(m_viewer.m_hwnd);
         return;
     }
     DWORD readError = 0;
@@ -31,17 +34,17 @@ void CDiagnoseDlg::FindNext(bool down) {
         return;
     const std::wstring text = readError ? ViewerTextWith(IDS_READ_FAILED, SystemErrorText(readError))
                                         : ViewerTextWith(IDS_FIND_NOT_FOUND, m_find.Text());
-    ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_hwnd, text,
-                MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
+    m_viewer.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd, text,
+                         MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 // Answers whether a match was shown (a log that changed under the search counts: it is read
 // again and nothing more is said; so does a search that goes on on the reading thread, which
 // finds the match when it has ended); false with `readError` when the log could not be read.
-bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
+bool ViewerSearch::FindFrom(bool down, DWORD& readError) {
     switch (BringMarksUp()) {
     case diagnose::Recheck::Changed:
-        Request(viewer::Work::Reload);
+        m_viewer.Request(viewer::Work::Reload);
         return true;
     case diagnose::Recheck::Failed:
         readError = m_find.Marks().Error() ? m_find.Marks().Error() : ERROR_READ_FAULT;
@@ -49,14 +52,14 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
     case diagnose::Recheck::Same:
         break;
     }
-    if (!m_find.MarksComplete(Index())) {
+    if (!m_find.MarksComplete(m_viewer.Index())) {
         m_findDown = down;
         return true;
     }
     std::vector<const diagnose::RecordList*> entries;
     viewer::SearchStart start;
-    start.rows = &m_rows.Ids();
-    start.selectedRow = m_list.GetNextItem(-1, LVNI_SELECTED);
+    start.rows = &m_viewer.m_rows.Ids();
+    start.selectedRow = m_viewer.m_list.GetNextItem(-1, LVNI_SELECTED);
     const viewer::MatchMarks& marks = m_find.Marks();
     if (const std::vector<diagnose::RecordId>* listed = marks.Listed())
         MarkedEntries(*listed, entries, start);
@@ -66,18 +69,18 @@ bool CDiagnoseDlg::FindFrom(bool down, DWORD& readError) {
         viewer::FindNextMatch(entries, start, down, [&](diagnose::RecordId id) { return marks.Marked(id); });
     if (!hit.Found())
         return false;
-    ShowMatch(m_groups.EntryItem(entries[static_cast<size_t>(hit.entry)]), hit.record);
+    m_viewer.ShowMatch(m_viewer.m_groups.EntryItem(entries[static_cast<size_t>(hit.entry)]), hit.record);
     return true;
 }
 
 // Every entry of the tree, in its order.
-void CDiagnoseDlg::AllEntries(std::vector<const diagnose::RecordList*>& entries,
+void ViewerSearch::AllEntries(std::vector<const diagnose::RecordList*>& entries,
                               viewer::SearchStart& start) const {
-    const std::vector<GroupTree::Place> places = m_groups.EntriesInOrder();
+    const std::vector<GroupTree::Place> places = m_viewer.m_groups.EntriesInOrder();
     entries.reserve(places.size());
-    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
+    HTREEITEM selected = m_viewer.m_groups.Tree().GetSelectedItem();
     for (const GroupTree::Place& place : places) {
-        if (place.item == selected && m_rows.Group())
+        if (place.item == selected && m_viewer.m_rows.Group())
             start.shownEntry = static_cast<long>(entries.size());
         if (selected && (place.heading == selected || place.page == selected) && start.headingEntry < 0)
             start.headingEntry = static_cast<long>(entries.size());
@@ -88,7 +91,7 @@ void CDiagnoseDlg::AllEntries(std::vector<const diagnose::RecordList*>& entries,
 // The entries that hold a marked record the tree knows of, and the shown one, in the tree's
 // order: a rare text's next match without a walk through every entry of a tree of hundreds of
 // thousands.
-void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
+void ViewerSearch::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
                                  std::vector<const diagnose::RecordList*>& entries,
                                  viewer::SearchStart& start) const {
     struct Entry {
@@ -97,22 +100,25 @@ void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
     };
     std::vector<Entry> marked;
     std::unordered_set<const diagnose::RecordList*> seen;
-    HTREEITEM selected = m_groups.Tree().GetSelectedItem();
+    HTREEITEM selected = m_viewer.m_groups.Tree().GetSelectedItem();
     GroupKey from;
     bool entry = false;
-    const bool placed = selected && m_groups.KeyOf(selected, from, entry);
-    const diagnose::RecordList* shown = placed && entry ? m_rows.Group() : nullptr;
+    const bool placed = selected && m_viewer.m_groups.KeyOf(selected, from, entry);
+    const diagnose::RecordList* shown = placed && entry ? m_viewer.m_rows.Group() : nullptr;
     if (shown) {
         seen.insert(shown);
         marked.push_back({from, shown});
     }
     for (const diagnose::RecordId id : listed) {
-        if (id >= m_session.Intake().Shown())
+        if (id >= m_viewer.m_session.Intake().Shown())
             break;
-        if (const diagnose::RecordList* list = Index().ListOf(id); list && seen.insert(list).second)
-            marked.push_back({{std::wstring(Index().GetHost(id)), Index().GetTraceClass(id)}, list});
+        if (const diagnose::RecordList* list = m_viewer.Index().ListOf(id); list && seen.insert(list).second)
+            marked.push_back(
+                {{std::wstring(m_viewer.Index().GetHost(id)), m_viewer.Index().GetTraceClass(id)}, list});
     }
-    const auto before = [&](const GroupKey& a, const GroupKey& b) { return m_groups.EntryBefore(a, b); };
+    const auto before = [&](const GroupKey& a, const GroupKey& b) {
+        return m_viewer.m_groups.EntryBefore(a, b);
+    };
     std::sort(marked.begin(), marked.end(),
               [&](const Entry& a, const Entry& b) { return before(a.key, b.key); });
     entries.reserve(marked.size());
@@ -121,28 +127,30 @@ void CDiagnoseDlg::MarkedEntries(const std::vector<diagnose::RecordId>& listed,
             start.shownEntry = static_cast<long>(entries.size());
         entries.push_back(each.list);
     }
-    if (!shown && selected && m_groups.StartOf(selected, from))
+    if (!shown && selected && m_viewer.m_groups.StartOf(selected, from))
         start.headingEntry =
             static_cast<long>(std::partition_point(marked.begin(), marked.end(),
                                                    [&](const Entry& e) { return before(e.key, from); }) -
                               marked.begin());
 }
 
-void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
-    win::TreeView& tree = m_groups.Tree();
-    if (tree.GetSelectedItem() != entry)
-        tree.SelectItem(entry); // shows the group's rows in file order
-    tree.Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(entry));
-    const long row = m_rows.RowOf(record);
-    if (row < 0)
+void ViewerSearch::ShowAllMatches(bool activate) {
+    if (!m_find.HasText()) {
+        // Nothing to look for yet: the Find dialog asks, and its Find Next fills the list.
+        m_matchesOnFindNext = true;
+        m_find.Open(m_viewer.m_hwnd);
         return;
-    // Looked at before the row takes the focus: the platform's list may scroll a focused row in
-    // (Wine's does), to the edge it comes in by.
-    const bool shown = m_list.RowShown(static_cast<int>(row));
-    ApplyPlaces(CurrentPlaces(), {row, row, -1});
-    if (!shown) // in the middle, with the rows around it
-        m_list.ScrollToMiddle(static_cast<int>(row));
-    // Found from the keys, the match is where the keys go on; the Find dialog keeps them.
-    if (!m_find.Dialog() && ::GetActiveWindow() == m_hwnd)
-        ::SetFocus(m_list.Handle());
+    }
+    if (!m_viewer.m_matches)
+        m_viewer.m_matches = std::make_unique<CMatchWindow>(m_viewer);
+    m_viewer.m_matches->Show(activate);
+}
+
+// The Find dialog took a search: the match window shows it when it is open or was asked for.
+// The Find dialog keeps the keys.
+void ViewerSearch::OnSearchTaken() {
+    if (!m_matchesOnFindNext && !(m_viewer.m_matches && m_viewer.m_matches->Handle()))
+        return;
+    m_matchesOnFindNext = false;
+    ShowAllMatches(false);
 }

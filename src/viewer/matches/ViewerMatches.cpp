@@ -5,27 +5,6 @@
 #include "viewer/matches/MatchWindow.h"
 #include "resource.h"
 
-void CDiagnoseDlg::ShowAllMatches(bool activate) {
-    if (!m_find.HasText()) {
-        // Nothing to look for yet: the Find dialog asks, and its Find Next fills the list.
-        m_matchesOnFindNext = true;
-        m_find.Open(m_hwnd);
-        return;
-    }
-    if (!m_matches)
-        m_matches = std::make_unique<CMatchWindow>(*this);
-    m_matches->Show(activate);
-}
-
-// The Find dialog took a search: the match window shows it when it is open or was asked for.
-// The Find dialog keeps the keys.
-void CDiagnoseDlg::OnSearchTaken() {
-    if (!m_matchesOnFindNext && !(m_matches && m_matches->Handle()))
-        return;
-    m_matchesOnFindNext = false;
-    ShowAllMatches(false);
-}
-
 std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
     if (const size_t selected = static_cast<size_t>(m_list.GetSelectedCount());
         selected == 0 || selected == m_rows.Count())

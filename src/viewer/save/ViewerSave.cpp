@@ -1,5 +1,7 @@
 // The viewer's side of saving records: the platform's save dialog, the save in the background,
 // and what the operator is told at its end.
+#include "viewer/save/ViewerSave.h"
+
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/save/RecordsSaver.h"
@@ -44,22 +46,38 @@ std::wstring DocumentsFolder() {
 
 } // namespace
 
+ViewerSave::ViewerSave(CDiagnoseDlg& viewer) : m_viewer(viewer) {}
+
+ViewerSave::~ViewerSave() = default;
+
+void ViewerSave::End() {
+    m_saver.reset();
+}
+
+bool ViewerSave::Defer(viewer::Work work) {
+    if (!m_saver)
+        return false;
+    m_workAfterSave |= static_cast<uint8_t>(work);
+    return true;
+}
+
 // The selected entry's computer and type when the viewer's own rows are saved; else the log's
 // name, as the other windows show records of many entries.
-std::wstring CDiagnoseDlg::SuggestedName(HWND owner) const {
+std::wstring ViewerSave::SuggestedName(HWND owner) const {
     GroupKey key;
     bool entry = false;
-    if (owner == m_hwnd && m_groups.KeyOf(m_groups.Tree().GetSelectedItem(), key, entry) && entry)
+    if (owner == m_viewer.m_hwnd &&
+        m_viewer.m_groups.KeyOf(m_viewer.m_groups.Tree().GetSelectedItem(), key, entry) && entry)
         return viewer::SuggestedSaveName(key.host, GetTraceClassName(key.traceClass));
-    const std::wstring& log = Index().GetFile();
+    const std::wstring& log = m_viewer.Index().GetFile();
     std::wstring name = log.substr(log.find_last_of(L"\\/") + 1);
     return viewer::SuggestedSaveName(name.substr(0, name.rfind(L'.')), L"");
 }
 
-void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
-    if (m_closing || m_work.Busy())
+void ViewerSave::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
+    if (m_viewer.m_closing || m_viewer.m_work.Busy())
         return;
-    if (m_session.Loading()) { // the records to save are still being filed
+    if (m_viewer.m_session.Loading()) { // the records to save are still being filed
         ::MessageBeep(MB_OK);
         return;
     }
@@ -75,7 +93,8 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
             unit = L'\0';
     std::wstring file = SuggestedName(owner);
     file.resize(4096, L'\0');
-    const std::wstring folder = m_choices.saveFolder.empty() ? DocumentsFolder() : m_choices.saveFolder;
+    const std::wstring folder =
+        m_viewer.m_choices.saveFolder.empty() ? DocumentsFolder() : m_viewer.m_choices.saveFolder;
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
@@ -92,78 +111,81 @@ void CDiagnoseDlg::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> rec
     {
         // The dialog's loop dispatches our messages: the work they ask for waits until it ends,
         // and a close ends the dialog as it ends a message box (EndLoopsOfOurs).
-        BusyScope busy(*this);
-        m_messageOwner = owner;
+        CDiagnoseDlg::BusyScope busy(m_viewer);
+        m_viewer.m_messageOwner = owner;
         chosen = ::GetSaveFileNameW(&request);
-        m_messageOwner = nullptr;
+        m_viewer.m_messageOwner = nullptr;
     }
-    if (!chosen || m_closing || !::IsWindow(owner))
+    if (!chosen || m_viewer.m_closing || !::IsWindow(owner))
         return;
     file.resize(std::wcslen(file.c_str()));
-    m_choices.saveFolder = viewer::FolderOf(file);
+    m_viewer.m_choices.saveFolder = viewer::FolderOf(file);
     StartSave(owner, file, viewer::FormatFor(file, static_cast<int>(request.nFilterIndex)),
               std::move(records));
 }
 
-bool CDiagnoseDlg::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
-                             std::vector<diagnose::RecordId> records) {
-    if (m_saver || m_closing || m_session.Loading())
+bool ViewerSave::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
+                           std::vector<diagnose::RecordId> records) {
+    if (m_saver || m_viewer.m_closing || m_viewer.m_session.Loading())
         return false;
     // The save's thread reads the index as it stands: a look that reads on stops here, and
     // the next one after the save reads on from where it stopped.
-    StopReader();
-    m_saver = std::make_unique<RecordsSaver>(m_hwnd, kSaveProgress, kSaveCancel);
-    if (const DWORD error = m_saver->Start(Index(), std::move(records), path, ContentFor(format), owner)) {
+    m_viewer.StopReader();
+    m_saver = std::make_unique<RecordsSaver>(m_viewer.m_hwnd, m_viewer.kSaveProgress, m_viewer.kSaveCancel);
+    if (const DWORD error =
+            m_saver->Start(m_viewer.Index(), std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();
-        ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)), MB_OK | MB_ICONWARNING);
+        m_viewer.ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)),
+                             MB_OK | MB_ICONWARNING);
         return false;
     }
-    m_session.HoldForSave(true);
+    m_viewer.m_session.HoldForSave(true);
     return true;
 }
 
-void CDiagnoseDlg::CancelSave() {
+void ViewerSave::CancelSave() {
     if (!m_saver)
         return;
     m_saver.reset(); // stops the thread and removes its file
     OnSaveEnded();
 }
 
-void CDiagnoseDlg::OnSaveProgress() {
+void ViewerSave::OnSaveProgress() {
     if (!m_saver || !m_saver->Update())
         return;
     // The end is told from the viewer's own queue, not inside the details, a menu or a message
     // box: its message would stand over theirs. It is looked at again shortly.
-    if (m_work.Busy() || PlatformLoopRuns()) {
-        ::SetTimer(m_hwnd, kSaveEndTimer, 100, nullptr);
+    if (m_viewer.m_work.Busy() || m_viewer.PlatformLoopRuns()) {
+        ::SetTimer(m_viewer.m_hwnd, m_viewer.kSaveEndTimer, 100, nullptr);
         return;
     }
-    ::KillTimer(m_hwnd, kSaveEndTimer);
+    ::KillTimer(m_viewer.m_hwnd, m_viewer.kSaveEndTimer);
     DWORD error = 0;
     const RecordsSaver::Outcome outcome = m_saver->Finish(error);
     HWND owner = m_saver->Asker();
     m_saver.reset();
     OnSaveEnded();
-    if (m_closing)
+    if (m_viewer.m_closing)
         return;
     std::wstring text;
     if (outcome == RecordsSaver::Outcome::LogChanged) {
         text = ViewerText(IDS_SAVE_LOG_CHANGED);
-        Request(viewer::Work::Reload);
+        m_viewer.Request(viewer::Work::Reload);
     } else if (outcome == RecordsSaver::Outcome::Failed) {
         text = ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error));
     }
     if (!text.empty())
-        ShowMessage(owner && ::IsWindow(owner) ? owner : m_hwnd, text, MB_OK | MB_ICONWARNING);
+        m_viewer.ShowMessage(owner && ::IsWindow(owner) ? owner : m_viewer.m_hwnd, text,
+                             MB_OK | MB_ICONWARNING);
 }
 
 // What waited for the save's thread to let go of the index runs now.
-void CDiagnoseDlg::OnSaveEnded() {
-    m_session.HoldForSave(false);
+void ViewerSave::OnSaveEnded() {
+    m_viewer.m_session.HoldForSave(false);
     const uint8_t waiting = m_workAfterSave;
     m_workAfterSave = 0;
     for (viewer::Work work : {viewer::Work::Reload, viewer::Work::Refresh})
         if (waiting & static_cast<uint8_t>(work))
-            Request(work);
-    StartAskedWork(); // a search the save stopped goes on, or a sort asked for meanwhile
+            m_viewer.Request(work);
+    m_viewer.StartAskedWork(); // a search the save stopped goes on, or a sort asked for meanwhile
 }
