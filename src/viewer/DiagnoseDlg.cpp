@@ -82,7 +82,7 @@ bool CDiagnoseDlg::Create() {
 }
 
 void CDiagnoseDlg::BringToFront() {
-    if (m_closing)
+    if (m_life.Closing())
         return;
     ::ShowWindow(m_hwnd, SW_SHOW);
     if (::IsIconic(m_hwnd))
@@ -99,14 +99,14 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_caption.SetTip(Index().GetFile());
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
 
-    RestoreChoices();
+    m_kept.RestoreChoices();
     const RECT client = ClientRect();
     Layout(client.right, client.bottom);
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    SetupColumns();
-    m_rows.SetMessageKeys(&m_messageKeys);
-    m_groupByComputer = !m_choices.groupByComputer; // so that GroupBy fills the tree
-    GroupBy(m_choices.groupByComputer);
+    m_columns.SetupColumns();
+    m_rows.SetMessageKeys(&m_columns.Keys());
+    m_groupByComputer = !m_kept.Choices().groupByComputer; // so that GroupBy fills the tree
+    GroupBy(m_kept.Choices().groupByComputer);
     ShowCaption(nullptr);
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
     HWND viewer = m_hwnd;
@@ -195,11 +195,11 @@ void CDiagnoseDlg::GroupBy(bool byComputer) {
 void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
     m_sort.CancelSorting(); // of the rows that go
     ApplyPlaces(CurrentPlaces(), {});
-    m_messageKeys.Clear();
+    m_columns.Keys().Clear();
     m_rows.Show(records);
     m_list.SetItemCount(static_cast<int>(m_rows.Count()));
     FillLastColumn(m_list); // a vertical scroll bar came or went
-    MarkSortedColumn();     // file order
+    m_columns.MarkSortedColumn();     // file order
     if (m_rows.Count())
         m_list.EnsureVisible(0);
     m_list.Invalidate(true);
@@ -315,7 +315,7 @@ void CDiagnoseDlg::AnswerDisplayInfo(NMLVDISPINFOW& info) {
         return;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         const std::wstring text = item.iSubItem == viewer::kMessageColumn
-                                      ? MessageText(record)
+                                      ? m_columns.MessageText(record)
                                       : Index().RowText(record, item.iSubItem);
         const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
         text.copy(item.pszText, count);
@@ -366,16 +366,16 @@ void CDiagnoseDlg::FocusControl(HWND control) {
 // The details step through the rows as they stand: nothing changes them while they run (the
 // work waits in the queue, the Find dialog is out of reach), and what waited runs afterwards.
 void CDiagnoseDlg::OpenDetails(diagnose::RecordId record) {
-    if (m_details || m_closing)
+    if (m_life.Details() || m_life.Closing())
         return;
     BusyScope busy(*this);
     viewer::OpenGate reading(*m_session.Gate()); // the reading thread goes on while the details are open
     CDiagnoseDetailsDlg details(this, record);
-    m_details = &details;
+    m_life.SetDetails(&details);
     m_search.Find().Enable(false);
     details.DoModal(m_hwnd);
     m_search.Find().Enable(true);
-    m_details = nullptr;
+    m_life.SetDetails(nullptr);
     // A line read again that no longer matched: the log is read again, from the queue.
     if (Index().IsStale())
         Request(viewer::Work::Reload);
@@ -396,7 +396,7 @@ bool CDiagnoseDlg::OnNotify(NMHDR* header, LRESULT& result) {
         m_sort.OnColumnClick(column);
         return true;
     }
-    if (OnHeaderChange(*header))
+    if (m_columns.OnHeaderChange(*header))
         return true;
     std::wstring typed;
     long start = 0;
@@ -455,7 +455,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         BringToFront();
         return true;
     case kShowViewer:
-        if (!m_closing && !::IsWindowVisible(m_hwnd)) {
+        if (!m_life.Closing() && !::IsWindowVisible(m_hwnd)) {
             ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
             FocusControl(Tree());
         }
@@ -464,11 +464,11 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         m_sort.ClickDone();
         return true;
     case kFillLastColumn:
-        m_fillAsked = false;
+        m_columns.FillDone();
         FillLastColumn(m_list);
         return true;
     case kRunDeferredWork:
-        RunDeferredWork(true);
+        m_life.RunDeferredWork(true);
         return true;
     case kSaveProgress:
         m_save.OnSaveProgress();
@@ -494,7 +494,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         else if (wParam == kSaveEndTimer)
             m_save.OnSaveProgress();
         else
-            return OnCloseTimer(wParam);
+            return m_life.OnCloseTimer(wParam);
         return true;
     case WM_EXITSIZEMOVE:
     case WM_EXITMENULOOP:

@@ -14,6 +14,9 @@
 #include "viewer/save/ViewerSave.h"
 #include "viewer/timeline/TimelineWindow.h"
 #include "viewer/ViewerChoices.h"
+#include "viewer/ViewerColumns.h"
+#include "viewer/ViewerKept.h"
+#include "viewer/ViewerLifetime.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerSorting.h"
 #include "viewer/ViewerText.h"
@@ -69,15 +72,17 @@ public:
     // Leaves the slot and the screen at once, ends the loops of its windows that can be ended
     // (the details, a message box, a menu, a held mouse), and destroys its windows as soon as
     // no loop on one of them holds the thread (ViewerClose.cpp).
-    void Close();
+    void Close() { m_life.Close(); }
     // A message box over `owner` (the viewer or a window it owns), which a close ends.
-    int ShowMessage(HWND owner, const std::wstring& text, UINT style);
+    int ShowMessage(HWND owner, const std::wstring& text, UINT style) {
+        return m_life.ShowMessage(owner, text, style);
+    }
     // The viewer, its controls and the windows it owns, directly or through another of them.
-    bool IsOurs(HWND window) const;
+    bool IsOurs(HWND window) const { return m_life.IsOurs(window); }
     // A loop of the platform's on a window of ours (a move or size, a menu, a held mouse) has
     // ended: what waited for it, a close above all, runs from the next message, which comes
     // before a WM_QUIT that the host posts now, and before any timer.
-    void PlatformLoopEnded();
+    void PlatformLoopEnded() { m_life.PlatformLoopEnded(); }
 
     // The record above or below one, in the list as it is ordered now.
     void FindNeighbour(NeighbourQuery& query) const { m_rows.FindNeighbour(query); }
@@ -89,8 +94,8 @@ public:
     // Whether a read of the log is asked for or runs, or what it read has not joined tree and
     // list yet.
     bool Reading() const {
-        return m_session.Job() || m_session.TakingIn() || m_work.Pending(viewer::Work::TakeRead) ||
-               m_work.Pending(viewer::Work::Refresh) || m_work.Pending(viewer::Work::Reload);
+        return m_session.Job() || m_session.TakingIn() || m_life.Pending(viewer::Work::TakeRead) ||
+               m_life.Pending(viewer::Work::Refresh) || m_life.Pending(viewer::Work::Reload);
     }
     // The gate every window of the viewer handles its messages under.
     const std::shared_ptr<viewer::IndexGate>& Gate() const { return m_session.Gate(); }
@@ -137,9 +142,9 @@ public:
     void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
 
     // The operator's choices kept from earlier viewers (where the owned windows stood).
-    const viewer::ViewerChoices& Choices() const { return m_choices; }
+    const viewer::ViewerChoices& Choices() const { return m_kept.Choices(); }
     // The message column's text of `record`: its line read again (for the rows on screen only).
-    std::wstring MessageText(diagnose::RecordId record);
+    std::wstring MessageText(diagnose::RecordId record) { return m_columns.MessageText(record); }
     // Asks for a file in the platform's save dialog, owned by `owner` (the viewer or a window
     // it owns), and writes `records` there in the order given, in the background. One save at a
     // time: while one runs, its progress comes to the front instead.
@@ -166,7 +171,7 @@ protected:
     bool PreTranslateMessage(MSG& message) override;
     bool TakesKeysOf(HWND window) const override { return window && window == m_search.Find().Dialog(); }
     void OnFinalMessage() override;
-    void OnThreadQuitting() override;
+    void OnThreadQuitting() override { m_life.OnThreadQuitting(); }
 
 public:
     // Marks a stretch in which deferred work must wait: a modal loop, a menu, a notification.
@@ -174,8 +179,8 @@ public:
     // viewer's messages: its commands that open loops of their own are ignored meanwhile.
     class BusyScope {
     public:
-        explicit BusyScope(CDiagnoseDlg& viewer) : m_viewer(viewer) { m_viewer.m_work.Enter(); }
-        ~BusyScope();
+        explicit BusyScope(CDiagnoseDlg& viewer) : m_viewer(viewer) { m_viewer.m_life.Enter(); }
+        ~BusyScope() { m_viewer.m_life.Leave(); }
         BusyScope(const BusyScope&) = delete;
         BusyScope& operator=(const BusyScope&) = delete;
 
@@ -186,6 +191,9 @@ public:
 private:
     // Each feature keeps its own state in a class of its own and works on the window's controls
     // and the session through the window.
+    friend class ViewerColumns;
+    friend class ViewerKept;
+    friend class ViewerLifetime;
     friend class ViewerSave;
     friend class ViewerSearch;
     friend class ViewerSorting;
@@ -231,17 +239,7 @@ private:
     static constexpr UINT kFillLastColumn = WM_APP + 8;
     static constexpr UINT kBringToFront = WM_APP + 9;
     void BringToFront();
-    // The deferred work (ViewerWork.cpp)
-    void Request(viewer::Work work);
-    void PostWakeUp();
-    void RunDeferredWork(bool wakeUp);
-    // Closing (ViewerClose.cpp)
-    void DestroyNow();
-    bool PlatformLoopRuns() const;
-    bool MustWait() const;
-    bool OnCloseTimer(UINT_PTR timer);
-    void EndLoopsOfOurs();
-    std::vector<HWND> OwnedTopLevelWindows() const;
+    void Request(viewer::Work work) { m_life.Request(work); }
     // Reading and following the log (ViewerReading.cpp, ViewerFollow.cpp)
     void StartReading(viewer::JobPurpose job);
     // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
@@ -275,15 +273,6 @@ private:
     // The list's selected records in its order, or all its rows when none is selected.
     std::vector<diagnose::RecordId> RecordsToSave() const;
     // The list's columns and the message column (ViewerColumns.cpp)
-    void SetupColumns();
-    bool OnHeaderChange(const NMHDR& header);
-    void MarkSortedColumn();
-    void ReadMessagesOnScreen(diagnose::RecordId wanted);
-    void ForgetMessages();
-    bool ReadMessageKeys(size_t from);
-    // The operator's choices kept (ViewerKept.cpp)
-    void RestoreChoices();
-    void KeepChoices();
 
     // First: it outlives every window and a message being handled. A close gives the index's
     // memory back on a thread of its own while the windows go (ViewerClose.cpp).
@@ -304,18 +293,12 @@ private:
     bool m_groupByComputer = true;
     win::DialogSlot* m_slot;
     viewer::RecordRows m_rows; // the list's rows
-    bool m_fillAsked = false;  // kFillLastColumn is posted and not handled yet
-    CDiagnoseDetailsDlg* m_details = nullptr;
-    viewer::DeferredWork m_work;
-    bool m_closing = false;        // Close was asked: out of the slot and hidden, destroyed from the queue
-    HWND m_messageOwner = nullptr; // while a message box or the save dialog of ours runs: its owner
+    ViewerLifetime m_life{*this};
     ViewerSearch m_search{*this};
     ViewerSorting m_sort{*this};
-    viewer::ViewerChoices m_choices;
+    ViewerKept m_kept{*this};
     RecordsCopy m_copy;
-    // The message column's texts of the rows on screen, and its sort keys when sorted by it.
-    std::unordered_map<diagnose::RecordId, std::wstring> m_messages;
-    viewer::MessageKeys m_messageKeys;
+    ViewerColumns m_columns{*this};
     ViewerSave m_save{*this}; // after the session, whose index its thread reads
     std::vector<ViewerObserver*> m_observers;
     std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes

@@ -1,5 +1,7 @@
 // Closing the viewer: gone for the host at once, and destroyed, with every window it owns, as
 // soon as no loop of its own or of the platform's on one of its windows holds the thread.
+#include "viewer/ViewerLifetime.h"
+
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/details/DiagnoseDetailsDlg.h"
@@ -53,55 +55,55 @@ BOOL CALLBACK CollectOwned(HWND window, LPARAM parameter) {
 // else once the last loop has ended. A platform's loop dispatches the wake-up and it finds the
 // loop still running; the follow timer is stopped: so the close keeps a timer of its own, which
 // goes with the window.
-void CDiagnoseDlg::Close() {
+void ViewerLifetime::Close() {
     if (!m_closing) {
-        KeepChoices(); // before the windows are hidden: their places are those of shown windows
+        m_viewer.m_kept.KeepChoices(); // before the windows are hidden: their places are those of shown windows
         m_closing = true;
-        if (m_slot)
-            m_slot->Leave(this);
-        ::KillTimer(m_hwnd, kFollowTimer);
-        ::KillTimer(m_hwnd, kReadTimer);
-        m_session.Stop(); // the index stays as it is until the window goes
-        CancelSave();     // its thread has ended before the window goes
+        if (m_viewer.m_slot)
+            m_viewer.m_slot->Leave(&m_viewer);
+        ::KillTimer(m_viewer.m_hwnd, m_viewer.kFollowTimer);
+        ::KillTimer(m_viewer.m_hwnd, m_viewer.kReadTimer);
+        m_viewer.m_session.Stop(); // the index stays as it is until the window goes
+        m_viewer.CancelSave();     // its thread has ended before the window goes
         // With nothing to wait for, the windows go as they are, below.
         if (MustWait()) {
             for (HWND owned : OwnedTopLevelWindows())
                 ::ShowWindow(owned, SW_HIDE);
-            ::ShowWindow(m_hwnd, SW_HIDE);
+            ::ShowWindow(m_viewer.m_hwnd, SW_HIDE);
             EndLoopsOfOurs();
         }
     }
     if (!MustWait())
         return DestroyNow();
     Request(viewer::Work::Close);
-    ::SetTimer(m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
+    ::SetTimer(m_viewer.m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
 }
 
-// Destroys the viewer and every window it owns; deletes this. The index's memory is given back
+// Destroys the viewer and every window it owns; deletes the viewer, and this with it. The index's memory is given back
 // on a thread of its own meanwhile (half the time of a close of a large log), which has ended
 // when this returns. Nothing may read the index by then: the reading thread has ended, and the
 // handlers of every window of ours that reads it run no more: the viewer's, the matches' and
 // the timeline's (their places are kept already; the save's progress went with the save, the
 // details are not open). Their final bookkeeping still runs.
-void CDiagnoseDlg::DestroyNow() {
-    std::unique_ptr<diagnose::LogIndex> released = m_session.TakeIndex();
-    IgnoreMessages();
-    if (m_matches)
-        m_matches->IgnoreMessages();
-    if (m_timeline)
-        m_timeline->IgnoreMessages();
+void ViewerLifetime::DestroyNow() {
+    std::unique_ptr<diagnose::LogIndex> released = m_viewer.m_session.TakeIndex();
+    m_viewer.IgnoreMessages();
+    if (m_viewer.m_matches)
+        m_viewer.m_matches->IgnoreMessages();
+    if (m_viewer.m_timeline)
+        m_viewer.m_timeline->IgnoreMessages();
     const viewer::ReleasedAside<diagnose::LogIndex> index(std::move(released));
-    ::DestroyWindow(m_hwnd); // the owned windows first; deletes this
+    ::DestroyWindow(m_viewer.m_hwnd); // the owned windows first; deletes the viewer
 }
 
 // A close still waiting when the host's loop ends (a loop that ended without a message of ours
 // after it: a control's held mouse) is carried out before the host can free the module.
-void CDiagnoseDlg::OnThreadQuitting() {
+void ViewerLifetime::OnThreadQuitting() {
     if (m_closing)
         RunDeferredWork(false);
 }
 
-bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
+bool ViewerLifetime::OnCloseTimer(UINT_PTR timer) {
     if (timer != kCloseTimer)
         return false;
     RunDeferredWork(false);
@@ -113,7 +115,7 @@ bool CDiagnoseDlg::OnCloseTimer(UINT_PTR timer) {
 // innermost first, as a dialog's loop ends only once the loops it runs have. A menu or a mouse
 // capture (a scroll bar's thumb, a header's divider) of a window of ours is ended too: the window
 // is hidden. A move or size runs on until the operator ends it.
-void CDiagnoseDlg::EndLoopsOfOurs() {
+void ViewerLifetime::EndLoopsOfOurs() {
     if (m_details)
         m_details->EndDialog(IDCANCEL);
     if (m_messageOwner) {
@@ -122,7 +124,7 @@ void CDiagnoseDlg::EndLoopsOfOurs() {
         for (size_t over = 0; over < asking.size(); ++over)
             for (HWND window : owned) {
                 wchar_t name[16] = {};
-                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_search.Find().Dialog() &&
+                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_viewer.m_search.Find().Dialog() &&
                     ::GetClassNameW(window, name, 16) && std::wstring(name) == L"#32770")
                     asking.push_back(window);
             }
@@ -139,16 +141,16 @@ void CDiagnoseDlg::EndLoopsOfOurs() {
 // A loop of ours or of the platform's, or a handler of ours below the close's own (a handler
 // whose cross-thread send let the close in, a message one of them sent to us): the windows they
 // work on must stay until they have returned.
-bool CDiagnoseDlg::MustWait() const {
-    return m_work.Busy() || PlatformLoopRuns() || DispatchDepth() > 1;
+bool ViewerLifetime::MustWait() const {
+    return m_work.Busy() || PlatformLoopRuns() || m_viewer.DispatchDepth() > 1;
 }
 
-bool CDiagnoseDlg::IsOurs(HWND window) const {
-    return m_hwnd && OwnedBy(window, m_hwnd);
+bool ViewerLifetime::IsOurs(HWND window) const {
+    return m_viewer.m_hwnd && OwnedBy(window, m_viewer.m_hwnd);
 }
 
-std::vector<HWND> CDiagnoseDlg::OwnedTopLevelWindows() const {
-    OwnedWindows owned{m_hwnd, {}};
+std::vector<HWND> ViewerLifetime::OwnedTopLevelWindows() const {
+    OwnedWindows owned{m_viewer.m_hwnd, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOwned, reinterpret_cast<LPARAM>(&owned));
     return owned.found;
 }
@@ -156,14 +158,14 @@ std::vector<HWND> CDiagnoseDlg::OwnedTopLevelWindows() const {
 // A menu, a keyboard move or size, or a control that holds the mouse, on a window of ours: their
 // loops dispatch our messages, and the windows they work on must stay until they have ended.
 // Loops on the host's windows are no reason to wait: they do not touch ours.
-bool CDiagnoseDlg::PlatformLoopRuns() const {
+bool ViewerLifetime::PlatformLoopRuns() const {
     const GUITHREADINFO info = ThreadInfo();
     return IsOurs(info.hwndMenuOwner) || IsOurs(info.hwndMoveSize) || IsOurs(info.hwndCapture);
 }
 
-int CDiagnoseDlg::ShowMessage(HWND owner, const std::wstring& text, UINT style) {
-    BusyScope busy(*this); // the message box's loop
-    viewer::OpenGate reading(*m_session.Gate());
+int ViewerLifetime::ShowMessage(HWND owner, const std::wstring& text, UINT style) {
+    CDiagnoseDlg::BusyScope busy(m_viewer); // the message box's loop
+    viewer::OpenGate reading(*m_viewer.m_session.Gate());
     m_messageOwner = owner;
     const int answer =
         ::MessageBoxW(owner, text.c_str(), win::LoadResString(IDS_DIAGNOSE_TITLE).c_str(), style);

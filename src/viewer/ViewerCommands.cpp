@@ -35,14 +35,14 @@ void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
         BusyScope busy(*this);
         command = menu.Run(m_hwnd, win::PopupMenu::Where(control, position));
     }
-    if (command && !m_closing)
+    if (command && !m_life.Closing())
         OnViewerCommand(static_cast<WORD>(command));
 }
 
 bool CDiagnoseDlg::OnViewerCommand(WORD id) {
     // While the details or a message box run, the list must stay as it is; a closing viewer
     // does nothing more.
-    const bool free = !m_work.Busy() && !m_closing;
+    const bool free = !m_life.Busy() && !m_life.Closing();
     switch (id) {
     case ID_VIEWER_FIND:
         if (free)

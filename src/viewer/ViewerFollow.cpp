@@ -14,15 +14,14 @@ void CDiagnoseDlg::OnFollowTimer() {
         Request(viewer::Work::TakeRead);
     if (m_session.ReadFailure() || m_session.Following())
         Request(viewer::Work::Refresh);
-    if (m_work.Remind())
-        PostWakeUp(); // work that could not run at its wake-up
+    m_life.RemindWork();
 }
 
 // While reading on has failed, only a log replaced since is read (again, from its start):
 // reading the same bytes every second would fail the same way. A look waits for the job that
 // runs, and a search or a sort asked for goes first; the next tick asks again.
 void CDiagnoseDlg::Refresh() {
-    if (!m_hwnd || m_closing || Reading() || StartAskedWork())
+    if (!m_hwnd || m_life.Closing() || Reading() || StartAskedWork())
         return;
     StartReading(m_session.ReadFailure() ? viewer::JobPurpose::Look : viewer::JobPurpose::Refresh);
 }
@@ -44,10 +43,10 @@ void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
         // Only the new records' lines are read, and only a few megabytes of them here; without
         // their keys they join at the end.
         const diagnose::RecordList& group = *m_rows.Group();
-        ReadMessageKeys(
+        m_columns.ReadMessageKeys(
             static_cast<size_t>(std::lower_bound(group.begin(), group.end(), firstNew) - group.begin()));
     } else if (dropped) {
-        m_messageKeys.Clear(); // the last line's key may no longer be its message's
+        m_columns.Keys().Clear(); // the last line's key may no longer be its message's
     }
     bool changed = false;
     const viewer::ListPlaces after = m_rows.TakeNew(Index(), firstNew, dropped, before, changed);
@@ -114,7 +113,7 @@ void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::L
 // emptied. The new load fills tree and list as it goes; the group selected before is selected
 // again when it has ended (EndLoad).
 void CDiagnoseDlg::Reload() {
-    if (m_closing)
+    if (m_life.Closing())
         return;
     GroupKey key;
     bool entry = false;
@@ -127,7 +126,7 @@ void CDiagnoseDlg::Reload() {
     // item to the selection change that emptying it makes.
     m_groups.Tree().SelectItem(nullptr);
     ShowRows(nullptr);
-    ForgetMessages();
+    m_columns.ForgetMessages();
     m_session.StartOver();
     m_search.Find().ForgetFrom(0);
     // The tree is filled from the index below whatever the read does: its items must never be

@@ -1,5 +1,7 @@
 // The operator's choices kept from one viewer to the next: read when the viewer opens, written
 // when it closes, per user and under the viewer's own key only.
+#include "viewer/ViewerKept.h"
+
 #include "viewer/DiagnoseDlg.h"
 
 #include "viewer/ListColumns.h"
@@ -8,27 +10,27 @@
 
 #include <algorithm>
 
-void CDiagnoseDlg::RestoreChoices() {
+void ViewerKept::RestoreChoices() {
     m_choices = viewer::LoadChoices(3);
     // A place no monitor shows any more (one was taken away) is no place to open at.
-    if (!m_choices.viewer || !viewer::PutPlace(m_hwnd, *m_choices.viewer))
-        CenterOnScreen();
+    if (!m_choices.viewer || !viewer::PutPlace(m_viewer.m_hwnd, *m_choices.viewer))
+        m_viewer.CenterOnScreen();
     if (!m_choices.searchText.empty())
-        m_search.Find().SetText(m_choices.searchText);
+        m_viewer.m_search.Find().SetText(m_choices.searchText);
 }
 
-void CDiagnoseDlg::KeepChoices() {
-    m_choices.groupByComputer = m_groupByComputer;
-    m_choices.viewer = viewer::PlaceOf(m_hwnd);
+void ViewerKept::KeepChoices() {
+    m_choices.groupByComputer = m_viewer.m_groupByComputer;
+    m_choices.viewer = viewer::PlaceOf(m_viewer.m_hwnd);
     std::vector<int> widths;
-    for (int column = 0; column < m_list.GetColumnCount(); ++column)
-        widths.push_back(m_list.GetColumnWidth(column));
-    m_choices.columnWidths = viewer::WidthsToKeep(widths, DotsPerInch(m_list.Handle()));
-    if (m_search.Find().HasText())
-        m_choices.searchText = m_search.Find().Text();
-    if (const auto place = m_matches ? m_matches->Place() : std::nullopt)
+    for (int column = 0; column < m_viewer.m_list.GetColumnCount(); ++column)
+        widths.push_back(m_viewer.m_list.GetColumnWidth(column));
+    m_choices.columnWidths = viewer::WidthsToKeep(widths, DotsPerInch(m_viewer.m_list.Handle()));
+    if (m_viewer.m_search.Find().HasText())
+        m_choices.searchText = m_viewer.m_search.Find().Text();
+    if (const auto place = m_viewer.m_matches ? m_viewer.m_matches->Place() : std::nullopt)
         m_choices.matches = place;
-    if (const auto place = m_timeline ? m_timeline->Place() : std::nullopt)
+    if (const auto place = m_viewer.m_timeline ? m_viewer.m_timeline->Place() : std::nullopt)
         m_choices.timeline = place;
     viewer::SaveChoices(m_choices);
 }

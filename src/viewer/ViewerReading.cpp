@@ -44,7 +44,7 @@ void CDiagnoseDlg::StopReader() {
 // Records of more groups than a dispatch takes in join in the next, and the end waits for them.
 void CDiagnoseDlg::TakeRead() {
     bool ended = false;
-    while (!m_closing) {
+    while (!m_life.Closing()) {
         m_session.CollectEnd();
         const bool complete = ShowNewRecords();
         m_session.SetTakingIn(!complete);
@@ -59,7 +59,7 @@ void CDiagnoseDlg::TakeRead() {
         EndRead(*end);
         StartAskedWork(); // a search or a sort that waited for the job
     }
-    if (!ended && !m_closing && (m_session.Loading() || m_search.Running())) {
+    if (!ended && !m_life.Closing() && (m_session.Loading() || m_search.Running())) {
         ShowCaption(m_groups.Tree().GetSelectedItem()); // how far it has come
         if (m_search.Running() && m_matches)
             m_matches->TakeMarks();
@@ -74,7 +74,7 @@ bool CDiagnoseDlg::ShowNewRecords() {
     const viewer::RecordIntake::Step step = intake.Take(Index(), kGroupsTakenAtOnce);
     m_search.Find().ForgetFrom(step.firstNew);
     if (step.dropped)
-        m_messages.clear(); // the last line was filed again: its message may differ now
+        m_columns.ForgetTexts(); // the last line was filed again: its message may differ now
     UpdateTree(step.changed, step.firstNew);
 
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();

@@ -33,7 +33,7 @@ struct ViewerSorting::SortJob {
 // Whether the message column's keys of the shown group would take the viewer's thread long.
 bool ViewerSorting::MessagesTakeLong() const {
     const diagnose::RecordList* group = m_viewer.m_rows.Group();
-    const size_t from = m_viewer.m_messageKeys.Group() == group ? m_viewer.m_messageKeys.Count() : 0;
+    const size_t from = m_viewer.m_columns.Keys().Group() == group ? m_viewer.m_columns.Keys().Count() : 0;
     if (!group || from >= group->size())
         return false;
     if (group->size() - from > kMessagesReadAtOnce)
@@ -59,9 +59,9 @@ bool ViewerSorting::StartSorting(int column) {
     auto job = std::make_shared<SortJob>();
     job->sorting = m_viewer.m_rows.StartSort(column);
     if (messages) {
-        job->keys = std::move(m_viewer.m_messageKeys);
+        job->keys = std::move(m_viewer.m_columns.Keys());
         job->keys.SetMaxBytes(UINT64_MAX);
-        m_viewer.m_messageKeys.Clear();
+        m_viewer.m_columns.Keys().Clear();
     }
     viewer::IndexGate* gate = m_viewer.m_session.Gate().get();
     CDiagnoseIndex* index = &m_viewer.Index();
@@ -92,7 +92,7 @@ bool ViewerSorting::StartSorting(int column) {
         })) {
         if (messages) {
             job->keys.SetMaxBytes(viewer::MessageKeys::kDefaultMaxBytes);
-            m_viewer.m_messageKeys = std::move(job->keys);
+            m_viewer.m_columns.Keys() = std::move(job->keys);
         }
         return false;
     }
@@ -104,7 +104,7 @@ bool ViewerSorting::StartSorting(int column) {
 // Whether a sort runs on the reading thread now. One that cannot go there (no thread to be had)
 // is sorted here, as a click would be.
 bool ViewerSorting::StartAskedSort() {
-    if (!m_sortAsked || m_viewer.m_closing || !m_viewer.m_session.Free())
+    if (!m_sortAsked || m_viewer.m_life.Closing() || !m_viewer.m_session.Free())
         return m_sorting != nullptr;
     const int column = *std::exchange(m_sortAsked, std::nullopt);
     SortRows(column);
@@ -131,7 +131,7 @@ void ViewerSorting::EndSorting(const viewer::LogReader::Outcome& outcome) {
     if (sorting.column == viewer::kMessageColumn) {
         job->keys.SetMaxBytes(viewer::MessageKeys::kDefaultMaxBytes);
         if (job->keys.Group() == m_viewer.m_rows.Group())
-            m_viewer.m_messageKeys = std::move(job->keys);
+            m_viewer.m_columns.Keys() = std::move(job->keys);
         if (job->keysRead == viewer::MessageKeys::Result::Changed)
             m_viewer.Request(viewer::Work::Reload);
     }
@@ -142,7 +142,7 @@ void ViewerSorting::EndSorting(const viewer::LogReader::Outcome& outcome) {
     const viewer::ListPlaces after = m_viewer.m_rows.TakeSorted(sorting, before, taken);
     if (taken) {
         m_viewer.ApplyPlaces(before, after);
-        m_viewer.MarkSortedColumn();
+        m_viewer.m_columns.MarkSortedColumn();
     }
 }
 
@@ -158,15 +158,15 @@ void ViewerSorting::OnColumnClick(int column) {
 void ViewerSorting::SortRows(int column) {
     // A click that the close's wait still dispatches (its windows are hidden, the reading thread
     // stopped) starts nothing that would run on until the window goes.
-    if (m_viewer.m_closing || StartSorting(column))
+    if (m_viewer.m_life.Closing() || StartSorting(column))
         return;
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
-        !m_viewer.ReadMessageKeys(
-            m_viewer.m_messageKeys.Group() == m_viewer.m_rows.Group() ? m_viewer.m_messageKeys.Count() : 0))
+        !m_viewer.m_columns.ReadMessageKeys(
+            m_viewer.m_columns.Keys().Group() == m_viewer.m_rows.Group() ? m_viewer.m_columns.Keys().Count() : 0))
         return;
     const viewer::ListPlaces before = m_viewer.CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.
     m_viewer.ApplyPlaces(before, m_viewer.m_rows.SortBy(m_viewer.Index(), column, before));
-    m_viewer.MarkSortedColumn();
+    m_viewer.m_columns.MarkSortedColumn();
 }

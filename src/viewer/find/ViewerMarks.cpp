@@ -37,7 +37,7 @@ diagnose::Recheck ViewerSearch::BringMarksUp() {
 // Waits while the reading thread has another job (it starts when that has ended) and while a save
 // reads the index.
 bool ViewerSearch::StartMarking() {
-    if (m_marking != Marking::Asked || m_viewer.m_closing || !m_viewer.m_session.Free())
+    if (m_marking != Marking::Asked || m_viewer.m_life.Closing() || !m_viewer.m_session.Free())
         return m_marking == Marking::Running;
     viewer::IndexGate* gate = m_viewer.m_session.Gate().get();
     m_markCheck = diagnose::Recheck::Same;
@@ -85,7 +85,7 @@ void ViewerSearch::EndMarking(const viewer::LogReader::Outcome& outcome) {
     if (!down)
         return;
     if (m_markFailure)
-        m_viewer.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd,
+        m_viewer.m_life.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd,
                              ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)),
                              MB_OK | MB_ICONWARNING);
     else

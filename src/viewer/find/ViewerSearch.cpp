@@ -18,7 +18,7 @@ void ViewerSearch::OnFindMessage(const FINDREPLACEW& request) {
         m_matchesOnFindNext = false; // the Find dialog that was to fill it went without a search
         return;
     }
-    if ((request.Flags & FR_FINDNEXT) && !m_viewer.m_work.Busy() && !m_viewer.m_closing) {
+    if ((request.Flags & FR_FINDNEXT) && !m_viewer.m_life.Busy() && !m_viewer.m_life.Closing()) {
         OnSearchTaken();
         FindNext(m_find.Down());
     }
@@ -34,7 +34,7 @@ void ViewerSearch::FindNext(bool down) {
         return;
     const std::wstring text = readError ? ViewerTextWith(IDS_READ_FAILED, SystemErrorText(readError))
                                         : ViewerTextWith(IDS_FIND_NOT_FOUND, m_find.Text());
-    m_viewer.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd, text,
+    m_viewer.m_life.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd, text,
                          MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 

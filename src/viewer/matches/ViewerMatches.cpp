@@ -22,7 +22,7 @@ void CDiagnoseDlg::CopySelectedRecords() {
 }
 
 void CDiagnoseDlg::CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
-    if (records.empty() || m_closing)
+    if (records.empty() || m_life.Closing())
         return;
     TellCopyEnding(m_copy.Copy(Index(), owner, records));
     if (m_copy.Asked()) { // on the reading thread, once it is free

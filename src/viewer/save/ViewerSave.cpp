@@ -75,7 +75,7 @@ std::wstring ViewerSave::SuggestedName(HWND owner) const {
 }
 
 void ViewerSave::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> records) {
-    if (m_viewer.m_closing || m_viewer.m_work.Busy())
+    if (m_viewer.m_life.Closing() || m_viewer.m_life.Busy())
         return;
     if (m_viewer.m_session.Loading()) { // the records to save are still being filed
         ::MessageBeep(MB_OK);
@@ -94,7 +94,7 @@ void ViewerSave::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> recor
     std::wstring file = SuggestedName(owner);
     file.resize(4096, L'\0');
     const std::wstring folder =
-        m_viewer.m_choices.saveFolder.empty() ? DocumentsFolder() : m_viewer.m_choices.saveFolder;
+        m_viewer.m_kept.Choices().saveFolder.empty() ? DocumentsFolder() : m_viewer.m_kept.Choices().saveFolder;
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
@@ -112,21 +112,21 @@ void ViewerSave::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> recor
         // The dialog's loop dispatches our messages: the work they ask for waits until it ends,
         // and a close ends the dialog as it ends a message box (EndLoopsOfOurs).
         CDiagnoseDlg::BusyScope busy(m_viewer);
-        m_viewer.m_messageOwner = owner;
+        m_viewer.m_life.SetMessageOwner(owner);
         chosen = ::GetSaveFileNameW(&request);
-        m_viewer.m_messageOwner = nullptr;
+        m_viewer.m_life.SetMessageOwner(nullptr);
     }
-    if (!chosen || m_viewer.m_closing || !::IsWindow(owner))
+    if (!chosen || m_viewer.m_life.Closing() || !::IsWindow(owner))
         return;
     file.resize(std::wcslen(file.c_str()));
-    m_viewer.m_choices.saveFolder = viewer::FolderOf(file);
+    m_viewer.m_kept.Choices().saveFolder = viewer::FolderOf(file);
     StartSave(owner, file, viewer::FormatFor(file, static_cast<int>(request.nFilterIndex)),
               std::move(records));
 }
 
 bool ViewerSave::StartSave(HWND owner, const std::wstring& path, viewer::SaveFormat format,
                            std::vector<diagnose::RecordId> records) {
-    if (m_saver || m_viewer.m_closing || m_viewer.m_session.Loading())
+    if (m_saver || m_viewer.m_life.Closing() || m_viewer.m_session.Loading())
         return false;
     // The save's thread reads the index as it stands: a look that reads on stops here, and
     // the next one after the save reads on from where it stopped.
@@ -135,7 +135,7 @@ bool ViewerSave::StartSave(HWND owner, const std::wstring& path, viewer::SaveFor
     if (const DWORD error =
             m_saver->Start(m_viewer.Index(), std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();
-        m_viewer.ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)),
+        m_viewer.m_life.ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)),
                              MB_OK | MB_ICONWARNING);
         return false;
     }
@@ -155,7 +155,7 @@ void ViewerSave::OnSaveProgress() {
         return;
     // The end is told from the viewer's own queue, not inside the details, a menu or a message
     // box: its message would stand over theirs. It is looked at again shortly.
-    if (m_viewer.m_work.Busy() || m_viewer.PlatformLoopRuns()) {
+    if (m_viewer.m_life.Busy() || m_viewer.m_life.PlatformLoopRuns()) {
         ::SetTimer(m_viewer.m_hwnd, m_viewer.kSaveEndTimer, 100, nullptr);
         return;
     }
@@ -165,7 +165,7 @@ void ViewerSave::OnSaveProgress() {
     HWND owner = m_saver->Asker();
     m_saver.reset();
     OnSaveEnded();
-    if (m_viewer.m_closing)
+    if (m_viewer.m_life.Closing())
         return;
     std::wstring text;
     if (outcome == RecordsSaver::Outcome::LogChanged) {
@@ -175,7 +175,7 @@ void ViewerSave::OnSaveProgress() {
         text = ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error));
     }
     if (!text.empty())
-        m_viewer.ShowMessage(owner && ::IsWindow(owner) ? owner : m_viewer.m_hwnd, text,
+        m_viewer.m_life.ShowMessage(owner && ::IsWindow(owner) ? owner : m_viewer.m_hwnd, text,
                              MB_OK | MB_ICONWARNING);
 }
 
