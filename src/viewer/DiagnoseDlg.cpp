@@ -112,7 +112,7 @@ bool CDiagnoseDlg::OnInitDialog() {
     HWND viewer = m_hwnd;
     m_session.SetWake([viewer] { ::PostMessageW(viewer, kReadEnded, 0, 0); });
     if (!m_session.OpenError())
-        StartReading(viewer::JobPurpose::Load);
+        m_reading.StartReading(viewer::JobPurpose::Load);
     FocusControl(Tree()); // not OK, which the first Enter would press
     return false;
 }
@@ -178,7 +178,7 @@ bool CDiagnoseDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {
         GroupBy(id == IDC_GROUP_BY_COMPUTER);
         return true;
     }
-    if ((notifyCode == 0 || notifyCode == 1) && OnViewerCommand(id))
+    if ((notifyCode == 0 || notifyCode == 1) && m_commands.OnViewerCommand(id))
         return true;
     return Dialog::OnCommand(notifyCode, id, control);
 }
@@ -198,11 +198,84 @@ void CDiagnoseDlg::ShowRows(const diagnose::RecordList* records) {
     m_columns.Keys().Clear();
     m_rows.Show(records);
     m_list.SetItemCount(static_cast<int>(m_rows.Count()));
-    FillLastColumn(m_list); // a vertical scroll bar came or went
-    m_columns.MarkSortedColumn();     // file order
+    FillLastColumn(m_list);       // a vertical scroll bar came or went
+    m_columns.MarkSortedColumn(); // file order
     if (m_rows.Count())
         m_list.EnsureVisible(0);
     m_list.Invalidate(true);
+}
+
+// New records of the shown group join its rows; what the operator looks at stays where it is.
+void CDiagnoseDlg::TakeNewRows(diagnose::RecordId firstNew, bool dropped) {
+    const viewer::ListPlaces before = CurrentPlaces();
+    if (m_rows.SortColumn() == viewer::kMessageColumn && m_rows.Group() && !m_sort.MessagesTakeLong()) {
+        // Only the new records' lines are read, and only a few megabytes of them here; without
+        // their keys they join at the end.
+        const diagnose::RecordList& group = *m_rows.Group();
+        m_columns.ReadMessageKeys(
+            static_cast<size_t>(std::lower_bound(group.begin(), group.end(), firstNew) - group.begin()));
+    } else if (dropped) {
+        m_columns.Keys().Clear(); // the last line's key may no longer be its message's
+    }
+    bool changed = false;
+    const viewer::ListPlaces after = m_rows.TakeNew(Index(), firstNew, dropped, before, changed);
+    if (!changed)
+        return;
+    m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    FillLastColumn(m_list); // a vertical scroll bar may have come
+    ApplyPlaces(before, after);
+}
+
+viewer::ListPlaces CDiagnoseDlg::CurrentPlaces() const {
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    // Searching for the selected row asks every row before it, one by one under Wine: in a
+    // group of millions that took longer than sorting it. The count and the focused row mostly
+    // answer without a search.
+    viewer::ListPlaces places(-1, focused, static_cast<long>(m_list.Send(LVM_GETTOPINDEX)));
+    const int count = m_list.GetSelectedCount();
+    if (count == 1 && focused >= 0 && m_list.GetItemState(focused, LVIS_SELECTED)) {
+        places.selected = focused;
+    } else if (count > 0) {
+        places.selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+        places.allSelected = count > 1 && count == m_list.GetItemCount();
+        places.moreSelected = !places.allSelected && static_cast<size_t>(count) > viewer::kFollowedSelection;
+        for (int row = places.selected; !places.moreSelected && !places.allSelected && row >= 0 &&
+                                        places.alsoSelected.size() + 1 < static_cast<size_t>(count);)
+            if ((row = m_list.GetNextItem(row, LVNI_SELECTED)) >= 0)
+                places.alsoSelected.push_back(row);
+    }
+    return places;
+}
+
+void CDiagnoseDlg::ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after) {
+    // Only the rows that had the states: clearing every row's (item -1) visits each of a
+    // million rows, one by one, under Wine. A selection too large to follow row by row is the
+    // exception, and only when rows moved.
+    if ((before.moreSelected || before.allSelected) && !after.moreSelected && !after.allSelected)
+        m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    if (before.selected >= 0 && before.selected != after.selected)
+        m_list.SetItemState(before.selected, 0, LVIS_SELECTED);
+    for (long row : before.alsoSelected)
+        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    for (long row : after.alsoSelected)
+        m_list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    if (before.focused >= 0 && before.focused != after.focused)
+        m_list.SetItemState(before.focused, 0, LVIS_FOCUSED);
+    if (after.focused >= 0)
+        m_list.SetItemState(after.focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (after.selected >= 0)
+        m_list.SetItemState(after.selected, LVIS_SELECTED, LVIS_SELECTED);
+    if (after.allSelected && m_list.GetSelectedCount() != m_list.GetItemCount())
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); // new rows went in among them
+    // Rows that went in above the top one would push what is shown down: scroll it back.
+    if (before.top >= 0 && after.top > before.top) {
+        RECT item{};
+        item.left = LVIR_BOUNDS;
+        if (m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(after.top), reinterpret_cast<LPARAM>(&item)))
+            m_list.Send(LVM_SCROLL, 0,
+                        static_cast<LPARAM>(after.top - before.top) * (item.bottom - item.top));
+    }
+    m_list.Invalidate(false);
 }
 
 void CDiagnoseDlg::OnTreeSelectionChanged(const NMTREEVIEWW& change) {
@@ -482,7 +555,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case kCancelWork:
         m_search.CancelMarking();
         m_sort.CancelSorting();
-        m_copy.Cancel(m_session);
+        m_copy.Cancel();
         ShowCaption(m_groups.Tree().GetSelectedItem());
         return true;
     case WM_TIMER:
@@ -490,7 +563,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         if (wParam == kReadTimer)
             Request(viewer::Work::TakeRead);
         else if (wParam == kFollowTimer)
-            OnFollowTimer();
+            m_reading.OnFollowTimer();
         else if (wParam == kSaveEndTimer)
             m_save.OnSaveProgress();
         else
@@ -510,7 +583,7 @@ bool CDiagnoseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         m_session.End();
         return false;
     case WM_CONTEXTMENU:
-        ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+        m_commands.ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam);
         return true;
     case WM_SIZE:
         if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
@@ -546,6 +619,36 @@ bool CDiagnoseDlg::PaintMinimised() {
     ::DrawIcon(dc, x, y, m_icon.get());
     ::EndPaint(m_hwnd, &paint);
     return true;
+}
+
+std::vector<diagnose::RecordId> CDiagnoseDlg::RecordsToSave() const {
+    if (const size_t selected = static_cast<size_t>(m_list.GetSelectedCount());
+        selected == 0 || selected == m_rows.Count())
+        return {m_rows.Ids().begin(), m_rows.Ids().end()}; // no search for the rows when all are
+    std::vector<diagnose::RecordId> records;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); m_rows.At(row) != NeighbourQuery::kNoRecord;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        records.push_back(m_rows.At(row));
+    return records;
+}
+
+void CDiagnoseDlg::CopySelectedRecords() {
+    if (m_list.GetSelectedCount())
+        m_copy.CopyRecords(m_hwnd, RecordsToSave());
+}
+
+void CDiagnoseDlg::ReadLogAgain() {
+    Request(viewer::Work::Reload);
+}
+
+// Keys of the viewer's own windows and of its Find dialog; the framework passes no others.
+bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
+    if (m_commands.TranslateKey(message))
+        return true;
+    HWND find = m_search.Find().Dialog();
+    if (find && (message.hwnd == find || ::IsChild(find, message.hwnd)))
+        return TranslateDialogKeys(find, message);
+    return Dialog::PreTranslateMessage(message);
 }
 
 void CDiagnoseDlg::OnFinalMessage() {

@@ -15,8 +15,10 @@
 #include "viewer/timeline/TimelineWindow.h"
 #include "viewer/ViewerChoices.h"
 #include "viewer/ViewerColumns.h"
+#include "viewer/ViewerCommands.h"
 #include "viewer/ViewerKept.h"
 #include "viewer/ViewerLifetime.h"
+#include "viewer/ViewerReading.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/ViewerSorting.h"
 #include "viewer/ViewerText.h"
@@ -90,7 +92,7 @@ public:
     // Looks at the log on the reading thread: new lines are filed, a log that was cut, replaced
     // or made anew is read again (keeping the selected group where it still exists). Asked for
     // every second while following is on, and by F5; runs from the queue.
-    void Refresh();
+    void Refresh() { m_reading.Refresh(); }
     // Whether a read of the log is asked for or runs, or what it read has not joined tree and
     // list yet.
     bool Reading() const {
@@ -139,7 +141,9 @@ public:
     void ReadLogAgain();
     // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF;
     // says so over `owner` when they cannot go there.
-    void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
+    void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
+        m_copy.CopyRecords(owner, records);
+    }
 
     // The operator's choices kept from earlier viewers (where the owned windows stood).
     const viewer::ViewerChoices& Choices() const { return m_kept.Choices(); }
@@ -191,9 +195,12 @@ public:
 private:
     // Each feature keeps its own state in a class of its own and works on the window's controls
     // and the session through the window.
+    friend class RecordsCopy;
     friend class ViewerColumns;
+    friend class ViewerCommands;
     friend class ViewerKept;
     friend class ViewerLifetime;
+    friend class ViewerReading;
     friend class ViewerSave;
     friend class ViewerSearch;
     friend class ViewerSorting;
@@ -240,36 +247,17 @@ private:
     static constexpr UINT kBringToFront = WM_APP + 9;
     void BringToFront();
     void Request(viewer::Work work) { m_life.Request(work); }
-    // Reading and following the log (ViewerReading.cpp, ViewerFollow.cpp)
-    void StartReading(viewer::JobPurpose job);
-    // Stops the reading thread's job; a search it ran starts again when it is free, a sort is
-    // dropped.
-    void StopReader();
-    void TakeRead();
-    bool ShowNewRecords();
-    void UpdateTree(const std::vector<GroupKey>& changed, diagnose::RecordId firstNew);
-    void EndRead(const viewer::JobEnd& end);
-    void EndLoad(const viewer::LogReader::Outcome& outcome);
-    void EndLook(const viewer::JobEnd& end);
-    void OnFollowTimer();
-    void Reload();
-    void StopOnReadFailure(const diagnose::ReadResult& result);
+    // The list's rows and its selection (DiagnoseDlg.cpp)
     void TakeNewRows(diagnose::RecordId firstNew, bool dropped);
     void ApplyPlaces(const viewer::ListPlaces& before, const viewer::ListPlaces& after);
     viewer::ListPlaces CurrentPlaces() const;
-    // The context menu and the keys (ViewerCommands.cpp)
-    void ShowContextMenu(HWND control, LPARAM position);
-    bool OnViewerCommand(WORD id);
     // A search asked for starts on the reading thread when it is free, else a sort asked for;
     // whether one of them runs there now.
-    bool StartAskedWork() {
-        return m_search.StartMarking() || m_sort.StartAskedSort() || m_copy.Start(m_session, Index());
-    }
+    bool StartAskedWork() { return m_search.StartMarking() || m_sort.StartAskedSort() || m_copy.Start(); }
     // Selects `record` of the group entry `entry` and brings its row into view.
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
     // Copying records (ViewerMatches.cpp)
     void CopySelectedRecords();
-    void TellCopyEnding(const RecordsCopy::Ending& ending);
     // The list's selected records in its order, or all its rows when none is selected.
     std::vector<diagnose::RecordId> RecordsToSave() const;
     // The list's columns and the message column (ViewerColumns.cpp)
@@ -283,21 +271,16 @@ private:
     GroupTree m_groups;
     win::ListView m_list;
     ListNote m_listNote;
-    // A load that reads the log again selects the group selected before, and then tells the
-    // windows the viewer owns.
-    struct ReloadSelection {
-        GroupKey key;
-        bool entry = false;
-    };
-    std::optional<ReloadSelection> m_reloadSelection;
     bool m_groupByComputer = true;
     win::DialogSlot* m_slot;
     viewer::RecordRows m_rows; // the list's rows
     ViewerLifetime m_life{*this};
+    ViewerReading m_reading{*this};
+    ViewerCommands m_commands{*this};
     ViewerSearch m_search{*this};
     ViewerSorting m_sort{*this};
     ViewerKept m_kept{*this};
-    RecordsCopy m_copy;
+    RecordsCopy m_copy{*this};
     ViewerColumns m_columns{*this};
     ViewerSave m_save{*this}; // after the session, whose index its thread reads
     std::vector<ViewerObserver*> m_observers;

@@ -57,7 +57,8 @@ BOOL CALLBACK CollectOwned(HWND window, LPARAM parameter) {
 // goes with the window.
 void ViewerLifetime::Close() {
     if (!m_closing) {
-        m_viewer.m_kept.KeepChoices(); // before the windows are hidden: their places are those of shown windows
+        m_viewer.m_kept
+            .KeepChoices(); // before the windows are hidden: their places are those of shown windows
         m_closing = true;
         if (m_viewer.m_slot)
             m_viewer.m_slot->Leave(&m_viewer);
@@ -79,12 +80,12 @@ void ViewerLifetime::Close() {
     ::SetTimer(m_viewer.m_hwnd, kCloseTimer, kCloseLookMilliseconds, nullptr);
 }
 
-// Destroys the viewer and every window it owns; deletes the viewer, and this with it. The index's memory is given back
-// on a thread of its own meanwhile (half the time of a close of a large log), which has ended
-// when this returns. Nothing may read the index by then: the reading thread has ended, and the
-// handlers of every window of ours that reads it run no more: the viewer's, the matches' and
-// the timeline's (their places are kept already; the save's progress went with the save, the
-// details are not open). Their final bookkeeping still runs.
+// Destroys the viewer and every window it owns; deletes the viewer, and this with it. The index's memory is
+// given back on a thread of its own meanwhile (half the time of a close of a large log), which has ended when
+// this returns. Nothing may read the index by then: the reading thread has ended, and the handlers of every
+// window of ours that reads it run no more: the viewer's, the matches' and the timeline's (their places are
+// kept already; the save's progress went with the save, the details are not open). Their final bookkeeping
+// still runs.
 void ViewerLifetime::DestroyNow() {
     std::unique_ptr<diagnose::LogIndex> released = m_viewer.m_session.TakeIndex();
     m_viewer.IgnoreMessages();
@@ -124,8 +125,9 @@ void ViewerLifetime::EndLoopsOfOurs() {
         for (size_t over = 0; over < asking.size(); ++over)
             for (HWND window : owned) {
                 wchar_t name[16] = {};
-                if (::GetWindow(window, GW_OWNER) == asking[over] && window != m_viewer.m_search.Find().Dialog() &&
-                    ::GetClassNameW(window, name, 16) && std::wstring(name) == L"#32770")
+                if (::GetWindow(window, GW_OWNER) == asking[over] &&
+                    window != m_viewer.m_search.Find().Dialog() && ::GetClassNameW(window, name, 16) &&
+                    std::wstring(name) == L"#32770")
                     asking.push_back(window);
             }
         for (size_t inner = asking.size(); --inner > 0;)

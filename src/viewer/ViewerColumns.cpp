@@ -21,11 +21,12 @@ void ViewerColumns::SetupColumns() {
     const int dpi = DotsPerInch(m_viewer.m_list.Handle());
     std::vector<int> widths = viewer::KeptWidthsAt(m_viewer.m_kept.Choices().columnWidths, dpi);
     if (widths.size() != 3)
-        widths = viewer::DefaultRecordColumns(DateColumnWidth(m_viewer.m_list), m_viewer.m_list.ClientRect().right, dpi);
+        widths = viewer::DefaultRecordColumns(DateColumnWidth(m_viewer.m_list),
+                                              m_viewer.m_list.ClientRect().right, dpi);
     const UINT headings[] = {IDS_COLUMN_DATE, IDS_COLUMN_PROCESS, IDS_COLUMN_MESSAGE};
     for (int column = 0; column < 3; ++column)
         m_viewer.m_list.InsertColumn(column, ViewerText(headings[column]), LVCFMT_LEFT,
-                            widths[static_cast<size_t>(column)]);
+                                     widths[static_cast<size_t>(column)]);
     FillLastColumn(m_viewer.m_list);
 }
 
@@ -78,11 +79,11 @@ void ViewerColumns::ReadMessagesOnScreen(diagnose::RecordId wanted) {
             id != NeighbourQuery::kNoRecord && !m_messages.count(id))
             records.push_back(id);
     const viewer::MessageOfLine messageOf = MessageReader();
-    const diagnose::Recheck check = viewer::VisitRecordLines(m_viewer.Index(), m_viewer.Index().Source(), records,
-                                                             [&](size_t at, const std::wstring& line) {
-                                                                 m_messages[records[at]] = messageOf(line);
-                                                                 return true;
-                                                             });
+    const diagnose::Recheck check = viewer::VisitRecordLines(
+        m_viewer.Index(), m_viewer.Index().Source(), records, [&](size_t at, const std::wstring& line) {
+            m_messages[records[at]] = messageOf(line);
+            return true;
+        });
     if (check == diagnose::Recheck::Changed)
         m_viewer.Request(viewer::Work::Reload); // no line is shown as a record it no longer is
     if (check != diagnose::Recheck::Same)

@@ -1,5 +1,7 @@
 // The viewer's context menu and keys: find, find next, all matches, refresh, follow
 // automatically, the timeline, save as; in the list also copy, select all and the details.
+#include "viewer/ViewerCommands.h"
+
 #include "viewer/DiagnoseDlg.h"
 
 #include "resource.h"
@@ -8,98 +10,100 @@
 
 // The one place that builds the viewer's context menu; from the keyboard it opens at the
 // control's top left corner.
-void CDiagnoseDlg::ShowContextMenu(HWND control, LPARAM position) {
-    if (control != m_list.Handle() && control != m_groups.Tree().Handle())
+void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
+    if (control != m_viewer.m_list.Handle() && control != m_viewer.m_groups.Tree().Handle())
         return;
     win::PopupMenu menu;
-    if (control == m_list.Handle()) { // what its keys do, for an operator who looks for it here
-        const bool focused = m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord;
-        menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_rows.Count() > 0)
-            .Item(ID_VIEWER_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), m_rows.Count() > 0)
+    if (control == m_viewer.m_list.Handle()) { // what its keys do, for an operator who looks for it here
+        const bool focused =
+            m_viewer.m_rows.At(m_viewer.m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord;
+        menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_viewer.m_rows.Count() > 0)
+            .Item(ID_VIEWER_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), m_viewer.m_rows.Count() > 0)
             .Item(ID_VIEWER_DETAILS, ViewerText(IDS_MENU_DETAILS), focused)
             .Separator();
     }
     menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
-        .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_search.Find().HasText())
+        .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_viewer.m_search.Find().HasText())
         .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))
         .Separator()
         .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
-        .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_session.Following())
+        .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_viewer.m_session.Following())
         .Separator()
         .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
         .Separator()
-        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), m_rows.Count() > 0 && !m_session.Loading());
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS),
+              m_viewer.m_rows.Count() > 0 && !m_viewer.m_session.Loading());
     UINT command = 0;
     {
         // The menu's loop dispatches our messages: the work they ask for waits until it ends.
-        BusyScope busy(*this);
-        command = menu.Run(m_hwnd, win::PopupMenu::Where(control, position));
+        CDiagnoseDlg::BusyScope busy(m_viewer);
+        command = menu.Run(m_viewer.m_hwnd, win::PopupMenu::Where(control, position));
     }
-    if (command && !m_life.Closing())
+    if (command && !m_viewer.m_life.Closing())
         OnViewerCommand(static_cast<WORD>(command));
 }
 
-bool CDiagnoseDlg::OnViewerCommand(WORD id) {
+bool ViewerCommands::OnViewerCommand(WORD id) {
     // While the details or a message box run, the list must stay as it is; a closing viewer
     // does nothing more.
-    const bool free = !m_life.Busy() && !m_life.Closing();
+    const bool free = !m_viewer.m_life.Busy() && !m_viewer.m_life.Closing();
     switch (id) {
     case ID_VIEWER_FIND:
         if (free)
-            m_search.Find().Open(m_hwnd);
+            m_viewer.m_search.Find().Open(m_viewer.m_hwnd);
         return true;
     case ID_VIEWER_FIND_NEXT:
     case ID_VIEWER_FIND_PREVIOUS:
         if (free)
-            m_search.FindNext(id == ID_VIEWER_FIND_NEXT);
+            m_viewer.m_search.FindNext(id == ID_VIEWER_FIND_NEXT);
         return true;
     case ID_VIEWER_ALL_MATCHES:
         if (free)
-            m_search.ShowAllMatches(true);
+            m_viewer.m_search.ShowAllMatches(true);
         return true;
     case ID_VIEWER_COPY:
         if (free)
-            CopySelectedRecords();
+            m_viewer.CopySelectedRecords();
         return true;
     case ID_VIEWER_SELECT_ALL:
         if (free)
-            m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+            m_viewer.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
         return true;
     case ID_VIEWER_DETAILS:
         if (free)
-            OnListDoubleClick(m_list.GetNextItem(-1, LVNI_FOCUSED));
+            m_viewer.OnListDoubleClick(m_viewer.m_list.GetNextItem(-1, LVNI_FOCUSED));
         return true;
     case ID_VIEWER_OPEN_ENTRY:
         if (free)
-            OpenTreeItem();
+            m_viewer.OpenTreeItem();
         return true;
     case ID_VIEWER_SAVE_AS:
         if (free)
-            SaveRecordsAs(m_hwnd, RecordsToSave());
+            m_viewer.SaveRecordsAs(m_viewer.m_hwnd, m_viewer.RecordsToSave());
         return true;
     case ID_VIEWER_REFRESH:
-        StopOnReadFailure({}); // F5 tries again what failed
-        Request(viewer::Work::Refresh);
+        m_viewer.m_reading.StopOnReadFailure({}); // F5 tries again what failed
+        m_viewer.Request(viewer::Work::Refresh);
         return true;
     case ID_VIEWER_FOLLOW:
-        m_session.SetFollowing(!m_session.Following());
+        m_viewer.m_session.SetFollowing(!m_viewer.m_session.Following());
         return true;
     case ID_VIEWER_TIMELINE:
         if (!free)
             return true;
-        if (!m_timeline)
-            m_timeline = std::make_unique<TimelineWindow>(*this);
-        m_timeline->Open();
+        if (!m_viewer.m_timeline)
+            m_viewer.m_timeline = std::make_unique<TimelineWindow>(m_viewer);
+        m_viewer.m_timeline->Open();
         return true;
     default:
         return false;
     }
 }
 
-// Keys of the viewer's own windows and of its Find dialog; the framework passes no others. This
+// Keys of the viewer's own windows; the framework passes no others. This
 // runs inside whatever loop takes the key from the queue (the host's, through a hook): keys only
 // become commands posted to the viewer, which run once that loop dispatches them.
-bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
+bool ViewerCommands::TranslateKey(const MSG& message) {
     if (message.message == WM_KEYDOWN) {
         const bool control = ::GetKeyState(VK_CONTROL) < 0;
         const bool shift = ::GetKeyState(VK_SHIFT) < 0;
@@ -116,12 +120,14 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
         else if (message.wParam == 'S' && control && !shift && !alt)
             command = ID_VIEWER_SAVE_AS;
         else if (message.wParam == VK_ESCAPE &&
-                 (Searching() || Sorting() || m_copy.Asked() || m_copy.Running()) && !control && !shift &&
-                 !alt)
-            return ::PostMessageW(m_hwnd, kCancelWork, 0, 0) != FALSE; // the work, not the viewer
-        else if (message.wParam == VK_RETURN && message.hwnd == Tree() && !control && !shift && !alt)
+                 (m_viewer.Searching() || m_viewer.Sorting() || m_viewer.m_copy.Asked() ||
+                  m_viewer.m_copy.Running()) &&
+                 !control && !shift && !alt)
+            return ::PostMessageW(m_viewer.m_hwnd, m_viewer.kCancelWork, 0, 0) !=
+                   FALSE; // the work, not the viewer
+        else if (message.wParam == VK_RETURN && message.hwnd == m_viewer.Tree() && !control && !shift && !alt)
             command = ID_VIEWER_OPEN_ENTRY; // not OK: a large log would have to be read again
-        else if (message.hwnd != m_list.Handle())
+        else if (message.hwnd != m_viewer.m_list.Handle())
             command = 0; // the keys below are the list's; elsewhere they are the control's own
         else if (message.wParam == 'C' && control && !shift && !alt)
             command = ID_VIEWER_COPY;
@@ -129,17 +135,15 @@ bool CDiagnoseDlg::PreTranslateMessage(MSG& message) {
             command = ID_VIEWER_SELECT_ALL;
         else if (message.wParam == VK_RETURN && !control && !shift && !alt) {
             // The focused record's details; without one, nothing: OK and Cancel close the viewer.
-            if (m_rows.At(m_list.GetNextItem(-1, LVNI_FOCUSED)) == NeighbourQuery::kNoRecord)
+            if (m_viewer.m_rows.At(m_viewer.m_list.GetNextItem(-1, LVNI_FOCUSED)) ==
+                NeighbourQuery::kNoRecord)
                 return true;
             command = ID_VIEWER_DETAILS;
         }
         if (command) {
-            ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+            ::PostMessageW(m_viewer.m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
             return true;
         }
     }
-    HWND find = m_search.Find().Dialog();
-    if (find && (message.hwnd == find || ::IsChild(find, message.hwnd)))
-        return TranslateDialogKeys(find, message);
-    return Dialog::PreTranslateMessage(message);
+    return false;
 }

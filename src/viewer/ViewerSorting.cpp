@@ -117,7 +117,7 @@ void ViewerSorting::CancelSorting() {
         m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
     }
     if (m_sorting)
-        m_viewer.StopReader(); // drops the sort
+        m_viewer.m_reading.StopReader(); // drops the sort
 }
 
 // The messages read become the viewer's again, those of a sort that could not end included: the
@@ -162,8 +162,9 @@ void ViewerSorting::SortRows(int column) {
         return;
     // The message column's keys come from the log: without them its order stays as it is.
     if (column == viewer::kMessageColumn &&
-        !m_viewer.m_columns.ReadMessageKeys(
-            m_viewer.m_columns.Keys().Group() == m_viewer.m_rows.Group() ? m_viewer.m_columns.Keys().Count() : 0))
+        !m_viewer.m_columns.ReadMessageKeys(m_viewer.m_columns.Keys().Group() == m_viewer.m_rows.Group()
+                                                ? m_viewer.m_columns.Keys().Count()
+                                                : 0))
         return;
     const viewer::ListPlaces before = m_viewer.CurrentPlaces();
     // The selection follows its record, as it does in a list that holds its items itself.

@@ -41,16 +41,16 @@ void ViewerLifetime::RunDeferredWork(bool wakeUp) {
             ::DestroyWindow(m_viewer.m_hwnd); // deletes the viewer, and this with it
             return;
         case viewer::Work::TakeRead:
-            m_viewer.TakeRead();
+            m_viewer.m_reading.TakeRead();
             break;
         case viewer::Work::Reload:
         case viewer::Work::Refresh:
             if (m_viewer.m_save.Defer(work)) // its thread reads the index: it changes once the save has ended
                 break;
             if (work == viewer::Work::Reload)
-                m_viewer.Reload();
+                m_viewer.m_reading.Reload();
             else
-                m_viewer.Refresh();
+                m_viewer.m_reading.Refresh();
             break;
         }
     }

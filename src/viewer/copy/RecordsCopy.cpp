@@ -2,6 +2,7 @@
 #include "viewer/copy/RecordsCopy.h"
 
 #include "resource.h"
+#include "viewer/DiagnoseDlg.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
 #include "win/Clipboard.h"
@@ -20,30 +21,36 @@ struct RecordsCopy::Job {
     diagnose::Recheck check = diagnose::Recheck::Same; // the reading thread's, taken at its end
 };
 
-RecordsCopy::Ending RecordsCopy::Copy(const CDiagnoseIndex& index, HWND owner,
-                                      std::vector<diagnose::RecordId> records) {
+void RecordsCopy::CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
+    if (records.empty() || m_viewer.m_life.Closing())
+        return;
+    const CDiagnoseIndex& index = m_viewer.Index();
     auto job = std::make_shared<Job>();
     job->owner = owner;
-    job->records = std::move(records);
+    job->records = records;
     if (viewer::BytesToRead(index, job->records) > kCopiedBytesAtOnce) {
-        m_asked = std::move(job);
-        return {};
+        m_asked = std::move(job); // on the reading thread, once it is free
+        m_viewer.StartAskedWork();
+        m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
+        return;
     }
     const diagnose::Recheck check =
         viewer::ForEachRecordLine(index, index.Source(), job->records, [&](const std::wstring& line) {
             return job->text.Append(line) && job->text.Append(L"\r\n");
         });
-    return Finish(*job, check);
+    Tell(Finish(*job, check));
 }
 
-bool RecordsCopy::Start(viewer::LogSession& session, const CDiagnoseIndex& index) {
+bool RecordsCopy::Start() {
     if (!m_asked || m_running)
         return m_running != nullptr;
+    viewer::LogSession& session = m_viewer.m_session;
     const std::shared_ptr<Job> job = m_asked;
-    const viewer::IndexGate* gate = session.Gate().get();
-    const CDiagnoseIndex* source = &index;
+    viewer::IndexGate* gate = session.Gate().get();
+    const CDiagnoseIndex* source = &m_viewer.Index();
     // The lines are read outside the gate: nothing files while the reading thread copies.
     if (!session.StartTask(viewer::JobPurpose::Copy, [job, gate, source] {
+            { const diagnose::GatedStep start(gate); } // a stop asked before it began ends it here
             job->check = viewer::ForEachRecordLine(
                 *source, source->ReadingSource(), job->records,
                 [&](const std::wstring& line) { return job->text.Append(line) && job->text.Append(L"\r\n"); },
@@ -54,23 +61,32 @@ bool RecordsCopy::Start(viewer::LogSession& session, const CDiagnoseIndex& index
     return true;
 }
 
-void RecordsCopy::Cancel(viewer::LogSession& session) {
+void RecordsCopy::Cancel() {
     m_asked.reset();
-    if (m_running && session.Job() == viewer::JobPurpose::Copy)
-        session.Stop();
+    if (m_running && m_viewer.m_session.Job() == viewer::JobPurpose::Copy)
+        m_viewer.m_session.Stop();
     m_running.reset();
 }
 
-RecordsCopy::Ending RecordsCopy::End(const viewer::JobEnd& end) {
+void RecordsCopy::End(const viewer::JobEnd& end) {
     const std::shared_ptr<Job> job = std::move(m_running);
+    m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
     if (!job)
-        return {};
+        return;
     if (!::IsWindow(job->owner)) // the window it was asked from went meanwhile
         job->owner = nullptr;
     if (!end.outcome.result.ok()) // memory ran out beside the block's own account
-        return {job->owner,
-                ViewerTextWith(IDS_COPY_FAILED, SystemErrorText(diagnose::ErrorOf(end.outcome.result)))};
-    return Finish(*job, job->check);
+        return Tell({job->owner, ViewerTextWith(IDS_COPY_FAILED,
+                                                SystemErrorText(diagnose::ErrorOf(end.outcome.result)))});
+    Tell(Finish(*job, job->check));
+}
+
+void RecordsCopy::Tell(const Ending& ending) {
+    if (ending.logChanged)
+        m_viewer.Request(viewer::Work::Reload);
+    if (!ending.failure.empty())
+        m_viewer.ShowMessage(ending.owner ? ending.owner : m_viewer.m_hwnd, ending.failure,
+                             MB_OK | MB_ICONWARNING);
 }
 
 RecordsCopy::Ending RecordsCopy::Finish(Job& job, diagnose::Recheck check) {

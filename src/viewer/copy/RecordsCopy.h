@@ -4,7 +4,7 @@
 // copy at a time; one asked while the reading thread has another job starts when it is free.
 #pragma once
 
-#include "diagnose/DiagnoseIndex.h"
+#include "diagnose/RecordStore.h"
 #include "viewer/session/LogSession.h"
 
 #include <windows.h>
@@ -13,8 +13,28 @@
 #include <string>
 #include <vector>
 
+class CDiagnoseDlg;
+
 class RecordsCopy {
 public:
+    explicit RecordsCopy(CDiagnoseDlg& viewer) : m_viewer(viewer) {}
+
+    // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF, at
+    // once or from the reading thread (Start starts it); says so over `owner` when they cannot
+    // go there. A copy asked while one is asked or runs replaces the one asked, and waits for the
+    // one that runs.
+    void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records);
+    // Starts the copy asked, when the session is free; whether one runs now.
+    bool Start();
+    bool Asked() const { return m_asked != nullptr; }
+    bool Running() const { return m_running != nullptr; }
+    // Drops the copy asked and stops the one that runs.
+    void Cancel();
+    // The reading thread's copy has ended: its text goes to the clipboard.
+    void End(const viewer::JobEnd& end);
+
+private:
+    struct Job;
     // How a copy ended: nothing to say, or what the operator is told (over `owner`), and whether
     // the log changed under it (it is read again).
     struct Ending {
@@ -22,23 +42,10 @@ public:
         std::wstring failure;
         bool logChanged = false;
     };
-
-    // Copies at once, or asks for the copy on the reading thread (Start starts it). A copy asked
-    // while one is asked or runs replaces the one asked, and waits for the one that runs.
-    Ending Copy(const CDiagnoseIndex& index, HWND owner, std::vector<diagnose::RecordId> records);
-    // Starts the copy asked, when the session is free; whether one runs now.
-    bool Start(viewer::LogSession& session, const CDiagnoseIndex& index);
-    bool Asked() const { return m_asked != nullptr; }
-    bool Running() const { return m_running != nullptr; }
-    // Drops the copy asked and stops the one that runs.
-    void Cancel(viewer::LogSession& session);
-    // The reading thread's copy has ended: its text goes to the clipboard.
-    Ending End(const viewer::JobEnd& end);
-
-private:
-    struct Job;
     static Ending Finish(Job& job, diagnose::Recheck check);
+    void Tell(const Ending& ending);
 
+    CDiagnoseDlg& m_viewer;
     std::shared_ptr<Job> m_asked;
     std::shared_ptr<Job> m_running; // shared with the reading thread's task
 };

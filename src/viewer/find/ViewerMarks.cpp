@@ -55,7 +55,7 @@ void ViewerSearch::CancelMarking() {
     if (m_marking == Marking::None)
         return;
     if (m_marking == Marking::Running)
-        m_viewer.StopReader();
+        m_viewer.m_reading.StopReader();
     m_marking = Marking::None;
     m_findDown.reset();
     if (!m_viewer.m_session.Loading())
@@ -86,8 +86,8 @@ void ViewerSearch::EndMarking(const viewer::LogReader::Outcome& outcome) {
         return;
     if (m_markFailure)
         m_viewer.m_life.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd,
-                             ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)),
-                             MB_OK | MB_ICONWARNING);
+                                    ViewerTextWith(IDS_READ_FAILED, SystemErrorText(m_markFailure)),
+                                    MB_OK | MB_ICONWARNING);
     else
         FindNext(*down);
 }

@@ -35,7 +35,7 @@ void ViewerSearch::FindNext(bool down) {
     const std::wstring text = readError ? ViewerTextWith(IDS_READ_FAILED, SystemErrorText(readError))
                                         : ViewerTextWith(IDS_FIND_NOT_FOUND, m_find.Text());
     m_viewer.m_life.ShowMessage(m_find.Dialog() ? m_find.Dialog() : m_viewer.m_hwnd, text,
-                         MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
+                                MB_OK | (readError ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 // Answers whether a match was shown (a log that changed under the search counts: it is read

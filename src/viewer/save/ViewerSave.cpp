@@ -93,8 +93,9 @@ void ViewerSave::SaveRecordsAs(HWND owner, std::vector<diagnose::RecordId> recor
             unit = L'\0';
     std::wstring file = SuggestedName(owner);
     file.resize(4096, L'\0');
-    const std::wstring folder =
-        m_viewer.m_kept.Choices().saveFolder.empty() ? DocumentsFolder() : m_viewer.m_kept.Choices().saveFolder;
+    const std::wstring folder = m_viewer.m_kept.Choices().saveFolder.empty()
+                                    ? DocumentsFolder()
+                                    : m_viewer.m_kept.Choices().saveFolder;
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
@@ -130,13 +131,13 @@ bool ViewerSave::StartSave(HWND owner, const std::wstring& path, viewer::SaveFor
         return false;
     // The save's thread reads the index as it stands: a look that reads on stops here, and
     // the next one after the save reads on from where it stopped.
-    m_viewer.StopReader();
+    m_viewer.m_reading.StopReader();
     m_saver = std::make_unique<RecordsSaver>(m_viewer.m_hwnd, m_viewer.kSaveProgress, m_viewer.kSaveCancel);
     if (const DWORD error =
             m_saver->Start(m_viewer.Index(), std::move(records), path, ContentFor(format), owner)) {
         m_saver.reset();
         m_viewer.m_life.ShowMessage(owner, ViewerTextWith(IDS_SAVE_FAILED, SystemErrorText(error)),
-                             MB_OK | MB_ICONWARNING);
+                                    MB_OK | MB_ICONWARNING);
         return false;
     }
     m_viewer.m_session.HoldForSave(true);
@@ -176,7 +177,7 @@ void ViewerSave::OnSaveProgress() {
     }
     if (!text.empty())
         m_viewer.m_life.ShowMessage(owner && ::IsWindow(owner) ? owner : m_viewer.m_hwnd, text,
-                             MB_OK | MB_ICONWARNING);
+                                    MB_OK | MB_ICONWARNING);
 }
 
 // What waited for the save's thread to let go of the index runs now.
