@@ -105,8 +105,7 @@ bool CDiagnoseDlg::OnInitDialog() {
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_columns.SetupColumns();
     m_rows.SetMessageKeys(&m_columns.Keys());
-    m_groupByComputer = !m_kept.Choices().groupByComputer; // so that GroupBy fills the tree
-    GroupBy(m_kept.Choices().groupByComputer);
+    m_groups.Fill(Index(), m_kept.Choices().groupByComputer);
     ShowCaption(nullptr);
     ::SetTimer(m_hwnd, kFollowTimer, kFollowMilliseconds, nullptr);
     HWND viewer = m_hwnd;
@@ -184,10 +183,9 @@ bool CDiagnoseDlg::OnCommand(WORD notifyCode, WORD id, HWND control) {
 }
 
 void CDiagnoseDlg::GroupBy(bool byComputer) {
-    if (m_groupByComputer == byComputer)
+    if (m_groups.ByComputer() == byComputer)
         return;
     ShowRows(nullptr);
-    m_groupByComputer = byComputer;
     m_groups.Fill(Index(), byComputer);
     Notify([](ViewerObserver& observer) { observer.OnSelectionChanged(); });
 }
@@ -317,23 +315,6 @@ void CDiagnoseDlg::ShowMatch(HTREEITEM entry, diagnose::RecordId record) {
 std::wstring CDiagnoseDlg::SelectedLabel() const {
     HTREEITEM selected = m_groups.Tree().GetSelectedItem();
     return selected ? m_groups.Label(selected) : std::wstring();
-}
-
-void CDiagnoseDlg::AddObserver(ViewerObserver* observer) {
-    if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
-        m_observers.push_back(observer);
-}
-
-void CDiagnoseDlg::RemoveObserver(ViewerObserver* observer) {
-    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
-}
-
-void CDiagnoseDlg::Notify(const std::function<void(ViewerObserver&)>& call) {
-    // A copy: an observer may remove itself while it is told.
-    const std::vector<ViewerObserver*> observers = m_observers;
-    for (ViewerObserver* observer : observers)
-        if (std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end())
-            call(*observer);
 }
 
 // The title, and for a group entry " - " and its label; with nothing selected, why the log

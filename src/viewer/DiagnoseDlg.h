@@ -5,6 +5,7 @@
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/GroupTree.h"
 #include "viewer/ListNote.h"
+#include "viewer/OwnedWindows.h"
 #include "viewer/DeferredWork.h"
 #include "viewer/details/NeighbourQuery.h"
 #include "viewer/MessageKeys.h"
@@ -135,8 +136,8 @@ public:
     // Why the last search on the reading thread could not read the log; 0 when it could.
     DWORD MarkFailure() const { return m_search.MarkFailure(); }
     // Windows the viewer owns follow it through these; an observer removes itself before it goes.
-    void AddObserver(ViewerObserver* observer);
-    void RemoveObserver(ViewerObserver* observer);
+    void AddObserver(ViewerObserver* observer) { m_owned.AddObserver(observer); }
+    void RemoveObserver(ViewerObserver* observer) { m_owned.RemoveObserver(observer); }
     // Reads the log again from the start: a window the viewer owns found a line changed.
     void ReadLogAgain();
     // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF;
@@ -219,7 +220,7 @@ private:
     void OpenDetails(diagnose::RecordId record);
     void AnswerDisplayInfo(NMLVDISPINFOW& info);
     bool PaintMinimised();
-    void Notify(const std::function<void(ViewerObserver&)>& call);
+    void Notify(const std::function<void(ViewerObserver&)>& call) { m_owned.Notify(call); }
 
     // Posted to itself to run the deferred work; by a save's thread and its progress window.
     static constexpr UINT kRunDeferredWork = WM_APP + 2;
@@ -271,7 +272,6 @@ private:
     GroupTree m_groups;
     win::ListView m_list;
     ListNote m_listNote;
-    bool m_groupByComputer = true;
     win::DialogSlot* m_slot;
     viewer::RecordRows m_rows; // the list's rows
     ViewerLifetime m_life{*this};
@@ -282,8 +282,6 @@ private:
     ViewerKept m_kept{*this};
     RecordsCopy m_copy{*this};
     ViewerColumns m_columns{*this};
-    ViewerSave m_save{*this}; // after the session, whose index its thread reads
-    std::vector<ViewerObserver*> m_observers;
-    std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes
-    std::unique_ptr<TimelineWindow> m_timeline; // last: it leaves the observers while they exist
+    ViewerSave m_save{*this};    // after the session, whose index its thread reads
+    OwnedWindows m_owned{*this}; // last: the windows leave the features' state as they go
 };

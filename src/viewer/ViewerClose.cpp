@@ -35,13 +35,13 @@ bool OwnedBy(HWND window, HWND viewer) {
     return false;
 }
 
-struct OwnedWindows {
+struct OwnedFound {
     HWND viewer;
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectOwned(HWND window, LPARAM parameter) {
-    auto* owned = reinterpret_cast<OwnedWindows*>(parameter);
+    auto* owned = reinterpret_cast<OwnedFound*>(parameter);
     if (window != owned->viewer && OwnedBy(window, owned->viewer))
         owned->found.push_back(window);
     return TRUE;
@@ -89,10 +89,7 @@ void ViewerLifetime::Close() {
 void ViewerLifetime::DestroyNow() {
     std::unique_ptr<diagnose::LogIndex> released = m_viewer.m_session.TakeIndex();
     m_viewer.IgnoreMessages();
-    if (m_viewer.m_matches)
-        m_viewer.m_matches->IgnoreMessages();
-    if (m_viewer.m_timeline)
-        m_viewer.m_timeline->IgnoreMessages();
+    m_viewer.m_owned.IgnoreMessages();
     const viewer::ReleasedAside<diagnose::LogIndex> index(std::move(released));
     ::DestroyWindow(m_viewer.m_hwnd); // the owned windows first; deletes the viewer
 }
@@ -152,7 +149,7 @@ bool ViewerLifetime::IsOurs(HWND window) const {
 }
 
 std::vector<HWND> ViewerLifetime::OwnedTopLevelWindows() const {
-    OwnedWindows owned{m_viewer.m_hwnd, {}};
+    OwnedFound owned{m_viewer.m_hwnd, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOwned, reinterpret_cast<LPARAM>(&owned));
     return owned.found;
 }

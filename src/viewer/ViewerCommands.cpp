@@ -91,9 +91,7 @@ bool ViewerCommands::OnViewerCommand(WORD id) {
     case ID_VIEWER_TIMELINE:
         if (!free)
             return true;
-        if (!m_viewer.m_timeline)
-            m_viewer.m_timeline = std::make_unique<TimelineWindow>(m_viewer);
-        m_viewer.m_timeline->Open();
+        m_viewer.m_owned.Timeline().Open();
         return true;
     default:
         return false;

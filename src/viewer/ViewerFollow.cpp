@@ -60,6 +60,6 @@ void ViewerReading::Reload() {
     m_viewer.m_search.Find().ForgetFrom(0);
     // The tree is filled from the index below whatever the read does: its items must never be
     // left on the lists that Clear freed.
-    m_viewer.m_groups.Fill(m_viewer.Index(), m_viewer.m_groupByComputer);
+    m_viewer.m_groups.Fill(m_viewer.Index(), m_viewer.m_groups.ByComputer());
     StartReading(viewer::JobPurpose::Load);
 }

@@ -20,7 +20,7 @@ void ViewerKept::RestoreChoices() {
 }
 
 void ViewerKept::KeepChoices() {
-    m_choices.groupByComputer = m_viewer.m_groupByComputer;
+    m_choices.groupByComputer = m_viewer.m_groups.ByComputer();
     m_choices.viewer = viewer::PlaceOf(m_viewer.m_hwnd);
     std::vector<int> widths;
     for (int column = 0; column < m_viewer.m_list.GetColumnCount(); ++column)
@@ -28,9 +28,11 @@ void ViewerKept::KeepChoices() {
     m_choices.columnWidths = viewer::WidthsToKeep(widths, DotsPerInch(m_viewer.m_list.Handle()));
     if (m_viewer.m_search.Find().HasText())
         m_choices.searchText = m_viewer.m_search.Find().Text();
-    if (const auto place = m_viewer.m_matches ? m_viewer.m_matches->Place() : std::nullopt)
+    if (const auto place =
+            m_viewer.m_owned.MatchesMade() ? m_viewer.m_owned.MatchesMade()->Place() : std::nullopt)
         m_choices.matches = place;
-    if (const auto place = m_viewer.m_timeline ? m_viewer.m_timeline->Place() : std::nullopt)
+    if (const auto place =
+            m_viewer.m_owned.TimelineMade() ? m_viewer.m_owned.TimelineMade()->Place() : std::nullopt)
         m_choices.timeline = place;
     viewer::SaveChoices(m_choices);
 }

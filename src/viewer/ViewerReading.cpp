@@ -65,8 +65,8 @@ void ViewerReading::TakeRead() {
     if (!ended && !m_viewer.m_life.Closing() &&
         (m_viewer.m_session.Loading() || m_viewer.m_search.Running())) {
         m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem()); // how far it has come
-        if (m_viewer.m_search.Running() && m_viewer.m_matches)
-            m_viewer.m_matches->TakeMarks();
+        if (m_viewer.m_search.Running() && m_viewer.m_owned.MatchesMade())
+            m_viewer.m_owned.MatchesMade()->TakeMarks();
     }
 }
 
@@ -112,7 +112,7 @@ void ViewerReading::UpdateTree(const std::vector<GroupKey>& changed, diagnose::R
     GroupKey key;
     bool entry = false;
     const bool selected = m_viewer.m_groups.KeyOf(m_viewer.m_groups.Tree().GetSelectedItem(), key, entry);
-    m_viewer.m_groups.Fill(m_viewer.Index(), m_viewer.m_groupByComputer);
+    m_viewer.m_groups.Fill(m_viewer.Index(), m_viewer.m_groups.ByComputer());
     if (HTREEITEM item = !selected ? nullptr
                          : entry   ? m_viewer.m_groups.EntryItem(key)
                                    : m_viewer.m_groups.ItemOf(key, false))

@@ -61,8 +61,8 @@ void ViewerSearch::CancelMarking() {
     if (!m_viewer.m_session.Loading())
         ::KillTimer(m_viewer.m_hwnd, m_viewer.kReadTimer);
     m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
-    if (m_viewer.m_matches)
-        m_viewer.m_matches->TakeMarks(); // says that its search stopped
+    if (m_viewer.m_owned.MatchesMade())
+        m_viewer.m_owned.MatchesMade()->TakeMarks(); // says that its search stopped
 }
 
 void ViewerSearch::EndMarking(const viewer::LogReader::Outcome& outcome) {
@@ -78,8 +78,8 @@ void ViewerSearch::EndMarking(const viewer::LogReader::Outcome& outcome) {
         m_viewer.Request(viewer::Work::Reload); // the match window fills again with the reload
         return;
     }
-    if (m_viewer.m_matches)
-        m_viewer.m_matches->TakeMarks();
+    if (m_viewer.m_owned.MatchesMade())
+        m_viewer.m_owned.MatchesMade()->TakeMarks();
     const std::optional<bool> down = m_findDown;
     m_findDown.reset();
     if (!down)

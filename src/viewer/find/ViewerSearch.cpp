@@ -141,15 +141,13 @@ void ViewerSearch::ShowAllMatches(bool activate) {
         m_find.Open(m_viewer.m_hwnd);
         return;
     }
-    if (!m_viewer.m_matches)
-        m_viewer.m_matches = std::make_unique<CMatchWindow>(m_viewer);
-    m_viewer.m_matches->Show(activate);
+    m_viewer.m_owned.Matches().Show(activate);
 }
 
 // The Find dialog took a search: the match window shows it when it is open or was asked for.
 // The Find dialog keeps the keys.
 void ViewerSearch::OnSearchTaken() {
-    if (!m_matchesOnFindNext && !(m_viewer.m_matches && m_viewer.m_matches->Handle()))
+    if (!m_matchesOnFindNext && !(m_viewer.m_owned.MatchesMade() && m_viewer.m_owned.MatchesMade()->Handle()))
         return;
     m_matchesOnFindNext = false;
     ShowAllMatches(false);

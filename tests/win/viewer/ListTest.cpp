@@ -27,7 +27,7 @@ std::string FileText(const std::wstring& path) {
 }
 
 // The matches window and the timeline, opened (or brought forward) through the viewer's commands.
-std::pair<HWND, HWND> OwnedWindows(HWND viewer) {
+std::pair<HWND, HWND> MatchesAndTimeline(HWND viewer) {
     ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_ALL_MATCHES, 0);
     ::SendMessageW(viewer, WM_COMMAND, ID_VIEWER_TIMELINE, 0);
     PumpMessages(50);
@@ -304,7 +304,7 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     request.lpstrFindWhat = what;
     request.Flags = FR_DOWN;
     ::SendMessageW(window, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&request));
-    auto [matches, timeline] = OwnedWindows(window);
+    auto [matches, timeline] = MatchesAndTimeline(window);
     ASSERT_TRUE(matches && timeline);
     ::SetWindowPos(matches, nullptr, 300, 640, 500, 260, SWP_NOZORDER);
     ::SetWindowPos(timeline, nullptr, 800, 100, 400, 300, SWP_NOZORDER);
@@ -319,7 +319,7 @@ TEST_F(Viewer, ChoicesKeptPerUserAndDamagedOrUnseenOnesGiveTheDefaults) {
     EXPECT_EQ(RootTexts(tree).front(), L"PC1") << "grouped by computer";
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), 150);
     EXPECT_EQ(viewer->Find().Text(), L"Ventil");
-    std::tie(matches, timeline) = OwnedWindows(window);
+    std::tie(matches, timeline) = MatchesAndTimeline(window);
     EXPECT_EQ(WindowBox(matches), std::make_tuple(300L, 640L, 800L, 900L));
     EXPECT_EQ(WindowBox(timeline), std::make_tuple(800L, 100L, 1200L, 400L));
     DestroyOpenDlg();
