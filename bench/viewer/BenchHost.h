@@ -92,11 +92,17 @@ inline BOOL CALLBACK MatchVisibleDialog(HWND window, LPARAM found) {
     return FALSE;
 }
 
-// The visible dialog window of this thread, or null.
+// The visible dialog window of this thread, or null. The viewer shows itself from a message it
+// posts to itself: the queue is pumped until it has (for two seconds at most).
 inline HWND FindThreadDialog() {
     HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), MatchVisibleDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (int waited = 0;; waited += 10) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), MatchVisibleDialog, reinterpret_cast<LPARAM>(&found));
+        if (found || waited >= 2000)
+            return found;
+        Pump();
+        ::Sleep(10);
+    }
 }
 
 } // namespace bench
