@@ -115,11 +115,58 @@ private:
     diagnose::FileId m_id;
 };
 
-PlatformFileLayer g_platformFiles;
-
 } // namespace
 
+// The calling thread stands registered while it opens, so that CancelOpens can end its wait; an
+// open asked after a cancel fails at once.
+class PlatformFileLayer::Waiting {
+public:
+    explicit Waiting(PlatformFileLayer& layer) : m_layer(layer) {
+        const std::lock_guard<std::mutex> lock(m_layer.m_mutex);
+        m_cancelled = m_layer.m_cancelled;
+        m_thread = m_cancelled ? nullptr : ::OpenThread(THREAD_TERMINATE, FALSE, ::GetCurrentThreadId());
+        if (m_thread)
+            m_layer.m_waiting.push_back(m_thread);
+    }
+    ~Waiting() {
+        if (!m_thread)
+            return;
+        const std::lock_guard<std::mutex> lock(m_layer.m_mutex);
+        m_layer.m_waiting.erase(std::find(m_layer.m_waiting.begin(), m_layer.m_waiting.end(), m_thread));
+        ::CloseHandle(m_thread);
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+    bool Cancelled() const { return m_cancelled; }
+
+private:
+    PlatformFileLayer& m_layer;
+    HANDLE m_thread = nullptr;
+    bool m_cancelled = false;
+};
+
+PlatformFileLayer::PlatformFileLayer() = default;
+PlatformFileLayer::~PlatformFileLayer() = default;
+
+// Synchronous opens of a share that went away can be cancelled (SMB); a local open ends by itself.
+void PlatformFileLayer::CancelOpens() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_cancelled = true;
+    for (HANDLE thread : m_waiting)
+        ::CancelSynchronousIo(thread); // ERROR_NOT_FOUND when it is not inside a call that waits
+}
+
+void PlatformFileLayer::ResumeOpens() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_cancelled = false;
+}
+
 std::unique_ptr<diagnose::LogFile> PlatformFileLayer::Open(const std::wstring& path, uint32_t& error) {
+    const Waiting waiting(*this);
+    if (waiting.Cancelled()) {
+        error = diagnose::kReadCancelled;
+        return nullptr;
+    }
     win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
     diagnose::FileId id;
@@ -131,6 +178,11 @@ std::unique_ptr<diagnose::LogFile> PlatformFileLayer::Open(const std::wstring& p
 }
 
 bool PlatformFileLayer::Identify(const std::wstring& path, diagnose::FileId& id, uint32_t& error) {
+    const Waiting waiting(*this);
+    if (waiting.Cancelled()) {
+        error = diagnose::kReadCancelled;
+        return false;
+    }
     win::UniqueFile current(
         ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!current || !IdOf(current.get(), id)) {
@@ -161,7 +213,7 @@ diagnose::TextDecoder AnsiDecoder() {
 }
 
 CDiagnoseIndex::CDiagnoseIndex(diagnose::FileLayer* layer)
-    : LogIndex(layer ? *layer : g_platformFiles, AnsiDecoder()) {}
+    : LogIndex(layer ? *layer : files, AnsiDecoder()) {}
 CDiagnoseIndex::~CDiagnoseIndex() = default;
 
 std::wstring CDiagnoseIndex::UnknownText() const {

@@ -48,6 +48,10 @@ public:
     virtual std::unique_ptr<LogFile> Open(const std::wstring& path, uint32_t& error) = 0;
     // Which file the name leads to now; false with the code when that cannot be told.
     virtual bool Identify(const std::wstring& path, FileId& id, uint32_t& error) = 0;
+    // From another thread: ends an Open or Identify that waits (a share that went away), and
+    // fails those after it with kReadCancelled, until ResumeOpens.
+    virtual void CancelOpens() {}
+    virtual void ResumeOpens() {}
 };
 
 // A log that is not there: an empty log, not a failure.

@@ -51,6 +51,7 @@ void LogIndex::Cancellable(LogFile* file) {
 void LogIndex::CancelReads() {
     std::lock_guard<std::mutex> lock(m_cancelMutex);
     m_cancelled = true;
+    m_layer.CancelOpens(); // an open of the log or a look at its name that waits, too
     if (m_cancellable)
         m_cancellable->CancelReads();
 }
@@ -58,6 +59,7 @@ void LogIndex::CancelReads() {
 void LogIndex::ResumeReads() {
     std::lock_guard<std::mutex> lock(m_cancelMutex);
     m_cancelled = false;
+    m_layer.ResumeOpens();
     if (m_cancellable)
         m_cancellable->ResumeReads();
 }

@@ -67,8 +67,9 @@ public:
     // Another for another thread (a save), of its own: null, with the platform's code, when it
     // cannot be had. Its owner's thread, holding the index still, asks for it.
     std::unique_ptr<ByteSource> OpenSource(uint32_t& error) const;
-    // Another thread's, stopping the reading thread: ends its read that waits (a share that went
-    // away) and fails those after it, until ResumeReads, once that thread has stopped.
+    // Another thread's, stopping the reading thread: ends its read, open or look at the name that
+    // waits (a share that went away) and fails those after it, until ResumeReads, once that
+    // thread has stopped.
     void CancelReads();
     void ResumeReads();
 

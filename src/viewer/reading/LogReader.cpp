@@ -1,6 +1,7 @@
 // The viewer's reading thread.
 #include "viewer/reading/LogReader.h"
 
+#include <chrono>
 #include <new>
 
 namespace viewer {
@@ -24,9 +25,21 @@ LogReader::~LogReader() {
     m_gate.Stop();
     m_index.CancelReads();
     m_asked.notify_all();
+    WaitUntil([this] { return !m_running; });
     m_thread.join();
     m_index.ResumeReads();
     m_index.SetWriteGate(nullptr);
+}
+
+// A cancel may come between a wait's start and the platform's call it waits in (an open that
+// had not begun): it is asked again until the job has ended.
+void LogReader::WaitUntil(const std::function<bool()>& ended) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_asked.wait_for(lock, std::chrono::milliseconds(20), ended)) {
+        lock.unlock();
+        m_index.CancelReads();
+        lock.lock();
+    }
 }
 
 bool LogReader::Start(Job job) {
@@ -68,12 +81,17 @@ std::optional<LogReader::Outcome> LogReader::TakeOutcome() {
 
 void LogReader::Stop() {
     m_gate.Stop();
-    m_index.CancelReads(); // a read that waits (a share that went away) ends now
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_job.reset();
-    m_task = nullptr;
-    m_asked.wait(lock, [this] { return !m_running; });
-    m_outcome.reset();
+    m_index.CancelReads(); // a read or an open that waits (a share that went away) ends now
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_job.reset();
+        m_task = nullptr;
+    }
+    WaitUntil([this] { return !m_running; });
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_outcome.reset();
+    }
     m_index.ResumeReads();
     m_gate.Go();
 }

@@ -54,6 +54,8 @@ public:
 
 private:
     bool Ask(Job job, std::function<void()> task);
+    // Waits for `ended` (under the mutex), cancelling the thread's waiting reads meanwhile.
+    void WaitUntil(const std::function<bool()>& ended);
     void Run();
     Outcome RunJob(Job job, const std::function<void()>& task);
 

@@ -31,9 +31,29 @@ public:
         return *names[path];
     }
     std::unique_ptr<diagnose::LogFile> Open(const std::wstring& path, uint32_t& error) override {
+        // The next open waits (`opening` meanwhile) as one of a share that went away does, until
+        // the opens are cancelled; a guard ends the wait after seconds, as the reads' does.
+        std::unique_lock<std::mutex> lock(m_opens);
+        if (holdOpen.exchange(false)) {
+            opening = true;
+            if (!m_opensCancelled.wait_for(lock, std::chrono::seconds(5), [&] { return m_cancelOpens; }))
+                guardEnded = true;
+        }
+        if (m_cancelOpens)
+            return (error = diagnose::kReadCancelled, nullptr);
         auto file = Find(path, error);
         return file ? std::make_unique<Handle>(file) : nullptr;
     }
+    void CancelOpens() override {
+        const std::lock_guard<std::mutex> lock(m_opens);
+        m_cancelOpens = true;
+        m_opensCancelled.notify_all();
+    }
+    void ResumeOpens() override {
+        const std::lock_guard<std::mutex> lock(m_opens);
+        m_cancelOpens = false;
+    }
+    std::atomic<bool> holdOpen{false}, opening{false}, guardEnded{false};
     bool Identify(const std::wstring& path, diagnose::FileId& id, uint32_t& error) override {
         auto file = Find(path, error);
         return file && (id = file->id, true);
@@ -84,6 +104,9 @@ private:
         std::atomic<bool> cancel{false};
     };
     uint64_t m_made = 0;
+    std::mutex m_opens;
+    std::condition_variable m_opensCancelled;
+    bool m_cancelOpens = false;
 };
 
 // The suite's writer at its size limit: the newest `keep` bytes copied to the start in pieces of

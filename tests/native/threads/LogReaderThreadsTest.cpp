@@ -244,6 +244,19 @@ TEST_F(Reading, AStopIsSeenWithinOneStepOfAReadOrEndsTheReadThatWaitsAndNoThread
     EXPECT_FALSE(file.guardEnded) << "a read that waited was not cancelled";
 }
 
+// An open that does not return (the log's share went away) ends with the stop, as a read does.
+TEST_F(Reading, AStopEndsAnOpenThatWaits) {
+    files.holdOpen = true;
+    LogReader reader(index, gate, [] {});
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load));
+    while (!files.opening)
+        std::this_thread::yield();
+    reader.Stop();
+    EXPECT_FALSE(files.guardEnded) << "the open that waited was not cancelled";
+    ASSERT_TRUE(reader.Start(LogReader::Job::Load)) << "the next load opens again";
+    EXPECT_EQ(Watch(reader, gate, index).result.status, ReadResult::Complete);
+}
+
 TEST_F(Reading, AReaderThatGoesWhileItReadsEndsItsThreadAndLetsGoOfTheIndex) {
     auto reader = std::make_unique<LogReader>(index, gate, [] {});
     ASSERT_TRUE(reader->Start(LogReader::Job::Load));
