@@ -138,6 +138,9 @@ public:
     const ByHost& GetByHost() const { return m_byHost; }
     // The list a record is filed in; null for an id that is not one.
     const RecordList* ListOf(RecordId id) const;
+    // The number of that list among the store's: a filter decides once per list, not per record.
+    // A number stands for the same list until records are taken back or the store is cleared.
+    uint32_t ListNumber(RecordId id) const { return m_entries[id].leaf; }
     // The first record of [first, last) in each list the records of that range are filed in, in
     // file order, into `firsts`: what a viewer asks of each batch it takes in, at one look per
     // record. At most `most` lists: answers where the records those lists cover end.

@@ -1,0 +1,167 @@
+// The records window's model: the filter and its kept form, the rows in time order as the log
+// grows, going to a time, the next record of a class, and the times the operator types.
+#include "viewer/records/FilteredRecords.h"
+#include "viewer/records/TimeInput.h"
+#include "RecordStoreTestSupport.h"
+
+#include <optional>
+
+using diagnose::RecordId;
+using viewer::FilteredRecords;
+using viewer::RecordFilter;
+using viewer::RecordTest;
+
+namespace {
+
+std::string Line(const char* date, const char* time, const char* host, const char* process, int traceClass,
+                 const char* text = "") {
+    return std::string(date) + " " + time + "   Host=\"" + host + "\" Process=\"" + process + "\" Traceclass=\"" +
+           std::to_string(traceClass) + "\" Text=\"" + text + "\"\n";
+}
+
+// Two computers whose lines interleave out of time order, and one line without a date.
+const std::string kLog = Line("05.12.2026", "09:40:00", "PC1", "Archiver", 0) +        // 0
+                         Line("05.12.2026", "09:39:00", "PC2", "Service", 2, "disk") + // 1
+                         "not a record line\n" +                                       // 2
+                         Line("05.12.2026", "09:41:00", "PC1", "Service", 1) +         // 3
+                         Line("05.12.2026", "09:40:00", "PC2", "Archiver", 2) +        // 4
+                         Line("06.12.2026", "00:00:05", "PC1", "Service", 2, "disk");  // 5
+
+std::vector<RecordId> Rows(FilteredRecords& rows) {
+    std::vector<RecordId> ids;
+    for (size_t row = 0; row < rows.Count(); ++row)
+        ids.push_back(rows.At(row));
+    return ids;
+}
+
+int64_t At(const wchar_t* typed) {
+    return viewer::ResolveTime(*viewer::ReadTimeInput(typed), 0, 0);
+}
+
+} // namespace
+
+TEST(Records, RowsInTimeOrderAcrossComputersUntimedLastFilteredAndFollowedInSteps) {
+    record_store_test::Log log(kLog);
+    FilteredRecords rows;
+    rows.Start(RecordTest({}, std::nullopt, std::nullopt));
+    EXPECT_FALSE(rows.Advance(log.store, 2)) << "in steps";
+    EXPECT_TRUE(rows.Advance(log.store, 100));
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{1, 0, 4, 3, 5, 2})) << "equal times in file order";
+    EXPECT_EQ(rows.Untimed(), 1u);
+    EXPECT_EQ(rows.RowOf(log.store, 4), 2u);
+    EXPECT_EQ(rows.RowOf(log.store, 2), 5u);
+
+    // A line that comes later with an earlier time joins where its time puts it.
+    const RecordId late = log.Append(Line("05.12.2026", "09:40:00", "PC3", "Service", 2));
+    EXPECT_TRUE(rows.Advance(log.store, 100));
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{1, 0, 4, late, 3, 5, 2}));
+
+    struct Case {
+        const char* what;
+        RecordFilter filter;
+        std::vector<RecordId> rows;
+    };
+    RecordFilter errors;
+    errors.types = viewer::kErrorBit;
+    RecordFilter notPc2;
+    notPc2.computers = {viewer::NameChoice::Mode::Hide, {L"pc2"}};
+    RecordFilter onlyArchiver;
+    onlyArchiver.processes = {viewer::NameChoice::Mode::Only, {L"Archiver"}};
+    for (const Case& c : {Case{"errors", errors, {1, 4, late, 5}}, Case{"all but PC2", notPc2, {0, late, 3, 5, 2}},
+                          Case{"only the archiver", onlyArchiver, {0, 4}}}) {
+        rows.Start(RecordTest(c.filter, std::nullopt, std::nullopt));
+        rows.Advance(log.store, 100);
+        EXPECT_EQ(Rows(rows), c.rows) << c.what;
+    }
+    // A time range holds no record without a time; its end takes in the minute it names.
+    rows.Start(RecordTest({}, At(L"05.12.2026 09:40"), At(L"05.12.2026 09:40") + 59));
+    rows.Advance(log.store, 100);
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 4, late}));
+
+    // A text condition waits for the marks of the lines that hold it.
+    RecordFilter withoutDisk;
+    withoutDisk.text = L"disk";
+    withoutDisk.textHeld = false;
+    rows.Start(RecordTest(withoutDisk, std::nullopt, std::nullopt));
+    std::vector<bool> marks = {false, true, false};
+    EXPECT_FALSE(rows.Advance(log.store, 100, &marks));
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 2}));
+    marks = {false, true, false, false, false, true, false};
+    EXPECT_TRUE(rows.Advance(log.store, 100, &marks));
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 4, late, 3, 2}));
+
+    // The provisional rows of records filed again go and come back.
+    rows.ForgetFrom(3);
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 2}));
+    rows.Advance(log.store, 100, &marks);
+    EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 4, late, 3, 2}));
+}
+
+TEST(Records, GoToATimeAndTheNextRecordOfAClassInTheWindowAndInTheWholeLog) {
+    record_store_test::Log log(kLog);
+    FilteredRecords rows;
+    rows.Start(RecordTest({}, std::nullopt, std::nullopt));
+    rows.Advance(log.store, 100); // 1, 0, 4, 3, 5, 2
+    EXPECT_EQ(rows.RowAtOrAfter(log.store, At(L"05.12.2026 09:40")), 1u);
+    EXPECT_EQ(rows.RowAtOrAfter(log.store, At(L"05.12.2026 09:40:01")), 3u);
+    EXPECT_EQ(rows.RowAtOrAfter(log.store, At(L"06.12.2026 00:00:06")), FilteredRecords::kNoRow);
+    EXPECT_EQ(rows.NextOfClass(log.store, FilteredRecords::kNoRow, 2, true), 0u);
+    EXPECT_EQ(rows.NextOfClass(log.store, 0, 2, true), 2u);
+    EXPECT_EQ(rows.NextOfClass(log.store, 2, 2, true), 4u);
+    EXPECT_EQ(rows.NextOfClass(log.store, 4, 2, true), FilteredRecords::kNoRow);
+    EXPECT_EQ(rows.NextOfClass(log.store, 4, 1, false), 3u);
+    EXPECT_EQ(rows.NextOfClass(log.store, FilteredRecords::kNoRow, 2, false), 4u);
+
+    viewer::RecordClock clock;
+    auto next = [&](RecordId from, uint16_t traceClass, bool forward) {
+        return viewer::NextOfClassInLog(log.store, clock, from, traceClass, forward);
+    };
+    EXPECT_EQ(next(0, 2, true), std::optional<RecordId>(4)) << "time order, not file order";
+    EXPECT_EQ(next(4, 2, true), std::optional<RecordId>(5));
+    EXPECT_EQ(next(5, 2, true), std::nullopt);
+    EXPECT_EQ(next(0, 2, false), std::optional<RecordId>(1));
+    EXPECT_EQ(next(~0u, 2, true), std::optional<RecordId>(1)) << "from the start";
+    EXPECT_EQ(next(~0u, 1, false), std::optional<RecordId>(3)) << "from the end";
+    EXPECT_EQ(next(2, 2, false), std::optional<RecordId>(5)) << "an untimed record comes after all timed ones";
+}
+
+TEST(Records, TimesAsTypedAndTheFilterAsKept) {
+    using Kind = viewer::TimeInput::Kind;
+    struct Case {
+        const wchar_t* typed;
+        std::optional<Kind> kind;
+        int64_t seconds, span;
+    };
+    const int64_t day = 20427; // 05.12.2025
+    for (const Case& c : {Case{L"09:42", Kind::Clock, 34920, 60}, Case{L" 9:42:18 ", Kind::Clock, 34938, 1},
+                          Case{L"05.12.2025", Kind::Moment, day * 86400, 86400},
+                          Case{L"5.12.2025 09:42", Kind::Moment, day * 86400 + 34920, 60},
+                          Case{L"-15m", Kind::Relative, 900, 1}, Case{L"-2h", Kind::Relative, 7200, 1},
+                          Case{L"-1d", Kind::Relative, 86400, 1}, Case{L"24:00", std::nullopt, 0, 0},
+                          Case{L"09:60", std::nullopt, 0, 0}, Case{L"31.02.2026", std::nullopt, 0, 0},
+                          Case{L"09:4", std::nullopt, 0, 0}, Case{L"-15", std::nullopt, 0, 0},
+                          Case{L"gestern", std::nullopt, 0, 0}, Case{L"", std::nullopt, 0, 0}}) {
+        const auto read = viewer::ReadTimeInput(c.typed);
+        ASSERT_EQ(read.has_value(), c.kind.has_value()) << c.typed;
+        if (!read)
+            continue;
+        EXPECT_EQ(read->kind, *c.kind) << c.typed;
+        EXPECT_EQ(read->seconds, c.seconds) << c.typed;
+        EXPECT_EQ(read->span, c.span) << c.typed;
+    }
+    EXPECT_EQ(viewer::ResolveTime(*viewer::ReadTimeInput(L"09:42"), day, 0), day * 86400 + 34920);
+    EXPECT_EQ(viewer::ResolveTime(*viewer::ReadTimeInput(L"-15m"), day, 1000000), 1000000 - 900);
+
+    RecordFilter filter;
+    filter.types = viewer::kErrorBit | viewer::kWarningBit;
+    filter.computers = {viewer::NameChoice::Mode::Only, viewer::SplitNames(L" PC1 ; pc1;PC 2;")};
+    EXPECT_EQ(filter.computers.names, (std::vector<std::wstring>{L"PC1", L"PC 2"}));
+    EXPECT_EQ(viewer::JoinNames(filter.computers.names), L"PC1; PC 2");
+    filter.text = L"a=b";
+    filter.textHeld = false;
+    filter.from = L"-15m";
+    EXPECT_EQ(viewer::DecodeFilter(viewer::EncodeFilter(filter)), filter);
+    EXPECT_TRUE(viewer::DecodeFilter(viewer::EncodeFilter({}))->ShowsAll());
+    for (const wchar_t* bad : {L"", L"types=16\n", L"types=x\n", L"types=3\ncomputers=PC1\n", L"garbage"})
+        EXPECT_FALSE(viewer::DecodeFilter(bad)) << bad;
+}
