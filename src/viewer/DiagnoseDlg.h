@@ -24,6 +24,7 @@
 #include "viewer/ViewerSorting.h"
 #include "viewer/ViewerText.h"
 #include "viewer/find/ViewerSearch.h"
+#include "viewer/records/ViewerNavigation.h"
 #include "viewer/reading/IndexGate.h"
 #include "viewer/reading/PaintHold.h"
 #include "viewer/session/LogSession.h"
@@ -201,6 +202,7 @@ private:
     friend class ViewerCommands;
     friend class ViewerKept;
     friend class ViewerLifetime;
+    friend class ViewerNavigation;
     friend class ViewerReading;
     friend class ViewerSave;
     friend class ViewerSearch;
@@ -283,5 +285,6 @@ private:
     RecordsCopy m_copy{*this};
     ViewerColumns m_columns{*this};
     ViewerSave m_save{*this};    // after the session, whose index its thread reads
+    ViewerNavigation m_navigation{*this};
     OwnedWindows m_owned{*this}; // last: the windows leave the features' state as they go
 };

@@ -2,6 +2,7 @@
 #include "viewer/OwnedWindows.h"
 
 #include "viewer/matches/MatchWindow.h"
+#include "viewer/records/RecordsWindow.h"
 #include "viewer/timeline/TimelineWindow.h"
 
 #include <algorithm>
@@ -14,6 +15,12 @@ CMatchWindow& OwnedWindows::Matches() {
     if (!m_matches)
         m_matches = std::make_unique<CMatchWindow>(m_viewer);
     return *m_matches;
+}
+
+RecordsWindow& OwnedWindows::Records() {
+    if (!m_records)
+        m_records = std::make_unique<RecordsWindow>(m_viewer);
+    return *m_records;
 }
 
 TimelineWindow& OwnedWindows::Timeline() {
@@ -42,6 +49,8 @@ void OwnedWindows::Notify(const std::function<void(ViewerObserver&)>& call) {
 void OwnedWindows::IgnoreMessages() {
     if (m_matches)
         m_matches->IgnoreMessages();
+    if (m_records)
+        m_records->IgnoreMessages();
     if (m_timeline)
         m_timeline->IgnoreMessages();
 }

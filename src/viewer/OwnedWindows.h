@@ -1,5 +1,5 @@
-// The windows the viewer owns besides its details and its Find dialog: the match window and the
-// timeline, made when first asked for, and what they are told of the viewer (ViewerObserver).
+// The windows the viewer owns besides its details and its Find dialog: the match window, the
+// records window and the timeline, made when first asked for, and what they are told of the viewer (ViewerObserver).
 #pragma once
 
 #include "viewer/ViewerObserver.h"
@@ -10,6 +10,7 @@
 
 class CDiagnoseDlg;
 class CMatchWindow;
+class RecordsWindow;
 class TimelineWindow;
 
 class OwnedWindows {
@@ -22,7 +23,9 @@ public:
     // The match window and the timeline, made at their first use; null before.
     CMatchWindow& Matches();
     TimelineWindow& Timeline();
+    RecordsWindow& Records();
     CMatchWindow* MatchesMade() const { return m_matches.get(); }
+    RecordsWindow* RecordsMade() const { return m_records.get(); }
     TimelineWindow* TimelineMade() const { return m_timeline.get(); }
     // An observer removes itself before it goes.
     void AddObserver(ViewerObserver* observer);
@@ -36,5 +39,6 @@ private:
     CDiagnoseDlg& m_viewer;
     std::vector<ViewerObserver*> m_observers;
     std::unique_ptr<CMatchWindow> m_matches;    // after m_observers, which it leaves as it goes
+    std::unique_ptr<RecordsWindow> m_records;
     std::unique_ptr<TimelineWindow> m_timeline; // last: it leaves the observers while they exist
 };

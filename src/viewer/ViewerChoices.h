@@ -29,6 +29,8 @@ struct ViewerChoices {
     std::wstring searchText;
     std::optional<ScreenRect> matches;
     std::optional<ScreenRect> timeline;
+    std::optional<ScreenRect> records;
+    std::wstring recordsFilter; // the records window's last filter, in its kept form
     std::wstring saveFolder; // where the last save went; empty: the user's documents
 };
 

@@ -4,6 +4,8 @@
 
 #include "viewer/DiagnoseDlg.h"
 
+#include "viewer/records/FilterMenu.h"
+#include "viewer/records/RecordsWindow.h"
 #include "resource.h"
 #include "win/PopupMenu.h"
 #include "win/ResourceModule.h"
@@ -17,10 +19,28 @@ void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
     if (control == m_viewer.m_list.Handle()) { // what its keys do, for an operator who looks for it here
         const bool focused =
             m_viewer.m_rows.At(m_viewer.m_list.GetNextItem(-1, LVNI_FOCUSED)) != NeighbourQuery::kNoRecord;
+        const RecordsWindow* records = m_viewer.m_owned.RecordsMade();
+        win::PopupMenu filter;
+        AddFilterItems(filter, focused, records && records->Handle() && !records->Filter().ShowsAll());
         menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_viewer.m_rows.Count() > 0)
             .Item(ID_VIEWER_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), m_viewer.m_rows.Count() > 0)
             .Item(ID_VIEWER_DETAILS, ViewerText(IDS_MENU_DETAILS), focused)
+            .Separator()
+            .Submenu(ViewerText(IDS_MENU_FILTER), std::move(filter))
             .Separator();
+    } else {
+        // The heading the click was on, or from the keyboard the selected one.
+        HTREEITEM item = m_viewer.m_groups.Tree().GetSelectedItem();
+        if (position != -1) {
+            TVHITTESTINFO hit{};
+            hit.pt = win::PopupMenu::Where(control, position);
+            ::ScreenToClient(control, &hit.pt);
+            item = reinterpret_cast<HTREEITEM>(::SendMessageW(control, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        }
+        if (m_viewer.m_navigation.IsHeading(item)) {
+            m_heading = item;
+            menu.Item(ID_VIEWER_HEADING_RECORDS, ViewerText(IDS_MENU_HEADING_RECORDS)).Separator();
+        }
     }
     menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
         .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_viewer.m_search.Find().HasText())
@@ -28,6 +48,13 @@ void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
         .Separator()
         .Item(ID_VIEWER_REFRESH, ViewerText(IDS_MENU_REFRESH))
         .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_viewer.m_session.Following())
+        .Separator()
+        .Item(ID_VIEWER_RECORDS, ViewerText(IDS_MENU_RECORDS))
+        .Item(ID_GO_TO_TIME, ViewerText(IDS_MENU_GO_TO_TIME), m_viewer.m_rows.Count() > 0)
+        .Item(ID_NEXT_ERROR, ViewerText(IDS_MENU_NEXT_ERROR))
+        .Item(ID_PREVIOUS_ERROR, ViewerText(IDS_MENU_PREVIOUS_ERROR))
+        .Item(ID_NEXT_WARNING, ViewerText(IDS_MENU_NEXT_WARNING))
+        .Item(ID_PREVIOUS_WARNING, ViewerText(IDS_MENU_PREVIOUS_WARNING))
         .Separator()
         .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
         .Separator()
@@ -93,8 +120,35 @@ bool ViewerCommands::OnViewerCommand(WORD id) {
             return true;
         m_viewer.m_owned.Timeline().Open();
         return true;
+    case ID_VIEWER_RECORDS:
+        if (free)
+            m_viewer.m_owned.Records().Open();
+        return true;
+    case ID_VIEWER_HEADING_RECORDS:
+        if (free)
+            m_viewer.m_navigation.HeadingRecords(m_heading);
+        m_heading = nullptr;
+        return true;
+    case ID_GO_TO_TIME:
+        if (free)
+            m_viewer.m_navigation.GoToTime();
+        return true;
+    case ID_NEXT_ERROR:
+    case ID_PREVIOUS_ERROR:
+        if (free)
+            m_viewer.m_navigation.StepToClass(2, id == ID_NEXT_ERROR);
+        return true;
+    case ID_NEXT_WARNING:
+    case ID_PREVIOUS_WARNING:
+        if (free)
+            m_viewer.m_navigation.StepToClass(1, id == ID_NEXT_WARNING);
+        return true;
     default:
-        return false;
+        if (!IsFilterCommand(id))
+            return false;
+        if (free)
+            m_viewer.m_navigation.FilterBy(id);
+        return true;
     }
 }
 
@@ -117,6 +171,13 @@ bool ViewerCommands::TranslateKey(const MSG& message) {
             command = ID_VIEWER_TIMELINE;
         else if (message.wParam == 'S' && control && !shift && !alt)
             command = ID_VIEWER_SAVE_AS;
+        else if (message.wParam == 'L' && control && !shift && !alt)
+            command = ID_VIEWER_RECORDS;
+        else if (message.wParam == 'G' && control && !shift && !alt)
+            command = ID_GO_TO_TIME;
+        else if (message.wParam == VK_F8 && !alt)
+            command = control ? (shift ? ID_PREVIOUS_WARNING : ID_NEXT_WARNING)
+                              : (shift ? ID_PREVIOUS_ERROR : ID_NEXT_ERROR);
         else if (message.wParam == VK_ESCAPE &&
                  (m_viewer.Searching() || m_viewer.Sorting() || m_viewer.m_copy.Asked() ||
                   m_viewer.m_copy.Running()) &&

@@ -1,8 +1,11 @@
 // The viewer's context menu and keys: find, find next, all matches, refresh, follow
-// automatically, the timeline, save as; in the list also copy, select all and the details.
+// automatically, the records window, go to a time, the next error or warning, the timeline,
+// save as; in the list also copy, select all, the details and the filter of a record; on a
+// heading of the tree its records.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 class CDiagnoseDlg;
 
@@ -20,4 +23,5 @@ public:
 
 private:
     CDiagnoseDlg& m_viewer;
+    HTREEITEM m_heading = nullptr; // the heading whose menu runs: its records are asked for
 };

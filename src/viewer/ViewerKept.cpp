@@ -6,6 +6,7 @@
 
 #include "viewer/ListColumns.h"
 #include "viewer/matches/MatchWindow.h"
+#include "viewer/records/RecordsWindow.h"
 #include "viewer/ViewerSettings.h"
 
 #include <algorithm>
@@ -34,5 +35,10 @@ void ViewerKept::KeepChoices() {
     if (const auto place =
             m_viewer.m_owned.TimelineMade() ? m_viewer.m_owned.TimelineMade()->Place() : std::nullopt)
         m_choices.timeline = place;
+    if (const RecordsWindow* records = m_viewer.m_owned.RecordsMade()) {
+        if (const auto place = records->Place())
+            m_choices.records = place;
+        m_choices.recordsFilter = viewer::EncodeFilter(records->Filter());
+    }
     viewer::SaveChoices(m_choices);
 }

@@ -14,6 +14,10 @@ constexpr wchar_t kSearchText[] = L"SearchText";
 constexpr wchar_t kMatchesPlacement[] = L"MatchesPlacement";
 constexpr wchar_t kTimelinePlacement[] = L"TimelinePlacement";
 constexpr wchar_t kSaveFolder[] = L"SaveFolder";
+constexpr wchar_t kRecordsPlacement[] = L"RecordsPlacement";
+constexpr wchar_t kRecordsFilter[] = L"RecordsFilter";
+// The longest kept filter, in units: a few hundred names.
+constexpr size_t kMaxRecordsFilter = 2000;
 constexpr size_t kMaxFolder = 1024;
 
 // The longest search text the Find dialog takes, in units.
@@ -58,6 +62,9 @@ ViewerChoices LoadChoices(size_t columns) {
         choices.searchText = std::move(*text);
     choices.matches = DecodeRect(Query(key.get(), kMatchesPlacement), kMinOwnedWidth, kMinOwnedHeight);
     choices.timeline = DecodeRect(Query(key.get(), kTimelinePlacement), kMinOwnedWidth, kMinOwnedHeight);
+    choices.records = DecodeRect(Query(key.get(), kRecordsPlacement), kMinOwnedWidth, kMinOwnedHeight);
+    if (auto filter = DecodeText(Query(key.get(), kRecordsFilter), kMaxRecordsFilter))
+        choices.recordsFilter = std::move(*filter);
     if (auto folder = DecodeText(Query(key.get(), kSaveFolder), kMaxFolder))
         choices.saveFolder = std::move(*folder);
     return choices;
@@ -79,6 +86,10 @@ bool SaveChoices(const ViewerChoices& choices) {
         saved &= Set(key.get(), kMatchesPlacement, EncodeRect(*choices.matches));
     if (choices.timeline)
         saved &= Set(key.get(), kTimelinePlacement, EncodeRect(*choices.timeline));
+    if (choices.records)
+        saved &= Set(key.get(), kRecordsPlacement, EncodeRect(*choices.records));
+    if (!choices.recordsFilter.empty() && choices.recordsFilter.size() <= kMaxRecordsFilter)
+        saved &= Set(key.get(), kRecordsFilter, EncodeText(choices.recordsFilter));
     if (!choices.saveFolder.empty() && choices.saveFolder.size() <= kMaxFolder)
         saved &= Set(key.get(), kSaveFolder, EncodeText(choices.saveFolder));
     return saved;

@@ -28,6 +28,14 @@ PopupMenu& PopupMenu::Separator() {
     return *this;
 }
 
+PopupMenu& PopupMenu::Submenu(const std::wstring& text, PopupMenu&& items, bool enabled) {
+    if (m_menu && items.m_menu &&
+        ::AppendMenuW(m_menu.get(), MF_POPUP | (enabled ? 0 : MF_GRAYED),
+                      reinterpret_cast<UINT_PTR>(items.m_menu.get()), text.c_str()))
+        items.m_menu.release(); // destroyed with this menu
+    return *this;
+}
+
 UINT PopupMenu::Run(HWND owner, POINT at) const {
     if (!m_menu)
         return 0;

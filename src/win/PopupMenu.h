@@ -23,6 +23,8 @@ public:
     // An item of a group of which one is chosen: shown with a dot when `chosen`.
     PopupMenu& Choice(UINT command, const std::wstring& text, bool chosen);
     PopupMenu& Separator();
+    // `items` as a submenu under `text`; the menu takes them over.
+    PopupMenu& Submenu(const std::wstring& text, PopupMenu&& items, bool enabled = true);
 
     // Runs the menu's loop at `at` (screen) for `owner` and answers the chosen command, 0 for none.
     UINT Run(HWND owner, POINT at) const;

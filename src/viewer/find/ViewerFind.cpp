@@ -5,8 +5,6 @@
 
 #include <iterator>
 
-namespace {
-// The platform's case mapping and word characters, as the Find dialog's users expect them.
 std::unique_ptr<viewer::CharacterTables> PlatformTables() {
     auto tables = std::make_unique<viewer::CharacterTables>();
     tables->upper.resize(65536);
@@ -20,7 +18,6 @@ std::unique_ptr<viewer::CharacterTables> PlatformTables() {
     }
     return tables;
 }
-} // namespace
 
 ViewerFind::ViewerFind() {
     m_request.lStructSize = sizeof m_request;

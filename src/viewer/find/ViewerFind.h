@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 
+// The platform's case mapping and word characters, as the Find dialog's users expect them.
+std::unique_ptr<viewer::CharacterTables> PlatformTables();
+
 class ViewerFind {
 public:
     ViewerFind();

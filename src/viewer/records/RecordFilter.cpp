@@ -149,6 +149,57 @@ std::wstring JoinNames(const std::vector<std::wstring>& names) {
     return out;
 }
 
+namespace {
+
+// Shows `name` alone, or hides it: hiding one of those shown alone leaves the others.
+void AddName(NameChoice& choice, std::wstring_view name, bool only) {
+    auto named = [&](const std::wstring& n) { return SameName(n, name); };
+    if (only) {
+        choice = {NameChoice::Mode::Only, {std::wstring(name)}};
+    } else if (choice.mode == NameChoice::Mode::Only && !choice.names.empty()) {
+        choice.names.erase(std::remove_if(choice.names.begin(), choice.names.end(), named), choice.names.end());
+        if (choice.names.empty())
+            choice = {NameChoice::Mode::Hide, {std::wstring(name)}};
+    } else {
+        choice.mode = NameChoice::Mode::Hide;
+        if (std::none_of(choice.names.begin(), choice.names.end(), named))
+            choice.names.emplace_back(name);
+    }
+}
+
+} // namespace
+
+bool AddCondition(RecordFilter& filter, FilterAction action, const diagnose::RecordStore& store, diagnose::RecordId id) {
+    if (!store.IsRecord(id))
+        return false;
+    switch (action) {
+    case FilterAction::OnlyComputer:
+    case FilterAction::HideComputer:
+        AddName(filter.computers, store.GetHost(id), action == FilterAction::OnlyComputer);
+        return true;
+    case FilterAction::OnlyProcess:
+    case FilterAction::HideProcess:
+        AddName(filter.processes, store.GetProcess(id), action == FilterAction::OnlyProcess);
+        return true;
+    case FilterAction::OnlyType:
+        filter.types = TypeBitOf(store.GetTraceClass(id));
+        return true;
+    case FilterAction::HideType:
+        filter.types &= static_cast<uint8_t>(~TypeBitOf(store.GetTraceClass(id)));
+        return true;
+    case FilterAction::HideBefore:
+    case FilterAction::HideAfter: {
+        RecordClock clock;
+        int64_t seconds = 0;
+        if (!clock.SecondsOf(store, id, seconds))
+            return false;
+        (action == FilterAction::HideBefore ? filter.from : filter.to) = store.RowText(id, 0);
+        return true;
+    }
+    }
+    return false;
+}
+
 RecordTest::RecordTest(RecordFilter filter, std::optional<int64_t> from, std::optional<int64_t> to)
     : m_filter(std::move(filter)), m_from(from), m_to(to) {}
 

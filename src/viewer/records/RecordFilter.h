@@ -45,6 +45,11 @@ struct RecordFilter {
     friend bool operator!=(const RecordFilter& a, const RecordFilter& b) { return !(a == b); }
 };
 
+// What a right click on a record adds to a filter.
+enum class FilterAction { OnlyComputer, HideComputer, OnlyProcess, HideProcess, OnlyType, HideType, HideBefore, HideAfter };
+// False when the record is none, or has no time for HideBefore or HideAfter.
+bool AddCondition(RecordFilter& filter, FilterAction action, const diagnose::RecordStore& store, diagnose::RecordId id);
+
 // The kept form: one "key=value" line per condition that is set; names apart by tabs.
 std::wstring EncodeFilter(const RecordFilter& filter);
 // Nothing for text that is not such a form; lines of keys it does not know are passed over.

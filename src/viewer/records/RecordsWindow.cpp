@@ -1,0 +1,680 @@
+// The records window.
+#include "viewer/records/RecordsWindow.h"
+
+#include "diagnose/DiagnoseFeed.h"
+#include "viewer/DiagnoseDlg.h"
+#include "viewer/ListColumns.h"
+#include "viewer/ViewerText.h"
+#include "viewer/find/ViewerFind.h"
+#include "viewer/records/FilterMenu.h"
+#include "viewer/records/RecordsTitle.h"
+#include "viewer/records/TypedTime.h"
+#include "viewer/timeline/LogTime.h"
+#include "resource.h"
+#include "win/PopupMenu.h"
+
+#include <algorithm>
+
+namespace {
+
+// Posted to itself: the next step of the rows; a row's record is selected in the viewer once the
+// list's notification has returned; the viewer reads its log again (the text's lines changed).
+constexpr UINT kStep = WM_APP + 1;
+constexpr UINT kShowRecord = WM_APP + 2;
+constexpr UINT kReloadViewer = WM_APP + 3;
+
+enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
+
+// Records looked at in one step: a few milliseconds from the index alone; of a text condition,
+// the lines read and matched in one step, by records and by the bytes they span.
+constexpr size_t kRecordsPerStep = 262144;
+constexpr size_t kLinesPerStep = 8192;
+constexpr uint64_t kLineBytesPerStep = uint64_t(2) << 20;
+// Selected rows carried across a change of the rows; more are let go.
+constexpr size_t kKeptSelection = 10000;
+
+constexpr POINT kMinimumSize{480, 220};
+
+const UINT kTypeBoxes[] = {IDC_FILTER_INFORMATION, IDC_FILTER_WARNING, IDC_FILTER_ERROR, IDC_FILTER_UNKNOWN};
+const uint8_t kTypeBits[] = {viewer::kInformationBit, viewer::kWarningBit, viewer::kErrorBit, viewer::kUnknownBit};
+
+void FillModes(HWND box, UINT first, UINT second, bool firstChosen) {
+    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ViewerText(first).c_str()));
+    ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ViewerText(second).c_str()));
+    ::SendMessageW(box, CB_SETCURSEL, firstChosen ? 0 : 1, 0);
+}
+
+bool FirstChosen(HWND box) {
+    return ::SendMessageW(box, CB_GETCURSEL, 0, 0) != 1;
+}
+
+} // namespace
+
+RecordsWindow::RecordsWindow(CDiagnoseDlg& viewer) : Dialog(IDD_RECORDS), m_viewer(viewer), m_goTo(viewer) {
+    HandleMessagesUnder(viewer.Gate());
+    CountDispatchWith(viewer);
+    if (const auto& kept = viewer.Choices().records)
+        m_place.Keep(*kept);
+    if (const auto kept = viewer::DecodeFilter(viewer.Choices().recordsFilter))
+        m_filter = *kept;
+}
+
+RecordsWindow::~RecordsWindow() {
+    if (m_hwnd)
+        m_viewer.RemoveObserver(this);
+}
+
+void RecordsWindow::Open(std::optional<viewer::RecordFilter> filter) {
+    const bool made = m_hwnd != nullptr;
+    if (!made) {
+        if (!Create(m_viewer.Handle()))
+            return;
+        TranslateInHostLoop();
+        m_viewer.AddObserver(this);
+    }
+    if (filter || !made) {
+        ShowFilter(filter ? *filter : m_filter);
+        if (!Apply(filter ? *filter : m_filter)) // a kept time that means nothing today: all
+            Apply({});
+    }
+    ::ShowWindow(m_hwnd, ::IsIconic(m_hwnd) ? SW_RESTORE : SW_SHOW);
+    ::SetActiveWindow(m_hwnd);
+    ::SetFocus(m_list.Handle());
+}
+
+bool RecordsWindow::OnInitDialog() {
+    m_list.Attach(Item(IDC_RECORDS_LIST));
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_note.Attach(m_list.Handle());
+    const struct {
+        UINT text;
+        int width;
+    } columns[kColumnCount] = {{IDS_COLUMN_DATE, DateColumnWidth(m_list)},
+                               {IDS_COLUMN_COMPUTER, 100},
+                               {IDS_COLUMN_TYPE, 90},
+                               {IDS_COLUMN_PROCESS, 140},
+                               {IDS_COLUMN_MESSAGE, 600}};
+    for (int column = 0; column < kColumnCount; ++column)
+        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
+    FillModes(Item(IDC_FILTER_COMPUTERS_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
+    FillModes(Item(IDC_FILTER_PROCESSES_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
+    FillModes(Item(IDC_FILTER_TEXT_MODE), IDS_TEXT_HELD, IDS_TEXT_NOT_HELD, true);
+    m_processSeen.clear();
+    m_namesUpTo = 0;
+    m_hostsListed = 0;
+    AddNames();
+    m_place.Place(m_hwnd, m_viewer.Handle(), m_viewer.RecordList());
+    return true;
+}
+
+void RecordsWindow::ShowFilter(const viewer::RecordFilter& filter) {
+    for (size_t i = 0; i < std::size(kTypeBoxes); ++i)
+        ::CheckDlgButton(m_hwnd, kTypeBoxes[i], (filter.types & kTypeBits[i]) ? BST_CHECKED : BST_UNCHECKED);
+    using Mode = viewer::NameChoice::Mode;
+    ::SetDlgItemTextW(m_hwnd, IDC_FILTER_COMPUTERS, viewer::JoinNames(filter.computers.names).c_str());
+    ::SendDlgItemMessageW(m_hwnd, IDC_FILTER_COMPUTERS_MODE, CB_SETCURSEL,
+                          filter.computers.mode == Mode::Only ? 0 : 1, 0);
+    ::SetDlgItemTextW(m_hwnd, IDC_FILTER_PROCESSES, viewer::JoinNames(filter.processes.names).c_str());
+    ::SendDlgItemMessageW(m_hwnd, IDC_FILTER_PROCESSES_MODE, CB_SETCURSEL,
+                          filter.processes.mode == Mode::Only ? 0 : 1, 0);
+    ::SetDlgItemTextW(m_hwnd, IDC_FILTER_TEXT, filter.text.c_str());
+    ::SendDlgItemMessageW(m_hwnd, IDC_FILTER_TEXT_MODE, CB_SETCURSEL, filter.textHeld ? 0 : 1, 0);
+    ::SetDlgItemTextW(m_hwnd, IDC_FILTER_FROM, filter.from.c_str());
+    ::SetDlgItemTextW(m_hwnd, IDC_FILTER_TO, filter.to.c_str());
+}
+
+std::optional<viewer::RecordFilter> RecordsWindow::ReadFilter() const {
+    viewer::RecordFilter filter;
+    filter.types = 0;
+    for (size_t i = 0; i < std::size(kTypeBoxes); ++i)
+        if (::IsDlgButtonChecked(m_hwnd, kTypeBoxes[i]) == BST_CHECKED)
+            filter.types |= kTypeBits[i];
+    using Mode = viewer::NameChoice::Mode;
+    auto text = [this](UINT id) { return win::Window(Item(id)).GetText(); };
+    filter.computers = {FirstChosen(Item(IDC_FILTER_COMPUTERS_MODE)) ? Mode::Only : Mode::Hide,
+                        viewer::SplitNames(text(IDC_FILTER_COMPUTERS))};
+    filter.processes = {FirstChosen(Item(IDC_FILTER_PROCESSES_MODE)) ? Mode::Only : Mode::Hide,
+                        viewer::SplitNames(text(IDC_FILTER_PROCESSES))};
+    filter.text = text(IDC_FILTER_TEXT);
+    filter.textHeld = FirstChosen(Item(IDC_FILTER_TEXT_MODE));
+    auto trimmed = [](std::wstring typed) {
+        typed.erase(0, typed.find_first_not_of(L" \t"));
+        typed.erase(typed.find_last_not_of(L" \t") + 1);
+        return typed;
+    };
+    filter.from = trimmed(text(IDC_FILTER_FROM));
+    filter.to = trimmed(text(IDC_FILTER_TO));
+    return filter;
+}
+
+// The rows begin again for `filter`; false, with the operator told why, when one of its times
+// means nothing.
+bool RecordsWindow::Apply(const viewer::RecordFilter& filter) {
+    const int64_t newest = NewestSeconds();
+    const int64_t today = newest >= 0 ? newest / viewer::kSecondsPerDay : 0;
+    std::optional<int64_t> from, to;
+    for (const std::wstring* typed : {&filter.from, &filter.to}) {
+        if (typed->empty())
+            continue;
+        const auto time = ReadTypedTime(*typed, today, newest);
+        if (!time) {
+            if (m_hwnd && ::IsWindowVisible(m_hwnd))
+                m_viewer.ShowMessage(m_hwnd, ViewerTextWith(IDS_TIME_NOT_UNDERSTOOD, *typed),
+                                     MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        if (typed == &filter.from)
+            from = time->seconds;
+        else
+            to = time->seconds + time->span - 1; // "to 09:45" takes in that minute
+    }
+    m_filter = filter;
+    ChangeRows([&] {
+        m_rows.Start(viewer::RecordTest(filter, from, to));
+        m_textMarks.Clear();
+        m_matcher.reset();
+        if (!filter.text.empty()) {
+            if (!m_tables)
+                m_tables = PlatformTables();
+            m_matcher = std::make_unique<viewer::TextMatcher>(filter.text, false, false, *m_tables);
+        }
+    });
+    m_readError = 0;
+    m_stopped = false;
+    PostStep();
+    Step(); // the first screen at once
+    return true;
+}
+
+void RecordsWindow::PostStep() {
+    if (!m_stepping && m_hwnd)
+        m_stepping = ::PostMessageW(m_hwnd, kStep, 0, 0) != FALSE;
+}
+
+// One step of the rows: the lines of a text condition looked at, then the records they let by.
+void RecordsWindow::Step() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    if (m_stopped || m_readError)
+        return ShowTitle();
+    if (m_matcher && m_textMarks.Size() < index.RecordCount()) {
+        const auto first = static_cast<diagnose::RecordId>(m_textMarks.Size());
+        size_t most = std::min<size_t>(kLinesPerStep, index.RecordCount() - first);
+        while (most > 1 && index.LineStart(first + static_cast<diagnose::RecordId>(most) - 1) >
+                               index.LineStart(first) + kLineBytesPerStep)
+            most /= 2;
+        const diagnose::Recheck check = m_textMarks.Update(index, index.Source(), *m_matcher, most);
+        if (check == diagnose::Recheck::Changed) {
+            ::PostMessageW(m_hwnd, kReloadViewer, 0, 0);
+            return;
+        }
+        if (check == diagnose::Recheck::Failed) {
+            m_readError = m_textMarks.Error() ? m_textMarks.Error() : ERROR_READ_FAULT;
+            return ShowTitle();
+        }
+    }
+    bool complete = false;
+    ChangeRows([&] { complete = m_rows.Advance(index, kRecordsPerStep, m_matcher ? &m_textMarks.Bits() : nullptr); });
+    AddNames();
+    if (!complete)
+        PostStep();
+    ShowTitle();
+}
+
+// The computers and processes the boxes offer: the log's own, as they come.
+void RecordsWindow::AddNames() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    HWND computers = Item(IDC_FILTER_COMPUTERS);
+    if (index.GetByHost().size() != m_hostsListed) {
+        const std::wstring typed = win::Window(computers).GetText();
+        ::SendMessageW(computers, CB_RESETCONTENT, 0, 0);
+        for (const auto& [host, lists] : index.GetByHost())
+            ::SendMessageW(computers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(host).c_str()));
+        ::SetWindowTextW(computers, typed.c_str());
+        m_hostsListed = index.GetByHost().size();
+    }
+    HWND processes = Item(IDC_FILTER_PROCESSES);
+    const diagnose::RecordId end = std::min(m_rows.Looked(), index.RecordCount());
+    for (; m_namesUpTo < end; ++m_namesUpTo) {
+        const uint32_t process = index.TextNumber(m_namesUpTo, 1);
+        if (process >= m_processSeen.size())
+            m_processSeen.resize(process + size_t(1), false);
+        if (m_processSeen[process])
+            continue;
+        m_processSeen[process] = true;
+        const std::wstring name(index.GetProcess(m_namesUpTo));
+        if (::SendMessageW(processes, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(name.c_str())) == CB_ERR)
+            ::SendMessageW(processes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+}
+
+// Runs `change` on the rows and shows them again, the focused and the selected records (a few
+// thousand) still focused and selected where they went.
+template <typename Change> void RecordsWindow::ChangeRows(Change&& change) {
+    std::vector<diagnose::RecordId> selected;
+    if (m_list.GetSelectedCount() > 0 && static_cast<size_t>(m_list.GetSelectedCount()) <= kKeptSelection)
+        selected = SelectedRecords();
+    const int focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const diagnose::RecordId focused = RecordAt(focusedRow);
+    const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    const diagnose::RecordId topRecord = RecordAt(top);
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    change();
+    m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    FillLastColumn(m_list);
+    for (diagnose::RecordId record : selected)
+        if (const long row = RowOfRecord(record); row >= 0)
+            m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+    if (const long row = RowOfRecord(focused); row >= 0)
+        m_list.SetItemState(static_cast<int>(row), LVIS_FOCUSED, LVIS_FOCUSED);
+    // What was at the top stays there when rows went in above it.
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    const long moved = RowOfRecord(topRecord);
+    const long nowTop = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
+    if (moved >= 0 && moved != nowTop && m_list.Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        m_list.Send(LVM_SCROLL, 0, static_cast<LPARAM>(moved - nowTop) * (item.bottom - item.top));
+    m_list.Invalidate(false);
+    ShowNote();
+}
+
+diagnose::RecordId RecordsWindow::RecordAt(long row) const {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.Count())
+        return NeighbourQuery::kNoRecord;
+    return m_rows.At(m_ascending ? static_cast<size_t>(row) : m_rows.Count() - 1 - static_cast<size_t>(row));
+}
+
+long RecordsWindow::RowOfRecord(diagnose::RecordId record) {
+    if (record == NeighbourQuery::kNoRecord)
+        return -1;
+    const size_t row = m_rows.RowOf(m_viewer.Index(), record);
+    if (row == viewer::FilteredRecords::kNoRow)
+        return -1;
+    return static_cast<long>(m_ascending ? row : m_rows.Count() - 1 - row);
+}
+
+void RecordsWindow::SelectRow(long row) {
+    for (int at = m_list.GetNextItem(-1, LVNI_SELECTED); at >= 0; at = m_list.GetNextItem(at, LVNI_SELECTED))
+        m_list.SetItemState(at, 0, LVIS_SELECTED);
+    m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (!m_list.RowShown(static_cast<int>(row)))
+        m_list.ScrollToMiddle(static_cast<int>(row));
+    ::SetFocus(m_list.Handle());
+}
+
+void RecordsWindow::ShowTitle() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    std::wstring title =
+        viewer::RecordsTitle(ViewerText(IDS_RECORDS_TITLE), ViewerText(IDS_RECORDS_UNTIMED), m_rows.Count(),
+                             index.RecordCount(), m_rows.Untimed());
+    const size_t looked = m_matcher ? std::min<size_t>(m_rows.Looked(), m_textMarks.Size()) : m_rows.Looked();
+    const unsigned percent =
+        index.RecordCount() ? static_cast<unsigned>(uint64_t{looked} * 100 / index.RecordCount()) : 100;
+    if (const uint32_t error = m_readError ? m_readError : m_viewer.ReadFailure())
+        title += L" - " + SystemErrorText(error);
+    else if (m_stopped && looked < index.RecordCount())
+        title += L" - " + ViewerText(IDS_SEARCH_STOPPED, std::to_wstring(percent));
+    else if (looked < index.RecordCount())
+        title += L" - " + ViewerText(IDS_RECORDS_FILTERING, std::to_wstring(percent));
+    SetText(title);
+}
+
+void RecordsWindow::ShowNote() {
+    m_note.SetText(m_rows.Count() == 0 && !m_stepping ? ViewerText(IDS_RECORDS_NONE) : std::wstring());
+}
+
+std::wstring RecordsWindow::CellText(diagnose::RecordId record, int column) const {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    switch (column) {
+    case kDate:
+        return index.RowText(record, 0);
+    case kComputer:
+        return std::wstring(index.GetHost(record));
+    case kType:
+        return GetTraceClassName(index.GetTraceClass(record));
+    case kProcess:
+        return std::wstring(index.GetProcess(record));
+    case kText:
+        return m_viewer.MessageText(record);
+    default:
+        return {};
+    }
+}
+
+void RecordsWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    const diagnose::RecordId record = RecordAt(item.iItem);
+    if (record == NeighbourQuery::kNoRecord || !(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    const std::wstring text = CellText(record, item.iSubItem);
+    const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+    text.copy(item.pszText, count);
+    item.pszText[count] = L'\0';
+}
+
+std::vector<diagnose::RecordId> RecordsWindow::SelectedRecords() const {
+    std::vector<diagnose::RecordId> records;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+        if (const diagnose::RecordId record = RecordAt(row); record != NeighbourQuery::kNoRecord)
+            records.push_back(record);
+    return records;
+}
+
+std::vector<diagnose::RecordId> RecordsWindow::AllRecords() const {
+    std::vector<diagnose::RecordId> records;
+    records.reserve(m_rows.Count());
+    for (size_t row = 0; row < m_rows.Count(); ++row)
+        records.push_back(RecordAt(static_cast<long>(row)));
+    return records;
+}
+
+void RecordsWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
+    if (firstNew < m_rows.Looked() || firstNew < m_textMarks.Size())
+        ChangeRows([&] {
+            m_rows.ForgetFrom(firstNew);
+            m_textMarks.ForgetFrom(firstNew);
+        });
+    if (firstNew < m_namesUpTo) { // numbers may stand for other names now; the box keeps its names
+        m_processSeen.clear();
+        m_namesUpTo = firstNew;
+    }
+    PostStep();
+    ShowTitle();
+}
+
+void RecordsWindow::OnReloaded() {
+    m_processSeen.clear();
+    m_namesUpTo = 0;
+    m_hostsListed = static_cast<size_t>(-1);
+    ::SendDlgItemMessageW(m_hwnd, IDC_FILTER_PROCESSES, CB_RESETCONTENT, 0, 0);
+    if (!Apply(m_filter))
+        Apply({});
+}
+
+void RecordsWindow::OnReadError(uint32_t) {
+    ShowTitle();
+}
+
+// The newest time of the log: of the last record that has one, looked for from the end.
+int64_t RecordsWindow::NewestSeconds() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    int64_t seconds = -1;
+    for (diagnose::RecordId id = index.RecordCount(), looked = 0; id > 0 && looked < 4096; --id, ++looked)
+        if (m_rows.Clock().SecondsOf(index, id - 1, seconds))
+            return seconds;
+    return -1;
+}
+
+bool RecordsWindow::GoTo(const std::wstring& typed) {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    const int64_t newest = NewestSeconds();
+    int64_t day = newest >= 0 ? newest / viewer::kSecondsPerDay : 0;
+    int64_t focused = 0;
+    if (m_rows.Clock().SecondsOf(index, RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED)), focused))
+        day = focused / viewer::kSecondsPerDay; // a time of day alone: on the day looked at
+    const auto time = ReadTypedTime(typed, day, newest);
+    if (!time) {
+        m_viewer.ShowMessage(m_goTo.Handle() ? m_goTo.Handle() : m_hwnd,
+                             ViewerTextWith(IDS_TIME_NOT_UNDERSTOOD, typed), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    const size_t row = m_rows.RowAtOrAfter(index, time->seconds);
+    if (row == viewer::FilteredRecords::kNoRow) {
+        const size_t timed = m_rows.Count() - m_rows.Untimed();
+        const std::wstring text =
+            timed == 0 ? ViewerText(IDS_TIME_NO_TIMES)
+                       : viewer::FillIn(ViewerText(IDS_TIME_NONE_AFTER),
+                                        {typed, index.RowText(m_rows.At(0), 0), index.RowText(m_rows.At(timed - 1), 0)});
+        m_viewer.ShowMessage(m_goTo.Handle() ? m_goTo.Handle() : m_hwnd, text, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    SelectRow(m_ascending ? static_cast<long>(row) : static_cast<long>(m_rows.Count() - 1 - row));
+    return true;
+}
+
+void RecordsWindow::StepToClass(uint16_t traceClass, bool forward) {
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    size_t from = viewer::FilteredRecords::kNoRow;
+    if (focused >= 0)
+        from = m_ascending ? static_cast<size_t>(focused) : m_rows.Count() - 1 - static_cast<size_t>(focused);
+    const size_t row = m_rows.NextOfClass(m_viewer.Index(), from, traceClass, m_ascending == forward);
+    if (row == viewer::FilteredRecords::kNoRow) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    SelectRow(m_ascending ? static_cast<long>(row) : static_cast<long>(m_rows.Count() - 1 - row));
+}
+
+void RecordsWindow::FilterBy(WORD command, diagnose::RecordId record) {
+    viewer::RecordFilter filter = m_filter;
+    if (!AddFilterCondition(filter, command, m_viewer.Index(), record))
+        return;
+    if (!m_hwnd) {
+        Open(filter);
+        return;
+    }
+    ShowFilter(filter);
+    Apply(filter);
+    Open();
+}
+
+void RecordsWindow::OnOK() {
+    const diagnose::RecordId record = RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED));
+    if (::GetFocus() == m_list.Handle()) {
+        if (record != NeighbourQuery::kNoRecord && ::IsWindowEnabled(m_viewer.Handle()))
+            m_viewer.ShowRecord(record);
+        return;
+    }
+    // Enter in the filter's fields applies it, as its default button does.
+    if (const auto filter = ReadFilter())
+        Apply(*filter);
+}
+
+bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
+    switch (id) {
+    case IDC_FILTER_APPLY:
+        if (const auto filter = ReadFilter())
+            Apply(*filter);
+        return true;
+    case IDC_FILTER_OFF:
+    case ID_FILTER_OFF:
+        ShowFilter({});
+        Apply({});
+        return true;
+    case IDC_FILTER_LAST_MINUTES:
+        ::SetDlgItemTextW(m_hwnd, IDC_FILTER_FROM, L"-15m");
+        ::SetDlgItemTextW(m_hwnd, IDC_FILTER_TO, L"");
+        if (const auto filter = ReadFilter())
+            Apply(*filter);
+        return true;
+    case ID_VIEWER_COPY:
+        m_viewer.CopyRecords(m_hwnd, SelectedRecords());
+        return true;
+    case ID_SELECT_ALL:
+        m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        return true;
+    case ID_SHOW_IN_VIEWER:
+        if (const diagnose::RecordId record = RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED));
+            record != NeighbourQuery::kNoRecord && ::IsWindowEnabled(m_viewer.Handle()))
+            m_viewer.ShowRecord(record);
+        return true;
+    case ID_VIEWER_SAVE_AS:
+        m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() ? SelectedRecords() : AllRecords());
+        return true;
+    case ID_GO_TO_TIME:
+        m_goTo.Open(m_hwnd, [this](const std::wstring& typed) { return GoTo(typed); });
+        return true;
+    case ID_NEXT_ERROR:
+    case ID_PREVIOUS_ERROR:
+        StepToClass(2, id == ID_NEXT_ERROR);
+        return true;
+    case ID_NEXT_WARNING:
+    case ID_PREVIOUS_WARNING:
+        StepToClass(1, id == ID_NEXT_WARNING);
+        return true;
+    case ID_FILTER_ONLY_COMPUTER:
+    case ID_FILTER_HIDE_COMPUTER:
+    case ID_FILTER_ONLY_PROCESS:
+    case ID_FILTER_HIDE_PROCESS:
+    case ID_FILTER_ONLY_TYPE:
+    case ID_FILTER_HIDE_TYPE:
+    case ID_FILTER_HIDE_BEFORE:
+    case ID_FILTER_HIDE_AFTER:
+        FilterBy(id, RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED)));
+        return true;
+    default:
+        return Dialog::OnCommand(notifyCode, id, control);
+    }
+}
+
+void RecordsWindow::ShowContextMenu(LPARAM position) {
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (focused < 0 ||
+        !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
+        row = {};
+    const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
+    const bool any = m_rows.Count() > 0;
+    win::PopupMenu menu;
+    menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
+        .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), any)
+        .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+        .Separator();
+    AddFilterItems(menu, focused >= 0, !m_filter.ShowsAll());
+    menu.Separator()
+        .Item(ID_GO_TO_TIME, ViewerText(IDS_MENU_GO_TO_TIME), any)
+        .Item(ID_NEXT_ERROR, ViewerText(IDS_MENU_NEXT_ERROR), any)
+        .Item(ID_PREVIOUS_ERROR, ViewerText(IDS_MENU_PREVIOUS_ERROR), any)
+        .Item(ID_NEXT_WARNING, ViewerText(IDS_MENU_NEXT_WARNING), any)
+        .Item(ID_PREVIOUS_WARNING, ViewerText(IDS_MENU_PREVIOUS_WARNING), any)
+        .Separator()
+        .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), any);
+    UINT command = 0;
+    {
+        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
+        CDiagnoseDlg::BusyScope busy(m_viewer);
+        command = menu.Run(m_hwnd, at);
+    }
+    if (command && m_hwnd)
+        OnCommand(0, static_cast<WORD>(command), nullptr);
+}
+
+bool RecordsWindow::OnNotify(NMHDR* header, LRESULT& result) {
+    result = 0;
+    if (const int column = m_list.ClickedColumn(*header); column >= 0) {
+        if (column == kDate) // the other way round; the other columns keep the time order
+            ChangeRows([&] { m_ascending = !m_ascending; });
+        MarkSortedColumn(m_list, kDate, m_ascending);
+        return true;
+    }
+    if (header->hwndFrom != m_list.Handle())
+        return false;
+    switch (header->code) {
+    case LVN_GETDISPINFOW:
+        AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        return true;
+    case NM_CUSTOMDRAW:
+        result = m_note.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header)->nmcd);
+        return true;
+    case NM_DBLCLK: {
+        const diagnose::RecordId record = RecordAt(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
+        if (record != NeighbourQuery::kNoRecord)
+            ::PostMessageW(m_hwnd, kShowRecord, record, 0);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool RecordsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    (void)result;
+    switch (message) {
+    case kStep:
+        m_stepping = false;
+        Step();
+        if (!m_stepping)
+            ShowNote();
+        return true;
+    case kShowRecord:
+        if (::IsWindowEnabled(m_viewer.Handle()))
+            m_viewer.ShowRecord(static_cast<diagnose::RecordId>(wParam));
+        return true;
+    case kReloadViewer:
+        m_viewer.ReadLogAgain();
+        return true;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+    case WM_CAPTURECHANGED:
+        m_viewer.PlatformLoopEnded(); // a close may have waited for the loop
+        return false;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != m_list.Handle())
+            return false;
+        ShowContextMenu(lParam);
+        return true;
+    case WM_DESTROY:
+        m_place.Remember(m_hwnd);
+        return false;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) {
+            RECT list{};
+            ::GetWindowRect(m_list.Handle(), &list);
+            ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&list), 2);
+            ::MoveWindow(m_list.Handle(), 0, list.top, LOWORD(lParam), std::max<LONG>(0, HIWORD(lParam) - list.top), TRUE);
+            FillLastColumn(m_list);
+        }
+        return false;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kMinimumSize;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The window's keys; they only become commands posted to it, whatever loop takes them.
+bool RecordsWindow::PreTranslateMessage(MSG& message) {
+    if (message.message == WM_KEYDOWN && (message.hwnd == m_hwnd || ::IsChild(m_hwnd, message.hwnd))) {
+        const bool control = ::GetKeyState(VK_CONTROL) < 0;
+        const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+        const bool list = message.hwnd == m_list.Handle();
+        WORD command = 0;
+        if (message.wParam == VK_F8)
+            command = control ? (shift ? ID_PREVIOUS_WARNING : ID_NEXT_WARNING)
+                              : (shift ? ID_PREVIOUS_ERROR : ID_NEXT_ERROR);
+        else if (control && message.wParam == 'G')
+            command = ID_GO_TO_TIME;
+        else if (control && message.wParam == 'S')
+            command = ID_VIEWER_SAVE_AS;
+        else if (list && message.wParam == VK_RETURN)
+            command = ID_SHOW_IN_VIEWER;
+        else if (list && control && message.wParam == 'A')
+            command = ID_SELECT_ALL;
+        else if (list && control && message.wParam == 'C')
+            command = ID_VIEWER_COPY;
+        else if (message.wParam == VK_ESCAPE && m_stepping) {
+            m_stopped = true; // the rows made so far stay
+            ShowTitle();
+            ShowNote();
+            return true;
+        }
+        if (command) {
+            ::PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+            return true;
+        }
+    }
+    return Dialog::PreTranslateMessage(message);
+}
+
+void RecordsWindow::OnFinalMessage() {
+    m_viewer.RemoveObserver(this);
+    m_rows.Start(viewer::RecordTest(m_filter, std::nullopt, std::nullopt)); // its rows go with it
+    m_textMarks.Clear();
+    m_stepping = false;
+    m_list.Attach(nullptr);
+    m_note.Attach(nullptr);
+}
