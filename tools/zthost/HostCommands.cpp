@@ -122,7 +122,9 @@ void CALLBACK OnCloseTimer(HWND, UINT, UINT_PTR id, DWORD);
 // dialog is captured instead, from inside its own modal loop), "menu" (the context menu of the
 // list, captured while it is open), "matches" (every match of the search in the match window,
 // which is captured instead), "timeline" (the timeline window, captured instead of the viewer),
-// "size=WxH" (the viewer's window made W by H pixels).
+// "records" (the records window, captured instead), "records-filter=ID" (a filter command of the
+// records window's context menu on its first row), "size=WxH" (the viewer's window made W by H
+// pixels).
 void RunActions() {
     HWND viewer = ModuleWindow();
     if (!viewer)
@@ -153,6 +155,13 @@ void RunActions() {
                            reinterpret_cast<LPARAM>(&request));
         } else if (action == L"matches") {
             ::SendMessageW(viewer, WM_COMMAND, 32785 /* ID_VIEWER_ALL_MATCHES */, 0);
+        } else if (action == L"records") {
+            ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32796 /* ID_VIEWER_RECORDS */, 0), 0);
+        } else if (action.rfind(L"records-filter=", 0) == 0) {
+            HWND records = FrontWindow();
+            HWND list = ::GetDlgItem(records, 1060 /* IDC_RECORDS_LIST */);
+            ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+            ::SendMessageW(records, WM_COMMAND, MAKEWPARAM(std::wcstol(action.c_str() + 15, nullptr, 10), 0), 0);
         } else if (action == L"timeline") {
             ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(32786 /* ID_VIEWER_TIMELINE */, 0), 0);
         } else if (action == L"menu") {
@@ -245,7 +254,7 @@ const wchar_t* HostUsage() {
            L"  close                      (DestroyOpenDlg)\n"
            L"Numbers may be decimal or 0x hexadecimal. With --close-after, the steps run on the viewer\n"
            L"before the screenshot: group-computer, group-type, select=LABEL, select-largest, find=TEXT, "
-           L"size=WxH, matches, timeline, details, menu.\n";
+           L"size=WxH, matches, records, records-filter=ID, timeline, details, menu.\n";
 }
 
 bool ParseHostOptions(int argc, wchar_t** argv, HostOptions& options, std::wstring& error) {
