@@ -24,6 +24,7 @@
 #include "viewer/ViewerSorting.h"
 #include "viewer/ViewerText.h"
 #include "viewer/find/ViewerSearch.h"
+#include "viewer/records/RecordsWindow.h"
 #include "viewer/records/ViewerNavigation.h"
 #include "viewer/reading/IndexGate.h"
 #include "viewer/reading/PaintHold.h"
@@ -143,6 +144,15 @@ public:
     void ReadLogAgain();
     // Puts the lines of `records` on the clipboard, in the order given, each ended by CR LF;
     // says so over `owner` when they cannot go there.
+    // The records window's look for its text on the reading thread: false when it cannot start
+    // now (it is asked again when the thread is free); its end comes to EndTextMarks.
+    bool StartFilterJob(std::function<void()> task) {
+        return !m_life.Closing() && m_session.Free() && m_session.StartTask(viewer::JobPurpose::Filter, std::move(task));
+    }
+    void StopFilterJob() {
+        if (m_session.Job() == viewer::JobPurpose::Filter)
+            m_reading.StopReader();
+    }
     void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
         m_copy.CopyRecords(owner, records);
     }
@@ -256,7 +266,10 @@ private:
     viewer::ListPlaces CurrentPlaces() const;
     // A search asked for starts on the reading thread when it is free, else a sort asked for;
     // whether one of them runs there now.
-    bool StartAskedWork() { return m_search.StartMarking() || m_sort.StartAskedSort() || m_copy.Start(); }
+    bool StartAskedWork() {
+        return m_search.StartMarking() || m_sort.StartAskedSort() || m_copy.Start() ||
+               (m_owned.RecordsMade() && m_owned.RecordsMade()->StartTextMarks());
+    }
     // Selects `record` of the group entry `entry` and brings its row into view.
     void ShowMatch(HTREEITEM entry, diagnose::RecordId record);
     // Copying records (ViewerMatches.cpp)

@@ -4,6 +4,7 @@
 #include "viewer/ViewerReading.h"
 
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/records/RecordsWindow.h"
 
 #include "viewer/matches/MatchWindow.h"
 
@@ -35,6 +36,8 @@ void ViewerReading::StartReading(viewer::JobPurpose job) {
 void ViewerReading::StopReader() {
     m_viewer.m_session.Stop();
     m_viewer.m_search.Interrupted(); // its search starts again once the reading thread is free
+    if (RecordsWindow* records = m_viewer.m_owned.RecordsMade())
+        records->TextInterrupted(); // so does the records window's
     if (m_viewer.m_sort.Sorting() || m_viewer.m_copy.Running()) {
         m_viewer.m_sort.Drop();
         m_viewer.m_copy.Cancel(); // the operator copies again
@@ -129,6 +132,10 @@ void ViewerReading::EndRead(const viewer::JobEnd& end) {
         break;
     case viewer::JobPurpose::Copy:
         m_viewer.m_copy.End(end);
+        break;
+    case viewer::JobPurpose::Filter:
+        if (RecordsWindow* records = m_viewer.m_owned.RecordsMade())
+            records->EndTextMarks(end.outcome);
         break;
     case viewer::JobPurpose::Load:
         EndLoad(end.outcome);

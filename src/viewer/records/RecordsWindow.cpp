@@ -5,6 +5,7 @@
 #include "viewer/DiagnoseDlg.h"
 #include "viewer/ListColumns.h"
 #include "viewer/ViewerText.h"
+#include "viewer/find/MarkingSteps.h"
 #include "viewer/find/ViewerFind.h"
 #include "viewer/records/FilterMenu.h"
 #include "viewer/records/RecordsTitle.h"
@@ -22,14 +23,19 @@ namespace {
 constexpr UINT kStep = WM_APP + 1;
 constexpr UINT kShowRecord = WM_APP + 2;
 constexpr UINT kReloadViewer = WM_APP + 3;
+// While the reading thread looks for the text: its marks are taken in as they come.
+constexpr UINT_PTR kTextTimer = 1;
+constexpr UINT kTextTakeMilliseconds = 250;
 
 enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
 
-// Records looked at in one step: a few milliseconds from the index alone; of a text condition,
-// the lines read and matched in one step, by records and by the bytes they span.
+// Records looked at in one step: a few milliseconds from the index alone. The lines of a text
+// condition read at once on the viewer's thread, by records and by the bytes they span, as the
+// viewer's search reads them; more go to the reading thread, a look of so many at a time.
 constexpr size_t kRecordsPerStep = 262144;
-constexpr size_t kLinesPerStep = 8192;
-constexpr uint64_t kLineBytesPerStep = uint64_t(2) << 20;
+constexpr size_t kLinesAtOnce = 20000;
+constexpr uint64_t kLineBytesAtOnce = uint64_t(8) << 20;
+constexpr size_t kLinesPerLook = 32768;
 // Selected rows carried across a change of the rows; more are let go.
 constexpr size_t kKeptSelection = 10000;
 
@@ -169,6 +175,7 @@ bool RecordsWindow::Apply(const viewer::RecordFilter& filter) {
         else
             to = time->seconds + time->span - 1; // "to 09:45" takes in that minute
     }
+    CancelText(); // its look is of the text before
     m_filter = filter;
     ChangeRows([&] {
         m_rows.Start(viewer::RecordTest(filter, from, to));
@@ -192,33 +199,85 @@ void RecordsWindow::PostStep() {
         m_stepping = ::PostMessageW(m_hwnd, kStep, 0, 0) != FALSE;
 }
 
-// One step of the rows: the lines of a text condition looked at, then the records they let by.
+// One step of the rows: the records that the lines looked at so far let by.
 void RecordsWindow::Step() {
     const CDiagnoseIndex& index = m_viewer.Index();
     if (m_stopped || m_readError)
         return ShowTitle();
-    if (m_matcher && m_textMarks.Size() < index.RecordCount()) {
-        const auto first = static_cast<diagnose::RecordId>(m_textMarks.Size());
-        size_t most = std::min<size_t>(kLinesPerStep, index.RecordCount() - first);
-        while (most > 1 && index.LineStart(first + static_cast<diagnose::RecordId>(most) - 1) >
-                               index.LineStart(first) + kLineBytesPerStep)
-            most /= 2;
-        const diagnose::Recheck check = m_textMarks.Update(index, index.Source(), *m_matcher, most);
-        if (check == diagnose::Recheck::Changed) {
-            ::PostMessageW(m_hwnd, kReloadViewer, 0, 0);
-            return;
-        }
-        if (check == diagnose::Recheck::Failed) {
-            m_readError = m_textMarks.Error() ? m_textMarks.Error() : ERROR_READ_FAULT;
-            return ShowTitle();
-        }
-    }
+    BringTextUp();
     bool complete = false;
     ChangeRows([&] { complete = m_rows.Advance(index, kRecordsPerStep, m_matcher ? &m_textMarks.Bits() : nullptr); });
     AddNames();
-    if (!complete)
+    // Rows the marks have let by come in steps; more marks come with the reading thread's look.
+    const size_t ready = m_matcher ? m_textMarks.Size() : index.RecordCount();
+    if (!complete && m_rows.Looked() < ready && !m_readError)
         PostStep();
     ShowTitle();
+}
+
+void RecordsWindow::BringTextUp() {
+    const CDiagnoseIndex& index = m_viewer.Index();
+    if (!m_matcher || m_textMarks.Size() >= index.RecordCount() || m_text != Text::None || m_readError)
+        return;
+    const auto first = static_cast<diagnose::RecordId>(m_textMarks.Size());
+    if (index.RecordCount() - first > kLinesAtOnce ||
+        index.CompleteEnd() - std::min(index.CompleteEnd(), index.LineStart(first)) > kLineBytesAtOnce) {
+        m_text = Text::Asked;
+        StartTextMarks();
+        return;
+    }
+    const diagnose::Recheck check = m_textMarks.Update(index, index.Source(), *m_matcher);
+    if (check == diagnose::Recheck::Changed)
+        ::PostMessageW(m_hwnd, kReloadViewer, 0, 0);
+    else if (check == diagnose::Recheck::Failed)
+        m_readError = m_textMarks.Error() ? m_textMarks.Error() : ERROR_READ_FAULT;
+}
+
+// Waits while the reading thread has another job, and while a save reads the index.
+bool RecordsWindow::StartTextMarks() {
+    if (m_text != Text::Asked || !m_hwnd)
+        return m_text == Text::Running;
+    const CDiagnoseIndex* index = &m_viewer.Index();
+    viewer::IndexGate* gate = m_viewer.Gate().get();
+    m_textCheck = diagnose::Recheck::Same;
+    // The text and the tables stay as they are while the look runs: a new filter stops it first.
+    const std::wstring text = m_filter.text;
+    const viewer::CharacterTables* tables = m_tables.get();
+    if (!m_viewer.StartFilterJob([this, index, gate, text, tables] {
+            m_textCheck = viewer::MarkInSteps(
+                gate, *index, index->ReadingSource(), m_textMarks,
+                [&] { return std::make_unique<viewer::TextMatcher>(text, false, false, *tables); }, kLinesPerLook);
+        }))
+        return false;
+    m_text = Text::Running;
+    ::SetTimer(m_hwnd, kTextTimer, kTextTakeMilliseconds, nullptr);
+    return true;
+}
+
+void RecordsWindow::EndTextMarks(const viewer::LogReader::Outcome& outcome) {
+    if (m_text != Text::Running)
+        return;
+    m_text = Text::None;
+    ::KillTimer(m_hwnd, kTextTimer);
+    m_readError = diagnose::ErrorOf(outcome.result);
+    if (!m_readError && m_textCheck == diagnose::Recheck::Failed)
+        m_readError = m_textMarks.Error() ? m_textMarks.Error() : ERROR_READ_FAULT;
+    if (m_textCheck == diagnose::Recheck::Changed) {
+        ::PostMessageW(m_hwnd, kReloadViewer, 0, 0); // the rows begin again with the reload
+        return;
+    }
+    Step();
+    ShowNote();
+}
+
+// The look on the reading thread ends (within a step); the marks made so far stay.
+void RecordsWindow::CancelText() {
+    const bool running = m_text == Text::Running;
+    m_text = Text::None;
+    if (m_hwnd)
+        ::KillTimer(m_hwnd, kTextTimer);
+    if (running)
+        m_viewer.StopFilterJob();
 }
 
 // The computers and processes the boxes offer: the log's own, as they come.
@@ -309,7 +368,7 @@ void RecordsWindow::ShowTitle() {
     std::wstring title =
         viewer::RecordsTitle(ViewerText(IDS_RECORDS_TITLE), ViewerText(IDS_RECORDS_UNTIMED), m_rows.Count(),
                              index.RecordCount(), m_rows.Untimed());
-    const size_t looked = m_matcher ? std::min<size_t>(m_rows.Looked(), m_textMarks.Size()) : m_rows.Looked();
+    const size_t looked = m_rows.Looked();
     const unsigned percent =
         index.RecordCount() ? static_cast<unsigned>(uint64_t{looked} * 100 / index.RecordCount()) : 100;
     if (const uint32_t error = m_readError ? m_readError : m_viewer.ReadFailure())
@@ -322,7 +381,7 @@ void RecordsWindow::ShowTitle() {
 }
 
 void RecordsWindow::ShowNote() {
-    m_note.SetText(m_rows.Count() == 0 && !m_stepping ? ViewerText(IDS_RECORDS_NONE) : std::wstring());
+    m_note.SetText(m_rows.Count() == 0 && !Filtering() ? ViewerText(IDS_RECORDS_NONE) : std::wstring());
 }
 
 std::wstring RecordsWindow::CellText(diagnose::RecordId record, int column) const {
@@ -599,6 +658,11 @@ bool RecordsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         if (!m_stepping)
             ShowNote();
         return true;
+    case WM_TIMER:
+        if (wParam != kTextTimer)
+            return false;
+        Step(); // what the reading thread has marked so far
+        return true;
     case kShowRecord:
         if (::IsWindowEnabled(m_viewer.Handle()))
             m_viewer.ShowRecord(static_cast<diagnose::RecordId>(wParam));
@@ -656,8 +720,9 @@ bool RecordsWindow::PreTranslateMessage(MSG& message) {
             command = ID_SELECT_ALL;
         else if (list && control && message.wParam == 'C')
             command = ID_VIEWER_COPY;
-        else if (message.wParam == VK_ESCAPE && m_stepping) {
+        else if (message.wParam == VK_ESCAPE && Filtering()) {
             m_stopped = true; // the rows made so far stay
+            CancelText();
             ShowTitle();
             ShowNote();
             return true;
@@ -671,6 +736,7 @@ bool RecordsWindow::PreTranslateMessage(MSG& message) {
 }
 
 void RecordsWindow::OnFinalMessage() {
+    CancelText(); // the reading thread lets go of the marks before they go
     m_viewer.RemoveObserver(this);
     m_rows.Start(viewer::RecordTest(m_filter, std::nullopt, std::nullopt)); // its rows go with it
     m_textMarks.Clear();

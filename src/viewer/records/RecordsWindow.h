@@ -7,6 +7,7 @@
 #include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/find/MatchMarks.h"
+#include "viewer/reading/LogReader.h"
 #include "viewer/records/FilteredRecords.h"
 #include "viewer/records/GoToTimeDlg.h"
 #include "win/Dialog.h"
@@ -39,7 +40,17 @@ public:
     std::optional<viewer::ScreenRect> Place() const { return m_place.Current(m_hwnd); }
     HWND List() const { return m_list.Handle(); }
     // Whether its rows are still being made.
-    bool Filtering() const { return m_stepping; }
+    bool Filtering() const { return m_stepping || m_text != Text::None; }
+
+    // The lines that hold the filter's text: a few looked at at once, more on the reading
+    // thread, whose job starts when it is free (StartTextMarks: whether it runs now), goes on
+    // after a job of the viewer's stopped it (TextInterrupted) and ends in EndTextMarks.
+    bool StartTextMarks();
+    void TextInterrupted() {
+        if (m_text == Text::Running)
+            m_text = Text::Asked;
+    }
+    void EndTextMarks(const viewer::LogReader::Outcome& outcome);
 
 protected:
     bool OnInitDialog() override;
@@ -62,6 +73,8 @@ private:
     bool Apply(const viewer::RecordFilter& filter);
     void Step();
     void PostStep();
+    void BringTextUp();
+    void CancelText();
     void AddNames();
     template <typename Change> void ChangeRows(Change&& change);
     void ShowTitle();
@@ -88,6 +101,8 @@ private:
     std::unique_ptr<viewer::CharacterTables> m_tables; // made once, for every text after
     std::unique_ptr<viewer::TextMatcher> m_matcher;
     viewer::MatchMarks m_textMarks;
+    enum class Text { None, Asked, Running } m_text = Text::None; // the reading thread's look
+    diagnose::Recheck m_textCheck = diagnose::Recheck::Same;    // the reading thread's, taken at its end
     uint32_t m_readError = 0; // why the text could not be looked for; 0 when it could
     bool m_stepping = false;  // a step is posted
     bool m_stopped = false;   // Escape stopped the steps

@@ -19,7 +19,8 @@
 namespace viewer {
 
 // What a job on the reading thread is for: its end goes to the part of the viewer that asked.
-enum class JobPurpose : uint8_t { Load, Refresh, Look, Marks, Sort, Copy };
+// Filter: the lines that hold the records window's text.
+enum class JobPurpose : uint8_t { Load, Refresh, Look, Marks, Sort, Copy, Filter };
 
 struct JobEnd {
     JobPurpose purpose = JobPurpose::Load;

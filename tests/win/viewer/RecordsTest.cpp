@@ -132,3 +132,24 @@ TEST_F(Records, TheViewerGoesToATimeAndToTheNextErrorAcrossComputersInTimeOrder)
               L"Kein Eintrag ab 10:00. Die Einträge reichen von 05.12.2026 09:39:00 bis 05.12.2026 09:40:00.");
     EXPECT_NE(FindThreadWindow(L"Gehe zu Zeit"), nullptr) << "it stays for another try";
 }
+
+TEST_F(Viewer, TheRecordsWindowLooksForItsTextInALargeLogOnTheReadingThread) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 30000; ++i)
+        lines.push_back("05.12.2026 10:" + std::to_string(10 + i / 1000) + ":00   Host=\"PC" + std::to_string(i % 7) +
+                        "\" Process=\"P\" Traceclass=\"0\" Text=\"" + (i % 3 ? "kalt" : "heiss") + "\"");
+    ASSERT_TRUE(OpenLog(lines));
+    CtrlKey(list, 'L');
+    PumpMessages(50);
+    HWND records = OwnedDialog(window, IDC_RECORDS_LIST);
+    ASSERT_NE(records, nullptr);
+    ::SetDlgItemTextW(records, IDC_FILTER_TEXT, L"HEISS");
+    ::SendMessageW(records, WM_COMMAND, IDC_FILTER_APPLY, 0);
+    // The handler only asked: the reading thread adds what it found once the handler returned.
+    EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(records, IDC_RECORDS_LIST)), 0);
+    EXPECT_EQ(WindowText(records), L"Vistral Diagnose - Einträge: 0 von 30\u00A0000 - Filtere … 0 %");
+    EXPECT_TRUE(PumpUntil([&] { return WindowText(records) == L"Vistral Diagnose - Einträge: 10\u00A0000 von 30\u00A0000"; },
+                          10000))
+        << Ansi(WindowText(records));
+    EXPECT_EQ(ListView_GetItemCount(::GetDlgItem(records, IDC_RECORDS_LIST)), 10000);
+}
