@@ -2,7 +2,6 @@
 #include "viewer/records/FilteredRecords.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace viewer {
 namespace {
@@ -27,16 +26,42 @@ Place PlaceOf(const diagnose::RecordStore& store, RecordClock& clock, diagnose::
     return {!timed, seconds, id};
 }
 
+// The first of [0, count) for which `before` is false; `before` holds for a start of them.
+template <typename Before> size_t PartitionPoint(size_t count, Before&& before) {
+    size_t low = 0, high = count;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (before(middle))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+// Late rows kept apart, at most: beyond, every timed row is kept as a number.
+size_t MostLate(size_t inOrder) {
+    return std::max<size_t>(4096, inOrder / 32);
+}
+
 } // namespace
 
 void FilteredRecords::Start(RecordTest test) {
     m_test = std::move(test);
     m_clock.Forget();
-    m_timed.clear();
-    m_timed.shrink_to_fit();
-    m_untimed.clear();
-    m_untimed.shrink_to_fit();
+    m_inOrder.Clear();
+    m_lastSeconds = 0;
+    m_late = {};
+    m_asIds = false;
+    m_timed = {};
+    m_untimed = {};
     m_looked = 0;
+}
+
+int64_t FilteredRecords::SecondsOf(const diagnose::RecordStore& store, diagnose::RecordId id) {
+    int64_t seconds = 0;
+    m_clock.SecondsOf(store, id, seconds);
+    return seconds;
 }
 
 bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, const std::vector<bool>* textMarks) {
@@ -52,28 +77,55 @@ bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, c
             continue;
         if (!m_test.Passes(store, id, m_clock, seconds))
             continue;
-        if (seconds)
-            fresh.emplace_back(*seconds, id);
-        else
+        if (!seconds) {
             m_untimed.push_back(id);
+        } else if (m_asIds) {
+            fresh.emplace_back(*seconds, id);
+        } else if (m_inOrder.Count() == 0 || *seconds >= m_lastSeconds) {
+            m_inOrder.Append(id);
+            m_lastSeconds = *seconds;
+        } else {
+            AddLate(store, id, *seconds);
+        }
     }
     m_looked = std::max(m_looked, end);
     Join(store, fresh);
     return m_looked >= store.RecordCount();
 }
 
-// New timed rows join in time order. A log is written in time order almost everywhere: they
-// mostly go at the end, and only the rows from the earliest new one on are merged.
+// A row whose time lies before the last in-order row's goes where its time puts it: after the
+// rows of equal time, which came earlier in the file.
+void FilteredRecords::AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds) {
+    const size_t before =
+        PartitionPoint(m_inOrder.Count(), [&](size_t k) { return SecondsOf(store, m_inOrder.Select(k)) <= seconds; });
+    const size_t at = PartitionPoint(m_late.size(), [&](size_t i) { return SecondsOf(store, m_late[i].id) <= seconds; });
+    m_late.insert(m_late.begin() + static_cast<ptrdiff_t>(at), Late{id, static_cast<uint32_t>(before)});
+    if (m_late.size() > MostLate(m_inOrder.Count()))
+        TakeAsIds(store);
+}
+
+void FilteredRecords::TakeAsIds(const diagnose::RecordStore& store) {
+    (void)store;
+    std::vector<diagnose::RecordId> timed;
+    timed.reserve(Timed());
+    Visit(0, Timed(), [&](diagnose::RecordId id) { timed.push_back(id); });
+    m_timed = std::move(timed);
+    m_asIds = true;
+    m_inOrder.Clear();
+    m_late = {};
+}
+
+// New rows join the numbers in time order: they mostly go at the end, and only the rows from
+// the earliest new one on are merged.
 void FilteredRecords::Join(const diagnose::RecordStore& store,
                            std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh) {
     if (fresh.empty())
         return;
-    std::stable_sort(fresh.begin(), fresh.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(fresh.begin(), fresh.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     const size_t old = m_timed.size();
     size_t from = old;
-    while (from > 0 && SecondsAt(store, from - 1) > fresh.front().first)
-        --from; // the rows after the earliest new time: usually none
+    while (from > 0 && SecondsOf(store, m_timed[from - 1]) > fresh.front().first)
+        --from;
     m_timed.reserve(old + fresh.size());
     for (const auto& [time, id] : fresh)
         m_timed.push_back(id);
@@ -83,66 +135,114 @@ void FilteredRecords::Join(const diagnose::RecordStore& store,
     std::vector<std::pair<int64_t, diagnose::RecordId>> tail;
     tail.reserve(old - from);
     for (size_t row = from; row < old; ++row)
-        tail.emplace_back(SecondsAt(store, row), m_timed[row]);
+        tail.emplace_back(SecondsOf(store, m_timed[row]), m_timed[row]);
     size_t a = 0, b = 0, out = from;
     while (a < tail.size() || b < fresh.size())
-        m_timed[out++] =
-            b == fresh.size() || (a < tail.size() && tail[a].first <= fresh[b].first) ? tail[a++].second
-                                                                                       : fresh[b++].second;
+        m_timed[out++] = b == fresh.size() || (a < tail.size() && tail[a].first <= fresh[b].first) ? tail[a++].second
+                                                                                                  : fresh[b++].second;
 }
 
-void FilteredRecords::ForgetFrom(diagnose::RecordId first) {
+void FilteredRecords::ForgetFrom(const diagnose::RecordStore& store, diagnose::RecordId first) {
     auto from = [first](diagnose::RecordId id) { return id >= first; };
     m_timed.erase(std::remove_if(m_timed.begin(), m_timed.end(), from), m_timed.end());
     m_untimed.erase(std::remove_if(m_untimed.begin(), m_untimed.end(), from), m_untimed.end());
+    // A late row counts in-order rows of earlier records only: those of later ones come after it.
+    m_late.erase(std::remove_if(m_late.begin(), m_late.end(), [first](const Late& late) { return late.id >= first; }),
+                 m_late.end());
+    m_inOrder.TruncateFrom(first);
     m_looked = std::min(m_looked, first);
     m_clock.Forget();
     m_test.Forget();
+    m_lastSeconds = m_inOrder.Count() ? SecondsOf(store, m_inOrder.Select(m_inOrder.Count() - 1)) : 0;
 }
 
-int64_t FilteredRecords::SecondsAt(const diagnose::RecordStore& store, size_t row) {
-    int64_t seconds = 0;
-    m_clock.SecondsOf(store, m_timed[row], seconds);
-    return seconds;
+size_t FilteredRecords::LatesBeforeRow(size_t row) const {
+    return PartitionPoint(m_late.size(), [&](size_t i) { return m_late[i].before + i < row; });
+}
+
+diagnose::RecordId FilteredRecords::At(size_t row) const {
+    const size_t timed = Timed();
+    if (row >= timed)
+        return m_untimed[row - timed];
+    if (m_asIds)
+        return m_timed[row];
+    const size_t late = LatesBeforeRow(row);
+    if (late < m_late.size() && m_late[late].before + late == row)
+        return m_late[late].id;
+    return m_inOrder.Select(row - late);
+}
+
+void FilteredRecords::Visit(size_t first, size_t last, const std::function<void(diagnose::RecordId)>& visit) const {
+    const size_t timed = Timed();
+    size_t row = first;
+    if (m_asIds) {
+        for (; row < std::min(last, timed); ++row)
+            visit(m_timed[row]);
+    } else if (row < std::min(last, timed)) {
+        size_t late = LatesBeforeRow(row);
+        diagnose::RecordId next = row - late < m_inOrder.Count() ? m_inOrder.Select(row - late) : 0;
+        for (; row < std::min(last, timed); ++row) {
+            if (late < m_late.size() && m_late[late].before + late == row) {
+                visit(m_late[late++].id);
+            } else {
+                visit(next);
+                next = m_inOrder.Next(next, UINT32_MAX);
+            }
+        }
+    }
+    for (; row < std::min(last, Count()); ++row)
+        visit(m_untimed[row - timed]);
 }
 
 size_t FilteredRecords::RowOf(const diagnose::RecordStore& store, diagnose::RecordId id) {
     const Place place = PlaceOf(store, m_clock, id);
     if (place.untimed) {
         const auto at = std::lower_bound(m_untimed.begin(), m_untimed.end(), id);
-        return at != m_untimed.end() && *at == id ? m_timed.size() + static_cast<size_t>(at - m_untimed.begin())
-                                                  : kNoRow;
+        return at != m_untimed.end() && *at == id ? Timed() + static_cast<size_t>(at - m_untimed.begin()) : kNoRow;
     }
-    const auto at = std::lower_bound(m_timed.begin(), m_timed.end(), place, [&](diagnose::RecordId row, const Place& p) {
-        return PlaceOf(store, m_clock, row) < p;
-    });
-    return at != m_timed.end() && *at == id ? static_cast<size_t>(at - m_timed.begin()) : kNoRow;
+    if (m_asIds) {
+        const size_t at = PartitionPoint(m_timed.size(), [&](size_t row) { return PlaceOf(store, m_clock, m_timed[row]) < place; });
+        return at < m_timed.size() && m_timed[at] == id ? at : kNoRow;
+    }
+    const size_t late =
+        PartitionPoint(m_late.size(), [&](size_t i) { return PlaceOf(store, m_clock, m_late[i].id) < place; });
+    if (m_inOrder.Has(id))
+        return m_inOrder.Rank(id) + late;
+    return late < m_late.size() && m_late[late].id == id ? m_late[late].before + late : kNoRow;
 }
 
 size_t FilteredRecords::RowAtOrAfter(const diagnose::RecordStore& store, int64_t seconds) {
-    const auto at = std::partition_point(m_timed.begin(), m_timed.end(), [&](diagnose::RecordId id) {
-        return PlaceOf(store, m_clock, id).seconds < seconds;
-    });
-    return at == m_timed.end() ? kNoRow : static_cast<size_t>(at - m_timed.begin());
+    if (m_asIds) {
+        const size_t at = PartitionPoint(m_timed.size(), [&](size_t row) { return SecondsOf(store, m_timed[row]) < seconds; });
+        return at < m_timed.size() ? at : kNoRow;
+    }
+    size_t row = kNoRow;
+    const size_t k =
+        PartitionPoint(m_inOrder.Count(), [&](size_t i) { return SecondsOf(store, m_inOrder.Select(i)) < seconds; });
+    if (k < m_inOrder.Count())
+        row = RowOf(store, m_inOrder.Select(k));
+    const size_t late = PartitionPoint(m_late.size(), [&](size_t i) { return SecondsOf(store, m_late[i].id) < seconds; });
+    if (late < m_late.size())
+        row = std::min<size_t>(row, m_late[late].before + late);
+    return row;
 }
 
-size_t FilteredRecords::NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass,
-                                    bool forward) const {
-    const size_t count = Count();
-    if (forward) {
-        for (size_t at = row == kNoRow ? 0 : row + 1; at < count; ++at)
-            if (store.GetTraceClass(At(at)) == traceClass)
-                return at;
-    } else {
-        for (size_t at = row == kNoRow ? count : std::min(row, count); at-- > 0;)
-            if (store.GetTraceClass(At(at)) == traceClass)
-                return at;
-    }
-    return kNoRow;
+size_t FilteredRecords::NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward) {
+    const diagnose::RecordId from = row < Count() ? At(row) : ~diagnose::RecordId(0);
+    const auto next = NextOfClassInLog(store, m_clock, from, traceClass, forward, [&](diagnose::RecordId id) {
+        return m_inOrder.Has(id) || RowOf(store, id) != kNoRow;
+    });
+    return next ? RowOf(store, *next) : kNoRow;
+}
+
+size_t FilteredRecords::MemoryBytes() const {
+    return m_inOrder.MemoryBytes() + m_late.capacity() * sizeof(Late) +
+           (m_timed.capacity() + m_untimed.capacity()) * sizeof(diagnose::RecordId);
 }
 
 std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& store, RecordClock& clock,
-                                                   diagnose::RecordId from, uint16_t traceClass, bool forward) {
+                                                   diagnose::RecordId from, uint16_t traceClass, bool forward,
+                                                   const std::function<bool(diagnose::RecordId)>& shown) {
     const bool fromRecord = store.IsRecord(from);
     const Place start = fromRecord ? PlaceOf(store, clock, from) : Place{};
     std::optional<Place> best;
@@ -152,6 +252,8 @@ std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& 
         if (found == lists.end())
             continue;
         for (diagnose::RecordId id : *found->second) {
+            if (shown && !shown(id))
+                continue;
             const Place place = PlaceOf(store, clock, id);
             if (fromRecord && (forward ? !(start < place) : !(place < start)))
                 continue;

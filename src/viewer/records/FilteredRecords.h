@@ -3,14 +3,21 @@
 // and followed as the log grows. No platform headers.
 #pragma once
 
+#include "viewer/records/RankedBits.h"
 #include "viewer/records/RecordFilter.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace viewer {
 
+// A log is written in time order nearly everywhere, so the rows cost a bit a record: the rows in
+// time order as they come in the file are bits over the records; one that comes with an earlier
+// time than the rows before it ("late": a computer whose clock is behind) is kept apart with
+// where it goes. Once those are more than a few, every timed row is kept as its record's number
+// (four bytes a row), in time order. Rows without a time are kept as numbers.
 class FilteredRecords {
 public:
     static constexpr size_t kNoRow = SIZE_MAX;
@@ -22,39 +29,56 @@ public:
     // `most` of them. True when all were looked at.
     bool Advance(const diagnose::RecordStore& store, size_t most, const std::vector<bool>* textMarks = nullptr);
     // Records from `first` on were taken back or filed again: their rows go, to be looked at anew.
-    void ForgetFrom(diagnose::RecordId first);
+    void ForgetFrom(const diagnose::RecordStore& store, diagnose::RecordId first);
     diagnose::RecordId Looked() const { return m_looked; }
 
-    size_t Count() const { return m_timed.size() + m_untimed.size(); }
+    size_t Count() const { return Timed() + m_untimed.size(); }
     size_t Untimed() const { return m_untimed.size(); }
-    diagnose::RecordId At(size_t row) const {
-        return row < m_timed.size() ? m_timed[row] : m_untimed[row - m_timed.size()];
-    }
+    diagnose::RecordId At(size_t row) const;
+    // Calls `visit` with the records of rows [first, last) in order, a few steps a row.
+    void Visit(size_t first, size_t last, const std::function<void(diagnose::RecordId)>& visit) const;
     // The row of a record; kNoRow when it is not shown.
     size_t RowOf(const diagnose::RecordStore& store, diagnose::RecordId id);
     // The first row at or after `seconds`; kNoRow when every timed row lies before it.
     size_t RowAtOrAfter(const diagnose::RecordStore& store, int64_t seconds);
     // The next (or previous) row after `row` whose trace class is `traceClass`; from the first
-    // (or last) row when `row` is kNoRow. kNoRow when there is none.
-    size_t NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward) const;
+    // (or last) row when `row` is kNoRow. kNoRow when there is none. Looks at the records of that
+    // class only.
+    size_t NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward);
     const RecordTest& Test() const { return m_test; }
     RecordClock& Clock() { return m_clock; }
+    // What the rows take, for the benchmarks' account.
+    size_t MemoryBytes() const;
 
 private:
-    int64_t SecondsAt(const diagnose::RecordStore& store, size_t row);
+    struct Late {
+        diagnose::RecordId id;
+        uint32_t before; // the rows of m_inOrder that come before it
+    };
+    size_t Timed() const { return m_asIds ? m_timed.size() : m_inOrder.Count() + m_late.size(); }
+    int64_t SecondsOf(const diagnose::RecordStore& store, diagnose::RecordId id);
+    void AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds);
+    void TakeAsIds(const diagnose::RecordStore& store);
     void Join(const diagnose::RecordStore& store, std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh);
+    size_t LatesBeforeRow(size_t row) const;
 
     RecordTest m_test{RecordFilter{}, std::nullopt, std::nullopt};
     RecordClock m_clock;
-    std::vector<diagnose::RecordId> m_timed;   // in time order
+    RankedBits m_inOrder;     // rows in time order in file order
+    int64_t m_lastSeconds = 0; // the time of the last of them
+    std::vector<Late> m_late; // in time order
+    bool m_asIds = false;
+    std::vector<diagnose::RecordId> m_timed;   // every timed row in time order, once m_asIds
     std::vector<diagnose::RecordId> m_untimed; // in file order
     diagnose::RecordId m_looked = 0;
 };
 
 // The record of trace class `traceClass` next after `from` (or before it) in the whole log's
 // time order, records without a time after all others in file order; from the log's start (or
-// end) when `from` is not a record. Looks at the records of that class only.
+// end) when `from` is not a record. Looks at the records of that class only; `shown`, when
+// given, says which of them count.
 std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& store, RecordClock& clock,
-                                                   diagnose::RecordId from, uint16_t traceClass, bool forward);
+                                                   diagnose::RecordId from, uint16_t traceClass, bool forward,
+                                                   const std::function<bool(diagnose::RecordId)>& shown = {});
 
 } // namespace viewer

@@ -424,15 +424,16 @@ std::vector<diagnose::RecordId> RecordsWindow::SelectedRecords() const {
 std::vector<diagnose::RecordId> RecordsWindow::AllRecords() const {
     std::vector<diagnose::RecordId> records;
     records.reserve(m_rows.Count());
-    for (size_t row = 0; row < m_rows.Count(); ++row)
-        records.push_back(RecordAt(static_cast<long>(row)));
+    m_rows.Visit(0, m_rows.Count(), [&](diagnose::RecordId id) { records.push_back(id); });
+    if (!m_ascending)
+        std::reverse(records.begin(), records.end());
     return records;
 }
 
 void RecordsWindow::OnRecordsAdded(diagnose::RecordId firstNew) {
     if (firstNew < m_rows.Looked() || firstNew < m_textMarks.Size())
         ChangeRows([&] {
-            m_rows.ForgetFrom(firstNew);
+            m_rows.ForgetFrom(m_viewer.Index(), firstNew);
             m_textMarks.ForgetFrom(firstNew);
         });
     if (firstNew < m_namesUpTo) { // numbers may stand for other names now; the box keeps its names
@@ -559,8 +560,11 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
             record != NeighbourQuery::kNoRecord && ::IsWindowEnabled(m_viewer.Handle()))
             m_viewer.ShowRecord(record);
         return true;
-    case ID_VIEWER_SAVE_AS:
-        m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() ? SelectedRecords() : AllRecords());
+    case ID_VIEWER_SAVE_AS: // the selected rows, or all of them
+        m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() && static_cast<size_t>(m_list.GetSelectedCount()) <
+                                                                        m_rows.Count()
+                                           ? SelectedRecords()
+                                           : AllRecords());
         return true;
     case ID_GO_TO_TIME:
         m_goTo.Open(m_hwnd, [this](const std::wstring& typed) { return GoTo(typed); });

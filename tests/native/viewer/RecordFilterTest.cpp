@@ -91,10 +91,57 @@ TEST(Records, RowsInTimeOrderAcrossComputersUntimedLastFilteredAndFollowedInStep
     EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 4, late, 3, 2}));
 
     // The provisional rows of records filed again go and come back.
-    rows.ForgetFrom(3);
+    rows.ForgetFrom(log.store, 3);
     EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 2}));
     rows.Advance(log.store, 100, &marks);
     EXPECT_EQ(Rows(rows), (std::vector<RecordId>{0, 4, late, 3, 2}));
+}
+
+// Rows kept as bits with a few late ones apart, and as numbers once the late ones are many, give
+// the same rows as sorting the records by time.
+TEST(Records, RowsOfALogWhoseComputersClocksDisagreeAreThoseOfASortByTime) {
+    for (const int lateEvery : {0, 997, 2}) { // none, a few, half of them
+        std::string text;
+        for (int i = 0; i < 12000; ++i) {
+            const int seconds = lateEvery && i % lateEvery == 1 ? i - 60 : i;
+            const std::string clock = std::to_string(10 + seconds / 3600) + ":" +
+                                      std::to_string(100 + seconds / 60 % 60).substr(1) + ":" +
+                                      std::to_string(100 + seconds % 60).substr(1);
+            text += i % 1000 == 5 ? "kein Eintrag\n" : Line("05.12.2026", clock.c_str(), "PC1", "P", i % 3);
+        }
+        record_store_test::Log log(text);
+        std::vector<RecordId> expected(log.store.RecordCount());
+        for (RecordId id = 0; id < expected.size(); ++id)
+            expected[id] = id;
+        viewer::RecordClock clock;
+        auto key = [&](RecordId id) {
+            int64_t seconds = 0;
+            return clock.SecondsOf(log.store, id, seconds) ? seconds : INT64_MAX;
+        };
+        std::stable_sort(expected.begin(), expected.end(), [&](RecordId a, RecordId b) { return key(a) < key(b); });
+        FilteredRecords rows;
+        rows.Start(RecordTest({}, std::nullopt, std::nullopt));
+        while (!rows.Advance(log.store, 1000)) {
+        }
+        ASSERT_EQ(Rows(rows), expected) << lateEvery;
+        std::vector<RecordId> visited;
+        rows.Visit(100, 11000, [&](RecordId id) { visited.push_back(id); });
+        EXPECT_TRUE(std::equal(visited.begin(), visited.end(), expected.begin() + 100)) << lateEvery;
+        for (size_t row = 0; row < expected.size(); row += 7)
+            ASSERT_EQ(rows.RowOf(log.store, expected[row]), row) << lateEvery;
+        for (int64_t at : {0, 59, 60, 3000, 11999}) {
+            const int64_t seconds = 20427 * 86400 + 36000 + at; // 05.12.2026 10:00:00 + at
+            const auto first = std::find_if(expected.begin(), expected.end(), [&](RecordId id) { return key(id) >= seconds; });
+            EXPECT_EQ(rows.RowAtOrAfter(log.store, seconds), static_cast<size_t>(first - expected.begin())) << at;
+        }
+        if (lateEvery != 2) {
+            EXPECT_LT(rows.MemoryBytes(), expected.size() / 4) << "a bit a record and the late ones";
+        }
+        rows.ForgetFrom(log.store, 6000);
+        while (!rows.Advance(log.store, 1000)) {
+        }
+        EXPECT_EQ(Rows(rows), expected) << "taken back and looked at again: " << lateEvery;
+    }
 }
 
 TEST(Records, GoToATimeAndTheNextRecordOfAClassInTheWindowAndInTheWholeLog) {
