@@ -39,10 +39,9 @@ template <typename Before> size_t PartitionPoint(size_t count, Before&& before) 
     return low;
 }
 
-// Late rows kept apart, at most: beyond, every timed row is kept as a number.
-size_t MostLate(size_t inOrder) {
-    return std::max<size_t>(4096, inOrder / 32);
-}
+// Late rows kept apart, at most: beyond, every timed row is kept as a number. Each one costs
+// the rows after it a step to find, and its own coming a move of those before it.
+constexpr size_t kMostLate = 16384;
 
 } // namespace
 
@@ -100,7 +99,7 @@ void FilteredRecords::AddLate(const diagnose::RecordStore& store, diagnose::Reco
         PartitionPoint(m_inOrder.Count(), [&](size_t k) { return SecondsOf(store, m_inOrder.Select(k)) <= seconds; });
     const size_t at = PartitionPoint(m_late.size(), [&](size_t i) { return SecondsOf(store, m_late[i].id) <= seconds; });
     m_late.insert(m_late.begin() + static_cast<ptrdiff_t>(at), Late{id, static_cast<uint32_t>(before)});
-    if (m_late.size() > MostLate(m_inOrder.Count()))
+    if (m_late.size() > kMostLate)
         TakeAsIds(store);
 }
 
@@ -108,7 +107,7 @@ void FilteredRecords::TakeAsIds(const diagnose::RecordStore& store) {
     (void)store;
     std::vector<diagnose::RecordId> timed;
     timed.reserve(Timed());
-    Visit(0, Timed(), [&](diagnose::RecordId id) { timed.push_back(id); });
+    Visit(0, Timed(), [&](diagnose::RecordId id) { return timed.push_back(id), true; });
     m_timed = std::move(timed);
     m_asIds = true;
     m_inOrder.Clear();
@@ -121,7 +120,9 @@ void FilteredRecords::Join(const diagnose::RecordStore& store,
                            std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh) {
     if (fresh.empty())
         return;
-    std::stable_sort(fresh.begin(), fresh.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    auto earlier = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(fresh.begin(), fresh.end(), earlier))
+        std::stable_sort(fresh.begin(), fresh.end(), earlier);
     const size_t old = m_timed.size();
     size_t from = old;
     while (from > 0 && SecondsOf(store, m_timed[from - 1]) > fresh.front().first)
@@ -172,26 +173,61 @@ diagnose::RecordId FilteredRecords::At(size_t row) const {
     return m_inOrder.Select(row - late);
 }
 
-void FilteredRecords::Visit(size_t first, size_t last, const std::function<void(diagnose::RecordId)>& visit) const {
+bool FilteredRecords::Visit(size_t first, size_t last, const std::function<bool(diagnose::RecordId)>& visit) const {
     const size_t timed = Timed();
     size_t row = first;
     if (m_asIds) {
         for (; row < std::min(last, timed); ++row)
-            visit(m_timed[row]);
+            if (!visit(m_timed[row]))
+                return false;
     } else if (row < std::min(last, timed)) {
         size_t late = LatesBeforeRow(row);
         diagnose::RecordId next = row - late < m_inOrder.Count() ? m_inOrder.Select(row - late) : 0;
         for (; row < std::min(last, timed); ++row) {
             if (late < m_late.size() && m_late[late].before + late == row) {
-                visit(m_late[late++].id);
+                if (!visit(m_late[late++].id))
+                    return false;
             } else {
-                visit(next);
+                if (!visit(next))
+                    return false;
                 next = m_inOrder.Next(next, UINT32_MAX);
             }
         }
     }
     for (; row < std::min(last, Count()); ++row)
-        visit(m_untimed[row - timed]);
+        if (!visit(m_untimed[row - timed]))
+            return false;
+    return true;
+}
+
+bool FilteredRecords::VisitBackward(size_t first, size_t last,
+                                    const std::function<bool(diagnose::RecordId)>& visit) const {
+    const size_t timed = Timed();
+    size_t row = std::min(last, Count());
+    for (; row > std::max(first, timed); --row)
+        if (!visit(m_untimed[row - 1 - timed]))
+            return false;
+    if (m_asIds) {
+        for (; row > first; --row)
+            if (!visit(m_timed[row - 1]))
+                return false;
+    } else if (row > first) {
+        size_t late = LatesBeforeRow(row); // the late rows before `row`
+        size_t inOrder = row - late;       // and the in-order ones
+        diagnose::RecordId previous = inOrder > 0 ? m_inOrder.Select(inOrder - 1) : 0;
+        for (; row > first; --row) {
+            if (late > 0 && m_late[late - 1].before + late - 1 == row - 1) {
+                if (!visit(m_late[--late].id))
+                    return false;
+            } else {
+                if (!visit(previous))
+                    return false;
+                if (--inOrder > 0)
+                    previous = m_inOrder.Previous(previous);
+            }
+        }
+    }
+    return true;
 }
 
 size_t FilteredRecords::RowOf(const diagnose::RecordStore& store, diagnose::RecordId id) {
@@ -227,12 +263,28 @@ size_t FilteredRecords::RowAtOrAfter(const diagnose::RecordStore& store, int64_t
     return row;
 }
 
-size_t FilteredRecords::NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward) {
-    const diagnose::RecordId from = row < Count() ? At(row) : ~diagnose::RecordId(0);
-    const auto next = NextOfClassInLog(store, m_clock, from, traceClass, forward, [&](diagnose::RecordId id) {
-        return m_inOrder.Has(id) || RowOf(store, id) != kNoRow;
-    });
-    return next ? RowOf(store, *next) : kNoRow;
+// Row by row from there: the next error is a few rows away, and no row costs more than a look
+// at its record's class.
+size_t FilteredRecords::NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass,
+                                    bool forward) const {
+    size_t at = kNoRow;
+    if (forward) {
+        size_t next = row == kNoRow ? 0 : row + 1;
+        Visit(next, Count(), [&](diagnose::RecordId id) {
+            if (store.GetTraceClass(id) == traceClass)
+                return at = next, false;
+            return ++next, true;
+        });
+    } else {
+        size_t previous = row == kNoRow ? Count() : std::min(row, Count());
+        VisitBackward(0, previous, [&](diagnose::RecordId id) {
+            --previous;
+            if (store.GetTraceClass(id) == traceClass)
+                return at = previous, false;
+            return true;
+        });
+    }
+    return at;
 }
 
 size_t FilteredRecords::MemoryBytes() const {

@@ -35,16 +35,17 @@ public:
     size_t Count() const { return Timed() + m_untimed.size(); }
     size_t Untimed() const { return m_untimed.size(); }
     diagnose::RecordId At(size_t row) const;
-    // Calls `visit` with the records of rows [first, last) in order, a few steps a row.
-    void Visit(size_t first, size_t last, const std::function<void(diagnose::RecordId)>& visit) const;
+    // Calls `visit` with the records of rows [first, last) in order, a few steps a row, until it
+    // answers false (then false); VisitBackward from the last of them to the first.
+    bool Visit(size_t first, size_t last, const std::function<bool(diagnose::RecordId)>& visit) const;
+    bool VisitBackward(size_t first, size_t last, const std::function<bool(diagnose::RecordId)>& visit) const;
     // The row of a record; kNoRow when it is not shown.
     size_t RowOf(const diagnose::RecordStore& store, diagnose::RecordId id);
     // The first row at or after `seconds`; kNoRow when every timed row lies before it.
     size_t RowAtOrAfter(const diagnose::RecordStore& store, int64_t seconds);
     // The next (or previous) row after `row` whose trace class is `traceClass`; from the first
-    // (or last) row when `row` is kNoRow. kNoRow when there is none. Looks at the records of that
-    // class only.
-    size_t NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward);
+    // (or last) row when `row` is kNoRow. kNoRow when there is none.
+    size_t NextOfClass(const diagnose::RecordStore& store, size_t row, uint16_t traceClass, bool forward) const;
     const RecordTest& Test() const { return m_test; }
     RecordClock& Clock() { return m_clock; }
     // What the rows take, for the benchmarks' account.

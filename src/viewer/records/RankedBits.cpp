@@ -71,6 +71,17 @@ uint32_t RankedBits::Next(uint32_t id, uint32_t end) const {
     return end;
 }
 
+uint32_t RankedBits::Previous(uint32_t id) const {
+    for (size_t word = std::min<size_t>(id >> 6, m_words.size() - 1) + 1; word-- > 0;) {
+        uint64_t bits = m_words[word];
+        if (word == (id >> 6))
+            bits &= (uint64_t(1) << (id & 63)) - 1;
+        if (bits)
+            return static_cast<uint32_t>(word * 64 + 63 - static_cast<size_t>(__builtin_clzll(bits)));
+    }
+    return 0;
+}
+
 void RankedBits::TruncateFrom(uint32_t first) {
     if (first >= m_words.size() * 64)
         return;

@@ -22,6 +22,8 @@ public:
     uint32_t Select(size_t k) const;
     // The first number set after `id`; `end` when there is none.
     uint32_t Next(uint32_t id, uint32_t end) const;
+    // The last number set before `id`, which one is.
+    uint32_t Previous(uint32_t id) const;
     size_t Count() const { return m_count; }
     // Numbers from `first` on are no longer set.
     void TruncateFrom(uint32_t first);

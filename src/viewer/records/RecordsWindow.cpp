@@ -311,15 +311,23 @@ void RecordsWindow::AddNames() {
 // Runs `change` on the rows and shows them again, the focused and the selected records (a few
 // thousand) still focused and selected where they went.
 template <typename Change> void RecordsWindow::ChangeRows(Change&& change) {
+    // From what the list reported, not from asking it: the platform's list looks at every row
+    // for the selected and the focused one.
     std::vector<diagnose::RecordId> selected;
-    if (m_list.GetSelectedCount() > 0 && static_cast<size_t>(m_list.GetSelectedCount()) <= kKeptSelection)
+    const bool keepSelection = m_selected.Count() <= kKeptSelection;
+    if (keepSelection)
         selected = SelectedRecords();
-    const int focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
-    const diagnose::RecordId focused = RecordAt(focusedRow);
+    const diagnose::RecordId focused = RecordAt(m_focused);
     const long top = static_cast<long>(m_list.Send(LVM_GETTOPINDEX));
     const diagnose::RecordId topRecord = RecordAt(top);
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
-        m_list.SetItemState(row, 0, LVIS_SELECTED);
+    if (keepSelection) {
+        const auto ranges = m_selected.Ranges();
+        for (const auto& [first, last] : ranges)
+            for (long row = first; row < last; ++row)
+                m_list.SetItemState(static_cast<int>(row), 0, LVIS_SELECTED);
+    }
+    if (m_focused >= 0)
+        m_list.SetItemState(static_cast<int>(m_focused), 0, LVIS_FOCUSED);
     change();
     m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     FillLastColumn(m_list);
@@ -355,8 +363,14 @@ long RecordsWindow::RowOfRecord(diagnose::RecordId record) {
 }
 
 void RecordsWindow::SelectRow(long row) {
-    for (int at = m_list.GetNextItem(-1, LVNI_SELECTED); at >= 0; at = m_list.GetNextItem(at, LVNI_SELECTED))
-        m_list.SetItemState(at, 0, LVIS_SELECTED);
+    if (m_selected.Count() <= kKeptSelection) {
+        const auto ranges = m_selected.Ranges();
+        for (const auto& [first, last] : ranges)
+            for (long at = first; at < last; ++at)
+                m_list.SetItemState(static_cast<int>(at), 0, LVIS_SELECTED);
+    } else {
+        m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    }
     m_list.SetItemState(static_cast<int>(row), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     if (!m_list.RowShown(static_cast<int>(row)))
         m_list.ScrollToMiddle(static_cast<int>(row));
@@ -415,16 +429,17 @@ void RecordsWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
 
 std::vector<diagnose::RecordId> RecordsWindow::SelectedRecords() const {
     std::vector<diagnose::RecordId> records;
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
-        if (const diagnose::RecordId record = RecordAt(row); record != NeighbourQuery::kNoRecord)
-            records.push_back(record);
+    for (const auto& [first, last] : m_selected.Ranges())
+        for (long row = first; row < last; ++row)
+            if (const diagnose::RecordId record = RecordAt(row); record != NeighbourQuery::kNoRecord)
+                records.push_back(record);
     return records;
 }
 
 std::vector<diagnose::RecordId> RecordsWindow::AllRecords() const {
     std::vector<diagnose::RecordId> records;
     records.reserve(m_rows.Count());
-    m_rows.Visit(0, m_rows.Count(), [&](diagnose::RecordId id) { records.push_back(id); });
+    m_rows.Visit(0, m_rows.Count(), [&](diagnose::RecordId id) { return records.push_back(id), true; });
     if (!m_ascending)
         std::reverse(records.begin(), records.end());
     return records;
@@ -472,7 +487,7 @@ bool RecordsWindow::GoTo(const std::wstring& typed) {
     const int64_t newest = NewestSeconds();
     int64_t day = newest >= 0 ? newest / viewer::kSecondsPerDay : 0;
     int64_t focused = 0;
-    if (m_rows.Clock().SecondsOf(index, RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED)), focused))
+    if (m_rows.Clock().SecondsOf(index, RecordAt(m_focused), focused))
         day = focused / viewer::kSecondsPerDay; // a time of day alone: on the day looked at
     const auto time = ReadTypedTime(typed, day, newest);
     if (!time) {
@@ -495,7 +510,7 @@ bool RecordsWindow::GoTo(const std::wstring& typed) {
 }
 
 void RecordsWindow::StepToClass(uint16_t traceClass, bool forward) {
-    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const long focused = m_focused;
     size_t from = viewer::FilteredRecords::kNoRow;
     if (focused >= 0)
         from = m_ascending ? static_cast<size_t>(focused) : m_rows.Count() - 1 - static_cast<size_t>(focused);
@@ -521,7 +536,7 @@ void RecordsWindow::FilterBy(WORD command, diagnose::RecordId record) {
 }
 
 void RecordsWindow::OnOK() {
-    const diagnose::RecordId record = RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED));
+    const diagnose::RecordId record = RecordAt(m_focused);
     if (::GetFocus() == m_list.Handle()) {
         if (record != NeighbourQuery::kNoRecord && ::IsWindowEnabled(m_viewer.Handle()))
             m_viewer.ShowRecord(record);
@@ -556,15 +571,13 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
         m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
         return true;
     case ID_SHOW_IN_VIEWER:
-        if (const diagnose::RecordId record = RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED));
+        if (const diagnose::RecordId record = RecordAt(m_focused);
             record != NeighbourQuery::kNoRecord && ::IsWindowEnabled(m_viewer.Handle()))
             m_viewer.ShowRecord(record);
         return true;
     case ID_VIEWER_SAVE_AS: // the selected rows, or all of them
-        m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() && static_cast<size_t>(m_list.GetSelectedCount()) <
-                                                                        m_rows.Count()
-                                           ? SelectedRecords()
-                                           : AllRecords());
+        m_viewer.SaveRecordsAs(m_hwnd, m_selected.Count() && m_selected.Count() < m_rows.Count() ? SelectedRecords()
+                                                                                                    : AllRecords());
         return true;
     case ID_GO_TO_TIME:
         m_goTo.Open(m_hwnd, [this](const std::wstring& typed) { return GoTo(typed); });
@@ -585,7 +598,7 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
     case ID_FILTER_HIDE_TYPE:
     case ID_FILTER_HIDE_BEFORE:
     case ID_FILTER_HIDE_AFTER:
-        FilterBy(id, RecordAt(m_list.GetNextItem(-1, LVNI_FOCUSED)));
+        FilterBy(id, RecordAt(m_focused));
         return true;
     default:
         return Dialog::OnCommand(notifyCode, id, control);
@@ -593,7 +606,7 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
 }
 
 void RecordsWindow::ShowContextMenu(LPARAM position) {
-    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    const long focused = m_focused;
     RECT row{};
     row.left = LVIR_BOUNDS;
     if (focused < 0 ||
@@ -602,7 +615,7 @@ void RecordsWindow::ShowContextMenu(LPARAM position) {
     const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
     const bool any = m_rows.Count() > 0;
     win::PopupMenu menu;
-    menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
+    menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_selected.Count() > 0)
         .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), any)
         .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
         .Separator();
@@ -642,6 +655,32 @@ bool RecordsWindow::OnNotify(NMHDR* header, LRESULT& result) {
     case NM_CUSTOMDRAW:
         result = m_note.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header)->nmcd);
         return true;
+    case LVN_ITEMCHANGED: {
+        const NMLISTVIEW& change = *reinterpret_cast<NMLISTVIEW*>(header);
+        if (!(change.uChanged & LVIF_STATE))
+            return false;
+        const UINT changed = change.uNewState ^ change.uOldState;
+        if (changed & LVIS_SELECTED) {
+            const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+            if (change.iItem < 0) // every row
+                m_selected.Set(0, static_cast<long>(m_rows.Count()), selected);
+            else
+                m_selected.Set(change.iItem, change.iItem + 1, selected);
+        }
+        if ((changed & LVIS_FOCUSED) && change.iItem >= 0) {
+            if (change.uNewState & LVIS_FOCUSED)
+                m_focused = change.iItem;
+            else if (m_focused == change.iItem)
+                m_focused = -1;
+        }
+        return false;
+    }
+    case LVN_ODSTATECHANGED: {
+        const NMLVODSTATECHANGE& change = *reinterpret_cast<NMLVODSTATECHANGE*>(header);
+        if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)
+            m_selected.Set(change.iFrom, change.iTo + 1, (change.uNewState & LVIS_SELECTED) != 0);
+        return false;
+    }
     case NM_DBLCLK: {
         const diagnose::RecordId record = RecordAt(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
         if (record != NeighbourQuery::kNoRecord)
@@ -745,6 +784,8 @@ void RecordsWindow::OnFinalMessage() {
     m_rows.Start(viewer::RecordTest(m_filter, std::nullopt, std::nullopt)); // its rows go with it
     m_textMarks.Clear();
     m_stepping = false;
+    m_selected.Clear();
+    m_focused = -1;
     m_list.Attach(nullptr);
     m_note.Attach(nullptr);
 }

@@ -7,6 +7,7 @@
 #include "viewer/OwnedPlacement.h"
 #include "viewer/ViewerObserver.h"
 #include "viewer/find/MatchMarks.h"
+#include "viewer/matches/MatchRows.h"
 #include "viewer/reading/LogReader.h"
 #include "viewer/records/FilteredRecords.h"
 #include "viewer/records/GoToTimeDlg.h"
@@ -93,6 +94,8 @@ private:
 
     CDiagnoseDlg& m_viewer;
     win::ListView m_list;
+    viewer::SelectedRows m_selected; // as the list reports it
+    long m_focused = -1;             // the same
     ListNote m_note;
     GoToTimeDlg m_goTo;
     viewer::RecordFilter m_filter; // the one the rows are of

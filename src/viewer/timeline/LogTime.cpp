@@ -84,32 +84,30 @@ bool ReadLogDate(std::wstring_view date, int64_t& days) {
 }
 
 bool ReadLogTimeKey(uint64_t timeKey, int64_t& seconds) {
-    if (timeKey == diagnose::kInexactTime)
+    // The key holds "hh:mm:ss" in its first eight symbols and the end of the text after them. A
+    // filter or a look for the next error reads every record's: the symbols are taken apart at
+    // once, not in a loop.
+    using namespace diagnose::time_key;
+    constexpr uint64_t kAfterEight = (uint64_t(1) << ((kSymbols - 8) * kBits)) - 1;
+    if (timeKey == diagnose::kInexactTime || (timeKey & kAfterEight) != 0)
         return false;
-    // The key holds "hh:mm:ss" in its first eight symbols and the end of the text after them.
-    constexpr char kForm[] = "00:00:00";
-    const uint8_t zero = diagnose::time_key::kSymbolTable.symbols[static_cast<unsigned char>('0')];
-    const uint8_t colon = diagnose::time_key::kSymbolTable.symbols[static_cast<unsigned char>(':')];
-    int64_t fields[3] = {};
-    for (size_t i = 0; i < diagnose::time_key::kSymbols; ++i) {
-        const unsigned shift =
-            static_cast<unsigned>((diagnose::time_key::kSymbols - 1 - i) * diagnose::time_key::kBits);
-        const auto symbol = static_cast<uint8_t>((timeKey >> shift) & 31u);
-        if (i >= 8) {
-            if (symbol != 0)
-                return false;
-        } else if (kForm[i] == ':') {
-            if (symbol != colon)
-                return false;
-        } else {
-            if (symbol < zero || symbol > zero + 9)
-                return false;
-            fields[i / 3] = fields[i / 3] * 10 + (symbol - zero);
-        }
-    }
-    if (fields[0] > 23 || fields[1] > 59 || fields[2] > 59)
+    auto symbol = [timeKey](unsigned at) {
+        return static_cast<unsigned>(timeKey >> ((kSymbols - 1 - at) * kBits)) & 31u;
+    };
+    constexpr unsigned zero = kSymbolTable.symbols[static_cast<unsigned char>('0')];
+    constexpr unsigned colon = kSymbolTable.symbols[static_cast<unsigned char>(':')];
+    if (symbol(2) != colon || symbol(5) != colon)
         return false;
-    seconds = fields[0] * 3600 + fields[1] * 60 + fields[2];
+    auto digit = [&](unsigned at) { return symbol(at) - zero; }; // large when it is no digit
+    const unsigned digits[6] = {digit(0), digit(1), digit(3), digit(4), digit(6), digit(7)};
+    for (unsigned value : digits)
+        if (value > 9)
+            return false;
+    const int64_t hours = digits[0] * 10 + digits[1], minutes = digits[2] * 10 + digits[3],
+                  secs = digits[4] * 10 + digits[5];
+    if (hours > 23 || minutes > 59 || secs > 59)
+        return false;
+    seconds = hours * 3600 + minutes * 60 + secs;
     return true;
 }
 
