@@ -42,6 +42,10 @@ template <typename Before> size_t PartitionPoint(size_t count, Before&& before) 
 // Late rows kept apart, at most: beyond, every timed row is kept as a number. Each one costs
 // the rows after it a step to find, and its own coming a move of those before it.
 constexpr size_t kMostLate = 16384;
+// New rows merged in at once when so few rows lie after the earliest of them, else as many a
+// call as records are looked at; and runs of new rows waiting meanwhile, at most.
+constexpr size_t kMergedAtOnce = 65536;
+constexpr size_t kMostWaitingRuns = 4;
 
 } // namespace
 
@@ -54,6 +58,7 @@ void FilteredRecords::Start(RecordTest test) {
     m_asIds = false;
     m_timed = {};
     m_untimed = {};
+    m_merge.reset();
     m_looked = 0;
 }
 
@@ -64,12 +69,17 @@ int64_t FilteredRecords::SecondsOf(const diagnose::RecordStore& store, diagnose:
 }
 
 bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, const std::vector<bool>* textMarks) {
+    if (m_merge) {
+        MergeSome(store, most);
+        if (m_merge && m_merge->waiting.size() >= kMostWaitingRuns)
+            return false; // the rows that wait are enough
+    }
     diagnose::RecordId end = store.RecordCount();
     const bool text = !m_test.Filter().text.empty();
     if (text)
         end = static_cast<diagnose::RecordId>(std::min<size_t>(end, textMarks ? textMarks->size() : 0));
     end = static_cast<diagnose::RecordId>(std::min<size_t>(end, size_t(m_looked) + most));
-    std::vector<std::pair<int64_t, diagnose::RecordId>> fresh;
+    std::vector<std::pair<int64_t, diagnose::RecordId>> fresh; // for the numbers, or a merge
     std::optional<int64_t> seconds;
     for (diagnose::RecordId id = m_looked; id < end; ++id) {
         if (text && (*textMarks)[id] != m_test.Filter().textHeld)
@@ -78,72 +88,152 @@ bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, c
             continue;
         if (!seconds) {
             m_untimed.push_back(id);
-        } else if (m_asIds) {
+        } else if (m_asIds || m_merge || !fresh.empty()) {
             fresh.emplace_back(*seconds, id);
         } else if (m_inOrder.Count() == 0 || *seconds >= m_lastSeconds) {
             m_inOrder.Append(id);
             m_lastSeconds = *seconds;
-        } else {
-            AddLate(store, id, *seconds);
+        } else if (!AddLate(store, id, *seconds)) {
+            fresh.emplace_back(*seconds, id); // late rows enough: these are merged in as numbers
         }
     }
     m_looked = std::max(m_looked, end);
-    Join(store, fresh);
-    return m_looked >= store.RecordCount();
+    if (!fresh.empty()) {
+        Run run = SortedRun(store, fresh);
+        if (m_merge)
+            m_merge->waiting.push_back(std::move(run));
+        else if (m_asIds)
+            Join(store, std::move(run));
+        else
+            StartMerge({std::move(run)});
+    }
+    return Complete(store);
 }
 
 // A row whose time lies before the last in-order row's goes where its time puts it: after the
-// rows of equal time, which came earlier in the file.
-void FilteredRecords::AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds) {
+// rows of equal time, which came earlier in the file. False when the late rows are enough.
+bool FilteredRecords::AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds) {
+    if (m_late.size() >= kMostLate)
+        return false;
     const size_t before =
         PartitionPoint(m_inOrder.Count(), [&](size_t k) { return SecondsOf(store, m_inOrder.Select(k)) <= seconds; });
     const size_t at = PartitionPoint(m_late.size(), [&](size_t i) { return SecondsOf(store, m_late[i].id) <= seconds; });
     m_late.insert(m_late.begin() + static_cast<ptrdiff_t>(at), Late{id, static_cast<uint32_t>(before)});
-    if (m_late.size() > kMostLate)
-        TakeAsIds(store);
+    return true;
 }
 
-void FilteredRecords::TakeAsIds(const diagnose::RecordStore& store) {
+FilteredRecords::Run FilteredRecords::SortedRun(const diagnose::RecordStore& store,
+                                                std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh) {
     (void)store;
-    std::vector<diagnose::RecordId> timed;
-    timed.reserve(Timed());
-    Visit(0, Timed(), [&](diagnose::RecordId id) { return timed.push_back(id), true; });
-    m_timed = std::move(timed);
-    m_asIds = true;
-    m_inOrder.Clear();
-    m_late = {};
-}
-
-// New rows join the numbers in time order: they mostly go at the end, and only the rows from
-// the earliest new one on are merged.
-void FilteredRecords::Join(const diagnose::RecordStore& store,
-                           std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh) {
-    if (fresh.empty())
-        return;
     auto earlier = [](const auto& a, const auto& b) { return a.first < b.first; };
     if (!std::is_sorted(fresh.begin(), fresh.end(), earlier))
         std::stable_sort(fresh.begin(), fresh.end(), earlier);
+    Run run;
+    run.reserve(fresh.size());
+    for (const auto& [time, id] : fresh)
+        run.push_back(id);
+    return run;
+}
+
+// New rows join the numbers: at the end, where they mostly go; merged at once when only a few
+// rows lie after the earliest of them; else over the next calls.
+void FilteredRecords::Join(const diagnose::RecordStore& store, Run run) {
+    const int64_t earliest = SecondsOf(store, run.front());
     const size_t old = m_timed.size();
     size_t from = old;
-    while (from > 0 && SecondsOf(store, m_timed[from - 1]) > fresh.front().first)
+    while (from > 0 && old - from <= kMergedAtOnce && SecondsOf(store, m_timed[from - 1]) > earliest)
         --from;
-    m_timed.reserve(old + fresh.size());
-    for (const auto& [time, id] : fresh)
-        m_timed.push_back(id);
+    if (old - from > kMergedAtOnce) {
+        StartMerge({std::move(run)});
+        return;
+    }
+    m_timed.insert(m_timed.end(), run.begin(), run.end());
     if (from == old)
         return;
     // Earlier rows of equal time stand first: they come earlier in the file.
-    std::vector<std::pair<int64_t, diagnose::RecordId>> tail;
-    tail.reserve(old - from);
-    for (size_t row = from; row < old; ++row)
-        tail.emplace_back(SecondsOf(store, m_timed[row]), m_timed[row]);
+    std::vector<diagnose::RecordId> tail(m_timed.begin() + static_cast<ptrdiff_t>(from),
+                                         m_timed.begin() + static_cast<ptrdiff_t>(old));
     size_t a = 0, b = 0, out = from;
-    while (a < tail.size() || b < fresh.size())
-        m_timed[out++] = b == fresh.size() || (a < tail.size() && tail[a].first <= fresh[b].first) ? tail[a++].second
-                                                                                                  : fresh[b++].second;
+    int64_t aSeconds = SecondsOf(store, tail[0]), bSeconds = earliest;
+    while (a < tail.size() || b < run.size()) {
+        if (b == run.size() || (a < tail.size() && aSeconds <= bSeconds)) {
+            m_timed[out++] = tail[a++];
+            aSeconds = a < tail.size() ? SecondsOf(store, tail[a]) : 0;
+        } else {
+            m_timed[out++] = run[b++];
+            bSeconds = b < run.size() ? SecondsOf(store, run[b]) : 0;
+        }
+    }
+}
+
+void FilteredRecords::StartMerge(std::vector<Run> runs) {
+    m_merge = std::make_unique<Merge>();
+    m_merge->at.assign(runs.size(), 0);
+    m_merge->runs = std::move(runs);
+    size_t rows = Timed();
+    for (const Run& run : m_merge->runs)
+        rows += run.size();
+    m_merge->out.reserve(rows);
+}
+
+// At most `most` rows of the merge. Rows as they stand come before new rows of the same time,
+// and runs that came earlier before later ones: they are of earlier records.
+void FilteredRecords::MergeSome(const diagnose::RecordStore& store, size_t most) {
+    Merge& merge = *m_merge;
+    std::vector<int64_t> heads(merge.runs.size());
+    for (size_t r = 0; r < merge.runs.size(); ++r)
+        if (merge.at[r] < merge.runs[r].size())
+            heads[r] = SecondsOf(store, merge.runs[r][merge.at[r]]);
+    // The run whose head comes first, if its time lies before `limit` (or at all: no limit).
+    auto earliestRun = [&](const int64_t* limit) {
+        size_t best = merge.runs.size();
+        for (size_t r = 0; r < merge.runs.size(); ++r)
+            if (merge.at[r] < merge.runs[r].size() && (best == merge.runs.size() || heads[r] < heads[best]))
+                best = r;
+        return best < merge.runs.size() && (!limit || heads[best] < *limit) ? best : merge.runs.size();
+    };
+    auto takeRun = [&](size_t r) {
+        merge.out.push_back(merge.runs[r][merge.at[r]++]);
+        if (merge.at[r] < merge.runs[r].size())
+            heads[r] = SecondsOf(store, merge.runs[r][merge.at[r]]);
+    };
+    size_t produced = 0;
+    const size_t timed = Timed();
+    if (merge.row < timed)
+        Visit(merge.row, timed, [&](diagnose::RecordId id) {
+            const int64_t seconds = SecondsOf(store, id);
+            for (size_t r = earliestRun(&seconds); r < merge.runs.size(); r = earliestRun(&seconds))
+                takeRun(r), ++produced;
+            merge.out.push_back(id);
+            ++merge.row;
+            return ++produced < most;
+        });
+    if (merge.row < timed)
+        return;
+    for (size_t r = earliestRun(nullptr); r < merge.runs.size() && produced < most; r = earliestRun(nullptr))
+        takeRun(r), ++produced;
+    if (earliestRun(nullptr) < merge.runs.size())
+        return;
+    // Merged: the numbers stand for the rows from now on.
+    m_timed = std::move(merge.out);
+    m_asIds = true;
+    m_inOrder.Clear();
+    m_late = {};
+    std::vector<Run> waiting = std::move(merge.waiting);
+    m_merge.reset();
+    if (!waiting.empty())
+        StartMerge(std::move(waiting));
 }
 
 void FilteredRecords::ForgetFrom(const diagnose::RecordStore& store, diagnose::RecordId first) {
+    // A merge is given up: its new rows are looked at again, and the rows of records after them go.
+    if (m_merge) {
+        for (const auto* runs : {&m_merge->runs, &m_merge->waiting})
+            for (const Run& run : *runs)
+                for (diagnose::RecordId id : run)
+                    first = std::min(first, id);
+        m_merge.reset();
+    }
     auto from = [first](diagnose::RecordId id) { return id >= first; };
     m_timed.erase(std::remove_if(m_timed.begin(), m_timed.end(), from), m_timed.end());
     m_untimed.erase(std::remove_if(m_untimed.begin(), m_untimed.end(), from), m_untimed.end());
@@ -288,8 +378,15 @@ size_t FilteredRecords::NextOfClass(const diagnose::RecordStore& store, size_t r
 }
 
 size_t FilteredRecords::MemoryBytes() const {
-    return m_inOrder.MemoryBytes() + m_late.capacity() * sizeof(Late) +
-           (m_timed.capacity() + m_untimed.capacity()) * sizeof(diagnose::RecordId);
+    size_t bytes = m_inOrder.MemoryBytes() + m_late.capacity() * sizeof(Late) +
+                   (m_timed.capacity() + m_untimed.capacity()) * sizeof(diagnose::RecordId);
+    if (m_merge) {
+        bytes += m_merge->out.capacity() * sizeof(diagnose::RecordId);
+        for (const auto* runs : {&m_merge->runs, &m_merge->waiting})
+            for (const Run& run : *runs)
+                bytes += run.capacity() * sizeof(diagnose::RecordId);
+    }
+    return bytes;
 }
 
 std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& store, RecordClock& clock,

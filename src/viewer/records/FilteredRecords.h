@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,8 @@ namespace viewer {
 // time than the rows before it ("late": a computer whose clock is behind) is kept apart with
 // where it goes. Once those are more than a few, every timed row is kept as its record's number
 // (four bytes a row), in time order. Rows without a time are kept as numbers.
+// New rows that go far back are merged in over several calls, a bounded number of rows each:
+// meanwhile the rows stay as they were, and the new ones wait.
 class FilteredRecords {
 public:
     static constexpr size_t kNoRow = SIZE_MAX;
@@ -26,11 +29,14 @@ public:
     void Start(RecordTest test);
     // Looks at the records not looked at yet, up to the store's last (and below `textMarks`'
     // size when the filter has a text: the bits of the records whose line holds it) and at most
-    // `most` of them. True when all were looked at.
+    // `most` of them, or merges as many rows. True when all were looked at and are in place.
     bool Advance(const diagnose::RecordStore& store, size_t most, const std::vector<bool>* textMarks = nullptr);
     // Records from `first` on were taken back or filed again: their rows go, to be looked at anew.
     void ForgetFrom(const diagnose::RecordStore& store, diagnose::RecordId first);
     diagnose::RecordId Looked() const { return m_looked; }
+    // Whether every record of the store was looked at and every row is in its place.
+    bool Complete(const diagnose::RecordStore& store) const { return m_looked >= store.RecordCount() && !m_merge; }
+    bool Merging() const { return m_merge != nullptr; }
 
     size_t Count() const { return Timed() + m_untimed.size(); }
     size_t Untimed() const { return m_untimed.size(); }
@@ -56,11 +62,22 @@ private:
         diagnose::RecordId id;
         uint32_t before; // the rows of m_inOrder that come before it
     };
+    using Run = std::vector<diagnose::RecordId>; // rows in time order, of ascending records
+    // The rows as they stand and runs of new ones, merged into `out` over several calls.
+    struct Merge {
+        std::vector<Run> runs;
+        std::vector<size_t> at; // the next row of each run
+        size_t row = 0;         // the next of the rows as they stand
+        std::vector<diagnose::RecordId> out;
+        std::vector<Run> waiting; // runs that came meanwhile, for the next merge
+    };
     size_t Timed() const { return m_asIds ? m_timed.size() : m_inOrder.Count() + m_late.size(); }
     int64_t SecondsOf(const diagnose::RecordStore& store, diagnose::RecordId id);
-    void AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds);
-    void TakeAsIds(const diagnose::RecordStore& store);
-    void Join(const diagnose::RecordStore& store, std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh);
+    bool AddLate(const diagnose::RecordStore& store, diagnose::RecordId id, int64_t seconds);
+    Run SortedRun(const diagnose::RecordStore& store, std::vector<std::pair<int64_t, diagnose::RecordId>>& fresh);
+    void Join(const diagnose::RecordStore& store, Run run);
+    void StartMerge(std::vector<Run> runs);
+    void MergeSome(const diagnose::RecordStore& store, size_t most);
     size_t LatesBeforeRow(size_t row) const;
 
     RecordTest m_test{RecordFilter{}, std::nullopt, std::nullopt};
@@ -71,6 +88,7 @@ private:
     bool m_asIds = false;
     std::vector<diagnose::RecordId> m_timed;   // every timed row in time order, once m_asIds
     std::vector<diagnose::RecordId> m_untimed; // in file order
+    std::unique_ptr<Merge> m_merge;            // while new rows are merged in
     diagnose::RecordId m_looked = 0;
 };
 

@@ -210,7 +210,7 @@ void RecordsWindow::Step() {
     AddNames();
     // Rows the marks have let by come in steps; more marks come with the reading thread's look.
     const size_t ready = m_matcher ? m_textMarks.Size() : index.RecordCount();
-    if (!complete && m_rows.Looked() < ready && !m_readError)
+    if (!complete && (m_rows.Merging() || m_rows.Looked() < ready) && !m_readError)
         PostStep();
     ShowTitle();
 }
@@ -382,14 +382,17 @@ void RecordsWindow::ShowTitle() {
     std::wstring title =
         viewer::RecordsTitle(ViewerText(IDS_RECORDS_TITLE), ViewerText(IDS_RECORDS_UNTIMED), m_rows.Count(),
                              index.RecordCount(), m_rows.Untimed());
-    const size_t looked = m_rows.Looked();
+    // Rows still merged in after the last record was looked at: 99 %.
+    const bool done = m_rows.Complete(index);
     const unsigned percent =
-        index.RecordCount() ? static_cast<unsigned>(uint64_t{looked} * 100 / index.RecordCount()) : 100;
+        done ? 100
+             : static_cast<unsigned>(std::min<uint64_t>(99, uint64_t{m_rows.Looked()} * 100 /
+                                                                std::max<uint64_t>(1, index.RecordCount())));
     if (const uint32_t error = m_readError ? m_readError : m_viewer.ReadFailure())
         title += L" - " + SystemErrorText(error);
-    else if (m_stopped && looked < index.RecordCount())
+    else if (m_stopped && !done)
         title += L" - " + ViewerText(IDS_SEARCH_STOPPED, std::to_wstring(percent));
-    else if (looked < index.RecordCount())
+    else if (!done)
         title += L" - " + ViewerText(IDS_RECORDS_FILTERING, std::to_wstring(percent));
     SetText(title);
 }
