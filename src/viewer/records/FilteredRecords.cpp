@@ -1,30 +1,16 @@
 // The records window's rows.
 #include "viewer/records/FilteredRecords.h"
 
+#include "viewer/records/LogPlace.h"
+
 #include <algorithm>
+#include <functional>
+#include <queue>
 
 namespace viewer {
 namespace {
 
-// Where a record stands in the log's time order: timed records by time, then file order.
-struct Place {
-    bool untimed;
-    int64_t seconds;
-    diagnose::RecordId id;
-    friend bool operator<(const Place& a, const Place& b) {
-        if (a.untimed != b.untimed)
-            return b.untimed;
-        if (!a.untimed && a.seconds != b.seconds)
-            return a.seconds < b.seconds;
-        return a.id < b.id;
-    }
-};
-
-Place PlaceOf(const diagnose::RecordStore& store, RecordClock& clock, diagnose::RecordId id) {
-    int64_t seconds = 0;
-    const bool timed = clock.SecondsOf(store, id, seconds);
-    return {!timed, seconds, id};
-}
+using Place = LogPlace;
 
 // The first of [0, count) for which `before` is false; `before` holds for a start of them.
 template <typename Before> size_t PartitionPoint(size_t count, Before&& before) {
@@ -43,9 +29,11 @@ template <typename Before> size_t PartitionPoint(size_t count, Before&& before) 
 // the rows after it a step to find, and its own coming a move of those before it.
 constexpr size_t kMostLate = 16384;
 // New rows merged in at once when so few rows lie after the earliest of them, else as many a
-// call as records are looked at; and runs of new rows waiting meanwhile, at most.
+// call as records are looked at. Records are looked at meanwhile, their rows waiting for the
+// next merge: the rows double from one merge to the next, and each is merged a few times at
+// most. Runs waiting, at most.
 constexpr size_t kMergedAtOnce = 65536;
-constexpr size_t kMostWaitingRuns = 4;
+constexpr size_t kMostWaitingRuns = 4096;
 
 } // namespace
 
@@ -60,6 +48,7 @@ void FilteredRecords::Start(RecordTest test) {
     m_untimed = {};
     m_merge.reset();
     m_looked = 0;
+    m_passed = 0;
 }
 
 int64_t FilteredRecords::SecondsOf(const diagnose::RecordStore& store, diagnose::RecordId id) {
@@ -86,6 +75,7 @@ bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, c
             continue;
         if (!m_test.Passes(store, id, m_clock, seconds))
             continue;
+        ++m_passed;
         if (!seconds) {
             m_untimed.push_back(id);
         } else if (m_asIds || m_merge || !fresh.empty()) {
@@ -177,42 +167,40 @@ void FilteredRecords::StartMerge(std::vector<Run> runs) {
 }
 
 // At most `most` rows of the merge. Rows as they stand come before new rows of the same time,
-// and runs that came earlier before later ones: they are of earlier records.
+// and runs that came earlier before later ones: they are of earlier records. The runs' next rows
+// stand in a heap: a merge that waited long takes in many runs.
 void FilteredRecords::MergeSome(const diagnose::RecordStore& store, size_t most) {
     Merge& merge = *m_merge;
-    std::vector<int64_t> heads(merge.runs.size());
-    for (size_t r = 0; r < merge.runs.size(); ++r)
+    using Head = std::pair<int64_t, size_t>; // a run's next row's time, and the run
+    std::priority_queue<Head, std::vector<Head>, std::greater<Head>> heads;
+    auto enter = [&](size_t r) {
         if (merge.at[r] < merge.runs[r].size())
-            heads[r] = SecondsOf(store, merge.runs[r][merge.at[r]]);
-    // The run whose head comes first, if its time lies before `limit` (or at all: no limit).
-    auto earliestRun = [&](const int64_t* limit) {
-        size_t best = merge.runs.size();
-        for (size_t r = 0; r < merge.runs.size(); ++r)
-            if (merge.at[r] < merge.runs[r].size() && (best == merge.runs.size() || heads[r] < heads[best]))
-                best = r;
-        return best < merge.runs.size() && (!limit || heads[best] < *limit) ? best : merge.runs.size();
+            heads.emplace(SecondsOf(store, merge.runs[r][merge.at[r]]), r);
     };
-    auto takeRun = [&](size_t r) {
+    for (size_t r = 0; r < merge.runs.size(); ++r)
+        enter(r);
+    auto takeRun = [&] {
+        const size_t r = heads.top().second;
+        heads.pop();
         merge.out.push_back(merge.runs[r][merge.at[r]++]);
-        if (merge.at[r] < merge.runs[r].size())
-            heads[r] = SecondsOf(store, merge.runs[r][merge.at[r]]);
+        enter(r);
     };
     size_t produced = 0;
     const size_t timed = Timed();
     if (merge.row < timed)
         Visit(merge.row, timed, [&](diagnose::RecordId id) {
             const int64_t seconds = SecondsOf(store, id);
-            for (size_t r = earliestRun(&seconds); r < merge.runs.size(); r = earliestRun(&seconds))
-                takeRun(r), ++produced;
+            for (; !heads.empty() && heads.top().first < seconds; ++produced)
+                takeRun();
             merge.out.push_back(id);
             ++merge.row;
             return ++produced < most;
         });
     if (merge.row < timed)
         return;
-    for (size_t r = earliestRun(nullptr); r < merge.runs.size() && produced < most; r = earliestRun(nullptr))
-        takeRun(r), ++produced;
-    if (earliestRun(nullptr) < merge.runs.size())
+    for (; !heads.empty() && produced < most; ++produced)
+        takeRun();
+    if (!heads.empty())
         return;
     // Merged: the numbers stand for the rows from now on.
     m_timed = std::move(merge.out);
@@ -245,6 +233,7 @@ void FilteredRecords::ForgetFrom(const diagnose::RecordStore& store, diagnose::R
     m_clock.Forget();
     m_test.Forget();
     m_lastSeconds = m_inOrder.Count() ? SecondsOf(store, m_inOrder.Select(m_inOrder.Count() - 1)) : 0;
+    m_passed = Count();
 }
 
 size_t FilteredRecords::LatesBeforeRow(size_t row) const {
@@ -387,32 +376,6 @@ size_t FilteredRecords::MemoryBytes() const {
                 bytes += run.capacity() * sizeof(diagnose::RecordId);
     }
     return bytes;
-}
-
-std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& store, RecordClock& clock,
-                                                   diagnose::RecordId from, uint16_t traceClass, bool forward,
-                                                   const std::function<bool(diagnose::RecordId)>& shown) {
-    const bool fromRecord = store.IsRecord(from);
-    const Place start = fromRecord ? PlaceOf(store, clock, from) : Place{};
-    std::optional<Place> best;
-    for (const auto& [host, lists] : store.GetByHost()) {
-        (void)host;
-        const auto found = lists.find(traceClass);
-        if (found == lists.end())
-            continue;
-        for (diagnose::RecordId id : *found->second) {
-            if (shown && !shown(id))
-                continue;
-            const Place place = PlaceOf(store, clock, id);
-            if (fromRecord && (forward ? !(start < place) : !(place < start)))
-                continue;
-            if (!best || (forward ? place < *best : *best < place))
-                best = place;
-        }
-    }
-    if (!best)
-        return std::nullopt;
-    return best->id;
 }
 
 } // namespace viewer

@@ -39,6 +39,8 @@ public:
     bool Merging() const { return m_merge != nullptr; }
 
     size_t Count() const { return Timed() + m_untimed.size(); }
+    // The records that passed so far: the rows, and those still to be merged in.
+    size_t Passed() const { return m_passed; }
     size_t Untimed() const { return m_untimed.size(); }
     diagnose::RecordId At(size_t row) const;
     // Calls `visit` with the records of rows [first, last) in order, a few steps a row, until it
@@ -90,14 +92,7 @@ private:
     std::vector<diagnose::RecordId> m_untimed; // in file order
     std::unique_ptr<Merge> m_merge;            // while new rows are merged in
     diagnose::RecordId m_looked = 0;
+    size_t m_passed = 0;
 };
-
-// The record of trace class `traceClass` next after `from` (or before it) in the whole log's
-// time order, records without a time after all others in file order; from the log's start (or
-// end) when `from` is not a record. Looks at the records of that class only; `shown`, when
-// given, says which of them count.
-std::optional<diagnose::RecordId> NextOfClassInLog(const diagnose::RecordStore& store, RecordClock& clock,
-                                                   diagnose::RecordId from, uint16_t traceClass, bool forward,
-                                                   const std::function<bool(diagnose::RecordId)>& shown = {});
 
 } // namespace viewer

@@ -15,6 +15,7 @@
 #include "win/PopupMenu.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -29,10 +30,12 @@ constexpr UINT kTextTakeMilliseconds = 250;
 
 enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
 
-// Records looked at in one step: a few milliseconds from the index alone. The lines of a text
+// Records looked at in one go, and the time a step goes on for: a step then takes about as
+// long on any machine, well within a dispatch. The lines of a text
 // condition read at once on the viewer's thread, by records and by the bytes they span, as the
 // viewer's search reads them; more go to the reading thread, a look of so many at a time.
-constexpr size_t kRecordsPerStep = 262144;
+constexpr size_t kRecordsAtOnce = 65536;
+constexpr auto kStepTime = std::chrono::milliseconds(40);
 constexpr size_t kLinesAtOnce = 20000;
 constexpr uint64_t kLineBytesAtOnce = uint64_t(8) << 20;
 constexpr size_t kLinesPerLook = 32768;
@@ -206,7 +209,13 @@ void RecordsWindow::Step() {
         return ShowTitle();
     BringTextUp();
     bool complete = false;
-    ChangeRows([&] { complete = m_rows.Advance(index, kRecordsPerStep, m_matcher ? &m_textMarks.Bits() : nullptr); });
+    ChangeRows([&] {
+        const auto start = std::chrono::steady_clock::now();
+        do
+            complete = m_rows.Advance(index, kRecordsAtOnce, m_matcher ? &m_textMarks.Bits() : nullptr);
+        while (!complete && (m_rows.Merging() || m_rows.Looked() < (m_matcher ? m_textMarks.Size() : index.RecordCount())) &&
+               std::chrono::steady_clock::now() - start < kStepTime);
+    });
     AddNames();
     // Rows the marks have let by come in steps; more marks come with the reading thread's look.
     const size_t ready = m_matcher ? m_textMarks.Size() : index.RecordCount();
@@ -379,21 +388,21 @@ void RecordsWindow::SelectRow(long row) {
 
 void RecordsWindow::ShowTitle() {
     const CDiagnoseIndex& index = m_viewer.Index();
+    // The count of all that passed: rows still to be merged in count, and "Sortiere …" says so.
     std::wstring title =
-        viewer::RecordsTitle(ViewerText(IDS_RECORDS_TITLE), ViewerText(IDS_RECORDS_UNTIMED), m_rows.Count(),
+        viewer::RecordsTitle(ViewerText(IDS_RECORDS_TITLE), ViewerText(IDS_RECORDS_UNTIMED), m_rows.Passed(),
                              index.RecordCount(), m_rows.Untimed());
-    // Rows still merged in after the last record was looked at: 99 %.
-    const bool done = m_rows.Complete(index);
+    const bool looked = m_rows.Looked() >= index.RecordCount();
     const unsigned percent =
-        done ? 100
-             : static_cast<unsigned>(std::min<uint64_t>(99, uint64_t{m_rows.Looked()} * 100 /
-                                                                std::max<uint64_t>(1, index.RecordCount())));
+        static_cast<unsigned>(uint64_t{m_rows.Looked()} * 100 / std::max<uint64_t>(1, index.RecordCount()));
     if (const uint32_t error = m_readError ? m_readError : m_viewer.ReadFailure())
         title += L" - " + SystemErrorText(error);
-    else if (m_stopped && !done)
+    else if (m_stopped && !m_rows.Complete(index))
         title += L" - " + ViewerText(IDS_SEARCH_STOPPED, std::to_wstring(percent));
-    else if (!done)
+    else if (!looked)
         title += L" - " + ViewerText(IDS_RECORDS_FILTERING, std::to_wstring(percent));
+    else if (m_rows.Merging())
+        title += L" - " + ViewerText(IDS_SORTING);
     SetText(title);
 }
 

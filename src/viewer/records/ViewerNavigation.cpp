@@ -3,7 +3,6 @@
 
 #include "viewer/DiagnoseDlg.h"
 #include "viewer/records/FilterMenu.h"
-#include "viewer/records/FilteredRecords.h"
 #include "viewer/records/RecordsTitle.h"
 #include "viewer/records/RecordsWindow.h"
 #include "viewer/records/TypedTime.h"
@@ -63,10 +62,23 @@ bool ViewerNavigation::GoTo(const std::wstring& typed) {
 }
 
 void ViewerNavigation::StepToClass(uint16_t traceClass, bool forward) {
-    viewer::RecordClock clock;
-    const auto next = viewer::NextOfClassInLog(m_viewer.Index(), clock, Focused(), traceClass, forward);
+    if (!m_observing) // what it knows of the lists goes when they do
+        m_viewer.m_owned.AddObserver(this);
+    m_observing = true;
+    const auto next = m_steps.Next(m_viewer.Index(), Focused(), traceClass, forward);
     if (!next || !m_viewer.ShowRecord(*next))
         ::MessageBeep(MB_OK);
+}
+
+void ViewerNavigation::OnRecordsAdded(diagnose::RecordId firstNew) {
+    if (firstNew < m_recordsSeen)
+        m_steps.Forget(); // records taken back
+    m_recordsSeen = m_viewer.Index().RecordCount();
+}
+
+void ViewerNavigation::OnReloaded() {
+    m_steps.Forget();
+    m_recordsSeen = m_viewer.Index().RecordCount();
 }
 
 void ViewerNavigation::FilterBy(WORD command) {

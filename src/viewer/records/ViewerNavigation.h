@@ -4,6 +4,8 @@
 #pragma once
 
 #include "diagnose/RecordStore.h"
+#include "viewer/ViewerObserver.h"
+#include "viewer/records/ClassSteps.h"
 #include "viewer/records/GoToTimeDlg.h"
 
 #include <windows.h>
@@ -13,7 +15,7 @@
 
 class CDiagnoseDlg;
 
-class ViewerNavigation {
+class ViewerNavigation : private ViewerObserver {
 public:
     explicit ViewerNavigation(CDiagnoseDlg& viewer) : m_viewer(viewer), m_goTo(viewer) {}
 
@@ -29,9 +31,16 @@ public:
     void HeadingRecords(HTREEITEM item);
 
 private:
+    void OnRecordsAdded(diagnose::RecordId firstNew) override;
+    void OnReloaded() override;
+    void OnSelectionChanged() override {}
+    void OnReadError(uint32_t) override {}
     bool GoTo(const std::wstring& typed);
     diagnose::RecordId Focused() const;
 
     CDiagnoseDlg& m_viewer;
     GoToTimeDlg m_goTo;
+    viewer::ClassSteps m_steps;
+    bool m_observing = false;
+    diagnose::RecordId m_recordsSeen = 0;
 };

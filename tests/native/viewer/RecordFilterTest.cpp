@@ -1,5 +1,6 @@
 // The records window's model: the filter and its kept form, the rows in time order as the log
 // grows, going to a time, the next record of a class, and the times the operator types.
+#include "viewer/records/ClassSteps.h"
 #include "viewer/records/FilteredRecords.h"
 #include "viewer/records/TimeInput.h"
 #include "RecordStoreTestSupport.h"
@@ -176,9 +177,9 @@ TEST(Records, GoToATimeAndTheNextRecordOfAClassInTheWindowAndInTheWholeLog) {
     EXPECT_EQ(rows.NextOfClass(log.store, 4, 1, false), 3u);
     EXPECT_EQ(rows.NextOfClass(log.store, FilteredRecords::kNoRow, 2, false), 4u);
 
-    viewer::RecordClock clock;
+    viewer::ClassSteps steps;
     auto next = [&](RecordId from, uint16_t traceClass, bool forward) {
-        return viewer::NextOfClassInLog(log.store, clock, from, traceClass, forward);
+        return steps.Next(log.store, from, traceClass, forward);
     };
     EXPECT_EQ(next(0, 2, true), std::optional<RecordId>(4)) << "time order, not file order";
     EXPECT_EQ(next(4, 2, true), std::optional<RecordId>(5));
@@ -187,6 +188,11 @@ TEST(Records, GoToATimeAndTheNextRecordOfAClassInTheWindowAndInTheWholeLog) {
     EXPECT_EQ(next(~0u, 2, true), std::optional<RecordId>(1)) << "from the start";
     EXPECT_EQ(next(~0u, 1, false), std::optional<RecordId>(3)) << "from the end";
     EXPECT_EQ(next(2, 2, false), std::optional<RecordId>(5)) << "an untimed record comes after all timed ones";
+    // A computer's list out of time order is looked at record by record.
+    const RecordId early = log.Append(Line("05.12.2026", "09:38:30", "PC2", "Service", 2));
+    EXPECT_EQ(next(~0u, 2, true), std::optional<RecordId>(early));
+    EXPECT_EQ(next(early, 2, true), std::optional<RecordId>(1));
+    EXPECT_EQ(next(1, 2, false), std::optional<RecordId>(early));
 }
 
 TEST(Records, TimesAsTypedAndTheFilterAsKept) {
