@@ -151,12 +151,17 @@ int wmain(int argc, wchar_t** argv) {
     ::SendMessageW(records, WM_COMMAND, ID_SHOW_IN_VIEWER, 0);
     std::wprintf(L"the row shown in the viewer (its group's list filled): %.3f s\n", bench::Seconds(at, bench::Now()));
     PumpTimed();
-    at = bench::Now();
-    ::SendMessageW(viewer, WM_COMMAND, ID_NEXT_ERROR, 0);
-    std::wprintf(L"viewer, F8 across all computers: %.3f s\n", bench::Seconds(at, bench::Now()));
-    at = bench::Now();
-    ::SendMessageW(viewer, WM_COMMAND, ID_NEXT_WARNING, 0);
-    std::wprintf(L"viewer, Ctrl+F8 across all computers: %.3f s\n", bench::Seconds(at, bench::Now()));
+    // The first step of a class looks at its lists in dispatches of their own: until they are done.
+    for (const auto& [command, what] : {std::pair{ID_NEXT_ERROR, L"F8"}, std::pair{ID_NEXT_ERROR, L"F8 again"},
+                                        std::pair{ID_NEXT_WARNING, L"Ctrl+F8"},
+                                        std::pair{ID_NEXT_WARNING, L"Ctrl+F8 again"}}) {
+        g_longestDispatch = 0;
+        at = bench::Now();
+        ::SendMessageW(viewer, WM_COMMAND, command, 0);
+        PumpTimed();
+        std::wprintf(L"viewer, %ls across all computers: %.3f s, longest dispatch %.3f s\n", what,
+                     bench::Seconds(at, bench::Now()), g_longestDispatch);
+    }
     ::SendMessageW(viewer, WM_COMMAND, ID_GO_TO_TIME, 0);
     ask = ::FindWindowW(nullptr, L"Gehe zu Zeit");
     if (ask) {

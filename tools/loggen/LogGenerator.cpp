@@ -1,11 +1,14 @@
 // Writes a diagnostic log of realistic lines: date, time, three blanks and 4 to 8 attributes,
 // several computers and processes, every trace class, and a share of malformed lines.
 //   zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] [--blank-runs] [--utf16]
+//             [--in-time-order]
 // --hosts N draws the computers from N names (PC00001...) instead of a handful; --traceclass N
 // gives every line that trace class (with --hosts 1: the whole log in one group); --bare writes
 // only the three attributes that file a line (computer, process, trace class); --blank-runs ends
 // every line in a value that holds runs of three blanks, so that its time text runs to it; --utf16 writes
-// UTF-16LE without a byte-order mark, as the suite's own Events.log is. The same arguments
+// UTF-16LE without a byte-order mark, as the suite's own Events.log is; --in-time-order dates
+// the lines from 01.12.2026 on as their times run, where by default a new day begins every
+// 90,000 lines whatever the time and the 28 days come round again. The same arguments
 // always give the same bytes (CR LF line ends).
 #include <cstdint>
 #include <cstdio>
@@ -62,8 +65,9 @@ template <typename T, size_t N> constexpr uint32_t Count(const T (&)[N]) {
 
 class Generator {
 public:
-    Generator(uint32_t seed, uint32_t hosts, int traceClass, bool bare, bool blankRuns)
-        : m_random(seed), m_hosts(hosts), m_traceClass(traceClass), m_bare(bare), m_blankRuns(blankRuns) {}
+    Generator(uint32_t seed, uint32_t hosts, int traceClass, bool bare, bool blankRuns, bool inTimeOrder)
+        : m_random(seed), m_hosts(hosts), m_traceClass(traceClass), m_bare(bare), m_blankRuns(blankRuns),
+          m_inTimeOrder(inTimeOrder) {}
 
     void Line(std::string& out, uint64_t n) {
         const uint32_t kind = Pick(1000);
@@ -82,9 +86,14 @@ public:
             return;
         }
         const uint64_t seconds = 8 * 3600 + n / 3;
+        unsigned day = static_cast<unsigned>(1 + (n / 90000) % 28), month = 12, year = 2026;
+        if (m_inTimeOrder) {
+            if (seconds / 86400 != m_datedDays)
+                DateAfter(m_datedDays = seconds / 86400, m_date[0], m_date[1], m_date[2]);
+            day = m_date[0], month = m_date[1], year = m_date[2];
+        }
         char header[40];
-        std::snprintf(header, sizeof header, "%02u.12.2026 %02u:%02u:%02u   ",
-                      static_cast<unsigned>(1 + (n / 90000) % 28),
+        std::snprintf(header, sizeof header, "%02u.%02u.%04u %02u:%02u:%02u   ", day, month, year,
                       static_cast<unsigned>((seconds / 3600) % 24),
                       static_cast<unsigned>((seconds / 60) % 60), static_cast<unsigned>(seconds % 60));
         out += header;
@@ -127,6 +136,16 @@ public:
     }
 
 private:
+    // The date `days` after 01.12.2026.
+    static void DateAfter(uint64_t days, unsigned& day, unsigned& month, unsigned& year) {
+        static const unsigned kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        day = 1, month = 12, year = 2026;
+        for (; days > 0; --days) {
+            const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+            if (++day > kLengths[month - 1] + (month == 2 && leap))
+                day = 1, month = month % 12 + 1, year += month == 1;
+        }
+    }
     uint32_t Pick(uint32_t n) { return static_cast<uint32_t>(m_random() % n); }
     std::string Host() {
         if (m_hosts == 0)
@@ -146,6 +165,9 @@ private:
     int m_traceClass; // negative: drawn per line
     bool m_bare;
     bool m_blankRuns; // every line ends in a value with runs of three blanks: its time runs to it
+    bool m_inTimeOrder;
+    uint64_t m_datedDays = 0; // the date of that many days after 01.12.2026, kept
+    unsigned m_date[3] = {1, 12, 2026};
 };
 
 // The bytes of 8-bit text as UTF-16LE (the generator's text is Latin-1).
@@ -161,13 +183,13 @@ std::string Utf16(const std::string& text) {
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: zt_loggen OUTPUT LINES [SEED] [--hosts N] [--traceclass N] [--bare] "
-                             "[--blank-runs] [--utf16]\n");
+                             "[--blank-runs] [--utf16] [--in-time-order]\n");
         return 2;
     }
     const uint64_t lines = std::strtoull(argv[2], nullptr, 10);
     uint32_t seed = 1, hosts = 0;
     int traceClass = -1;
-    bool utf16 = false, bare = false, blankRuns = false;
+    bool utf16 = false, bare = false, blankRuns = false, inTimeOrder = false;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--utf16")
@@ -176,6 +198,8 @@ int main(int argc, char** argv) {
             bare = true;
         else if (arg == "--blank-runs")
             blankRuns = true;
+        else if (arg == "--in-time-order")
+            inTimeOrder = true;
         else if (arg == "--hosts" && i + 1 < argc)
             hosts = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (arg == "--traceclass" && i + 1 < argc)
@@ -183,7 +207,7 @@ int main(int argc, char** argv) {
         else
             seed = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
     }
-    Generator generator(seed, hosts, traceClass, bare, blankRuns);
+    Generator generator(seed, hosts, traceClass, bare, blankRuns, inTimeOrder);
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);

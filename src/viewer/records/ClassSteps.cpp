@@ -12,15 +12,33 @@ void ClassSteps::Forget() {
     m_clock.Forget();
 }
 
-const ClassSteps::Known& ClassSteps::Check(const diagnose::RecordStore& store, const diagnose::RecordList& list) {
+const ClassSteps::Known& ClassSteps::Check(const diagnose::RecordStore& store, const diagnose::RecordList& list,
+                                           size_t most) {
     Known& known = m_lists[&list];
     if (known.checked > list.size())
         known = {}; // taken back and filed again
-    for (; known.checked < list.size(); ++known.checked)
+    for (const size_t end = std::min(list.size(), known.checked + std::min(most, list.size()));
+         known.checked < end; ++known.checked)
         if (known.checked > 0 && known.ordered &&
             PlaceOf(store, m_clock, list[known.checked]) < PlaceOf(store, m_clock, list[known.checked - 1]))
             known.ordered = false;
     return known;
+}
+
+bool ClassSteps::Prepare(const diagnose::RecordStore& store, uint16_t traceClass, size_t most) {
+    for (const auto& [host, lists] : store.GetByHost()) {
+        (void)host;
+        const auto found = lists.find(traceClass);
+        if (found == lists.end())
+            continue;
+        const size_t before = m_lists[found->second].checked;
+        const Known& known = Check(store, *found->second, most);
+        const size_t looked = known.checked >= before ? known.checked - before : known.checked;
+        most -= std::min(most, looked);
+        if (known.checked < found->second->size())
+            return false;
+    }
+    return true;
 }
 
 std::optional<diagnose::RecordId> ClassSteps::Next(const diagnose::RecordStore& store, diagnose::RecordId from,

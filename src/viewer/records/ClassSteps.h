@@ -19,6 +19,10 @@ public:
     // Records without a time come after all others, in file order.
     std::optional<diagnose::RecordId> Next(const diagnose::RecordStore& store, diagnose::RecordId from,
                                            uint16_t traceClass, bool forward);
+    // Looks at up to `most` records of the lists of `traceClass` not looked at yet; true when
+    // none is left, and Next then looks at a few records a list. The first step of a class through
+    // a log of millions goes in several dispatches this way.
+    bool Prepare(const diagnose::RecordStore& store, uint16_t traceClass, size_t most);
     // Records were taken back, or the log was read again: what was known goes.
     void Forget();
 
@@ -27,7 +31,8 @@ private:
         size_t checked = 0; // the records of the list looked at
         bool ordered = true; // and whether they are in time order
     };
-    const Known& Check(const diagnose::RecordStore& store, const diagnose::RecordList& list);
+    const Known& Check(const diagnose::RecordStore& store, const diagnose::RecordList& list,
+                       size_t most = SIZE_MAX);
 
     std::unordered_map<const diagnose::RecordList*, Known> m_lists;
     RecordClock m_clock;

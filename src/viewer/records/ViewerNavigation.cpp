@@ -9,6 +9,11 @@
 #include "viewer/timeline/LogTime.h"
 #include "resource.h"
 
+namespace {
+// Records of a class looked at in one dispatch before its first step: some 20 ms.
+constexpr size_t kCheckedAtOnce = 262144;
+} // namespace
+
 diagnose::RecordId ViewerNavigation::Focused() const {
     return m_viewer.m_rows.At(m_viewer.m_list.GetNextItem(-1, LVNI_FOCUSED));
 }
@@ -65,6 +70,13 @@ void ViewerNavigation::StepToClass(uint16_t traceClass, bool forward) {
     if (!m_observing) // what it knows of the lists goes when they do
         m_viewer.m_owned.AddObserver(this);
     m_observing = true;
+    // The lists of a class first looked at in dispatches of their own: the step comes after.
+    if (!m_steps.Prepare(m_viewer.Index(), traceClass, kCheckedAtOnce)) {
+        const WORD command = traceClass == 2 ? (forward ? ID_NEXT_ERROR : ID_PREVIOUS_ERROR)
+                                             : (forward ? ID_NEXT_WARNING : ID_PREVIOUS_WARNING);
+        ::PostMessageW(m_viewer.m_hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+        return;
+    }
     const auto next = m_steps.Next(m_viewer.Index(), Focused(), traceClass, forward);
     if (!next || !m_viewer.ShowRecord(*next))
         ::MessageBeep(MB_OK);
