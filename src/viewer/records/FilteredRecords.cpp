@@ -67,7 +67,7 @@ bool FilteredRecords::Advance(const diagnose::RecordStore& store, size_t most, c
     const bool text = !m_test.Filter().text.empty();
     if (text)
         end = static_cast<diagnose::RecordId>(std::min<size_t>(end, textMarks ? textMarks->size() : 0));
-    end = static_cast<diagnose::RecordId>(std::min<size_t>(end, size_t(m_looked) + most));
+    end = static_cast<diagnose::RecordId>(std::min<size_t>(end, size_t(m_looked) + std::min<size_t>(most, end)));
     std::vector<std::pair<int64_t, diagnose::RecordId>> fresh; // for the numbers, or a merge
     std::optional<int64_t> seconds;
     for (diagnose::RecordId id = m_looked; id < end; ++id) {
@@ -324,6 +324,21 @@ size_t FilteredRecords::RowOf(const diagnose::RecordStore& store, diagnose::Reco
     if (m_inOrder.Has(id))
         return m_inOrder.Rank(id) + late;
     return late < m_late.size() && m_late[late].id == id ? m_late[late].before + late : kNoRow;
+}
+
+size_t FilteredRecords::RowAfter(const diagnose::RecordStore& store, diagnose::RecordId from, bool forward) {
+    const size_t count = Count();
+    if (count == 0)
+        return kNoRow;
+    if (!store.IsRecord(from))
+        return forward ? 0 : count - 1;
+    const Place start = PlaceOf(store, m_clock, from);
+    if (forward) {
+        const size_t after = PartitionPoint(count, [&](size_t row) { return !(start < PlaceOf(store, m_clock, At(row))); });
+        return after < count ? after : kNoRow;
+    }
+    const size_t before = PartitionPoint(count, [&](size_t row) { return PlaceOf(store, m_clock, At(row)) < start; });
+    return before > 0 ? before - 1 : kNoRow;
 }
 
 size_t FilteredRecords::RowAtOrAfter(const diagnose::RecordStore& store, int64_t seconds) {

@@ -49,6 +49,9 @@ public:
     bool VisitBackward(size_t first, size_t last, const std::function<bool(diagnose::RecordId)>& visit) const;
     // The row of a record; kNoRow when it is not shown.
     size_t RowOf(const diagnose::RecordStore& store, diagnose::RecordId id);
+    // The first row after `from` in the log's time order (or the last before it); the first
+    // (or last) row when `from` is not a record; kNoRow when there is none.
+    size_t RowAfter(const diagnose::RecordStore& store, diagnose::RecordId from, bool forward);
     // The first row at or after `seconds`; kNoRow when every timed row lies before it.
     size_t RowAtOrAfter(const diagnose::RecordStore& store, int64_t seconds);
     // The next (or previous) row after `row` whose trace class is `traceClass`; from the first

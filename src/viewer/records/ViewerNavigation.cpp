@@ -10,8 +10,8 @@
 #include "resource.h"
 
 namespace {
-// Records of a class looked at in one dispatch before its first step: some 20 ms.
-constexpr size_t kCheckedAtOnce = 262144;
+// Records of a class taken in in one dispatch before its first step: some 30 ms.
+constexpr size_t kCheckedAtOnce = 131072;
 } // namespace
 
 diagnose::RecordId ViewerNavigation::Focused() const {
@@ -84,7 +84,7 @@ void ViewerNavigation::StepToClass(uint16_t traceClass, bool forward) {
 
 void ViewerNavigation::OnRecordsAdded(diagnose::RecordId firstNew) {
     if (firstNew < m_recordsSeen)
-        m_steps.Forget(); // records taken back
+        m_steps.ForgetFrom(m_viewer.Index(), firstNew); // records taken back
     m_recordsSeen = m_viewer.Index().RecordCount();
 }
 
