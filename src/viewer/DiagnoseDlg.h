@@ -153,6 +153,8 @@ public:
         if (m_session.Job() == viewer::JobPurpose::Filter)
             m_reading.StopReader();
     }
+    // A filter item of the match window's menu: the records window with it.
+    void FilterRecordsBy(WORD command, diagnose::RecordId record) { m_navigation.FilterBy(command, record); }
     void CopyRecords(HWND owner, const std::vector<diagnose::RecordId>& records) {
         m_copy.CopyRecords(owner, records);
     }

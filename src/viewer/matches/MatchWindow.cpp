@@ -8,6 +8,7 @@
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
 #include "resource.h"
+#include "viewer/records/FilterMenu.h"
 #include "win/PopupMenu.h"
 
 #include <algorithm>
@@ -424,6 +425,12 @@ bool CMatchWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
         m_viewer.SaveRecordsAs(m_hwnd, m_list.GetSelectedCount() ? SelectedRecords() : m_rows.Rows());
         return true;
     default:
+        if (IsFilterCommand(id)) {
+            const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+            if (focused >= 0 && static_cast<size_t>(focused) < m_rows.Rows().size())
+                m_viewer.FilterRecordsBy(id, m_rows.Rows()[static_cast<size_t>(focused)]);
+            return true;
+        }
         return Dialog::OnCommand(notifyCode, id, control);
     }
 }
@@ -438,11 +445,13 @@ void CMatchWindow::ShowContextMenu(LPARAM position) {
         !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
         row = {};
     const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
-    win::PopupMenu menu;
+    win::PopupMenu menu, filter;
+    AddFilterItems(filter, focused >= 0, false);
     menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
         .Item(ID_SELECT_ALL, ViewerText(IDS_MENU_SELECT_ALL), !m_rows.Rows().empty())
         .Separator()
         .Item(ID_SHOW_IN_VIEWER, ViewerText(IDS_MENU_SHOW_IN_VIEWER), focused >= 0)
+        .Submenu(ViewerText(IDS_MENU_FILTER), std::move(filter))
         .Separator()
         .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), !m_rows.Rows().empty());
     UINT command = 0;

@@ -93,10 +93,10 @@ void ViewerNavigation::OnReloaded() {
     m_recordsSeen = m_viewer.Index().RecordCount();
 }
 
-void ViewerNavigation::FilterBy(WORD command) {
+void ViewerNavigation::FilterBy(WORD command, diagnose::RecordId record) {
     RecordsWindow& records = m_viewer.m_owned.Records();
     viewer::RecordFilter filter = records.Filter();
-    if (AddFilterCondition(filter, command, m_viewer.Index(), Focused()))
+    if (AddFilterCondition(filter, command, m_viewer.Index(), record == NeighbourQuery::kNoRecord ? Focused() : record))
         records.Open(filter);
 }
 

@@ -24,8 +24,9 @@ public:
     // From the focused record (from the log's start or end without one): its group is
     // selected in the tree and its row in the list.
     void StepToClass(uint16_t traceClass, bool forward);
-    // A filter item of the list's menu on the focused record: the records window with it.
-    void FilterBy(WORD command);
+    // A filter item of a context menu on `record` (the list's focused one when none is given):
+    // the records window with it.
+    void FilterBy(WORD command, diagnose::RecordId record = ~diagnose::RecordId(0));
     // Whether `item` is a heading of the tree, whose records the records window can show.
     bool IsHeading(HTREEITEM item) const;
     void HeadingRecords(HTREEITEM item);

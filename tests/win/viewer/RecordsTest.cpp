@@ -131,6 +131,14 @@ TEST_F(Records, TheViewerGoesToATimeAndToTheNextErrorAcrossComputersInTimeOrder)
     EXPECT_EQ(BoxOf([&] { ::SendMessageW(ask, WM_COMMAND, IDOK, 0); }),
               L"Kein Eintrag ab 10:00. Die Einträge reichen von 05.12.2026 09:39:00 bis 05.12.2026 09:40:00.");
     EXPECT_NE(FindThreadWindow(L"Gehe zu Zeit"), nullptr) << "it stays for another try";
+
+    // "Nur diesen Rechner zeigen" on the viewer's row opens the records window with it.
+    ::SendMessageW(window, WM_COMMAND, ID_FILTER_ONLY_COMPUTER, 0);
+    PumpMessages(50);
+    HWND records = RecordsWindowOf(window);
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(ChildText(records, IDC_FILTER_COMPUTERS), L"PC2");
+    EXPECT_EQ(Column(::GetDlgItem(records, IDC_RECORDS_LIST), 4), (Texts{L"Platte defekt", L"Archiv fehlt"}));
 }
 
 TEST_F(Viewer, TheRecordsWindowLooksForItsTextInALargeLogOnTheReadingThread) {
