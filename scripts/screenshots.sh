@@ -41,6 +41,9 @@ host --close-after 1500 --action "select=PC1 (4)" --action menu --screenshot "$(
 host --close-after 1500 --action timeline --screenshot "$(winpath "$images/timeline.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --screenshot "$(winpath "$images/viewer-found.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "find=Speicher knapp" --action matches --screenshot "$(winpath "$images/viewer-matches.png")" diagnose 0x0407 "$sample"
+host --close-after 1500 --action records --screenshot "$(winpath "$images/records-de.png")" diagnose 0x0407 "$sample"
+# English, with the first row's computer shown alone (ID_FILTER_ONLY_COMPUTER) and its type hidden
+host --close-after 1500 --action records --action records-filter=32802 --action records-filter=32807 --screenshot "$(winpath "$images/records-en.png")" diagnose 0x0409 "$sample"
 
 # The hard cases: a message longer than its band, a record of a long message and a long computer
 # name, a log that is not there; then the same at 144 DPI (the platform's setting, read when Wine
@@ -63,5 +66,6 @@ dpi 144
 host --close-after 1500 --action "select=PC1 (4)" --screenshot "$(winpath "$images/viewer-144.png")" diagnose 0x0407 "$sample"
 host --close-after 1500 --action "select=$entry" --action details --screenshot "$(winpath "$images/details-144.png")" diagnose 0x0409 "$hardlog"
 host --close-after 1000 --screenshot "$(winpath "$images/info-144.png")" info 5000 5001 0x0409 "Control room" "$long"
+host --close-after 1500 --action records --action records-filter=32807 --screenshot "$(winpath "$images/records-144.png")" diagnose 0x0407 "$sample"
 rm -f "$hard"
 ls -l "$images"

@@ -100,12 +100,15 @@ bool RecordsWindow::OnInitDialog() {
         UINT text;
         int width;
     } columns[kColumnCount] = {{IDS_COLUMN_DATE, DateColumnWidth(m_list)},
-                               {IDS_COLUMN_COMPUTER, 100},
+                               {IDS_COLUMN_COMPUTER, 110},
                                {IDS_COLUMN_TYPE, 90},
                                {IDS_COLUMN_PROCESS, 140},
                                {IDS_COLUMN_MESSAGE, 600}};
+    // The widths are for 96 DPI; the date's is measured.
+    const int dpi = DotsPerInch(m_list.Handle());
     for (int column = 0; column < kColumnCount; ++column)
-        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
+        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT,
+                            column == kDate ? columns[column].width : ::MulDiv(columns[column].width, dpi, 96));
     FillModes(Item(IDC_FILTER_COMPUTERS_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
     FillModes(Item(IDC_FILTER_PROCESSES_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
     FillModes(Item(IDC_FILTER_TEXT_MODE), IDS_TEXT_HELD, IDS_TEXT_NOT_HELD, true);
