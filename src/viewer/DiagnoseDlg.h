@@ -33,6 +33,7 @@
 #include "win/Dialog.h"
 #include "win/DialogSlot.h"
 #include "win/ListView.h"
+#include "win/PopupMenu.h"
 #include "win/TreeView.h"
 #include "win/UniqueHandle.h"
 
@@ -152,6 +153,12 @@ public:
     void StopFilterJob() {
         if (m_session.Job() == viewer::JobPurpose::Filter)
             m_reading.StopReader();
+    }
+    // Runs a context menu of the viewer's or of a window it owns; the menu's loop dispatches the
+    // viewer's messages, and the work they ask for waits until it ends. The chosen command, or 0.
+    UINT RunMenu(const win::PopupMenu& menu, HWND owner, POINT at) {
+        BusyScope busy(*this);
+        return menu.Run(owner, at);
     }
     // A filter item of the match window's menu: the records window with it.
     void FilterRecordsBy(WORD command, diagnose::RecordId record) { m_navigation.FilterBy(command, record); }

@@ -60,12 +60,7 @@ void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
         .Separator()
         .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS),
               m_viewer.m_rows.Count() > 0 && !m_viewer.m_session.Loading());
-    UINT command = 0;
-    {
-        // The menu's loop dispatches our messages: the work they ask for waits until it ends.
-        CDiagnoseDlg::BusyScope busy(m_viewer);
-        command = menu.Run(m_viewer.m_hwnd, win::PopupMenu::Where(control, position));
-    }
+    const UINT command = m_viewer.RunMenu(menu, m_viewer.m_hwnd, win::PopupMenu::Where(control, position));
     if (command && !m_viewer.m_life.Closing())
         OnViewerCommand(static_cast<WORD>(command));
 }

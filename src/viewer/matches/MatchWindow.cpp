@@ -4,6 +4,7 @@
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"
 #include "viewer/ListColumns.h"
+#include "viewer/RecordColumns.h"
 #include "viewer/RecordRows.h"
 #include "viewer/RecordsText.h"
 #include "viewer/ViewerText.h"
@@ -25,7 +26,8 @@ constexpr UINT kShowRecord = WM_APP + 1;
 constexpr UINT kColumnClickDone = WM_APP + 2;
 constexpr UINT kReloadViewer = WM_APP + 3;
 
-enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
+constexpr int kText = kMessageColumn;
+constexpr int kColumnCount = kRecordColumns;
 
 constexpr POINT kMinimumSize{320, 160};
 
@@ -70,16 +72,7 @@ void CMatchWindow::Show(bool activate) {
 bool CMatchWindow::OnInitDialog() {
     m_list.Attach(Item(IDC_MATCHES_LIST));
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const struct {
-        UINT text;
-        int width;
-    } columns[kColumnCount] = {{IDS_COLUMN_DATE, DateColumnWidth(m_list)},
-                               {IDS_COLUMN_COMPUTER, 100},
-                               {IDS_COLUMN_TYPE, 90},
-                               {IDS_COLUMN_PROCESS, 140},
-                               {IDS_COLUMN_MESSAGE, 600}};
-    for (int column = 0; column < kColumnCount; ++column)
-        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT, columns[column].width);
+    InsertRecordColumns(m_list);
     const RECT client = ClientRect();
     ::MoveWindow(m_list.Handle(), 0, 0, client.right, client.bottom, FALSE);
     FillLastColumn(m_list);
@@ -298,23 +291,10 @@ void CMatchWindow::ShowTitle() {
 }
 
 std::wstring CMatchWindow::CellText(diagnose::RecordId record, int column) const {
-    const CDiagnoseIndex& index = m_viewer.Index();
-    switch (column) {
-    case kDate:
-        return index.RowText(record, 0);
-    case kComputer:
-        return std::wstring(index.GetHost(record));
-    case kType:
-        return GetTraceClassName(index.GetTraceClass(record));
-    case kProcess:
-        return std::wstring(index.GetProcess(record));
-    case kText: { // as the viewer's message column has it
-        std::wstring line;
-        return index.ReadLineText(record, line) ? MessageReader()(line) : std::wstring();
-    }
-    default:
-        return {};
-    }
+    return RecordCellText(m_viewer.Index(), record, column, [this](diagnose::RecordId id) {
+        std::wstring line; // as the viewer's message column has it
+        return m_viewer.Index().ReadLineText(id, line) ? MessageReader()(line) : std::wstring();
+    });
 }
 
 void CMatchWindow::TextsOf(int column, const std::vector<diagnose::RecordId>& rows,
@@ -332,7 +312,7 @@ void CMatchWindow::TextsOf(int column, const std::vector<diagnose::RecordId>& ro
     texts.reserve(rows.size());
     std::map<uint16_t, std::wstring> typeNames; // loaded once per class, not once per row
     for (diagnose::RecordId record : rows) {
-        if (column != kType) {
+        if (column != kTypeColumn) {
             texts.push_back(CellText(record, column));
             continue;
         }
@@ -345,16 +325,9 @@ void CMatchWindow::TextsOf(int column, const std::vector<diagnose::RecordId>& ro
 }
 
 void CMatchWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
-    LVITEMW& item = info.item;
     const auto& rows = m_rows.Rows();
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size())
-        return;
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::wstring text = CellText(rows[item.iItem], item.iSubItem);
-        const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
-        text.copy(item.pszText, count);
-        item.pszText[count] = L'\0';
-    }
+    if (info.item.iItem >= 0 && static_cast<size_t>(info.item.iItem) < rows.size())
+        AnswerCellText(info, CellText(rows[info.item.iItem], info.item.iSubItem));
 }
 
 // The message cells of the rows painted draw the search's matches marked; the rest is the list's.
@@ -439,12 +412,7 @@ bool CMatchWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
 // focused row.
 void CMatchWindow::ShowContextMenu(LPARAM position) {
     const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
-    RECT row{};
-    row.left = LVIR_BOUNDS;
-    if (focused < 0 ||
-        !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
-        row = {};
-    const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
+    const POINT at = RowMenuPoint(m_list, focused, position);
     win::PopupMenu menu, filter;
     AddFilterItems(filter, focused >= 0, false);
     menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_list.GetSelectedCount() > 0)
@@ -454,12 +422,7 @@ void CMatchWindow::ShowContextMenu(LPARAM position) {
         .Submenu(ViewerText(IDS_MENU_FILTER), std::move(filter))
         .Separator()
         .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), !m_rows.Rows().empty());
-    UINT command = 0;
-    {
-        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
-        CDiagnoseDlg::BusyScope busy(m_viewer);
-        command = menu.Run(m_hwnd, at);
-    }
+    const UINT command = m_viewer.RunMenu(menu, m_hwnd, at);
     if (command && m_hwnd)
         OnCommand(0, static_cast<WORD>(command), nullptr);
 }

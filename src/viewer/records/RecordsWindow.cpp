@@ -4,6 +4,7 @@
 #include "diagnose/DiagnoseFeed.h"
 #include "viewer/DiagnoseDlg.h"
 #include "viewer/ListColumns.h"
+#include "viewer/RecordColumns.h"
 #include "viewer/ViewerText.h"
 #include "viewer/find/MarkingSteps.h"
 #include "viewer/find/ViewerFind.h"
@@ -28,7 +29,6 @@ constexpr UINT kReloadViewer = WM_APP + 3;
 constexpr UINT_PTR kTextTimer = 1;
 constexpr UINT kTextTakeMilliseconds = 250;
 
-enum Column { kDate, kComputer, kType, kProcess, kText, kColumnCount };
 
 // Records looked at in one go, and the time a step goes on for: a step then takes about as
 // long on any machine, well within a dispatch. The lines of a text
@@ -96,19 +96,7 @@ bool RecordsWindow::OnInitDialog() {
     m_list.Attach(Item(IDC_RECORDS_LIST));
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     m_note.Attach(m_list.Handle());
-    const struct {
-        UINT text;
-        int width;
-    } columns[kColumnCount] = {{IDS_COLUMN_DATE, DateColumnWidth(m_list)},
-                               {IDS_COLUMN_COMPUTER, 110},
-                               {IDS_COLUMN_TYPE, 90},
-                               {IDS_COLUMN_PROCESS, 140},
-                               {IDS_COLUMN_MESSAGE, 600}};
-    // The widths are for 96 DPI; the date's is measured.
-    const int dpi = DotsPerInch(m_list.Handle());
-    for (int column = 0; column < kColumnCount; ++column)
-        m_list.InsertColumn(column, ViewerText(columns[column].text), LVCFMT_LEFT,
-                            column == kDate ? columns[column].width : ::MulDiv(columns[column].width, dpi, 96));
+    InsertRecordColumns(m_list);
     FillModes(Item(IDC_FILTER_COMPUTERS_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
     FillModes(Item(IDC_FILTER_PROCESSES_MODE), IDS_MODE_SHOW, IDS_MODE_HIDE, false);
     FillModes(Item(IDC_FILTER_TEXT_MODE), IDS_TEXT_HELD, IDS_TEXT_NOT_HELD, true);
@@ -413,33 +401,11 @@ void RecordsWindow::ShowNote() {
     m_note.SetText(m_rows.Count() == 0 && !Filtering() ? ViewerText(IDS_RECORDS_NONE) : std::wstring());
 }
 
-std::wstring RecordsWindow::CellText(diagnose::RecordId record, int column) const {
-    const CDiagnoseIndex& index = m_viewer.Index();
-    switch (column) {
-    case kDate:
-        return index.RowText(record, 0);
-    case kComputer:
-        return std::wstring(index.GetHost(record));
-    case kType:
-        return GetTraceClassName(index.GetTraceClass(record));
-    case kProcess:
-        return std::wstring(index.GetProcess(record));
-    case kText:
-        return m_viewer.MessageText(record);
-    default:
-        return {};
-    }
-}
-
 void RecordsWindow::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
-    LVITEMW& item = info.item;
-    const diagnose::RecordId record = RecordAt(item.iItem);
-    if (record == NeighbourQuery::kNoRecord || !(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
-        return;
-    const std::wstring text = CellText(record, item.iSubItem);
-    const size_t count = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
-    text.copy(item.pszText, count);
-    item.pszText[count] = L'\0';
+    const diagnose::RecordId record = RecordAt(info.item.iItem);
+    if (record != NeighbourQuery::kNoRecord)
+        AnswerCellText(info, RecordCellText(m_viewer.Index(), record, info.item.iSubItem,
+                                            [this](diagnose::RecordId id) { return m_viewer.MessageText(id); }));
 }
 
 std::vector<diagnose::RecordId> RecordsWindow::SelectedRecords() const {
@@ -622,12 +588,7 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
 
 void RecordsWindow::ShowContextMenu(LPARAM position) {
     const long focused = m_focused;
-    RECT row{};
-    row.left = LVIR_BOUNDS;
-    if (focused < 0 ||
-        !m_list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))
-        row = {};
-    const POINT at = win::PopupMenu::Where(m_list.Handle(), position, {row.left + 16, row.bottom});
+    const POINT at = RowMenuPoint(m_list, static_cast<int>(focused), position);
     const bool any = m_rows.Count() > 0;
     win::PopupMenu menu;
     menu.Item(ID_VIEWER_COPY, ViewerText(IDS_MENU_COPY), m_selected.Count() > 0)
@@ -643,12 +604,7 @@ void RecordsWindow::ShowContextMenu(LPARAM position) {
         .Item(ID_PREVIOUS_WARNING, ViewerText(IDS_MENU_PREVIOUS_WARNING), any)
         .Separator()
         .Item(ID_VIEWER_SAVE_AS, ViewerText(IDS_MENU_SAVE_AS), any);
-    UINT command = 0;
-    {
-        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
-        CDiagnoseDlg::BusyScope busy(m_viewer);
-        command = menu.Run(m_hwnd, at);
-    }
+    const UINT command = m_viewer.RunMenu(menu, m_hwnd, at);
     if (command && m_hwnd)
         OnCommand(0, static_cast<WORD>(command), nullptr);
 }
@@ -656,9 +612,9 @@ void RecordsWindow::ShowContextMenu(LPARAM position) {
 bool RecordsWindow::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
-        if (column == kDate) // the other way round; the other columns keep the time order
+        if (column == kDateColumn) // the other way round; the other columns keep the time order
             ChangeRows([&] { m_ascending = !m_ascending; });
-        MarkSortedColumn(m_list, kDate, m_ascending);
+        MarkSortedColumn(m_list, kDateColumn, m_ascending);
         return true;
     }
     if (header->hwndFrom != m_list.Handle())

@@ -85,7 +85,6 @@ private:
     void SelectRow(long row);
     std::vector<diagnose::RecordId> SelectedRecords() const;
     std::vector<diagnose::RecordId> AllRecords() const;
-    std::wstring CellText(diagnose::RecordId record, int column) const;
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
     void ShowContextMenu(LPARAM position);
     bool GoTo(const std::wstring& typed);

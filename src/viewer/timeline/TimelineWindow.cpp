@@ -202,12 +202,7 @@ void TimelineWindow::ShowContextMenu(HWND control, LPARAM position) {
         .Separator()
         .Choice(ID_TIMELINE_WHOLE_LOG, ViewerText(IDS_MENU_WHOLE_LOG), m_wholeLog)
         .Choice(ID_TIMELINE_SELECTED_ENTRY, ViewerText(IDS_MENU_SELECTED_ENTRY), !m_wholeLog);
-    UINT command = 0;
-    {
-        // The menu's loop dispatches the viewer's messages: what it asks for waits until it ends.
-        CDiagnoseDlg::BusyScope busy(m_viewer);
-        command = menu.Run(m_hwnd, at);
-    }
+    const UINT command = m_viewer.RunMenu(menu, m_hwnd, at);
     if (command == ID_SHOW_IN_VIEWER)
         OnSlotClicked(slot);
     else if (command)
