@@ -96,6 +96,19 @@ TEST_F(Records, TheWholeLogInTimeOrderFilteredFromItsFieldsAndFromARowFollowedAn
     PostKey(rows, VK_RETURN);
     PumpMessages(50);
     EXPECT_EQ(Where(), Place(L"PC1 (1)", L"Service"));
+
+    // DestroyOpenDlg takes it; the next viewer's records window has the filter it had.
+    DestroyOpenDlg();
+    PumpMessages(20);
+    EXPECT_FALSE(::IsWindow(records));
+    ASSERT_TRUE(Open(path));
+    CtrlKey(list, 'L');
+    PumpMessages(50);
+    records = RecordsWindowOf(window);
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(ChildText(records, IDC_FILTER_TEXT) + L"|" + ChildText(records, IDC_FILTER_FROM), L"archiv|09:40");
+    EXPECT_EQ(Column(::GetDlgItem(records, IDC_RECORDS_LIST), 4),
+              (Texts{L"spaet", L"Speicher knapp", L"Dienst steht"}));
 }
 
 TEST_F(Records, TheViewerGoesToATimeAndToTheNextErrorAcrossComputersInTimeOrder) {
