@@ -16,6 +16,7 @@
 #include "win/PopupMenu.h"
 
 #include <algorithm>
+#include <map>
 #include <chrono>
 
 namespace {
@@ -41,6 +42,10 @@ constexpr uint64_t kLineBytesAtOnce = uint64_t(8) << 20;
 constexpr size_t kLinesPerLook = 32768;
 // Selected rows carried across a change of the rows; more are let go.
 constexpr size_t kKeptSelection = 10000;
+// Rows sorted by a column's text in one dispatch, at most: from the index, and by the message,
+// whose lines are read.
+constexpr size_t kSortedMost = 100000;
+constexpr size_t kMessagesSortedMost = 20000;
 
 constexpr POINT kMinimumSize{480, 220};
 
@@ -329,6 +334,7 @@ template <typename Change> void RecordsWindow::ChangeRows(Change&& change) {
     if (m_focused >= 0)
         m_list.SetItemState(static_cast<int>(m_focused), 0, LVIS_FOCUSED);
     change();
+    Sort();
     m_list.Send(LVM_SETITEMCOUNT, m_rows.Count(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     FillLastColumn(m_list);
     for (diagnose::RecordId record : selected)
@@ -350,12 +356,18 @@ template <typename Change> void RecordsWindow::ChangeRows(Change&& change) {
 diagnose::RecordId RecordsWindow::RecordAt(long row) const {
     if (row < 0 || static_cast<size_t>(row) >= m_rows.Count())
         return NeighbourQuery::kNoRecord;
+    if (m_sortColumn >= 0)
+        return static_cast<size_t>(row) < m_sorted.size() ? m_sorted[static_cast<size_t>(row)] : NeighbourQuery::kNoRecord;
     return m_rows.At(m_ascending ? static_cast<size_t>(row) : m_rows.Count() - 1 - static_cast<size_t>(row));
 }
 
 long RecordsWindow::RowOfRecord(diagnose::RecordId record) {
     if (record == NeighbourQuery::kNoRecord)
         return -1;
+    if (m_sortColumn >= 0) {
+        const auto found = m_sortedRows.find(record);
+        return found == m_sortedRows.end() ? -1 : found->second;
+    }
     const size_t row = m_rows.RowOf(m_viewer.Index(), record);
     if (row == viewer::FilteredRecords::kNoRow)
         return -1;
@@ -420,6 +432,8 @@ std::vector<diagnose::RecordId> RecordsWindow::SelectedRecords() const {
 std::vector<diagnose::RecordId> RecordsWindow::AllRecords() const {
     std::vector<diagnose::RecordId> records;
     records.reserve(m_rows.Count());
+    if (m_sortColumn >= 0)
+        return m_sorted;
     m_rows.Visit(0, m_rows.Count(), [&](diagnose::RecordId id) { return records.push_back(id), true; });
     if (!m_ascending)
         std::reverse(records.begin(), records.end());
@@ -486,21 +500,83 @@ bool RecordsWindow::GoTo(const std::wstring& typed) {
         m_viewer.ShowMessage(m_goTo.Handle() ? m_goTo.Handle() : m_hwnd, text, MB_OK | MB_ICONINFORMATION);
         return false;
     }
-    SelectRow(m_ascending ? static_cast<long>(row) : static_cast<long>(m_rows.Count() - 1 - row));
+    SelectRow(RowOfRecord(m_rows.At(row)));
     return true;
 }
 
+// In time order from the focused record; down the list of the newest first goes back in time.
 void RecordsWindow::StepToClass(uint16_t traceClass, bool forward) {
-    const long focused = m_focused;
-    size_t from = viewer::FilteredRecords::kNoRow;
-    if (focused >= 0)
-        from = m_ascending ? static_cast<size_t>(focused) : m_rows.Count() - 1 - static_cast<size_t>(focused);
-    const size_t row = m_rows.NextOfClass(m_viewer.Index(), from, traceClass, m_ascending == forward);
+    const diagnose::RecordId focused = RecordAt(m_focused);
+    const size_t from =
+        focused == NeighbourQuery::kNoRecord ? viewer::FilteredRecords::kNoRow : m_rows.RowOf(m_viewer.Index(), focused);
+    const bool later = m_sortColumn >= 0 || m_ascending ? forward : !forward;
+    const size_t row = m_rows.NextOfClass(m_viewer.Index(), from, traceClass, later);
     if (row == viewer::FilteredRecords::kNoRow) {
         ::MessageBeep(MB_OK);
         return;
     }
-    SelectRow(m_ascending ? static_cast<long>(row) : static_cast<long>(m_rows.Count() - 1 - row));
+    SelectRow(RowOfRecord(m_rows.At(row)));
+}
+
+// A header click: the date turns the time order round; another column sorts by its text, first
+// ascending, then each click the other way, equal texts in time order. The rows of a large log
+// are not sorted by a column (a beep): it would hold the host's thread.
+void RecordsWindow::SortBy(int column) {
+    if (column == kDateColumn) {
+        ChangeRows([&] {
+            m_ascending = m_sortColumn >= 0 || !m_ascending;
+            m_sortColumn = -1;
+            m_sorted = {};
+            m_sortedRows = {};
+        });
+    } else if (m_rows.Count() > (column == kMessageColumn ? kMessagesSortedMost : kSortedMost)) {
+        ::MessageBeep(MB_OK);
+    } else {
+        ChangeRows([&] {
+            m_sortAscending = column == m_sortColumn ? !m_sortAscending : true;
+            m_sortColumn = column;
+        });
+    }
+    MarkSortedColumn(m_list, m_sortColumn >= 0 ? m_sortColumn : kDateColumn, m_sortColumn >= 0 ? m_sortAscending : m_ascending);
+}
+
+// The rows in the order of the column sorted by, again: after a change of the rows. Too many by
+// then, and they go back to the time order.
+void RecordsWindow::Sort() {
+    m_sorted.clear();
+    m_sortedRows.clear();
+    if (m_sortColumn < 0)
+        return;
+    if (m_rows.Count() > (m_sortColumn == kMessageColumn ? kMessagesSortedMost : kSortedMost)) {
+        m_sortColumn = -1;
+        MarkSortedColumn(m_list, kDateColumn, m_ascending);
+        return;
+    }
+    std::vector<std::pair<std::wstring, diagnose::RecordId>> keyed;
+    keyed.reserve(m_rows.Count());
+    std::map<uint16_t, std::wstring> typeNames; // loaded once per class, not once per row
+    const CDiagnoseIndex& index = m_viewer.Index();
+    m_rows.Visit(0, m_rows.Count(), [&](diagnose::RecordId id) {
+        if (m_sortColumn == kTypeColumn) {
+            auto name = typeNames.find(index.GetTraceClass(id));
+            if (name == typeNames.end())
+                name = typeNames.emplace(index.GetTraceClass(id), GetTraceClassName(index.GetTraceClass(id))).first;
+            keyed.emplace_back(name->second, id);
+        } else {
+            keyed.emplace_back(RecordCellText(index, id, m_sortColumn,
+                                              [this](diagnose::RecordId record) { return m_viewer.MessageText(record); }),
+                               id);
+        }
+        return true;
+    });
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return m_sortAscending ? a.first < b.first : b.first < a.first;
+    });
+    m_sorted.reserve(keyed.size());
+    for (const auto& [key, id] : keyed) {
+        m_sortedRows.emplace(id, static_cast<long>(m_sorted.size()));
+        m_sorted.push_back(id);
+    }
 }
 
 void RecordsWindow::FilterBy(WORD command, diagnose::RecordId record) {
@@ -612,9 +688,7 @@ void RecordsWindow::ShowContextMenu(LPARAM position) {
 bool RecordsWindow::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     if (const int column = m_list.ClickedColumn(*header); column >= 0) {
-        if (column == kDateColumn) // the other way round; the other columns keep the time order
-            ChangeRows([&] { m_ascending = !m_ascending; });
-        MarkSortedColumn(m_list, kDateColumn, m_ascending);
+        SortBy(column);
         return true;
     }
     if (header->hwndFrom != m_list.Handle())

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CDiagnoseDlg;
@@ -78,6 +79,8 @@ private:
     void CancelText();
     void AddNames();
     template <typename Change> void ChangeRows(Change&& change);
+    void SortBy(int column);
+    void Sort();
     void ShowTitle();
     void ShowNote();
     diagnose::RecordId RecordAt(long row) const;
@@ -109,6 +112,11 @@ private:
     bool m_stepping = false;  // a step is posted
     bool m_stopped = false;   // Escape stopped the steps
     bool m_ascending = true;  // the time order, or the other way round (a click on the date)
+    // Sorted by another column's text: its rows in that order, and the row of each record.
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
+    std::vector<diagnose::RecordId> m_sorted;
+    std::unordered_map<diagnose::RecordId, long> m_sortedRows;
     std::vector<bool> m_processSeen; // by process number: in the process box already
     diagnose::RecordId m_namesUpTo = 0; // the records whose process is in the box
     size_t m_hostsListed = 0;

@@ -78,6 +78,20 @@ TEST_F(Records, TheWholeLogInTimeOrderFilteredFromItsFieldsAndFromARowFollowedAn
     ::SendMessageW(records, WM_COMMAND, IDC_FILTER_OFF, 0);
     PumpMessages(50);
     EXPECT_EQ(ListView_GetItemCount(rows), 6);
+    // Sorted by process, equal ones in time order (no process: "Unbekannt"), then the other way
+    // round; the date goes back to the time order, then newest first.
+    ClickHeader(records, 3, IDC_RECORDS_LIST);
+    EXPECT_EQ(Column(rows, 4), (Texts{L"Archiv voll", L"Archiv fehlt", L"Platte defekt", L"Speicher knapp",
+                                      L"Dienst steht", L"kein Eintrag"}));
+    ClickHeader(records, 3, IDC_RECORDS_LIST);
+    EXPECT_EQ(Column(rows, 4), (Texts{L"kein Eintrag", L"Platte defekt", L"Speicher knapp", L"Dienst steht",
+                                      L"Archiv voll", L"Archiv fehlt"}));
+    ClickHeader(records, 0, IDC_RECORDS_LIST);
+    EXPECT_EQ(Column(rows, 4).front(), L"Platte defekt");
+    ClickHeader(records, 0, IDC_RECORDS_LIST);
+    EXPECT_EQ(Column(rows, 4), (Texts{L"kein Eintrag", L"Dienst steht", L"Speicher knapp", L"Archiv fehlt",
+                                      L"Archiv voll", L"Platte defekt"}));
+    ClickHeader(records, 0, IDC_RECORDS_LIST);
     ::SetDlgItemTextW(records, IDC_FILTER_TEXT, L"archiv");
     ::SendDlgItemMessageW(records, IDC_FILTER_TEXT_MODE, CB_SETCURSEL, 1, 0); // does not hold
     ::SetDlgItemTextW(records, IDC_FILTER_FROM, L"09:40");

@@ -186,11 +186,11 @@ inline void PressKey(HWND target, WORD key, bool shift = false) {
     HoldKeys({VK_SHIFT}, false);
 }
 // A click on the header of the match window's column `column`, as the window gets it.
-inline void ClickHeader(HWND matches, int column) {
+inline void ClickHeader(HWND window, int column, int listId = IDC_MATCHES_LIST) {
     NMLISTVIEW click{};
-    click.hdr = {::GetDlgItem(matches, IDC_MATCHES_LIST), IDC_MATCHES_LIST, LVN_COLUMNCLICK};
+    click.hdr = {::GetDlgItem(window, listId), static_cast<UINT_PTR>(listId), LVN_COLUMNCLICK};
     click.iSubItem = column;
-    ::SendMessageW(matches, WM_NOTIFY, IDC_MATCHES_LIST, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(window, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
     PumpMessages(20);
 }
 
