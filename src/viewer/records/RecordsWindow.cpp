@@ -89,8 +89,10 @@ void RecordsWindow::Open(std::optional<viewer::RecordFilter> filter) {
     }
     if (filter || !made) {
         ShowFilter(filter ? *filter : m_filter);
-        if (!Apply(filter ? *filter : m_filter)) // a kept time that means nothing today: all
+        if (!Apply(filter ? *filter : m_filter)) { // a kept time that means nothing today: all
+            ShowFilter({});
             Apply({});
+        }
     }
     ::ShowWindow(m_hwnd, ::IsIconic(m_hwnd) ? SW_RESTORE : SW_SHOW);
     ::SetActiveWindow(m_hwnd);
@@ -129,7 +131,7 @@ void RecordsWindow::ShowFilter(const viewer::RecordFilter& filter) {
     ::SetDlgItemTextW(m_hwnd, IDC_FILTER_TO, filter.to.c_str());
 }
 
-std::optional<viewer::RecordFilter> RecordsWindow::ReadFilter() const {
+viewer::RecordFilter RecordsWindow::ReadFilter() const {
     viewer::RecordFilter filter;
     filter.types = 0;
     for (size_t i = 0; i < std::size(kTypeBoxes); ++i)
@@ -600,15 +602,13 @@ void RecordsWindow::OnOK() {
         return;
     }
     // Enter in the filter's fields applies it, as its default button does.
-    if (const auto filter = ReadFilter())
-        Apply(*filter);
+    Apply(ReadFilter());
 }
 
 bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
     switch (id) {
     case IDC_FILTER_APPLY:
-        if (const auto filter = ReadFilter())
-            Apply(*filter);
+        Apply(ReadFilter());
         return true;
     case IDC_FILTER_OFF:
     case ID_FILTER_OFF:
@@ -618,8 +618,7 @@ bool RecordsWindow::OnCommand(WORD notifyCode, WORD id, HWND control) {
     case IDC_FILTER_LAST_MINUTES:
         ::SetDlgItemTextW(m_hwnd, IDC_FILTER_FROM, L"-15m");
         ::SetDlgItemTextW(m_hwnd, IDC_FILTER_TO, L"");
-        if (const auto filter = ReadFilter())
-            Apply(*filter);
+        Apply(ReadFilter());
         return true;
     case ID_VIEWER_COPY:
         m_viewer.CopyRecords(m_hwnd, SelectedRecords());

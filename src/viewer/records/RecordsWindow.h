@@ -71,7 +71,7 @@ private:
 
     // The controls show `filter`; Apply reads them back.
     void ShowFilter(const viewer::RecordFilter& filter);
-    std::optional<viewer::RecordFilter> ReadFilter() const;
+    viewer::RecordFilter ReadFilter() const;
     bool Apply(const viewer::RecordFilter& filter);
     void Step();
     void PostStep();
