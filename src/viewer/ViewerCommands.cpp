@@ -42,6 +42,13 @@ void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
             menu.Item(ID_VIEWER_HEADING_RECORDS, ViewerText(IDS_MENU_HEADING_RECORDS)).Separator();
         }
     }
+    win::PopupMenu goTo; // a time, the next error or warning
+    goTo.Item(ID_GO_TO_TIME, ViewerText(IDS_MENU_GO_TO_TIME), m_viewer.m_rows.Count() > 0)
+        .Separator()
+        .Item(ID_NEXT_ERROR, ViewerText(IDS_MENU_NEXT_ERROR))
+        .Item(ID_PREVIOUS_ERROR, ViewerText(IDS_MENU_PREVIOUS_ERROR))
+        .Item(ID_NEXT_WARNING, ViewerText(IDS_MENU_NEXT_WARNING))
+        .Item(ID_PREVIOUS_WARNING, ViewerText(IDS_MENU_PREVIOUS_WARNING));
     menu.Item(ID_VIEWER_FIND, ViewerText(IDS_MENU_FIND))
         .Item(ID_VIEWER_FIND_NEXT, ViewerText(IDS_MENU_FIND_NEXT), m_viewer.m_search.Find().HasText())
         .Item(ID_VIEWER_ALL_MATCHES, ViewerText(IDS_MENU_ALL_MATCHES))
@@ -50,11 +57,7 @@ void ViewerCommands::ShowContextMenu(HWND control, LPARAM position) {
         .Item(ID_VIEWER_FOLLOW, ViewerText(IDS_MENU_FOLLOW), true, m_viewer.m_session.Following())
         .Separator()
         .Item(ID_VIEWER_RECORDS, ViewerText(IDS_MENU_RECORDS))
-        .Item(ID_GO_TO_TIME, ViewerText(IDS_MENU_GO_TO_TIME), m_viewer.m_rows.Count() > 0)
-        .Item(ID_NEXT_ERROR, ViewerText(IDS_MENU_NEXT_ERROR))
-        .Item(ID_PREVIOUS_ERROR, ViewerText(IDS_MENU_PREVIOUS_ERROR))
-        .Item(ID_NEXT_WARNING, ViewerText(IDS_MENU_NEXT_WARNING))
-        .Item(ID_PREVIOUS_WARNING, ViewerText(IDS_MENU_PREVIOUS_WARNING))
+        .Submenu(ViewerText(IDS_MENU_GO_TO), std::move(goTo))
         .Separator()
         .Item(ID_VIEWER_TIMELINE, ViewerText(IDS_MENU_TIMELINE))
         .Separator()
