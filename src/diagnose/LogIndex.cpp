@@ -1,7 +1,10 @@
 // The index of one log file through a file layer.
 #include "diagnose/LogIndex.h"
 
+#include "diagnose/MemoryBudget.h"
+
 #include <algorithm>
+#include <utility>
 
 namespace diagnose {
 
@@ -13,6 +16,8 @@ uint32_t ErrorOf(const ReadResult& result) {
         return error_code::kNotEnoughMemory;
     case ReadResult::TooLarge:
         return error_code::kFileTooLarge;
+    case ReadResult::OverBudget:
+        return error_code::kNotEnoughMemory;
     default:
         return 0;
     }
@@ -29,8 +34,10 @@ void LogIndex::SetFile(const std::wstring& path) {
 }
 
 bool LogIndex::SetPath(const std::wstring& path) {
-    if (path != m_path)
+    if (path != m_path) {
         Clear(); // another file starts from empty, not from where the one held was read to
+        m_laterStart = 0;
+    }
     try {
         m_path = path;
         Unknown(); // now, in the language of the call that set the file, even when it is missing
@@ -97,6 +104,25 @@ void LogIndex::Open() {
     m_viewFile = std::move(view);
     m_file = std::move(file);
     BeginDetected(head, got, m_eightBit);
+    // Taken once: a log read again for another reason (replaced, F5) is measured again.
+    uint64_t size = 0;
+    if (const uint64_t later = std::exchange(m_laterStart, 0);
+        later > TextStart() && m_file->Size(size, error) && later < size)
+        StartAt(later);
+}
+
+void LogIndex::PlanLaterStart(const ReadResult& result, uint64_t to) {
+    if (result.status == ReadResult::OutOfMemory) {
+        // The host could give no more: the index takes less from now on, though never less than
+        // any viewer gets.
+        const size_t held = std::max(MemoryBytes() / 4 * 3, IndexBudget(kLeastBudget));
+        SetMemoryBudget(MemoryBudget() ? std::min(MemoryBudget(), held) : held);
+    } else if (result.status != ReadResult::OverBudget && result.status != ReadResult::TooLarge) {
+        return;
+    }
+    const uint64_t later = NewestStart(ReadingSource(), to);
+    if (later > TextStart())
+        m_laterStart = later;
 }
 
 // A read overtaken by a writer that cut the log in place starts over, from a file opened anew;
@@ -132,6 +158,12 @@ ReadResult LogIndex::LoadOnce() {
         m_loadTarget = std::max(size, End());
         result = Read(*m_file, m_loadTarget, true, Unknown());
         m_readError = ErrorOf(result);
+        PlanLaterStart(result, m_loadTarget);
+        if (NeedsLaterStart() && m_startsOver) {
+            Clear();
+            attempt = 0; // each start is later than the one before: this ends
+            continue;
+        }
         if (!result.overtaken)
             break;
         if (attempt == kAttempts || !m_startsOver) {
@@ -152,6 +184,7 @@ ReadResult LogIndex::ReadAppended() {
         return result;
     result = Read(*m_file, size, false, Unknown());
     m_readError = ErrorOf(result);
+    PlanLaterStart(result, size);
     if (result.overtaken)
         m_stale = true;
     return result;

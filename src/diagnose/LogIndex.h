@@ -40,8 +40,14 @@ public:
     ReadResult Load();
     // Reads the complete lines that were appended since the last read.
     ReadResult ReadAppended();
-    // Empties the index and lets go of the file.
+    // Empties the index and lets go of the file. A later start that a read found the log to
+    // need (NeedsLaterStart) is kept for the next load.
     void Clear();
+    // Whether the log did not fit: a read stopped at the index's budget, at the records a list
+    // can count, or where memory ran out. The next load begins later in the file, where its
+    // newest lines fit, and it is read again from there. A load that starts over by itself does
+    // so at once.
+    bool NeedsLaterStart() const { return m_laterStart > TextStart(); }
 
     // The platform's code of why the file could not be read in full; 0 when it was read, or
     // does not exist, or no path is set.
@@ -82,6 +88,8 @@ protected:
 private:
     void Open();
     ReadResult LoadOnce();
+    // After a read up to `to` that ended as `result`: where the next load is to begin.
+    void PlanLaterStart(const ReadResult& result, uint64_t to);
 
     FileLayer& m_layer;
     TextDecoder m_eightBit;
@@ -101,6 +109,7 @@ private:
     std::atomic<uint32_t> m_lookError{0};
     mutable std::atomic<bool> m_stale{false};
     bool m_startsOver = true;
+    uint64_t m_laterStart = 0; // where the next load begins, when later than the text's start
     std::atomic<uint64_t> m_loadTarget{0};
 };
 

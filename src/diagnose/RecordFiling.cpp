@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <numeric>
 
 namespace diagnose {
 namespace {
@@ -16,6 +15,13 @@ constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
 constexpr uint32_t kBlockRecords = 64;
 constexpr uint64_t kBlockBytes = 256 << 10;
 constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
+// What a first read looks at before it tells whether the whole log fits its budget.
+constexpr uint64_t kProjectAfterBytes = 16 << 20;
+// An upper bound of what a record takes as it is filed, and of what a text or a list new in a
+// batch takes, with room for the blocks the arrays grow by.
+constexpr size_t kRecordBytesBound = 40;
+constexpr size_t kNewTextBytesBound = 96;
+constexpr size_t kGrowthSlack = 2 << 20;
 
 std::atomic<RecordStore::FaultHook> g_faultHook{nullptr};
 
@@ -26,7 +32,7 @@ void RecordStore::MayFail(const char* where) {
         hook(where);
 }
 
-RecordStore::RecordStore(size_t maxLineBytes) : m_maxLineBytes(maxLineBytes) {}
+RecordStore::RecordStore(size_t maxLineBytes) : m_maxLineBytes(maxLineBytes), m_lineLimit(maxLineBytes) {}
 RecordStore::~RecordStore() = default;
 
 void RecordStore::SetFaultHook(FaultHook hook) {
@@ -38,6 +44,89 @@ void RecordStore::Begin(TextDecoder decoder, uint64_t start) {
     Clear();
     m_decoder = std::move(decoder);
     m_completeEnd = m_textStart = start;
+}
+
+void RecordStore::StartAt(uint64_t start) {
+    GatedStep step(m_gate);
+    TextDecoder decoder = m_decoder;
+    Begin(std::move(decoder), start);
+    m_detect = false; // the form is known: detected from the text's start
+    m_startsLate = true;
+}
+
+// A line of a quarter of the budget is read in part: its bytes are held whole while it is read.
+void RecordStore::SetMemoryBudget(size_t bytes) {
+    m_budget = bytes;
+    m_maxLineBytes = bytes ? std::min(m_lineLimit, std::max<size_t>(bytes / 4, 64 << 10)) : m_lineLimit;
+}
+
+// OverBudget when filing the `parts` of [at, end) would take the index past its budget, or, on a
+// first read (`project`) that has seen enough of the log, when the whole of it would; TooLarge
+// likewise for the records a list view can count. What the refused batch would have made the
+// index is kept for NewestStart.
+ReadResult::Status RecordStore::Overflow(const std::vector<PartScan>& parts, uint64_t at, uint64_t end,
+                                         uint64_t to, bool project) {
+    size_t lines = 0, texts = 0;
+    for (const PartScan& part : parts) {
+        lines += part.lines.size();
+        texts += part.names.size() + part.dates.size() + part.triples.size();
+    }
+    const uint64_t read = m_completeEnd - m_textStart;
+    const bool projected = project && read >= kProjectAfterBytes && to > m_completeEnd;
+    const double share = projected ? double(to - m_textStart) / double(read) : 1;
+    // A record takes about what those before it took; the first ones are bounded from above.
+    const size_t perRecord =
+        RecordCount() >= 65536 ? MemoryBytes() / RecordCount() * 5 / 4 : kRecordBytesBound;
+    const size_t held = MemoryBytes();
+    const size_t growth = lines * perRecord + texts * kNewTextBytesBound;
+    ReadResult::Status status = ReadResult::Complete;
+    if (RecordCount() + lines > kMaxRecords || double(RecordCount()) * share > kMaxRecords)
+        status = ReadResult::TooLarge;
+    else if (m_budget && (held + growth + Slack() > m_budget || double(held) * share > double(m_budget)))
+        status = ReadResult::OverBudget;
+    if (status != ReadResult::Complete)
+        m_refused = {read + (end - at), RecordCount() + lines, held + growth};
+    return status;
+}
+
+size_t RecordStore::Slack() const {
+    return std::min(kGrowthSlack, m_budget / 8);
+}
+
+// The newest lines that fit, by what the lines read so far took (and the batch refused): three
+// quarters of the budget leaves room to follow the log a while before it is read from a later
+// start again. A read that stopped short never gets the same start again.
+uint64_t RecordStore::NewestStart(ByteSource& source, uint64_t to) const {
+    const Refused seen =
+        m_refused.bytes ? m_refused : Refused{m_completeEnd - m_textStart, RecordCount(), MemoryBytes()};
+    if (seen.bytes == 0 || seen.records == 0 || to <= m_textStart)
+        return m_textStart;
+    double window = 0.75 * kMaxRecords * double(seen.bytes) / double(seen.records);
+    if (m_budget)
+        window = std::min(window, 0.75 * double(m_budget - Slack()) * double(seen.bytes) /
+                                      double(std::max<size_t>(seen.memory, 1)));
+    if (m_refused.bytes)
+        window = std::min(window, 0.75 * double(to - m_textStart));
+    if (window >= double(to - m_textStart))
+        return m_textStart;
+    const uint64_t unit = UnitBytes(m_decoder.form);
+    uint64_t at = to - static_cast<uint64_t>(window);
+    at -= (at - m_textStart) % unit;
+    // The line that begins after `at`: what follows its first LF.
+    std::string bytes(64 << 10, '\0');
+    while (at < to) {
+        size_t got = 0;
+        uint32_t error = 0;
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(bytes.size(), to - at));
+        if (!source.Read(at, bytes.data(), want, got, error) || got < unit)
+            return m_textStart;
+        got -= got % unit;
+        for (size_t i = 0; i < got; i += unit)
+            if (bytes[i] == '\n' && (unit == 1 || bytes[i + 1] == 0))
+                return at + i + unit;
+        at += got;
+    }
+    return m_textStart;
 }
 
 namespace {
@@ -173,6 +262,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         to -= (to - m_completeEnd) % UnitBytes(m_decoder.form); // half a unit at the end is no text yet
     const auto began = std::chrono::steady_clock::now();
     m_stages = {};
+    m_refused = {};
     struct Account { // however the read ends
         double& seconds;
         std::chrono::steady_clock::time_point start;
@@ -182,11 +272,11 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     } account{m_stages.total, began};
     BatchReader reader(source, m_decoder, m_maxLineBytes, m_stages);
     BatchReader::Filer filer;
+    const bool firstRead = RecordCount() == 0 && fileTail;
     filer.batch = [&](std::vector<PartScan>& parts, uint64_t at, uint64_t end) {
-        const size_t lines = std::accumulate(parts.begin(), parts.end(), size_t(0),
-                                             [](size_t n, const PartScan& p) { return n + p.lines.size(); });
-        if (RecordCount() + lines > kMaxRecords)
-            return ReadResult{ReadResult::TooLarge, 0};
+        if (const ReadResult::Status overflow = Overflow(parts, at, end, to, firstRead);
+            overflow != ReadResult::Complete)
+            return ReadResult{overflow, 0};
         GatedStep step(m_gate);
         if (!File(parts, at, false, unknown))
             return ReadResult{ReadResult::OutOfMemory, 0};
@@ -196,9 +286,10 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     filer.busy = [this] { return m_gate && m_gate->Busy(); };
     filer.stop = m_gate ? m_gate->StopFlag() : nullptr;
     filer.longLine = [&](const char* prefix, size_t size, uint64_t start, uint64_t end) {
-        if (RecordCount() >= kMaxRecords)
-            return ReadResult{ReadResult::TooLarge, 0};
         std::vector<PartScan> parts = ScanLine(prefix, size, start, end);
+        if (const ReadResult::Status overflow = Overflow(parts, start, end, to, firstRead);
+            overflow != ReadResult::Complete)
+            return ReadResult{overflow, 0};
         GatedStep step(m_gate);
         if (!File(parts, start, false, unknown, end)) // its end as it is: a line may pass 4 GiB
             return ReadResult{ReadResult::OutOfMemory, 0};
@@ -215,11 +306,12 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
     std::string bytes;
     if (!reader.ReadRest(bytes, m_maxLineBytes, result))
         return result;
-    if (!bytes.empty() && RecordCount() >= kMaxRecords)
-        return {ReadResult::TooLarge, 0};
     std::vector<PartScan> parts;
     if (!bytes.empty())
         parts = ScanLine(bytes.data(), bytes.size(), m_completeEnd, reader.SourceEnd());
+    if (const ReadResult::Status overflow = Overflow(parts, m_completeEnd, reader.SourceEnd(), to, false);
+        overflow != ReadResult::Complete)
+        return {overflow, 0};
     // Half a unit after the last line is held too, so that it is not read again.
     const uint64_t end = reader.SourceEnd() == to ? wanted : reader.SourceEnd();
     GatedStep step(m_gate);
@@ -302,7 +394,9 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
                                uint32_t leaf, uint32_t process, uint32_t date, uint64_t time) {
     const RecordId id = RecordCount();
     RecordList& list = m_leaves[leaf].list.records;
+    const size_t listBytes = list.MemoryBytes();
     list.push_back(id); // first: the one step here that allocates most
+    CountListBytes(list, listBytes);
     bool opened = false;
     try {
         if (m_blocks.empty() || m_blocks.back().memory != memory || m_blocks.back().count >= kBlockRecords ||
@@ -314,7 +408,9 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
         m_times.push_back(time);
         m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), leaf, process, date});
     } catch (...) {
+        const size_t grown = list.MemoryBytes();
         list.pop_back();
+        CountListBytes(list, grown);
         if (opened)
             m_blocks.truncate(m_blocks.size() - 1);
         m_times.truncate(id);
@@ -325,6 +421,10 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
     ++block.count;
     block.end = end;
     block.hash = CombineHash(block.hash, hash);
+}
+
+void RecordStore::CountListBytes(const RecordList& list, size_t before) {
+    m_listBytes = m_listBytes + list.MemoryBytes() - before;
 }
 
 RecordStore::Checkpoint RecordStore::Mark() const {
@@ -344,16 +444,22 @@ RecordStore::Checkpoint RecordStore::Mark() const {
 
 // Takes back everything filed since `mark`. Nothing here allocates.
 void RecordStore::Rollback(const Checkpoint& mark, bool keepInterned) {
-    for (RecordId id = RecordCount(); id-- > mark.records;)
-        m_leaves[m_entries[id].leaf].list.records.pop_back();
+    for (RecordId id = RecordCount(); id-- > mark.records;) {
+        RecordList& list = m_leaves[m_entries[id].leaf].list.records;
+        const size_t listBytes = list.MemoryBytes();
+        list.pop_back();
+        CountListBytes(list, listBytes);
+    }
     m_entries.truncate(mark.records);
     m_times.truncate(mark.records);
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
     if (!keepInterned) {
-        for (; m_leaves.size() > mark.leaves; m_leaves.pop_back())
+        for (; m_leaves.size() > mark.leaves; m_leaves.pop_back()) {
             Ungroup(m_leaves.back());
+            m_listBytes -= m_leaves.back().list.records.MemoryBytes();
+        }
         m_names.Truncate(mark.names);
         m_dates.Truncate(mark.dates);
     }
@@ -434,6 +540,9 @@ void RecordStore::Clear() {
     std::vector<std::u16string>().swap(m_memoryLines);
     m_tail.reset();
     m_completeEnd = m_textStart = 0;
+    m_startsLate = false;
+    m_listBytes = 0;
+    m_refused = {};
     m_clippedLines = 0;
     m_readBack = nullptr;
     m_noLineFeed = {};
@@ -443,8 +552,7 @@ void RecordStore::Clear() {
 
 size_t RecordStore::MemoryBytes() const {
     size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
-    for (size_t leaf = 0; leaf < m_leaves.size(); ++leaf)
-        bytes += m_leaves[leaf].list.records.MemoryBytes() + sizeof(Leaf);
+    bytes += m_listBytes + m_leaves.size() * sizeof(Leaf);
     bytes += m_hostNodes.MemoryBytes() + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();
     return bytes;

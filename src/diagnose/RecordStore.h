@@ -39,7 +39,9 @@ constexpr uint16_t kNoTraceClass = 0xFFFF;
 // How reading the source ended. The records read before a failure stay.
 struct ReadResult {
     // Stopped: the writer was told to stop (WriteGate) before it could file all it read.
-    enum Status { Complete, ReadFailed, OutOfMemory, TooLarge, Stopped };
+    // OverBudget: the next batch would have taken the index past its budget, or the log plainly
+    // holds more than the budget (RecordStore::SetMemoryBudget).
+    enum Status { Complete, ReadFailed, OutOfMemory, TooLarge, Stopped, OverBudget };
     Status status = Complete;
     uint32_t error = 0;        // the source's error code when the read failed
     uint32_t firstNew = 0;     // the first record the read filed (or would have): all from here on are new
@@ -112,6 +114,23 @@ public:
     // memory runs out, the index is as it was before that batch. A read that fails part-way
     // keeps the records before it, and the line it cut off is not made one.
     ReadResult Read(ByteSource& source, uint64_t to, bool fileTail, const std::wstring& unknown);
+    // The most the index may take, in bytes; 0, the default, sets no bound. A read stops before
+    // a batch would take it past (OverBudget), with what it filed before; a first read that has
+    // seen enough of the log to tell that all of it cannot fit stops then. Lines longer than a
+    // quarter of the budget are read in part (ClippedLines).
+    void SetMemoryBudget(size_t bytes);
+    size_t MemoryBudget() const { return m_budget; }
+    // Where the index would best begin, for a read up to `to`, to hold the newest lines of the
+    // source within three quarters of its budget and of the records it can count, as far as the
+    // part read so far tells: a line's start. TextStart() when no later start would help.
+    uint64_t NewestStart(ByteSource& source, uint64_t to) const;
+    // Empties the index and begins it anew at `start`, a line's start, in the same text form;
+    // the lines before are left out (StartsLate).
+    void StartAt(uint64_t start);
+    // Where the indexed lines begin.
+    uint64_t TextStart() const { return m_textStart; }
+    // Whether the index leaves out lines at the start of its text (StartAt).
+    bool StartsLate() const { return m_startsLate; }
     // Files one line held in memory (line breaks included, as they are).
     void AddLine(std::u16string_view line, const std::wstring& unknown);
     void Clear();
@@ -203,7 +222,7 @@ public:
 
     // Where the time of the last Read went.
     const ReadStages& LastReadStages() const { return m_stages; }
-    // Bytes the index holds, for the benchmarks' account.
+    // Bytes the index holds; what its budget bounds.
     size_t MemoryBytes() const;
 
     // Called by a load at points where an allocation may fail; tests throw from it.
@@ -277,6 +296,10 @@ private:
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
     size_t BlockIndexOf(RecordId id) const;
     uint64_t ReadEnd(const Block& block) const;
+    ReadResult::Status Overflow(const std::vector<PartScan>& parts, uint64_t at, uint64_t end, uint64_t to,
+                                bool project);
+    size_t Slack() const;
+    void CountListBytes(const RecordList& list, size_t before);
     size_t ClipBytes() const;
     uint64_t StartOf(const Block& block, RecordId id) const;
     Recheck ReadBlock(ByteSource& source, const Block& block, std::string& bytes,
@@ -294,6 +317,17 @@ private:
     LineBytes BytesOf(const Block& block, const char* blockBytes, RecordId id) const;
 
     size_t m_maxLineBytes;
+    size_t m_lineLimit; // at construction; the budget may lower m_maxLineBytes below it
+    size_t m_budget = 0;
+    size_t m_listBytes = 0; // what the lists hold, counted as they change
+    bool m_startsLate = false;
+    // What the index would have taken with the batch a read refused: the bytes read then, the
+    // records and the memory (a first batch may be refused before any record is filed).
+    struct Refused {
+        uint64_t bytes = 0;
+        uint64_t records = 0;
+        size_t memory = 0;
+    } m_refused;
     TextDecoder m_decoder;
     TextDecoder m_eightBit;   // for text without a mark, while the encoding is detected again
     bool m_detect = false;    // detected from the bytes, and again on each read until a line is complete

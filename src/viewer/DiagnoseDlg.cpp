@@ -1,5 +1,7 @@
 // The diagnostics viewer.
 #include "viewer/DiagnoseDlg.h"
+#include "viewer/reading/HostBudget.h"
+#include "viewer/records/RecordsTitle.h"
 
 #include "viewer/details/DiagnoseDetailsDlg.h"
 #include "viewer/ListColumns.h"
@@ -62,7 +64,9 @@ CDiagnoseDlg::~CDiagnoseDlg() {
     m_session.End();
 }
 
+// The budget is measured as the viewer opens: what the host has then is what it relies on.
 void CDiagnoseDlg::SetSource(const std::wstring& path) {
+    Index().SetMemoryBudget(diagnose::IndexBudget(viewer::ViewerBudgetNow()));
     if (!Index().SetPath(path))
         m_session.SetOpenError(Index().ReadError());
 }
@@ -317,17 +321,19 @@ std::wstring CDiagnoseDlg::SelectedLabel() const {
     return selected ? m_groups.Label(selected) : std::wstring();
 }
 
-// The title, and for a group entry " - " and its label; with nothing selected, why the log
-// could not be read in full when it was opened, and always why reading on failed.
+// The title; what part of the log is shown when not all of it is; for a group entry " - " and
+// its label; why the log could not be read in full when it was opened, and why reading on failed.
 void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     std::wstring caption = win::LoadResString(IDS_DIAGNOSE_TITLE);
+    if (const std::wstring part = PartShown(); !part.empty())
+        caption += L" - " + part;
     if (item && m_groups.ListOf(item)) {
         const std::wstring label = m_groups.Label(item);
         if (!label.empty())
             caption += L" - " + label;
-    } else if (!item && m_session.OpenError() && !m_session.ReadFailure()) {
-        caption += L" - " + SystemErrorText(m_session.OpenError());
     }
+    if (m_session.OpenError() && !m_session.ReadFailure())
+        caption += L" - " + SystemErrorText(m_session.OpenError());
     if (m_session.ReadFailure())
         caption += L" - " + SystemErrorText(m_session.ReadFailure());
     // A log that could not be opened: said once.
@@ -349,6 +355,21 @@ void CDiagnoseDlg::ShowCaption(HTREEITEM item) {
     }
     m_caption.SetText(caption);
     m_listNote.SetText(NoteFor(item));
+}
+
+// A log that is not shown whole never looks whole: the records left out at its start (it did not
+// fit the budget) and those after a read that stopped part-way are said.
+std::wstring CDiagnoseDlg::PartShown() const {
+    const CDiagnoseIndex& index = Index();
+    const RecordId count = index.RecordCount();
+    if (count == 0)
+        return {};
+    auto when = [&](RecordId id) { return std::wstring(index.GetDate(id)) + L" " + index.GetTime(id); };
+    if (!m_session.Loading() && (m_session.OpenError() || m_session.ReadFailure()))
+        return viewer::FillIn(ViewerText(IDS_RECORDS_UP_TO), {viewer::GroupedNumber(count), when(count - 1)});
+    if (index.StartsLate())
+        return viewer::FillIn(ViewerText(IDS_NEWEST_RECORDS), {viewer::GroupedNumber(count), when(0)});
+    return {};
 }
 
 // A missing log and an empty one must not look alike, nor a log whose records wait for a choice.

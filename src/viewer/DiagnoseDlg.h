@@ -234,6 +234,7 @@ private:
     void ShowRows(const diagnose::RecordList* records);
     void ShowCaption(HTREEITEM item);
     std::wstring NoteFor(HTREEITEM item) const;
+    std::wstring PartShown() const;
     void OnListDoubleClick(int row);
     void OnTreeDoubleClick();
     void OpenTreeItem();

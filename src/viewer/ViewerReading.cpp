@@ -160,8 +160,9 @@ void ViewerReading::EndLoad(const viewer::LogReader::Outcome& outcome) {
         m_viewer.Notify([](ViewerObserver& observer) { observer.OnReloaded(); });
     }
     m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
-    // A writer cut the log under the load: it is read again, from the queue.
-    if (m_viewer.Index().IsStale())
+    // A writer cut the log under the load: it is read again, from the queue. So is a log that
+    // did not fit, from where its newest lines do.
+    if (m_viewer.Index().IsStale() || m_viewer.Index().NeedsLaterStart())
         m_viewer.Request(viewer::Work::Reload);
 }
 
@@ -172,7 +173,8 @@ void ViewerReading::EndLook(const viewer::JobEnd& end) {
     if (m_viewer.m_session.SetUnreachable(
             outcome.state == FileState::Unreachable ? m_viewer.Index().LookError() : 0))
         m_viewer.ShowCaption(m_viewer.m_groups.Tree().GetSelectedItem());
-    if (outcome.state == FileState::Replaced)
+    // A log that grew past the budget is read again from a later start: its oldest lines go.
+    if (outcome.state == FileState::Replaced || m_viewer.Index().NeedsLaterStart())
         m_viewer.Request(viewer::Work::Reload);
     // A look that threw (out of memory) fails as a read does; its state says nothing then.
     else if (!outcome.result.ok() ||

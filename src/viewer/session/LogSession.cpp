@@ -125,6 +125,8 @@ bool LogSession::LoadEnded(const LogReader::Outcome& outcome) {
     m_openError = m_index->ReadError();
     if (!m_openError)
         m_openError = diagnose::ErrorOf(outcome.result);
+    if (m_index->NeedsLaterStart())
+        m_openError = 0; // no failure: it is read again from there
     return std::exchange(m_reloading, false);
 }
 

@@ -2,6 +2,11 @@
 // layout, lifecycle and bad input, read back from the real controls.
 #include "ViewerFixture.h"
 
+#include "viewer/reading/HostBudget.h"
+#include "viewer/records/RecordsTitle.h"
+
+#include <cstdio>
+
 using namespace viewer_tests;
 
 static bool operator==(const RECT& a, const RECT& b) {
@@ -285,4 +290,39 @@ TEST_F(Viewer, TheEmptyListSaysWhyAndTheBandNamesTheLog) {
     EXPECT_EQ(viewer->ListNoteText(), L"Ein Eintrag links zeigt seine Meldungen");
     SelectTreeItem(L"PC1 (2)");
     EXPECT_EQ(viewer->ListNoteText(), L"");
+}
+
+// A log whose index would pass the budget the host set shows its newest records, within it, and
+// the caption band says from when; the oldest line is not among them, the newest is.
+TEST_F(Viewer, ALogLargerThanTheHostsBudgetShowsItsNewestRecordsAndSaysFromWhen) {
+    struct Budget { // the host's setting, for this test only
+        Budget() {
+            const DWORD megabytes = 16;
+            ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, viewer::kBudgetKey, viewer::kBudgetValue, REG_DWORD,
+                              &megabytes, sizeof megabytes);
+        }
+        ~Budget() { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, viewer::kBudgetKey, viewer::kBudgetValue); }
+    } budget;
+    constexpr int kLines = 1000000;
+    std::vector<std::string> lines;
+    lines.reserve(kLines);
+    char line[64];
+    for (int i = 0; i < kLines; ++i) {
+        std::snprintf(line, sizeof line, "%02d.12.2026 %02d:%02d:%02d   Host=\"PC1\"", 1 + i / 86400,
+                      i / 3600 % 24, i / 60 % 60, i % 60);
+        lines.push_back(line);
+    }
+    ASSERT_TRUE(OpenLog(lines));
+    const HTREEITEM item = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+    ASSERT_NE(item, nullptr);
+    const std::wstring label = ReadNode(tree, item).text;
+    TreeView_SelectItem(tree, item);
+    PumpMessages(20);
+    const int shown = ListView_GetItemCount(list);
+    EXPECT_GT(shown, kLines / 10);
+    EXPECT_LT(shown, kLines);
+    EXPECT_EQ(label, L"PC1 (" + std::to_wstring(shown) + L")");
+    EXPECT_EQ(ListText(list, shown - 1, 0), L"12.12.2026 13:46:39") << "the last line";
+    EXPECT_EQ(viewer->CaptionText(), L"Vistral Diagnose - nur die neuesten " + viewer::GroupedNumber(shown) +
+                                         L" Einträge, ab " + ListText(list, 0, 0) + L" - " + label);
 }
