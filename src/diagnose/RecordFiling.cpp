@@ -13,7 +13,9 @@ namespace {
 
 constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
 constexpr uint32_t kBlockRecords = 64;
-constexpr uint64_t kBlockBytes = 256 << 10;
+constexpr uint64_t kBlockBytes = 64 << 10; // a line's start within its block fits 16 bits
+// The time bits that logs writing whole seconds leave unset: the key's last four symbols.
+constexpr uint8_t kSecondsShift = 20;
 constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
 // What a first read looks at before it tells whether the whole log fits its budget.
 constexpr uint64_t kProjectAfterBytes = 16 << 20;
@@ -365,21 +367,20 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
         const uint32_t unknownId = NameId(unknown);
         for (PartScan& part : parts) {
             std::vector<uint32_t> names(part.names.size()), dates(part.dates.size()),
-                leaves(part.triples.size()), processes(part.triples.size());
+                kinds(part.triples.size());
             for (size_t i = 0; i < names.size(); ++i)
                 names[i] = NameId(part.names[i]);
             for (size_t i = 0; i < dates.size(); ++i)
                 dates[i] = DateId(part.dates[i]);
-            for (size_t i = 0; i < leaves.size(); ++i) {
+            for (size_t i = 0; i < kinds.size(); ++i) {
                 const PartScan::Triple& t = part.triples[i];
-                leaves[i] = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
-                processes[i] = t.process == kAbsent ? unknownId : names[t.process];
+                const uint32_t leaf = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
+                kinds[i] = KindId(leaf, t.process == kAbsent ? unknownId : names[t.process]);
             }
             for (size_t i = 0; i < part.lines.size(); ++i) {
                 const PartScan::Line& line = part.lines[i];
                 AppendRecord(base + line.start, lineEnd ? lineEnd : base + line.end, line.hash, memory,
-                             part.clipped, leaves[line.triple], processes[line.triple], dates[line.date],
-                             line.time);
+                             part.clipped, kinds[line.triple], dates[line.date], line.time);
             }
             MayFail("filed");
         }
@@ -390,30 +391,57 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
     return true;
 }
 
+bool RecordStore::FitsLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
+                                uint64_t time) const {
+    if (m_blocks.empty())
+        return false;
+    const Block& block = m_blocks[m_blocks.size() - 1];
+    if (block.memory != memory || block.count >= kBlockRecords || block.end != start ||
+        start - block.base >= kBlockBytes || clipped || block.clipped || block.date != date ||
+        int64_t(kind) - int64_t(block.kind) != int16_t(kind - block.kind) || time < block.time)
+        return false;
+    const uint64_t later = time - block.time;
+    return (later & ((uint64_t(1) << block.timeShift) - 1)) == 0 && (later >> block.timeShift) <= 0xFFFF;
+}
+
 void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped,
-                               uint32_t leaf, uint32_t process, uint32_t date, uint64_t time) {
+                               uint32_t kind, uint32_t date, uint64_t time) {
     const RecordId id = RecordCount();
-    RecordList& list = m_leaves[leaf].list.records;
+    RecordList& list = m_leaves[m_kinds[kind].leaf].list.records;
     const size_t listBytes = list.MemoryBytes();
     list.push_back(id); // first: the one step here that allocates most
     CountListBytes(list, listBytes);
-    bool opened = false;
+    bool opened = false, paged = false;
     try {
-        if (m_blocks.empty() || m_blocks.back().memory != memory || m_blocks.back().count >= kBlockRecords ||
-            m_blocks.back().end != start || start - m_blocks.back().base >= kBlockBytes || clipped ||
-            m_blocks.back().clipped) {
-            m_blocks.push_back(Block{id, 0, start, start, 0, memory, clipped});
+        if (!FitsLastBlock(start, memory, clipped, kind, date, time)) {
+            Block fresh;
+            fresh.first = id;
+            fresh.base = fresh.end = start;
+            fresh.time = time;
+            fresh.kind = kind;
+            fresh.date = date;
+            fresh.timeShift = (time & ((uint64_t(1) << kSecondsShift) - 1)) == 0 ? kSecondsShift : 0;
+            fresh.memory = memory;
+            fresh.clipped = clipped;
+            m_blocks.push_back(fresh);
             opened = true;
         }
-        m_times.push_back(time);
-        m_entries.push_back(Entry{static_cast<uint32_t>(start - m_blocks.back().base), leaf, process, date});
+        if ((id & ((RecordId(1) << kPageBits) - 1)) == 0) {
+            m_pageBlocks.push_back(static_cast<uint32_t>(m_blocks.size() - 1));
+            paged = true;
+        }
+        const Block& block = m_blocks.back();
+        m_entries.push_back(Entry{static_cast<uint16_t>(start - block.base),
+                                  static_cast<int16_t>(kind - block.kind),
+                                  static_cast<uint16_t>((time - block.time) >> block.timeShift)});
     } catch (...) {
         const size_t grown = list.MemoryBytes();
         list.pop_back();
         CountListBytes(list, grown);
+        if (paged)
+            m_pageBlocks.truncate(m_pageBlocks.size() - 1);
         if (opened)
             m_blocks.truncate(m_blocks.size() - 1);
-        m_times.truncate(id);
         throw;
     }
     Block& block = m_blocks.back();
@@ -436,6 +464,7 @@ RecordStore::Checkpoint RecordStore::Mark() const {
     mark.names = m_names.size();
     mark.dates = m_dates.size();
     mark.leaves = m_leaves.size();
+    mark.kinds = m_kinds.size();
     mark.memoryLines = m_memoryLines.size();
     mark.completeEnd = m_completeEnd;
     mark.clippedLines = m_clippedLines;
@@ -445,17 +474,20 @@ RecordStore::Checkpoint RecordStore::Mark() const {
 // Takes back everything filed since `mark`. Nothing here allocates.
 void RecordStore::Rollback(const Checkpoint& mark, bool keepInterned) {
     for (RecordId id = RecordCount(); id-- > mark.records;) {
-        RecordList& list = m_leaves[m_entries[id].leaf].list.records;
+        RecordList& list = m_leaves[KindOf(id).leaf].list.records;
         const size_t listBytes = list.MemoryBytes();
         list.pop_back();
         CountListBytes(list, listBytes);
     }
     m_entries.truncate(mark.records);
-    m_times.truncate(mark.records);
+    m_pageBlocks.truncate((size_t(mark.records) + (size_t(1) << kPageBits) - 1) >> kPageBits);
     m_blocks.truncate(mark.blocks);
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
     if (!keepInterned) {
+        for (size_t kind = mark.kinds; kind < m_kinds.size(); ++kind)
+            m_kindIds.erase(uint64_t(m_kinds[kind].leaf) << 32 | m_kinds[kind].process);
+        m_kinds.truncate(mark.kinds);
         for (; m_leaves.size() > mark.leaves; m_leaves.pop_back()) {
             Ungroup(m_leaves.back());
             m_listBytes -= m_leaves.back().list.records.MemoryBytes();
@@ -493,6 +525,23 @@ uint32_t RecordStore::NameId(const std::wstring& name) {
 
 uint32_t RecordStore::DateId(const std::wstring& date) {
     return m_dates.Intern(date);
+}
+
+// A log has few kinds, so they are numbered in a map; a failure once the kind is made leaves it
+// to the caller's rollback.
+uint32_t RecordStore::KindId(uint32_t leaf, uint32_t process) {
+    const uint64_t key = uint64_t(leaf) << 32 | process;
+    if (auto found = m_kindIds.find(key); found != m_kindIds.end())
+        return found->second;
+    const auto id = static_cast<uint32_t>(m_kinds.size());
+    m_kinds.push_back(Kind{leaf, process});
+    try {
+        m_kindIds.emplace(key, id);
+    } catch (...) {
+        m_kinds.truncate(id);
+        throw;
+    }
+    return id;
 }
 
 // The list of (host, trace class), made and entered into the grouping by computer on first use:
@@ -533,7 +582,9 @@ void RecordStore::Clear() {
     m_leaves.clear();
     std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
-    m_times.clear();
+    m_pageBlocks.clear();
+    m_kinds.clear();
+    std::unordered_map<uint64_t, uint32_t, KeyHash>().swap(m_kindIds);
     m_blocks.clear();
     m_names.Clear();
     m_dates.Clear();
@@ -551,7 +602,11 @@ void RecordStore::Clear() {
 }
 
 size_t RecordStore::MemoryBytes() const {
-    size_t bytes = m_entries.MemoryBytes() + m_times.MemoryBytes() + m_blocks.MemoryBytes();
+    size_t bytes =
+        m_entries.MemoryBytes() + m_blocks.MemoryBytes() + m_pageBlocks.MemoryBytes() + m_kinds.MemoryBytes();
+    // A node of the kinds' map holds its key, value, link and the heap's own words.
+    bytes +=
+        m_kindIds.size() * (sizeof(uint64_t) + 4 * sizeof(void*)) + m_kindIds.bucket_count() * sizeof(void*);
     bytes += m_listBytes + m_leaves.size() * sizeof(Leaf);
     bytes += m_hostNodes.MemoryBytes() + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();

@@ -10,7 +10,7 @@
 namespace diagnose {
 
 const RecordList* RecordStore::ListOf(RecordId id) const {
-    return IsRecord(id) ? &m_leaves[m_entries[id].leaf].list.records : nullptr;
+    return IsRecord(id) ? &m_leaves[KindOf(id).leaf].list.records : nullptr;
 }
 
 RecordId RecordStore::FirstOfEachList(RecordId first, RecordId last, size_t most,
@@ -18,7 +18,7 @@ RecordId RecordStore::FirstOfEachList(RecordId first, RecordId last, size_t most
     std::vector<bool> seen(m_leaves.size());
     RecordId id = first;
     for (; id < std::min(last, RecordCount()); ++id) {
-        const uint32_t leaf = m_entries[id].leaf;
+        const uint32_t leaf = KindOf(id).leaf;
         if (!seen[leaf]) {
             if (firsts.size() == most)
                 break;
@@ -30,11 +30,11 @@ RecordId RecordStore::FirstOfEachList(RecordId first, RecordId last, size_t most
 }
 
 std::wstring_view RecordStore::GetHost(RecordId id) const {
-    return IsRecord(id) ? m_names[m_leaves[m_entries[id].leaf].host] : std::wstring_view();
+    return IsRecord(id) ? m_names[m_leaves[KindOf(id).leaf].host] : std::wstring_view();
 }
 
 uint16_t RecordStore::GetTraceClass(RecordId id) const {
-    return IsRecord(id) ? m_leaves[m_entries[id].leaf].list.traceClass : kNoTraceClass;
+    return IsRecord(id) ? m_leaves[KindOf(id).leaf].list.traceClass : kNoTraceClass;
 }
 
 // A time the key cannot hold is found again in its line: the header scanned anew. Where the line
@@ -43,7 +43,7 @@ std::wstring RecordStore::GetTime(RecordId id) const {
     std::wstring text;
     if (!IsRecord(id))
         return text;
-    const uint64_t key = m_times[id];
+    const uint64_t key = KeptTimeOf(id);
     if (!(key & kStartOnly)) {
         AppendTime(text, key);
         return text;
@@ -73,15 +73,6 @@ std::wstring RecordStore::RowText(RecordId id, int column) const {
         return {};
     std::wstring text(GetDate(id));
     return text.append(1, L' ').append(GetTime(id));
-}
-
-size_t RecordStore::BlockIndexOf(RecordId id) const {
-    size_t lo = 0, hi = m_blocks.size();
-    while (hi - lo > 1) {
-        const size_t mid = (lo + hi) / 2;
-        (m_blocks[mid].first <= id ? lo : hi) = mid;
-    }
-    return lo;
 }
 
 // A line longer than the limit is read back as far as the limit.

@@ -1,7 +1,8 @@
 // The diagnose model without the platform: an index of the log's lines, not their text. Per
 // record it keeps where the line starts, its list (computer and trace class), its process and the
-// sort keys of the two list columns; line texts are read again from the source when they are
-// needed, and checked against what was indexed.
+// sort keys of the two list columns, in some eight bytes (differences from the first record of
+// its block); line texts are read again from the source when they are needed, and checked
+// against what was indexed.
 #pragma once
 
 #include "diagnose/ByteSource.h"
@@ -23,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 namespace diagnose {
@@ -159,7 +161,7 @@ public:
     const RecordList* ListOf(RecordId id) const;
     // The number of that list among the store's: a filter decides once per list, not per record.
     // A number stands for the same list until records are taken back or the store is cleared.
-    uint32_t ListNumber(RecordId id) const { return m_entries[id].leaf; }
+    uint32_t ListNumber(RecordId id) const { return KindOf(id).leaf; }
     // The first record of [first, last) in each list the records of that range are filed in, in
     // file order, into `firsts`: what a viewer asks of each batch it takes in, at one look per
     // record. At most `most` lists: answers where the records those lists cover end.
@@ -170,28 +172,31 @@ public:
     std::wstring_view GetHost(RecordId id) const;
     // Inline, as the time key: a sort reads the date or process of every row.
     std::wstring_view GetProcess(RecordId id) const {
-        return IsRecord(id) ? m_names[m_entries[id].process] : std::wstring_view();
+        return IsRecord(id) ? m_names[KindOf(id).process] : std::wstring_view();
     }
     uint16_t GetTraceClass(RecordId id) const;
     std::wstring_view GetDate(RecordId id) const {
-        return IsRecord(id) ? m_dates[m_entries[id].date] : std::wstring_view();
+        return IsRecord(id) ? m_dates[BlockOf(id).date] : std::wstring_view();
     }
     // The number of a record's date (column 0) or process (column 1) among the index's texts of
     // that kind: equal texts, equal numbers. A sort tells texts apart by these.
     uint32_t TextNumber(RecordId id, int column) const {
-        return column == 0 ? m_entries[id].date : m_entries[id].process;
+        return column == 0 ? BlockOf(id).date : KindOf(id).process;
     }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
     // Inline: a sort reads it for every row, several times.
     uint64_t GetTimeKey(RecordId id) const {
-        return !IsRecord(id) ? 0 : m_times[id] & kStartOnly ? kInexactTime : m_times[id];
+        if (!IsRecord(id))
+            return 0;
+        const uint64_t kept = KeptTimeOf(id);
+        return kept & kStartOnly ? kInexactTime : kept;
     }
     // The time text: from its key, or, for one the key cannot hold, read again from the source
     // of the last read (what is kept of it when the line cannot be read or has changed).
     std::wstring GetTime(RecordId id) const;
     // What is kept of a record's time text (TimeKey.h: CompareKeptTimes); the texts read again
     // decide where that cannot.
-    uint64_t KeptTime(RecordId id) const { return IsRecord(id) ? m_times[id] : 0; }
+    uint64_t KeptTime(RecordId id) const { return IsRecord(id) ? KeptTimeOf(id) : 0; }
     // The order of two records' time texts (<0, 0, >0), read again only when what is kept ties.
     int CompareTimes(RecordId a, RecordId b) const;
     // The text a record's row shows: column 0 date, a blank and time; column 1 the process;
@@ -236,22 +241,50 @@ protected:
     virtual ByteSource& ReadBackSource(ByteSource& read) { return read; }
 
 private:
+    // What a record keeps, in six bytes: its fields are differences from its block's, and a
+    // record that would not fit them begins a block of its own (about 1 in 64 of a log in time
+    // order). Where its line starts, from the block's base (a block spans less than 64 KiB); its
+    // kind (computer, trace class and process) from the block's first, either way; its kept time from the
+    // block's first, shifted.
     struct Entry {
-        uint32_t offset; // from its block's base
+        uint16_t offset;
+        int16_t kind;
+        uint16_t time;
+    };
+    // A list and a process: what most records of a log share with many others.
+    struct Kind {
         uint32_t leaf;
         uint32_t process; // its name's number
-        uint32_t date;
     };
-    // Consecutive records whose lines are read and checked together.
+    // Consecutive records whose lines are read and checked together, and the bases of their
+    // fields.
     struct Block {
         RecordId first = 0;
         uint32_t count = 0;
         uint64_t base = 0; // where the first line starts; for memory lines, its index
         uint64_t end = 0;  // where the last line ends
+        uint64_t time = 0; // the first record's kept time
+        uint32_t kind = 0; // the first record's kind
+        uint32_t date = 0; // every record's date's number
         uint32_t hash = 0;
+        uint8_t timeShift = 0; // of the time differences: the unit bits no time of the block sets
         bool memory = false;
         bool clipped = false; // one line longer than the limit: its first m_maxLineBytes stand for it
     };
+    static constexpr size_t kPageBits = 6; // records a page of m_pageBlocks stands for
+    // The block of a record: from the block of its page's first, a step or two on.
+    size_t BlockIndexOf(RecordId id) const {
+        size_t at = m_pageBlocks[id >> kPageBits];
+        while (at + 1 < m_blocks.size() && m_blocks[at + 1].first <= id)
+            ++at;
+        return at;
+    }
+    const Block& BlockOf(RecordId id) const { return m_blocks[BlockIndexOf(id)]; }
+    const Kind& KindOf(RecordId id) const { return m_kinds[int64_t(BlockOf(id).kind) + m_entries[id].kind]; }
+    uint64_t KeptTimeOf(RecordId id) const {
+        const Block& block = BlockOf(id);
+        return block.time + (uint64_t(m_entries[id].time) << block.timeShift);
+    }
     // A list with what it is the list of. Its records come first: the groupings hand out their
     // address, and filing finds the leaf from it (LeafOf).
     struct Leaf {
@@ -264,7 +297,7 @@ private:
     static const Leaf& LeafOf(const RecordList* list) { return *reinterpret_cast<const Leaf*>(list); }
     struct Checkpoint {
         uint32_t records = 0;
-        size_t blocks = 0, names = 0, dates = 0, leaves = 0, memoryLines = 0;
+        size_t blocks = 0, names = 0, dates = 0, leaves = 0, kinds = 0, memoryLines = 0;
         Block lastBlock;
         uint64_t completeEnd = 0;
         uint32_t clippedLines = 0;
@@ -282,8 +315,8 @@ private:
     // `lineEnd`, when not 0, is where the one line of `parts` ends.
     bool File(std::vector<PartScan>& parts, uint64_t base, bool memory, const std::wstring& unknown,
               uint64_t lineEnd = 0);
-    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t leaf,
-                      uint32_t process, uint32_t date, uint64_t time);
+    void AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped, uint32_t kind,
+                      uint32_t date, uint64_t time);
     Checkpoint Mark() const;
     // Takes back what was filed since `mark`; `keepInterned` leaves the lists and texts made
     // since, which the reading thread may hold (the lists then hold no record).
@@ -294,7 +327,10 @@ private:
     uint32_t NameId(const std::wstring& name);
     uint32_t DateId(const std::wstring& date);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
-    size_t BlockIndexOf(RecordId id) const;
+    uint32_t KindId(uint32_t leaf, uint32_t process);
+    // Whether a record of these fields can join the last block.
+    bool FitsLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
+                       uint64_t time) const;
     uint64_t ReadEnd(const Block& block) const;
     ReadResult::Status Overflow(const std::vector<PartScan>& parts, uint64_t at, uint64_t end, uint64_t to,
                                 bool project);
@@ -334,9 +370,11 @@ private:
     uint64_t m_textStart = 0; // where the lines begin: after a byte-order mark
     uint64_t m_completeEnd = 0;
     uint32_t m_clippedLines = 0;
-    ChunkedArray<Entry, 15> m_entries;
-    ChunkedArray<uint64_t> m_times;
+    ChunkedArray<Entry> m_entries;
     ChunkedArray<Block, 12> m_blocks;
+    ChunkedArray<uint32_t, 12> m_pageBlocks; // for each 64 records, the block of the first
+    ChunkedArray<Kind, 12> m_kinds;
+    std::unordered_map<uint64_t, uint32_t, KeyHash> m_kindIds; // by leaf and process
     // Times the key cannot hold keep the key of their start only (kStartOnly), not their text:
     // the time of a line with a value that holds three blanks runs to that value (the grammar),
     // and a copy per record made the index larger than the log.
