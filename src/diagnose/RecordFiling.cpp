@@ -13,9 +13,7 @@ namespace {
 
 constexpr uint32_t kMaxRecords = 0x7FFFFFFF; // what a list view can count
 constexpr uint32_t kBlockRecords = 64;
-constexpr uint64_t kBlockBytes = 64 << 10; // a line's start within its block fits 16 bits
-// The time bits that logs writing whole seconds leave unset: the key's last four symbols.
-constexpr uint8_t kSecondsShift = 20;
+constexpr uint64_t kBlockBytes = 32 << 10;  // a line's start within its block fits 15 bits
 constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
 // What a first read looks at before it tells whether the whole log fits its budget.
 constexpr uint64_t kProjectAfterBytes = 16 << 20;
@@ -391,17 +389,38 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
     return true;
 }
 
-bool RecordStore::FitsLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
-                                uint64_t time) const {
+bool RecordStore::Lane::Takes(uint32_t date, uint64_t time) const {
+    if (!used || this->date != date || time < this->time)
+        return false;
+    const uint64_t later = time - this->time;
+    return (later & ((uint64_t(1) << timeShift) - 1)) == 0 && (later >> timeShift) <= 0xFFFF;
+}
+
+RecordStore::Lane RecordStore::Lane::From(uint32_t date, uint64_t time) {
+    Lane lane;
+    lane.time = time;
+    lane.date = date;
+    lane.timeShift = (time & ((uint64_t(1) << kSecondsShift) - 1)) == 0 ? kSecondsShift : 0;
+    lane.used = true;
+    return lane;
+}
+
+int RecordStore::LaneInLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
+                                 uint64_t time) {
     if (m_blocks.empty())
-        return false;
-    const Block& block = m_blocks[m_blocks.size() - 1];
+        return -1;
+    Block& block = m_blocks.back();
     if (block.memory != memory || block.count >= kBlockRecords || block.end != start ||
-        start - block.base >= kBlockBytes || clipped || block.clipped || block.date != date ||
-        int64_t(kind) - int64_t(block.kind) != int16_t(kind - block.kind) || time < block.time)
-        return false;
-    const uint64_t later = time - block.time;
-    return (later & ((uint64_t(1) << block.timeShift) - 1)) == 0 && (later >> block.timeShift) <= 0xFFFF;
+        start - block.base >= kBlockBytes || clipped || block.clipped ||
+        int64_t(kind) - int64_t(block.kind) != int16_t(kind - block.kind))
+        return -1;
+    for (int lane = 0; lane < 2; ++lane)
+        if (block.lanes[lane].Takes(date, time))
+            return lane;
+    if (block.lanes[1].used)
+        return -1;
+    block.lanes[1] = Lane::From(date, time);
+    return 1;
 }
 
 void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool memory, bool clipped,
@@ -413,27 +432,28 @@ void RecordStore::AppendRecord(uint64_t start, uint64_t end, uint32_t hash, bool
     CountListBytes(list, listBytes);
     bool opened = false, paged = false;
     try {
-        if (!FitsLastBlock(start, memory, clipped, kind, date, time)) {
+        int lane = LaneInLastBlock(start, memory, clipped, kind, date, time);
+        if (lane < 0) {
             Block fresh;
             fresh.first = id;
             fresh.base = fresh.end = start;
-            fresh.time = time;
+            fresh.lanes[0] = Lane::From(date, time);
             fresh.kind = kind;
-            fresh.date = date;
-            fresh.timeShift = (time & ((uint64_t(1) << kSecondsShift) - 1)) == 0 ? kSecondsShift : 0;
             fresh.memory = memory;
             fresh.clipped = clipped;
             m_blocks.push_back(fresh);
             opened = true;
+            lane = 0;
         }
         if ((id & ((RecordId(1) << kPageBits) - 1)) == 0) {
             m_pageBlocks.push_back(static_cast<uint32_t>(m_blocks.size() - 1));
             paged = true;
         }
         const Block& block = m_blocks.back();
-        m_entries.push_back(Entry{static_cast<uint16_t>(start - block.base),
+        const Lane& taken = block.lanes[lane];
+        m_entries.push_back(Entry{static_cast<uint16_t>((start - block.base) | (lane ? Entry::kLaneBit : 0)),
                                   static_cast<int16_t>(kind - block.kind),
-                                  static_cast<uint16_t>((time - block.time) >> block.timeShift)});
+                                  static_cast<uint16_t>((time - taken.time) >> taken.timeShift)});
     } catch (...) {
         const size_t grown = list.MemoryBytes();
         list.pop_back();

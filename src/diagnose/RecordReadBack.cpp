@@ -85,7 +85,7 @@ uint64_t RecordStore::ReadEnd(const Block& block) const {
 }
 
 uint64_t RecordStore::StartOf(const Block& block, RecordId id) const {
-    return block.base + m_entries[id].offset;
+    return block.base + m_entries[id].Offset();
 }
 
 // Reads a block's bytes and checks them against its hash.
@@ -119,8 +119,8 @@ bool RecordStore::BlockMatches(const Block& block, const char* bytes) const {
     const size_t size = static_cast<size_t>(ReadEnd(block) - block.base);
     uint32_t hash = 0;
     for (RecordId id = block.first; id < block.first + block.count; ++id) {
-        const size_t begin = m_entries[id].offset;
-        const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset : size;
+        const size_t begin = m_entries[id].Offset();
+        const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].Offset() : size;
         hash = CombineHash(hash, HashBytes(bytes + begin, end - begin));
     }
     return hash == block.hash;
@@ -159,12 +159,12 @@ void RecordStore::DecodeText(const char* bytes, size_t size, TextForm form, std:
 // A line's bytes without its line end, in `blockBytes` of its block (for memory lines, its own).
 RecordStore::LineBytes RecordStore::BytesOf(const Block& block, const char* blockBytes, RecordId id) const {
     if (block.memory) {
-        const std::u16string& line = m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].offset];
+        const std::u16string& line = m_memoryLines[static_cast<size_t>(block.base) + m_entries[id].Offset()];
         return {reinterpret_cast<const char*>(line.data()), line.size() * 2, TextForm::Utf16};
     }
     const size_t unit = UnitBytes(m_decoder.form);
-    const size_t begin = m_entries[id].offset;
-    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].offset
+    const size_t begin = m_entries[id].Offset();
+    const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].Offset()
                                                           : static_cast<size_t>(ReadEnd(block) - block.base);
     return {blockBytes + begin, TextUnits(blockBytes, begin, end, unit) * unit, m_decoder.form};
 }

@@ -176,12 +176,12 @@ public:
     }
     uint16_t GetTraceClass(RecordId id) const;
     std::wstring_view GetDate(RecordId id) const {
-        return IsRecord(id) ? m_dates[BlockOf(id).date] : std::wstring_view();
+        return IsRecord(id) ? m_dates[DateOf(id)] : std::wstring_view();
     }
     // The number of a record's date (column 0) or process (column 1) among the index's texts of
     // that kind: equal texts, equal numbers. A sort tells texts apart by these.
     uint32_t TextNumber(RecordId id, int column) const {
-        return column == 0 ? BlockOf(id).date : KindOf(id).process;
+        return column == 0 ? DateOf(id) : KindOf(id).process;
     }
     // The order-keeping key of the time text (TimeKey.h); kInexactTime when it is kept as text.
     // Inline: a sort reads it for every row, several times.
@@ -243,18 +243,34 @@ protected:
 private:
     // What a record keeps, in six bytes: its fields are differences from its block's, and a
     // record that would not fit them begins a block of its own (about 1 in 64 of a log in time
-    // order). Where its line starts, from the block's base (a block spans less than 64 KiB); its
-    // kind (computer, trace class and process) from the block's first, either way; its kept time from the
-    // block's first, shifted.
+    // order). Where its line starts, from the block's base (a block spans less than 32 KiB), with
+    // the block's lane of dates and times it takes in the top bit; its kind (computer, trace class
+    // and process) from the block's first, either way; its kept time from its lane's first,
+    // shifted.
     struct Entry {
-        uint16_t offset;
+        uint16_t place;
         int16_t kind;
         uint16_t time;
+        static constexpr uint16_t kLaneBit = 0x8000;
+        size_t Offset() const { return place & (kLaneBit - 1); }
+        int Lane() const { return place >> 15; }
     };
     // A list and a process: what most records of a log share with many others.
     struct Kind {
         uint32_t leaf;
         uint32_t process; // its name's number
+    };
+    // A date and the times from a first: lines without a header (a separator, a blank line) come
+    // between the dated lines of a log, and take the second lane of their block.
+    struct Lane {
+        uint64_t time = 0;     // the first record's kept time
+        uint32_t date = 0;     // every record's date's number
+        uint8_t timeShift = 0; // of the time differences: the unit bits no time of the lane sets
+        bool used = false;
+        // The time bits that logs writing whole seconds leave unset: the key's last four symbols.
+        static constexpr uint8_t kSecondsShift = 20;
+        bool Takes(uint32_t date, uint64_t time) const;
+        static Lane From(uint32_t date, uint64_t time);
     };
     // Consecutive records whose lines are read and checked together, and the bases of their
     // fields.
@@ -263,11 +279,9 @@ private:
         uint32_t count = 0;
         uint64_t base = 0; // where the first line starts; for memory lines, its index
         uint64_t end = 0;  // where the last line ends
-        uint64_t time = 0; // the first record's kept time
+        Lane lanes[2];
         uint32_t kind = 0; // the first record's kind
-        uint32_t date = 0; // every record's date's number
         uint32_t hash = 0;
-        uint8_t timeShift = 0; // of the time differences: the unit bits no time of the block sets
         bool memory = false;
         bool clipped = false; // one line longer than the limit: its first m_maxLineBytes stand for it
     };
@@ -282,9 +296,11 @@ private:
     const Block& BlockOf(RecordId id) const { return m_blocks[BlockIndexOf(id)]; }
     const Kind& KindOf(RecordId id) const { return m_kinds[int64_t(BlockOf(id).kind) + m_entries[id].kind]; }
     uint64_t KeptTimeOf(RecordId id) const {
-        const Block& block = BlockOf(id);
-        return block.time + (uint64_t(m_entries[id].time) << block.timeShift);
+        const Entry& entry = m_entries[id];
+        const Lane& lane = BlockOf(id).lanes[entry.Lane()];
+        return lane.time + (uint64_t(entry.time) << lane.timeShift);
     }
+    uint32_t DateOf(RecordId id) const { return BlockOf(id).lanes[m_entries[id].Lane()].date; }
     // A list with what it is the list of. Its records come first: the groupings hand out their
     // address, and filing finds the leaf from it (LeafOf).
     struct Leaf {
@@ -328,9 +344,10 @@ private:
     uint32_t DateId(const std::wstring& date);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
     uint32_t KindId(uint32_t leaf, uint32_t process);
-    // Whether a record of these fields can join the last block.
-    bool FitsLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
-                       uint64_t time) const;
+    // The lane of the last block a record of these fields joins (its second opened for it), or
+    // -1 when it begins a block.
+    int LaneInLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
+                        uint64_t time);
     uint64_t ReadEnd(const Block& block) const;
     ReadResult::Status Overflow(const std::vector<PartScan>& parts, uint64_t at, uint64_t end, uint64_t to,
                                 bool project);
