@@ -16,7 +16,7 @@ constexpr uint32_t kBlockRecords = 64;
 constexpr uint64_t kBlockBytes = 32 << 10;  // a line's start within its block fits 15 bits
 constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
 // What a first read looks at before it tells whether the whole log fits its budget.
-constexpr uint64_t kProjectAfterBytes = 16 << 20;
+constexpr uint64_t kProjectAfterBytes = 64 << 20; // past the index's first blocks, which are most of it at first
 // An upper bound of what a record takes as it is filed, and of what a text or a list new in a
 // batch takes, with room for the blocks the arrays grow by.
 constexpr size_t kRecordBytesBound = 40;
