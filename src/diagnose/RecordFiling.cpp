@@ -16,7 +16,8 @@ constexpr uint32_t kBlockRecords = 64;
 constexpr uint64_t kBlockBytes = 32 << 10;  // a line's start within its block fits 15 bits
 constexpr uint64_t kDetectBytes = 64 << 10; // what the encoding is detected from
 // What a first read looks at before it tells whether the whole log fits its budget.
-constexpr uint64_t kProjectAfterBytes = 64 << 20; // past the index's first blocks, which are most of it at first
+constexpr uint64_t kProjectAfterBytes = 64
+                                        << 20; // past the index's first blocks, which are most of it at first
 // An upper bound of what a record takes as it is filed, and of what a text or a list new in a
 // batch takes, with room for the blocks the arrays grow by.
 constexpr size_t kRecordBytesBound = 40;
@@ -55,9 +56,11 @@ void RecordStore::StartAt(uint64_t start) {
 }
 
 // A line of a quarter of the budget is read in part: its bytes are held whole while it is read.
+// The limit changes while the index is empty only: its clipped records are read back to it.
 void RecordStore::SetMemoryBudget(size_t bytes) {
     m_budget = bytes;
-    m_maxLineBytes = bytes ? std::min(m_lineLimit, std::max<size_t>(bytes / 4, 64 << 10)) : m_lineLimit;
+    if (RecordCount() == 0 && !m_tail)
+        m_maxLineBytes = bytes ? std::min(m_lineLimit, std::max<size_t>(bytes / 4, 64 << 10)) : m_lineLimit;
 }
 
 // OverBudget when filing the `parts` of [at, end) would take the index past its budget, or, on a
@@ -72,17 +75,24 @@ ReadResult::Status RecordStore::Overflow(const std::vector<PartScan>& parts, uin
         texts += part.names.size() + part.dates.size() + part.triples.size();
     }
     const uint64_t read = m_completeEnd - m_textStart;
-    const bool projected = project && read >= kProjectAfterBytes && to > m_completeEnd;
-    const double share = projected ? double(to - m_textStart) / double(read) : 1;
+    const size_t held = MemoryBytes();
+    if (project && m_sample.bytes == 0 && read >= kProjectAfterBytes / 4)
+        m_sample = {read, RecordCount(), held};
+    // The rest of the log as the part read since the sample: the index's first blocks, which
+    // are most of what it holds at first, are not counted again.
+    const bool projected = project && read >= kProjectAfterBytes && to > m_completeEnd &&
+                           read > m_sample.bytes && held >= m_sample.memory;
+    const double rest = projected ? double(to - m_completeEnd) / double(read - m_sample.bytes) : 0;
     // A record takes about what those before it took; the first ones are bounded from above.
     const size_t perRecord =
         RecordCount() >= 65536 ? MemoryBytes() / RecordCount() * 5 / 4 : kRecordBytesBound;
-    const size_t held = MemoryBytes();
     const size_t growth = lines * perRecord + texts * kNewTextBytesBound;
     ReadResult::Status status = ReadResult::Complete;
-    if (RecordCount() + lines > kMaxRecords || double(RecordCount()) * share > kMaxRecords)
+    if (RecordCount() + lines > kMaxRecords ||
+        (projected && RecordCount() + double(RecordCount() - m_sample.records) * rest > kMaxRecords))
         status = ReadResult::TooLarge;
-    else if (m_budget && (held + growth + Slack() > m_budget || double(held) * share > double(m_budget)))
+    else if (m_budget && (held + growth + Slack() > m_budget ||
+                          (projected && held + double(held - m_sample.memory) * rest > double(m_budget))))
         status = ReadResult::OverBudget;
     if (status != ReadResult::Complete)
         m_refused = {read + (end - at), RecordCount() + lines, held + growth};
@@ -97,8 +107,11 @@ size_t RecordStore::Slack() const {
 // quarters of the budget leaves room to follow the log a while before it is read from a later
 // start again. A read that stopped short never gets the same start again.
 uint64_t RecordStore::NewestStart(ByteSource& source, uint64_t to) const {
-    const Refused seen =
+    Refused seen =
         m_refused.bytes ? m_refused : Refused{m_completeEnd - m_textStart, RecordCount(), MemoryBytes()};
+    if (m_sample.bytes && seen.bytes > m_sample.bytes && seen.records > m_sample.records &&
+        seen.memory > m_sample.memory) // what the records since the sample took, as in Overflow
+        seen = {seen.bytes - m_sample.bytes, seen.records - m_sample.records, seen.memory - m_sample.memory};
     if (seen.bytes == 0 || seen.records == 0 || to <= m_textStart)
         return m_textStart;
     double window = 0.75 * kMaxRecords * double(seen.bytes) / double(seen.records);
@@ -262,7 +275,7 @@ ReadResult RecordStore::ReadLines(ByteSource& source, uint64_t to, bool fileTail
         to -= (to - m_completeEnd) % UnitBytes(m_decoder.form); // half a unit at the end is no text yet
     const auto began = std::chrono::steady_clock::now();
     m_stages = {};
-    m_refused = {};
+    m_refused = m_sample = {};
     struct Account { // however the read ends
         double& seconds;
         std::chrono::steady_clock::time_point start;
@@ -613,7 +626,7 @@ void RecordStore::Clear() {
     m_completeEnd = m_textStart = 0;
     m_startsLate = false;
     m_listBytes = 0;
-    m_refused = {};
+    m_refused = m_sample = {};
     m_clippedLines = 0;
     m_readBack = nullptr;
     m_noLineFeed = {};

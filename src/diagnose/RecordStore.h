@@ -119,7 +119,7 @@ public:
     // The most the index may take, in bytes; 0, the default, sets no bound. A read stops before
     // a batch would take it past (OverBudget), with what it filed before; a first read that has
     // seen enough of the log to tell that all of it cannot fit stops then. Lines longer than a
-    // quarter of the budget are read in part (ClippedLines).
+    // quarter of the budget set while the index is empty are read in part (ClippedLines).
     void SetMemoryBudget(size_t bytes);
     size_t MemoryBudget() const { return m_budget; }
     // Where the index would best begin, for a read up to `to`, to hold the newest lines of the
@@ -381,6 +381,7 @@ private:
         uint64_t records = 0;
         size_t memory = 0;
     } m_refused;
+    Refused m_sample; // the same when the read had passed a first part of the log
     TextDecoder m_decoder;
     TextDecoder m_eightBit;   // for text without a mark, while the encoding is detected again
     bool m_detect = false;    // detected from the bytes, and again on each read until a line is complete
