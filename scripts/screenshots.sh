@@ -47,7 +47,7 @@ host --close-after 1500 --action records --action records-filter=32802 --action 
 
 # A log larger than the budget the host set (16 MB): the caption band says which records it shows.
 budget=$build/screenshots-budget.log
-awk 'BEGIN { for (i = 0; i < 3000000; i++) printf "%02d.12.2026 %02d:%02d:%02d   Host=\"PC%d\" Process=\"Archiv\" Traceclass=\"%d\" Text=\"Meldung %d\"\r\n", 1 + int(i / 86400), int(i / 3600) % 24, int(i / 60) % 60, i % 60, i % 3, i % 3, i }' >"$budget"
+awk 'BEGIN { for (i = 0; i < 3000000; i++) { s = int(i / 2); printf "%02d.12.2026 %02d:%02d:%02d   Host=\"PC%d\" Process=\"Archiv\" Traceclass=\"%d\" Text=\"Meldung %d\"\r\n", 1 + int(s / 86400), int(s / 3600) % 24, int(s / 60) % 60, s % 60, i % 3, i % 3, i } }' >"$budget"
 budgetlog=$(winpath "$budget")
 budgetkey='HKLM\Software\Morvane\Vistral\ZtServiceMsg\Viewer'
 view=/reg:64 # the view of the registry the host reads: a 32-bit one's is apart

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <memory>
+
 namespace {
 
 constexpr Gdiplus::ARGB kGradientTop = 0xFF008000;
@@ -97,18 +99,27 @@ void CStaticCaption::Paint() {
         Gdiplus::StringFormat format(Gdiplus::StringFormatFlagsNoWrap, 0);
         format.SetAlignment(Gdiplus::StringAlignmentCenter);
         format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-        LOGFONTW logFont{};
-        logFont.lfHeight = ::MulDiv(kTextHeight, ::GetDeviceCaps(dc, LOGPIXELSY), 96);
-        Gdiplus::Font font(dc, &logFont);
+        // A text too long for the band is set smaller, down to half the size, before it is cut:
+        // the viewer says there which part of a log it shows.
+        const LONG fullSize = -::MulDiv(kTextHeight, ::GetDeviceCaps(dc, LOGPIXELSY), 96);
         const float margin = static_cast<float>(::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSX), 96));
+        std::unique_ptr<Gdiplus::Font> font;
+        const auto setSize = [&](LONG size) {
+            LOGFONTW logFont{};
+            logFont.lfHeight = -size;
+            font = std::make_unique<Gdiplus::Font>(dc, &logFont);
+        };
         const auto fits = [&](const std::wstring& candidate) {
             Gdiplus::RectF bounds;
-            graphics.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), &font,
+            graphics.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), font.get(),
                                    Gdiplus::PointF(0, 0), &format, &bounds);
             return bounds.Width <= band.Width - 2.0f * margin;
         };
+        setSize(fullSize);
+        for (LONG size = fullSize * 9 / 10; size >= fullSize / 2 && !fits(m_text); size = size * 9 / 10)
+            setSize(size);
         const std::wstring shown = info::FitWithEllipsis(m_text, fits);
-        graphics.DrawString(shown.c_str(), static_cast<INT>(shown.size()), &font, band, &format, &white);
+        graphics.DrawString(shown.c_str(), static_cast<INT>(shown.size()), font.get(), band, &format, &white);
 
         screen.DrawImage(&offscreen, 0, 0);
     }
