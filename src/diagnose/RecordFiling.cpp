@@ -47,10 +47,11 @@ void RecordStore::Begin(TextDecoder decoder, uint64_t start) {
     m_completeEnd = m_textStart = start;
 }
 
+// Clear keeps the text form.
 void RecordStore::StartAt(uint64_t start) {
     GatedStep step(m_gate);
-    TextDecoder decoder = m_decoder;
-    Begin(std::move(decoder), start);
+    Clear();
+    m_completeEnd = m_textStart = start;
     m_detect = false; // the form is known: detected from the text's start
     m_startsLate = true;
 }

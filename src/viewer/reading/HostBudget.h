@@ -3,10 +3,12 @@
 #pragma once
 
 #include "diagnose/MemoryBudget.h"
+#include "viewer/ViewerSettings.h"
 
 namespace viewer {
 
-constexpr wchar_t kBudgetKey[] = L"Software\\Morvane\\Vistral\\ZtServiceMsg\\Viewer";
+// The viewer's own key, under HKEY_LOCAL_MACHINE: the host's setting, not the operator's.
+constexpr const wchar_t* kBudgetKey = kChoicesKey;
 constexpr wchar_t kBudgetValue[] = L"MemoryBudgetMB";
 
 // What the host has now.
