@@ -387,7 +387,7 @@ bool RecordStore::File(std::vector<PartScan>& parts, uint64_t base, bool memory,
             for (size_t i = 0; i < kinds.size(); ++i) {
                 const PartScan::Triple& t = part.triples[i];
                 const uint32_t leaf = LeafId(t.host == kAbsent ? unknownId : names[t.host], t.traceClass);
-                kinds[i] = KindId(leaf, t.process == kAbsent ? unknownId : names[t.process]);
+                kinds[i] = m_kinds.Intern(leaf, t.process == kAbsent ? unknownId : names[t.process]);
             }
             for (size_t i = 0; i < part.lines.size(); ++i) {
                 const PartScan::Line& line = part.lines[i];
@@ -519,9 +519,7 @@ void RecordStore::Rollback(const Checkpoint& mark, bool keepInterned) {
     if (mark.blocks > 0)
         m_blocks.back() = mark.lastBlock;
     if (!keepInterned) {
-        for (size_t kind = mark.kinds; kind < m_kinds.size(); ++kind)
-            m_kindIds.erase(uint64_t(m_kinds[kind].leaf) << 32 | m_kinds[kind].process);
-        m_kinds.truncate(mark.kinds);
+        m_kinds.Truncate(mark.kinds);
         for (; m_leaves.size() > mark.leaves; m_leaves.pop_back()) {
             Ungroup(m_leaves.back());
             m_listBytes -= m_leaves.back().list.records.MemoryBytes();
@@ -559,23 +557,6 @@ uint32_t RecordStore::NameId(const std::wstring& name) {
 
 uint32_t RecordStore::DateId(const std::wstring& date) {
     return m_dates.Intern(date);
-}
-
-// A log has few kinds, so they are numbered in a map; a failure once the kind is made leaves it
-// to the caller's rollback.
-uint32_t RecordStore::KindId(uint32_t leaf, uint32_t process) {
-    const uint64_t key = uint64_t(leaf) << 32 | process;
-    if (auto found = m_kindIds.find(key); found != m_kindIds.end())
-        return found->second;
-    const auto id = static_cast<uint32_t>(m_kinds.size());
-    m_kinds.push_back(Kind{leaf, process});
-    try {
-        m_kindIds.emplace(key, id);
-    } catch (...) {
-        m_kinds.truncate(id);
-        throw;
-    }
-    return id;
 }
 
 // The list of (host, trace class), made and entered into the grouping by computer on first use:
@@ -617,8 +598,7 @@ void RecordStore::Clear() {
     std::vector<ByHost::iterator>().swap(m_hostEntries);
     m_entries.clear();
     m_pageBlocks.clear();
-    m_kinds.clear();
-    std::unordered_map<uint64_t, uint32_t, KeyHash>().swap(m_kindIds);
+    m_kinds.Clear();
     m_blocks.clear();
     m_names.Clear();
     m_dates.Clear();
@@ -638,9 +618,6 @@ void RecordStore::Clear() {
 size_t RecordStore::MemoryBytes() const {
     size_t bytes =
         m_entries.MemoryBytes() + m_blocks.MemoryBytes() + m_pageBlocks.MemoryBytes() + m_kinds.MemoryBytes();
-    // A node of the kinds' map holds its key, value, link and the heap's own words.
-    bytes +=
-        m_kindIds.size() * (sizeof(uint64_t) + 4 * sizeof(void*)) + m_kindIds.bucket_count() * sizeof(void*);
     bytes += m_listBytes + m_leaves.size() * sizeof(Leaf);
     bytes += m_hostNodes.MemoryBytes() + m_hostEntries.capacity() * sizeof(ByHost::iterator);
     bytes += m_names.MemoryBytes() + m_dates.MemoryBytes();

@@ -8,6 +8,7 @@
 #include "diagnose/ByteSource.h"
 #include "diagnose/ChunkedArray.h"
 #include "diagnose/ClassLists.h"
+#include "diagnose/KindTable.h"
 #include "diagnose/NodePool.h"
 #include "diagnose/RecordList.h"
 #include "diagnose/StableArray.h"
@@ -24,7 +25,6 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <vector>
 
 namespace diagnose {
@@ -255,11 +255,6 @@ private:
         size_t Offset() const { return place & (kLaneBit - 1); }
         int Lane() const { return place >> 15; }
     };
-    // A list and a process: what most records of a log share with many others.
-    struct Kind {
-        uint32_t leaf;
-        uint32_t process; // its name's number
-    };
     // A date and the times from a first: lines without a header (a separator, a blank line) come
     // between the dated lines of a log, and take the second lane of their block.
     struct Lane {
@@ -343,7 +338,6 @@ private:
     uint32_t NameId(const std::wstring& name);
     uint32_t DateId(const std::wstring& date);
     uint32_t LeafId(uint32_t host, uint16_t traceClass);
-    uint32_t KindId(uint32_t leaf, uint32_t process);
     // The lane of the last block a record of these fields joins (its second opened for it), or
     // -1 when it begins a block.
     int LaneInLastBlock(uint64_t start, bool memory, bool clipped, uint32_t kind, uint32_t date,
@@ -391,8 +385,7 @@ private:
     ChunkedArray<Entry> m_entries;
     ChunkedArray<Block, 12> m_blocks;
     ChunkedArray<uint32_t, 12> m_pageBlocks; // for each 64 records, the block of the first
-    ChunkedArray<Kind, 12> m_kinds;
-    std::unordered_map<uint64_t, uint32_t, KeyHash> m_kindIds; // by leaf and process
+    KindTable m_kinds; // a list and a process: what most records of a log share with many others
     // Times the key cannot hold keep the key of their start only (kStartOnly), not their text:
     // the time of a line with a value that holds three blanks runs to that value (the grammar),
     // and a copy per record made the index larger than the log.
