@@ -1,17 +1,20 @@
 // Where a line of bytes holds quotes, `="`, carriage returns, word units and three white-space
 // units in a row, one bit per byte: the scan of a large log looks for these a dozen times per
 // line, and one pass sixteen bytes at a time that marks them all costs less than the searches.
+// The same pass takes the line's hash.
 // Needs SSE2 (the 64-bit builds and the native one); the 32-bit build keeps the searches of
 // LineScanner.h.
 #pragma once
 
 #if defined(__SSE2__)
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "diagnose/LineHash.h"
 #include "diagnose/LineScanner.h"
 
 #include <emmintrin.h>
@@ -22,14 +25,17 @@ class LineMasks {
 public:
     // Marks the bytes [0, n) of `s`; the room grows to the longest line marked and is kept.
     void Mark(const char* s, size_t n) {
+        m_text = s;
         m_size = n;
+        m_leadDates = 0;
         const size_t words = (n + 63) / 64;
         if (m_quotes.size() < words) {
             for (std::vector<uint64_t>* bits : {&m_quotes, &m_openings, &m_returns, &m_words, &m_triples})
                 bits->resize(words);
         }
-        uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
-        uint64_t spacesBefore = 0; // the white space of the word before
+        __m128i sums = _mm_setzero_si128(); // of the line's hash, from the same sixteen bytes
+        uint64_t equalsBefore = 0;          // the `=` at the last place of the word before, as bit 0
+        uint64_t spacesBefore = 0;          // the white space of the word before
         for (size_t w = 0; w < words; ++w) {
             uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
             for (size_t k = 0; k < 4; ++k) {
@@ -52,7 +58,10 @@ public:
                     }
                 }
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+                sums = line_hash::AddStep(sums, bytes, at / 16);
                 const unsigned shift = static_cast<unsigned>(k * 16);
+                if (at == 0)
+                    m_leadDates = static_cast<uint32_t>(Bits(DateBytes(bytes)));
                 const auto mark = [&](__m128i found) { return Bits(found) >> skip << shift; };
                 quotes |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
                 equals |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
@@ -71,6 +80,12 @@ public:
         }
         if (words > 0)
             m_triples[words - 1] = Triples(spacesBefore, 0);
+        m_sums = line_hash::SumsOf(sums);
+    }
+
+    // HashLine of the line marked last, whose raw bytes, its line end included, are `raw`.
+    uint32_t LineHash(const char* raw, size_t rawSize) const {
+        return line_hash::FinishLine(m_sums, raw, m_size, rawSize);
     }
 
     // The first quote (`="`, carriage return) at or after `from`, or the line's length.
@@ -90,12 +105,89 @@ public:
         return last == SIZE_MAX ? from : last + 1;
     }
 
+    // The first place at or after `from` that holds no unit of a date (digits, `.` and `/`), or
+    // the line's length: a date stands at the start of the line, in its first sixteen bytes.
+    size_t DateRunEnd(size_t from) const {
+        if (from < 16) {
+            const uint32_t others = ~m_leadDates & (0xFFFFu << from) & 0xFFFFu;
+            if (others != 0)
+                return std::min(m_size, static_cast<size_t>(__builtin_ctz(others)));
+            from = 16;
+        }
+        while (from < m_size && UnitClasses<char>::IsDateChar(m_text[from]))
+            ++from;
+        return std::min(from, m_size);
+    }
+
+    bool IsWordAt(size_t at) const { return (m_words[at / 64] >> (at % 64) & 1) != 0; }
+
+    // The attributes of a line whose quotes from `from` + 1 on pair up: each opens with `="` and
+    // the quote after it closes without `=` before it (the last may stay open to the line's
+    // end). There every pair is tried on its own: no match reaches into the next pair, and only
+    // the first pair's name can reach back to where the search stands. Calls
+    // `found(AttributeSpans)` for the matches, as ScanAttributesWith does, of the pairs whose
+    // `=` at e `wanted(e)` accepts; false, having called nothing, when the quotes do not pair up.
+    template <typename Wanted, typename Found>
+    bool ScanPairs(size_t from, Wanted&& wanted, Found&& found) const {
+        const size_t start = from + 1;
+        if (start >= m_size)
+            return true;
+        const size_t words = (m_size + 63) / 64;
+        size_t w = start / 64;
+        // The quotes pair up when every quote that leaves an odd number of them up to itself
+        // opens (holds `=` before it) and every other one does not: the parity of the quotes up
+        // to each place, one word at a time, is what the openings must be at the quotes.
+        size_t pairs[64];
+        size_t opened = 0;
+        uint64_t carry = 0; // all ones after an odd number of quotes
+        for (uint64_t first = ~uint64_t(0) << (start % 64); w < words; ++w, first = ~uint64_t(0)) {
+            const uint64_t quotes = m_quotes[w] & first;
+            uint64_t parity = quotes;
+            for (unsigned shift = 1; shift < 64; shift *= 2)
+                parity ^= parity << shift;
+            parity ^= carry;
+            const uint64_t openings = m_openings[w] & first;
+            if (((parity ^ openings) & quotes) != 0)
+                return false;
+            carry = uint64_t(0) - (parity >> 63);
+            for (uint64_t left = openings; left != 0; left &= left - 1) {
+                const size_t quote = w * 64 + static_cast<size_t>(__builtin_ctzll(left));
+                if (wanted(quote - 1)) {
+                    if (opened == 64)
+                        return false; // more than a line of a log holds: the general scan
+                    pairs[opened++] = quote;
+                }
+            }
+        }
+        for (size_t k = 0; k < opened; ++k) {
+            const size_t quote = pairs[k], e = quote - 1;
+            // Only the first pair's name may reach `from`, and a word that runs on before it
+            // leaves the empty name at `=`, as the search from match to match decides.
+            size_t nameBegin = WordRunStart(from, e);
+            if (nameBegin == e && !(e > 0 && IsWordAt(e - 1)))
+                continue; // an empty name with no word boundary before its `=`
+            if (nameBegin < e && nameBegin == from && from > 0 && IsWordAt(from - 1))
+                nameBegin = e;
+            const size_t valueBegin = quote + 1;
+            const size_t closing = NextQuote(valueBegin);
+            const size_t valueEnd = PastLastWord(valueBegin, closing);
+            if (valueEnd > valueBegin)
+                found(AttributeSpans{nameBegin, e, valueBegin, valueEnd});
+        }
+        return true;
+    }
+
 private:
     static uint64_t Bits(__m128i marks) { return static_cast<uint16_t>(_mm_movemask_epi8(marks)); }
     // The places of a word that start three white-space units, given its white space and that
     // of the word after it.
     static uint64_t Triples(uint64_t spaces, uint64_t next) {
         return spaces & (spaces >> 1 | next << 63) & (spaces >> 2 | next << 62);
+    }
+    // Digits, `.` and `/`: the bytes 0x2E to 0x39.
+    static __m128i DateBytes(__m128i bytes) {
+        const __m128i offset = _mm_sub_epi8(bytes, _mm_set1_epi8('.'));
+        return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(11)), offset);
     }
     // ASCII letters, digits and underscore; every byte from 0x80 on is none.
     static __m128i WordBytes(__m128i bytes) {
@@ -139,7 +231,10 @@ private:
         }
     }
 
+    const char* m_text = nullptr;
     size_t m_size = 0;
+    uint32_t m_leadDates = 0; // the date units of the first sixteen bytes
+    line_hash::Sums m_sums;
     std::vector<uint64_t> m_quotes, m_openings, m_returns, m_words, m_triples;
 };
 

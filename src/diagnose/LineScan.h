@@ -2,6 +2,7 @@
 // time keys), with no state beyond one call. Workers run it on parts of a batch at a time.
 #pragma once
 
+#include "diagnose/LineHash.h"
 #include "diagnose/TextEncoding.h"
 #include "diagnose/TimeKey.h"
 
@@ -69,13 +70,6 @@ std::vector<size_t> SplitAtLines(const char* raw, size_t size, size_t unit, unsi
 // The units of the line [begin, end) without its line end: the LF and one CR before it, or a
 // CR at the very end (the cut-off half of a CR LF).
 size_t TextUnits(const char* raw, size_t begin, size_t end, size_t unit);
-
-// A fast hash of a line's bytes, and of a block's lines one after another; they only have to
-// notice that a line is not what was indexed.
-uint32_t HashBytes(const char* data, size_t size);
-inline uint32_t CombineHash(uint32_t blockHash, uint32_t lineHash) {
-    return blockHash * 0x01000193u ^ lineHash;
-}
 
 // Appends 8-bit or UTF-8 units as the decoder reads them.
 void AppendUnits(std::wstring& out, const char* s, size_t n, const TextDecoder& decoder);

@@ -230,9 +230,11 @@ struct HeaderSpans {
 // such t is searched once and rejected for every later q inside it: linear time.
 // A caller that split its text at line feeds says so, and the search for them is skipped.
 // `nextBreak(from)` answers the first line break at or after `from` (FindLineBreak),
-// `lastTriple(lo, hi)` the last three white-space units starting in [lo, hi] (LastSpaceTriple).
-template <typename Unit, typename NextBreak, typename LastTriple>
-HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak, LastTriple&& lastTriple) {
+// `lastTriple(lo, hi)` the last three white-space units starting in [lo, hi] (LastSpaceTriple),
+// `dateRunEnd(from)` the first unit at or after `from` that is none of a date, or n.
+template <typename Unit, typename NextBreak, typename LastTriple, typename DateRunEnd>
+HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak, LastTriple&& lastTriple,
+                           DateRunEnd&& dateRunEnd) {
     using C = UnitClasses<Unit>;
     HeaderSpans header;
     if (n < 4)
@@ -240,9 +242,7 @@ HeaderSpans ScanHeaderWith(const Unit* s, size_t n, NextBreak&& nextBreak, LastT
     size_t rejectedUpTo = 0; // every q below this is known to fail
     size_t p = 0;
     while (p < n) {
-        size_t r = p;
-        while (r < n && C::IsDateChar(s[r]))
-            ++r;
+        const size_t r = dateRunEnd(p);
         if (r < n && C::IsSpace(s[r])) {
             const size_t q = r + 1;
             if (q >= rejectedUpTo) {
@@ -270,7 +270,12 @@ template <typename Unit, bool Utf8 = false>
 HeaderSpans ScanHeader(const Unit* s, size_t n, bool mayHoldLineFeeds = true) {
     return ScanHeaderWith(
         s, n, [&](size_t from) { return FindLineBreak<Unit, Utf8>(s, from, n, mayHoldLineFeeds); },
-        [&](size_t lo, size_t hi) { return LastSpaceTriple(s, lo, hi); });
+        [&](size_t lo, size_t hi) { return LastSpaceTriple(s, lo, hi); },
+        [&](size_t from) {
+            while (from < n && UnitClasses<Unit>::IsDateChar(s[from]))
+                ++from;
+            return from;
+        });
 }
 
 // One attribute match, as offsets into the scanned text.

@@ -121,7 +121,7 @@ bool RecordStore::BlockMatches(const Block& block, const char* bytes) const {
     for (RecordId id = block.first; id < block.first + block.count; ++id) {
         const size_t begin = m_entries[id].Offset();
         const size_t end = id + 1 < block.first + block.count ? m_entries[id + 1].Offset() : size;
-        hash = CombineHash(hash, HashBytes(bytes + begin, end - begin));
+        hash = CombineHash(hash, HashLine(bytes + begin, end - begin));
     }
     return hash == block.hash;
 }

@@ -53,20 +53,58 @@ TEST(LineScan, EveryEncodingGivesTheSameRecords) {
 }
 
 // A line's hash notices a change of any one of its bytes, at every length around its 8- and
-// 16-byte steps, and looks at no byte past the line.
+// 16-byte steps and past its keys' 256 bytes, and looks at no byte past the line; the 32-bit
+// build's word-by-word form of it gives the same.
 TEST(LineScan, HashSeesEveryByteOfTheLineAndNoneAfter) {
-    std::string bytes(48, '\0');
+    std::string bytes(320, '\0');
     for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>('a' + i % 26);
-    for (size_t size = 0; size <= 40; ++size) {
+        bytes[i] = static_cast<char>(i % 3 ? 'a' + i % 26 : 0x80 | i);
+    for (size_t size = 0; size <= 300; size += size < 40 ? 1 : 13) {
         // In a block of its own size, so that a look past its end is caught.
         const std::unique_ptr<char[]> exact(new char[size]);
         std::copy(bytes.begin(), bytes.begin() + size, exact.get());
         const uint32_t hash = diagnose::HashBytes(exact.get(), size);
+        ASSERT_EQ(diagnose::HashBytesInWords(exact.get(), size), hash) << size;
         for (size_t at = 0; at < size + 8; ++at) {
             std::string changed = bytes;
             changed[at] ^= 0x40;
             EXPECT_EQ(diagnose::HashBytes(changed.data(), size) != hash, at < size) << size << " " << at;
+            EXPECT_EQ(diagnose::HashBytesInWords(changed.data(), size),
+                      diagnose::HashBytes(changed.data(), size));
         }
     }
+}
+
+// The scan takes each line's hash as it marks the line: the same as HashLine of the line's raw
+// bytes, at every length around the marks' steps and with every line end, in 8-bit text, UTF-8
+// and UTF-16. A change of the line end alone changes it.
+TEST(LineScan, ScannedLinesHashAsTheirBytes) {
+    std::string eightBit;
+    for (size_t length = 0; length < 150; ++length) {
+        std::string line = "01.01.2026 08:00:00   Host=\"PC\" Text=\"";
+        for (size_t i = 0; i < length; ++i)
+            line += static_cast<char>(i % 5 ? 'a' + (i * 7 + length) % 26 : ' ');
+        eightBit += line.substr(0, length) + (length % 3 == 0 ? "\r\n" : length % 3 == 1 ? "\n" : "\r\r\n");
+    }
+    std::string utf16;
+    for (const char c : eightBit)
+        utf16 += {c, '\0'};
+    for (const auto& [bytes, form] :
+         {std::pair{eightBit, diagnose::TextForm::Ansi8}, std::pair{eightBit, diagnose::TextForm::Utf8},
+          std::pair{utf16, diagnose::TextForm::Utf16}}) {
+        diagnose::TextDecoder decoder;
+        decoder.form = form;
+        diagnose::PartScan part;
+        diagnose::ScanPart(bytes.data(), 0, bytes.size(), decoder, part);
+        ASSERT_EQ(part.lines.size(), 150u);
+        for (const diagnose::PartScan::Line& line : part.lines)
+            ASSERT_EQ(line.hash, diagnose::HashLine(bytes.data() + line.start, line.end - line.start))
+                << static_cast<int>(form) << " " << line.start;
+    }
+    for (const char* end : {"", "\n", "\r", "\r\n"})
+        for (const char* other : {"", "\n", "\r", "\r\n"}) {
+            const std::string a = std::string("01.01.2026 x") + end, b = std::string("01.01.2026 x") + other;
+            EXPECT_EQ(diagnose::HashLine(a.data(), a.size()) == diagnose::HashLine(b.data(), b.size()),
+                      a == b);
+        }
 }

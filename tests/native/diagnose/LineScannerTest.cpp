@@ -157,7 +157,8 @@ TEST(LineGrammar, MarkedBytesScanAsWideUnits) {
         masks.Mark(exact.get(), line.size());
         const auto bytes = diagnose::ScanHeaderWith(
             line.data(), line.size(), [&](size_t from) { return masks.NextReturn(from); },
-            [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); });
+            [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
+            [&](size_t from) { return masks.DateRunEnd(from); });
         const auto expected = diagnose::ScanHeader<char16_t>(wide.data(), wide.size(), false);
         ASSERT_EQ(bytes.found, expected.found) << line;
         ASSERT_EQ(bytes.dateBegin, expected.dateBegin) << line;
@@ -177,5 +178,62 @@ TEST(LineGrammar, MarkedBytesScanAsWideUnits) {
             ASSERT_EQ(found, wanted) << line << " from " << from;
         }
     }
+}
+#endif
+
+#if defined(__SSE2__)
+// Where the quotes of a line pair up, trying each pair on its own finds what the search from
+// match to match finds, of every pair or of the wanted ones only; where they do not, it says so
+// and finds nothing. Lines of pairs, names and values of every kind, with stray quotes and `=`.
+TEST(LineGrammar, PairedQuotesScanAsTheSearchFromMatchToMatch) {
+    const char* pieces[] = {" Host=\"", " Text=\"", "=\"",  "\"",  " ",          "a",    "PC-1",
+                            ".",        "=",        "x=\"", "_\"", "Process=\"", "\xE9", "   "};
+    diagnose::LineMasks masks;
+    uint32_t seed = 777;
+    size_t paired = 0, unpaired = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string line;
+        const int count = round % 40;
+        for (int k = 0; k < count; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            // Mostly whole pairs, as a log holds them.
+            const unsigned pick = (seed >> 16) % 64;
+            line += pick < 50 ? std::string(pick % 2 ? " Host=\"PC" : " Mode=\"") + "v" +
+                                    char('0' + pick % 10) + "\""
+                              : std::string(pieces[pick % (sizeof pieces / sizeof *pieces)]);
+        }
+        const std::unique_ptr<char[]> exact(new char[line.size()]);
+        std::memcpy(exact.get(), line.data(), line.size());
+        masks.Mark(exact.get(), line.size());
+        for (const size_t from : {size_t(0), line.size() / 3}) {
+            std::vector<size_t> all, wanted, expected, expectedWanted;
+            const auto into = [](std::vector<size_t>& spans) {
+                return [&spans](const diagnose::AttributeSpans& a) {
+                    spans.insert(spans.end(), {a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+                };
+            };
+            const auto host = [&line](size_t e) { return e >= 4 && line.compare(e - 4, 4, "Host") == 0; };
+            diagnose::ScanAttributesWith(
+                line.data(), line.size(), from, masks, [&](const diagnose::AttributeSpans& a) {
+                    expected.insert(expected.end(), {a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+                    if (host(a.nameEnd))
+                        expectedWanted.insert(expectedWanted.end(),
+                                              {a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+                });
+            const bool pairs = masks.ScanPairs(
+                from, [](size_t) { return true; }, into(all));
+            ASSERT_EQ(masks.ScanPairs(from, host, into(wanted)), pairs) << line;
+            if (pairs) {
+                ++paired;
+                ASSERT_EQ(all, expected) << line << " from " << from;
+                ASSERT_EQ(wanted, expectedWanted) << line << " from " << from;
+            } else {
+                ++unpaired;
+                ASSERT_TRUE(all.empty() && wanted.empty()) << line;
+            }
+        }
+    }
+    EXPECT_GT(paired, 10000u);
+    EXPECT_GT(unpaired, 5000u);
 }
 #endif
