@@ -67,18 +67,34 @@ bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadRes
     return true;
 }
 
-// Parts are more than workers: the filing thread scans what is left once it is done.
-void BatchReader::StartScan(Batch& batch) {
+// Parts are more than workers, four for each: the filing thread scans what is left once it is
+// done, and the last part of a batch, which one thread scans while the others wait for the next
+// batch, is short. The first task reads the batch after it, from `ahead` on: the filing thread,
+// which read it before, files meanwhile, and filing and reading one after the other took it
+// longer than the scan took the crew (a large log under Wine: 2.8 s instead of 3.1 s).
+void BatchReader::StartScan(Batch& batch, uint64_t ahead) {
     const unsigned parallel = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
     if (!m_crew)
         m_crew.emplace(m_end - batch.at < kParallelBytes ? 1u : parallel);
     batch.bounds = SplitAtLines(batch.bytes.data(), batch.lines, m_unit,
-                                batch.lines < kParallelBytes ? 1u : parallel * 2);
+                                batch.lines < kParallelBytes ? 1u : parallel * 4);
     batch.parts.resize(batch.bounds.size() - 1);
     for (PartScan& part : batch.parts)
         part.Clear();
+    m_aheadFailure = nullptr;
+    const bool readAhead = ahead < m_end;
+    if (readAhead)
+        m_ahead = FreeBatch(); // here: the spares are the filing thread's
     m_crew->Start(
-        [this, &batch](size_t k) {
+        [this, &batch, readAhead, ahead](size_t k) {
+            if (readAhead && k-- == 0) {
+                try {
+                    ReadAhead(ahead);
+                } catch (...) {
+                    m_aheadFailure = std::current_exception();
+                }
+                return;
+            }
             try {
                 const Clock::time_point start = Clock::now();
                 ScanPart(batch.bytes.data(), batch.bounds[k], batch.bounds[k + 1], m_decoder, batch.parts[k]);
@@ -87,7 +103,7 @@ void BatchReader::StartScan(Batch& batch) {
                 batch.parts[k].failure = std::current_exception();
             }
         },
-        batch.parts.size());
+        batch.parts.size() + readAhead);
 }
 
 void BatchReader::JoinScan(Batch& batch) {
@@ -130,13 +146,9 @@ std::unique_ptr<BatchReader::Batch> BatchReader::FreeBatch() {
     return spare;
 }
 
-// The bytes of the batch after the one being scanned, read meanwhile: reading is this thread's,
-// and the workers would otherwise wait for it. A read that fails here is left for the loop to
-// read again and answer; a stop ends the read.
+// The bytes of the batch after the one being scanned, read meanwhile into m_ahead. A read that
+// fails here is left for the loop to read again and answer; a stop ends the read.
 void BatchReader::ReadAhead(uint64_t at) {
-    if (at >= m_end)
-        return;
-    m_ahead = FreeBatch();
     ReadResult failed;
     const bool read = ReadInto(m_ahead->bytes, at,
                                static_cast<size_t>(std::min<uint64_t>(m_batchBytes, m_end - at)), failed);
@@ -186,12 +198,13 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             const size_t lastLineFeed = FindLastLineFeed(m_next->bytes.data(), m_next->bytes.size(), m_unit);
             if (lastLineFeed != SIZE_MAX) {
                 m_next->lines = lastLineFeed + m_unit;
-                StartScan(*m_next);
+                StartScan(*m_next, m_next->at + m_next->lines);
                 const ReadResult filed = FileScanned(filer, false);
-                ReadAhead(filed.ok() ? m_next->at + m_next->lines : m_end);
                 JoinScan(*m_next);
                 if (!filed.ok())
                     return filed;
+                if (m_aheadFailure)
+                    std::rethrow_exception(m_aheadFailure); // a stop, or no memory for the bytes
                 m_at = m_next->at + m_next->lines;
                 m_scanned.push_back(std::move(m_next));
                 want = m_batchBytes;

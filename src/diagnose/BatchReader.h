@@ -1,6 +1,7 @@
 // The batch reader: one read of a log's lines in batches of whole lines. It owns the buffers,
-// the read position and the scan crew: each batch is scanned by the crew while the caller
-// files the one before and the reader reads the one after.
+// the read position and the scan crew: each batch is scanned by the crew, which reads the one
+// after it too, while the caller files the one before. The source is read by one thread at a
+// time: the crew's between a Start and its Wait, else the caller's.
 #pragma once
 
 #include "diagnose/ByteSource.h"
@@ -9,6 +10,7 @@
 #include "diagnose/ScanCrew.h"
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -60,7 +62,7 @@ private:
         std::vector<PartScan> parts;
     };
     bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result, size_t kept = 0);
-    void StartScan(Batch& batch);
+    void StartScan(Batch& batch, uint64_t ahead);
     void JoinScan(Batch& batch);
     // Files the scanned batches in order; without `wait`, stops while the filer is busy and
     // fewer than kMostScanned batches wait.
@@ -81,7 +83,8 @@ private:
     uint64_t m_end = 0;
     std::deque<std::unique_ptr<Batch>> m_scanned; // scanned, not filed yet, in file order
     std::unique_ptr<Batch> m_next;                // being read and scanned
-    std::unique_ptr<Batch> m_ahead;               // the one after, read while the crew scans
+    std::unique_ptr<Batch> m_ahead;               // the one after, read by the crew as it scans
+    std::exception_ptr m_aheadFailure;            // of that read: thrown once the crew is done
     // Filed; their buffers take the next batches, without new pages.
     std::vector<std::unique_ptr<Batch>> m_spares;
     // Declared after the batches, so that it ends, having run what it was given, before they go.

@@ -6,6 +6,7 @@
 #include "win/UniqueHandle.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -34,37 +35,37 @@ void WidenAnsiLine(const char* text, size_t length, std::u16string& out) {
 // read that does not return (a share that went away) is cancelled by another thread.
 class PlatformLogFile : public diagnose::LogFile {
 public:
-    PlatformLogFile(win::UniqueFile file, win::UniqueKernelHandle cancel, diagnose::FileId id)
-        : m_file(std::move(file)), m_cancel(std::move(cancel)), m_id(id) {}
+    PlatformLogFile(win::UniqueFile file, win::UniqueKernelHandle cancel, win::UniqueKernelHandle done,
+                    diagnose::FileId id)
+        : m_file(std::move(file)), m_cancel(std::move(cancel)), m_done(std::move(done)), m_id(id) {}
 
-    // A handle and the event CancelReads sets.
+    // A handle, the event CancelReads sets and the one its reads end with.
     static std::unique_ptr<PlatformLogFile> Make(win::UniqueFile file, diagnose::FileId id, uint32_t& error) {
         win::UniqueKernelHandle cancel(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!file || !cancel) {
+        win::UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!file || !cancel || !done) {
             error = ::GetLastError();
             return nullptr;
         }
-        return std::make_unique<PlatformLogFile>(std::move(file), std::move(cancel), id);
+        return std::make_unique<PlatformLogFile>(std::move(file), std::move(cancel), std::move(done), id);
     }
 
-    // The read's own event and OVERLAPPED; it waits for the read or for CancelReads, and a
-    // cancelled read is waited for to its end: the buffer is written until then.
+    // It waits for the read or for CancelReads, and a cancelled read is waited for to its end:
+    // the buffer is written until then. The read's event is the file's own (ReadFile resets it
+    // as the read begins), and a cancel is seen in memory before it starts: each call to the
+    // system is one to the server under Wine, which waits for a processor while the scan
+    // keeps them busy, and a large log is read in thousands of steps.
     bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
         got = 0;
         error = 0;
-        win::UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!done) {
-            error = ::GetLastError();
-            return false;
-        }
-        if (::WaitForSingleObject(m_cancel.get(), 0) == WAIT_OBJECT_0) {
+        if (m_cancelled.load()) {
             error = diagnose::kReadCancelled;
             return false;
         }
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        at.hEvent = done.get();
+        at.hEvent = m_done.get();
         const DWORD asked = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         if (!::ReadFile(m_file.get(), buffer, asked, nullptr, &at)) {
             error = ::GetLastError();
@@ -72,7 +73,7 @@ public:
                 return !(error = 0);
             if (error != ERROR_IO_PENDING)
                 return false;
-            const HANDLE ends[] = {done.get(), m_cancel.get()};
+            const HANDLE ends[] = {m_done.get(), m_cancel.get()};
             if (::WaitForMultipleObjects(2, ends, FALSE, INFINITE) != WAIT_OBJECT_0)
                 ::CancelIoEx(m_file.get(), &at); // ERROR_NOT_FOUND when it ended meanwhile
         }
@@ -86,8 +87,14 @@ public:
         got = read;
         return true;
     }
-    void CancelReads() override { ::SetEvent(m_cancel.get()); }
-    void ResumeReads() override { ::ResetEvent(m_cancel.get()); }
+    void CancelReads() override {
+        m_cancelled.store(true);
+        ::SetEvent(m_cancel.get());
+    }
+    void ResumeReads() override {
+        ::ResetEvent(m_cancel.get());
+        m_cancelled.store(false);
+    }
     bool Size(uint64_t& size, uint32_t& error) override {
         LARGE_INTEGER value{};
         if (!::GetFileSizeEx(m_file.get(), &value)) {
@@ -111,7 +118,9 @@ public:
 
 private:
     win::UniqueFile m_file;
-    win::UniqueKernelHandle m_cancel; // set: reads fail at once, and the one that waits ends
+    win::UniqueKernelHandle m_cancel;     // set: reads fail at once, and the one that waits ends
+    std::atomic<bool> m_cancelled{false}; // as m_cancel is
+    win::UniqueKernelHandle m_done;       // the read's
     diagnose::FileId m_id;
 };
 

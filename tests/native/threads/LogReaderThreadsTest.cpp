@@ -213,7 +213,7 @@ TEST_F(Reading, AStopIsSeenWithinOneStepOfAReadOrEndsTheReadThatWaitsAndNoThread
     ASSERT_TRUE(reader.Start(LogReader::Job::Load));
     while (reader.Busy())
         std::this_thread::yield();
-    EXPECT_LE(file.bytesRead - atStop, 256u << 10);
+    EXPECT_LE(file.bytesRead - atStop, diagnose::kReadStepBytes);
     reader.Stop();
     ASSERT_TRUE(reader.Start(LogReader::Job::Load));
     ASSERT_EQ(Watch(reader, gate, index).result.status, ReadResult::Complete);
@@ -228,7 +228,7 @@ TEST_F(Reading, AStopIsSeenWithinOneStepOfAReadOrEndsTheReadThatWaitsAndNoThread
         records.push_back(id);
     viewer::ForEachRecordLine(
         index, index.Source(), records, [](auto&) { return true; }, 4096, &gate.Stopping());
-    EXPECT_LE(file.bytesRead - atStop, 256u << 10);
+    EXPECT_LE(file.bytesRead - atStop, diagnose::kReadStepBytes);
     reader.Stop();
 
     uint32_t error = 0;
