@@ -18,21 +18,24 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 echo "setup: installing ${missing[*]}"
-# A mirror caught mid-sync fails one list or another for a while: what was read is enough for
-# the install unless the install itself says otherwise, and then the lists are read again. When
-# the 32-bit libraries still do not agree with the 64-bit ones, the rest is installed without
-# them: the x86 tests then report skipped, as on a machine that runs no 32-bit programs.
+# A mirror caught mid-sync fails one list or another for a while, and 32-bit libraries that do
+# not match the 64-bit ones installed cannot be installed: then the rest is installed without
+# them, and the 32-bit ones are tried once more after the lists are read again. Without them the
+# x86 tests report skipped, as on a machine that runs no 32-bit programs.
 install() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
-for attempt in 1 2 3; do
-  $sudo apt-get update -qq || echo "setup: some package lists could not be read (attempt $attempt)"
-  install "${missing[@]}" && exit 0
-  [ "$attempt" -lt 3 ] && sleep 20
-done
-native=()
+update() {
+  $sudo apt-get update -qq || echo "setup: some package lists could not be read" >&2
+}
+update
+install "${missing[@]}" && exit 0
+native=() foreign=()
 for p in "${missing[@]}"; do
-  [[ "$p" == *:i386 ]] || native+=("$p")
+  if [[ "$p" == *:i386 ]]; then foreign+=("$p"); else native+=("$p"); fi
 done
-echo "setup: installing without the 32-bit packages; the x86 tests will report skipped" >&2
-install "${native[@]}"
+[ ${#native[@]} -eq 0 ] || install "${native[@]}"
+[ ${#foreign[@]} -gt 0 ] || exit 1 # the packages of this machine's own architecture failed
+update
+install "${foreign[@]}" ||
+  echo "setup: the 32-bit packages (${foreign[*]}) could not be installed; the x86 tests will report skipped" >&2
