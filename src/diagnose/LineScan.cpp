@@ -254,10 +254,8 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
                 std::memcpy(&last, line + e - 4, 4);
                 return last == NameEnd("Host") || last == NameEnd("cess") || last == NameEnd("lass");
             };
-            if (!masks.ScanPairs(header.end, wanted, attribute)) {
-                hasHost = hasProcess = hasTraceClass = false;
+            if (!masks.ScanPairs(header.end, wanted, attribute))
                 ScanAttributesWith(line, length, header.end, masks, attribute);
-            }
         } else
 #endif
         {
