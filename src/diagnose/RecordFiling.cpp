@@ -135,9 +135,9 @@ uint64_t RecordStore::NewestStart(ByteSource& source, uint64_t to) const {
         if (!source.Read(at, bytes.data(), want, got, error) || got < unit)
             return m_textStart;
         got -= got % unit;
-        for (size_t i = 0; i < got; i += unit)
-            if (bytes[i] == '\n' && (unit == 1 || bytes[i + 1] == 0))
-                return at + i + unit;
+        if (const size_t lineFeed = FindLineFeed(bytes.data(), 0, got, static_cast<size_t>(unit));
+            lineFeed < got)
+            return at + lineFeed + unit;
         at += got;
     }
     return m_textStart;
