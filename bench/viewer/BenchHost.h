@@ -92,6 +92,13 @@ inline BOOL CALLBACK MatchVisibleDialog(HWND window, LPARAM found) {
     return FALSE;
 }
 
+// A log's path as the export takes it: in the ANSI code page.
+inline std::string AnsiPath(const wchar_t* path) {
+    char ansi[MAX_PATH * 2] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, path, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
 // The visible dialog window of this thread, or null. The viewer shows itself from a message it
 // posts to itself: the queue is pumped until it has (for two seconds at most).
 inline HWND FindThreadDialog() {

@@ -61,12 +61,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: budget_bench LOGFILE\n");
         return 2;
     }
-    char path[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof(path), nullptr, nullptr);
+    const std::string path = bench::AnsiPath(argv[1]);
     const uint64_t largestBefore = LargestFreeBlock();
     const uint64_t usedBefore = UsedAddressSpace();
     const LARGE_INTEGER start = bench::Now();
-    CreateDiagnoseDlg(0x0407, path);
+    CreateDiagnoseDlg(0x0407, path.c_str());
     bench::PumpUntilRead();
     const LARGE_INTEGER read = bench::Now();
     auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());

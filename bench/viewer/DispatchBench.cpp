@@ -191,8 +191,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: dispatch_bench LOG TEXT [load]\n");
         return 2;
     }
-    char path[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof path, nullptr, nullptr);
+    const std::string path = bench::AnsiPath(argv[1]);
     std::wstring text = argv[2];
     const uint32_t lines = CountLines(argv[1]);
     std::printf("log: %u lines; %d threads in the process before the viewer\n", lines, ThreadsOfProcess());
@@ -221,7 +220,7 @@ int wmain(int argc, wchar_t** argv) {
     loop.Print(host != nullptr);
 
     loop.Begin("open, and 0.2 s of reading");
-    loop.Call([&] { CreateDiagnoseDlg(0x0407, path); });
+    loop.Call([&] { CreateDiagnoseDlg(0x0407, path.c_str()); });
     loop.PumpUntil([] { return false; }, 0.2);
     loop.Print(true);
     const uint32_t readSoFar = Viewer() ? Viewer()->Index().RecordCount() : 0;
@@ -233,7 +232,7 @@ int wmain(int argc, wchar_t** argv) {
                 ThreadsOfProcess());
 
     loop.Begin("open until every line is read");
-    loop.Call([&] { CreateDiagnoseDlg(0x0407, path); });
+    loop.Call([&] { CreateDiagnoseDlg(0x0407, path.c_str()); });
     loop.Print(loop.PumpUntil(allRead));
     CDiagnoseDlg* viewer = Viewer();
     if (!viewer)

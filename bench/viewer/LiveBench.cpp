@@ -40,9 +40,8 @@ double Now() {
 }
 
 CDiagnoseDlg* OpenViewer(const std::wstring& log) {
-    char path[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, log.c_str(), -1, path, sizeof path, nullptr, nullptr);
-    CreateDiagnoseDlg(0x0407, path);
+    const std::string path = bench::AnsiPath(log.c_str());
+    CreateDiagnoseDlg(0x0407, path.c_str());
     bench::PumpUntilRead();
     return static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
 }

@@ -79,9 +79,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: records_bench LOGFILE\n");
         return 2;
     }
-    char path[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof(path), nullptr, nullptr);
-    CreateDiagnoseDlg(0x0407, path);
+    const std::string path = bench::AnsiPath(argv[1]);
+    CreateDiagnoseDlg(0x0407, path.c_str());
     HWND viewer = bench::FindThreadDialog();
     if (!viewer) {
         std::fwprintf(stderr, L"records_bench: no viewer window\n");

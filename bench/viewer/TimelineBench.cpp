@@ -28,10 +28,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: timeline_bench LOGFILE\n");
         return 2;
     }
-    char path[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, sizeof(path), nullptr, nullptr);
+    const std::string path = bench::AnsiPath(argv[1]);
     const LARGE_INTEGER start = bench::Now();
-    CreateDiagnoseDlg(0x0407, path);
+    CreateDiagnoseDlg(0x0407, path.c_str());
     const LARGE_INTEGER opened = bench::Now();
     HWND viewer = bench::FindThreadDialog();
     if (!viewer) {
