@@ -82,7 +82,7 @@ uint32_t FinishLine(Sums sums, const char* raw, size_t textSize, size_t rawSize)
 
 // The hash of any bytes, as a scan numbers names and dates and a probe checks a file's edges.
 uint32_t HashBytes(const char* data, size_t size);
-// The same, a 32-bit word at a time: what the 32-bit build runs, the others with SSE2.
+// The same, a 32-bit word at a time: what a build without SSE2 runs.
 uint32_t HashBytesInWords(const char* data, size_t size);
 // The hash of one line's raw bytes, its line end included: the hash of its text, which the scan
 // of 8-bit text takes as it marks the line, and of its line end.

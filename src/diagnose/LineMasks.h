@@ -2,8 +2,8 @@
 // units in a row, one bit per byte: the scan of a large log looks for these a dozen times per
 // line, and one pass sixteen bytes at a time that marks them all costs less than the searches.
 // The same pass takes the line's hash.
-// Needs SSE2 (the 64-bit builds and the native one); the 32-bit build keeps the searches of
-// LineScanner.h.
+// Needs SSE2, which every build has; where the processor has 32-byte units (AVX2), whole words of
+// 64 bytes are marked in those (LineMasks.cpp).
 #pragma once
 
 #if defined(__SSE2__)
@@ -23,64 +23,43 @@ namespace diagnose {
 
 class LineMasks {
 public:
+    // Marks in the widest units the processor has, or in sixteen bytes when `wide` is false.
+    explicit LineMasks(bool wide = true) : m_thirtyTwos(wide && ThirtyTwosAvailable()) {}
+
+    // Whether the processor has 32-byte units (AVX2) and the system keeps them.
+    static bool ThirtyTwosAvailable();
+
     // Marks the bytes [0, n) of `s`; the room grows to the longest line marked and is kept.
     void Mark(const char* s, size_t n) {
         m_text = s;
         m_size = n;
-        m_leadDates = 0;
         const size_t words = (n + 63) / 64;
         if (m_quotes.size() < words) {
             for (std::vector<uint64_t>* bits : {&m_quotes, &m_openings, &m_returns, &m_words, &m_triples})
                 bits->resize(words);
         }
-        __m128i sums = _mm_setzero_si128(); // of the line's hash, from the same sixteen bytes
-        uint64_t equalsBefore = 0;          // the `=` at the last place of the word before, as bit 0
-        uint64_t spacesBefore = 0;          // the white space of the word before
+        // The `=` and the white space are marked where the openings and the triples go, which
+        // are made of them once every word is marked.
+        const WordMarks marks{m_quotes.data(), m_openings.data(), m_returns.data(), m_words.data(),
+                              m_triples.data()};
+        uint64_t sums[2] = {}; // of the line's hash, from the same bytes
+        const size_t whole = m_thirtyTwos ? n / 64 : 0;
+        if (whole > 0)
+            MarkWordsInThirtyTwos(s, whole, line_hash::kKeys.words, marks, sums);
+        MarkInSixteens(s, n, whole, marks, sums);
+        unsigned skip;
+        m_leadDates = n > 0 ? static_cast<uint32_t>(Bits(DateBytes(Block(s, n, 0, skip)))) : 0;
+        m_sums = {sums[0], sums[1]};
+        uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
         for (size_t w = 0; w < words; ++w) {
-            uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
-            for (size_t k = 0; k < 4; ++k) {
-                const size_t at = w * 64 + k * 16;
-                if (at >= n)
-                    break;
-                // The last bytes are marked in the sixteen that end the line, not read past
-                // its end; a line shorter than that is copied, padded with zeros (none of
-                // these).
-                const char* block = s + at;
-                unsigned skip = 0;
-                char padded[16] = {};
-                if (at + 16 > n) {
-                    if (n >= 16) {
-                        skip = static_cast<unsigned>(at + 16 - n);
-                        block = s + n - 16;
-                    } else {
-                        std::memcpy(padded, s, n);
-                        block = padded;
-                    }
-                }
-                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-                sums = line_hash::AddStep(sums, bytes, at / 16);
-                const unsigned shift = static_cast<unsigned>(k * 16);
-                if (at == 0)
-                    m_leadDates = static_cast<uint32_t>(Bits(DateBytes(bytes)));
-                const auto mark = [&](__m128i found) { return Bits(found) >> skip << shift; };
-                quotes |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
-                equals |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
-                returns |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
-                wordUnits |= mark(WordBytes(bytes));
-                spaces |= mark(SpaceBytes(bytes));
-            }
-            m_quotes[w] = quotes;
-            m_openings[w] = quotes & (equals << 1 | equalsBefore);
-            m_returns[w] = returns;
-            m_words[w] = wordUnits;
+            const uint64_t equals = m_openings[w];
+            m_openings[w] = m_quotes[w] & (equals << 1 | equalsBefore);
             equalsBefore = equals >> 63;
             if (w > 0)
-                m_triples[w - 1] = Triples(spacesBefore, spaces);
-            spacesBefore = spaces;
+                m_triples[w - 1] = Triples(m_triples[w - 1], m_triples[w]);
         }
         if (words > 0)
-            m_triples[words - 1] = Triples(spacesBefore, 0);
-        m_sums = line_hash::SumsOf(sums);
+            m_triples[words - 1] = Triples(m_triples[words - 1], 0);
     }
 
     // HashLine of the line marked last, whose raw bytes, its line end included, are `raw`.
@@ -178,6 +157,58 @@ public:
     }
 
 private:
+    // Where Mark puts the marks of each word, one bit a byte.
+    struct WordMarks {
+        uint64_t *quotes, *equals, *returns, *words, *spaces;
+    };
+
+    // The sixteen bytes at `at`: the sixteen that end the line where fewer are left (`skip` the
+    // places before `at` among them), not read past its end; a line shorter than that, copied
+    // and padded with zeros (none of the marks).
+    static __m128i Block(const char* s, size_t n, size_t at, unsigned& skip) {
+        skip = 0;
+        if (at + 16 <= n)
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+        if (n >= 16) {
+            skip = static_cast<unsigned>(at + 16 - n);
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
+        }
+        char padded[16] = {};
+        std::memcpy(padded, s, n);
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded));
+    }
+
+    // Marks the words from `first` on sixteen bytes at a time.
+    static void MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks, uint64_t (&sums)[2]) {
+        __m128i total = _mm_setzero_si128();
+        for (size_t w = first; w * 64 < n; ++w) {
+            uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
+            for (size_t at = w * 64; at < n && at < w * 64 + 64; at += 16) {
+                unsigned skip;
+                const __m128i bytes = Block(s, n, at, skip);
+                total = line_hash::AddStep(total, bytes, at / 16);
+                const unsigned shift = static_cast<unsigned>(at % 64);
+                const auto mark = [&](__m128i found) { return Bits(found) >> skip << shift; };
+                quotes |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
+                equals |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
+                returns |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+                wordUnits |= mark(WordBytes(bytes));
+                spaces |= mark(SpaceBytes(bytes));
+            }
+            marks.quotes[w] = quotes;
+            marks.equals[w] = equals;
+            marks.returns[w] = returns;
+            marks.words[w] = wordUnits;
+            marks.spaces[w] = spaces;
+        }
+        const line_hash::Sums added = line_hash::SumsOf(total);
+        sums[0] += added.low;
+        sums[1] += added.high;
+    }
+    // The same of whole words, 32 bytes at a time.
+    static void MarkWordsInThirtyTwos(const char* s, size_t words, const uint32_t* keys, WordMarks marks,
+                                      uint64_t (&sums)[2]);
+
     static uint64_t Bits(__m128i marks) { return static_cast<uint16_t>(_mm_movemask_epi8(marks)); }
     // The places of a word that start three white-space units, given its white space and that
     // of the word after it.
@@ -231,6 +262,7 @@ private:
         }
     }
 
+    bool m_thirtyTwos;
     const char* m_text = nullptr;
     size_t m_size = 0;
     uint32_t m_leadDates = 0; // the date units of the first sixteen bytes

@@ -105,7 +105,7 @@ inline size_t FindByteInVectors(const char* s, size_t from, size_t n, char value
 
 // The first byte equal to `value` in [from, n), or n; inline, as most searches of a line end
 // within a few dozen bytes, and the C runtime's memchr under Wine looks at one byte a step.
-// The 32-bit build has no SSE2 to count on (its stack is not kept aligned for it either).
+// Every build has SSE2; the word-by-word search is for a compiler without it.
 inline size_t FindByte(const char* s, size_t from, size_t n, char value) {
 #if defined(__SSE2__)
     return FindByteInVectors(s, from, n, value);

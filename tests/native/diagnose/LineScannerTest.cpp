@@ -137,45 +137,52 @@ TEST(LineGrammar, HeaderOfBytesAsOfWideUnits) {
 
 #if defined(__SSE2__)
 // A line of bytes searched through its marks finds the header and the attributes that the
-// unit-by-unit search finds in the same text as UTF-16: lines of every length around the
-// marks' 16- and 64-byte steps, made of the units the grammar tells apart.
+// unit-by-unit search finds in the same text as UTF-16, and the marks' hash is the line's:
+// lines of every length around the marks' 16-, 32- and 64-byte steps, made of the units the
+// grammar tells apart, marked sixteen bytes at a time and in the widest units there are.
 TEST(LineGrammar, MarkedBytesScanAsWideUnits) {
     const char units[] = {'"', '=',  '"',  'a', 'Z', '_',    '7',    ' ',
                           ' ', '\t', '\r', '.', '/', '\x80', '\xE9', '-'};
-    diagnose::LineMasks masks;
-    uint32_t seed = 12345;
-    for (int round = 0; round < 4000; ++round) {
-        std::string line(static_cast<size_t>(round % 200), ' ');
-        for (char& c : line) {
-            seed = seed * 1103515245u + 12345u;
-            c = units[(seed >> 16) % sizeof units];
-        }
-        const std::u16string wide(line.begin(), line.end());
-        // In a block of its own size, so that a look past its end is caught.
-        const std::unique_ptr<char[]> exact(new char[line.size()]);
-        std::memcpy(exact.get(), line.data(), line.size());
-        masks.Mark(exact.get(), line.size());
-        const auto bytes = diagnose::ScanHeaderWith(
-            line.data(), line.size(), [&](size_t from) { return masks.NextReturn(from); },
-            [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
-            [&](size_t from) { return masks.DateRunEnd(from); });
-        const auto expected = diagnose::ScanHeader<char16_t>(wide.data(), wide.size(), false);
-        ASSERT_EQ(bytes.found, expected.found) << line;
-        ASSERT_EQ(bytes.dateBegin, expected.dateBegin) << line;
-        ASSERT_EQ(bytes.timeEnd, expected.timeEnd) << line;
-        ASSERT_EQ(bytes.end, expected.end) << line;
-        std::vector<size_t> found, wanted;
-        const auto into = [](std::vector<size_t>& spans) {
-            return [&spans](const diagnose::AttributeSpans& a) {
-                spans.insert(spans.end(), {a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+    for (const bool widest : {false, true}) {
+        diagnose::LineMasks masks(widest);
+        uint32_t seed = 12345;
+        for (int round = 0; round < 4000; ++round) {
+            std::string line(static_cast<size_t>(round % 200), ' ');
+            for (char& c : line) {
+                seed = seed * 1103515245u + 12345u;
+                c = units[(seed >> 16) % sizeof units];
+            }
+            const std::u16string wide(line.begin(), line.end());
+            // In a block of its own size, so that a look past its end is caught.
+            const std::unique_ptr<char[]> exact(new char[line.size()]);
+            std::memcpy(exact.get(), line.data(), line.size());
+            masks.Mark(exact.get(), line.size());
+            if (line.empty() || line.back() != '\r') // else the CR is the line's end to the hash
+                ASSERT_EQ(masks.LineHash(exact.get(), line.size()),
+                          diagnose::HashLine(line.data(), line.size()))
+                    << line;
+            const auto bytes = diagnose::ScanHeaderWith(
+                line.data(), line.size(), [&](size_t from) { return masks.NextReturn(from); },
+                [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
+                [&](size_t from) { return masks.DateRunEnd(from); });
+            const auto expected = diagnose::ScanHeader<char16_t>(wide.data(), wide.size(), false);
+            ASSERT_EQ(bytes.found, expected.found) << line;
+            ASSERT_EQ(bytes.dateBegin, expected.dateBegin) << line;
+            ASSERT_EQ(bytes.timeEnd, expected.timeEnd) << line;
+            ASSERT_EQ(bytes.end, expected.end) << line;
+            std::vector<size_t> found, wanted;
+            const auto into = [](std::vector<size_t>& spans) {
+                return [&spans](const diagnose::AttributeSpans& a) {
+                    spans.insert(spans.end(), {a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+                };
             };
-        };
-        for (const size_t from : {size_t(0), expected.end}) {
-            found.clear();
-            wanted.clear();
-            diagnose::ScanAttributesWith(line.data(), line.size(), from, masks, into(found));
-            diagnose::ScanAttributes(wide.data(), wide.size(), from, into(wanted));
-            ASSERT_EQ(found, wanted) << line << " from " << from;
+            for (const size_t from : {size_t(0), expected.end}) {
+                found.clear();
+                wanted.clear();
+                diagnose::ScanAttributesWith(line.data(), line.size(), from, masks, into(found));
+                diagnose::ScanAttributes(wide.data(), wide.size(), from, into(wanted));
+                ASSERT_EQ(found, wanted) << line << " from " << from;
+            }
         }
     }
 }
