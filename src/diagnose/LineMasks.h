@@ -44,11 +44,13 @@ public:
                               m_triples.data()};
         uint64_t sums[2] = {}; // of the line's hash, from the same bytes
         const size_t whole = m_thirtyTwos ? n / 64 : 0;
-        if (whole > 0)
+        m_leadDates = 0;
+        if (whole > 0) {
             MarkWordsInThirtyTwos(s, whole, line_hash::kKeys.words, marks, sums);
-        MarkInSixteens(s, n, whole, marks, sums);
-        unsigned skip;
-        m_leadDates = n > 0 ? static_cast<uint32_t>(Bits(DateBytes(Block(s, n, 0, skip)))) : 0;
+            m_leadDates =
+                static_cast<uint32_t>(Bits(DateBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)))));
+        }
+        MarkInSixteens(s, n, whole, marks, sums, m_leadDates);
         m_sums = {sums[0], sums[1]};
         uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
         for (size_t w = 0; w < words; ++w) {
@@ -178,8 +180,10 @@ private:
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded));
     }
 
-    // Marks the words from `first` on sixteen bytes at a time.
-    static void MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks, uint64_t (&sums)[2]) {
+    // Marks the words from `first` on sixteen bytes at a time, and the date units of the first
+    // sixteen bytes when it starts there.
+    static void MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks, uint64_t (&sums)[2],
+                               uint32_t& leadDates) {
         __m128i total = _mm_setzero_si128();
         for (size_t w = first; w * 64 < n; ++w) {
             uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
@@ -187,6 +191,8 @@ private:
                 unsigned skip;
                 const __m128i bytes = Block(s, n, at, skip);
                 total = line_hash::AddStep(total, bytes, at / 16);
+                if (at == 0)
+                    leadDates = static_cast<uint32_t>(Bits(DateBytes(bytes)));
                 const unsigned shift = static_cast<unsigned>(at % 64);
                 const auto mark = [&](__m128i found) { return Bits(found) >> skip << shift; };
                 quotes |= mark(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
