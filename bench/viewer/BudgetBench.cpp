@@ -76,6 +76,11 @@ int wmain(int argc, wchar_t** argv) {
     const CDiagnoseIndex& index = viewer->Index();
     std::wprintf(L"records shown %u, tree holds them after %.2f s\n", index.RecordCount(),
                  bench::Seconds(start, read));
+    const diagnose::ReadStages& stages = index.LastReadStages();
+    std::wprintf(
+        L"the read's stages: read %.2f s, wait for the scan %.2f s, file %.2f s, scan %.2f s over the "
+        L"workers, in all %.2f s\n",
+        stages.read, stages.wait, stages.file, stages.scan, stages.total);
     std::wprintf(L"index %.0f MB of a budget of %.0f MB (%.1f bytes a record); the viewer took %.0f MB\n",
                  Megabytes(index.MemoryBytes()), Megabytes(index.MemoryBudget()),
                  index.RecordCount() ? double(index.MemoryBytes()) / index.RecordCount() : 0.0,

@@ -14,7 +14,9 @@ inline void PumpUntilRead() {
         const auto* viewer = static_cast<CDiagnoseDlg*>(TheModule().diagnoseDialogSlot.Get());
         if (!viewer || !viewer->Reading())
             return;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        // As a host's loop waits: the read's end comes as a message. A wake every few
+        // milliseconds would take a processor from the read on a machine of two.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
     }
 }
 
