@@ -16,9 +16,10 @@ bool LineMasks::ThirtyTwosAvailable() {
     return available;
 }
 
-namespace {
-
+// What only the processors with 32-byte units run.
 #define ZT_THIRTY_TWOS __attribute__((target("avx2")))
+
+namespace {
 
 ZT_THIRTY_TWOS inline uint64_t BitsOf(__m256i marks) {
     return static_cast<uint32_t>(_mm256_movemask_epi8(marks));
