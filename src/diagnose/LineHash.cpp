@@ -1,6 +1,8 @@
 // The line hashes: the steps of a text, and what ends a hash.
 #include "diagnose/LineHash.h"
 
+#include "diagnose/LineScan.h"
+
 namespace diagnose {
 namespace line_hash {
 namespace {
@@ -107,12 +109,7 @@ uint32_t HashBytesInWords(const char* data, size_t size) {
 }
 
 uint32_t HashLine(const char* raw, size_t size) {
-    // The text as TextUnits gives it for bytes: without one LF at the end and one CR before it.
-    size_t text = size;
-    if (text > 0 && raw[text - 1] == '\n')
-        --text;
-    if (text > 0 && raw[text - 1] == '\r')
-        --text;
+    const size_t text = TextUnits(raw, 0, size, 1);
     return line_hash::FinishLine(line_hash::SumsOfText(raw, text), raw, text, size);
 }
 
