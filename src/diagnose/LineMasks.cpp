@@ -36,8 +36,8 @@ ZT_THIRTY_TWOS inline __m256i Within(__m256i offset, char last) {
 
 // As MarkInSixteens does for its words, and with the same hash steps: keys and products of the
 // two steps of 32 bytes in the two halves, added lane to lane at the end.
-ZT_THIRTY_TWOS void LineMasks::MarkWordsInThirtyTwos(const char* s, size_t words, const uint32_t* keys,
-                                                     WordMarks marks, uint64_t (&sums)[2]) {
+ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkWordsInThirtyTwos(const char* s, size_t words,
+                                                                WordMarks marks) {
     __m256i total = _mm256_setzero_si256();
     for (size_t w = 0; w < words; ++w) {
         uint64_t quotes = 0, equals = 0, returns = 0, wordUnits = 0, spaces = 0;
@@ -45,7 +45,7 @@ ZT_THIRTY_TWOS void LineMasks::MarkWordsInThirtyTwos(const char* s, size_t words
             const size_t at = w * 64 + half * 32;
             const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + at));
             const __m256i keyed = _mm256_add_epi32(
-                bytes, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keys + at / 16 % 16 * 4)));
+                bytes, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(line_hash::KeysOf(at / 16))));
             total = _mm256_add_epi64(
                 total, _mm256_mul_epu32(keyed, _mm256_shuffle_epi32(keyed, _MM_SHUFFLE(3, 3, 1, 1))));
             const unsigned shift = static_cast<unsigned>(half * 32);
@@ -67,11 +67,8 @@ ZT_THIRTY_TWOS void LineMasks::MarkWordsInThirtyTwos(const char* s, size_t words
         marks.words[w] = wordUnits;
         marks.spaces[w] = spaces;
     }
-    const __m128i folded = _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1));
-    alignas(16) uint64_t lanes[2];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), folded);
-    sums[0] += lanes[0];
-    sums[1] += lanes[1];
+    return line_hash::SumsOf(
+        _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1)));
 }
 
 } // namespace diagnose

@@ -42,16 +42,16 @@ public:
         // are made of them once every word is marked.
         const WordMarks marks{m_quotes.data(), m_openings.data(), m_returns.data(), m_words.data(),
                               m_triples.data()};
-        uint64_t sums[2] = {}; // of the line's hash, from the same bytes
         const size_t whole = m_thirtyTwos ? n / 64 : 0;
+        line_hash::Sums wide; // of the line's hash, from the same bytes
         m_leadDates = 0;
         if (whole > 0) {
-            MarkWordsInThirtyTwos(s, whole, line_hash::kKeys.words, marks, sums);
+            wide = MarkWordsInThirtyTwos(s, whole, marks);
             m_leadDates =
                 static_cast<uint32_t>(Bits(DateBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)))));
         }
-        MarkInSixteens(s, n, whole, marks, sums, m_leadDates);
-        m_sums = {sums[0], sums[1]};
+        const line_hash::Sums rest = MarkInSixteens(s, n, whole, marks, m_leadDates);
+        m_sums = {wide.low + rest.low, wide.high + rest.high};
         uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
         for (size_t w = 0; w < words; ++w) {
             const uint64_t equals = m_openings[w];
@@ -182,8 +182,8 @@ private:
 
     // Marks the words from `first` on sixteen bytes at a time, and the date units of the first
     // sixteen bytes when it starts there.
-    static void MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks, uint64_t (&sums)[2],
-                               uint32_t& leadDates) {
+    static line_hash::Sums MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks,
+                                          uint32_t& leadDates) {
         __m128i total = _mm_setzero_si128();
         for (size_t w = first; w * 64 < n; ++w) {
             uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
@@ -207,13 +207,10 @@ private:
             marks.words[w] = wordUnits;
             marks.spaces[w] = spaces;
         }
-        const line_hash::Sums added = line_hash::SumsOf(total);
-        sums[0] += added.low;
-        sums[1] += added.high;
+        return line_hash::SumsOf(total);
     }
     // The same of whole words, 32 bytes at a time.
-    static void MarkWordsInThirtyTwos(const char* s, size_t words, const uint32_t* keys, WordMarks marks,
-                                      uint64_t (&sums)[2]);
+    static line_hash::Sums MarkWordsInThirtyTwos(const char* s, size_t words, WordMarks marks);
 
     static uint64_t Bits(__m128i marks) { return static_cast<uint16_t>(_mm_movemask_epi8(marks)); }
     // The places of a word that start three white-space units, given its white space and that

@@ -157,10 +157,11 @@ TEST(LineGrammar, MarkedBytesScanAsWideUnits) {
             const std::unique_ptr<char[]> exact(new char[line.size()]);
             std::memcpy(exact.get(), line.data(), line.size());
             masks.Mark(exact.get(), line.size());
-            if (line.empty() || line.back() != '\r') // else the CR is the line's end to the hash
+            if (line.empty() || line.back() != '\r') { // else the CR is the line's end to the hash
                 ASSERT_EQ(masks.LineHash(exact.get(), line.size()),
                           diagnose::HashLine(line.data(), line.size()))
                     << line;
+            }
             const auto bytes = diagnose::ScanHeaderWith(
                 line.data(), line.size(), [&](size_t from) { return masks.NextReturn(from); },
                 [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
