@@ -28,9 +28,10 @@ constexpr uint32_t kReadCancelled = 995;
 
 // The most one read asks for: a stop is looked at between two reads, so that it is seen within
 // one of them (some ten milliseconds from a disk) however much the caller reads in all. Each
-// read costs calls to the system besides its bytes, a few hundred microseconds under Wine while
-// the scan keeps the processors busy: a megabyte makes them a small part of it.
-constexpr size_t kReadStepBytes = size_t(1) << 20;
+// read costs three calls to the server under Wine besides its bytes, a few hundred microseconds
+// while the scan keeps the processors busy: four megabytes, a whole batch of a large log, make
+// them a small part of it.
+constexpr size_t kReadStepBytes = size_t(4) << 20;
 
 enum class SpanRead { Whole, Short, Failed, Stopped };
 // Reads [offset, offset + size) into `buffer` in steps, looking at `stop` (when given) before

@@ -15,7 +15,7 @@ ScanCrew::ScanCrew(unsigned size) {
 ScanCrew::~ScanCrew() {
     Wait();
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<SlimMutex> lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_all();
@@ -25,7 +25,7 @@ ScanCrew::~ScanCrew() {
 
 void ScanCrew::Start(std::function<void(size_t)> task, size_t count) {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<SlimMutex> lock(m_mutex);
         m_task = std::move(task);
         m_next = 0;
         m_count = count;
@@ -34,7 +34,7 @@ void ScanCrew::Start(std::function<void(size_t)> task, size_t count) {
 }
 
 void ScanCrew::Wait() {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::unique_lock<SlimMutex> lock(m_mutex);
     while (RunOne(lock)) {
         // What no thread has taken yet this thread does itself, having nothing else to do.
     }
@@ -42,7 +42,7 @@ void ScanCrew::Wait() {
 }
 
 // Runs a task not taken yet, without the lock meanwhile; false when none is left.
-bool ScanCrew::RunOne(std::unique_lock<std::mutex>& lock) {
+bool ScanCrew::RunOne(std::unique_lock<SlimMutex>& lock) {
     if (m_next == m_count)
         return false;
     const size_t task = m_next++;
@@ -56,7 +56,7 @@ bool ScanCrew::RunOne(std::unique_lock<std::mutex>& lock) {
 }
 
 void ScanCrew::Work() {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::unique_lock<SlimMutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || m_next < m_count; });
         if (!RunOne(lock))

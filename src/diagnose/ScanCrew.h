@@ -3,7 +3,8 @@
 // more.
 #pragma once
 
-#include <condition_variable>
+#include "diagnose/SlimLock.h"
+
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -29,11 +30,11 @@ public:
     void Wait();
 
 private:
-    bool RunOne(std::unique_lock<std::mutex>& lock);
+    bool RunOne(std::unique_lock<SlimMutex>& lock);
     void Work();
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake, m_done;
+    SlimMutex m_mutex;
+    SlimCondition m_wake, m_done;
     std::function<void(size_t)> m_task;
     size_t m_next = 0, m_count = 0, m_running = 0;
     bool m_stopping = false;
