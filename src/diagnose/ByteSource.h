@@ -29,7 +29,7 @@ constexpr uint32_t kReadCancelled = 995;
 // The most one read asks for: a stop is looked at between two reads, so that it is seen within
 // one of them (some ten milliseconds from a disk) however much the caller reads in all. Each
 // read costs three calls to the server under Wine besides its bytes, a few hundred microseconds
-// while the scan keeps the processors busy: four megabytes, a whole batch of a large log, make
+// while the scan keeps the processors busy: four megabytes, half a batch of a large log, make
 // them a small part of it.
 constexpr size_t kReadStepBytes = size_t(4) << 20;
 
