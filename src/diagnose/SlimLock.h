@@ -1,7 +1,8 @@
 // A mutex and a condition variable for threads that hand work to each other hundreds of times a
-// second. In the Windows build the C++ runtime's wait through kernel events: under Wine each wait
-// and each wake is a call to the server, which waits for a processor while the scan keeps them
-// busy. The system's slim locks wait in the process, as the native build's do.
+// second. In the Windows build the C++ runtime's mutex and condition variable wait through
+// kernel events: under Wine each wait and each wake is a call to the server, which waits for a
+// processor while the scan keeps them busy. The system's slim locks wait in the process, as the
+// native build's do.
 #pragma once
 
 #include <condition_variable>
