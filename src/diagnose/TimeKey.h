@@ -28,9 +28,37 @@ struct SymbolTable {
 inline constexpr SymbolTable kSymbolTable{};
 } // namespace time_key
 
+namespace time_key {
+// The key of `N` bytes, all of `.` to `:` (digits, `.`, `/` and `:`, whose symbols follow their
+// codes), into `key`; false when another byte is among them. A fixed count is unrolled without
+// a look-up: the times of most logs ("12:32:28", "12:32:28.123") take a tenth of a line's scan
+// otherwise.
+template <size_t N> bool PackPlainBytes(const char* text, uint64_t& key) {
+    static_assert(N <= kSymbols);
+    static_assert(kSymbolTable.symbols[':'] - kSymbolTable.symbols['.'] == ':' - '.');
+    uint64_t packed = 0;
+    bool outside = false;
+    for (size_t i = 0; i < N; ++i) {
+        const unsigned offset = static_cast<unsigned char>(text[i]) - unsigned('.');
+        outside |= offset > unsigned(':' - '.');
+        packed = packed << kBits | (offset + kSymbolTable.symbols[static_cast<unsigned char>('.')]);
+    }
+    key = packed << (kBits * (kSymbols - N));
+    return !outside;
+}
+} // namespace time_key
+
 // The key of the longest start of a time text (at most twelve units) that the symbols spell: the
 // whole text's key when it fits, and in any case an order-keeping key of that start.
 template <typename Unit> uint64_t PackTimeStart(const Unit* text, size_t length, bool& whole) {
+    if constexpr (sizeof(Unit) == 1) {
+        uint64_t plain = 0;
+        if ((length == 8 && time_key::PackPlainBytes<8>(text, plain)) ||
+            (length == 12 && time_key::PackPlainBytes<12>(text, plain))) {
+            whole = true;
+            return plain;
+        }
+    }
     uint64_t key = 0;
     size_t i = 0;
     for (; i < time_key::kSymbols && i < length; ++i) {

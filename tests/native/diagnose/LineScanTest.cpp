@@ -1,6 +1,7 @@
 // The line scan: every encoding of a log gives the same records.
 #include "RecordStoreTestSupport.h"
 #include "diagnose/LineScan.h"
+#include "diagnose/TimeKey.h"
 
 #include <algorithm>
 #include <memory>
@@ -107,4 +108,22 @@ TEST(LineScan, ScannedLinesHashAsTheirBytes) {
             EXPECT_EQ(diagnose::HashLine(a.data(), a.size()) == diagnose::HashLine(b.data(), b.size()),
                       a == b);
         }
+}
+
+// Times of eight and twelve bytes are packed without the symbol table: each byte next to the
+// range `.` to `:`, or far outside it, gives the key the table gives.
+TEST(LineScan, PlainTimesPackAsTheSymbolTableSays) {
+    for (const std::string base : {"12:32:28", "12:32:28.123", "2:03:27", "12:32:28.1234"}) {
+        for (size_t at = 0; at < base.size(); ++at) {
+            for (const char unit : {'-', '.', '/', '0', '9', ':', ';', ' ', 'P', '\xB7'}) {
+                std::string text = base;
+                text[at] = unit;
+                const std::u16string wide(text.begin(), text.end()); // '\xB7' stays outside
+                bool whole = false, wideWhole = false;
+                const uint64_t key = diagnose::PackTimeStart(text.data(), text.size(), whole);
+                EXPECT_EQ(key, diagnose::PackTimeStart(wide.data(), wide.size(), wideWhole)) << text;
+                EXPECT_EQ(whole, wideWhole) << text;
+            }
+        }
+    }
 }
