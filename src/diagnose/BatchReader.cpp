@@ -71,11 +71,12 @@ bool BatchReader::ReadInto(std::string& bytes, uint64_t at, size_t size, ReadRes
 }
 
 // Parts are more than workers, four for each and one for each half MiB at least: the filing
-// thread scans what is left once it is done, and the last part of a batch, which one thread
-// scans while the others wait for the next batch, is short. The first task reads the batch
-// after it, from `ahead` on: the filing thread, which read it before, files meanwhile, and
-// filing and reading one after the other took it longer than the scan took the crew (a large
-// log under Wine: 2.8 s instead of 3.1 s).
+// thread scans what is left once it is done, and the last part of a batch is short. The read
+// of the batch after it, from `ahead` on, is started first: the filing thread, which read it
+// before, files meanwhile, and filing and reading one after the other took it longer than the
+// scan took the crew (a large log under Wine: 2.8 s instead of 3.1 s). The parts queue up behind
+// those of the batch before, which may not have ended yet: each batch ended with the crew's
+// last parts scanned while the other threads waited, a fourteenth of the load of a large log.
 void BatchReader::StartScan(Batch& batch, uint64_t ahead) {
     const unsigned parallel = std::min(4u, std::max(1u, std::thread::hardware_concurrency()));
     if (!m_crew)
@@ -88,20 +89,21 @@ void BatchReader::StartScan(Batch& batch, uint64_t ahead) {
     batch.parts.resize(batch.bounds.size() - 1);
     for (PartScan& part : batch.parts)
         part.Clear();
-    m_aheadFailure = nullptr;
-    const bool readAhead = ahead < m_end;
-    if (readAhead)
+    if (ahead < m_end) {
         m_ahead = FreeBatch(); // here: the spares are the filing thread's
-    m_crew->Start(
-        [this, &batch, readAhead, ahead](size_t k) {
-            if (readAhead && k-- == 0) {
+        m_aheadFailure = nullptr;
+        m_aheadRead = m_crew->Start(
+            [this, ahead](size_t) {
                 try {
                     ReadAhead(ahead);
                 } catch (...) {
                     m_aheadFailure = std::current_exception();
                 }
-                return;
-            }
+            },
+            1);
+    }
+    batch.scan = m_crew->Start(
+        [this, &batch](size_t k) {
             try {
                 const Clock::time_point start = Clock::now();
                 ScanPart(batch.bytes.data(), batch.bounds[k], batch.bounds[k + 1], m_decoder, batch.parts[k]);
@@ -110,12 +112,13 @@ void BatchReader::StartScan(Batch& batch, uint64_t ahead) {
                 batch.parts[k].failure = std::current_exception();
             }
         },
-        batch.parts.size() + readAhead);
+        batch.parts.size());
 }
 
-void BatchReader::JoinScan(Batch& batch) {
+void BatchReader::JoinScan() {
+    Batch& batch = *m_scanning.front();
     const Clock::time_point start = Clock::now();
-    m_crew->Wait();
+    m_crew->Wait(batch.scan);
     m_stages.wait += Since(start);
     ++m_stages.batches;
     for (const PartScan& part : batch.parts)
@@ -124,6 +127,24 @@ void BatchReader::JoinScan(Batch& batch) {
         if (part.failure)
             std::rethrow_exception(part.failure);
     RecordStore::MayFail("scanned");
+    m_scanned.push_back(std::move(m_scanning.front()));
+    m_scanning.pop_front();
+}
+
+void BatchReader::JoinScans() {
+    while (!m_scanning.empty())
+        JoinScan();
+}
+
+void BatchReader::JoinReadAhead() {
+    if (m_aheadRead == 0)
+        return;
+    const Clock::time_point start = Clock::now();
+    m_crew->Wait(m_aheadRead);
+    m_stages.wait += Since(start);
+    m_aheadRead = 0;
+    if (m_aheadFailure)
+        std::rethrow_exception(m_aheadFailure); // a stop, or no memory for the bytes
 }
 
 ReadResult BatchReader::FileScanned(Filer& filer, bool wait) {
@@ -185,8 +206,17 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
     m_batchBytes =
         static_cast<size_t>(std::clamp<uint64_t>((to - from) / kBatchShare, kMinBatchBytes, kMaxBatchBytes));
     ReadResult result;
+    // However the read ends, nothing of it runs on: the caller reads the source next.
+    struct Quiet {
+        std::optional<ScanCrew>& crew;
+        ~Quiet() {
+            if (crew)
+                crew->WaitAll();
+        }
+    } quiet{m_crew};
     try {
-        m_spares.reserve(kMostScanned + 2); // every batch there is: scanned, being scanned, read ahead
+        // Every batch there is: scanned, two being scanned, read ahead.
+        m_spares.reserve(kMostScanned + 3);
         size_t want = m_batchBytes;
         while (m_at < m_end) {
             const size_t size = static_cast<size_t>(std::min<uint64_t>(want, m_end - m_at));
@@ -196,6 +226,7 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
                 // A batch grown for a long line keeps what it has read of it.
                 const size_t kept = m_next->at == m_at ? std::min(m_next->bytes.size(), size) : 0;
                 if (!ReadInto(m_next->bytes, m_at, size, result, kept)) {
+                    JoinScans();
                     const ReadResult filed =
                         FileScanned(filer, true); // what was read before the failure stays
                     return filed.ok() ? result : filed;
@@ -205,15 +236,14 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             const size_t lastLineFeed = FindLastLineFeed(m_next->bytes.data(), m_next->bytes.size(), m_unit);
             if (lastLineFeed != SIZE_MAX) {
                 m_next->lines = lastLineFeed + m_unit;
-                StartScan(*m_next, m_next->at + m_next->lines);
-                const ReadResult filed = FileScanned(filer, false);
-                JoinScan(*m_next);
-                if (!filed.ok())
-                    return filed;
-                if (m_aheadFailure)
-                    std::rethrow_exception(m_aheadFailure); // a stop, or no memory for the bytes
                 m_at = m_next->at + m_next->lines;
-                m_scanned.push_back(std::move(m_next));
+                StartScan(*m_next, m_at);
+                m_scanning.push_back(std::move(m_next));
+                if (m_scanning.size() > 1)
+                    JoinScan(); // the one before, while the crew goes on with this one
+                if (const ReadResult filed = FileScanned(filer, false); !filed.ok())
+                    return filed;
+                JoinReadAhead(); // before the loop looks at the end, which a short read moves
                 want = m_batchBytes;
                 continue;
             }
@@ -224,6 +254,7 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
                 continue;
             }
             // A line longer than the limit: a record of its own, with what fits.
+            JoinScans();
             if (const ReadResult filed = FileScanned(filer, true); !filed.ok())
                 return filed;
             uint64_t lineEnd = 0;
@@ -239,6 +270,7 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
             m_next.reset(); // a buffer as large as the limit is not kept for the batches after it
             want = m_batchBytes;
         }
+        JoinScans();
         if (const ReadResult filed = FileScanned(filer, true); !filed.ok())
             return filed;
         for (const auto* batch : {&m_next, &m_ahead})

@@ -1,7 +1,7 @@
 // The batch reader: one read of a log's lines in batches of whole lines. It owns the buffers,
 // the read position and the scan crew: each batch is scanned by the crew, which reads the one
 // after it too, while the caller files the one before. The source is read by one thread at a
-// time: the crew's between a Start and its Wait, else the caller's.
+// time: the crew's while a read ahead runs, else the caller's.
 #pragma once
 
 #include "diagnose/ByteSource.h"
@@ -60,10 +60,16 @@ private:
         size_t lines = 0;           // the bytes of its whole lines
         std::vector<size_t> bounds; // of the parts
         std::vector<PartScan> parts;
+        ScanCrew::Ticket scan = 0; // of its parts' start
     };
     bool ReadInto(std::string& bytes, uint64_t at, size_t size, ReadResult& result, size_t kept = 0);
     void StartScan(Batch& batch, uint64_t ahead);
-    void JoinScan(Batch& batch);
+    // The oldest batch being scanned, once it is, joins the scanned ones.
+    void JoinScan();
+    // All of them, for what needs every batch before it filed.
+    void JoinScans();
+    // The read ahead, once it has ended; it throws what the read threw.
+    void JoinReadAhead();
     // Files the scanned batches in order; without `wait`, stops while the filer is busy and
     // fewer than kMostScanned batches wait.
     ReadResult FileScanned(Filer& filer, bool wait);
@@ -81,10 +87,12 @@ private:
     size_t m_batchBytes = 0;
     uint64_t m_at = 0;
     uint64_t m_end = 0;
-    std::deque<std::unique_ptr<Batch>> m_scanned; // scanned, not filed yet, in file order
-    std::unique_ptr<Batch> m_next;                // being read and scanned
-    std::unique_ptr<Batch> m_ahead;               // the one after, read by the crew as it scans
-    std::exception_ptr m_aheadFailure;            // of that read: thrown once the crew is done
+    std::deque<std::unique_ptr<Batch>> m_scanned;  // scanned, not filed yet, in file order
+    std::deque<std::unique_ptr<Batch>> m_scanning; // the last two started, in file order
+    std::unique_ptr<Batch> m_next;                 // being read, then started
+    std::unique_ptr<Batch> m_ahead;                // the one after, read by the crew as it scans
+    ScanCrew::Ticket m_aheadRead = 0;              // that read's start, until it is joined
+    std::exception_ptr m_aheadFailure;             // of that read: thrown once it is joined
     // Filed; their buffers take the next batches, without new pages.
     std::vector<std::unique_ptr<Batch>> m_spares;
     // Declared after the batches, so that it ends, having run what it was given, before they go.

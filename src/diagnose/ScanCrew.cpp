@@ -13,7 +13,7 @@ ScanCrew::ScanCrew(unsigned size) {
 }
 
 ScanCrew::~ScanCrew() {
-    Wait();
+    WaitAll();
     {
         std::lock_guard<SlimMutex> lock(m_mutex);
         m_stopping = true;
@@ -23,44 +23,55 @@ ScanCrew::~ScanCrew() {
         thread.join();
 }
 
-void ScanCrew::Start(std::function<void(size_t)> task, size_t count) {
+ScanCrew::Ticket ScanCrew::Start(std::function<void(size_t)> task, size_t count) {
+    Ticket ticket;
     {
         std::lock_guard<SlimMutex> lock(m_mutex);
-        m_task = std::move(task);
-        m_next = 0;
-        m_count = count;
+        ticket = ++m_lastTicket;
+        if (count > 0)
+            m_jobs.push_back(Job{ticket, std::move(task), 0, count, count});
     }
     m_wake.notify_all();
+    return ticket;
 }
 
-void ScanCrew::Wait() {
+void ScanCrew::Wait(Ticket ticket) {
     std::unique_lock<SlimMutex> lock(m_mutex);
-    while (RunOne(lock)) {
+    while (RunOne(lock, ticket)) {
         // What no thread has taken yet this thread does itself, having nothing else to do.
     }
-    m_done.wait(lock, [this] { return m_next == m_count && m_running == 0; });
+    m_done.wait(lock, [this, ticket] { return m_jobs.empty() || m_jobs.front().ticket > ticket; });
 }
 
-// Runs a task not taken yet, without the lock meanwhile; false when none is left.
-bool ScanCrew::RunOne(std::unique_lock<SlimMutex>& lock) {
-    if (m_next == m_count)
-        return false;
-    const size_t task = m_next++;
-    ++m_running;
-    lock.unlock();
-    m_task(task);
-    lock.lock();
-    if (--m_running == 0 && m_next == m_count)
-        m_done.notify_all();
-    return true;
+bool ScanCrew::RunOne(std::unique_lock<SlimMutex>& lock, Ticket through) {
+    for (Job& job : m_jobs) {
+        if (job.ticket > through)
+            return false;
+        if (job.next == job.count)
+            continue;
+        const size_t task = job.next++;
+        lock.unlock();
+        job.task(task);
+        lock.lock();
+        if (--job.unfinished == 0) {
+            // Ended jobs leave from the front only: a later one may end before an earlier one.
+            while (!m_jobs.empty() && m_jobs.front().unfinished == 0)
+                m_jobs.pop_front();
+            m_done.notify_all();
+        }
+        return true;
+    }
+    return false;
 }
 
 void ScanCrew::Work() {
     std::unique_lock<SlimMutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || m_next < m_count; });
-        if (!RunOne(lock))
-            return; // stopping, and nothing is left
+        if (RunOne(lock, m_lastTicket))
+            continue;
+        if (m_stopping)
+            return; // and nothing is left
+        m_wake.wait(lock);
     }
 }
 

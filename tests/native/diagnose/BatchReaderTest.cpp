@@ -3,6 +3,8 @@
 #include "AllocationWatch.h"
 #include "RecordStoreTestSupport.h"
 
+#include <atomic>
+
 using namespace record_store_test;
 
 TEST(BatchReader, ALineLongerThanTheLimitIsARecordOfItsOwnAndTheReadGoesOn) {
@@ -112,12 +114,13 @@ TEST(BatchReader, ALongLineGrowsTheBatchToTheLimitAtMostAndItsBufferIsGivenBackA
         << "the grown buffer is not kept for the batches after";
 }
 
-// A source that says how far it has been read.
+// A source that says how far it has been read: the crew reads ahead while the filing thread
+// asks.
 struct WatchedSource : MemorySource {
     using MemorySource::MemorySource;
-    uint64_t furthest = 0;
+    std::atomic<uint64_t> furthest{0};
     bool Read(uint64_t offset, void* buffer, size_t size, size_t& got, uint32_t& error) override {
-        furthest = std::max(furthest, offset + size);
+        furthest = std::max(furthest.load(), offset + size); // one read at a time
         return MemorySource::Read(offset, buffer, size, got, error);
     }
 };
