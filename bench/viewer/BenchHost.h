@@ -99,6 +99,30 @@ inline std::string AnsiPath(const wchar_t* path) {
     return ansi;
 }
 
+// The host's own window, shown before it opens the viewer, as a host's is: under Wine the first
+// window of a process waits for the desktop's process to start (a tenth of a second or more),
+// which is no part of the viewer's time. Pumped for a moment, so that the desktop has settled.
+class HostWindow {
+public:
+    HostWindow()
+        : m_window(::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 200,
+                                     nullptr, nullptr, nullptr, nullptr)) {
+        for (int waited = 0; waited < 300; waited += 10) {
+            Pump();
+            ::Sleep(10);
+        }
+    }
+    ~HostWindow() {
+        if (m_window)
+            ::DestroyWindow(m_window);
+    }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+private:
+    HWND m_window;
+};
+
 // The visible dialog window of this thread, or null. The viewer shows itself from a message it
 // posts to itself: the queue is pumped until it has (for two seconds at most).
 inline HWND FindThreadDialog() {

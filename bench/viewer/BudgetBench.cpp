@@ -62,6 +62,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::string path = bench::AnsiPath(argv[1]);
+    const bench::HostWindow host;
     const uint64_t largestBefore = LargestFreeBlock();
     const uint64_t usedBefore = UsedAddressSpace();
     const LARGE_INTEGER start = bench::Now();
