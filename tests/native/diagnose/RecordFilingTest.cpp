@@ -3,6 +3,7 @@
 #include "RecordStoreTestSupport.h"
 #include "Logs.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace record_store_test;
@@ -42,6 +43,18 @@ TEST(RecordFiling, LinesFileByComputerAndTraceClassWithTheirRowTexts) {
     firsts.clear();
     EXPECT_EQ(other.store.FirstOfEachList(1, 9, 3, firsts), 5u) << "record 4's list is record 2's";
     EXPECT_EQ(firsts, (std::vector<diagnose::RecordId>{1, 2, 3}));
+    for (diagnose::RecordId first = 0; first <= 9; ++first) { // to the end, as a viewer takes in
+        std::vector<diagnose::RecordId> expected;
+        std::vector<const RecordList*> lists;
+        for (diagnose::RecordId id = first; id < 9; ++id)
+            if (std::find(lists.begin(), lists.end(), other.store.ListOf(id)) == lists.end()) {
+                lists.push_back(other.store.ListOf(id));
+                expected.push_back(id);
+            }
+        firsts.clear();
+        EXPECT_EQ(other.store.FirstOfEachList(first, 9, 10, firsts), 9u);
+        EXPECT_EQ(firsts, expected) << "from " << first;
+    }
     EXPECT_EQ(other.store.RowText(2, 0), L" ") << "a record without header shows a single blank";
 
     // Lines end at LF; one CR before it goes, and a CR at the very end (a cut-off CR LF).
