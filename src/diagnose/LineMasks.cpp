@@ -1,4 +1,4 @@
-// The marks of whole 64-byte words in 32-byte units, for processors that have them (AVX2). Only
+// The marks of a line's whole 32-byte steps in 32-byte units, for processors that have them (AVX2). Only
 // the function that needs them is compiled for them: no code shared with other files is, so
 // none that a processor without them might run.
 #include "diagnose/LineMasks.h"
@@ -32,40 +32,49 @@ ZT_THIRTY_TWOS inline __m256i Within(__m256i offset, char last) {
     return _mm256_cmpeq_epi8(_mm256_min_epu8(offset, Set(last)), offset);
 }
 
+// The marks of one 32-byte step, one bit a byte, and its hash step added to `total`.
+struct StepMarks {
+    uint64_t quotes, equals, returns, words, spaces;
+};
+ZT_THIRTY_TWOS inline StepMarks MarkStep(const char* s, size_t at, __m256i& total) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + at));
+    const __m256i keyed = _mm256_add_epi32(
+        bytes, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(line_hash::KeysOf(at / 16))));
+    total = _mm256_add_epi64(total,
+                             _mm256_mul_epu32(keyed, _mm256_shuffle_epi32(keyed, _MM_SHUFFLE(3, 3, 1, 1))));
+    const __m256i isWord = _mm256_or_si256(
+        _mm256_or_si256(Within(_mm256_sub_epi8(bytes, Set('0')), 9),
+                        Within(_mm256_sub_epi8(_mm256_or_si256(bytes, Set(0x20)), Set('a')), 25)),
+        _mm256_cmpeq_epi8(bytes, Set('_')));
+    const __m256i isSpace =
+        _mm256_or_si256(Within(_mm256_sub_epi8(bytes, Set(9)), 4), _mm256_cmpeq_epi8(bytes, Set(' ')));
+    return {BitsOf(_mm256_cmpeq_epi8(bytes, Set('"'))), BitsOf(_mm256_cmpeq_epi8(bytes, Set('='))),
+            BitsOf(_mm256_cmpeq_epi8(bytes, Set('\r'))), BitsOf(isWord), BitsOf(isSpace)};
+}
+
 } // namespace
 
-// As MarkInSixteens does for its words, and with the same hash steps: keys and products of the
-// two steps of 32 bytes in the two halves, added lane to lane at the end.
-ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkWordsInThirtyTwos(const char* s, size_t words,
-                                                                WordMarks marks) {
+// As MarkInSixteens does, and with the same hash steps: keys and products of the two steps of
+// 32 bytes in the two halves, added lane to lane at the end. A last step of its own is the first
+// half of its word.
+ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkInThirtyTwos(const char* s, size_t steps, WordMarks marks) {
     __m256i total = _mm256_setzero_si256();
-    for (size_t w = 0; w < words; ++w) {
-        uint64_t quotes = 0, equals = 0, returns = 0, wordUnits = 0, spaces = 0;
-        for (size_t half = 0; half < 2; ++half) {
-            const size_t at = w * 64 + half * 32;
-            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + at));
-            const __m256i keyed = _mm256_add_epi32(
-                bytes, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(line_hash::KeysOf(at / 16))));
-            total = _mm256_add_epi64(
-                total, _mm256_mul_epu32(keyed, _mm256_shuffle_epi32(keyed, _MM_SHUFFLE(3, 3, 1, 1))));
-            const unsigned shift = static_cast<unsigned>(half * 32);
-            quotes |= BitsOf(_mm256_cmpeq_epi8(bytes, Set('"'))) << shift;
-            equals |= BitsOf(_mm256_cmpeq_epi8(bytes, Set('='))) << shift;
-            returns |= BitsOf(_mm256_cmpeq_epi8(bytes, Set('\r'))) << shift;
-            const __m256i isWord = _mm256_or_si256(
-                _mm256_or_si256(Within(_mm256_sub_epi8(bytes, Set('0')), 9),
-                                Within(_mm256_sub_epi8(_mm256_or_si256(bytes, Set(0x20)), Set('a')), 25)),
-                _mm256_cmpeq_epi8(bytes, Set('_')));
-            wordUnits |= BitsOf(isWord) << shift;
-            const __m256i isSpace = _mm256_or_si256(Within(_mm256_sub_epi8(bytes, Set(9)), 4),
-                                                    _mm256_cmpeq_epi8(bytes, Set(' ')));
-            spaces |= BitsOf(isSpace) << shift;
-        }
-        marks.quotes[w] = quotes;
-        marks.equals[w] = equals;
-        marks.returns[w] = returns;
-        marks.words[w] = wordUnits;
-        marks.spaces[w] = spaces;
+    for (size_t w = 0; w < steps / 2; ++w) {
+        const StepMarks low = MarkStep(s, w * 64, total), high = MarkStep(s, w * 64 + 32, total);
+        marks.quotes[w] = low.quotes | high.quotes << 32;
+        marks.equals[w] = low.equals | high.equals << 32;
+        marks.returns[w] = low.returns | high.returns << 32;
+        marks.words[w] = low.words | high.words << 32;
+        marks.spaces[w] = low.spaces | high.spaces << 32;
+    }
+    if (steps % 2 != 0) {
+        const size_t w = steps / 2;
+        const StepMarks low = MarkStep(s, w * 64, total);
+        marks.quotes[w] = low.quotes;
+        marks.equals[w] = low.equals;
+        marks.returns[w] = low.returns;
+        marks.words[w] = low.words;
+        marks.spaces[w] = low.spaces;
     }
     return line_hash::SumsOf(
         _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1)));

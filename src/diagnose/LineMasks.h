@@ -2,8 +2,8 @@
 // units in a row, one bit per byte: the scan of a large log looks for these a dozen times per
 // line, and one pass sixteen bytes at a time that marks them all costs less than the searches.
 // The same pass takes the line's hash.
-// Needs SSE2, which every build has; where the processor has 32-byte units (AVX2), whole words of
-// 64 bytes are marked in those (LineMasks.cpp).
+// Needs SSE2, which every build has; where the processor has 32-byte units (AVX2), the line is
+// marked in those as far as it holds whole ones (LineMasks.cpp).
 #pragma once
 
 #if defined(__SSE2__)
@@ -42,15 +42,17 @@ public:
         // are made of them once every word is marked.
         const WordMarks marks{m_quotes.data(), m_openings.data(), m_returns.data(), m_words.data(),
                               m_triples.data()};
-        const size_t whole = m_thirtyTwos ? n / 64 : 0;
+        // The 32-byte steps take a line's last word too, as far as it holds whole steps: a line of
+        // the suite's ends in two or three sixteen-byte steps otherwise, a third of its marking.
+        const size_t thirtyTwos = m_thirtyTwos ? n / 32 : 0;
         line_hash::Sums wide; // of the line's hash, from the same bytes
         m_leadDates = 0;
-        if (whole > 0) {
-            wide = MarkWordsInThirtyTwos(s, whole, marks);
+        if (thirtyTwos > 0) {
+            wide = MarkInThirtyTwos(s, thirtyTwos, marks);
             m_leadDates =
                 static_cast<uint32_t>(Bits(DateBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)))));
         }
-        const line_hash::Sums rest = MarkInSixteens(s, n, whole, marks, m_leadDates);
+        const line_hash::Sums rest = MarkInSixteens(s, n, thirtyTwos * 32, marks, m_leadDates);
         m_sums = {wide.low + rest.low, wide.high + rest.high};
         uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
         for (size_t w = 0; w < words; ++w) {
@@ -180,14 +182,19 @@ private:
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded));
     }
 
-    // Marks the words from `first` on sixteen bytes at a time, and the date units of the first
-    // sixteen bytes when it starts there.
-    static line_hash::Sums MarkInSixteens(const char* s, size_t n, size_t first, WordMarks marks,
+    // Marks the bytes from `from` on, a multiple of 32, sixteen at a time, and the date units of
+    // the first sixteen bytes when it starts there. A word begun in 32-byte steps keeps the marks
+    // of its first half.
+    static line_hash::Sums MarkInSixteens(const char* s, size_t n, size_t from, WordMarks marks,
                                           uint32_t& leadDates) {
         __m128i total = _mm_setzero_si128();
-        for (size_t w = first; w * 64 < n; ++w) {
-            uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
-            for (size_t at = w * 64; at < n && at < w * 64 + 64; at += 16) {
+        for (size_t w = from / 64; w * 64 < n; ++w) {
+            const size_t start = std::max(w * 64, from);
+            const bool begun = start > w * 64;
+            uint64_t quotes = begun ? marks.quotes[w] : 0, returns = begun ? marks.returns[w] : 0,
+                     wordUnits = begun ? marks.words[w] : 0, equals = begun ? marks.equals[w] : 0,
+                     spaces = begun ? marks.spaces[w] : 0;
+            for (size_t at = start; at < n && at < w * 64 + 64; at += 16) {
                 unsigned skip;
                 const __m128i bytes = Block(s, n, at, skip);
                 total = line_hash::AddStep(total, bytes, at / 16);
@@ -209,8 +216,8 @@ private:
         }
         return line_hash::SumsOf(total);
     }
-    // The same of whole words, 32 bytes at a time.
-    static line_hash::Sums MarkWordsInThirtyTwos(const char* s, size_t words, WordMarks marks);
+    // The same of the first `steps` 32-byte steps, from the line's start.
+    static line_hash::Sums MarkInThirtyTwos(const char* s, size_t steps, WordMarks marks);
 
     static uint64_t Bits(__m128i marks) { return static_cast<uint16_t>(_mm_movemask_epi8(marks)); }
     // The places of a word that start three white-space units, given its white space and that
