@@ -371,6 +371,8 @@ void ScanAttributes(const Unit* s, size_t n, size_t from, Found&& found) {
 // nearest limit.
 template <typename Unit> int32_t ReadDecimal(const Unit* s, size_t n) {
     using C = UnitClasses<Unit>;
+    if (n == 1 && C::Code(s[0]) - '0' <= 9u)
+        return static_cast<int32_t>(C::Code(s[0]) - '0'); // a trace class, most of them
     size_t i = 0;
     while (i < n && C::IsSpace(s[i]))
         ++i;
