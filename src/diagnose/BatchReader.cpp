@@ -215,8 +215,9 @@ ReadResult BatchReader::ReadLines(uint64_t from, uint64_t to, Filer& filer) {
         }
     } quiet{m_crew};
     try {
-        // Every batch there is: scanned, two being scanned, read ahead.
-        m_spares.reserve(kMostScanned + 3);
+        // Every batch there is: the scanned ones, then one being scanned and one read ahead (two
+        // being scanned for a moment, while one fewer is scanned).
+        m_spares.reserve(kMostScanned + 2);
         size_t want = m_batchBytes;
         while (m_at < m_end) {
             const size_t size = static_cast<size_t>(std::min<uint64_t>(want, m_end - m_at));
