@@ -59,22 +59,14 @@ ZT_THIRTY_TWOS inline StepMarks MarkStep(const char* s, size_t at, __m256i& tota
 // half of its word.
 ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkInThirtyTwos(const char* s, size_t steps, WordMarks marks) {
     __m256i total = _mm256_setzero_si256();
-    for (size_t w = 0; w < steps / 2; ++w) {
-        const StepMarks low = MarkStep(s, w * 64, total), high = MarkStep(s, w * 64 + 32, total);
+    for (size_t w = 0; w * 2 < steps; ++w) {
+        const StepMarks low = MarkStep(s, w * 64, total);
+        const StepMarks high = w * 2 + 1 < steps ? MarkStep(s, w * 64 + 32, total) : StepMarks{};
         marks.quotes[w] = low.quotes | high.quotes << 32;
         marks.equals[w] = low.equals | high.equals << 32;
         marks.returns[w] = low.returns | high.returns << 32;
         marks.words[w] = low.words | high.words << 32;
         marks.spaces[w] = low.spaces | high.spaces << 32;
-    }
-    if (steps % 2 != 0) {
-        const size_t w = steps / 2;
-        const StepMarks low = MarkStep(s, w * 64, total);
-        marks.quotes[w] = low.quotes;
-        marks.equals[w] = low.equals;
-        marks.returns[w] = low.returns;
-        marks.words[w] = low.words;
-        marks.spaces[w] = low.spaces;
     }
     return line_hash::SumsOf(
         _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1)));
