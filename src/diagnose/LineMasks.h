@@ -42,18 +42,15 @@ public:
         // are made of them once every word is marked.
         const WordMarks marks{m_quotes.data(), m_openings.data(), m_returns.data(), m_words.data(),
                               m_triples.data()};
-        // The 32-byte steps take a line's last word too, as far as it holds whole steps: a line of
-        // the suite's ends in two or three sixteen-byte steps otherwise, a third of its marking.
-        const size_t thirtyTwos = m_thirtyTwos ? n / 32 : 0;
-        line_hash::Sums wide; // of the line's hash, from the same bytes
-        m_leadDates = 0;
-        if (thirtyTwos > 0) {
-            wide = MarkInThirtyTwos(s, thirtyTwos, marks);
+        // A line of 32 bytes or more is marked in 32-byte steps to its end, the last step the 32
+        // bytes that end it: in sixteen-byte steps, its last word took a third of its marking.
+        if (m_thirtyTwos && n >= 32) {
+            m_sums = MarkInThirtyTwos(s, n, marks);
             m_leadDates =
                 static_cast<uint32_t>(Bits(DateBytes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)))));
+        } else {
+            m_sums = MarkInSixteens(s, n, marks, m_leadDates);
         }
-        const line_hash::Sums rest = MarkInSixteens(s, n, thirtyTwos * 32, marks, m_leadDates);
-        m_sums = {wide.low + rest.low, wide.high + rest.high};
         uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
         for (size_t w = 0; w < words; ++w) {
             const uint64_t equals = m_openings[w];
@@ -182,19 +179,13 @@ private:
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded));
     }
 
-    // Marks the bytes from `from` on, a multiple of 32, sixteen at a time, and the date units of
-    // the first sixteen bytes when it starts there. A word begun in 32-byte steps keeps the marks
-    // of its first half.
-    static line_hash::Sums MarkInSixteens(const char* s, size_t n, size_t from, WordMarks marks,
-                                          uint32_t& leadDates) {
+    // Marks the line sixteen bytes at a time, and the date units of its first sixteen bytes.
+    static line_hash::Sums MarkInSixteens(const char* s, size_t n, WordMarks marks, uint32_t& leadDates) {
         __m128i total = _mm_setzero_si128();
-        for (size_t w = from / 64; w * 64 < n; ++w) {
-            const size_t start = std::max(w * 64, from);
-            const bool begun = start > w * 64;
-            uint64_t quotes = begun ? marks.quotes[w] : 0, returns = begun ? marks.returns[w] : 0,
-                     wordUnits = begun ? marks.words[w] : 0, equals = begun ? marks.equals[w] : 0,
-                     spaces = begun ? marks.spaces[w] : 0;
-            for (size_t at = start; at < n && at < w * 64 + 64; at += 16) {
+        leadDates = 0;
+        for (size_t w = 0; w * 64 < n; ++w) {
+            uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
+            for (size_t at = w * 64; at < n && at < w * 64 + 64; at += 16) {
                 unsigned skip;
                 const __m128i bytes = Block(s, n, at, skip);
                 total = line_hash::AddStep(total, bytes, at / 16);
@@ -216,8 +207,8 @@ private:
         }
         return line_hash::SumsOf(total);
     }
-    // The same of the first `steps` 32-byte steps, from the line's start.
-    static line_hash::Sums MarkInThirtyTwos(const char* s, size_t steps, WordMarks marks);
+    // The same in 32-byte steps, of a line of 32 bytes at least.
+    static line_hash::Sums MarkInThirtyTwos(const char* s, size_t n, WordMarks marks);
 
     static uint64_t Bits(__m128i marks) { return static_cast<uint16_t>(_mm_movemask_epi8(marks)); }
     // The places of a word that start three white-space units, given its white space and that
