@@ -1,6 +1,7 @@
 // The line scan: lines into places, hashes, interned names and dates, and time keys.
 #include "diagnose/LineScan.h"
 
+#include "diagnose/LineEnds.h"
 #include "diagnose/LineMasks.h"
 #include "diagnose/LineScanner.h"
 #include "diagnose/RecordStore.h"
@@ -77,32 +78,47 @@ void AppendUnits(std::wstring& out, const char16_t* s, size_t n, const TextDecod
     AppendUtf16(out, s, n);
 }
 
-// Whether the `n` units at `a` and `b` are the same. Names and dates of 8 to 16 bytes, most of
-// them, are two loads each: a comparison of a variable size is a call into the C runtime.
+// The `n` bytes at `s`, 1 to 16 of them, as two words by loads of fixed size, which tell apart
+// any two texts of the same length: names and dates are compared and hashed this way, where a
+// comparison of a variable size is a call into the C runtime (under Wine, a slow one).
+inline void ShortWords(const char* s, size_t n, uint64_t& first, uint64_t& last) {
+    if (n >= 8) {
+        std::memcpy(&first, s, 8);
+        std::memcpy(&last, s + n - 8, 8);
+    } else if (n >= 4) {
+        uint32_t low, high;
+        std::memcpy(&low, s, 4);
+        std::memcpy(&high, s + n - 4, 4);
+        first = low;
+        last = high;
+    } else {
+        const auto byte = [s](size_t k) { return uint64_t(static_cast<uint8_t>(s[k])); };
+        first = byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16;
+        last = 0;
+    }
+}
+
+// Whether the `n` units at `a` and `b` are the same.
 template <typename Unit> bool SameUnits(const Unit* a, const Unit* b, size_t n) {
     if constexpr (sizeof(Unit) == 1) {
-        if (n >= 8 && n <= 16) {
+        if (n >= 1 && n <= 16) {
             uint64_t x[2], y[2];
-            std::memcpy(&x[0], a, 8);
-            std::memcpy(&y[0], b, 8);
-            std::memcpy(&x[1], a + n - 8, 8);
-            std::memcpy(&y[1], b + n - 8, 8);
+            ShortWords(a, n, x[0], x[1]);
+            ShortWords(b, n, y[0], y[1]);
             return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
         }
     }
     return std::equal(a, a + n, b);
 }
 
-// A span's hash for the interner alone. Names of 4 to 16 bytes, most of them, are two loads
+// A span's hash for the interner alone. Names of up to 16 bytes, most of them, are two words
 // mixed by two multiplications: the line's hash, kept with each record, takes every byte in
 // order, more than a table of a part's names needs.
 template <typename Unit> uint32_t SpanHash(const Unit* s, size_t n) {
     if constexpr (sizeof(Unit) == 1) {
-        if (n >= 4 && n <= 16) {
-            uint64_t first = 0, last = 0;
-            const size_t half = n >= 8 ? 8 : 4;
-            std::memcpy(&first, s, half);
-            std::memcpy(&last, s + n - half, half);
+        if (n >= 1 && n <= 16) {
+            uint64_t first, last;
+            ShortWords(s, n, first, last);
             const uint64_t mixed = ((first * 0x9E3779B97F4A7C15u) ^ last ^ n) * 0xC2B2AE3D27D4EB4Fu;
             return static_cast<uint32_t>(mixed >> 32);
         }
@@ -164,7 +180,7 @@ bool SpanIs(const Unit* s, size_t begin, size_t end, const char (&literal)[N]) {
     if (end - begin != N - 1)
         return false;
     if constexpr (sizeof(Unit) == 1)
-        return std::memcmp(s + begin, literal, N - 1) == 0; // a few loads of fixed size
+        return SameUnits(s + begin, literal, N - 1);
     for (size_t i = 0; i < N - 1; ++i)
         if (UnitClasses<Unit>::Code(s[begin + i]) != static_cast<unsigned char>(literal[i]))
             return false;
@@ -341,18 +357,8 @@ void ScanPart(const char* raw, size_t begin, size_t end, const TextDecoder& deco
     const size_t unit = UnitBytes(decoder.form);
     std::vector<LineSpan>& lines = out.spans;
     lines.clear();
-    if (unit == 1) { // as TextUnits says, inline: a call a line was a fortieth of the scan
-        for (size_t at = begin; at < end;) {
-            const size_t lineFeed = FindByte(raw, at, end, '\n');
-            const size_t next = lineFeed < end ? lineFeed + 1 : end;
-            size_t units = (lineFeed < end ? lineFeed : end) - at;
-            units -= units > 0 && raw[at + units - 1] == '\r';
-            LineSpan& span = lines.emplace_back(); // field by field, as the scanned lines
-            span.rawBegin = span.textBegin = at;
-            span.rawEnd = next;
-            span.textLength = units;
-            at = next;
-        }
+    if (unit == 1) {
+        SplitLines(raw, begin, end, lines);
     } else {
         for (size_t at = begin; at < end;) {
             const size_t lineFeed = FindLineFeed(raw, at, end, unit);

@@ -1,5 +1,6 @@
 // The line scan: every encoding of a log gives the same records.
 #include "RecordStoreTestSupport.h"
+#include "diagnose/LineEnds.h"
 #include "diagnose/LineScan.h"
 #include "diagnose/TimeKey.h"
 
@@ -50,6 +51,76 @@ TEST(LineScan, EveryEncodingGivesTheSameRecords) {
         EXPECT_EQ(log.store.GetProcess(0), L"\x20ACx") << name;
         EXPECT_EQ(log.store.RowText(1, 0), L"02.01.2026 09:00:00.5") << name;
         EXPECT_EQ(log.Line(1), L"02.01.2026 09:00:00.5   Host=\"X\"") << name;
+    }
+}
+
+// Lines end at each line feed and at the end, a carriage return before either left out of the
+// text, in 64-byte steps of 32- and sixteen-byte units alike: texts of feeds, returns and other
+// bytes, of every length around the steps, from every start within a step.
+TEST(LineScan, LinesEndAtEveryLineFeedInEveryUnit) {
+    uint32_t seed = 99;
+    for (size_t size = 0; size < 300; ++size) {
+        std::string text(size + 8, 'x');
+        for (char& c : text) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned pick = (seed >> 16) % 16;
+            c = pick == 0 ? '\n' : pick == 1 ? '\r' : pick == 2 ? '\xA0' : 'a';
+        }
+        const size_t begin = size % 8, end = begin + size;
+        std::vector<std::vector<size_t>> expected; // raw begin, raw end, text length
+        for (size_t start = begin; start < end;) {
+            size_t feed = start;
+            while (feed < end && text[feed] != '\n')
+                ++feed;
+            const size_t next = feed < end ? feed + 1 : end;
+            const size_t units = feed - start - (feed > start && text[feed - 1] == '\r');
+            expected.push_back({start, next, units});
+            start = next;
+        }
+        for (const bool wide : {false, true}) {
+            // In a block of its own size, so that a look past the end is caught.
+            const std::unique_ptr<char[]> exact(new char[end]);
+            std::copy(text.begin(), text.begin() + end, exact.get());
+            std::vector<diagnose::LineSpan> lines;
+            diagnose::SplitLines(exact.get(), begin, end, lines, wide);
+            std::vector<std::vector<size_t>> found;
+            for (const diagnose::LineSpan& line : lines) {
+                ASSERT_EQ(line.textBegin, line.rawBegin);
+                found.push_back({line.rawBegin, line.rawEnd, line.textLength});
+            }
+            ASSERT_EQ(found, expected) << size << (wide ? " wide" : "");
+        }
+    }
+}
+
+// Names and dates that differ in one byte, at any place and of any length around the interner's
+// loads of 4 and 8 bytes, are numbered apart, and the same ones together, whichever came first.
+TEST(LineScan, NamesAndDatesApartByOneByteAreNumberedApart) {
+    std::string bytes;
+    std::vector<std::pair<std::string, std::string>> expected; // host, date
+    for (size_t length = 1; length <= 20; ++length) {
+        const std::string name = std::string("ABCDEFGHIJKLMNOPQRST").substr(0, length);
+        const std::string date = std::string("0123456789./012345678").substr(0, length);
+        for (size_t at = 0; at <= length; ++at) { // at == length: unchanged, after the changed ones
+            std::string host = name, day = date;
+            if (at < length) {
+                host[at] = 'x';
+                day[at] = day[at] == '9' ? '8' : '9';
+            }
+            for (int twice = 0; twice < 2; ++twice) {
+                bytes += day + " 08:00:00   Host=\"" + host + "\"\r\n";
+                expected.emplace_back(host, day);
+            }
+        }
+    }
+    diagnose::TextDecoder latin1;
+    diagnose::PartScan part;
+    diagnose::ScanPart(bytes.data(), 0, bytes.size(), latin1, part);
+    ASSERT_EQ(part.lines.size(), expected.size());
+    const auto wide = [](const std::string& s) { return std::wstring(s.begin(), s.end()); };
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(part.names.at(part.triples.at(part.lines[i].triple).host), wide(expected[i].first)) << i;
+        ASSERT_EQ(part.dates.at(part.lines[i].date), wide(expected[i].second)) << i;
     }
 }
 
