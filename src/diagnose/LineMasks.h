@@ -81,6 +81,8 @@ public:
     }
     // Just after the last word unit of [from, end), or `from` when it holds none.
     size_t PastLastWord(size_t from, size_t end) const {
+        if (end > from && IsWordAt(end - 1))
+            return end; // most values end in a word unit: one bit, not a search
         const size_t last = LastSet(m_words, from, end, false);
         return last == SIZE_MAX ? from : last + 1;
     }

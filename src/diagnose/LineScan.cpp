@@ -81,7 +81,7 @@ void AppendUnits(std::wstring& out, const char16_t* s, size_t n, const TextDecod
 // The `n` bytes at `s`, 1 to 16 of them, as two words by loads of fixed size, which tell apart
 // any two texts of the same length: names and dates are compared and hashed this way, where a
 // comparison of a variable size is a call into the C runtime (under Wine, a slow one).
-inline void ShortWords(const char* s, size_t n, uint64_t& first, uint64_t& last) {
+[[gnu::always_inline]] inline void ShortWords(const char* s, size_t n, uint64_t& first, uint64_t& last) {
     if (n >= 8) {
         std::memcpy(&first, s, 8);
         std::memcpy(&last, s + n - 8, 8);
@@ -99,7 +99,7 @@ inline void ShortWords(const char* s, size_t n, uint64_t& first, uint64_t& last)
 }
 
 // Whether the `n` units at `a` and `b` are the same.
-template <typename Unit> bool SameUnits(const Unit* a, const Unit* b, size_t n) {
+template <typename Unit> [[gnu::always_inline]] inline bool SameUnits(const Unit* a, const Unit* b, size_t n) {
     if constexpr (sizeof(Unit) == 1) {
         if (n >= 1 && n <= 16) {
             uint64_t x[2], y[2];
