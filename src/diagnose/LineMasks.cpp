@@ -64,44 +64,42 @@ ZT_THIRTY_TWOS inline void AddSteps(__m256i& total, __m256i bytes, size_t at) {
 // end the line, of which the places marked already are dropped; the hash takes its steps of
 // sixteen bytes, as SumsOfText does.
 ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkInThirtyTwos(const char* s, size_t n, WordMarks marks) {
-    const size_t steps = n / 32;
+    const size_t steps = (n + 31) / 32;
     __m256i total = _mm256_setzero_si256();
-    for (size_t w = 0; w * 2 < steps; ++w) {
-        const __m256i lowBytes = Load(s + w * 64);
-        AddSteps(total, lowBytes, w * 64);
-        const StepMarks low = MarkStep(lowBytes);
-        StepMarks high{};
-        if (w * 2 + 1 < steps) {
-            const __m256i highBytes = Load(s + w * 64 + 32);
-            AddSteps(total, highBytes, w * 64 + 32);
-            high = MarkStep(highBytes);
+    Carry carry;
+    StepMarks low{};
+    for (size_t k = 0; k < steps; ++k) {
+        const size_t at = k * 32;
+        StepMarks step;
+        if (at + 32 <= n) {
+            const __m256i bytes = Load(s + at);
+            AddSteps(total, bytes, at);
+            step = MarkStep(bytes);
+        } else {
+            const unsigned drop = static_cast<unsigned>(at + 32 - n);
+            step = MarkStep(Load(s + n - 32));
+            for (uint64_t* bits : {&step.quotes, &step.equals, &step.returns, &step.words, &step.spaces})
+                *bits >>= drop;
         }
-        marks.quotes[w] = low.quotes | high.quotes << 32;
-        marks.equals[w] = low.equals | high.equals << 32;
-        marks.returns[w] = low.returns | high.returns << 32;
-        marks.words[w] = low.words | high.words << 32;
-        marks.spaces[w] = low.spaces | high.spaces << 32;
+        if (k % 2 == 0)
+            low = step;
+        if (k % 2 == 1 || k + 1 == steps) {
+            const StepMarks high = k % 2 == 1 ? step : StepMarks{};
+            Keep(marks, k / 2, low.quotes | high.quotes << 32, low.equals | high.equals << 32,
+                 low.returns | high.returns << 32, low.words | high.words << 32,
+                 low.spaces | high.spaces << 32, carry);
+        }
     }
+    EndMarks(marks, (n + 63) / 64, carry);
     __m128i sums = _mm_add_epi64(_mm256_castsi256_si128(total), _mm256_extracti128_si256(total, 1));
-    if (const size_t rest = n % 32; rest != 0) {
-        const size_t at = steps * 32, w = at / 64;
-        const unsigned drop = static_cast<unsigned>(32 - rest), shift = static_cast<unsigned>(at % 64);
-        const StepMarks last = MarkStep(Load(s + n - 32));
-        // A step that starts a word has no marks there yet; one that ends it adds to its first half.
-        const uint64_t keep = shift == 0 ? 0 : ~uint64_t(0);
-        marks.quotes[w] = (marks.quotes[w] & keep) | last.quotes >> drop << shift;
-        marks.equals[w] = (marks.equals[w] & keep) | last.equals >> drop << shift;
-        marks.returns[w] = (marks.returns[w] & keep) | last.returns >> drop << shift;
-        marks.words[w] = (marks.words[w] & keep) | last.words >> drop << shift;
-        marks.spaces[w] = (marks.spaces[w] & keep) | last.spaces >> drop << shift;
-        const auto sixteen = [s](size_t from) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
-        };
-        if (rest >= 16)
-            sums = line_hash::AddStep(sums, sixteen(at), at / 16);
-        if (n % 16 != 0)
-            sums = line_hash::AddStep(sums, sixteen(n - 16), n / 16);
-    }
+    const size_t whole = n / 32 * 32;
+    const auto sixteen = [s](size_t from) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + from));
+    };
+    if (n - whole >= 16)
+        sums = line_hash::AddStep(sums, sixteen(whole), whole / 16);
+    if (n % 16 != 0)
+        sums = line_hash::AddStep(sums, sixteen(n - 16), n / 16);
     return line_hash::SumsOf(sums);
 }
 

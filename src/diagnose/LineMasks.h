@@ -38,8 +38,6 @@ public:
             for (std::vector<uint64_t>* bits : {&m_quotes, &m_openings, &m_returns, &m_words, &m_triples})
                 bits->resize(words);
         }
-        // The `=` and the white space are marked where the openings and the triples go, which
-        // are made of them once every word is marked.
         const WordMarks marks{m_quotes.data(), m_openings.data(), m_returns.data(), m_words.data(),
                               m_triples.data()};
         // A line of 32 bytes or more is marked in 32-byte steps to its end, the last step the 32
@@ -51,16 +49,6 @@ public:
         } else {
             m_sums = MarkInSixteens(s, n, marks, m_leadDates);
         }
-        uint64_t equalsBefore = 0; // the `=` at the last place of the word before, as bit 0
-        for (size_t w = 0; w < words; ++w) {
-            const uint64_t equals = m_openings[w];
-            m_openings[w] = m_quotes[w] & (equals << 1 | equalsBefore);
-            equalsBefore = equals >> 63;
-            if (w > 0)
-                m_triples[w - 1] = Triples(m_triples[w - 1], m_triples[w]);
-        }
-        if (words > 0)
-            m_triples[words - 1] = Triples(m_triples[words - 1], 0);
     }
 
     // HashLine of the line marked last, whose raw bytes, its line end included, are `raw`.
@@ -162,8 +150,29 @@ public:
 private:
     // Where Mark puts the marks of each word, one bit a byte.
     struct WordMarks {
-        uint64_t *quotes, *equals, *returns, *words, *spaces;
+        uint64_t *quotes, *openings, *returns, *words, *triples;
     };
+    // What the marks of a word take from the word before.
+    struct Carry {
+        uint64_t equals = 0; // the `=` at the last place of the word before, as bit 0
+        uint64_t spaces = 0; // the white space of the word before
+    };
+    // Keeps word `w`'s marks, given its `=` and white space too, and ends the word before it.
+    static void Keep(WordMarks marks, size_t w, uint64_t quotes, uint64_t equals, uint64_t returns,
+                     uint64_t wordUnits, uint64_t spaces, Carry& carry) {
+        marks.quotes[w] = quotes;
+        marks.openings[w] = quotes & (equals << 1 | carry.equals);
+        marks.returns[w] = returns;
+        marks.words[w] = wordUnits;
+        if (w > 0)
+            marks.triples[w - 1] = Triples(carry.spaces, spaces);
+        carry = {equals >> 63, spaces};
+    }
+    // Ends the last of the `words` words kept.
+    static void EndMarks(WordMarks marks, size_t words, const Carry& carry) {
+        if (words > 0)
+            marks.triples[words - 1] = Triples(carry.spaces, 0);
+    }
 
     // The sixteen bytes at `at`: the sixteen that end the line where fewer are left (`skip` the
     // places before `at` among them), not read past its end; a line shorter than that, copied
@@ -185,6 +194,7 @@ private:
     static line_hash::Sums MarkInSixteens(const char* s, size_t n, WordMarks marks, uint32_t& leadDates) {
         __m128i total = _mm_setzero_si128();
         leadDates = 0;
+        Carry carry;
         for (size_t w = 0; w * 64 < n; ++w) {
             uint64_t quotes = 0, returns = 0, wordUnits = 0, equals = 0, spaces = 0;
             for (size_t at = w * 64; at < n && at < w * 64 + 64; at += 16) {
@@ -201,12 +211,9 @@ private:
                 wordUnits |= mark(WordBytes(bytes));
                 spaces |= mark(SpaceBytes(bytes));
             }
-            marks.quotes[w] = quotes;
-            marks.equals[w] = equals;
-            marks.returns[w] = returns;
-            marks.words[w] = wordUnits;
-            marks.spaces[w] = spaces;
+            Keep(marks, w, quotes, equals, returns, wordUnits, spaces, carry);
         }
+        EndMarks(marks, (n + 63) / 64, carry);
         return line_hash::SumsOf(total);
     }
     // The same in 32-byte steps, of a line of 32 bytes at least.
