@@ -63,7 +63,7 @@ ZT_THIRTY_TWOS inline void AddSteps(__m256i& total, __m256i bytes, size_t at) {
 // 32 bytes in the two halves, added lane to lane at the end. The last step is the 32 bytes that
 // end the line, of which the places marked already are dropped; the hash takes its steps of
 // sixteen bytes, as SumsOfText does.
-ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkInThirtyTwos(const char* s, size_t n, WordMarks marks) {
+ZT_THIRTY_TWOS line_hash::Sums LineMasks::MarkInThirtyTwos(const char* s, size_t n, const WordMarks& marks) {
     const size_t steps = (n + 31) / 32;
     __m256i total = _mm256_setzero_si256();
     Carry carry;
