@@ -99,7 +99,8 @@ void AppendUnits(std::wstring& out, const char16_t* s, size_t n, const TextDecod
 }
 
 // Whether the `n` units at `a` and `b` are the same.
-template <typename Unit> [[gnu::always_inline]] inline bool SameUnits(const Unit* a, const Unit* b, size_t n) {
+template <typename Unit>
+[[gnu::always_inline]] inline bool SameUnits(const Unit* a, const Unit* b, size_t n) {
     if constexpr (sizeof(Unit) == 1) {
         if (n >= 1 && n <= 16) {
             uint64_t x[2], y[2];
@@ -231,6 +232,20 @@ constexpr uint32_t NameEnd(const char (&end)[5]) {
            uint32_t(uint8_t(end[3])) << 24;
 }
 
+// The longest line of bytes scanned through its marks.
+constexpr size_t kMarkedLineBytes = 64 * 1024;
+
+// The header and attributes of a line found unit by unit, and the hash of its raw bytes. Apart,
+// so that the scan of bytes through their marks, which calls it only for long lines, stays
+// small (in place, its instructions grew by a seventieth).
+template <typename Unit, bool Utf8, typename Found>
+[[gnu::noinline]] uint32_t ScanUnitByUnit(const Unit* line, size_t length, const char* raw, size_t rawSize,
+                                          bool mayHoldLineFeeds, HeaderSpans& header, Found& found) {
+    header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
+    ScanAttributes(line, length, header.end, found);
+    return HashLine(raw, rawSize);
+}
+
 // Scans the lines of one part: `text` holds the units the spans of `lines` index.
 template <typename Unit, bool Utf8>
 void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& lines, bool mayHoldLineFeeds,
@@ -261,40 +276,44 @@ void ScanLines(const Unit* text, const char* raw, const std::vector<LineSpan>& l
         HeaderSpans header;
         const char* const rawLine = raw + span.rawBegin;
         const size_t rawSize = span.rawEnd - span.rawBegin;
-        uint32_t hash;
+        uint32_t hash = 0;
+        bool marked = false;
 #if defined(__SSE2__)
         if constexpr (sizeof(Unit) == 1) {
-            masks.Mark(line, length);
-            hash = masks.LineHash(rawLine, rawSize);
-            header = ScanHeaderWith(
-                line, length,
-                [&](size_t from) {
-                    if constexpr (Utf8)
-                        return FindLineBreak<Unit, Utf8>(line, from, length, mayHoldLineFeeds);
-                    else
-                        return mayHoldLineFeeds ? FindLineBreak<Unit, Utf8>(line, from, length, true)
-                                                : masks.NextReturn(from);
-                },
-                [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
-                [&](size_t from) { return masks.DateRunEnd(from); });
-            // Only the names that end as the three looked for are of use; the other pairs are
-            // passed over when the quotes pair up, as they do in every line the suite writes.
-            const auto wanted = [line](size_t e) {
-                if (e < 4)
-                    return false;
-                uint32_t last;
-                std::memcpy(&last, line + e - 4, 4);
-                return last == NameEnd("Host") || last == NameEnd("cess") || last == NameEnd("lass");
-            };
-            if (!masks.ScanPairs(header.end, wanted, attribute))
-                ScanAttributesWith(line, length, header.end, masks, attribute);
-        } else
-#endif
-        {
-            hash = HashLine(rawLine, rawSize);
-            header = ScanHeader<Unit, Utf8>(line, length, mayHoldLineFeeds);
-            ScanAttributes(line, length, header.end, attribute);
+            // A longer line is scanned unit by unit: its marks would take five eighths of its size
+            // beside it, 160 MiB for the longest line a 32-bit host keeps.
+            marked = length <= kMarkedLineBytes;
+            if (marked) {
+                masks.Mark(line, length);
+                hash = masks.LineHash(rawLine, rawSize);
+                header = ScanHeaderWith(
+                    line, length,
+                    [&](size_t from) {
+                        if constexpr (Utf8)
+                            return FindLineBreak<Unit, Utf8>(line, from, length, mayHoldLineFeeds);
+                        else
+                            return mayHoldLineFeeds ? FindLineBreak<Unit, Utf8>(line, from, length, true)
+                                                    : masks.NextReturn(from);
+                    },
+                    [&](size_t lo, size_t hi) { return masks.LastTriple(lo, hi); },
+                    [&](size_t from) { return masks.DateRunEnd(from); });
+                // Only the names that end as the three looked for are of use; the other pairs are
+                // passed over when the quotes pair up, as they do in every line the suite writes.
+                const auto wanted = [line](size_t e) {
+                    if (e < 4)
+                        return false;
+                    uint32_t last;
+                    std::memcpy(&last, line + e - 4, 4);
+                    return last == NameEnd("Host") || last == NameEnd("cess") || last == NameEnd("lass");
+                };
+                if (!masks.ScanPairs(header.end, wanted, attribute))
+                    ScanAttributesWith(line, length, header.end, masks, attribute);
+            }
         }
+#endif
+        if (!marked)
+            hash = ScanUnitByUnit<Unit, Utf8>(line, length, rawLine, rawSize, mayHoldLineFeeds, header,
+                                              attribute);
         auto intern = [&](SpanInterner<Unit>& interner, std::vector<std::wstring>& decoded, size_t begin,
                           size_t end) {
             const size_t at = span.textBegin;

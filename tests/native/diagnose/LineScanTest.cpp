@@ -124,6 +124,20 @@ TEST(LineScan, NamesAndDatesApartByOneByteAreNumberedApart) {
     }
 }
 
+// A line far longer than a log's lines gives its date, computer and hash as a short one does.
+TEST(LineScan, AVeryLongLineGivesItsFieldsAsAShortOne) {
+    for (const size_t text : {size_t(10), size_t(200000)}) {
+        const std::string line =
+            "07.12.2026 08:00:00   Text=\"" + std::string(text, 'x') + "\" Host=\"PC9\"\r\n";
+        diagnose::PartScan part;
+        diagnose::ScanPart(line.data(), 0, line.size(), diagnose::TextDecoder{}, part);
+        ASSERT_EQ(part.lines.size(), 1u) << text;
+        EXPECT_EQ(part.names.at(part.triples.at(part.lines[0].triple).host), L"PC9") << text;
+        EXPECT_EQ(part.dates.at(part.lines[0].date), L"07.12.2026") << text;
+        EXPECT_EQ(part.lines[0].hash, diagnose::HashLine(line.data(), line.size())) << text;
+    }
+}
+
 // A line's hash notices a change of any one of its bytes, at every length around its 8- and
 // 16-byte steps and past its keys' 256 bytes, and looks at no byte past the line; the 32-bit
 // build's word-by-word form of it gives the same.
