@@ -61,8 +61,6 @@ void SplitInSixteens(const char* raw, size_t begin, size_t end, std::vector<Line
     AddRest(raw, at, end, start, lines);
 }
 
-#define ZT_THIRTY_TWOS __attribute__((target("avx2")))
-
 ZT_THIRTY_TWOS inline uint64_t FeedsOf(const char* bytes) {
     const __m256i units = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
     return uint64_t(

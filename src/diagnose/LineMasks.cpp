@@ -16,9 +16,6 @@ bool LineMasks::ThirtyTwosAvailable() {
     return available;
 }
 
-// What only the processors with 32-byte units run.
-#define ZT_THIRTY_TWOS __attribute__((target("avx2")))
-
 namespace {
 
 ZT_THIRTY_TWOS inline uint64_t BitsOf(__m256i marks) {

@@ -19,6 +19,10 @@
 
 #include <emmintrin.h>
 
+// Marks a function that only processors with 32-byte units run (AVX2): callers ask
+// LineMasks::ThirtyTwosAvailable first.
+#define ZT_THIRTY_TWOS __attribute__((target("avx2")))
+
 namespace diagnose {
 
 class LineMasks {
